@@ -1,0 +1,3 @@
+# Sources of this folder, compiled into the engine library.
+target_sources(lumenar_engine PRIVATE
+)

@@ -1,0 +1,1 @@
+# Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.

@@ -1,0 +1,3 @@
+target_sources(lumenar_test_support PRIVATE
+  support/TestSupport.cpp
+)
