@@ -1,0 +1,113 @@
+#include "Src/Pellin/Isol/Allocator.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "Src/Pellin/Isol/Report.h"
+
+namespace {
+
+// Registered hooks in registration order. The vector is heap-allocated on first use so that hooks that
+// are themselves static objects may register during static initialisation.
+std::vector<GrowZoneHook*>& HookSet() {
+    static std::vector<GrowZoneHook*>* sHooks = new std::vector<GrowZoneHook*>();
+    return *sHooks;
+}
+
+// The runtime's allocation failure, with the text the engine shows for it.
+class BadAllocation : public std::bad_alloc {
+public:
+    const char* what() const noexcept override { return "bad allocation"; }
+};
+
+bool sInGrowZone = false;
+int32 sFailHeapRequests = 0;
+uint32 sHeapRequests = 0;
+
+// One request to the runtime heap; the test seam can make it fail.
+void* HeapRequest(void* inBlock, size_t inSize) {
+    ++sHeapRequests;
+    if (sFailHeapRequests > 0) {
+        --sFailHeapRequests;
+        return nullptr;
+    }
+    return inBlock == nullptr ? std::malloc(inSize) : std::realloc(inBlock, inSize);
+}
+
+// Shared retry rule of allocate and reallocate: try the heap; on failure purge the requested size and
+// retry while the purge frees something.
+void* RequestWithRetry(void* inBlock, int32 inSize, bool inMayFail) {
+    LASSERT(!GrowZoneHook::InGrowZone());
+    const size_t size = size_t(std::max<int32>(inSize, 1));
+    for (;;) {
+        if (void* block = HeapRequest(inBlock, size)) return block;
+        if (inMayFail) return nullptr;
+        if (LPurge(uint32(size)) == 0) throw BadAllocation();
+    }
+}
+
+}  // namespace
+
+void* LAllocate(int32 inSize, bool inMayFail) { return RequestWithRetry(nullptr, inSize, inMayFail); }
+
+void* LAllocateClear(int32 inSize) {
+    void* block = LAllocate(inSize, false);
+    std::memset(block, 0, size_t(std::max<int32>(inSize, 1)));
+    return block;
+}
+
+void* LReallocate(void* inBlock, int32 inSize, bool inMayFail) {
+    return RequestWithRetry(inBlock, inSize, inMayFail);
+}
+
+void LFree(void* inBlock) { std::free(inBlock); }
+
+uint32 LPurge(uint32 inBytes) {
+    LASSERT(!sInGrowZone);
+    auto& hooks = HookSet();
+    if (hooks.empty()) return 0;
+    sInGrowZone = true;
+    uint32 freed = 0;
+    // Copy: a hook may unregister itself (or another) while releasing.
+    const std::vector<GrowZoneHook*> snapshot(hooks);
+    for (GrowZoneHook* hook : snapshot) {
+        if (freed >= inBytes) break;
+        const uint32 got = hook->Release(inBytes - freed);
+        freed = (got > 0xFFFFFFFFu - freed) ? 0xFFFFFFFFu : freed + got;
+    }
+    LASSERT(sInGrowZone);
+    sInGrowZone = false;
+    return freed;
+}
+
+GrowZoneHook::GrowZoneHook() { HookSet().push_back(this); }
+
+GrowZoneHook::~GrowZoneHook() {
+    auto& hooks = HookSet();
+    const auto it = std::find(hooks.begin(), hooks.end(), this);
+    const bool hookSetIncludesThis = it != hooks.end();
+    LASSERT(hookSetIncludesThis);
+    if (hookSetIncludesThis) hooks.erase(it);
+}
+
+bool GrowZoneHook::InGrowZone() { return sInGrowZone; }
+int32 GrowZoneHook::HookCount() { return int32(HookSet().size()); }
+
+// Engine objects larger than 2 GB do not exist; a larger request is an allocation failure.
+static int32 ObjectSize(std::size_t inSize) {
+    if (inSize > 0x7FFFFFFF) throw BadAllocation();
+    return int32(inSize);
+}
+
+void* LAllocatedObject::operator new(std::size_t inSize) { return LAllocate(ObjectSize(inSize)); }
+void* LAllocatedObject::operator new[](std::size_t inSize) { return LAllocate(ObjectSize(inSize)); }
+void LAllocatedObject::operator delete(void* inBlock) noexcept { LFree(inBlock); }
+void LAllocatedObject::operator delete[](void* inBlock) noexcept { LFree(inBlock); }
+
+namespace AllocatorTesting {
+void FailHeapRequests(int32 inCount) { sFailHeapRequests = std::max<int32>(inCount, 0); }
+uint32 HeapRequestCount() { return sHeapRequests; }
+}  // namespace AllocatorTesting
