@@ -1,3 +1,5 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
+  Src/Tarnwick/LDeleter.cpp
+  Src/Tarnwick/LibraryStartup.cpp
 )

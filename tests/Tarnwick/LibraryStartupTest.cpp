@@ -1,0 +1,152 @@
+#include "Src/Tarnwick/LibraryStartup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Src/Orvane/Src/Storage/SpillSuite.h"
+#include "Src/Pellin/Isol/Allocator.h"
+#include "Src/Pellin/Isol/ByteTables.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
+#include "Src/Tarnwick/TSingleton.h"
+
+namespace {
+
+// A port that only remembers its length: enough to see the spill file being emptied.
+class LengthPort : public LFilePort {
+public:
+    LengthPort() : LFilePort(1) {}
+    void SetLength(uint32 inLength) override { length = inLength; }
+    uint32 GetLength() override { return length; }
+    int32 ReadAt(uint32, int32, void*) override { return 0; }
+    int32 WriteAt(uint32, int32 inCount, const void*) override { return inCount; }
+    uint32 length = 1234;
+};
+
+std::vector<std::string> gEvents;
+
+struct First : LAllocatedObject {
+    First() { gEvents.push_back("new First"); }
+    ~First() { gEvents.push_back("delete First"); }
+    int32 value = 11;
+};
+struct Second : LAllocatedObject {
+    Second() { gEvents.push_back("new Second"); }
+    ~Second() { gEvents.push_back("delete Second"); }
+};
+// Touches another singleton while being deleted: the late registration must still be cleaned up.
+struct ReachesOut {
+    ~ReachesOut() { TSingleton<Second>::Instance(); }
+};
+// Asks for itself from inside its constructor.
+struct SelfReferencing {
+    SelfReferencing() { seen = TSingleton<SelfReferencing>::Instance(); }
+    SelfReferencing* seen = reinterpret_cast<SelfReferencing*>(1);
+};
+
+class LibraryStartup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(LibraryStartCount(), 0);
+        gEvents.clear();
+    }
+    void TearDown() override {
+        while (LibraryStartCount() > 0) LibraryStop();
+        DeleterRegistry::DeleteAll();
+    }
+};
+
+TEST_F(LibraryStartup, NestedStartsKeepStateUntilTheOutermostStop) {
+    LengthPort port;
+    LibraryStart(&port);
+    EXPECT_EQ(port.length, 0u);  // installing empties the spill file
+    EXPECT_TRUE(ByteTablesBuilt());
+    EXPECT_EQ(gDivideTable[64][127], 129);
+    First* first = TSingleton<First>::Instance();
+    EXPECT_EQ(TSingleton<First>::Instance(), first);  // one instance
+    EXPECT_EQ(DeleterRegistry::Count(), 1);
+
+    LengthPort other;
+    LibraryStart(&other);  // nested: does nothing
+    EXPECT_EQ(SpillSuite::Port(), &port);
+    EXPECT_EQ(other.length, 1234u);
+    LibraryStop();
+    EXPECT_EQ(LibraryStartCount(), 1);
+    EXPECT_EQ(SpillSuite::Port(), &port);
+    EXPECT_EQ(TSingleton<First>::Existing(), first);
+
+    LibraryStop();
+    EXPECT_EQ(LibraryStartCount(), 0);
+    EXPECT_EQ(SpillSuite::Port(), nullptr);
+    EXPECT_EQ(TSingleton<First>::Existing(), nullptr);
+    EXPECT_EQ(DeleterRegistry::Count(), 0);
+    EXPECT_EQ(gEvents, (std::vector<std::string>{"new First", "delete First"}));
+}
+
+TEST_F(LibraryStartup, RepeatedSessionsInOneProcess) {
+    LengthPort port;
+    for (int session = 0; session < 5; ++session) {
+        LibraryStart(&port);
+        EXPECT_EQ(SpillSuite::Port(), &port);
+        EXPECT_EQ(TSingleton<First>::Instance()->value, 11);
+        TSingleton<First>::Instance()->value = 99;  // must not survive into the next session
+        LibraryStop();
+        EXPECT_EQ(SpillSuite::Port(), nullptr);
+    }
+    EXPECT_EQ(gEvents.size(), 10u);
+}
+
+TEST_F(LibraryStartup, SingletonsAreDeletedInRegistrationOrder) {
+    LibraryStart(nullptr);
+    TSingleton<Second>::Instance();
+    TSingleton<First>::Instance();
+    TSingleton<Second>::Instance();
+    LibraryStop();
+    EXPECT_EQ(gEvents, (std::vector<std::string>{"new Second", "new First", "delete Second", "delete First"}));
+}
+
+TEST_F(LibraryStartup, StopFreesIdleSharedBlocks) {
+    LibraryStart(nullptr);
+    LScratchBuffer::AddIdleSharedBlock(LAllocate(32));
+    LibraryStop();
+    EXPECT_EQ(LScratchBuffer::FreeIdleSharedBlocks(), 0);  // already freed by the stop
+}
+
+TEST_F(LibraryStartup, UnmatchedStopIsIgnored) {
+    LibraryStop();
+    EXPECT_EQ(LibraryStartCount(), 0);
+    LibraryStart(nullptr);
+    EXPECT_EQ(LibraryStartCount(), 1);
+    LibraryStop();
+}
+
+TEST(Singletons, RegistrationsMadeDuringDeletionAreCleanedUp) {
+    gEvents.clear();
+    TSingleton<ReachesOut>::Instance();
+    DeleterRegistry::DeleteAll();
+    EXPECT_EQ(TSingleton<ReachesOut>::Existing(), nullptr);
+    EXPECT_EQ(TSingleton<Second>::Existing(), nullptr);
+    EXPECT_EQ(gEvents, (std::vector<std::string>{"new Second", "delete Second"}));
+    EXPECT_EQ(DeleterRegistry::Count(), 0);
+}
+
+TEST(Singletons, AccessDuringConstructionYieldsNull) {
+    SelfReferencing* instance = TSingleton<SelfReferencing>::Instance();
+    ASSERT_NE(instance, nullptr);
+    EXPECT_EQ(instance->seen, nullptr);
+    EXPECT_EQ(TSingleton<SelfReferencing>::Instance(), instance);
+    TSingleton<SelfReferencing>::Delete();
+    DeleterRegistry::DeleteAll();  // the deleter is still registered; deleting again is harmless
+    EXPECT_EQ(TSingleton<SelfReferencing>::Existing(), nullptr);
+}
+
+TEST(Singletons, FailedConstructionCanBeRetried) {
+    AllocatorTesting::FailHeapRequests(1);
+    EXPECT_THROW(TSingleton<First>::Instance(), std::bad_alloc);
+    EXPECT_EQ(DeleterRegistry::Count(), 0);
+    EXPECT_NE(TSingleton<First>::Instance(), nullptr);
+    DeleterRegistry::DeleteAll();
+}
+
+}  // namespace
