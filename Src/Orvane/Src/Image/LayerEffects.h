@@ -1,0 +1,47 @@
+// A layer's effects record as the image model and the compositing pipeline see it.
+//
+// A LayerEffects value is a counted handle onto an effects source. The default value is the shared
+// empty record: no effects, no outer effects, and bounds are not grown. The effects engine supplies its
+// own LayerEffectsSource (parameters plus rendering); layers only store, copy and compare handles, and
+// the pipeline only asks the three questions below and hands the source to the effects renderer.
+#pragma once
+
+#include <memory>
+
+#include "Src/Pellin/Isol/GRect.h"
+
+class LayerEffectsSource {
+public:
+    virtual ~LayerEffectsSource() = default;
+    // Any effect is switched on and shown.
+    virtual bool HasEffects() const = 0;
+    // Effects drawn beneath the layer (shadows and glows outside its pixels) are switched on and shown.
+    virtual bool HasOuterEffects() const = 0;
+    // inBounds grown by how far the effects reach beyond the layer's pixels.
+    virtual GRect GrowBounds(const GRect& inBounds) const = 0;
+    // Parameter equality; sources of different kinds are unequal.
+    virtual bool Equals(const LayerEffectsSource& inOther) const = 0;
+};
+
+class LayerEffects {
+public:
+    LayerEffects() = default;  // the shared empty record
+    explicit LayerEffects(std::shared_ptr<const LayerEffectsSource> inSource) : mSource(std::move(inSource)) {}
+
+    bool IsEmptyRecord() const { return mSource == nullptr; }
+    bool HasEffects() const { return mSource != nullptr && mSource->HasEffects(); }
+    bool HasOuterEffects() const { return mSource != nullptr && mSource->HasOuterEffects(); }
+    GRect GrowBounds(const GRect& inBounds) const { return mSource != nullptr ? mSource->GrowBounds(inBounds) : inBounds; }
+    // Null for the empty record.
+    const LayerEffectsSource* Source() const { return mSource.get(); }
+
+    bool operator==(const LayerEffects& inOther) const {
+        if (mSource == inOther.mSource) return true;
+        if (mSource == nullptr || inOther.mSource == nullptr) return false;
+        return mSource->Equals(*inOther.mSource);
+    }
+    bool operator!=(const LayerEffects& inOther) const { return !(*this == inOther); }
+
+private:
+    std::shared_ptr<const LayerEffectsSource> mSource;
+};
