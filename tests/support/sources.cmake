@@ -1,3 +1,4 @@
 target_sources(lumenar_test_support PRIVATE
   support/TestSupport.cpp
+  support/MemoryFilePort.cpp
 )

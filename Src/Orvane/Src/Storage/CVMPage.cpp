@@ -1,0 +1,126 @@
+#include "Src/Orvane/Src/Storage/CVMPage.h"
+
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/Report.h"
+
+#include <cstring>
+
+namespace {
+
+// The page-range check shared by ReadAt and WriteAt, done in 64 bits so that no offset wraps past it.
+bool RangeInPage(uint32 inOffset, uint32 inLength, uint32 mSize, const char* inFile, int32 inLine) {
+    if (uint64(inLength) + inOffset <= mSize) return true;
+    ReportFailure("Assertion failed: \"(inLength + inOffset) <= mSize\"", inFile, inLine);
+    return false;
+}
+
+}  // namespace
+
+CVMPageRep::CVMPageRep(uint32 inSize) : mSize(inSize) {
+    // Pages are at most the buffer's page size; sizes beyond what one allocation takes are refused.
+    LASSERT(inSize <= 0x7FFFFFFFu);
+    if (inSize > 0x7FFFFFFFu) mSize = 0;
+    // Zero-filled so that bytes nobody wrote read the same on every run.
+    mVMData.mBytes = static_cast<uint8*>(LAllocateClear(int32(mSize)));
+}
+
+CVMPageRep::~CVMPageRep() {
+    LASSERT(mLockCount == 0);
+    LFree(mVMData.mBytes);
+}
+
+uint8* CVMPageRep::Lock() {
+    LASSERT(!mVMData.IsNil());
+    ++mLockCount;
+    return mVMData.mBytes;
+}
+
+uint8* CVMPageRep::LockForWrite() {
+    uint8* bytes = Lock();
+    mDirty = true;
+    return bytes;
+}
+
+void CVMPageRep::Unlock() {
+    LASSERT(mLockCount > 0);
+    if (mLockCount > 0) --mLockCount;
+}
+
+void CVMPageRep::ReadAt(uint32 inOffset, uint32 inLength, void* outDestination) {
+    if (!RangeInPage(inOffset, inLength, mSize, __FILE__, __LINE__) || inLength == 0) return;
+    const uint8* bytes = Lock();
+    std::memcpy(outDestination, bytes + inOffset, inLength);
+    Unlock();
+}
+
+void CVMPageRep::WriteAt(uint32 inOffset, uint32 inLength, const void* inSource) {
+    if (!RangeInPage(inOffset, inLength, mSize, __FILE__, __LINE__) || inLength == 0) return;
+    uint8* bytes = LockForWrite();
+    std::memcpy(bytes + inOffset, inSource, inLength);
+    Unlock();
+}
+
+void CVMPageRep::CopyFrom(CVMPageRep& inPage) {
+    LASSERT(inPage.mSize == mSize);
+    if (inPage.mSize != mSize || &inPage == this) return;
+    const uint8* source = inPage.Lock();
+    uint8* destination = LockForWrite();
+    if (mSize > 0) std::memcpy(destination, source, mSize);
+    Unlock();
+    inPage.Unlock();
+}
+
+void CVMPageRep::Release() {
+    LASSERT(mRefCount >= 1);
+    --mRefCount;
+    if (mRefCount < 1) delete this;
+}
+
+CVMPage::CVMPage(uint32 inSize) : mRep(new CVMPageRep(inSize)) {}
+
+CVMPage::CVMPage(const CVMPage& inOther) : mRep(inOther.mRep) {
+    ThrowIfNil(mRep);
+    mRep->AddReference();
+}
+
+CVMPage& CVMPage::operator=(const CVMPage& inOther) {
+    if (inOther.mRep == mRep) return *this;
+    ThrowIfNil(inOther.mRep);
+    inOther.mRep->AddReference();
+    if (mRep) mRep->Release();
+    mRep = inOther.mRep;
+    return *this;
+}
+
+CVMPage& CVMPage::operator=(CVMPage&& inOther) noexcept {
+    if (this == &inOther) return *this;
+    if (mRep) mRep->Release();
+    mRep = inOther.mRep;
+    inOther.mRep = nullptr;
+    return *this;
+}
+
+CVMPage::~CVMPage() {
+    if (mRep) mRep->Release();
+}
+
+void CVMPage::ReadAt(uint32 inOffset, uint32 inLength, void* outDestination) const {
+    ThrowIfNil(mRep);
+    mRep->ReadAt(inOffset, inLength, outDestination);
+}
+
+void CVMPage::WriteAt(uint32 inOffset, uint32 inLength, const void* inSource) {
+    Detach();
+    mRep->WriteAt(inOffset, inLength, inSource);
+}
+
+void CVMPage::Detach() {
+    ThrowIfNil(mRep);
+    if (mRep->RefCount() <= 1) return;
+    // Build the private copy before letting go of the shared one, so a failed allocation leaves this
+    // handle still sharing a valid representation.
+    CVMPageRep* own = new CVMPageRep(mRep->Size());
+    own->CopyFrom(*mRep);
+    mRep->Release();
+    mRep = own;
+}

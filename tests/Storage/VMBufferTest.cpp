@@ -1,0 +1,305 @@
+#include "Src/Orvane/Src/Storage/VMBuffer.h"
+
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "tests/support/ReportCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<uint32> PageSizes(const VMBuffer& inBuffer) {
+    std::vector<uint32> sizes;
+    for (uint32 page = 0; page < inBuffer.PageCount(); ++page) sizes.push_back(inBuffer.PageByteCount(page));
+    return sizes;
+}
+
+std::vector<uint8> Contents(const VMBuffer& inBuffer) {
+    std::vector<uint8> bytes(inBuffer.Size());
+    inBuffer.Read(0, inBuffer.Size(), bytes.data());
+    return bytes;
+}
+
+VMBuffer Patterned(uint32 inSize, uint32 inPageSize = VMBuffer::kDefaultPageSize) {
+    VMBuffer buffer(inSize, inPageSize);
+    std::vector<uint8> bytes(inSize);
+    for (uint32 i = 0; i < inSize; ++i) bytes[i] = uint8(i * 7 + i / 251);
+    buffer.Write(0, inSize, bytes.data());
+    return buffer;
+}
+
+TEST(VMBufferLayout, PagesCoverTheSizeWithOnlyTheLastPagePartial) {
+    struct Case {
+        uint32 size, pageSize;
+        std::vector<uint32> pages;
+    };
+    const Case cases[] = {
+        {0, 65536, {}},
+        {1, 65536, {1}},
+        {65536, 65536, {65536}},
+        {65537, 65536, {65536, 1}},
+        {100000, 65536, {65536, 34464}},
+        {10, 4, {4, 4, 2}},
+        {12, 4, {4, 4, 4}},
+    };
+    for (const Case& c : cases) {
+        const VMBuffer buffer(c.size, c.pageSize);
+        EXPECT_EQ(buffer.Size(), c.size);
+        EXPECT_EQ(PageSizes(buffer), c.pages) << c.size << " / " << c.pageSize;
+    }
+}
+
+TEST(VMBufferLayout, NewBytesReadAsZero) {
+    VMBuffer buffer(300, 128);
+    EXPECT_EQ(Contents(buffer), std::vector<uint8>(300, 0));
+    buffer.Write(250, 1, "\x7f");
+    buffer.Resize(1000);
+    std::vector<uint8> expected(1000, 0);
+    expected[250] = 0x7f;
+    EXPECT_EQ(Contents(buffer), expected);
+}
+
+TEST(VMBufferResize, ShrinkInsideTheSecondPageKeepsTheFirstShared) {
+    VMBuffer original = Patterned(100000);
+    VMBuffer resized = original;
+    resized.Resize(70000);
+
+    EXPECT_EQ(PageSizes(resized), (std::vector<uint32>{65536, 4464}));
+    EXPECT_EQ(resized.PageData(0), original.PageData(0));
+    EXPECT_TRUE(resized.PageShared(0));
+    EXPECT_NE(resized.PageData(1), original.PageData(1));
+    EXPECT_FALSE(resized.PageShared(1));
+    const std::vector<uint8> before = Contents(original);
+    EXPECT_EQ(Contents(resized), std::vector<uint8>(before.begin(), before.begin() + 70000));
+    EXPECT_EQ(Contents(original), before);
+}
+
+TEST(VMBufferResize, GrowCopiesOnlyThePartialLastPage) {
+    VMBuffer original = Patterned(100000);
+    VMBuffer grown = original;
+    grown.Resize(200000);
+    EXPECT_EQ(PageSizes(grown), (std::vector<uint32>{65536, 65536, 65536, 3392}));
+    EXPECT_EQ(grown.PageData(0), original.PageData(0));
+    EXPECT_NE(grown.PageData(1), original.PageData(1));
+    std::vector<uint8> expected = Contents(original);
+    expected.resize(200000, 0);
+    EXPECT_EQ(Contents(grown), expected);
+}
+
+TEST(VMBufferResize, ToZeroAndToTheSameSize) {
+    VMBuffer buffer = Patterned(5000, 1024);
+    const uint8* firstPage = buffer.PageData(0);
+    buffer.Resize(5000);
+    EXPECT_EQ(buffer.PageData(0), firstPage);
+    buffer.Resize(0);
+    EXPECT_EQ(buffer.Size(), 0u);
+    EXPECT_EQ(buffer.PageCount(), 0u);
+}
+
+TEST(VMBufferSharing, OneByteWriteDetachesOnlyItsPage) {
+    const VMBuffer original = Patterned(100000);
+    VMBuffer copy = original;
+    ASSERT_TRUE(copy.PageShared(0) && copy.PageShared(1));
+
+    const uint8 byte = 0xEE;
+    copy.Write(70000, 1, &byte);
+    EXPECT_EQ(copy.PageData(0), original.PageData(0));
+    EXPECT_TRUE(copy.PageShared(0));
+    EXPECT_NE(copy.PageData(1), original.PageData(1));
+    EXPECT_FALSE(copy.PageShared(1));
+    EXPECT_FALSE(original.PageShared(1));
+    EXPECT_EQ(copy.ReadByte(70000), 0xEE);
+    EXPECT_NE(original.ReadByte(70000), 0xEE);
+}
+
+TEST(VMBufferSharing, PageDataForWriteDetachesAndAssignmentShares) {
+    VMBuffer a = Patterned(3000, 1000);
+    VMBuffer b(10);
+    b = a;
+    const uint8* shared = b.PageData(2);
+    uint8* own = b.PageDataForWrite(2);
+    EXPECT_NE(own, shared);
+    own[5] = uint8(~a.ReadByte(2005));
+    EXPECT_NE(a.ReadByte(2005), b.ReadByte(2005));
+    // A page that is no longer shared is written in place.
+    EXPECT_EQ(b.PageDataForWrite(2), own);
+    EXPECT_NE(a.PageDataForWrite(0), b.PageData(0));
+}
+
+TEST(VMBufferChecks, OutOfRangeAccessIsReportedAndRefused) {
+    VMBuffer buffer = Patterned(100, 64);
+    const std::vector<uint8> before = Contents(buffer);
+    uint8 destination[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    const uint8 source[8] = {};
+
+    std::string reports = CaptureReports([&] { buffer.Read(96, 8, destination); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"inOffset + inLength <= mSize\"")) << reports;
+    EXPECT_EQ(destination[0], 1);
+    reports = CaptureReports([&] { buffer.Write(0xFFFFFFF0u, 0x20, source); });
+    EXPECT_TRUE(Contains(reports, "inOffset + inLength <= mSize")) << reports;
+    reports = CaptureReports([&] { EXPECT_EQ(buffer.ReadByte(200), 0); });
+    EXPECT_TRUE(Contains(reports, "mPageList.size() > whichPage")) << reports;
+    reports = CaptureReports([&] { EXPECT_EQ(buffer.PageData(2), nullptr); });
+    EXPECT_FALSE(reports.empty());
+    EXPECT_EQ(Contents(buffer), before);
+
+    reports = CaptureReports([&] { buffer.Read(100, 0, destination); });
+    EXPECT_TRUE(reports.empty()) << reports;
+}
+
+TEST(VMBufferChecks, LocksAreCountedPerPage) {
+    VMBuffer buffer = Patterned(200, 64);
+    std::string reports = CaptureReports([&] {
+        buffer.LockAll();
+        buffer.LockAll();
+        buffer.UnlockAll();
+        buffer.UnlockAll();
+    });
+    EXPECT_TRUE(reports.empty()) << reports;
+    reports = CaptureReports([&] { buffer.UnlockAll(); });
+    EXPECT_TRUE(Contains(reports, "mLockCount > 0")) << reports;
+}
+
+TEST(CVMPageTest, CopiesShareUntilOneWrites) {
+    CVMPage a(16);
+    a.WriteAt(0, 4, "abcd");
+    CVMPage b = a;
+    EXPECT_EQ(a.Rep(), b.Rep());
+    EXPECT_EQ(a.Rep()->RefCount(), 2);
+    b.WriteAt(1, 1, "X");
+    EXPECT_NE(a.Rep(), b.Rep());
+    EXPECT_EQ(a.Rep()->RefCount(), 1);
+    EXPECT_TRUE(b.Rep()->Dirty());
+    char fromA[4], fromB[4];
+    a.ReadAt(0, 4, fromA);
+    b.ReadAt(0, 4, fromB);
+    EXPECT_EQ(std::string(fromA, 4), "abcd");
+    EXPECT_EQ(std::string(fromB, 4), "aXcd");
+}
+
+TEST(CVMPageTest, CopyingAnEmptyHandleThrowsNilPointer) {
+    CVMPage a(8);
+    CVMPage moved = std::move(a);
+    const std::string reports = CaptureReports([&] { EXPECT_THROW(CVMPage copy(a), NilPointerException); });
+    EXPECT_FALSE(reports.empty());  // the throw site reports before throwing
+    EXPECT_EQ(moved.Size(), 8u);
+}
+
+// A model of a set of buffers: each buffer's bytes, and for each page an identity token that copies
+// share and a write or a resize replaces, so the test knows exactly which pages must be shared.
+struct ModelBuffer {
+    std::vector<uint8> bytes;
+    std::vector<uint64> pageIds;
+};
+
+class VMBufferModelTest : public testing::Test {
+protected:
+    static constexpr uint32 kPageSize = 64;
+    static constexpr int kBuffers = 4;
+
+    uint64 NewId() { return ++mLastId; }
+
+    void CheckAgainstModel() {
+        std::map<uint64, int> references;
+        for (const ModelBuffer& m : mModels)
+            for (uint64 id : m.pageIds) ++references[id];
+        std::map<uint64, const uint8*> memoryOfId;
+        for (int i = 0; i < kBuffers; ++i) {
+            const VMBuffer& buffer = mBuffers[i];
+            const ModelBuffer& model = mModels[i];
+            ASSERT_EQ(buffer.Size(), model.bytes.size());
+            ASSERT_EQ(buffer.PageCount(), model.pageIds.size());
+            ASSERT_EQ(Contents(buffer), model.bytes) << "buffer " << i;
+            for (uint32 page = 0; page < buffer.PageCount(); ++page) {
+                const uint64 id = model.pageIds[page];
+                ASSERT_EQ(buffer.PageShared(page), references[id] > 1) << "buffer " << i << " page " << page;
+                auto [entry, inserted] = memoryOfId.emplace(id, buffer.PageData(page));
+                ASSERT_EQ(entry->second, buffer.PageData(page)) << "buffer " << i << " page " << page;
+                (void)inserted;
+            }
+        }
+        // Distinct ids must be distinct memory.
+        std::map<const uint8*, uint64> idOfMemory;
+        for (auto [id, memory] : memoryOfId) ASSERT_TRUE(idOfMemory.emplace(memory, id).second);
+    }
+
+    void Resize(int inIndex, uint32 inNewSize) {
+        ModelBuffer& m = mModels[inIndex];
+        const uint32 oldSize = uint32(m.bytes.size());
+        mBuffers[inIndex].Resize(inNewSize);
+        if (inNewSize == oldSize) return;
+        m.bytes.resize(inNewSize, 0);
+        const uint32 keptFullPages = std::min(oldSize, inNewSize) / kPageSize;
+        m.pageIds.resize(keptFullPages);
+        for (uint32 p = keptFullPages; p * kPageSize < inNewSize; ++p) m.pageIds.push_back(NewId());
+    }
+
+    void Write(int inIndex, uint32 inOffset, const std::vector<uint8>& inData) {
+        ModelBuffer& m = mModels[inIndex];
+        if (inData.empty()) return;
+        mBuffers[inIndex].Write(inOffset, uint32(inData.size()), inData.data());
+        std::copy(inData.begin(), inData.end(), m.bytes.begin() + inOffset);
+        for (uint32 p = inOffset / kPageSize; p <= (inOffset + inData.size() - 1) / kPageSize; ++p)
+            if (IsShared(m.pageIds[p])) m.pageIds[p] = NewId();
+    }
+
+    bool IsShared(uint64 inId) const {
+        int count = 0;
+        for (const ModelBuffer& m : mModels) count += int(std::count(m.pageIds.begin(), m.pageIds.end(), inId));
+        return count > 1;
+    }
+
+    std::vector<VMBuffer> mBuffers = std::vector<VMBuffer>(kBuffers, VMBuffer(0, kPageSize));
+    std::vector<ModelBuffer> mModels = std::vector<ModelBuffer>(kBuffers);
+    uint64 mLastId = 0;
+};
+
+TEST_F(VMBufferModelTest, RandomResizeReadWriteCopyMatchTheModel) {
+    std::mt19937 random(20240611);
+    auto below = [&](uint32 n) { return uint32(random() % n); };
+    for (int step = 0; step < 3000; ++step) {
+        const int i = int(below(kBuffers));
+        ModelBuffer& m = mModels[i];
+        const uint32 size = uint32(m.bytes.size());
+        switch (below(5)) {
+            case 0:  // resize, often to page boundaries and to nearby sizes
+                Resize(i, below(3) == 0 ? below(6) * kPageSize : below(6 * kPageSize + 1));
+                break;
+            case 1:
+            case 2: {  // write a random range
+                if (size == 0) break;
+                const uint32 offset = below(size);
+                std::vector<uint8> data(below(size - offset) + 1);
+                for (uint8& byte : data) byte = uint8(random());
+                Write(i, offset, data);
+                break;
+            }
+            case 3: {  // read a random range and single bytes
+                if (size == 0) break;
+                const uint32 offset = below(size);
+                std::vector<uint8> data(below(size - offset + 1));
+                mBuffers[i].Read(offset, uint32(data.size()), data.data());
+                ASSERT_TRUE(std::equal(data.begin(), data.end(), m.bytes.begin() + offset));
+                ASSERT_EQ(mBuffers[i].ReadByte(offset), m.bytes[offset]);
+                break;
+            }
+            default: {  // copy one buffer over another
+                const int j = int(below(kBuffers));
+                mBuffers[j] = mBuffers[i];
+                mModels[j] = mModels[i];
+                break;
+            }
+        }
+        if (step % 10 == 0) {
+            ASSERT_NO_FATAL_FAILURE(CheckAgainstModel()) << "step " << step;
+        }
+    }
+    CheckAgainstModel();
+}
+
+}  // namespace
