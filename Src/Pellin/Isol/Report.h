@@ -17,6 +17,10 @@ void ReportFailure(const char* inText, const char* inFile, int32 inLine);
 // Reports through the throw report mode (throw sites of library exceptions).
 void ReportThrow(const char* inText, const char* inFile, int32 inLine);
 
+// The same reports through an explicit mode: any value other than 1, 2 or 3 reports nothing.
+void ReportFailureWithMode(int32 inMode, const char* inText, const char* inFile, int32 inLine);
+void ReportThrowWithMode(int32 inMode, const char* inText, const char* inFile, int32 inLine);
+
 // Asserts a condition: on failure reports `Assertion failed: "<condition>"` and continues.
 #define LASSERT(condition)                                                                   \
     do {                                                                                     \

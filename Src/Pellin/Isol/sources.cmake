@@ -1,6 +1,7 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
   Src/Pellin/Isol/Report.cpp
+  Src/Pellin/Isol/Reporters.cpp
   Src/Pellin/Isol/Allocator.cpp
   Src/Pellin/Isol/ByteTables.cpp
   Src/Pellin/Isol/Exceptions.cpp
