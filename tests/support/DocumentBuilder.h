@@ -1,0 +1,227 @@
+// A test-only writer of documents, byte by byte from the layout described in docs/format.md.
+//
+// It shares no code with the engine (only the fixed-width names of IsolTypes.h): its own big-endian
+// writer, its own run-length packer (which deliberately chooses packets differently from the engine's),
+// so reading is never tested only against the engine's own writer.
+//
+// Every field has a sensible default and every length is computed from what is written, so a test
+// states only what it cares about. Each section also has knobs that write a field "as it stands"
+// (std::optional overrides), which is how tests produce damaged and hostile documents: wrong signatures,
+// overrunning lengths, bad line counts, and so on. Build() then writes the bytes; misuse of the builder
+// itself (pixel data of the wrong size) throws std::invalid_argument.
+//
+//     DocumentBuilder doc(64, 32);
+//     doc.AddLayer(LayerSpec::Solid(0, 0, 64, 32, 255, 0, 0));
+//     std::vector<uint8> bytes = doc.Build();
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Src/Pellin/Isol/IsolTypes.h"
+
+using ByteVector = std::vector<uint8>;
+
+// Colour modes of the header.
+enum DocumentMode : uint16 {
+    kDocBitmap = 0,
+    kDocGrayscale = 1,
+    kDocIndexed = 2,
+    kDocRGB = 3,
+    kDocCMYK = 4,
+    kDocMultichannel = 7,
+    kDocDuotone = 8,
+    kDocLab = 9,
+};
+
+// Stored channel ids of layer channels.
+enum ChannelID : int16 { kChannelRed = 0, kChannelGreen = 1, kChannelBlue = 2, kChannelAlpha = -1, kChannelMask = -2 };
+
+// Compression codes of channel data.
+enum ChannelCoding : uint16 { kCodingRaw = 0, kCodingPacked = 1 };
+
+// One stored layer channel. Its rectangle is the layer's, or the mask's for id -2.
+struct ChannelSpec {
+    int16 id = kChannelRed;
+    uint16 compression = kCodingPacked;  // 0 raw, 1 packed; other codes are written with no data after them
+    ByteVector pixels;                   // height x rowBytes bytes; empty: every byte is `fill`
+    uint8 fill = 0;
+
+    // Knobs, written as they stand instead of the computed values:
+    std::optional<std::vector<ByteVector>> packedRows;  // each row's packets (compression 1)
+    std::optional<std::vector<uint16>> lineCounts;      // the line-count table (compression 1)
+    std::optional<ByteVector> storedBytes;              // everything after the compression code
+    std::optional<uint32> entryLength;                  // the length in the record's channel entry
+
+    static ChannelSpec Filled(int16 inID, uint8 inValue, uint16 inCompression = kCodingPacked);
+    static ChannelSpec Pixels(int16 inID, ByteVector inPixels, uint16 inCompression = kCodingPacked);
+};
+
+// The layer mask block of a record.
+struct MaskSpec {
+    int32 top = 0, left = 0, bottom = 0, right = 0;
+    uint8 defaultColour = 0;
+    uint8 flags = 0;  // bit 0 not linked, bit 1 disabled, bit 2 inverted
+    // 16: rectangle only; 17: and the colour; 18: and the flags; more: zero bytes follow. Below 16 the
+    // block holds that many zero bytes and describes no mask.
+    uint32 blockLength = 20;
+
+    static MaskSpec Rect(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inDefaultColour = 0,
+                         uint8 inFlags = 0, uint32 inBlockLength = 20);
+    static MaskSpec OfLength(uint32 inBlockLength);  // an empty rectangle, colour and flags 0
+};
+
+// A tagged block at the end of a record's extra data.
+struct AdditionalBlock {
+    uint32 signature = FourCC("ZQRS");
+    uint32 key = 0;
+    ByteVector data;
+    std::optional<uint32> length;  // the length field as written; default data.size()
+
+    static AdditionalBlock Raw(uint32 inKey, ByteVector inData, uint32 inSignature = FourCC("ZQRS"));
+    static AdditionalBlock LayerID(uint32 inID);
+    // "luni": a u32 character count, then 16-bit characters.
+    static AdditionalBlock UnicodeName(const std::u16string& inName);
+};
+
+// One layer record and its channels.
+struct LayerSpec {
+    int32 top = 0, left = 0, bottom = 0, right = 0;
+    std::vector<ChannelSpec> channels;
+    uint32 blendSignature = FourCC("ZQRS");
+    uint32 blendKey = FourCC("norm");
+    uint8 opacity = 255;
+    uint8 clipping = 0;
+    uint8 flags = 0;  // bit 0 transparency protected, bit 1 hidden
+    uint8 filler = 0;
+    std::optional<MaskSpec> mask;              // none: a mask block of length 0
+    std::optional<ByteVector> blendingRanges;  // none: ten groups of 0, 0, 255, 255
+    std::string name;                          // length byte and characters, zero-padded to a multiple of 4
+    std::vector<AdditionalBlock> blocks;       // in order, after the name
+    std::optional<uint32> layerID;             // adds a "lyid" block after `blocks`
+
+    // Knobs, written as they stand:
+    std::optional<ByteVector> extraData;   // the whole extra data (mask block to the last block)
+    std::optional<uint32> extraLength;     // the extra length field
+    std::optional<uint16> channelCount;    // the channel count field (entries are still all written)
+
+    // A layer of one colour: channels red, green, blue and transparency, each filled with its value.
+    static LayerSpec Solid(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inRed, uint8 inGreen,
+                           uint8 inBlue, uint8 inAlpha = 255);
+};
+
+// One image resource block.
+struct ResourceSpec {
+    uint32 type = FourCC("ZQRS");
+    uint16 id = 0;
+    std::string name;
+    ByteVector data;
+    std::optional<uint32> size;  // the size field as written; default data.size()
+    bool pad = true;             // a zero byte after data of odd size
+
+    static ResourceSpec Block(uint16 inID, ByteVector inData, std::string inName = "");
+    // A block in the plug-in id range whose data starts with the plug-in resource's own type.
+    static ResourceSpec Plugin(uint16 inID, uint32 inPluginType, const ByteVector& inPayload);
+};
+
+// Where things landed in the last Build(): offsets from the start of the document.
+struct DocumentLayout {
+    size_t colourModeData = 0;   // its length field
+    size_t imageResources = 0;   // its length field
+    size_t layerAndMask = 0;     // its length field
+    size_t layerInfo = 0;        // the layer-information length field (0 when absent)
+    size_t globalMask = 0;       // the global mask length field (0 when absent)
+    size_t merged = 0;           // the merged compression code
+    std::vector<size_t> records;                 // start of each layer record
+    std::vector<std::vector<size_t>> channels;   // compression code of each record's channels
+    std::vector<size_t> resources;               // start of each resource block
+    size_t end = 0;
+};
+
+class DocumentBuilder {
+public:
+    struct Header {
+        uint32 signature = FourCC("ZQLM");
+        uint16 version = 1;
+        uint32 reserved1 = 0;
+        uint16 reserved2 = 0;
+        std::optional<uint16> channelCount;  // default: the number of merged channels written
+        std::optional<uint32> rows;          // default: the document height
+        std::optional<uint32> columns;       // default: the document width
+        uint16 depth = 8;
+        uint16 mode = kDocRGB;
+    };
+
+    DocumentBuilder(uint32 inWidth, uint32 inHeight, uint16 inMode = kDocRGB);
+
+    uint32 Width() const { return mWidth; }
+    uint32 Height() const { return mHeight; }
+    // Bytes per row of a rectangle inWidth wide at the header's depth.
+    uint32 RowBytes(int64 inWidth) const;
+
+    // Header: every field may be set directly.
+    Header header;
+
+    // Colour-mode data. Indexed documents get a 768-byte table (zeros until ColourTable is called).
+    DocumentBuilder& ColourTable(const std::vector<uint32>& inRGB);  // entries 0x00RRGGBB, up to 256
+    std::optional<ByteVector> colourModeData;                        // the section content as it stands
+    std::optional<uint32> colourModeLength;                          // its length field
+
+    // Image resources.
+    DocumentBuilder& AddResource(ResourceSpec inResource);
+    std::optional<uint32> resourceSectionLength;
+
+    // Layer and mask information.
+    DocumentBuilder& AddLayer(LayerSpec inLayer);
+    bool mergedTransparency = false;         // layer count written negative; merged data starts with alpha
+    std::optional<int16> layerCount;         // the count field as it stands
+    bool padLayerInfo = true;                // layer information padded to an even length
+    std::optional<uint32> layerInfoLength;   // its length field
+    bool layerInfoWithoutLayers = false;     // write the layer information even with no layers
+    std::optional<ByteVector> globalMask;    // content after its length; none: length 0 with layers, else absent
+    bool omitGlobalMask = false;             // no global mask length at all
+    // The layer information is declared one byte longer than written, so the global mask length starts
+    // one byte before where a reader expects it; one trailing byte keeps the section's length honest.
+    bool shiftGlobalMaskBack = false;
+    ByteVector layerSectionTrailer;          // bytes at the end of the section
+    std::optional<uint32> layerSectionLength;
+    std::optional<ByteVector> layerSection;  // the whole section content as it stands
+    static ByteVector StandardGlobalMask();  // the 14 bytes a writer emits when masks exist
+
+    // Merged image data. Without AddMergedChannel, the document gets one plane per colour channel of
+    // its mode (and a leading transparency plane when mergedTransparency), each all `mergedFill`.
+    DocumentBuilder& AddMergedChannel(ByteVector inPlane);  // height x RowBytes(width) bytes
+    uint16 mergedCompression = kCodingRaw;
+    uint8 mergedFill = 255;
+    std::optional<std::vector<uint16>> mergedLineCounts;  // the whole line-count table as it stands
+    std::optional<ByteVector> mergedData;                 // everything after the compression code
+
+    std::optional<size_t> truncateTo;  // cut the finished document to this many bytes
+
+    ByteVector Build(DocumentLayout* outLayout = nullptr) const;
+
+    // The builder's own packer: runs of three or more equal bytes (up to 128) become run packets,
+    // everything else literals of up to 128 bytes, paying no attention to any chunk boundary.
+    static ByteVector PackRow(const uint8* inRow, size_t inCount);
+
+private:
+    class Writer;
+    void WriteColourModeData(Writer& ioOut) const;
+    void WriteResources(Writer& ioOut, DocumentLayout& ioLayout) const;
+    void WriteLayerSection(Writer& ioOut, DocumentLayout& ioLayout) const;
+    void WriteLayerInfo(Writer& ioOut, DocumentLayout& ioLayout) const;
+    void WriteRecord(Writer& ioOut, const LayerSpec& inLayer) const;
+    ByteVector ExtraData(const LayerSpec& inLayer) const;
+    ByteVector StoredChannel(const LayerSpec& inLayer, const ChannelSpec& inChannel) const;
+    std::vector<ByteVector> MergedPlanes() const;
+    void WriteMerged(Writer& ioOut) const;
+
+    uint32 mWidth;
+    uint32 mHeight;
+    std::vector<uint32> mColourTable;
+    std::vector<ResourceSpec> mResources;
+    std::vector<LayerSpec> mLayers;
+    std::vector<ByteVector> mMergedPlanes;
+};
