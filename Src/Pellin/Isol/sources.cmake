@@ -5,4 +5,7 @@ target_sources(lumenar_engine PRIVATE
   Src/Pellin/Isol/Allocator.cpp
   Src/Pellin/Isol/ByteTables.cpp
   Src/Pellin/Isol/Exceptions.cpp
+  Src/Pellin/Isol/SStreamBuffer.cpp
+  Src/Pellin/Isol/SReadStream.cpp
+  Src/Pellin/Isol/SWriteStream.cpp
 )

@@ -1,0 +1,209 @@
+#include "Src/Pellin/Isol/SReadStream.h"
+
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "tests/support/MemoryFilePort.h"
+#include "tests/support/ReportCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Transfer = MemoryFilePort::Transfer;
+
+TEST(ReadStreamNumbers, DecodeByByteOrder) {
+    MemoryFilePort port({0x00, 0x00, 0x01, 0x02, 0xFF, 0xFE, 0x6E, 0x6F, 0x72, 0x6D});
+    struct Case {
+        int32 order;
+        uint32 u32;
+        uint16 u16;
+    };
+    const Case cases[] = {{kBigEndianOrder, 258, 0xFFFE}, {kNativeOrder, 0x02010000, 0xFEFF}};
+    for (const Case& c : cases) {
+        SReadStream stream(&port, c.order, 4096, 0);
+        EXPECT_EQ(stream.ReadU32(), c.u32);
+        EXPECT_EQ(stream.ReadU16(), c.u16);
+        // Four-character codes ignore the byte order.
+        EXPECT_EQ(stream.ReadFourCharCode(), 0x6E6F726Du);
+        EXPECT_EQ(stream.GetPosition(), 10u);
+        stream.SetPosition(6);
+        uint8 memory[4];
+        stream.ReadFourCharCode(memory);
+        EXPECT_EQ(memory[0], 0x6D);
+        EXPECT_EQ(memory[3], 0x6E);
+        stream.SetPosition(4);
+        EXPECT_EQ(stream.ReadI16(), int16(c.order == kBigEndianOrder ? -2 : -257));
+    }
+}
+
+TEST(ReadStreamNumbers, FloatsAndBooleans) {
+    MemoryFilePort port({0x3F, 0xC0, 0x00, 0x00,                          // 1.5f
+                         0xC0, 0x09, 0x21, 0xFB, 0x54, 0x44, 0x2D, 0x18,  // -3.141592653589793
+                         0x00, 0x02});
+    SReadStream stream(&port, kBigEndianOrder, 4096, 0);
+    EXPECT_EQ(stream.ReadF32(), 1.5f);
+    EXPECT_EQ(stream.ReadF64(), -3.141592653589793);
+    EXPECT_FALSE(stream.ReadBoolean());
+    EXPECT_TRUE(stream.ReadBoolean());
+}
+
+TEST(ReadStreamStrings, LengthPrefixedStringsTakeAnEvenNumberOfBytes) {
+    struct Case {
+        std::vector<uint8> bytes;
+        std::string text;
+        uint32 consumed;
+    };
+    const Case cases[] = {
+        {{0, 0, 9}, "", 2},
+        {{3, 'a', 'b', 'c', 9}, "abc", 4},
+        {{4, 'a', 'b', 'c', 'd', 0, 9}, "abcd", 6},
+        {{1, 'x', 9}, "x", 2},
+    };
+    for (const Case& c : cases) {
+        MemoryFilePort port(c.bytes);
+        SReadStream stream(&port, kBigEndianOrder, 4096, 0);
+        std::string text = "old";
+        stream.ReadPString(text);
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(stream.GetPosition(), c.consumed);
+        EXPECT_EQ(stream.ReadU8(), 9);
+    }
+    std::vector<uint8> longest{255};
+    for (int i = 0; i < 255; ++i) longest.push_back(uint8('A' + i % 26));
+    MemoryFilePort port(longest);
+    SReadStream stream(&port, kBigEndianOrder, 16, 0);
+    std::string text;
+    stream.ReadPString(text);
+    EXPECT_EQ(text.size(), 255u);
+    EXPECT_EQ(text.back(), 'A' + 254 % 26);
+}
+
+TEST(ReadStreamBuffering, LargeReadGoesStraightToThePortThenRefills) {
+    MemoryFilePort port(MemoryFilePort::Pattern(20000));
+    SReadStream stream(&port, kBigEndianOrder, 4096, 0);
+    std::vector<uint8> data(10000);
+    stream.ReadBytes(10000, data.data());
+    EXPECT_EQ(port.Reads(), (std::vector<Transfer>{{0, 10000}, {10000, 4096}}));
+    EXPECT_EQ(stream.GetPosition(), 10000u);
+    EXPECT_EQ(data, MemoryFilePort::Pattern(10000));
+    // The next small reads come from the refilled buffer.
+    EXPECT_EQ(stream.ReadU8(), 10000 % 251);
+    EXPECT_EQ(port.Reads().size(), 2u);
+}
+
+TEST(ReadStreamBuffering, LargeReadTakesTheBufferedPartFirst) {
+    MemoryFilePort port(MemoryFilePort::Pattern(9000));
+    SReadStream stream(&port, kBigEndianOrder, 1000, 100);
+    EXPECT_EQ(stream.ReadU8(), 100);  // direct 1 byte, refill 1000 from 101
+    port.ClearLog();
+    std::vector<uint8> data(2500);
+    stream.ReadBytes(2500, data.data());
+    // 1000 buffered bytes, then 1500 direct from 1101, then a refill from 2601.
+    EXPECT_EQ(port.Reads(), (std::vector<Transfer>{{1101, 1500}, {2601, 1000}}));
+    const std::vector<uint8> file = MemoryFilePort::Pattern(9000);
+    EXPECT_EQ(data, std::vector<uint8>(file.begin() + 101, file.begin() + 2601));
+}
+
+// Random mixes of reads and skips must deliver exactly the file's bytes, and the number of port reads
+// must follow the rule: none while the buffer can serve, otherwise one direct read and one refill.
+TEST(ReadStreamBuffering, RandomReadsAndSkipsMatchTheFileAndTheReadCount) {
+    std::mt19937 random(77);
+    for (int round = 0; round < 40; ++round) {
+        const uint32 fileLength = 1 + random() % 30000;
+        const uint32 bufferSize = 1 + random() % 5000;
+        const std::vector<uint8> file = MemoryFilePort::Pattern(fileLength);
+        MemoryFilePort port(file);
+        uint32 position = random() % fileLength;
+        SReadStream stream(&port, kBigEndianOrder, bufferSize, position);
+
+        int64 buffered = 0;
+        size_t expectedReads = 0;
+        while (position < fileLength) {
+            const uint32 left = fileLength - position;
+            const uint32 count = std::min<uint32>(left, random() % 3 == 0 ? random() % 9000 : random() % 40);
+            if (random() % 4 == 0) {
+                stream.Skip(count);
+                buffered = count <= buffered ? buffered - count : 0;
+            } else {
+                std::vector<uint8> data(count);
+                stream.ReadBytes(int32(count), data.data());
+                ASSERT_TRUE(std::equal(data.begin(), data.end(), file.begin() + position))
+                    << "round " << round << " at " << position;
+                if (count <= buffered) {
+                    buffered -= count;
+                } else {
+                    expectedReads += 2;
+                    buffered = std::min<int64>(bufferSize, int64(fileLength) - (position + count));
+                }
+            }
+            position += count;
+            ASSERT_EQ(stream.GetPosition(), position);
+            ASSERT_EQ(port.Reads().size(), expectedReads) << "round " << round;
+        }
+    }
+}
+
+TEST(ReadStreamEnd, ReadingAcrossTheEndFailsOnTheNextRead) {
+    MemoryFilePort port(MemoryFilePort::Pattern(100));
+    SReadStream stream(&port, kBigEndianOrder, 4096, 0);
+    std::vector<uint8> data(150, 0xAA);
+    stream.ReadBytes(150, data.data());
+    EXPECT_EQ(std::vector<uint8>(data.begin(), data.begin() + 100), MemoryFilePort::Pattern(100));
+    EXPECT_EQ(std::vector<uint8>(data.begin() + 100, data.end()), std::vector<uint8>(50, 0xAA));
+    EXPECT_EQ(stream.GetPosition(), 150u);
+
+    std::string reports = CaptureReports([&] { EXPECT_THROW(stream.ReadU8(), MiscDiskException); });
+    EXPECT_FALSE(reports.empty());
+    EXPECT_THROW(stream.ReadBytes(0, data.data()), MiscDiskException);
+
+    stream.SetPosition(0);
+    EXPECT_EQ(stream.ReadU8(), 0);
+    EXPECT_EQ(stream.ReadU32(), 0x01020304u);
+}
+
+TEST(ReadStreamEnd, ReadingExactlyToTheEndIsFine) {
+    MemoryFilePort port(MemoryFilePort::Pattern(64));
+    SReadStream stream(&port, kBigEndianOrder, 16, 0);
+    std::vector<uint8> data(64);
+    stream.ReadBytes(64, data.data());
+    EXPECT_EQ(stream.GetPosition(), 64u);
+    // One byte beyond is not noticed by the read that crosses the end, only by the one after it.
+    stream.ReadU8();
+    EXPECT_THROW(CaptureReports([&] { stream.ReadU8(); }), MiscDiskException);
+}
+
+TEST(ReadStreamChecks, PositionsAreAsserted) {
+    MemoryFilePort port(MemoryFilePort::Pattern(100));
+    SReadStream stream(&port, kBigEndianOrder, 32, 0);
+    std::string reports = CaptureReports([&] { stream.SetPosition(99); });
+    EXPECT_TRUE(reports.empty()) << reports;
+    reports = CaptureReports([&] { stream.SetPosition(100); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"inNewPos < mFileLen\"")) << reports;
+    reports = CaptureReports([&] { SReadStream beyond(&port, kBigEndianOrder, 32, 101); });
+    EXPECT_TRUE(Contains(reports, "mFilePos <= mFileLen")) << reports;
+    reports = CaptureReports([&] { stream.ReadBytes(-1, &reports); });
+    EXPECT_TRUE(Contains(reports, "inLength >= 0")) << reports;
+}
+
+TEST(ReadStreamPutBack, PutBackAndPeek) {
+    MemoryFilePort port({10, 20, 30, 40});
+    SReadStream stream(&port, kBigEndianOrder, 4096, 0);
+    // The very first byte comes by direct read; the refill starts after it, so there is no room before.
+    EXPECT_EQ(stream.ReadU8(), 10);
+    std::string reports = CaptureReports([&] { stream.PutBackByte(99); });
+    EXPECT_TRUE(Contains(reports, "Not enough room in buffer to put back the byte.")) << reports;
+    EXPECT_EQ(stream.GetPosition(), 1u);
+
+    EXPECT_EQ(stream.ReadU8(), 20);
+    EXPECT_EQ(stream.PeekU8(), 30);
+    EXPECT_EQ(stream.GetPosition(), 2u);
+    stream.PutBackByte(77);  // any byte may be put back
+    EXPECT_EQ(stream.ReadU8(), 77);
+    EXPECT_EQ(stream.ReadU8(), 30);
+    EXPECT_EQ(stream.ReadU8(), 40);
+}
+
+}  // namespace
