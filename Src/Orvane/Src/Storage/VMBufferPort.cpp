@@ -11,8 +11,9 @@ uint32 VMBufferPort::GetLength() { return mBuffer->Size(); }
 
 int32 VMBufferPort::ReadAt(uint32 inStartPos, int32 inLength, void* outDestination) {
     LASSERT(inLength >= 0);
-    if (inLength <= 0) return 0;
+    if (inLength < 0) return 0;
     if (uint64(inStartPos) + uint64(inLength) > GetLength()) LTHROW(ReadOffEndException);
+    if (inLength == 0) return 0;
     mBuffer->Read(inStartPos, uint32(inLength), outDestination);
     return inLength;
 }

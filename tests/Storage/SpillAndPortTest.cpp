@@ -1,0 +1,118 @@
+#include "Src/Orvane/Src/Storage/SpillSuite.h"
+#include "Src/Orvane/Src/Storage/VMBufferPort.h"
+
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "tests/support/MemoryFilePort.h"
+#include "tests/support/ReportCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void ExpectBlockTableReset() {
+    EXPECT_EQ(SpillSuite::ActiveBlockRecords(), 0);
+    for (int32 i : {0, 1, SpillSuite::kSpillBlockRecCount - 1}) {
+        const SpillSuite::BlockRec& record = SpillSuite::BlockRecord(i);
+        EXPECT_EQ(record.fileOffset, 0);
+        EXPECT_EQ(record.size, -1);
+        EXPECT_FALSE(record.inUse);
+    }
+}
+
+TEST(SpillSuiteTest, InstallEmptiesThePortAndRemoveForgetsIt) {
+    MemoryFilePort port(MemoryFilePort::Pattern(500));
+    ASSERT_EQ(SpillSuite::Port(), nullptr);
+    SpillSuite::Install(&port);
+    EXPECT_EQ(SpillSuite::Port(), &port);
+    EXPECT_EQ(port.GetLength(), 0u);
+    EXPECT_EQ(port.SetLengthCount(), 1);
+    ExpectBlockTableReset();
+
+    SpillSuite::Remove();
+    EXPECT_EQ(SpillSuite::Port(), nullptr);
+    ExpectBlockTableReset();
+}
+
+TEST(SpillSuiteTest, SecondInstallIsAnAssertion) {
+    MemoryFilePort first, second;
+    SpillSuite::Install(&first);
+    const std::string reports = CaptureReports([&] { SpillSuite::Install(&second); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"sSpillFilePort == 0\"")) << reports;
+    SpillSuite::Remove();
+    EXPECT_EQ(SpillSuite::Port(), nullptr);
+}
+
+TEST(VMBufferPortTest, WriteBeyondTheEndGrowsTheBuffer) {
+    VMBuffer buffer;
+    VMBufferPort port(&buffer);
+    EXPECT_EQ(port.WriteAt(10, 5, "hello"), 5);
+    EXPECT_EQ(buffer.Size(), 15u);
+    EXPECT_EQ(port.GetLength(), 15u);
+    char bytes[15];
+    buffer.Read(0, 15, bytes);
+    EXPECT_EQ(std::string(bytes, 10), std::string(10, '\0'));
+    EXPECT_EQ(std::string(bytes + 10, 5), "hello");
+    // Writing inside does not change the length.
+    EXPECT_EQ(port.WriteAt(0, 3, "abc"), 3);
+    EXPECT_EQ(buffer.Size(), 15u);
+    port.SetLength(4);
+    EXPECT_EQ(buffer.Size(), 4u);
+    EXPECT_EQ(buffer.ReadByte(2), 'c');
+}
+
+TEST(VMBufferPortTest, ReadBeyondTheEndThrows) {
+    VMBuffer buffer(15);
+    buffer.Write(12, 3, "xyz");
+    VMBufferPort port(&buffer);
+    char destination[4] = {'-', '-', '-', '-'};
+    std::string reports = CaptureReports([&] {
+        EXPECT_THROW(port.ReadAt(12, 4, destination), ReadOffEndException);
+        EXPECT_THROW(port.ReadAt(0xFFFFFFFFu, 2, destination), ReadOffEndException);
+    });
+    EXPECT_FALSE(reports.empty());
+    EXPECT_EQ(std::string(destination, 4), "----");
+    EXPECT_EQ(port.ReadAt(12, 3, destination), 3);
+    EXPECT_EQ(std::string(destination, 3), "xyz");
+    EXPECT_EQ(port.GetMaxTransfer(), 16777216u);
+}
+
+TEST(VMBufferPortTest, NegativeCountsAreAssertedAndMoveNothing) {
+    VMBuffer buffer(8);
+    VMBufferPort port(&buffer);
+    char destination[1] = {'-'};
+    const std::string reports = CaptureReports([&] {
+        EXPECT_EQ(port.ReadAt(0, -1, destination), 0);
+        EXPECT_EQ(port.WriteAt(0, -1, destination), 0);
+    });
+    EXPECT_TRUE(Contains(reports, "inLength >= 0")) << reports;
+    EXPECT_EQ(buffer.Size(), 8u);
+}
+
+// Resource data is written and read through the streams over a buffer port, like a small file.
+TEST(VMBufferPortTest, StreamsReadBackWhatTheyWroteThroughTheBuffer) {
+    VMBuffer buffer(0, 64);
+    VMBufferPort port(&buffer);
+    {
+        SWriteStream writer(&port, kBigEndianOrder, 16, 0);
+        writer.WriteFourCharCode(FourCC("ZQRS"));
+        writer.WritePString("layer");
+        for (uint32 i = 0; i < 100; ++i) writer.WriteU32(i * 0x01010101u);
+    }
+    EXPECT_EQ(buffer.Size(), 4u + 6u + 400u);
+    EXPECT_EQ(buffer.PageCount(), 7u);
+
+    SReadStream reader(&port, kBigEndianOrder, 16, 0);
+    EXPECT_EQ(reader.ReadFourCharCode(), FourCC("ZQRS"));
+    std::string name;
+    reader.ReadPString(name);
+    EXPECT_EQ(name, "layer");
+    for (uint32 i = 0; i < 100; ++i) ASSERT_EQ(reader.ReadU32(), i * 0x01010101u);
+    EXPECT_EQ(reader.GetPosition(), buffer.Size());
+}
+
+}  // namespace
