@@ -5,6 +5,9 @@ target_sources(lumenar_engine PRIVATE
   Src/Pellin/Isol/Allocator.cpp
   Src/Pellin/Isol/ByteTables.cpp
   Src/Pellin/Isol/Exceptions.cpp
+  Src/Pellin/Isol/HashedCollection.cpp
+  Src/Pellin/Isol/MultiDict.cpp
+  Src/Pellin/Isol/SListX.cpp
   Src/Pellin/Isol/SStreamBuffer.cpp
   Src/Pellin/Isol/SReadStream.cpp
   Src/Pellin/Isol/SWriteStream.cpp

@@ -1,0 +1,234 @@
+#include "Src/Pellin/Isol/SListX.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<LWord> Contents(const SListX& inList) {
+    std::vector<LWord> out;
+    for (int32 i = 0; i < inList.Count(); ++i) out.push_back(inList.Get(i));
+    return out;
+}
+
+SListX Make(std::initializer_list<LWord> inValues) {
+    SListX list;
+    for (LWord v : inValues) list.Append(v);
+    return list;
+}
+
+TEST(SListX, SingleElementLivesInline) {
+    const uint32 before = AllocatorTesting::HeapRequestCount();
+    SListX list;
+    list.Append(42);
+    EXPECT_EQ(AllocatorTesting::HeapRequestCount(), before);
+    EXPECT_FALSE(list.OnHeap());
+    EXPECT_EQ(list.Capacity(), 1);
+    list.Append(43);
+    EXPECT_TRUE(list.OnHeap());
+    EXPECT_EQ(list.Capacity(), 7);  // 2 + 2/4 + 5
+    EXPECT_EQ(Contents(list), (std::vector<LWord>{42, 43}));  // the inline element became element 0
+}
+
+TEST(SListX, FallingBelowTwoReturnsInline) {
+    SListX list = Make({1, 2, 3});
+    list.Remove(1);
+    list.Remove(3);
+    EXPECT_FALSE(list.OnHeap());
+    EXPECT_EQ(Contents(list), (std::vector<LWord>{2}));
+    list.Pop();
+    EXPECT_TRUE(list.Empty());
+}
+
+// The exact capacities after each count change: growth to n + n/4 + 5, shrink to n below n + n/2 + 3.
+TEST(SListX, GrowthAndShrinkPoints) {
+    struct Step {
+        int32 count;
+        int32 capacity;
+    };
+    // 8 + 4 + 3 equals the capacity 15: not below it, so no shrink; 7 + 3 + 3 = 13 is.
+    const Step steps[] = {{1, 1},   {2, 7},     {7, 7},     {8, 15},  {9, 15}, {8, 15}, {7, 7}, {8, 15},
+                          {100, 130}, {80, 80}, {85, 111}, {84, 111}, {3, 3},  {2, 3},  {1, 1}, {0, 1}};
+    SListX list;
+    for (const Step& s : steps) {
+        list.SetCount(s.count);
+        EXPECT_EQ(list.Capacity(), s.capacity) << "count " << s.count;
+    }
+}
+
+TEST(SListX, RemovalForms) {
+    SListX fast = Make({'a', 'b', 'c'});
+    EXPECT_TRUE(fast.RemoveFast('a'));
+    EXPECT_EQ(Contents(fast), (std::vector<LWord>{'c', 'b'}));
+
+    SListX ordered = Make({5, 6, 5, 7, 5});
+    EXPECT_TRUE(ordered.Remove(5));
+    EXPECT_EQ(Contents(ordered), (std::vector<LWord>{6, 5, 7, 5}));
+    EXPECT_EQ(ordered.RemoveAll(5), 2);
+    EXPECT_EQ(Contents(ordered), (std::vector<LWord>{6, 7}));
+    EXPECT_FALSE(ordered.Remove(99));
+    EXPECT_FALSE(ordered.RemoveFast(99));
+}
+
+TEST(SListX, IndexErrorsAreIgnored) {
+    SListX list = Make({10, 20});
+    EXPECT_EQ(list.Get(2), 0u);
+    EXPECT_EQ(list.Get(-1), 0u);
+    list.Set(5, 1);
+    list.Delete(1, 5);
+    list.Insert(3, 1, 7);
+    EXPECT_EQ(Contents(list), (std::vector<LWord>{10, 20}));
+    SListX empty;
+    EXPECT_EQ(empty.Pop(), 0u);
+    EXPECT_EQ(empty.First(), 0u);
+}
+
+TEST(SListX, EqualityHashSwapCopy) {
+    const SListX a = Make({1, 2, 3});
+    SListX b = a;
+    EXPECT_TRUE(a == b);
+    b.Set(2, 4);
+    EXPECT_TRUE(a != b);
+    EXPECT_TRUE(Make({1}) != Make({1, 1}));
+
+    for (const SListX& list : {Make({}), Make({7}), Make({1, 2}), Make({0xFFFFFFFFu, 0x80000000u, 3, 1u << 31})}) {
+        uint32 h = 0;
+        for (LWord v : Contents(list)) h = std::rotl(h, 7) + uint32(v);
+        EXPECT_EQ(list.Hash(), h);
+    }
+    EXPECT_EQ(Make({1, 2}).Hash(), 130u);
+
+    SListX c = Make({9});
+    b.Swap(c);
+    EXPECT_EQ(Contents(b), (std::vector<LWord>{9}));
+    EXPECT_EQ(Contents(c), (std::vector<LWord>{1, 2, 4}));
+    c.Concatenate(c);
+    EXPECT_EQ(Contents(c), (std::vector<LWord>{1, 2, 4, 1, 2, 4}));
+    c.Fill(3);
+    EXPECT_EQ(Contents(c), (std::vector<LWord>(6, 3)));
+}
+
+int32 Ascending(LWord a, LWord b, LWord) { return a < b ? -1 : (a > b ? 1 : 0); }
+int32 ByRefconDirection(LWord a, LWord b, LWord refcon) { return refcon != 0 ? Ascending(b, a, 0) : Ascending(a, b, 0); }
+
+SListX* gInner = nullptr;
+// Sorts another list from inside a comparison: the outer sort must keep using its own procedure.
+int32 SortsInnerFirst(LWord a, LWord b, LWord refcon) {
+    if (gInner != nullptr) {
+        SListX* inner = gInner;
+        gInner = nullptr;
+        inner->Sort(ByRefconDirection, 1);
+    }
+    return ByRefconDirection(a, b, refcon);
+}
+
+TEST(SListX, SortUsesProcedureAndReference) {
+    SListX list = Make({5, 1, 4, 2, 3});
+    list.Sort(ByRefconDirection, 0);
+    EXPECT_EQ(Contents(list), (std::vector<LWord>{1, 2, 3, 4, 5}));
+    list.Sort(ByRefconDirection, 1);
+    EXPECT_EQ(Contents(list), (std::vector<LWord>{5, 4, 3, 2, 1}));
+
+    SListX inner = Make({1, 3, 2});
+    gInner = &inner;
+    list.Sort(SortsInnerFirst, 0);
+    EXPECT_EQ(Contents(list), (std::vector<LWord>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Contents(inner), (std::vector<LWord>{3, 2, 1}));
+    list.Sort(ByRefconDirection, 1);  // the stacks are back to empty and usable
+    EXPECT_EQ(list.First(), 5u);
+}
+
+// Random operation sequences against std::vector, with the capacity rule checked after every step.
+TEST(SListX, MatchesVectorModel) {
+    std::mt19937 rng(1234);
+    auto pick = [&](int n) { return int(rng() % uint32(n)); };
+    for (int round = 0; round < 20; ++round) {
+        SListX list;
+        std::vector<LWord> model;
+        int32 capacity = 1;
+        auto applyCount = [&](int32 n) {
+            if (n > capacity)
+                capacity = n + n / 4 + 5;
+            else if (n < 2)
+                capacity = 1;
+            else if (n + n / 2 + 3 < capacity)
+                capacity = n;
+        };
+        for (int step = 0; step < 400; ++step) {
+            const LWord v = LWord(pick(8));
+            const int size = int(model.size());
+            bool countSet = true;  // whether the operation sets the list's count (and so may resize it)
+            switch (pick(10)) {
+                case 0:
+                case 1:
+                    list.Append(v);
+                    model.push_back(v);
+                    break;
+                case 2: {
+                    const int at = pick(size + 1), copies = pick(4) + 1;
+                    list.Insert(at, copies, v);
+                    model.insert(model.begin() + at, size_t(copies), v);
+                    break;
+                }
+                case 3:
+                    countSet = size > 0;
+                    if (countSet) {
+                        const int at = pick(size), len = 1 + pick(std::min(size - at, 6));
+                        list.Delete(at, len);
+                        model.erase(model.begin() + at, model.begin() + at + len);
+                    }
+                    break;
+                case 4: {
+                    const auto it = std::find(model.begin(), model.end(), v);
+                    countSet = it != model.end();
+                    EXPECT_EQ(list.Remove(v), countSet);
+                    if (countSet) model.erase(it);
+                    break;
+                }
+                case 5: {
+                    const auto it = std::find(model.begin(), model.end(), v);
+                    countSet = it != model.end();
+                    EXPECT_EQ(list.RemoveFast(v), countSet);
+                    if (countSet) {
+                        *it = model.back();
+                        model.pop_back();
+                    }
+                    break;
+                }
+                case 6:
+                    EXPECT_EQ(list.RemoveAll(v), int32(std::erase(model, v)));
+                    break;
+                case 7:
+                    countSet = size > 0;
+                    if (countSet) {
+                        EXPECT_EQ(list.Pop(), model.back());
+                        model.pop_back();
+                    }
+                    break;
+                case 8:
+                    countSet = false;
+                    if (size > 0) {
+                        const int at = pick(size);
+                        list.Set(at, v);
+                        model[size_t(at)] = v;
+                    }
+                    break;
+                default: {
+                    countSet = false;
+                    const auto it = std::find(model.begin(), model.end(), v);
+                    EXPECT_EQ(list.Find(v), it == model.end() ? -1 : int32(it - model.begin()));
+                    break;
+                }
+            }
+            if (countSet) applyCount(int32(model.size()));
+            ASSERT_EQ(Contents(list), model) << "round " << round << " step " << step;
+            ASSERT_EQ(list.Capacity(), capacity) << "round " << round << " step " << step;
+        }
+    }
+}
+
+}  // namespace
