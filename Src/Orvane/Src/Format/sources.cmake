@@ -1,4 +1,5 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
+  Src/Orvane/Src/Format/ChannelLength.cpp
   Src/Orvane/Src/Format/PackBits.cpp
 )
