@@ -1,0 +1,38 @@
+// Decoders for the two structured resources the module carries besides its raw property data: the
+// version block and the dialog template. Both return nullopt for damaged data; they read nothing
+// outside the bytes given.
+#pragma once
+
+#include "Src/Pellin/Isol/IsolTypes.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct VersionInfo {
+    uint32 fileVersionHigh = 0, fileVersionLow = 0;
+    uint32 productVersionHigh = 0, productVersionLow = 0;
+    // Entries of every string table, by key (text up to its first terminator).
+    std::map<std::string, std::string> strings;
+};
+
+struct DialogItem {
+    uint32 style = 0;
+    int16 x = 0, y = 0, width = 0, height = 0;
+    uint16 id = 0;
+    uint16 classAtom = 0;  // predefined class (0x82 static text), 0 when named by a string
+    std::string text;
+};
+
+struct DialogTemplate {
+    uint32 style = 0;
+    int16 x = 0, y = 0, width = 0, height = 0;
+    std::string title;
+    uint16 pointSize = 0;
+    std::string font;
+    std::vector<DialogItem> items;
+};
+
+std::optional<VersionInfo> DecodeVersionInfo(const std::vector<uint8>& inData);
+std::optional<DialogTemplate> DecodeDialogTemplate(const std::vector<uint8>& inData);
