@@ -1,1 +1,11 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
+lumenar_test(shell_tests
+  Shell/AboutBoxTest.cpp
+  Shell/CenterDialogTest.cpp
+  Shell/EntryPointTest.cpp
+  Shell/FakeHost.cpp
+  Shell/ReadSelectorsTest.cpp
+  Shell/ReportingTest.cpp
+  Shell/WriteFinishTest.cpp
+)
+target_link_libraries(shell_tests PRIVATE lumenar_shell)

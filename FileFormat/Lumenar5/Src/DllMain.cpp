@@ -1,0 +1,14 @@
+// The module's load entry on Windows: remembers the instance and classifies the running system.
+#include "API/Platform/Platform.h"
+#include "FileFormat/Lumenar5/Src/ModuleState.h"
+#include "Src/Pellin/Isol/IsolTypes.h"
+
+namespace {
+constexpr uint32 kReasonProcessAttach = 1;
+}
+
+extern "C" __declspec(dllexport) int __attribute__((stdcall)) DllMain(void* inInstance, uint32 inReason, void*) {
+    if (inReason == kReasonProcessAttach) ModuleState::SetInstance(static_cast<Platform::InstanceRef>(inInstance));
+    ModuleState::Classify();
+    return 1;
+}

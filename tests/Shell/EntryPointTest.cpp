@@ -1,0 +1,159 @@
+// ENTRYPOINT driven by a fake host: the persistent block, the dispatch and every small selector.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "API/Platform/PlatformTestHooks.h"
+#include "FileFormat/Lumenar5/Src/AboutBox.h"
+#include "FileFormat/Lumenar5/Src/Selectors.h"
+#include "tests/Shell/FakeHost.h"
+
+namespace {
+
+namespace Hooks = Platform::TestHooks;
+
+class EntryPointTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Hooks::Reset();
+        Hooks::SetEcho(false);
+    }
+    void TearDown() override { Hooks::Reset(); }
+};
+
+TEST_F(EntryPointTest, AboutBeforeAnyOtherCallShowsTheBoxAndTouchesNothing) {
+    FakeHost host;
+    Hooks::WindowSpec main;
+    main.rect = {0, 0, 800, 600};
+    Platform::WindowRef owner = Hooks::AddWindow(main);
+
+    EXPECT_EQ(host.CallAbout(owner), FakeHost::kUntouched);
+    EXPECT_TRUE(host.allocationSizes.empty());
+    EXPECT_EQ(host.data, nullptr);
+    ASSERT_EQ(Hooks::Dialogs().size(), 1u);
+    const Hooks::DialogRecord& dialog = Hooks::Dialogs()[0];
+    EXPECT_EQ(dialog.resourceId, kAboutDialogId);
+    EXPECT_EQ(dialog.owner, owner);
+    EXPECT_EQ(dialog.lines, std::vector<std::string>(kAboutLines, kAboutLines + kAboutLineCount));
+}
+
+TEST_F(EntryPointTest, FirstOtherCallAllocatesAZeroedBlockOnce) {
+    FakeHost host;
+    EXPECT_EQ(host.Call(kSelectorReadPrepare), 0);
+    ASSERT_EQ(host.allocationSizes, std::vector<int32>{kPluginStateSize});
+    ASSERT_NE(host.data, nullptr);
+    PluginState* state = host.State();
+    EXPECT_EQ(state->record, &host.record);
+    for (size_t i = 0; i < kReaderStorageSize; ++i) ASSERT_EQ(state->readerStorage[i], 0) << i;
+
+    EXPECT_EQ(host.Call(kSelectorOptionsStart), errGeneric);
+    EXPECT_EQ(host.Call(kSelectorOptionsContinue), 0) << "the result is cleared on every call";
+    EXPECT_EQ(host.allocationSizes.size(), 1u);
+
+    // With a block in place About runs as a selector: the result slot is written.
+    EXPECT_EQ(host.CallAbout(nullptr), 0);
+    EXPECT_EQ(Hooks::Dialogs().size(), 1u);
+}
+
+TEST_F(EntryPointTest, FailingBlockAllocationGivesMemoryFullAndRunsNothing) {
+    FakeHost host;
+    host.failAllocations = true;
+    host.record.memoryLimit = 100000;
+    EXPECT_EQ(host.Call(kSelectorOptionsPrepare), errMemoryFull);
+    EXPECT_EQ(host.data, nullptr);
+    EXPECT_EQ(host.record.memoryLimit, 100000);
+    EXPECT_EQ(host.Call(kSelectorOptionsStart), errMemoryFull) << "the next call tries again";
+    EXPECT_EQ(host.allocationSizes.size(), 2u);
+}
+
+// Selectors outside 0..16 change nothing but the result, whose 16-bit pattern is 0x88DC.
+TEST_F(EntryPointTest, SelectorsOutOfRangeAreRefused) {
+    for (int16 selector : {int16(-1), int16(17), int16(-32768), int16(32767), int16(-30500)}) {
+        FakeHost host;
+        host.record.memoryLimit = 9999;
+        int dummy = 0;
+        host.record.tileData = &dummy;
+        const int16 result = host.Call(selector);
+        EXPECT_EQ(result, errSelectorRange) << selector;
+        EXPECT_EQ(uint16(result), 0x88DCu);
+        EXPECT_EQ(host.record.memoryLimit, 9999);
+        EXPECT_EQ(host.record.tileData, &dummy);
+        EXPECT_EQ(host.record.settingsHandle, nullptr);
+    }
+}
+
+// Each selector's result and its effect on memoryLimit and tileData, from a record offering 4097
+// bytes and holding a stale tile pointer.
+TEST_F(EntryPointTest, EverySelectorHasItsResultAndSideEffects) {
+    struct Case {
+        int16 selector;
+        int16 result;
+        int32 memoryLimit;
+        bool clearsTile;
+        bool allocatesSettings;
+    };
+    const Case cases[] = {
+        {kSelectorReadPrepare, 0, 4097, false, false},      {kSelectorOptionsPrepare, 0, 4096, false, false},
+        {kSelectorOptionsStart, errGeneric, 4097, false, false}, {kSelectorOptionsContinue, 0, 4097, false, false},
+        {kSelectorOptionsFinish, 0, 4097, false, false},    {kSelectorEstimatePrepare, 0, 4096, false, false},
+        {kSelectorEstimateStart, 0, 4097, true, false},     {kSelectorEstimateContinue, 0, 4097, false, false},
+        {kSelectorEstimateFinish, 0, 4097, false, false},   {kSelectorWritePrepare, 0, 4096, false, false},
+        {kSelectorWriteStart, 0, 4097, false, true},        {kSelectorWriteContinue, 0, 4097, false, false},
+        {kSelectorWriteFinish, 0, 4097, true, false},
+    };
+    for (const Case& c : cases) {
+        FakeHost host;
+        host.record.memoryLimit = 4097;
+        int stale = 0;
+        host.record.tileData = &stale;
+        EXPECT_EQ(host.Call(c.selector), c.result) << c.selector;
+        EXPECT_EQ(host.record.memoryLimit, c.memoryLimit) << c.selector;
+        EXPECT_EQ(host.record.tileData == nullptr, c.clearsTile) << c.selector;
+        EXPECT_EQ(host.record.settingsHandle != nullptr, c.allocatesSettings) << c.selector;
+    }
+}
+
+TEST_F(EntryPointTest, PrepareSelectorsCapOnlyLargerFigures) {
+    struct Case {
+        int32 offered;
+        int32 expected;
+    };
+    const Case cases[] = {{4097, 4096}, {4096, 4096}, {4095, 4095}, {0, 0}, {-5, -5}, {0x7FFFFFFF, 4096}};
+    for (int16 selector : {kSelectorOptionsPrepare, kSelectorEstimatePrepare, kSelectorWritePrepare}) {
+        for (const Case& c : cases) {
+            FakeHost host;
+            host.record.memoryLimit = c.offered;
+            EXPECT_EQ(host.Call(selector), 0);
+            EXPECT_EQ(host.record.memoryLimit, c.expected) << selector << " offered " << c.offered;
+        }
+    }
+}
+
+TEST_F(EntryPointTest, SettingsHandleIsAllocatedOnceWithTwoBytes) {
+    for (int16 selector : {kSelectorWriteStart, kSelectorReadStart}) {
+        FakeHost host;
+        host.Call(selector);
+        host.Call(selector);
+        ASSERT_EQ(host.allocationSizes.size(), 2u) << selector;
+        EXPECT_EQ(host.allocationSizes[1], kSettingsHandleSize);
+        EXPECT_NE(host.record.settingsHandle, nullptr);
+    }
+}
+
+TEST_F(EntryPointTest, FailingSettingsAllocationStopsTheSelector) {
+    for (int16 selector : {kSelectorWriteStart, kSelectorReadStart}) {
+        FakeHost host;
+        host.Call(kSelectorReadPrepare);
+        host.failAllocations = true;
+        EXPECT_EQ(host.Call(selector), errMemoryFull) << selector;
+        EXPECT_EQ(host.record.settingsHandle, nullptr);
+        EXPECT_TRUE(Hooks::MessageBoxes().empty()) << "ReadStart opens nothing and reports nothing";
+    }
+}
+
+TEST_F(EntryPointTest, OptionsStartFailsOnEveryCall) {
+    FakeHost host;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Call(kSelectorOptionsStart), errGeneric);
+}
+
+}  // namespace
