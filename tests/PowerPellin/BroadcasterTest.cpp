@@ -1,0 +1,137 @@
+#include "Src/PowerPellin/LBroadcaster.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/PowerPellin/LListener.h"
+
+namespace {
+
+using Log = std::vector<std::pair<std::string, int32>>;
+
+class Recorder : public LListener {
+public:
+    Recorder(std::string inName, Log& ioLog) : name(std::move(inName)), log(ioLog) {}
+    void ListenToMessage(int32 inMessage, void* ioParam) override {
+        log.emplace_back(name, inMessage);
+        lastParam = ioParam;
+        if (onMessage) onMessage(inMessage);
+    }
+    std::string name;
+    Log& log;
+    void* lastParam = nullptr;
+    std::function<void(int32)> onMessage;
+};
+
+TEST(LBroadcaster, DeliversInOrderToListeningListeners) {
+    Log log;
+    LBroadcaster broadcaster;
+    Recorder a("a", log), b("b", log), c("c", log);
+    broadcaster.AddListener(&a);
+    broadcaster.AddListener(&b);
+    broadcaster.AddListener(&a);  // once only
+    broadcaster.AddListener(&c);
+    EXPECT_EQ(broadcaster.ListenerCount(), 3);
+    EXPECT_TRUE(a.HasBroadcaster(&broadcaster));
+    b.StopListening();
+    int payload = 0;
+    broadcaster.BroadcastMessage(7, &payload);
+    EXPECT_EQ(log, (Log{{"a", 7}, {"c", 7}}));
+    EXPECT_EQ(a.lastParam, &payload);
+}
+
+TEST(LBroadcaster, NullListenerThrows) {
+    LBroadcaster broadcaster;
+    EXPECT_THROW(broadcaster.AddListener(nullptr), NilPointerException);
+    EXPECT_THROW(broadcaster.RemoveListener(nullptr), NilPointerException);
+}
+
+TEST(LBroadcaster, SuspensionIsScopedAndNests) {
+    Log log;
+    LBroadcaster broadcaster;
+    Recorder a("a", log);
+    broadcaster.AddListener(&a);
+    {
+        LBroadcaster::StSuspendBroadcasting outer(broadcaster);
+        {
+            LBroadcaster::StSuspendBroadcasting inner(broadcaster);
+            broadcaster.BroadcastMessage(1, nullptr);
+        }
+        EXPECT_FALSE(broadcaster.IsBroadcasting());  // restored to the outer suspension's state
+        broadcaster.BroadcastSafeMessage(2, nullptr);
+    }
+    EXPECT_TRUE(broadcaster.IsBroadcasting());
+    broadcaster.BroadcastMessage(3, nullptr);
+    EXPECT_EQ(log, (Log{{"a", 3}}));
+}
+
+TEST(LBroadcaster, SafeBroadcastContainsListenerExceptions) {
+    Log log;
+    LBroadcaster broadcaster;
+    Recorder a("a", log), b("b", log);
+    a.onMessage = [](int32) { throw std::runtime_error("listener failed"); };
+    broadcaster.AddListener(&a);
+    broadcaster.AddListener(&b);
+    broadcaster.BroadcastSafeMessage(5, nullptr);
+    EXPECT_EQ(log, (Log{{"a", 5}, {"b", 5}}));
+    log.clear();
+    EXPECT_THROW(broadcaster.BroadcastMessage(6, nullptr), std::runtime_error);
+    EXPECT_EQ(log, (Log{{"a", 6}}));
+    a.onMessage = nullptr;
+    broadcaster.BroadcastMessage(7, nullptr);  // the escaped broadcast left it usable
+    EXPECT_EQ(log, (Log{{"a", 6}, {"a", 7}, {"b", 7}}));
+}
+
+TEST(LBroadcaster, ListenersMayUnlinkDuringABroadcast) {
+    Log log;
+    LBroadcaster broadcaster;
+    Recorder a("a", log), b("b", log), c("c", log);
+    a.onMessage = [&](int32) { broadcaster.RemoveListener(&b); };
+    b.onMessage = [&](int32) { ADD_FAILURE() << "removed listener was called"; };
+    c.onMessage = [&](int32) { broadcaster.RemoveListener(&c); };
+    for (Recorder* r : {&a, &b, &c}) broadcaster.AddListener(r);
+    broadcaster.BroadcastMessage(1, nullptr);
+    EXPECT_EQ(log, (Log{{"a", 1}, {"c", 1}}));
+    EXPECT_EQ(broadcaster.ListenerCount(), 1);
+    EXPECT_FALSE(b.HasBroadcaster(&broadcaster));
+    EXPECT_FALSE(c.HasBroadcaster(&broadcaster));
+}
+
+TEST(LBroadcaster, DestructionAnnouncesThenUnlinks) {
+    Log log;
+    Recorder a("a", log);
+    auto broadcaster = std::make_unique<LBroadcaster>();
+    LBroadcaster* const address = broadcaster.get();
+    bool linkedDuringMessage = false;
+    a.onMessage = [&](int32) { linkedDuringMessage = a.HasBroadcaster(address); };
+    broadcaster->AddListener(&a);
+    broadcaster.reset();
+    EXPECT_EQ(log, (Log{{"a", LBroadcaster::kBroadcasterDied}}));
+    EXPECT_EQ(a.lastParam, address);
+    EXPECT_TRUE(linkedDuringMessage);  // the message comes before the unlinking
+    EXPECT_EQ(a.BroadcasterCount(), 0);
+}
+
+TEST(LListener, DestructionUnlinksFromEveryBroadcaster) {
+    Log log;
+    LBroadcaster one, two;
+    {
+        Recorder a("a", log);
+        one.AddListener(&a);
+        two.AddListener(&a);
+        EXPECT_EQ(a.BroadcasterCount(), 2);
+    }
+    EXPECT_EQ(one.ListenerCount(), 0);
+    EXPECT_EQ(two.ListenerCount(), 0);
+    one.BroadcastMessage(1, nullptr);  // nothing dangling is called (the sanitizer build checks)
+    EXPECT_TRUE(log.empty());
+}
+
+}  // namespace

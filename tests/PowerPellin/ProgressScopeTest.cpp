@@ -1,0 +1,103 @@
+#include "Src/PowerPellin/LProgressScope.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Records every value its display was updated with.
+class RecordingScope : public LProgressScope {
+public:
+    explicit RecordingScope(LProgressScope* inParent = nullptr, double inEnd = 1.0) : LProgressScope(inParent, inEnd) {}
+    void UpdateDisplay() override { shown.push_back(Current()); }
+    std::vector<double> shown;
+};
+
+TEST(LProgressScope, RootCoversZeroToOne) {
+    RecordingScope root;
+    EXPECT_EQ(root.Parent(), nullptr);
+    EXPECT_EQ(root.Start(), 0.0);
+    EXPECT_EQ(root.End(), 1.0);
+    EXPECT_EQ(root.Current(), 0.0);
+    root.SetParent(nullptr, 0.3, 0.4);  // without a parent the slice is forced to 0..1
+    EXPECT_EQ(root.Start(), 0.0);
+    EXPECT_EQ(root.End(), 1.0);
+}
+
+TEST(LProgressScope, ChildMapsIntoItsSlice) {
+    RecordingScope parent;
+    RecordingScope child(&parent);
+    child.SetParent(&parent, 0.2, 0.6);
+    child.SetPortionComplete(0.5);
+    EXPECT_DOUBLE_EQ(parent.Current(), 0.4);
+    child.SetPortionComplete(1.0);
+    EXPECT_DOUBLE_EQ(parent.Current(), 0.6);
+}
+
+TEST(LProgressScope, ZeroStartMeansParentsCurrentFraction) {
+    RecordingScope parent;
+    parent.SetPortionComplete(0.25);
+    {
+        RecordingScope child(&parent, 0.75);
+        EXPECT_DOUBLE_EQ(child.Start(), 0.25);
+        EXPECT_DOUBLE_EQ(child.End(), 0.75);
+        child.SetPortionComplete(0.5);
+        EXPECT_DOUBLE_EQ(parent.Current(), 0.5);
+    }  // destruction completes the child, and so its slice
+    EXPECT_DOUBLE_EQ(parent.Current(), 0.75);
+}
+
+// Which reports change the display: forward steps over 0.005, completion, indeterminacy.
+TEST(LProgressScope, DisplayRule) {
+    struct Case {
+        double before;
+        double report;
+        bool shown;
+    };
+    const Case cases[] = {
+        {0.0, 0.003, false}, {0.0, 0.005, false}, {0.0, 0.0051, true}, {0.5, 0.2, false},
+        {0.999, 1.0, true},  {1.0, 1.0, false},   {0.3, -1.0, true},   {-1.0, -1.0, false},
+        {-1.0, 0.0, true},
+    };
+    for (const Case& c : cases) {
+        RecordingScope scope;
+        if (c.before != 0.0) scope.SetPortionComplete(c.before);
+        scope.shown.clear();
+        scope.SetPortionComplete(c.report);
+        EXPECT_EQ(!scope.shown.empty(), c.shown) << c.before << " -> " << c.report;
+        EXPECT_EQ(scope.Current(), c.shown ? c.report : c.before) << c.before << " -> " << c.report;
+    }
+}
+
+TEST(LProgressScope, SmallStepsStillReachTheParent) {
+    RecordingScope parent;
+    RecordingScope child(&parent);
+    child.SetPortionComplete(0.003);
+    EXPECT_TRUE(child.shown.empty());
+    EXPECT_EQ(child.Current(), 0.0);
+    EXPECT_DOUBLE_EQ(parent.Current(), 0.0);  // forwarded, but too small for the parent too
+    child.SetPortionComplete(0.004);
+    child.SetPortionComplete(0.3);
+    EXPECT_DOUBLE_EQ(parent.Current(), 0.3);
+    ASSERT_EQ(parent.shown.size(), 1u);
+}
+
+TEST(LProgressScope, IndeterminacyPropagatesUpwards) {
+    RecordingScope root;
+    RecordingScope middle(&root);
+    RecordingScope leaf(&middle);
+    leaf.MarkIndeterminate();
+    EXPECT_EQ(middle.Current(), -1.0);
+    EXPECT_EQ(root.Current(), -1.0);
+    leaf.SetPortionComplete(0.5);
+    EXPECT_DOUBLE_EQ(root.Current(), 0.5 * (middle.End() - middle.Start()) + middle.Start());
+}
+
+TEST(LProgressScope, OutOfRangeValuesAreUsed) {
+    RecordingScope scope;
+    scope.SetPortionComplete(1.5);  // reported, then used
+    EXPECT_EQ(scope.Current(), 1.5);
+}
+
+}  // namespace
