@@ -1,0 +1,594 @@
+#include "Src/Orvane/Src/Image/TTiledPlane.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "Src/Orvane/Src/Image/NativeQuad.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/Report.h"
+#include "Src/Pellin/Isol/TileWalker.h"
+#include "Src/PowerPellin/LProgressScope.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
+
+// Reports an assertion whose text names the condition differently from the code that checks it.
+#define TILE_ASSERT(condition, text)                                                        \
+    do {                                                                                    \
+        if (!(condition)) ReportFailure("Assertion failed: \"" text "\"", __FILE__, __LINE__); \
+    } while (0)
+
+namespace {
+
+// 2^22 tile records (about 17 gigapixels) is far beyond any image the engine accepts; larger bounds can
+// only come from damaged input and are refused as an allocation failure before anything is allocated.
+constexpr int64 kMaxTileCount = int64(1) << 22;
+
+// Copies inHeight rows of inWidth elements, inCount bytes each, between two strided layouts. Packed rows
+// become one block copy when both row strides equal the bytes per row.
+void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst, int64 inDstRowBytes,
+                  int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight) {
+    if (inSrcColBytes == inCount && inDstColBytes == inCount) {
+        const int64 rowLength = inWidth * inCount;
+        if (inSrcRowBytes == rowLength && inDstRowBytes == rowLength) {
+            std::memcpy(outDst, inSrc, size_t(rowLength * inHeight));
+            return;
+        }
+        for (int64 y = 0; y < inHeight; ++y, inSrc += inSrcRowBytes, outDst += inDstRowBytes)
+            std::memcpy(outDst, inSrc, size_t(rowLength));
+        return;
+    }
+    for (int64 y = 0; y < inHeight; ++y, inSrc += inSrcRowBytes, outDst += inDstRowBytes) {
+        const uint8* src = inSrc;
+        uint8* dst = outDst;
+        if (inCount == 1) {
+            for (int64 x = 0; x < inWidth; ++x, src += inSrcColBytes, dst += inDstColBytes) *dst = *src;
+        } else {
+            for (int64 x = 0; x < inWidth; ++x, src += inSrcColBytes, dst += inDstColBytes)
+                std::memcpy(dst, src, size_t(inCount));
+        }
+    }
+}
+
+// Sets inHeight rows of inWidth elements to the inCount bytes at inValue. A packed area is filled by
+// writing its first row element by element and copying that row down.
+void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue, int32 inCount,
+                  int64 inWidth, int64 inHeight) {
+    if (inWidth == 1 && inHeight == 1) {
+        std::memcpy(outDst, inValue, size_t(inCount));
+        return;
+    }
+    if (inDstColBytes == inCount) {
+        const int64 rowLength = inWidth * inCount;
+        if (inCount == 1) {
+            for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) std::memset(outDst, *inValue, size_t(inWidth));
+            return;
+        }
+        for (int64 x = 0; x < inWidth; ++x) std::memcpy(outDst + x * inCount, inValue, size_t(inCount));
+        for (int64 y = 1; y < inHeight; ++y) std::memcpy(outDst + y * inDstRowBytes, outDst, size_t(rowLength));
+        return;
+    }
+    for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) {
+        uint8* dst = outDst;
+        for (int64 x = 0; x < inWidth; ++x, dst += inDstColBytes) std::memcpy(dst, inValue, size_t(inCount));
+    }
+}
+
+// Address of a pixel in caller memory whose first byte belongs to the top-left of inBufferRect.
+template <class Byte>
+Byte* CallerAddress(Byte* inBase, const GRect& inBufferRect, int64 inRowBytes, int64 inColBytes, const GPoint& inPoint) {
+    TILE_ASSERT(inBufferRect.Contains(inPoint), "inBufferRect.ContainsPixel(inPoint)");
+    return inBase + inRowBytes * (int64(inPoint.v) - inBufferRect.top) + inColBytes * (int64(inPoint.h) - inBufferRect.left);
+}
+
+template <class T>
+const uint8* BytesOf(const T& inValue) {
+    return reinterpret_cast<const uint8*>(&inValue);
+}
+
+template <class T>
+bool SameValue(const T& inA, const T& inB) {
+    return std::memcmp(&inA, &inB, sizeof(T)) == 0;
+}
+
+int64 Width64(const GRect& inRect) { return int64(inRect.right) - inRect.left; }
+int64 Height64(const GRect& inRect) { return int64(inRect.bottom) - inRect.top; }
+
+}  // namespace
+
+// ---- Tile records and locks ----
+
+template <class T>
+const T& TTiledPlane<T>::Tile::GetConstant() const {
+    LASSERT(mFlags & flag_IsConstant);
+    return mConstant;
+}
+
+template <class T>
+void TTiledPlane<T>::Tile::MakeConstant(const T& inValue) {
+    mConstant = inValue;
+    mFlags = flag_IsConstant | flag_FillPending;
+}
+
+namespace {
+
+// Gives a tile record's buffer its page if it has none yet (a new page reads as zeros).
+void EnsureTileMemory(VMBuffer& ioBuffer, uint32 inTileBytes) {
+    if (ioBuffer.Size() != inTileBytes) ioBuffer = VMBuffer(inTileBytes, inTileBytes);
+}
+
+}  // namespace
+
+// Materialises a pending constant, locks the page and hands out its address; unlocks when it ends.
+template <class T>
+class TTiledPlane<T>::ReadLock {
+public:
+    explicit ReadLock(Tile& ioTile) : mTile(ioTile) {
+        EnsureTileMemory(mTile.mBuffer, kTileBytes);
+        if ((mTile.mFlags & flag_IsConstant) && (mTile.mFlags & flag_FillPending)) {
+            FillElements(mTile.mBuffer.PageDataForWrite(0), kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant),
+                         kElementBytes, kTileSide, kTileSide);
+            mTile.mFlags &= uint8(~flag_FillPending);
+        }
+        mTile.mBuffer.LockAll();
+        mPtr = mTile.mBuffer.PageData(0);
+    }
+    ~ReadLock() { mTile.mBuffer.UnlockAll(); }
+    ReadLock(const ReadLock&) = delete;
+    ReadLock& operator=(const ReadLock&) = delete;
+
+    const uint8* Ptr() const { return mPtr; }
+
+private:
+    Tile& mTile;
+    const uint8* mPtr = nullptr;
+};
+
+// Like the read lock, and the tile stops being constant. When the caller is about to overwrite every
+// meaningful element of the tile, the pending constant is not written first.
+template <class T>
+class TTiledPlane<T>::WriteLock {
+public:
+    WriteLock(Tile& ioTile, bool inOverwritesTile) : mTile(ioTile) {
+        EnsureTileMemory(mTile.mBuffer, kTileBytes);
+        const bool pending = (mTile.mFlags & flag_IsConstant) && (mTile.mFlags & flag_FillPending);
+        mPtr = mTile.mBuffer.PageDataForWrite(0);
+        if (pending && !inOverwritesTile)
+            FillElements(mPtr, kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant), kElementBytes, kTileSide,
+                         kTileSide);
+        mTile.mFlags = 0;
+        mTile.mBuffer.LockAll();
+    }
+    ~WriteLock() { mTile.mBuffer.UnlockAll(); }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    uint8* Ptr() const { return mPtr; }
+
+private:
+    Tile& mTile;
+    uint8* mPtr = nullptr;
+};
+
+// ---- Geometry ----
+
+template <class T>
+TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill) : mBounds(inBounds) {
+    LASSERT(!mBounds.Empty());
+    if (mBounds.Empty()) return;
+    const int64 across = (Width64(mBounds) + kTileMask) >> kTileShift;
+    const int64 down = (Height64(mBounds) + kTileMask) >> kTileShift;
+    if (across * down > kMaxTileCount) throw std::bad_alloc();
+    mTilesAcross = int32(across);
+    mTilesDown = int32(down);
+    Tile fill;
+    fill.mConstant = inFill;
+    mTiles.assign(size_t(across * down), fill);
+}
+
+template <class T>
+void TTiledPlane<T>::MoveTo(const GPoint& inTopLeft) {
+    mBounds.Offset(inTopLeft.h - mBounds.left, inTopLeft.v - mBounds.top);
+}
+
+template <class T>
+bool TTiledPlane<T>::TileIsConstant(int32 inTileIndex) const {
+    return inTileIndex >= 0 && inTileIndex < TileCount() && (mTiles[size_t(inTileIndex)].mFlags & flag_IsConstant);
+}
+
+template <class T>
+bool TTiledPlane<T>::TileHasMemory(int32 inTileIndex) const {
+    return inTileIndex >= 0 && inTileIndex < TileCount() && mTiles[size_t(inTileIndex)].mBuffer.Size() != 0;
+}
+
+template <class T>
+int32 TTiledPlane<T>::TileIndexOf(const GPoint& inPixel) const {
+    TILE_ASSERT(mBounds.Contains(inPixel), "mBounds.ContainsPixel(inPixel)");
+    if (!mBounds.Contains(inPixel)) return -1;
+    return ((inPixel.v - mBounds.top) >> kTileShift) * mTilesAcross + ((inPixel.h - mBounds.left) >> kTileShift);
+}
+
+// The grid cell at (column, row); its right and bottom are cut at the largest coordinate so that bounds
+// near the end of the coordinate range stay representable.
+template <class T>
+GRect TTiledPlane<T>::CellOf(int32 inColumn, int32 inRow) const {
+    const int64 left = int64(mBounds.left) + int64(inColumn) * kTileSide;
+    const int64 top = int64(mBounds.top) + int64(inRow) * kTileSide;
+    constexpr int64 kLast = std::numeric_limits<int32>::max();
+    return GRect(int32(left), int32(top), int32(std::min(left + kTileSide, kLast)), int32(std::min(top + kTileSide, kLast)));
+}
+
+// Byte offset inside a tile's memory of the first element of a part of it.
+namespace {
+int64 TileOffset(const GRect& inTileRect, const GRect& inPart, int32 inElementBytes) {
+    LASSERT(!inTileRect.Empty());
+    const GRect localTileRect = GRect(inPart).Offset(-inTileRect.left, -inTileRect.top);
+    LASSERT(!localTileRect.Empty());
+    return int64(localTileRect.top) * kTileSide * inElementBytes + int64(localTileRect.left) * inElementBytes;
+}
+}  // namespace
+
+// The rectangle walk: inClipped (non-empty, inside the bounds) snapped outward to the tile grid, cells
+// visited row by row, left to right; each visit gets the tile index, the cell and cell ∩ inClipped.
+template <class T>
+template <class Visit>
+void TTiledPlane<T>::ForEachPart(const GRect& inClipped, Visit&& inVisit) const {
+    const int32 firstColumn = int32((int64(inClipped.left) - mBounds.left) >> kTileShift);
+    const int32 lastColumn = int32((int64(inClipped.right) - 1 - mBounds.left) >> kTileShift);
+    const int32 firstRow = int32((int64(inClipped.top) - mBounds.top) >> kTileShift);
+    const int32 lastRow = int32((int64(inClipped.bottom) - 1 - mBounds.top) >> kTileShift);
+    for (int32 row = firstRow; row <= lastRow; ++row) {
+        for (int32 column = firstColumn; column <= lastColumn; ++column) {
+            const GRect cell = CellOf(column, row);
+            if (!inVisit(row * mTilesAcross + column, cell, cell.Intersection(inClipped))) return;
+        }
+    }
+}
+
+// ---- Single pixels, fills and copies ----
+
+template <class T>
+T TTiledPlane<T>::ElementAt(int32 inX, int32 inY) const {
+    const int32 index = TileIndexOf(GPoint(inX, inY));
+    T value{};
+    if (index < 0) return value;
+    Tile& tile = mTiles[size_t(index)];
+    if (tile.mFlags & flag_IsConstant) return tile.GetConstant();
+    ReadLock lock(tile);
+    const int64 offset = int64((inY - mBounds.top) & kTileMask) * kTileRowBytes + ((inX - mBounds.left) & kTileMask) * kElementBytes;
+    std::memcpy(&value, lock.Ptr() + offset, sizeof(T));
+    return value;
+}
+
+template <class T>
+void TTiledPlane<T>::GetPixel(const GPoint& inPoint, T& outValue, PaddingMode inPaddingMode,
+                              const T* inPaddingValue) const {
+    if (mBounds.Contains(inPoint)) {
+        outValue = ElementAt(inPoint.h, inPoint.v);
+        return;
+    }
+    if (mBounds.Empty()) {
+        LREPORT("What the heck? The bounds are empty");
+        return;
+    }
+    switch (inPaddingMode) {
+        case kPadNone:
+            return;
+        case kPadEdge:
+            outValue = ElementAt(Pin(mBounds.left, inPoint.h, mBounds.right - 1), Pin(mBounds.top, inPoint.v, mBounds.bottom - 1));
+            return;
+        case kPadValue:
+            LASSERT(inPaddingValue != 0);
+            if (inPaddingValue != nullptr) outValue = *inPaddingValue;
+            return;
+        case kPadThrow:
+            LTHROW(OutOfImageBounds);
+        default:
+            LREPORT("Switch guard failed.");
+            return;
+    }
+}
+
+template <class T>
+void TTiledPlane<T>::SetPixel(const GPoint& inPoint, const T& inValue) {
+    if (!mBounds.Contains(inPoint)) return;
+    Tile& tile = mTiles[size_t(TileIndexOf(inPoint))];
+    if ((tile.mFlags & flag_IsConstant) && SameValue(tile.mConstant, inValue)) return;
+    WriteLock lock(tile, false);
+    const int64 offset = int64((inPoint.v - mBounds.top) & kTileMask) * kTileRowBytes +
+                         ((inPoint.h - mBounds.left) & kTileMask) * kElementBytes;
+    std::memcpy(lock.Ptr() + offset, &inValue, sizeof(T));
+}
+
+// A part covers its tile when it starts at the tile's corner and reaches, in each direction, either the
+// tile's far side or the plane's edge (edge tiles extend past the bounds in memory only).
+template <class T>
+void TTiledPlane<T>::FillRect(const GRect& inRect, const T& inValue) {
+    const GRect clipped = inRect.Intersection(mBounds);
+    if (clipped.Empty()) return;
+    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+        Tile& tile = mTiles[size_t(inIndex)];
+        if (CoversTile(inCell, inPart)) {
+            tile.MakeConstant(inValue);
+        } else {
+            WriteLock lock(tile, false);
+            FillElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes), kTileRowBytes, kElementBytes,
+                         BytesOf(inValue), kElementBytes, inPart.Width(), inPart.Height());
+        }
+        return true;
+    });
+}
+
+template <class T>
+bool TTiledPlane<T>::CoversTile(const GRect& inCell, const GRect& inPart) const {
+    return inPart.left == inCell.left && inPart.top == inCell.top &&
+           (inPart.right == inCell.right || inPart.right == mBounds.right) &&
+           (inPart.bottom == inCell.bottom || inPart.bottom == mBounds.bottom);
+}
+
+template <class T>
+void TTiledPlane<T>::CopyRect(const TTiledPlane& inSource, const GRect& inSrcRect, const GRect& inDestRect) {
+    if (&inSource == this) {
+        // Reading from a snapshot keeps overlapping copies within one plane independent of visit order;
+        // the snapshot shares the pages until this plane writes.
+        const TTiledPlane snapshot(inSource);
+        CopyRect(snapshot, inSrcRect, inDestRect);
+        return;
+    }
+    const GRect& srcBounds = inSource.GetBounds();
+    LASSERT(srcBounds.Contains(inSrcRect));
+    TILE_ASSERT(Width64(inDestRect) == Width64(inSrcRect) && Height64(inDestRect) == Height64(inSrcRect),
+                "(inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height())");
+    const GRect effective = ClipCopySource(inSrcRect, inDestRect, srcBounds);
+    if (effective.Empty()) return;
+    const int64 dx = int64(inDestRect.left) - inSrcRect.left;
+    const int64 dy = int64(inDestRect.top) - inSrcRect.top;
+    inSource.ForEachPart(effective, [&](int32 inIndex, const GRect& inCell, const GRect& srcTileRect) {
+        LASSERT(!srcTileRect.Empty());
+        const GRect destPart(int32(srcTileRect.left + dx), int32(srcTileRect.top + dy), int32(srcTileRect.right + dx),
+                             int32(srcTileRect.bottom + dy));
+        Tile& tile = inSource.mTiles[size_t(inIndex)];
+        if (tile.mFlags & flag_IsConstant) {
+            FillRect(destPart, tile.GetConstant());
+        } else {
+            ReadLock lock(tile);
+            WriteBytes(destPart, lock.Ptr() + TileOffset(inCell, srcTileRect, kElementBytes), kTileRowBytes,
+                       kElementBytes, 0, kElementBytes);
+        }
+        return true;
+    });
+}
+
+template <class T>
+GRect TTiledPlane<T>::ClipCopySource(const GRect& inSrcRect, const GRect& inDestRect, const GRect& inSrcBounds) {
+    if (inSrcRect.Empty() || inDestRect.Empty()) return GRect();
+    GRect clipped = inSrcRect;
+    clipped.right = int32(std::min<int64>(inSrcRect.right, inSrcRect.left + Width64(inDestRect)));
+    clipped.bottom = int32(std::min<int64>(inSrcRect.bottom, inSrcRect.top + Height64(inDestRect)));
+    return clipped.IntersectWith(inSrcBounds);
+}
+
+template <class T>
+bool TTiledPlane<T>::IsByteConstant(const GRect& inRect, int32 inByteOffset, uint8* outValue) const {
+    const GRect clipped = inRect.Intersection(mBounds);
+    if (clipped.Empty()) return true;
+    bool haveValue = false;
+    bool constant = true;
+    uint8 value = 0;
+    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+        Tile& tile = mTiles[size_t(inIndex)];
+        if (tile.mFlags & flag_IsConstant) {
+            const uint8 byte = BytesOf(tile.GetConstant())[inByteOffset];
+            if (haveValue && byte != value) constant = false;
+            value = byte;
+            haveValue = true;
+            return constant;
+        }
+        ReadLock lock(tile);
+        const uint8* row = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset;
+        if (!haveValue) value = *row;
+        haveValue = true;
+        for (int32 y = 0; y < inPart.Height() && constant; ++y, row += kTileRowBytes) {
+            for (int32 x = 0; x < inPart.Width(); ++x) {
+                if (row[x * kElementBytes] != value) {
+                    constant = false;
+                    break;
+                }
+            }
+        }
+        return constant;
+    });
+    if (constant && outValue != nullptr) *outValue = value;
+    return constant;
+}
+
+// The plane is read in pieces as wide as the scratch buffer allows (whole rows when they fit) and as many
+// rows as then fit; each row is searched from both ends for the first and last element that differs.
+template <class T>
+GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) const {
+    if (mBounds.Empty()) return GRect();
+    LScratchBuffer buffer;
+    const int64 capacity = int64(buffer.Size()) / kElementBytes;
+    const int32 tileWidth = int32(std::max<int64>(1, std::min(Width64(mBounds), capacity)));
+    const int32 tileHeight = int32(std::max<int64>(1, std::min(Height64(mBounds), capacity / tileWidth)));
+    TILE_ASSERT(int64(buffer.Size()) >= int64(tileWidth) * tileHeight * kElementBytes,
+                "buffer.GetSize() >= ((tileWidth * tileHeight) * (int32)sizeof(T))");
+    if (int64(buffer.Size()) < int64(tileWidth) * tileHeight * kElementBytes) return GRect();
+    uint8* pixels = static_cast<uint8*>(buffer.Ptr());
+    GRect found;
+    for (TileWalker walker(tileWidth, tileHeight, mBounds); walker.Valid(); walker.Next()) {
+        const GRect& piece = walker.Tile();
+        const int64 rowBytes = int64(piece.Width()) * kElementBytes;
+        ReadBytes(piece, pixels, rowBytes, kElementBytes, 0, kElementBytes, kPadNone, nullptr);
+        for (int32 y = 0; y < piece.Height(); ++y) {
+            const uint8* row = pixels + y * rowBytes + inByteOffset;
+            int32 first = 0;
+            while (first < piece.Width() && row[first * kElementBytes] == inValue) ++first;
+            if (first == piece.Width()) continue;
+            int32 last = piece.Width() - 1;
+            while (row[last * kElementBytes] == inValue) --last;
+            found.UnionWith(GRect(piece.left + first, piece.top + y, piece.left + last + 1, piece.top + y + 1));
+        }
+    }
+    return found;
+}
+
+// ---- Rectangle reads and writes ----
+
+template <class T>
+void TTiledPlane<T>::ReadBytes(const GRect& inRect, uint8* outPtr, int64 inRowBytes, int64 inColBytes,
+                               int32 inByteOffset, int32 inByteCount, PaddingMode inPaddingMode,
+                               const T* inPaddingValue) const {
+    LASSERT(outPtr != 0);
+    if (outPtr == nullptr || inRect.Empty()) return;
+    const GRect clipped = inRect.Intersection(mBounds);
+    if (!clipped.Empty()) {
+        ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+            Tile& tile = mTiles[size_t(inIndex)];
+            uint8* dst = CallerAddress(outPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft());
+            if (tile.mFlags & flag_IsConstant) {
+                FillElements(dst, inRowBytes, inColBytes, BytesOf(tile.GetConstant()) + inByteOffset, inByteCount,
+                             inPart.Width(), inPart.Height());
+            } else {
+                ReadLock lock(tile);
+                CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
+                             kElementBytes, dst, inRowBytes, inColBytes, inByteCount, inPart.Width(), inPart.Height());
+            }
+            return true;
+        });
+    }
+    if (!mBounds.Contains(inRect))
+        Pad(inRect, outPtr, inRowBytes, inColBytes, inByteOffset, inByteCount, inPaddingMode, inPaddingValue);
+}
+
+template <class T>
+void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 inRowBytes, int64 inColBytes,
+                                int32 inByteOffset, int32 inByteCount) {
+    LASSERT(inPtr != 0);
+    if (inPtr == nullptr) return;
+    const GRect clipped = inRect.Intersection(mBounds);
+    if (clipped.Empty()) return;
+    const bool wholeElements = inByteCount == kElementBytes;
+    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+        WriteLock lock(mTiles[size_t(inIndex)], wholeElements && CoversTile(inCell, inPart));
+        CopyElements(CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft()), inRowBytes, inColBytes,
+                     lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
+                     kElementBytes, inByteCount, inPart.Width(), inPart.Height());
+        return true;
+    });
+}
+
+// ---- Padding ----
+
+namespace {
+
+// Calls inSpan(y, x0, x1) for every run [x0, x1) of row y of inRect that lies outside inBounds, and
+// tells whether the whole row is outside.
+template <class Span>
+void ForEachOutsideSpan(const GRect& inRect, const GRect& inBounds, Span&& inSpan) {
+    for (int32 y = inRect.top; y < inRect.bottom; ++y) {
+        if (y < inBounds.top || y >= inBounds.bottom) {
+            inSpan(y, int64(inRect.left), int64(inRect.right), true);
+            continue;
+        }
+        if (inRect.left < inBounds.left) inSpan(y, int64(inRect.left), int64(std::min(inRect.right, inBounds.left)), false);
+        if (inRect.right > inBounds.right) inSpan(y, int64(std::max(inRect.left, inBounds.right)), int64(inRect.right), false);
+    }
+}
+
+}  // namespace
+
+template <class T>
+void TTiledPlane<T>::Pad(const GRect& inRect, uint8* outPtr, int64 inRowBytes, int64 inColBytes, int32 inByteOffset,
+                         int32 inByteCount, PaddingMode inPaddingMode, const T* inPaddingValue) const {
+    if (mBounds.Empty()) {
+        LREPORT("What the heck? The bounds are empty");
+        return;
+    }
+    auto address = [&](int64 inX, int32 inY) {
+        return outPtr + inRowBytes * (int64(inY) - inRect.top) + inColBytes * (inX - inRect.left);
+    };
+    switch (inPaddingMode) {
+        case kPadNone:
+            return;
+        case kPadEdge:
+            PadEdge(inRect, outPtr, inRowBytes, inColBytes, inByteOffset, inByteCount);
+            return;
+        case kPadValue:
+            LASSERT(inPaddingValue != 0);
+            if (inPaddingValue == nullptr) return;
+            ForEachOutsideSpan(inRect, mBounds, [&](int32 inY, int64 inX0, int64 inX1, bool) {
+                FillElements(address(inX0, inY), inRowBytes, inColBytes, BytesOf(*inPaddingValue) + inByteOffset,
+                             inByteCount, inX1 - inX0, 1);
+            });
+            return;
+        case kPadThrow:
+            LTHROW(OutOfImageBounds);
+        default:
+            LREPORT("Switch guard failed.");
+            return;
+    }
+}
+
+// Each outside pixel takes the pixel at its coordinates clamped into the bounds: runs left and right of
+// the bounds repeat the row's edge pixel; the middle of a row above or below copies the clamped row.
+template <class T>
+void TTiledPlane<T>::PadEdge(const GRect& inRect, uint8* outPtr, int64 inRowBytes, int64 inColBytes,
+                             int32 inByteOffset, int32 inByteCount) const {
+    auto address = [&](int64 inX, int32 inY) {
+        return outPtr + inRowBytes * (int64(inY) - inRect.top) + inColBytes * (inX - inRect.left);
+    };
+    const int32 middleLeft = std::max(inRect.left, mBounds.left);
+    const int32 middleRight = std::min(inRect.right, mBounds.right);
+    ForEachOutsideSpan(inRect, mBounds, [&](int32 inY, int64 inX0, int64 inX1, bool inWholeRow) {
+        const int32 sourceY = Pin(mBounds.top, inY, mBounds.bottom - 1);
+        if (inX0 < mBounds.left) {
+            const T edge = ElementAt(mBounds.left, sourceY);
+            const int64 end = std::min<int64>(inX1, mBounds.left);
+            FillElements(address(inX0, inY), inRowBytes, inColBytes, BytesOf(edge) + inByteOffset, inByteCount, end - inX0, 1);
+        }
+        if (inX1 > mBounds.right) {
+            const T edge = ElementAt(mBounds.right - 1, sourceY);
+            const int64 start = std::max<int64>(inX0, mBounds.right);
+            FillElements(address(start, inY), inRowBytes, inColBytes, BytesOf(edge) + inByteOffset, inByteCount, inX1 - start, 1);
+        }
+        if (inWholeRow && middleLeft < middleRight)
+            ReadBytes(GRect(middleLeft, sourceY, middleRight, sourceY + 1), address(middleLeft, inY), inRowBytes,
+                      inColBytes, inByteOffset, inByteCount, kPadNone, nullptr);
+    });
+}
+
+// ---- The tile walk ----
+
+template <class T>
+void TTiledPlane<T>::WalkArea(const GRect& inArea, bool inWrite, TileVisitor inVisitor, void* inContext,
+                              LProgressScope* inProgress, const char* inOutOfBoundsText) const {
+    if (!mBounds.Contains(inArea)) LREPORT(inOutOfBoundsText);
+    const GRect clipped = inArea.Intersection(mBounds);
+    if (!clipped.Empty()) {
+        const int64 columns = ((int64(clipped.right) - 1 - mBounds.left) >> kTileShift) - ((int64(clipped.left) - mBounds.left) >> kTileShift) + 1;
+        const int64 rows = ((int64(clipped.bottom) - 1 - mBounds.top) >> kTileShift) - ((int64(clipped.top) - mBounds.top) >> kTileShift) + 1;
+        const double total = double(columns * rows);
+        int64 done = 0;
+        ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+            Tile& tile = mTiles[size_t(inIndex)];
+            const int64 offset = TileOffset(inCell, inPart, kElementBytes);
+            bool goOn;
+            if (inWrite) {
+                WriteLock lock(tile, false);
+                goOn = inVisitor(inContext, inPart, lock.Ptr() + offset, kTileRowBytes);
+            } else {
+                ReadLock lock(tile);
+                goOn = inVisitor(inContext, inPart, const_cast<uint8*>(lock.Ptr()) + offset, kTileRowBytes);
+            }
+            if (!goOn) return false;
+            ++done;
+            if (inProgress != nullptr) inProgress->SetPortionComplete(double(done) / total);
+            return true;
+        });
+    }
+    if (inProgress != nullptr) inProgress->SetPortionComplete(1.0);
+}
+
+template class TTiledPlane<NativeQuad>;
+template class TTiledPlane<uint8>;
