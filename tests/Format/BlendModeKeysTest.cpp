@@ -1,6 +1,4 @@
 // Blend-mode keys both ways, and what unknown keys and modes turn into.
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,6 +6,7 @@
 
 #include "API/Platform/PlatformTestHooks.h"
 #include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Format/BlendModeKeys.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 
 namespace {
@@ -39,7 +38,8 @@ protected:
 
     static std::vector<std::string> ReportedTexts() {
         std::vector<std::string> texts;
-        for (const auto& box : Platform::TestHooks::MessageBoxes()) texts.push_back(box.title + ": " + box.text);
+        for (const auto& box : Platform::TestHooks::MessageBoxes())
+            texts.push_back(box.title + ": " + box.text);
         return texts;
     }
 };
@@ -70,7 +70,8 @@ TEST_F(BlendModeKeysTest, ModesWithoutKeysAndNonModesBecomeNormal) {
         EXPECT_EQ(signature, FourCC("ZQRS")) << mode;
         EXPECT_EQ(key, FourCC("norm")) << mode;
         EXPECT_EQ(ReportedTexts(),
-                  std::vector<std::string>{"Debug String: InternalToExternalBlendMode: Unrecognized internal blend mode"})
+                  std::vector<std::string>{
+                      "Debug String: InternalToExternalBlendMode: Unrecognized internal blend mode"})
             << mode;
     }
 }
@@ -79,7 +80,8 @@ TEST_F(BlendModeKeysTest, UnknownKeysAndSignaturesThrowWithTheirText) {
     const struct {
         const char* signature;
         const char* key;
-    } cases[] = {{"ZQRS", "xxxx"}, {"ZQRS", "NORM"}, {"ZQRS", "hue\0"}, {"ZQRT", "norm"}, {"\0\0\0\0", "mul "}};
+    } cases[] = {
+        {"ZQRS", "xxxx"}, {"ZQRS", "NORM"}, {"ZQRS", "hue\0"}, {"ZQRT", "norm"}, {"\0\0\0\0", "mul "}};
     for (const auto& c : cases) {
         try {
             ExternalToInternalBlendMode(Key(c.signature), Key(c.key));
@@ -97,7 +99,8 @@ TEST_F(BlendModeKeysTest, LayerKeysWithoutModeGiveNormalAfterTwoReports) {
     const std::vector<std::string> texts = ReportedTexts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].rfind("Exception Thrown: ", 0), 0u) << texts[0];
-    EXPECT_EQ(texts[1], "Debug String: CLumenarFormat::ReadLayerData: Unrecognized blend mode -- using kBlendNormal");
+    EXPECT_EQ(texts[1],
+              "Debug String: CLumenarFormat::ReadLayerData: Unrecognized blend mode -- using kBlendNormal");
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // Channel kinds and stored ids, entry lengths, and the raw-or-packed choice for written channels.
-#include "Src/Orvane/Src/Format/ChannelLength.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "API/Platform/PlatformTestHooks.h"
+#include "Src/Orvane/Src/Format/ChannelLength.h"
 #include "Src/Orvane/Src/Format/PackBits.h"
 
 namespace {
@@ -57,7 +56,8 @@ TEST_F(ChannelLengthTest, EntryLengthSurvivesEvenBelowTwo) {
 ChannelLength Build(const std::vector<std::vector<uint8>>& inRows, bool inAllowRaw) {
     ChannelLength channel(kChannelKindRed);
     const uint32 rowBytes = inRows.empty() ? 0 : uint32(inRows[0].size());
-    for (const auto& row : inRows) channel.AddPackedRow(uint16(PackBits::PackedRowSize(row.data(), rowBytes)));
+    for (const auto& row : inRows)
+        channel.AddPackedRow(uint16(PackBits::PackedRowSize(row.data(), rowBytes)));
     channel.Finish(uint32(inRows.size()), rowBytes, inAllowRaw);
     return channel;
 }

@@ -1,18 +1,19 @@
 // The test document builder writes the bytes the layout prescribes, at the offsets it reports.
-#include "tests/support/DocumentBuilder.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "Src/Orvane/Src/Format/PackBits.h"
+#include "tests/support/DocumentBuilder.h"
 
 namespace {
 
 uint32 U32At(const ByteVector& b, size_t at) {
     return uint32(b.at(at)) << 24 | uint32(b.at(at + 1)) << 16 | uint32(b.at(at + 2)) << 8 | b.at(at + 3);
 }
-uint16 U16At(const ByteVector& b, size_t at) { return uint16(b.at(at) << 8 | b.at(at + 1)); }
+uint16 U16At(const ByteVector& b, size_t at) {
+    return uint16(b.at(at) << 8 | b.at(at + 1));
+}
 ByteVector Slice(const ByteVector& b, size_t at, size_t count) {
     EXPECT_LE(at + count, b.size());
     return ByteVector(b.begin() + at, b.begin() + at + count);
@@ -23,7 +24,8 @@ TEST(DocumentBuilder, FlatRGBDocumentIsHeaderFourSectionsAndRawPlanes) {
     doc.header.reserved1 = 0x01020304;
     doc.header.reserved2 = 0x0506;
     const ByteVector b = doc.Build();
-    const ByteVector header = {'Z', 'Q', 'L', 'M', 0, 1, 1, 2, 3, 4, 5, 6, 0, 3, 0, 0, 0, 2, 0, 0, 0, 3, 0, 8, 0, 3};
+    const ByteVector header = {'Z', 'Q', 'L', 'M', 0, 1, 1, 2, 3, 4, 5, 6, 0,
+                               3,   0,   0,   0,   2, 0, 0, 0, 3, 0, 8, 0, 3};
     EXPECT_EQ(Slice(b, 0, 26), header);
     EXPECT_EQ(U32At(b, 26), 0u);  // colour-mode data
     EXPECT_EQ(U32At(b, 30), 0u);  // image resources
@@ -42,8 +44,11 @@ TEST(DocumentBuilder, IndexedDocumentCarriesThreeColourPlanes) {
     EXPECT_EQ(U16At(b, 24), kDocIndexed);
     ASSERT_EQ(layout.colourModeData, 26u);
     EXPECT_EQ(U32At(b, 26), 768u);
-    const struct { size_t offset; uint8 value; } expected[] = {
-        {30, 0x10}, {31, 0x40}, {32, 0}, {30 + 256, 0x20}, {31 + 256, 0x50}, {30 + 512, 0x30}, {31 + 512, 0x60}};
+    const struct {
+        size_t offset;
+        uint8 value;
+    } expected[] = {{30, 0x10},       {31, 0x40},       {32, 0},         {30 + 256, 0x20},
+                    {31 + 256, 0x50}, {30 + 512, 0x30}, {31 + 512, 0x60}};
     for (const auto& e : expected) EXPECT_EQ(b[e.offset], e.value) << "offset " << e.offset;
     EXPECT_EQ(layout.imageResources, 30u + 768u);
 }
@@ -64,9 +69,11 @@ TEST(DocumentBuilder, ResourceBlocksPadNamesToEvenAndOddDataByOneByte) {
     // type, id, empty name in 2 bytes, size 3, data, pad
     EXPECT_EQ(Slice(b, r0, 16), (ByteVector{'Z', 'Q', 'R', 'S', 0x03, 0xED, 0, 0, 0, 0, 0, 3, 1, 2, 3, 0}));
     EXPECT_EQ(layout.resources[1], r0 + 16);
-    EXPECT_EQ(Slice(b, layout.resources[1], 13), (ByteVector{'Z', 'Q', 'R', 'S', 0, 7, 1, 'a', 0, 0, 0, 1, 9}));
+    EXPECT_EQ(Slice(b, layout.resources[1], 13),
+              (ByteVector{'Z', 'Q', 'R', 'S', 0, 7, 1, 'a', 0, 0, 0, 1, 9}));
     EXPECT_EQ(layout.resources[2], layout.resources[1] + 13);  // no pad after the odd byte
-    EXPECT_EQ(Slice(b, layout.resources[2], 12), (ByteVector{'Z', 'Q', 'R', 'S', 0, 8, 2, 'a', 'b', 0, 0, 0}));
+    EXPECT_EQ(Slice(b, layout.resources[2], 12),
+              (ByteVector{'Z', 'Q', 'R', 'S', 0, 8, 2, 'a', 'b', 0, 0, 0}));
     const size_t r3 = layout.resources[3];
     EXPECT_EQ(Slice(b, r3 + 4, 14), (ByteVector{0x0F, 0xA0, 0, 0, 0, 0, 0, 6, 'p', 'l', 'u', 'g', 5, 6}));
     EXPECT_EQ(U32At(b, layout.imageResources), r3 + 18 - (layout.imageResources + 4));
@@ -96,7 +103,10 @@ TEST(DocumentBuilder, LayerRecordFieldsSitAtTheirOffsets) {
     EXPECT_EQ(Slice(b, r, 16), (ByteVector{0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 5}));
     EXPECT_EQ(U16At(b, r + 16), 5u);
     // Packed 4-byte rows of one value: 2 (compression) + 2 (one line count) + 2 (one run packet).
-    const struct { int16 id; uint32 length; } entries[] = {{0, 6}, {1, 6}, {2, 6}, {-1, 6}, {-2, 6}};
+    const struct {
+        int16 id;
+        uint32 length;
+    } entries[] = {{0, 6}, {1, 6}, {2, 6}, {-1, 6}, {-2, 6}};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(int16(U16At(b, r + 18 + 6 * i)), entries[i].id);
         EXPECT_EQ(U32At(b, r + 20 + 6 * i), entries[i].length);
@@ -109,14 +119,13 @@ TEST(DocumentBuilder, LayerRecordFieldsSitAtTheirOffsets) {
     // mask 4 + 18, ranges 4 + 40, name 4, "luni" 12 + 8, "lyid" 12 + 4
     EXPECT_EQ(U32At(b, afterEntries + 12), 22u + 44u + 4u + 20u + 16u);
     EXPECT_EQ(U32At(b, extra), 18u);
-    EXPECT_EQ(Slice(b, extra + 4, 18),
-              (ByteVector{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 2, 255, 4}));
+    EXPECT_EQ(Slice(b, extra + 4, 18), (ByteVector{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 2, 255, 4}));
     EXPECT_EQ(U32At(b, extra + 22), 40u);
     EXPECT_EQ(Slice(b, extra + 26, 4), (ByteVector{0, 0, 255, 255}));
     const size_t name = extra + 66;
     EXPECT_EQ(Slice(b, name, 4), (ByteVector{3, 'a', 'b', 'c'}));
-    EXPECT_EQ(Slice(b, name + 4, 20), (ByteVector{'Z', 'Q', 'R', 'S', 'l', 'u', 'n', 'i', 0, 0, 0, 8, 0, 0, 0, 2, 0,
-                                                 'a', 0, 'b'}));
+    EXPECT_EQ(Slice(b, name + 4, 20),
+              (ByteVector{'Z', 'Q', 'R', 'S', 'l', 'u', 'n', 'i', 0, 0, 0, 8, 0, 0, 0, 2, 0, 'a', 0, 'b'}));
     EXPECT_EQ(Slice(b, name + 24, 16),
               (ByteVector{'Z', 'Q', 'R', 'S', 'l', 'y', 'i', 'd', 0, 0, 0, 4, 0, 0, 0, 77}));
 
@@ -143,7 +152,10 @@ TEST(DocumentBuilder, MaskBlockLengthsAndNamePadding) {
         const char* name;
         uint32 extraLength;
     } cases[] = {
-        {16, "", 20 + 44 + 4}, {17, "ab", 21 + 44 + 4}, {20, "abcd", 24 + 44 + 8}, {8, "abcdefg", 12 + 44 + 8},
+        {16, "", 20 + 44 + 4},
+        {17, "ab", 21 + 44 + 4},
+        {20, "abcd", 24 + 44 + 8},
+        {8, "abcdefg", 12 + 44 + 8},
     };
     for (const auto& c : cases) {
         DocumentBuilder doc(2, 2);
@@ -171,8 +183,8 @@ TEST(DocumentBuilder, PackedMergedDataHasOneTableThenEveryChannelsRows) {
     const ByteVector b = doc.Build(&layout);
     EXPECT_EQ(U16At(b, 12), 2u);
     EXPECT_EQ(U16At(b, layout.merged), 1u);
-    const ByteVector expected = {0, 5, 0, 2, 0, 2, 0, 4,           // line counts
-                                 3, 1, 2, 3, 4, 0xFD, 7,           // channel 0
+    const ByteVector expected = {0,    5, 0, 2, 0,    2,    0, 4,  // line counts
+                                 3,    1, 2, 3, 4,    0xFD, 7,     // channel 0
                                  0xFD, 0, 0, 5, 0xFE, 6};          // channel 1
     EXPECT_EQ(Slice(b, layout.merged + 2, expected.size()), expected);
     EXPECT_EQ(b.size(), layout.merged + 2 + expected.size());
@@ -183,7 +195,8 @@ TEST(DocumentBuilder, OwnPackerRoundTripsThroughTheEngineDecoder) {
     std::mt19937 rng(99);
     for (int trial = 0; trial < 2000; ++trial) {
         ByteVector row(rng() % 400);
-        for (size_t i = 0; i < row.size(); ++i) row[i] = (i > 0 && rng() % 3 == 0) ? row[i - 1] : uint8(rng() % 3);
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = (i > 0 && rng() % 3 == 0) ? row[i - 1] : uint8(rng() % 3);
         const ByteVector packed = DocumentBuilder::PackRow(row.data(), row.size());
         ByteVector decoded(row.size(), 0xAA);
         const PackBits::DecodeResult r =

@@ -1,13 +1,13 @@
 // Row packing and unpacking: exact packets for known rows, the packet rules on random rows, round trips,
 // and decoding of hostile packed bytes.
-#include "Src/Orvane/Src/Format/PackBits.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
+
+#include "Src/Orvane/Src/Format/PackBits.h"
 
 namespace {
 
@@ -23,7 +23,9 @@ Bytes Pack(const Bytes& inRow) {
     return out;
 }
 
-Bytes Repeat(uint8 inValue, size_t inCount) { return Bytes(inCount, inValue); }
+Bytes Repeat(uint8 inValue, size_t inCount) {
+    return Bytes(inCount, inValue);
+}
 
 struct PackCase {
     const char* name;

@@ -29,7 +29,9 @@ public:
 
 namespace {
 
-int64 Extent(int32 inLow, int32 inHigh) { return inHigh > inLow ? int64(inHigh) - inLow : 0; }
+int64 Extent(int32 inLow, int32 inHigh) {
+    return inHigh > inLow ? int64(inHigh) - inLow : 0;
+}
 
 ByteVector U32Bytes(uint32 inValue) {
     return {uint8(inValue >> 24), uint8(inValue >> 16), uint8(inValue >> 8), uint8(inValue)};
@@ -61,7 +63,9 @@ AdditionalBlock AdditionalBlock::Raw(uint32 inKey, ByteVector inData, uint32 inS
     return b;
 }
 
-AdditionalBlock AdditionalBlock::LayerID(uint32 inID) { return Raw(FourCC("lyid"), U32Bytes(inID)); }
+AdditionalBlock AdditionalBlock::LayerID(uint32 inID) {
+    return Raw(FourCC("lyid"), U32Bytes(inID));
+}
 
 AdditionalBlock AdditionalBlock::UnicodeName(const std::u16string& inName) {
     ByteVector data = U32Bytes(uint32(inName.size()));
@@ -72,8 +76,8 @@ AdditionalBlock AdditionalBlock::UnicodeName(const std::u16string& inName) {
     return Raw(FourCC("luni"), std::move(data));
 }
 
-LayerSpec LayerSpec::Solid(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inRed, uint8 inGreen,
-                           uint8 inBlue, uint8 inAlpha) {
+LayerSpec LayerSpec::Solid(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inRed,
+                           uint8 inGreen, uint8 inBlue, uint8 inAlpha) {
     LayerSpec l;
     l.left = inLeft;
     l.top = inTop;
@@ -97,7 +101,9 @@ MaskSpec MaskSpec::Rect(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom
     return m;
 }
 
-MaskSpec MaskSpec::OfLength(uint32 inBlockLength) { return Rect(0, 0, 0, 0, 0, 0, inBlockLength); }
+MaskSpec MaskSpec::OfLength(uint32 inBlockLength) {
+    return Rect(0, 0, 0, 0, 0, 0, inBlockLength);
+}
 
 ResourceSpec ResourceSpec::Block(uint16 inID, ByteVector inData, std::string inName) {
     ResourceSpec r;
@@ -380,7 +386,8 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
         if (inChannel.packedRows) {
             packed = *inChannel.packedRows;
         } else {
-            for (int64 row = 0; row < rows; ++row) packed.push_back(PackRow(pixels.data() + row * rowBytes, rowBytes));
+            for (int64 row = 0; row < rows; ++row)
+                packed.push_back(PackRow(pixels.data() + row * rowBytes, rowBytes));
         }
         if (inChannel.lineCounts) {
             for (uint16 count : *inChannel.lineCounts) out.U16(count);
@@ -396,7 +403,8 @@ std::vector<ByteVector> DocumentBuilder::MergedPlanes() const {
     if (!mMergedPlanes.empty()) return mMergedPlanes;
     const size_t colourCount = (header.mode == kDocGrayscale || header.mode == kDocIndexed) ? 1 : 3;
     const size_t planeSize = size_t(mHeight) * RowBytes(mWidth);
-    return std::vector<ByteVector>(colourCount + (mergedTransparency ? 1 : 0), ByteVector(planeSize, mergedFill));
+    return std::vector<ByteVector>(colourCount + (mergedTransparency ? 1 : 0),
+                                   ByteVector(planeSize, mergedFill));
 }
 
 void DocumentBuilder::WriteMerged(Writer& ioOut) const {
@@ -416,7 +424,8 @@ void DocumentBuilder::WriteMerged(Writer& ioOut) const {
         // One table of line counts for every channel's rows, then every channel's packed rows.
         std::vector<ByteVector> rows;
         for (const ByteVector& plane : planes)
-            for (uint32 row = 0; row < mHeight; ++row) rows.push_back(PackRow(plane.data() + row * rowBytes, rowBytes));
+            for (uint32 row = 0; row < mHeight; ++row)
+                rows.push_back(PackRow(plane.data() + row * rowBytes, rowBytes));
         if (mergedLineCounts) {
             for (uint16 count : *mergedLineCounts) ioOut.U16(count);
         } else {

@@ -37,7 +37,13 @@ enum DocumentMode : uint16 {
 };
 
 // Stored channel ids of layer channels.
-enum ChannelID : int16 { kChannelRed = 0, kChannelGreen = 1, kChannelBlue = 2, kChannelAlpha = -1, kChannelMask = -2 };
+enum ChannelID : int16 {
+    kChannelRed = 0,
+    kChannelGreen = 1,
+    kChannelBlue = 2,
+    kChannelAlpha = -1,
+    kChannelMask = -2
+};
 
 // Compression codes of channel data.
 enum ChannelCoding : uint16 { kCodingRaw = 0, kCodingPacked = 1 };
@@ -103,13 +109,13 @@ struct LayerSpec {
     std::optional<uint32> layerID;             // adds a "lyid" block after `blocks`
 
     // Knobs, written as they stand:
-    std::optional<ByteVector> extraData;   // the whole extra data (mask block to the last block)
-    std::optional<uint32> extraLength;     // the extra length field
-    std::optional<uint16> channelCount;    // the channel count field (entries are still all written)
+    std::optional<ByteVector> extraData;  // the whole extra data (mask block to the last block)
+    std::optional<uint32> extraLength;    // the extra length field
+    std::optional<uint16> channelCount;   // the channel count field (entries are still all written)
 
     // A layer of one colour: channels red, green, blue and transparency, each filled with its value.
-    static LayerSpec Solid(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inRed, uint8 inGreen,
-                           uint8 inBlue, uint8 inAlpha = 255);
+    static LayerSpec Solid(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inRed,
+                           uint8 inGreen, uint8 inBlue, uint8 inAlpha = 255);
 };
 
 // One image resource block.
@@ -128,15 +134,15 @@ struct ResourceSpec {
 
 // Where things landed in the last Build(): offsets from the start of the document.
 struct DocumentLayout {
-    size_t colourModeData = 0;   // its length field
-    size_t imageResources = 0;   // its length field
-    size_t layerAndMask = 0;     // its length field
-    size_t layerInfo = 0;        // the layer-information length field (0 when absent)
-    size_t globalMask = 0;       // the global mask length field (0 when absent)
-    size_t merged = 0;           // the merged compression code
-    std::vector<size_t> records;                 // start of each layer record
-    std::vector<std::vector<size_t>> channels;   // compression code of each record's channels
-    std::vector<size_t> resources;               // start of each resource block
+    size_t colourModeData = 0;                  // its length field
+    size_t imageResources = 0;                  // its length field
+    size_t layerAndMask = 0;                    // its length field
+    size_t layerInfo = 0;                       // the layer-information length field (0 when absent)
+    size_t globalMask = 0;                      // the global mask length field (0 when absent)
+    size_t merged = 0;                          // the merged compression code
+    std::vector<size_t> records;                // start of each layer record
+    std::vector<std::vector<size_t>> channels;  // compression code of each record's channels
+    std::vector<size_t> resources;              // start of each resource block
     size_t end = 0;
 };
 
@@ -175,17 +181,18 @@ public:
 
     // Layer and mask information.
     DocumentBuilder& AddLayer(LayerSpec inLayer);
-    bool mergedTransparency = false;         // layer count written negative; merged data starts with alpha
-    std::optional<int16> layerCount;         // the count field as it stands
-    bool padLayerInfo = true;                // layer information padded to an even length
-    std::optional<uint32> layerInfoLength;   // its length field
-    bool layerInfoWithoutLayers = false;     // write the layer information even with no layers
-    std::optional<ByteVector> globalMask;    // content after its length; none: length 0 with layers, else absent
-    bool omitGlobalMask = false;             // no global mask length at all
+    bool mergedTransparency = false;        // layer count written negative; merged data starts with alpha
+    std::optional<int16> layerCount;        // the count field as it stands
+    bool padLayerInfo = true;               // layer information padded to an even length
+    std::optional<uint32> layerInfoLength;  // its length field
+    bool layerInfoWithoutLayers = false;    // write the layer information even with no layers
+    std::optional<ByteVector>
+        globalMask;               // content after its length; none: length 0 with layers, else absent
+    bool omitGlobalMask = false;  // no global mask length at all
     // The layer information is declared one byte longer than written, so the global mask length starts
     // one byte before where a reader expects it; one trailing byte keeps the section's length honest.
     bool shiftGlobalMaskBack = false;
-    ByteVector layerSectionTrailer;          // bytes at the end of the section
+    ByteVector layerSectionTrailer;  // bytes at the end of the section
     std::optional<uint32> layerSectionLength;
     std::optional<ByteVector> layerSection;  // the whole section content as it stands
     static ByteVector StandardGlobalMask();  // the 14 bytes a writer emits when masks exist

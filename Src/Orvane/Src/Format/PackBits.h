@@ -22,7 +22,9 @@ struct DecodeResult {
 DecodeResult DecodeRow(const uint8* inPacked, uint32 inPackedSize, uint8* outRow, uint32 inRowBytes);
 
 // The most bytes PackRow can produce for a row of inRowBytes bytes: one control byte per 128-byte chunk.
-constexpr uint32 MaxPackedSize(uint32 inRowBytes) { return inRowBytes + (inRowBytes + 127) / 128; }
+constexpr uint32 MaxPackedSize(uint32 inRowBytes) {
+    return inRowBytes + (inRowBytes + 127) / 128;
+}
 
 // The size of the packed form of a row, exactly what PackRow would write, without writing it.
 uint32 PackedRowSize(const uint8* inRow, uint32 inRowBytes);
