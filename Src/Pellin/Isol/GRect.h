@@ -1,12 +1,18 @@
 // Integer points and rectangles.
 //
 // A GRect covers columns left..right-1 and rows top..bottom-1. No operation normalises its operands:
-// an inverted rectangle stays inverted, and is Empty.
+// an inverted rectangle stays inverted, and is Empty. Coordinates are 32-bit: width, height, offsets
+// and insets wrap around like 32-bit machine arithmetic instead of overflowing, so rectangles read from
+// a damaged document cannot make the arithmetic undefined; Area is exact in 64 bits.
 #pragma once
 
 #include <algorithm>
 
 #include "Src/Pellin/Isol/IsolTypes.h"
+
+// 32-bit wrapping addition and subtraction.
+constexpr int32 WrapAdd(int32 inA, int32 inB) { return int32(uint32(inA) + uint32(inB)); }
+constexpr int32 WrapSub(int32 inA, int32 inB) { return int32(uint32(inA) - uint32(inB)); }
 
 struct GPoint {
     int32 h = 0;  // horizontal (x)
@@ -33,9 +39,9 @@ struct GRect {
         : left(inLeft), top(inTop), right(inRight), bottom(inBottom) {}
 
     constexpr bool Empty() const { return left >= right || top >= bottom; }
-    constexpr int32 Width() const { return right - left; }
-    constexpr int32 Height() const { return bottom - top; }
-    constexpr int64 Area() const { return Empty() ? 0 : int64(Width()) * Height(); }
+    constexpr int32 Width() const { return WrapSub(right, left); }
+    constexpr int32 Height() const { return WrapSub(bottom, top); }
+    constexpr int64 Area() const { return Empty() ? 0 : (int64(right) - left) * (int64(bottom) - top); }
     constexpr GPoint TopLeft() const { return GPoint(left, top); }
 
     constexpr bool operator==(const GRect& o) const {
@@ -79,22 +85,22 @@ struct GRect {
     constexpr GRect Union(const GRect& o) const { return GRect(*this).UnionWith(o); }
 
     constexpr GRect& Offset(int32 dx, int32 dy) {
-        left += dx;
-        right += dx;
-        top += dy;
-        bottom += dy;
+        left = WrapAdd(left, dx);
+        right = WrapAdd(right, dx);
+        top = WrapAdd(top, dy);
+        bottom = WrapAdd(bottom, dy);
         return *this;
     }
     constexpr GRect& Offset(const GPoint& d) { return Offset(d.h, d.v); }
-    constexpr GRect& OffsetNegative(const GPoint& d) { return Offset(-d.h, -d.v); }
+    constexpr GRect& OffsetNegative(const GPoint& d) { return Offset(WrapSub(0, d.h), WrapSub(0, d.v)); }
     constexpr GRect Offsetted(int32 dx, int32 dy) const { return GRect(*this).Offset(dx, dy); }
 
     // Negative values grow the rectangle.
     constexpr GRect& Inset(int32 dx, int32 dy) {
-        left += dx;
-        right -= dx;
-        top += dy;
-        bottom -= dy;
+        left = WrapAdd(left, dx);
+        right = WrapSub(right, dx);
+        top = WrapAdd(top, dy);
+        bottom = WrapSub(bottom, dy);
         return *this;
     }
 };
