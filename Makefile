@@ -1,10 +1,12 @@
 # Two commands do everything: `make demo` and `make test`. Both install what they need first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan demo test test-native test-asan bench clean
+.PHONY: all deps build build-asan demo test test-native test-asan bench clean deps-windows build-windows \
+        test-windows
 
 all: build
 
@@ -31,8 +33,25 @@ test-asan: build-asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --output-on-failure -j $(JOBS)
 
-# Builds and runs every test: the native build, then the sanitizer build.
-test: test-native test-asan
+deps-windows:
+	@tools/install-deps.sh --windows
+
+$(WIN_BUILD)/CMakeCache.txt: | deps-windows
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+	      -DLUMENAR_WERROR=ON $(CMAKE_FLAGS)
+
+# The 32-bit Windows module and its host twin, cross-built.
+build-windows: deps-windows $(WIN_BUILD)/CMakeCache.txt
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# Checks the cross-built binaries natively (exports, resources, imports), then compares the Windows
+# host's output under wine with the native build's where wine can run 32-bit programs.
+test-windows: build build-windows
+	$(BUILD)/tests/windows_dll_check $(WIN_BUILD)/Lumenar5.dll $(WIN_BUILD)/tools/win/lumenar.exe
+	tools/win/wine-compare.sh $(BUILD) $(WIN_BUILD)
+
+# Builds and runs every test: the native build, the sanitizer build, then the Windows build.
+test: test-native test-asan test-windows
 
 demo: build
 	$(BUILD)/tools/lumenar flatten examples/showcase.lmn examples/showcase.png
@@ -41,4 +60,4 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)

@@ -19,6 +19,10 @@
 #include <cstring>
 #include <string>
 
+// The host and the module are 32-bit programs: the parameter record's field offsets are checked in
+// this build only when pointers are 4 bytes wide.
+static_assert(sizeof(void*) == 4 && sizeof(FormatParamRecord) == 1024, "a 32-bit build is expected");
+
 namespace {
 
 constexpr UINT kReportMessage = 1024;

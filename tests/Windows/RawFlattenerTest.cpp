@@ -1,0 +1,144 @@
+// The host side of a read operation, against a scripted stand-in module: the selector order, the
+// assembly of tiles of every shape into the RGBA image, and the refusals when the module misbehaves.
+
+#include "tools/win/RawFlattener.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int32 kDocumentHandle = 77;
+
+// What the stand-in module does; one script per test case.
+struct Script {
+    const char* name;
+    int16 rows, columns;
+    int16 tileWidth, tileHeight;
+    int16 startResult = 0;
+    int32 failAtTile = -1;      // ReadContinue returns 1 at this tile
+    bool tileOutside = false;   // the second tile lies below the image
+    bool endless = false;       // delivers tiles forever
+};
+
+struct Observed {
+    std::vector<int16> selectors;
+    int32 blockAllocations = 0;
+    bool wrongHandle = false;
+};
+
+Script gScript;
+Observed gSeen;
+int32 gNextTile = 0;
+std::vector<uint8> gTile;
+
+// The stand-in's pixel at (x, y), in memory order blue, green, red, alpha.
+uint8 Blue(int32 x, int32) { return uint8(x * 7); }
+uint8 Green(int32, int32 y) { return uint8(y * 5); }
+uint8 Red(int32 x, int32 y) { return uint8(x + 3 * y); }
+uint8 Alpha(int32 x, int32 y) { return uint8(255 - x - y); }
+
+void DeliverTile(FormatParamRecord& ioRecord) {
+    const int32 across = (gScript.columns + gScript.tileWidth - 1) / gScript.tileWidth;
+    const int32 down = (gScript.rows + gScript.tileHeight - 1) / gScript.tileHeight;
+    const int32 index = gScript.endless ? 0 : gNextTile++;
+    if (index >= across * down) {
+        ioRecord.tileData = nullptr;
+        return;
+    }
+    const int32 left = (index % across) * gScript.tileWidth, top = (index / across) * gScript.tileHeight;
+    int32 right = std::min<int32>(left + gScript.tileWidth, gScript.columns);
+    int32 bottom = std::min<int32>(top + gScript.tileHeight, gScript.rows);
+    const int32 width = right - left;
+    gTile.assign(size_t(width) * size_t(bottom - top) * 4, 0);
+    for (int32 y = top; y < bottom; ++y)
+        for (int32 x = left; x < right; ++x) {
+            uint8* p = &gTile[(size_t(y - top) * width + size_t(x - left)) * 4];
+            p[0] = Blue(x, y), p[1] = Green(x, y), p[2] = Red(x, y), p[3] = Alpha(x, y);
+        }
+    if (gScript.tileOutside && index == 1) bottom = gScript.rows + 1;
+    ioRecord.tileData = gTile.data();
+    const int16 rect[4] = {int16(top), int16(left), int16(bottom), int16(right)};
+    std::copy(rect, rect + 4, ioRecord.tileRect);
+    ioRecord.columnStep = 4;
+    ioRecord.rowStep = width * 4;
+    ioRecord.planeStep = 1;
+    const int16 map[4] = {2, 1, 0, 3};
+    std::copy(map, map + 4, ioRecord.planeMap);
+}
+
+void LUMENAR_CDECL StandIn(int16 inSelector, void* inRecord, HostHandle* ioData, int16* outResult) {
+    auto& record = *static_cast<FormatParamRecord*>(inRecord);
+    gSeen.selectors.push_back(inSelector);
+    if (*ioData == nullptr) {
+        *ioData = record.allocateHandle(200);
+        ++gSeen.blockAllocations;
+    }
+    *outResult = 0;
+    if (inSelector == 2) {
+        gSeen.wrongHandle = record.fileHandle != kDocumentHandle;
+        record.imageRows = gScript.rows;
+        record.imageColumns = gScript.columns;
+        *outResult = gScript.startResult;
+    } else if (inSelector == 3) {
+        if (gNextTile == gScript.failAtTile) {
+            *outResult = 1;
+            return;
+        }
+        DeliverTile(record);
+    }
+}
+
+struct Outcome {
+    bool ok;
+    const char* errorPart;  // a piece of the reason on failure
+    bool finished;          // ReadFinish was called
+};
+
+TEST(RawFlattener, DrivesTheReadSelectorsAndAssemblesTiles) {
+    const std::pair<Script, Outcome> cases[] = {
+        {{"one tile", 3, 5, 8, 8}, {true, "", true}},
+        {{"edge tiles narrower and shorter", 7, 10, 4, 3}, {true, "", true}},
+        {{"one-pixel tiles", 2, 3, 1, 1}, {true, "", true}},
+        {{"refused at start", 4, 4, 4, 4, 1}, {false, "result 1", false}},
+        {{"failure while reading", 8, 8, 4, 4, 0, 2}, {false, "reading failed", true}},
+        {{"tile below the image", 8, 8, 4, 4, 0, -1, true}, {false, "outside the image", true}},
+        {{"tiles without end", 2, 2, 1, 1, 0, -1, false, true}, {false, "more tiles", true}},
+        {{"empty image", 0, 4, 4, 4}, {false, "empty", true}},
+    };
+    for (const auto& [script, expected] : cases) {
+        gScript = script;
+        gSeen = {};
+        gNextTile = 0;
+        FlatImage image;
+        std::string error;
+        bool ok;
+        {
+            RawFlattener flattener(&StandIn);
+            ok = flattener.Flatten(kDocumentHandle, image, error);
+        }
+        EXPECT_EQ(ok, expected.ok) << script.name << ": " << error;
+        EXPECT_NE(error.find(expected.errorPart), std::string::npos) << script.name << ": " << error;
+        EXPECT_FALSE(gSeen.wrongHandle) << script.name;
+        EXPECT_EQ(gSeen.blockAllocations, 1) << script.name;
+        ASSERT_GE(gSeen.selectors.size(), 2u) << script.name;
+        EXPECT_EQ(gSeen.selectors[0], 1) << script.name;
+        EXPECT_EQ(gSeen.selectors[1], 2) << script.name;
+        EXPECT_EQ(gSeen.selectors.back() == 4, expected.finished) << script.name;
+        if (!expected.ok) continue;
+        ASSERT_EQ(image.rows, script.rows);
+        ASSERT_EQ(image.columns, script.columns);
+        ASSERT_EQ(image.rgba.size(), size_t(script.rows) * script.columns * 4);
+        for (int32 y = 0; y < script.rows; ++y)
+            for (int32 x = 0; x < script.columns; ++x) {
+                const uint8* p = &image.rgba[(size_t(y) * script.columns + x) * 4];
+                ASSERT_EQ(std::vector<uint8>(p, p + 4),
+                          (std::vector<uint8>{Red(x, y), Green(x, y), Blue(x, y), Alpha(x, y)}))
+                    << script.name << " at " << x << "," << y;
+            }
+    }
+}
+
+}  // namespace
