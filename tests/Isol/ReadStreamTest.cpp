@@ -1,14 +1,13 @@
-#include "Src/Pellin/Isol/SReadStream.h"
-
-#include "Src/Pellin/Isol/Exceptions.h"
-#include "tests/support/MemoryFilePort.h"
-#include "tests/support/ReportCapture.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
+
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "tests/support/MemoryFilePort.h"
+#include "tests/support/ReportCapture.h"
 
 namespace {
 
@@ -37,17 +36,6 @@ TEST(ReadStreamNumbers, DecodeByByteOrder) {
         stream.SetPosition(4);
         EXPECT_EQ(stream.ReadI16(), int16(c.order == kBigEndianOrder ? -2 : -257));
     }
-}
-
-TEST(ReadStreamNumbers, FloatsAndBooleans) {
-    MemoryFilePort port({0x3F, 0xC0, 0x00, 0x00,                          // 1.5f
-                         0xC0, 0x09, 0x21, 0xFB, 0x54, 0x44, 0x2D, 0x18,  // -3.141592653589793
-                         0x00, 0x02});
-    SReadStream stream(&port, kBigEndianOrder, 4096, 0);
-    EXPECT_EQ(stream.ReadF32(), 1.5f);
-    EXPECT_EQ(stream.ReadF64(), -3.141592653589793);
-    EXPECT_FALSE(stream.ReadBoolean());
-    EXPECT_TRUE(stream.ReadBoolean());
 }
 
 TEST(ReadStreamStrings, LengthPrefixedStringsTakeAnEvenNumberOfBytes) {

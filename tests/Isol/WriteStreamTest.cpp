@@ -1,8 +1,3 @@
-#include "Src/Pellin/Isol/SWriteStream.h"
-
-#include "Src/Pellin/Isol/SReadStream.h"
-#include "tests/support/MemoryFilePort.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +5,10 @@
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "tests/support/MemoryFilePort.h"
 
 namespace {
 
@@ -40,7 +39,9 @@ TEST(WriteStreamEncoding, NumbersCodesAndTexts) {
         {"f32 big", kBigEndianOrder, [](SWriteStream& s) { s.WriteF32(1.5f); }, {0x3F, 0xC0, 0, 0}},
         {"f64 big", kBigEndianOrder, [](SWriteStream& s) { s.WriteF64(-2.0); }, {0xC0, 0, 0, 0, 0, 0, 0, 0}},
         {"f32 native", kNativeOrder, [](SWriteStream& s) { s.WriteF32(1.5f); }, {0, 0, 0xC0, 0x3F}},
-        {"code", kNativeOrder, [](SWriteStream& s) { s.WriteFourCharCode(FourCC("norm")); },
+        {"code",
+         kNativeOrder,
+         [](SWriteStream& s) { s.WriteFourCharCode(FourCC("norm")); },
          {'n', 'o', 'r', 'm'}},
         {"empty string", kBigEndianOrder, [](SWriteStream& s) { s.WritePString(""); }, {0, 0}},
         {"odd string", kBigEndianOrder, [](SWriteStream& s) { s.WritePString("abc"); }, {3, 'a', 'b', 'c'}},
@@ -118,12 +119,24 @@ TEST(StreamRoundTrip, RandomValuesReadBackAsWritten) {
             std::vector<Value> values;
             for (int i = 0; i < 400; ++i) {
                 switch (random() % 6) {
-                    case 0: values.emplace_back(uint8(random())); break;
-                    case 1: values.emplace_back(uint16(random())); break;
-                    case 2: values.emplace_back(uint32(random())); break;
-                    case 3: values.emplace_back(float(int32(random())) / 64.0f); break;
-                    case 4: values.emplace_back(double(random()) * 1e-3 - 1e6); break;
-                    default: values.emplace_back(std::string(random() % 12, char('a' + random() % 26))); break;
+                    case 0:
+                        values.emplace_back(uint8(random()));
+                        break;
+                    case 1:
+                        values.emplace_back(uint16(random()));
+                        break;
+                    case 2:
+                        values.emplace_back(uint32(random()));
+                        break;
+                    case 3:
+                        values.emplace_back(float(int32(random())) / 64.0f);
+                        break;
+                    case 4:
+                        values.emplace_back(double(random()) * 1e-3 - 1e6);
+                        break;
+                    default:
+                        values.emplace_back(std::string(random() % 12, char('a' + random() % 26)));
+                        break;
                 }
             }
             MemoryFilePort port;
@@ -147,11 +160,21 @@ TEST(StreamRoundTrip, RandomValuesReadBackAsWritten) {
             for (const Value& v : values) {
                 Value back;
                 switch (v.index()) {
-                    case 0: back = reader.ReadU8(); break;
-                    case 1: back = reader.ReadU16(); break;
-                    case 2: back = reader.ReadU32(); break;
-                    case 3: back = reader.ReadF32(); break;
-                    case 4: back = reader.ReadF64(); break;
+                    case 0:
+                        back = reader.ReadU8();
+                        break;
+                    case 1:
+                        back = reader.ReadU16();
+                        break;
+                    case 2:
+                        back = reader.ReadU32();
+                        break;
+                    case 3:
+                        back = reader.ReadF32();
+                        break;
+                    case 4:
+                        back = reader.ReadF64();
+                        break;
                     default: {
                         std::string text;
                         reader.ReadPString(text);

@@ -1,16 +1,15 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
 #include "Src/Orvane/Src/Storage/SpillSuite.h"
 #include "Src/Orvane/Src/Storage/VMBufferPort.h"
-
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/support/MemoryFilePort.h"
 #include "tests/support/ReportCapture.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -4,10 +4,10 @@
 // and return that count, like a file. Writes past the end grow the store, filling any gap with zeros.
 #pragma once
 
-#include "API/LFilePort.h"
-
 #include <utility>
 #include <vector>
+
+#include "API/LFilePort.h"
 
 class MemoryFilePort : public LFilePort {
 public:

@@ -1,22 +1,26 @@
 #include "Src/Pellin/Isol/SReadStream.h"
 
-#include "Src/Pellin/Isol/Exceptions.h"
-#include "Src/Pellin/Isol/Report.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-SReadStream::SReadStream(LFilePort* inPort, int32 inByteOrder, uint32 inBufferSize,
-                         uint32 inStartPosition)
-    : mBuffer(inBufferSize), mByteOrder(inByteOrder), mPort(ThrowIfNil(inPort)), mFilePos(inStartPosition),
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/Report.h"
+
+SReadStream::SReadStream(LFilePort* inPort, int32 inByteOrder, uint32 inBufferSize, uint32 inStartPosition)
+    : mBuffer(inBufferSize),
+      mByteOrder(inByteOrder),
+      mPort(ThrowIfNil(inPort)),
+      mFilePos(inStartPosition),
       mFileLen(inPort->GetLength()) {
     LASSERT(mFilePos <= mFileLen);
 }
 
 SReadStream::~SReadStream() = default;
 
-uint32 SReadStream::GetPosition() const { return uint32(int64(mFilePos) - (mValidEnd - mCurBufPos)); }
+uint32 SReadStream::GetPosition() const {
+    return uint32(int64(mFilePos) - (mValidEnd - mCurBufPos));
+}
 
 void SReadStream::SetPosition(uint32 inNewPos) {
     LASSERT(inNewPos < mFileLen);
@@ -81,7 +85,9 @@ uint8 SReadStream::ReadU8() {
     return bytes[0];
 }
 
-bool SReadStream::ReadBoolean() { return ReadU8() != 0; }
+bool SReadStream::ReadBoolean() {
+    return ReadU8() != 0;
+}
 
 uint16 SReadStream::ReadU16() {
     uint8 bytes[2];
@@ -104,7 +110,9 @@ uint32 SReadStream::ReadU32() {
 
 // Floating-point numbers are read as integers of their width (so the byte order applies to them the same
 // way) and then taken bit for bit as the number.
-float SReadStream::ReadF32() { return std::bit_cast<float>(ReadU32()); }
+float SReadStream::ReadF32() {
+    return std::bit_cast<float>(ReadU32());
+}
 
 double SReadStream::ReadF64() {
     uint8 bytes[8];

@@ -10,12 +10,12 @@
 // Not copyable.
 #pragma once
 
+#include <string>
+
 #include "API/LFilePort.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
 #include "Src/Pellin/Isol/SStreamBuffer.h"
-
-#include <string>
 
 class SReadStream : public LAllocatedObject {
 public:

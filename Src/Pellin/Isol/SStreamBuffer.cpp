@@ -12,9 +12,10 @@ uint32 CheckedSize(uint32 inSize) {
 
 }  // namespace
 
-SStreamBuffer::SStreamBuffer(uint32 inSize)
-    : mBytes(nullptr), mSize(CheckedSize(inSize)) {
+SStreamBuffer::SStreamBuffer(uint32 inSize) : mBytes(nullptr), mSize(CheckedSize(inSize)) {
     mBytes = static_cast<uint8*>(LAllocateClear(int32(mSize)));
 }
 
-SStreamBuffer::~SStreamBuffer() { LFree(mBytes); }
+SStreamBuffer::~SStreamBuffer() {
+    LFree(mBytes);
+}

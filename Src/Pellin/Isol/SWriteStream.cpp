@@ -1,17 +1,18 @@
 #include "Src/Pellin/Isol/SWriteStream.h"
 
-#include "Src/Pellin/Isol/Exceptions.h"
-#include "Src/Pellin/Isol/Report.h"
-
 #include <bit>
 #include <cstdio>
 #include <cstring>
 
-SWriteStream::SWriteStream(LFilePort* inPort, int32 inByteOrder, uint32 inBufferSize,
-                           uint32 inStartPosition)
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/Report.h"
+
+SWriteStream::SWriteStream(LFilePort* inPort, int32 inByteOrder, uint32 inBufferSize, uint32 inStartPosition)
     : mBuffer(inBufferSize), mByteOrder(inByteOrder), mPort(ThrowIfNil(inPort)), mFilePos(inStartPosition) {}
 
-SWriteStream::~SWriteStream() { Flush(false); }
+SWriteStream::~SWriteStream() {
+    Flush(false);
+}
 
 void SWriteStream::SetPosition(uint32 inNewPos) {
     if (inNewPos == GetPosition()) return;
@@ -33,7 +34,9 @@ void SWriteStream::WriteBytes(int32 inLength, const void* inSource) {
     mFilePos += uint32(inLength);
 }
 
-void SWriteStream::WriteU8(uint8 inValue) { WriteBytes(1, &inValue); }
+void SWriteStream::WriteU8(uint8 inValue) {
+    WriteBytes(1, &inValue);
+}
 
 // Big-endian numbers go out one byte at a time, most significant first; native ones as one block.
 void SWriteStream::WriteU16(uint16 inValue) {

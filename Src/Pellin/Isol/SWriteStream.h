@@ -6,12 +6,12 @@
 // not own the port, which must outlive it. Not copyable.
 #pragma once
 
+#include <string_view>
+
 #include "API/LFilePort.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
 #include "Src/Pellin/Isol/SStreamBuffer.h"
-
-#include <string_view>
 
 class SWriteStream : public LAllocatedObject {
 public:

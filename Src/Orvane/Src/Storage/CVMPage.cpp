@@ -1,9 +1,9 @@
 #include "Src/Orvane/Src/Storage/CVMPage.h"
 
+#include <cstring>
+
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
-
-#include <cstring>
 
 namespace {
 

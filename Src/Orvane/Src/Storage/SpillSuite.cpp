@@ -20,9 +20,13 @@ void SpillSuite::Remove() {
     sActiveBlockRecords = 0;
 }
 
-LFilePort* SpillSuite::Port() { return sSpillFilePort; }
+LFilePort* SpillSuite::Port() {
+    return sSpillFilePort;
+}
 
-int32 SpillSuite::ActiveBlockRecords() { return sActiveBlockRecords; }
+int32 SpillSuite::ActiveBlockRecords() {
+    return sActiveBlockRecords;
+}
 
 const SpillSuite::BlockRec& SpillSuite::BlockRecord(int32 inIndex) {
     LASSERT(inIndex >= 0 && inIndex < kSpillBlockRecCount);

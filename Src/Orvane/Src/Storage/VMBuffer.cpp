@@ -1,10 +1,10 @@
 #include "Src/Orvane/Src/Storage/VMBuffer.h"
 
-#include "Src/Pellin/Isol/Report.h"
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+#include "Src/Pellin/Isol/Report.h"
 
 VMBuffer::VMBuffer() = default;
 

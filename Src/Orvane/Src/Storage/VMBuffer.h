@@ -9,11 +9,11 @@
 // the destination untouched). Not thread-safe.
 #pragma once
 
+#include <vector>
+
 #include "Src/Orvane/Src/Storage/CVMPage.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
-
-#include <vector>
 
 class VMBuffer : public LAllocatedObject {
 public:

@@ -5,9 +5,13 @@
 
 VMBufferPort::VMBufferPort(VMBuffer* inBuffer) : LFilePort(1), mBuffer(ThrowIfNil(inBuffer)) {}
 
-void VMBufferPort::SetLength(uint32 inLength) { mBuffer->Resize(inLength); }
+void VMBufferPort::SetLength(uint32 inLength) {
+    mBuffer->Resize(inLength);
+}
 
-uint32 VMBufferPort::GetLength() { return mBuffer->Size(); }
+uint32 VMBufferPort::GetLength() {
+    return mBuffer->Size();
+}
 
 int32 VMBufferPort::ReadAt(uint32 inStartPos, int32 inLength, void* outDestination) {
     LASSERT(inLength >= 0);
