@@ -2,3 +2,4 @@
 lumenar_test(test_format_builder Format/DocumentBuilderTest.cpp)
 lumenar_test(test_format_codec Format/PackBitsTest.cpp Format/BlendModeKeysTest.cpp
              Format/ChannelLengthTest.cpp)
+lumenar_test(test_format_resources Format/ImageResourcesTest.cpp)

@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Src/Orvane/Src/Format/CImageResourceMgr.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "Src/PowerPellin/LProgressScope.h"
+#include "tests/support/DocumentBuilder.h"
+#include "tests/support/MemoryFilePort.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+constexpr uint32 kZQRS = FourCC("ZQRS");
+
+// A document built around the given resources, and where its resources section lies.
+struct ResourceDocument {
+    ByteVector bytes;
+    DocumentLayout layout;
+
+    explicit ResourceDocument(DocumentBuilder& ioBuilder) { bytes = ioBuilder.Build(&layout); }
+    uint32 SectionLength() const {
+        const size_t at = layout.imageResources;
+        return uint32(bytes[at]) << 24 | uint32(bytes[at + 1]) << 16 | uint32(bytes[at + 2]) << 8 |
+               bytes[at + 3];
+    }
+    // The length field and the blocks, as stored.
+    ByteVector Section() const {
+        return ByteVector(bytes.begin() + long(layout.imageResources),
+                          bytes.begin() + long(layout.imageResources + 4 + SectionLength()));
+    }
+};
+
+ResourceDocument Document(const std::vector<ResourceSpec>& inResources) {
+    DocumentBuilder builder(4, 4);
+    for (const ResourceSpec& r : inResources) builder.AddResource(r);
+    return ResourceDocument(builder);
+}
+
+// Reads the section of inDocument into ioManager; returns the stream position after it.
+uint32 ReadSection(const ByteVector& inBytes, size_t inLengthAt, CImageResourceMgr& ioManager) {
+    MemoryFilePort port(inBytes);
+    SReadStream stream(&port, kBigEndianOrder, 4096, uint32(inLengthAt));
+    const uint32 length = stream.ReadU32();
+    ioManager.Read(length, stream, nullptr);
+    return stream.GetPosition();
+}
+
+ByteVector WriteSection(const CImageResourceMgr& inManager) {
+    MemoryFilePort port;
+    {
+        SWriteStream stream(&port, kBigEndianOrder, 4096, 0);
+        inManager.Write(stream, nullptr);
+    }
+    return port.Bytes();
+}
+
+ByteVector DataOf(const CImageResource& inResource) {
+    ByteVector data(inResource.DataSize());
+    inResource.ReadData(0, inResource.DataSize(), data.data());
+    return data;
+}
+
+TEST(ImageResourceBlocks, NamesAndDataArePaddedToEvenLengths) {
+    struct Case {
+        std::string name;
+        ByteVector data;
+        size_t blockBytes;  // 10 + name bytes + data bytes
+    };
+    const Case cases[] = {
+        {"", {}, 12}, {"a", {}, 12}, {"ab", {}, 14}, {"", {1, 2, 3}, 16}, {"xyz", {1, 2, 3, 4}, 18},
+    };
+    for (const Case& c : cases) {
+        const ResourceDocument doc =
+            Document({ResourceSpec::Block(1000, c.data, c.name), ResourceSpec::Block(1001, {9})});
+        ASSERT_EQ(doc.layout.resources[1] - doc.layout.resources[0], c.blockBytes) << c.name;
+        CImageResourceMgr manager;
+        EXPECT_EQ(ReadSection(doc.bytes, doc.layout.imageResources, manager),
+                  doc.layout.imageResources + 4 + doc.SectionLength());
+        const CImageResource* first = manager.FindResource(1000);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(first->Name(), c.name);
+        EXPECT_EQ(first->mType, kZQRS);
+        EXPECT_EQ(DataOf(*first), c.data);
+        EXPECT_EQ(first->BlockSize(false), c.blockBytes);
+        ASSERT_NE(manager.FindResource(1001), nullptr);
+        EXPECT_EQ(DataOf(*manager.FindResource(1001)), ByteVector{9});
+        EXPECT_EQ(WriteSection(manager), doc.Section()) << c.name;
+    }
+}
+
+TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
+    const uint32 kOther = FourCC("QQQQ");
+    ResourceSpec notSigned = ResourceSpec::Block(4001, {0, 0, 0, 7, 1, 2, 3, 4, 5, 6});
+    notSigned.type = kOther;
+    const ResourceDocument doc = Document({
+        ResourceSpec::Plugin(4000, FourCC("plg1"), {1, 2, 3, 4, 5, 6}),  // size 10: plug-in
+        ResourceSpec::Block(4002, {1, 2}),                               // size 2: stays ordinary
+        notSigned,                                                       // not ZQRS: stays ordinary
+        ResourceSpec::Block(3999, {0, 0, 0, 1}),                         // below the range
+    });
+    CImageResourceMgr manager;
+    ReadSection(doc.bytes, doc.layout.imageResources, manager);
+
+    ASSERT_EQ(manager.PluginResourceCount(FourCC("plg1")), 1);
+    const CImageResource* plugin = manager.FindPluginResource(FourCC("plg1"), 1);
+    EXPECT_EQ(plugin->mType, FourCC("plg1"));
+    EXPECT_EQ(plugin->mID, CImageResource::kPluginResourceID);
+    EXPECT_EQ(DataOf(*plugin), (ByteVector{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(plugin->BlockSize(true), 10u + 2u + 10u);
+
+    std::string reports = CaptureReports([&] {
+        ASSERT_NE(manager.FindResource(4002), nullptr);
+        EXPECT_EQ(manager.FindResource(4001)->mType, kOther);
+    });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"!::IsPluginID(inResID)\"")) << reports;
+    EXPECT_NE(manager.FindResource(3999), nullptr);
+    EXPECT_EQ(manager.Resources().size(), 3u);
+}
+
+TEST(ImageResourceSection, PluginResourceWritesBackWithItsIdAndSize) {
+    const ResourceDocument doc = Document({ResourceSpec::Plugin(4000, FourCC("plg1"), {1, 2, 3, 4, 5, 6})});
+    CImageResourceMgr manager;
+    ReadSection(doc.bytes, doc.layout.imageResources, manager);
+    EXPECT_EQ(WriteSection(manager), doc.Section());
+}
+
+TEST(ImageResourceSection, FirstOfTwoEqualIdsStays) {
+    const ResourceDocument doc =
+        Document({ResourceSpec::Block(1005, {1}), ResourceSpec::Block(1005, {2, 2})});
+    CImageResourceMgr manager;
+    ReadSection(doc.bytes, doc.layout.imageResources, manager);
+    ASSERT_EQ(manager.Resources().size(), 1u);
+    EXPECT_EQ(DataOf(*manager.FindResource(1005)), ByteVector{1});
+}
+
+TEST(ImageResourceSection, WrittenSortedByIdAndPluginTypeWithFreshPluginIds) {
+    const ResourceDocument read = Document({
+        ResourceSpec::Plugin(4500, FourCC("zzzz"), {7}),
+        ResourceSpec::Block(1005, {5, 5}),
+        ResourceSpec::Plugin(4100, FourCC("aaaa"), {8, 8}),
+        ResourceSpec::Block(0xFFFF, {1}),  // id -1
+        ResourceSpec::Plugin(4200, FourCC("aaaa"), {}),
+        ResourceSpec::Block(0, {}, "zero"),
+    });
+    const ResourceDocument expected = Document({
+        ResourceSpec::Block(0xFFFF, {1}),
+        ResourceSpec::Block(0, {}, "zero"),
+        ResourceSpec::Block(1005, {5, 5}),
+        ResourceSpec::Plugin(4000, FourCC("aaaa"), {8, 8}),
+        ResourceSpec::Plugin(4001, FourCC("aaaa"), {}),
+        ResourceSpec::Plugin(4002, FourCC("zzzz"), {7}),
+    });
+    CImageResourceMgr manager;
+    ReadSection(read.bytes, read.layout.imageResources, manager);
+    EXPECT_EQ(manager.SectionLength(), expected.SectionLength());
+    EXPECT_EQ(WriteSection(manager), expected.Section());
+}
+
+// Progress over a section goes forward block by block and ends complete, for reading and writing alike.
+TEST(ImageResourceSection, ProgressAdvancesAndEndsComplete) {
+    class RecordingScope : public LProgressScope {
+    public:
+        void SetPortionComplete(double inPortion) override {
+            seen.push_back(inPortion);
+            LProgressScope::SetPortionComplete(inPortion);
+        }
+        std::vector<double> seen;
+    };
+    std::vector<ResourceSpec> specs;
+    for (uint16 id = 1; id <= 4; ++id) specs.push_back(ResourceSpec::Block(id, ByteVector(100 * id, 1)));
+    const ResourceDocument doc = Document(specs);
+    MemoryFilePort port(doc.bytes);
+    SReadStream stream(&port, kBigEndianOrder, 4096, uint32(doc.layout.imageResources));
+    const uint32 length = stream.ReadU32();
+    RecordingScope reading;
+    CImageResourceMgr manager(length, stream, &reading);
+    ASSERT_EQ(reading.seen.size(), 5u);  // one per block, then the end
+    EXPECT_TRUE(std::is_sorted(reading.seen.begin(), reading.seen.end()));
+    EXPECT_GT(reading.seen[0], 0.0);
+    EXPECT_LT(reading.seen[0], 0.2);  // the first block is the smallest
+    EXPECT_EQ(reading.Current(), 1.0);
+
+    RecordingScope writing;
+    MemoryFilePort out;
+    SWriteStream writer(&out, kBigEndianOrder, 4096, 0);
+    manager.Write(writer, &writing);
+    ASSERT_EQ(writing.seen.size(), 5u);
+    EXPECT_DOUBLE_EQ(writing.seen[0], 0.2);  // steps of 1 / (resources + 1)
+    EXPECT_DOUBLE_EQ(writing.seen[3], 0.8);
+    EXPECT_EQ(writing.Current(), 1.0);
+}
+
+TEST(ImageResourceSection, DataSpanningSeveralPagesRoundTrips) {
+    ByteVector big(150001);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = uint8(i * 13 + (i >> 9));
+    const ResourceDocument doc =
+        Document({ResourceSpec::Block(2000, big, "big"), ResourceSpec::Block(2001, {4})});
+    CImageResourceMgr manager;
+    ReadSection(doc.bytes, doc.layout.imageResources, manager);
+    const CImageResource* resource = manager.FindResource(2000);
+    ASSERT_NE(resource, nullptr);
+    EXPECT_EQ(resource->Data().PageCount(), 3u);
+    EXPECT_EQ(DataOf(*resource), big);
+    EXPECT_EQ(WriteSection(manager), doc.Section());
+}
+
+TEST(ImageResourceRefusals, NegativeOrOversizedSizes) {
+    ResourceSpec negative = ResourceSpec::Block(1000, {1, 2, 3, 4});
+    negative.size = 0x80000000u;
+    const ResourceDocument negativeDoc = Document({negative});
+    CImageResourceMgr manager;
+    std::string reports = CaptureReports([&] {
+        try {
+            ReadSection(negativeDoc.bytes, negativeDoc.layout.imageResources, manager);
+            ADD_FAILURE() << "a negative size was accepted";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message().Text(), "this is an unrecognized Lumenar file type");
+        }
+    });
+
+    // A size far beyond the file is refused before anything is allocated for it.
+    ResourceSpec huge = ResourceSpec::Block(1000, {1, 2, 3, 4});
+    huge.size = 0x7FFFFFF0u;
+    const ResourceDocument hugeDoc = Document({huge});
+    reports = CaptureReports([&] {
+        EXPECT_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager), MiscDiskException);
+    });
+    EXPECT_TRUE(manager.Resources().empty());
+}
+
+// Cut the document anywhere inside the section: the read is refused with an engine exception, except
+// when only the final pad byte is missing (skipping it reads nothing).
+TEST(ImageResourceRefusals, TruncatedSectionsAreRefused) {
+    const ResourceDocument doc = Document({ResourceSpec::Block(1000, {1, 2, 3}, "name"),
+                                           ResourceSpec::Plugin(4000, FourCC("plg1"), {1, 2, 3, 4, 5})});
+    const size_t start = doc.layout.imageResources + 4;
+    const size_t end = start + doc.SectionLength();
+    ASSERT_EQ(doc.bytes[end - 1], 0);  // the plug-in block's pad byte
+    for (size_t cut = start; cut < end; ++cut) {
+        const ByteVector truncated(doc.bytes.begin(), doc.bytes.begin() + long(cut));
+        CImageResourceMgr manager;
+        bool refused = false;
+        CaptureReports([&] {
+            try {
+                ReadSection(truncated, doc.layout.imageResources, manager);
+            } catch (const BaseException&) {
+                refused = true;
+            }
+        });
+        EXPECT_EQ(refused, cut != end - 1) << "cut at " << cut;
+    }
+}
+
+TEST(ImageResourceManager, IdOperations) {
+    CImageResourceMgr manager;
+    CImageResource* created = manager.GetOrCreateResource(1005);
+    EXPECT_EQ(created->mType, kZQRS);
+    EXPECT_EQ(created->mID, 1005);
+    EXPECT_EQ(created->DataSize(), 0u);
+    EXPECT_EQ(manager.GetOrCreateResource(1005), created);
+    EXPECT_EQ(manager.FindResource(1005), created);
+    EXPECT_FALSE(manager.AddResource(new CImageResource(kZQRS, 1005)));
+    EXPECT_EQ(manager.FindResource(1005), created);
+    EXPECT_TRUE(manager.AddResource(new CImageResource(kZQRS, -5, "neg")));
+    EXPECT_EQ(manager.Resources().begin()->first, -5);
+    manager.RemoveResource(1005);
+    EXPECT_EQ(manager.FindResource(1005), nullptr);
+    const std::string reports = CaptureReports([&] { manager.GetOrCreateResource(4321); });
+    EXPECT_TRUE(Contains(reports, "!::IsPluginID(inResID)")) << reports;
+}
+
+TEST(ImageResourceManager, PluginOperationsCountFromOne) {
+    CImageResourceMgr manager;
+    const uint32 type = FourCC("plg1");
+    EXPECT_EQ(manager.FindPluginResource(type, 1), nullptr);
+    CImageResource* first = manager.GetOrCreatePluginResource(type, 1);
+    EXPECT_EQ(first->mType, type);
+    EXPECT_EQ(first->mID, CImageResource::kPluginResourceID);
+    EXPECT_EQ(manager.GetOrCreatePluginResource(type, 1), first);
+    // An index beyond the count appends one new resource.
+    CImageResource* second = manager.GetOrCreatePluginResource(type, 5);
+    EXPECT_EQ(manager.PluginResourceCount(type), 2);
+    EXPECT_EQ(manager.FindPluginResource(type, 2), second);
+    EXPECT_EQ(manager.FindPluginResource(type, 3), nullptr);
+    EXPECT_EQ(manager.FindPluginResource(type, 0), nullptr);
+
+    auto* untyped = new CImageResource(0, 77);
+    manager.AddPluginResource(type, untyped);
+    EXPECT_EQ(untyped->mType, type);
+    EXPECT_EQ(untyped->mID, CImageResource::kPluginResourceID);
+    const std::string reports =
+        CaptureReports([&] { manager.AddPluginResource(type, new CImageResource(FourCC("else"), 1)); });
+    EXPECT_TRUE(Contains(reports, "inResource->mType == inTypeID")) << reports;
+
+    manager.RemovePluginResource(type, 1);
+    EXPECT_EQ(manager.FindPluginResource(type, 1), second);
+    while (manager.PluginResourceCount(type) > 0) manager.RemovePluginResource(type, 1);
+    EXPECT_TRUE(manager.PluginResources().empty());
+}
+
+TEST(ImageResourceManager, MoreThanAThousandPluginResourcesOverflowTheIdRange) {
+    CImageResourceMgr manager;
+    for (int32 i = 1; i <= 1001; ++i) manager.GetOrCreatePluginResource(FourCC("plg1"), i);
+    ByteVector written;
+    const std::string reports = CaptureReports([&] { written = WriteSection(manager); });
+    EXPECT_TRUE(Contains(reports, "nextPluginID - 1 <= kLastPlugInResourceIndex")) << reports;
+    // Each block: ZQRS, id, empty name (2), size 4, the type: 16 bytes after the 4-byte length.
+    ASSERT_EQ(written.size(), 4u + 1001u * 16u);
+    const size_t lastID = 4 + 1000 * 16 + 4;
+    EXPECT_EQ(written[lastID] << 8 | written[lastID + 1], 5000);
+}
+
+TEST(ImageResourceCopy, CopiesShareDataUntilWritten) {
+    CImageResource original(kZQRS, 1000, "orig");
+    original.ResizeData(5);
+    original.WriteData(0, 5, "abcde");
+    CImageResource copy(original);
+    EXPECT_EQ(copy.Name(), "orig");
+    EXPECT_EQ(copy.Data().PageData(0), original.Data().PageData(0));
+    copy.WriteData(0, 1, "X");
+    EXPECT_EQ(DataOf(original), (ByteVector{'a', 'b', 'c', 'd', 'e'}));
+    EXPECT_EQ(DataOf(copy), (ByteVector{'X', 'b', 'c', 'd', 'e'}));
+
+    // The resource's port reads and writes its data like a file.
+    std::unique_ptr<VMBufferPort> port = copy.MakePort();
+    EXPECT_EQ(port->WriteAt(5, 2, "fg"), 2);
+    EXPECT_EQ(copy.DataSize(), 7u);
+    CImageResource named(kZQRS, 1, std::string(300, 'n'));
+    EXPECT_EQ(named.Name().size(), 255u);
+}
+
+}  // namespace
