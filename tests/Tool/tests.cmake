@@ -1,1 +1,14 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
+if(TARGET lumenar)
+  lumenar_test(tool_tests
+    Tool/HostSessionTest.cpp
+    Tool/LumenarCommandTest.cpp
+    Tool/ModuleLoadTest.cpp
+  )
+  target_link_libraries(tool_tests PRIVATE lumenar_host)
+  target_compile_definitions(tool_tests PRIVATE
+    LUMENAR_TEST_MODULE="$<TARGET_FILE:Lumenar5>"
+    LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>"
+  )
+  add_dependencies(tool_tests Lumenar5 lumenar)
+endif()

@@ -1,0 +1,124 @@
+// The host's selector loop and handle bookkeeping, against a scripted stand-in for the module.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FileFormat/Lumenar5/Src/Selectors.h"
+#include "tools/host/HostHandles.h"
+#include "tools/host/HostSession.h"
+
+namespace {
+
+// The stand-in module: logs every selector, answers with scripted results and delivers a fixed number
+// of 2 x 1 tiles from ReadContinue.
+struct ModuleScript {
+    std::vector<int16> calls;
+    int16 failSelector = -1;
+    int16 failResult = 0;
+    int32 tilesToDeliver = 0;
+    int32 delivered = 0;
+    uint8 pixels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+};
+ModuleScript gModule;
+
+void LUMENAR_CDECL ScriptedEntry(int16 inSelector, void* inRecord, HostHandle*, int16* outResult) {
+    gModule.calls.push_back(inSelector);
+    auto* record = static_cast<FormatParamRecord*>(inRecord);
+    if (inSelector == gModule.failSelector) {
+        *outResult = gModule.failResult;
+        return;
+    }
+    *outResult = 0;
+    if (inSelector == kSelectorReadStart) {
+        record->imageMode = 3;
+        record->imageRows = 1;
+        record->imageColumns = int16(2 * gModule.tilesToDeliver);
+        record->bitDepth = 8;
+        record->planeCount = 4;
+    }
+    if (inSelector == kSelectorReadContinue && gModule.delivered < gModule.tilesToDeliver) {
+        const int16 left = int16(2 * gModule.delivered++);
+        record->tileData = gModule.pixels;
+        const int16 rect[4] = {0, left, 1, int16(left + 2)};
+        for (int i = 0; i < 4; ++i) record->tileRect[i] = rect[i];
+        record->rowStep = 8;
+        record->columnStep = 4;
+        const int16 map[4] = {2, 1, 0, 3};
+        for (int i = 0; i < 4; ++i) record->planeMap[i] = map[i];
+    }
+}
+
+class HostSessionTest : public testing::Test {
+protected:
+    void SetUp() override { gModule = ModuleScript{}; }
+};
+
+TEST_F(HostSessionTest, ReadCallsSelectorsInOrderAndHandsEveryTileOn) {
+    gModule.tilesToDeliver = 3;
+    HostSession session(&ScriptedEntry);
+    std::vector<int32> lefts;
+    const ReadSummary summary = session.ReadDocument(5, [&](const TileView& tile) {
+        lefts.push_back(tile.left);
+        EXPECT_EQ(tile.data, gModule.pixels);
+        EXPECT_EQ(tile.right - tile.left, 2);
+        EXPECT_EQ(tile.rowStep, 8);
+        EXPECT_EQ(tile.planeMap[0], 2);
+    });
+    EXPECT_EQ(session.Record().fileHandle, 5);
+    EXPECT_EQ(gModule.calls, (std::vector<int16>{1, 2, 3, 3, 3, 3, 4}));
+    EXPECT_EQ(lefts, (std::vector<int32>{0, 2, 4}));
+    EXPECT_EQ(summary.result, 0);
+    EXPECT_EQ(summary.tiles, 3);
+    EXPECT_EQ(summary.columns, 6);
+    EXPECT_EQ(summary.rows, 1);
+    EXPECT_EQ(summary.planeCount, 4);
+}
+
+TEST_F(HostSessionTest, FailuresEndTheOperationAsAHostWould) {
+    struct Case {
+        int16 failSelector;
+        int16 failResult;
+        std::vector<int16> expectedCalls;
+    };
+    const Case cases[] = {
+        {kSelectorReadPrepare, -108, {1}},
+        {kSelectorReadStart, 1, {1, 2}},
+        {kSelectorReadContinue, -108, {1, 2, 3, 4}},
+        {kSelectorReadFinish, 7, {1, 2, 3, 3, 4}},
+    };
+    for (const Case& c : cases) {
+        gModule = ModuleScript{};
+        gModule.tilesToDeliver = 1;
+        gModule.failSelector = c.failSelector;
+        gModule.failResult = c.failResult;
+        HostSession session(&ScriptedEntry);
+        const ReadSummary summary = session.ReadDocument(0, [](const TileView&) {});
+        EXPECT_EQ(gModule.calls, c.expectedCalls) << c.failSelector;
+        EXPECT_EQ(summary.result, c.failResult) << c.failSelector;
+        EXPECT_EQ(summary.failedSelector, c.failSelector);
+    }
+}
+
+TEST(HostHandlesTest, HandlesAreZeroedCountedAndFreedOnce) {
+    const int32 before = HostHandles::LiveCount();
+    HostHandle handle = HostHandles::Allocate(16);
+    ASSERT_NE(handle, nullptr);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ((*handle)[i], 0);
+    HostHandle empty = HostHandles::Allocate(0);
+    EXPECT_NE(empty, nullptr);
+    EXPECT_EQ(HostHandles::Allocate(-1), nullptr);
+    EXPECT_EQ(HostHandles::LiveCount(), before + 2);
+
+    HostHandles::Dispose(handle);
+    HostHandles::Dispose(handle);  // a second dispose of the same handle is ignored
+    HostHandles::Dispose(nullptr);
+    HostHandles::Dispose(empty);
+    EXPECT_EQ(HostHandles::LiveCount(), before);
+
+    HostHandles::SetFailAllocations(true);
+    EXPECT_EQ(HostHandles::Allocate(4), nullptr);
+    HostHandles::SetFailAllocations(false);
+}
+
+}  // namespace

@@ -1,0 +1,15 @@
+#include <cstdio>
+
+#include "tools/commands/Command.h"
+
+extern const Command kAboutCommand;
+
+const std::vector<const Command*>& AllCommands() {
+    static const std::vector<const Command*> sCommands = {&kAboutCommand};
+    return sCommands;
+}
+
+int ReportError(int inExitCode, const std::string& inMessage) {
+    std::fprintf(stderr, "lumenar: %s\n", inMessage.c_str());
+    return inExitCode;
+}

@@ -1,0 +1,113 @@
+// lumenar: a command-line host for the Lumenar 5 module.
+//
+//   lumenar [--module PATH] <command> [arguments]
+//   lumenar --help | --version
+//
+// Exit 0 on success, 1 when an input is refused or fails, 2 on a usage error. Messages go to standard
+// error as "lumenar: ...".
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+#include "tools/commands/Command.h"
+
+#ifndef LUMENAR_MODULE_BUILD_PATH
+#define LUMENAR_MODULE_BUILD_PATH "Lumenar5.so"
+#endif
+#ifndef LUMENAR_VERSION
+#define LUMENAR_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr const char* kModuleFileName = "Lumenar5.so";
+
+void PrintUsage(std::FILE* inStream) {
+    std::fprintf(inStream,
+                 "usage: lumenar [--module PATH] <command> [arguments]\n"
+                 "       lumenar --help | --version\n\n"
+                 "options:\n"
+                 "  --module PATH  the module to load (default: %s next to this program, else the one it\n"
+                 "                 was built with)\n"
+                 "  --help         show this help\n"
+                 "  --version      show the version\n\n"
+                 "commands:\n",
+                 kModuleFileName);
+    for (const Command* command : AllCommands()) {
+        const std::string synopsis = std::string(command->name) + " " + command->arguments;
+        std::fprintf(inStream, "  %-24s %s\n", synopsis.c_str(), command->summary);
+    }
+}
+
+bool FileExists(const std::string& inPath) {
+    struct stat info {};
+    return ::stat(inPath.c_str(), &info) == 0;
+}
+
+// The module next to this program when there is one, else the module of the build.
+std::string DefaultModulePath() {
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        std::string path(self, size_t(length));
+        const size_t slash = path.rfind('/');
+        if (slash != std::string::npos) {
+            path = path.substr(0, slash + 1) + kModuleFileName;
+            if (FileExists(path)) return path;
+        }
+    }
+    return LUMENAR_MODULE_BUILD_PATH;
+}
+
+const Command* FindCommand(const std::string& inName) {
+    for (const Command* command : AllCommands())
+        if (inName == command->name) return command;
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CommandContext context;
+    const Command* command = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (command != nullptr) {
+            context.args.push_back(arg);
+        } else if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return kExitOk;
+        } else if (arg == "--version") {
+            std::printf("lumenar %s\n", LUMENAR_VERSION);
+            return kExitOk;
+        } else if (arg == "--module") {
+            if (i + 1 >= argc) return ReportError(kExitUsage, "--module needs a path");
+            context.modulePath = argv[++i];
+        } else if (arg.rfind("--module=", 0) == 0) {
+            context.modulePath = arg.substr(std::strlen("--module="));
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return ReportError(kExitUsage, "unknown option '" + arg + "' (see lumenar --help)");
+        } else {
+            command = FindCommand(arg);
+            if (command == nullptr) return ReportError(kExitUsage, "unknown command '" + arg + "' (see lumenar --help)");
+        }
+    }
+    if (command == nullptr) {
+        ReportError(kExitUsage, "no command given");
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
+    for (const std::string& arg : context.args) {
+        if (arg == "--help" || arg == "-h") {
+            std::printf("usage: lumenar [--module PATH] %s %s\n  %s\n", command->name, command->arguments,
+                        command->summary);
+            return kExitOk;
+        }
+    }
+    if (context.modulePath.empty()) context.modulePath = DefaultModulePath();
+    return command->run(context);
+}
