@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include <gtest/gtest.h>
+
 #include "Src/Orvane/Src/Compositing/BlendModes.h"
 
 namespace BlendReference {
@@ -58,7 +60,14 @@ struct Pixel {
 };
 
 Pixel FromQuad(const NativeQuad& q) { return Pixel{{q.red, q.green, q.blue}, q.alpha}; }
+// Every formula must land in 0..255 on its own: nothing is clamped or wrapped on the way back.
+uint8 Checked(int32 v) {
+    if (v < 0 || v > 255) ADD_FAILURE() << "component out of range: " << v;
+    return uint8(v);
+}
+
 NativeQuad ToQuad(const Pixel& p) {
+    for (int32 v : {p.c[0], p.c[1], p.c[2], p.a}) Checked(v);
     return MakeNativeQuad(uint8(p.c[0]), uint8(p.c[1]), uint8(p.c[2]), uint8(p.a));
 }
 
@@ -286,7 +295,7 @@ uint8 BlendPlanePixel(uint32 mode, uint8 opacity, int32 x, int32 y, uint8 s, uin
     const int32 a = Mul(c, opacity);
     if (a == 0) return d;
     if (mode == kBlendDissolve) return 255 - a + Noise(x, y) < 256 ? s : d;
-    return uint8(ChannelRule(mode, a, s, d));
+    return Checked(ChannelRule(mode, a, s, d));
 }
 
 }  // namespace BlendReference

@@ -94,6 +94,29 @@ TEST_P(BlendPlaneTest, MatchesReference) {
     }
 }
 
+// Every source and destination value against each other (source by column, destination by row) at the
+// weights where rules change course.
+TEST_P(BlendPlaneTest, EveryComponentPairAtTellingWeights) {
+    const uint32 mode = GetParam();
+    std::vector<uint8> src(256 * 256), dst(256 * 256);
+    const std::vector<uint8> fullCoverage(256 * 256, 255);
+    for (int32 y = 0; y < 256; ++y)
+        for (int32 x = 0; x < 256; ++x) {
+            src[size_t(y * 256 + x)] = uint8(x);
+            dst[size_t(y * 256 + x)] = uint8(y);
+        }
+    for (uint8 weight : {1, 2, 64, 127, 128, 129, 200, 254, 255}) {
+        std::vector<uint8> result = dst;
+        BlendPlane(GRect(0, 0, 256, 256), src.data(), 1, 256, result.data(), 1, 256, fullCoverage.data(), 1, 256,
+                   weight, mode);
+        for (int32 y = 0; y < 256; ++y)
+            for (int32 x = 0; x < 256; ++x)
+                ASSERT_EQ(result[size_t(y * 256 + x)],
+                          BlendReference::BlendPlanePixel(mode, weight, x, y, uint8(x), uint8(y), 255))
+                    << "weight " << int(weight) << " s " << x << " d " << y;
+    }
+}
+
 const uint32 kPlaneModes[] = {kBlendNormal,       kBlendDarken,       kBlendLighten,     kBlendMultiply,
                               kBlendScreen,       kBlendDissolve,     kBlendCurveLighten, kBlendScaleLighten,
                               kBlendScaleDarken,  kBlendCurveDarken,  kBlendOverlay,     kBlendHardLight,
