@@ -175,8 +175,8 @@ public:
     void SetSelection(const CChannel& inSelection);
     const CChannel& GetSelection() const { return mSelectionChannel; }
     static ZString SelectionChannelName();
-    // Bounds of selection values > 0, of values > 127, and the canvas when the > 127 area is everything
-    // selected and fully selected (else empty).
+    // Cached bounds of the selection values > 0 and of the values > 127; the third is the canvas when
+    // both are non-empty and every selection byte equals 127, else empty.
     GRect GetSelectionBounds() const;
     GRect GetSelectionHalfBounds() const;
     GRect GetSelectionFullBounds() const;
@@ -195,15 +195,6 @@ public:
     void SyncFrames();
     // Recomputes the frames strictly between start and end by interpolating origin and/or opacity.
     void TweenFrames(int32 inStartIndex, int32 inEndIndex, bool inChangeOrigin, bool inChangeOpacity);
-
-    // ---- Canvas (CImageCanvas.cpp) ----
-    // Anchor 1..9 numbers the canvas's top-left .. bottom-right in reading order.
-    void ResizeCanvas(int32 inWidth, int32 inHeight, int32 inAnchor);
-    void ScaleImage(int32 inWidth, int32 inHeight, LProgressScope* inProgress);
-    void CropImage(const GRect& inRect, LProgressScope* inProgress);
-    void FlipImageHorizontal(LProgressScope* inProgress);
-    void FlipImageVertical(LProgressScope* inProgress);
-    void RotateImage180(LProgressScope* inProgress);
 
     // ---- The process-wide current image (none at first; the read and write paths never set one) ----
     static CImage* GetCurrentImage();

@@ -135,7 +135,7 @@ public:
     void SetAdjustmentMask(bool inAdjustmentMask);
 
     uint32 GetClipping() const { return mClipping; }
-    void SetClipping(uint32 inClipping);
+    void SetClipping(uint32 inClipping, bool inNotify = true);
     uint32 GetLinkID() const { return mLinkID; }
     void SetLinkID(uint32 inLinkID) { mLinkID = inLinkID; }  // no notification
 

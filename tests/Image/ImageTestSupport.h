@@ -1,0 +1,52 @@
+// Helpers for the layer and image suites: a listener that records broadcasts, and layer factories.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/PowerPellin/LListener.h"
+
+// Records every message (and the area/id of layer changes) an image broadcasts.
+class MessageLog : public LListener {
+public:
+    struct Entry {
+        uint32 message;
+        GRect area;
+        uint32 layerID;
+    };
+
+    void ListenToMessage(int32 inMessage, void* ioParam) override {
+        Entry entry{uint32(inMessage), GRect(), kInvalidLayerID};
+        if (uint32(inMessage) == kMsgLayerChanged && ioParam != nullptr) {
+            const auto* change = static_cast<const ImageChangeParameter*>(ioParam);
+            entry.area = change->mArea;
+            entry.layerID = change->mLayerID;
+        }
+        entries.push_back(entry);
+    }
+    int32 Count(uint32 inMessage) const {
+        int32 n = 0;
+        for (const Entry& e : entries) n += e.message == inMessage ? 1 : 0;
+        return n;
+    }
+    void Clear() { entries.clear(); }
+
+    std::vector<Entry> entries;
+};
+
+// An RGB layer whose pixels cover inRect (image coordinates) in inColor.
+inline CRGBLayer* MakeLayer(uint32 inID, const GRect& inRect, NativeQuad inColor, CImage* inImage = nullptr) {
+    CNativeQuadTileBuffer pixels(inRect, inColor);
+    return new CRGBLayer(inImage, pixels, "layer", true, 12000, 255, inID);
+}
+
+inline NativeQuad Quad(uint8 r, uint8 g, uint8 b, uint8 a) { return MakeNativeQuad(r, g, b, a); }
+
+inline NativeQuad PixelAt(const CRGBLayer& inLayer, int32 inX, int32 inY) {
+    NativeQuad q{};
+    inLayer.GetTile(GRect(inX, inY, inX + 1, inY + 1), &q, 4);
+    return q;
+}
