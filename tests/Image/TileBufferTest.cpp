@@ -1,0 +1,374 @@
+// CNativeQuadTileBuffer: tile geometry, constant tiles, padding, copies, walks and refusals.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Src/Orvane/Src/Image/CChannel.h"
+#include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+constexpr NativeQuad kRed = MakeNativeQuad(255, 0, 0, 255);
+constexpr NativeQuad kBlue = MakeNativeQuad(0, 0, 255, 128);
+constexpr NativeQuad kMarker = MakeNativeQuad(1, 2, 3, 4);
+constexpr NativeQuad kUntouched = MakeNativeQuad(0xDE, 0xAD, 0xBE, 0xEF);
+
+uint32 Word(const NativeQuad& inQuad) { return NativeQuadToWord(inQuad); }
+
+NativeQuad PixelAt(const CNativeQuadTileBuffer& inBuffer, int32 inX, int32 inY) {
+    NativeQuad result = kUntouched;
+    inBuffer.GetPixel(GPoint(inX, inY), result, kPadNone, nullptr);
+    return result;
+}
+
+bool AnyTileHasMemory(const CNativeQuadTileBuffer& inBuffer) {
+    for (int32 i = 0; i < inBuffer.TileCount(); ++i)
+        if (inBuffer.TileHasMemory(i)) return true;
+    return false;
+}
+
+// Records every part the walk hands out, and stops after a given number of calls.
+class Recorder : public CNQConstTileProcessor {
+public:
+    explicit Recorder(int32 inStopAfter = INT_MAX) : mStopAfter(inStopAfter) {}
+    bool Process(const GRect& inTileRect, const NativeQuad* inTilePtr, int32 inRowBytes) override {
+        mParts.push_back(inTileRect);
+        mPointers.push_back(inTilePtr);
+        mRowBytes = inRowBytes;
+        return int32(mParts.size()) < mStopAfter;
+    }
+    std::vector<GRect> mParts;
+    std::vector<const NativeQuad*> mPointers;
+    int32 mRowBytes = 0;
+
+private:
+    int32 mStopAfter;
+};
+
+TEST(TileBufferGeometry, TilesAreCountedAndIndexedFromTheTopLeft) {
+    const CNativeQuadTileBuffer wide(GRect(0, 0, 65, 1), kRed);
+    EXPECT_EQ(wide.TilesAcross(), 2);
+    EXPECT_EQ(wide.TilesDown(), 1);
+    EXPECT_EQ(wide.TileIndexOf(GPoint(64, 0)), 1);
+    EXPECT_EQ(wide.TileIndexOf(GPoint(63, 0)), 0);
+
+    const CNativeQuadTileBuffer shifted(GRect(-10, -70, 120, 60), kRed);
+    EXPECT_EQ(shifted.TilesAcross(), 3);
+    EXPECT_EQ(shifted.TilesDown(), 3);
+    EXPECT_EQ(shifted.TileIndexOf(GPoint(-10, -70)), 0);
+    EXPECT_EQ(shifted.TileIndexOf(GPoint(54, -6)), 4);
+    EXPECT_EQ(shifted.TileIndexOf(GPoint(119, 59)), 8);
+    const std::string reports = CaptureReports([&] { EXPECT_EQ(shifted.TileIndexOf(GPoint(120, 0)), -1); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"mBounds.ContainsPixel(inPixel)\"")) << reports;
+}
+
+TEST(TileBufferGeometry, WalkHandsOutEachPartAtItsOffsetInsideTheTile) {
+    const CNativeQuadTileBuffer buffer(GRect(0, 0, 65, 1), kRed);
+    Recorder whole;
+    buffer.ForEachPixelInArea(GRect(0, 0, 65, 1), whole, nullptr);
+    ASSERT_EQ(whole.mParts.size(), 2u);
+    EXPECT_EQ(whole.mParts[0], GRect(0, 0, 64, 1));
+    EXPECT_EQ(whole.mParts[1], GRect(64, 0, 65, 1));
+    EXPECT_EQ(whole.mRowBytes, 256);
+
+    // Inside one tile, a part starting at local (lx, ly) lies ly * 256 + lx * 4 bytes past local (0, 0).
+    const CNativeQuadTileBuffer big(GRect(-3, -3, 200, 200), kRed);
+    Recorder corner, inner;
+    big.ForEachPixelInArea(GRect(61, 61, 62, 62), corner, nullptr);  // local (64, 64): tile (1, 1) at (0, 0)
+    big.ForEachPixelInArea(GRect(66, 68, 67, 69), inner, nullptr);  // local (69, 71): tile (1, 1) at (5, 7)
+    ASSERT_EQ(corner.mPointers.size(), 1u);
+    ASSERT_EQ(inner.mPointers.size(), 1u);
+    EXPECT_EQ(reinterpret_cast<const uint8*>(inner.mPointers[0]) - reinterpret_cast<const uint8*>(corner.mPointers[0]),
+              7 * 256 + 5 * 4);
+}
+
+TEST(TileBufferConstantTiles, ANewBufferReadsItsFillWithoutPixelMemory) {
+    const CNativeQuadTileBuffer buffer(GRect(-5, -5, 130, 70), kBlue);
+    std::vector<NativeQuad> pixels(135 * 75, kUntouched);
+    buffer.GetTile(GRect(-5, -5, 130, 70), pixels.data(), 135 * 4);
+    for (const NativeQuad& quad : pixels) ASSERT_EQ(Word(quad), Word(kBlue));
+    std::vector<uint8> alpha(135 * 75, 0);
+    buffer.GetChannel(GRect(-5, -5, 130, 70), 3, alpha.data(), 135, 1, kPadNone, nullptr);
+    for (uint8 byte : alpha) ASSERT_EQ(byte, 128);
+    EXPECT_EQ(Word(PixelAt(buffer, 129, 69)), Word(kBlue));
+    EXPECT_TRUE(buffer.IsChannelConstant(buffer.GetBounds(), 0));
+    EXPECT_FALSE(AnyTileHasMemory(buffer));
+}
+
+TEST(TileBufferConstantTiles, FillingAWholeTileKeepsItConstantAndOnePixelStoresIt) {
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 130, 130), kBlue);
+    buffer.FillRect(GRect(64, 64, 128, 128), kRed);
+    EXPECT_TRUE(buffer.TileIsConstant(4));
+    EXPECT_FALSE(buffer.TileHasMemory(4));
+    // A part reaching the buffer's edge covers an edge tile.
+    buffer.FillRect(GRect(128, 0, 130, 64), kRed);
+    EXPECT_TRUE(buffer.TileIsConstant(2));
+    buffer.FillRect(GRect(0, 0, 1, 1), kRed);
+    EXPECT_FALSE(buffer.TileIsConstant(0));
+    EXPECT_EQ(Word(PixelAt(buffer, 0, 0)), Word(kRed));
+    EXPECT_EQ(Word(PixelAt(buffer, 1, 0)), Word(kBlue));
+    EXPECT_EQ(Word(PixelAt(buffer, 63, 63)), Word(kBlue));
+    EXPECT_EQ(Word(PixelAt(buffer, 64, 64)), Word(kRed));
+    // Only the written tile gained pixel memory.
+    for (int32 i = 1; i < buffer.TileCount(); ++i) EXPECT_FALSE(buffer.TileHasMemory(i)) << i;
+}
+
+TEST(TileBufferConstantTiles, SetPixelOfTheSameValueLeavesTheTileConstant) {
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 100, 10), kBlue);
+    buffer.SetPixel(GPoint(3, 3), kBlue);
+    EXPECT_TRUE(buffer.TileIsConstant(0));
+    buffer.SetPixel(GPoint(100, 3), kRed);  // outside: nothing
+    EXPECT_TRUE(buffer.TileIsConstant(1));
+    buffer.SetPixel(GPoint(70, 3), kRed);
+    EXPECT_FALSE(buffer.TileIsConstant(1));
+    EXPECT_TRUE(buffer.TileIsConstant(0));
+    EXPECT_EQ(Word(PixelAt(buffer, 70, 3)), Word(kRed));
+    EXPECT_EQ(Word(PixelAt(buffer, 71, 3)), Word(kBlue));
+}
+
+TEST(TileBufferConstantTiles, ReadOnlyWalkKeepsTilesConstantAndWritingWalkStoresThem) {
+    class Touch : public CNQTileProcessor {
+    public:
+        bool Process(const GRect&, NativeQuad* inTilePtr, int32) override {
+            EXPECT_EQ(Word(*inTilePtr), Word(kBlue));  // the constant was written into the tile first
+            return true;
+        }
+    };
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 70, 70), kBlue);
+    Recorder reader;
+    buffer.ForEachPixelInArea(GRect(0, 0, 70, 70), reader, nullptr);
+    EXPECT_EQ(reader.mParts.size(), 4u);
+    EXPECT_EQ(Word(*reader.mPointers[3]), Word(kBlue));
+    for (int32 i = 0; i < 4; ++i) EXPECT_TRUE(buffer.TileIsConstant(i));
+    Touch writer;
+    buffer.ForEachPixelInArea(GRect(0, 0, 70, 70), writer, nullptr);
+    for (int32 i = 0; i < 4; ++i) EXPECT_FALSE(buffer.TileIsConstant(i));
+}
+
+TEST(TileBufferWalk, AProcessorReturningFalseStopsAfterOneTile) {
+    const CNativeQuadTileBuffer buffer(GRect(0, 0, 200, 200), kBlue);
+    Recorder stopper(1);
+    buffer.ForEachPixelInArea(GRect(0, 0, 200, 200), stopper, nullptr);
+    EXPECT_EQ(stopper.mParts.size(), 1u);
+}
+
+TEST(TileBufferWalk, AnAreaOutsideTheBoundsIsReportedAndClipped) {
+    const CNativeQuadTileBuffer buffer(GRect(0, 0, 100, 100), kBlue);
+    Recorder recorder;
+    const std::string reports =
+        CaptureReports([&] { buffer.ForEachPixelInArea(GRect(-10, 90, 10, 110), recorder, nullptr); });
+    EXPECT_TRUE(Contains(reports, "CNativeQuadTileBuffer::ForEachPixelInArea - inArea is out of bounds. OK to "
+                                  "continue but clipping will occur"))
+        << reports;
+    ASSERT_EQ(recorder.mParts.size(), 1u);
+    EXPECT_EQ(recorder.mParts[0], GRect(0, 90, 10, 100));
+}
+
+// A 3-pixel margin left of a 4 x 2 buffer whose left column differs from the rest.
+struct PaddingCase {
+    PaddingMode mode;
+    bool throws;
+    uint32 expectedOutside[2];  // per row
+};
+
+class TileBufferPadding : public ::testing::TestWithParam<PaddingCase> {};
+
+TEST_P(TileBufferPadding, ColumnsLeftOfTheBoundsFollowTheMode) {
+    const PaddingCase& c = GetParam();
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 4, 2), kBlue);
+    buffer.SetPixel(GPoint(0, 0), kRed);
+    buffer.SetPixel(GPoint(0, 1), MakeNativeQuad(9, 9, 9, 9));
+    const GRect request(-3, 0, 4, 2);
+    std::vector<NativeQuad> out(14, kUntouched);
+    if (c.throws) {
+        CaptureReports([&] {
+            EXPECT_THROW(buffer.GetTile(request, out.data(), 7 * 4, c.mode, &kMarker), OutOfImageBounds);
+        });
+    } else {
+        buffer.GetTile(request, out.data(), 7 * 4, c.mode, &kMarker);
+    }
+    for (int32 y = 0; y < 2; ++y) {
+        for (int32 x = 0; x < 3; ++x) EXPECT_EQ(Word(out[y * 7 + x]), c.expectedOutside[y]) << x << "," << y;
+        // The inside part is copied in every mode, also before a throw.
+        EXPECT_EQ(Word(out[y * 7 + 3]), y == 0 ? Word(kRed) : 0x09090909u);
+        EXPECT_EQ(Word(out[y * 7 + 4]), Word(kBlue));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, TileBufferPadding,
+    ::testing::Values(PaddingCase{kPadValue, false, {Word(kMarker), Word(kMarker)}},
+                      PaddingCase{kPadEdge, false, {Word(kRed), 0x09090909u}},
+                      PaddingCase{kPadNone, false, {Word(kUntouched), Word(kUntouched)}},
+                      PaddingCase{kPadThrow, true, {Word(kUntouched), Word(kUntouched)}},
+                      PaddingCase{PaddingMode(7), false, {Word(kUntouched), Word(kUntouched)}}));
+
+TEST(TileBufferPaddingReports, BadModesNullValuesAndEmptyBuffersAreReported) {
+    const CNativeQuadTileBuffer buffer(GRect(0, 0, 4, 4), kBlue);
+    std::vector<NativeQuad> out(36, kUntouched);
+    struct Case {
+        PaddingMode mode;
+        const NativeQuad* value;
+        const char* report;
+    } cases[] = {{PaddingMode(7), &kMarker, "Switch guard failed."},
+                 {kPadValue, nullptr, "Assertion failed: \"inPaddingValue != 0\""}};
+    for (const Case& c : cases) {
+        const std::string reports = CaptureReports([&] { buffer.GetTile(GRect(-1, -1, 5, 5), out.data(), 24, c.mode, c.value); });
+        EXPECT_TRUE(Contains(reports, c.report)) << reports;
+        EXPECT_EQ(Word(out[0]), Word(kUntouched));
+    }
+    CNativeQuadTileBuffer empty;
+    std::string reports = CaptureReports([&] { empty = CNativeQuadTileBuffer(GRect(5, 5, 5, 10), kBlue); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"!mBounds.Empty()\"")) << reports;
+    EXPECT_EQ(empty.TileCount(), 0);
+    reports = CaptureReports([&] { empty.GetTile(GRect(0, 0, 2, 2), out.data(), 8, kPadValue, &kMarker); });
+    EXPECT_TRUE(Contains(reports, "What the heck? The bounds are empty")) << reports;
+}
+
+TEST(TileBufferArguments, NullPointersAndWrongColumnBytesAreReported) {
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 4, 4), kBlue);
+    NativeQuad quads[16] = {};
+    struct Case {
+        std::function<void()> call;
+        const char* report;
+    } cases[] = {
+        {[&] { buffer.SetTile(GRect(0, 0, 4, 4), nullptr, 16); }, "Assertion failed: \"inPtr != 0\""},
+        {[&] { buffer.GetTile(GRect(0, 0, 4, 4), nullptr, 16); }, "Assertion failed: \"outPtr != 0\""},
+        {[&] { buffer.GetTile(GRect(0, 0, 4, 4), quads, 16, 3, kPadNone, nullptr); },
+         "Assertion failed: \"outPtrColBytes == sizeof(NativeQuad)\""},
+        {[&] { buffer.SetTile(GRect(0, 0, 4, 4), quads, 16, 8); }, "Assertion failed: \"inPtrColBytes == sizeof(NativeQuad)\""},
+        {[&] { EXPECT_FALSE(buffer.IsConstant()); },
+         "SPAM - CNativeQuadTileBuffer::IsConstant is not implemented yet. OK to continue"},
+    };
+    for (const Case& c : cases) {
+        const std::string reports = CaptureReports(c.call);
+        EXPECT_TRUE(Contains(reports, c.report)) << reports;
+        if (&c == &cases[0]) {
+            EXPECT_TRUE(buffer.TileIsConstant(0));  // the null source wrote nothing
+        }
+    }
+}
+
+TEST(TileBufferArguments, HugeBoundsAreRefusedBeforeAllocating) {
+    EXPECT_THROW(CNativeQuadTileBuffer(GRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), kBlue), std::bad_alloc);
+    EXPECT_THROW(CChannel(GRect(0, 0, INT_MAX, 1 << 16), 0), std::bad_alloc);
+}
+
+TEST(TileBufferArguments, BoundsAtTheEndOfTheCoordinateRangeStayUsable) {
+    const GRect bounds(INT_MAX - 70, INT_MAX - 3, INT_MAX, INT_MAX);
+    CNativeQuadTileBuffer buffer(bounds, kBlue);
+    buffer.FillRect(GRect(INT_MAX - 6, INT_MAX - 3, INT_MAX, INT_MAX), kRed);
+    buffer.SetPixel(GPoint(INT_MAX - 70, INT_MAX - 1), kMarker);
+    std::vector<NativeQuad> out(72 * 4, kUntouched);
+    buffer.GetTile(GRect(INT_MAX - 71, INT_MAX - 4, INT_MAX, INT_MAX - 0), out.data(), 71 * 4, kPadEdge, nullptr);
+    EXPECT_EQ(Word(out[70]), Word(kRed));            // (INT_MAX - 1, INT_MAX - 4) padded from the row below
+    EXPECT_EQ(Word(out[3 * 71]), Word(kMarker));     // left of the bounds, row INT_MAX - 1
+    EXPECT_EQ(Word(out[3 * 71 + 1]), Word(kMarker));
+    EXPECT_EQ(Word(out[2 * 71 + 30]), Word(kBlue));
+}
+
+TEST(TileBufferChannels, ComponentsAreAddressedRedGreenBlueAlpha) {
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 3, 1), MakeNativeQuad(10, 20, 30, 40));
+    const uint8 expected[5] = {10, 20, 30, 40, 40};  // index 9 is reported and read as alpha
+    for (int32 channel : {0, 1, 2, 3, 9}) {
+        uint8 out[3] = {};
+        const std::string reports =
+            CaptureReports([&] { buffer.GetChannel(GRect(0, 0, 3, 1), channel, out, 3, 1, kPadNone, nullptr); });
+        EXPECT_EQ(out[1], expected[channel == 9 ? 4 : channel]) << channel;
+        EXPECT_EQ(Contains(reports, "GetChannelPtr: Unknown channel!"), channel == 9);
+    }
+    const uint8 greens[2] = {7, 8};
+    buffer.SetChannel(GRect(1, 0, 3, 1), 1, greens, 2, 1);
+    EXPECT_EQ(Word(PixelAt(buffer, 1, 0)), Word(MakeNativeQuad(10, 7, 30, 40)));
+    EXPECT_EQ(Word(PixelAt(buffer, 2, 0)), Word(MakeNativeQuad(10, 8, 30, 40)));
+    EXPECT_EQ(Word(PixelAt(buffer, 0, 0)), Word(MakeNativeQuad(10, 20, 30, 40)));
+    EXPECT_TRUE(buffer.IsChannelConstant(GRect(0, 0, 3, 1), 0));
+    EXPECT_FALSE(buffer.IsChannelConstant(GRect(0, 0, 3, 1), 1));
+    EXPECT_TRUE(buffer.IsChannelConstant(GRect(5, 5, 9, 9), 1));  // empty intersection
+}
+
+TEST(TileBufferCopies, ConstantSourceTilesStayConstantWhenAligned) {
+    CNativeQuadTileBuffer source(GRect(0, 0, 128, 64), kRed);
+    source.SetPixel(GPoint(100, 10), kMarker);
+    CNativeQuadTileBuffer dest(GRect(-64, 0, 128, 64), kBlue);
+    dest.CopyRect(source, GRect(0, 0, 128, 64), GRect(-64, 0, 64, 64));
+    EXPECT_TRUE(dest.TileIsConstant(0));
+    EXPECT_FALSE(dest.TileIsConstant(1));
+    EXPECT_TRUE(dest.TileIsConstant(2));  // untouched
+    EXPECT_EQ(Word(PixelAt(dest, 36, 10)), Word(kMarker));
+    EXPECT_EQ(Word(PixelAt(dest, -1, 63)), Word(kRed));
+    EXPECT_EQ(Word(PixelAt(dest, 64, 0)), Word(kBlue));
+}
+
+TEST(TileBufferCopies, CopiesAreIndependentAndBadRectanglesAreReported) {
+    CNativeQuadTileBuffer original(GRect(0, 0, 70, 70), kBlue);
+    original.SetPixel(GPoint(1, 1), kRed);
+    const CNativeQuadTileBuffer copy(original);
+    original.SetPixel(GPoint(1, 1), kMarker);
+    original.FillRect(GRect(0, 0, 70, 70), kMarker);
+    EXPECT_EQ(Word(PixelAt(copy, 1, 1)), Word(kRed));
+    EXPECT_EQ(Word(PixelAt(copy, 2, 1)), Word(kBlue));
+
+    CNativeQuadTileBuffer dest(GRect(0, 0, 10, 10), kBlue);
+    std::string reports = CaptureReports([&] { dest.CopyRect(copy, GRect(60, 60, 80, 80), GRect(0, 0, 20, 20)); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"srcBounds.Contains(inSrcRect)\"")) << reports;
+    dest.FillRect(GRect(0, 0, 10, 10), kMarker);
+    reports = CaptureReports([&] { dest.CopyRect(copy, GRect(0, 0, 5, 5), GRect(0, 0, 4, 6)); });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"(inDestRect.Width() == inSrcRect.Width()) && "
+                                  "(inDestRect.Height() == inSrcRect.Height())\""))
+        << reports;
+    // What both rectangles allow was copied: a 4 x 5 block.
+    EXPECT_EQ(Word(PixelAt(dest, 1, 1)), Word(kRed));
+    EXPECT_EQ(Word(PixelAt(dest, 3, 4)), Word(kBlue));
+    EXPECT_EQ(Word(PixelAt(dest, 4, 1)), Word(kMarker));
+    EXPECT_EQ(Word(PixelAt(dest, 0, 5)), Word(kMarker));
+}
+
+TEST(TileBufferCopies, ChannelsExpandToGreyOrThroughAColourTable) {
+    // Wider than the scratch buffer holds in one piece.
+    CChannel channel(GRect(0, 0, 300, 100), 0);
+    for (int32 x = 0; x < 300; ++x) channel.SetPixel(GPoint(x, x % 100), uint8(x));
+    CNativeQuadTileBuffer grey(GRect(10, 10, 310, 110), kBlue);
+    grey.CopyFromChannel(channel, GRect(0, 0, 300, 100), GRect(10, 10, 310, 110));
+    std::vector<NativeQuad> table(256);
+    for (int32 i = 0; i < 256; ++i) table[i] = MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i ^ 0x55));
+    CNativeQuadTileBuffer indexed(GRect(0, 0, 300, 100), kBlue);
+    indexed.CopyFromIndexedChannel(channel, table.data(), GRect(0, 0, 300, 100), GRect(0, 0, 300, 100));
+    for (int32 x = 0; x < 300; x += 7) {
+        for (int32 y : {x % 100, (x + 1) % 100}) {
+            const uint8 value = y == x % 100 ? uint8(x) : 0;
+            ASSERT_EQ(Word(PixelAt(grey, x + 10, y + 10)), Word(MakeNativeQuad(value, value, value, 255))) << x << "," << y;
+            ASSERT_EQ(Word(PixelAt(indexed, x, y)), Word(table[value])) << x << "," << y;
+        }
+    }
+}
+
+TEST(TileBufferBounds, NonTransparentBoundsFollowTheAlphaOnly) {
+    CNativeQuadTileBuffer buffer(GRect(-5, -5, 300, 200), kTransparentWhite);
+    EXPECT_TRUE(buffer.FindNonTransparentBounds().Empty());
+    buffer.SetPixel(GPoint(250, 3), MakeNativeQuad(0, 0, 0, 1));
+    buffer.SetPixel(GPoint(-2, 150), MakeNativeQuad(0, 0, 0, 255));
+    buffer.SetPixel(GPoint(40, 199), MakeNativeQuad(255, 255, 255, 0));
+    EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-2, 3, 251, 151));
+    buffer.FillRect(GRect(59, 59, 123, 123), kRed);
+    EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-2, 3, 251, 151));
+    buffer.FillRect(GRect(-5, 190, 0, 200), kRed);
+    EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-5, 3, 251, 200));
+}
+
+TEST(TileBufferBounds, MovingKeepsSizeAndContent) {
+    CNativeQuadTileBuffer buffer(GRect(0, 0, 70, 5), kBlue);
+    buffer.SetPixel(GPoint(69, 4), kRed);
+    buffer.MoveTo(GPoint(-100, 20));
+    EXPECT_EQ(buffer.GetBounds(), GRect(-100, 20, -30, 25));
+    EXPECT_EQ(Word(PixelAt(buffer, -31, 24)), Word(kRed));
+    EXPECT_EQ(Word(PixelAt(buffer, -32, 24)), Word(kBlue));
+}
+
+}  // namespace
