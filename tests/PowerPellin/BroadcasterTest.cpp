@@ -11,6 +11,7 @@
 
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LListener.h"
+#include "tests/Isol/ReportLog.h"
 
 namespace {
 
@@ -79,7 +80,12 @@ TEST(LBroadcaster, SafeBroadcastContainsListenerExceptions) {
     a.onMessage = [](int32) { throw std::runtime_error("listener failed"); };
     broadcaster.AddListener(&a);
     broadcaster.AddListener(&b);
-    broadcaster.BroadcastSafeMessage(5, nullptr);
+    {
+        ReportLog reports;
+        broadcaster.BroadcastSafeMessage(5, nullptr);
+        EXPECT_EQ(reports.DebugStrings(),
+                  (std::vector<std::string>{"Exception caught by LBroadcaster::BroadcastSafeMessage"}));
+    }
     EXPECT_EQ(log, (Log{{"a", 5}, {"b", 5}}));
     log.clear();
     EXPECT_THROW(broadcaster.BroadcastMessage(6, nullptr), std::runtime_error);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+#include "tests/Isol/ReportLog.h"
 
 namespace {
 
@@ -95,9 +98,14 @@ TEST(LProgressScope, IndeterminacyPropagatesUpwards) {
 }
 
 TEST(LProgressScope, OutOfRangeValuesAreUsed) {
+    ReportLog log;
     RecordingScope scope;
     scope.SetPortionComplete(1.5);  // reported, then used
     EXPECT_EQ(scope.Current(), 1.5);
+    scope.SetPortionComplete(-0.5);
+    scope.MarkIndeterminate();  // -1.0 is not out of range
+    EXPECT_EQ(log.DebugStrings(), (std::vector<std::string>{"Assertion failed: \"inPortionComplete <= 1.0\"",
+                                                            "Assertion failed: \"inPortionComplete >= 0.0\""}));
 }
 
 }  // namespace

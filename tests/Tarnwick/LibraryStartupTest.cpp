@@ -10,6 +10,7 @@
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 #include "Src/Tarnwick/TSingleton.h"
+#include "tests/Isol/ReportLog.h"
 
 namespace {
 
@@ -113,8 +114,21 @@ TEST_F(LibraryStartup, StopFreesIdleSharedBlocks) {
     EXPECT_EQ(LScratchBuffer::FreeIdleSharedBlocks(), 0);  // already freed by the stop
 }
 
-TEST_F(LibraryStartup, UnmatchedStopIsIgnored) {
+TEST_F(LibraryStartup, TablesAreBuiltOncePerProcess) {
+    LibraryStart(nullptr);
     LibraryStop();
+    const uint8 saved = gMultiplyTable[200][100];
+    gMultiplyTable[200][100] = 1;  // a rebuild at the next start would restore it
+    LibraryStart(nullptr);
+    EXPECT_EQ(gMultiplyTable[200][100], 1);
+    LibraryStop();
+    gMultiplyTable[200][100] = saved;
+}
+
+TEST_F(LibraryStartup, UnmatchedStopIsIgnored) {
+    ReportLog log;
+    LibraryStop();
+    EXPECT_EQ(log.DebugStrings(), (std::vector<std::string>{"Assertion failed: \"sStartCount > 0\""}));
     EXPECT_EQ(LibraryStartCount(), 0);
     LibraryStart(nullptr);
     EXPECT_EQ(LibraryStartCount(), 1);
@@ -132,9 +146,11 @@ TEST(Singletons, RegistrationsMadeDuringDeletionAreCleanedUp) {
 }
 
 TEST(Singletons, AccessDuringConstructionYieldsNull) {
+    ReportLog log;
     SelfReferencing* instance = TSingleton<SelfReferencing>::Instance();
     ASSERT_NE(instance, nullptr);
     EXPECT_EQ(instance->seen, nullptr);
+    EXPECT_EQ(log.DebugStrings(), (std::vector<std::string>{"TSingleton accessed before constructor!!!"}));
     EXPECT_EQ(TSingleton<SelfReferencing>::Instance(), instance);
     TSingleton<SelfReferencing>::Delete();
     DeleterRegistry::DeleteAll();  // the deleter is still registered; deleting again is harmless
