@@ -8,8 +8,9 @@
 
 #include "API/LFilePort.h"
 #include "API/Platform/Platform.h"
+#include "Src/Pellin/Isol/Allocator.h"
 
-class HostFilePort : public LFilePort {
+class HostFilePort : public LFilePort, public LAllocatedObject {
 public:
     // inOwnFlag: 0 for the host's own file, 1 for a file the module created (see LFilePort).
     explicit HostFilePort(Platform::FileHandle inHandle, int32 inOwnFlag = 0);
