@@ -9,6 +9,7 @@
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Image/PlaneModel.h"
+#include "tests/support/ReportCapture.h"
 
 namespace {
 
@@ -161,8 +162,10 @@ private:
         std::vector<NativeQuad> got(size_t(inRect.Width()) * size_t(inRect.Height()), kUntouched);
         const bool throws = inMode == kPadThrow && !mModel.Bounds().Contains(inRect);
         if (throws) {
-            EXPECT_THROW(mBuffer.GetTile(inRect, got.data(), inRect.Width() * 4, inMode, &kPadding), OutOfImageBounds)
-                << Describe(inRect);
+            CaptureReports([&] {
+                EXPECT_THROW(mBuffer.GetTile(inRect, got.data(), inRect.Width() * 4, inMode, &kPadding), OutOfImageBounds)
+                    << Describe(inRect);
+            });
         } else {
             mBuffer.GetTile(inRect, got.data(), inRect.Width() * 4, inMode, &kPadding);
         }
@@ -198,7 +201,7 @@ private:
         NativeQuad got = kUntouched;
         const GRect one(inPoint.h, inPoint.v, inPoint.h + 1, inPoint.v + 1);
         if (inMode == kPadThrow && !mModel.Inside(inPoint.h, inPoint.v)) {
-            EXPECT_THROW(mBuffer.GetPixel(inPoint, got, inMode, &kPadding), OutOfImageBounds);
+            CaptureReports([&] { EXPECT_THROW(mBuffer.GetPixel(inPoint, got, inMode, &kPadding), OutOfImageBounds); });
             return;
         }
         mBuffer.GetPixel(inPoint, got, inMode, &kPadding);

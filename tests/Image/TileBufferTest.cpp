@@ -10,6 +10,7 @@
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
 #include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/PowerPellin/LProgressScope.h"
 #include "tests/support/ReportCapture.h"
 
 namespace {
@@ -156,6 +157,34 @@ TEST(TileBufferWalk, AProcessorReturningFalseStopsAfterOneTile) {
     Recorder stopper(1);
     buffer.ForEachPixelInArea(GRect(0, 0, 200, 200), stopper, nullptr);
     EXPECT_EQ(stopper.mParts.size(), 1u);
+}
+
+// Remembers every fraction reported to it.
+class ProgressLog : public LProgressScope {
+public:
+    void SetPortionComplete(double inPortionComplete) override {
+        mReports.push_back(inPortionComplete);
+        LProgressScope::SetPortionComplete(inPortionComplete);
+    }
+    std::vector<double> mReports;
+};
+
+TEST(TileBufferWalk, ProgressCountsGridCellsAndCompletesWhenStopped) {
+    const CNativeQuadTileBuffer buffer(GRect(0, 0, 200, 200), kBlue);
+    ProgressLog all;
+    Recorder reader;
+    // (60, 60, 70, 130) touches 2 x 3 grid cells.
+    buffer.ForEachPixelInArea(GRect(60, 60, 70, 130), reader, &all);
+    EXPECT_EQ(reader.mParts.size(), 6u);
+    const std::vector<double> expected = {1 / 6.0, 2 / 6.0, 3 / 6.0, 4 / 6.0, 5 / 6.0, 1.0, 1.0};
+    ASSERT_EQ(all.mReports.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_DOUBLE_EQ(all.mReports[i], expected[i]) << i;
+
+    ProgressLog stopped;
+    Recorder second(2);
+    buffer.ForEachPixelInArea(GRect(0, 0, 200, 200), second, &stopped);
+    EXPECT_EQ(second.mParts.size(), 2u);
+    EXPECT_EQ(stopped.mReports, (std::vector<double>{1 / 16.0, 1.0}));
 }
 
 TEST(TileBufferWalk, AnAreaOutsideTheBoundsIsReportedAndClipped) {

@@ -50,28 +50,36 @@ void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, 
     }
 }
 
+// Sets one row of inWidth elements, inColBytes apart, to the inCount bytes at inValue. The element sizes
+// in use (one byte, one quad) get stores of a fixed size.
+void FillRow(uint8* outDst, int64 inColBytes, const uint8* inValue, int32 inCount, int64 inWidth) {
+    switch (inCount) {
+        case 1:
+            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) *outDst = *inValue;
+            return;
+        case 4:
+            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, 4);
+            return;
+        default:
+            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, size_t(inCount));
+            return;
+    }
+}
+
 // Sets inHeight rows of inWidth elements to the inCount bytes at inValue. A packed area is filled by
-// writing its first row element by element and copying that row down.
+// writing its first row and copying that row down.
 void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue, int32 inCount,
                   int64 inWidth, int64 inHeight) {
-    if (inWidth == 1 && inHeight == 1) {
-        std::memcpy(outDst, inValue, size_t(inCount));
-        return;
-    }
     if (inDstColBytes == inCount) {
-        const int64 rowLength = inWidth * inCount;
         if (inCount == 1) {
             for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) std::memset(outDst, *inValue, size_t(inWidth));
             return;
         }
-        for (int64 x = 0; x < inWidth; ++x) std::memcpy(outDst + x * inCount, inValue, size_t(inCount));
-        for (int64 y = 1; y < inHeight; ++y) std::memcpy(outDst + y * inDstRowBytes, outDst, size_t(rowLength));
+        FillRow(outDst, inCount, inValue, inCount, inWidth);
+        for (int64 y = 1; y < inHeight; ++y) std::memcpy(outDst + y * inDstRowBytes, outDst, size_t(inWidth * inCount));
         return;
     }
-    for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) {
-        uint8* dst = outDst;
-        for (int64 x = 0; x < inWidth; ++x, dst += inDstColBytes) std::memcpy(dst, inValue, size_t(inCount));
-    }
+    for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) FillRow(outDst, inDstColBytes, inValue, inCount, inWidth);
 }
 
 // Address of a pixel in caller memory whose first byte belongs to the top-left of inBufferRect.
