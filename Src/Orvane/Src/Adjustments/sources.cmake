@@ -1,3 +1,4 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
+  Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.cpp
 )

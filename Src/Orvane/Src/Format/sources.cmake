@@ -5,4 +5,13 @@ target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Format/BlendModeKeys.cpp
   Src/Orvane/Src/Format/ChannelLength.cpp
   Src/Orvane/Src/Format/PackBits.cpp
+  Src/Orvane/Src/Format/StreamBounds.cpp
+  Src/Orvane/Src/Format/CFileFormat.cpp
+  Src/Orvane/Src/Format/LayerRecord.cpp
+  Src/Orvane/Src/Format/CLumenarFormat.cpp
+  Src/Orvane/Src/Format/CLumenarFormatImage.cpp
+  Src/Orvane/Src/Format/CLumenarFormatLayers.cpp
+  Src/Orvane/Src/Format/CLumenarFormatChannels.cpp
+  Src/Orvane/Src/Format/CLumenarFormatIndexed.cpp
+  Src/Orvane/Src/Format/CLumenarFormatWrite.cpp
 )

@@ -1,0 +1,13 @@
+// Reading the layer effects of a document's "lrFX" block.
+#pragma once
+
+#include "Src/Orvane/Src/Image/LayerEffects.h"
+#include "Src/Pellin/Isol/IsolTypes.h"
+
+class SReadStream;
+
+// Reads the effects whose inLength-byte payload starts at the stream's position; the stream is left
+// anywhere inside or after the payload (the caller moves on by the block's length). Throws when the
+// block is refused; the layer reader then gives the layer no effects. So far no effect kind is part of
+// the module: the payload is not interpreted and the result is the empty record.
+LayerEffects ReadLayerEffects(SReadStream& inStream, uint32 inLength);

@@ -1,0 +1,145 @@
+// CLumenarFormat: decoding stored channel rows into layers and channels (docs/format.md, section 6).
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "Src/Orvane/Src/Format/CLumenarFormat.h"
+#include "Src/Orvane/Src/Format/LumenarRefusals.h"
+#include "Src/Orvane/Src/Format/PackBits.h"
+#include "Src/Orvane/Src/Format/StreamBounds.h"
+#include "Src/Orvane/Src/Image/CChannel.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/PowerPellin/LProgressScope.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
+
+namespace {
+
+// Packed rows whose line counts cannot possibly fill them (a 2-byte run packet yields at most 128
+// bytes) would make a tiny document claim a huge picture. Up to this many such row bytes per document
+// are decoded as the rows say; beyond it the document is refused.
+constexpr uint64 kUnbackedRowByteLimit = uint64(1) << 24;
+
+uint64 MostBytesFrom(uint32 inPackedCount) {
+    return uint64(inPackedCount / 2) * 128;
+}
+
+}  // namespace
+
+// A stored layer channel: u16 compression code, then (packed) one u16 packed size per row of the
+// channel's rectangle, then the rows. Other codes are neither decoded nor consumed beyond the code.
+void CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord) {
+    SReadStream& stream = *mReadStream;
+    const uint16 compression = stream.ReadU16();
+    if (compression >= 2) return;
+    const uint32 kind = inChannel.GetKind();
+    const GRect rect = kind == kChannelKindMask ? inRecord.mMaskBounds : inRecord.mBounds;
+    const bool packed = compression == 1;
+    std::vector<uint16> lineCounts;
+    if (packed && !rect.Empty()) {
+        const uint32 rows = uint32(int64(rect.bottom) - int64(rect.top));
+        StreamBounds::RequireBytes(stream, uint64(rows) * 2);
+        lineCounts.resize(rows);
+        for (uint16& count : lineCounts) count = stream.ReadU16();
+    }
+    LProgressScope progress;
+    ReadChannelRows(rect, packed, lineCounts, 0, kind, inLayer, &progress);
+}
+
+void CLumenarFormat::ReadChannelRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
+                                     uint32 inCursor, uint32 inKind, CLayer* inLayer, LProgressScope* inProgress) {
+    RowStore sink;
+    const LayerKind layerKind = inLayer != nullptr ? inLayer->GetLayerType() : LayerKind(-1);
+    CRGBLayer* rgbLayer = layerKind == eRGBLayer ? static_cast<CRGBLayer*>(inLayer) : nullptr;
+    if (inKind == kChannelKindTransparency) {
+        if (rgbLayer != nullptr)
+            sink = [rgbLayer](const GRect& r, const uint8* p, int32 s) { rgbLayer->SetChannel(r, 3, p, s, 1); };
+    } else if (inKind == kChannelKindMask) {
+        if (rgbLayer != nullptr) LASSERT(rgbLayer->HasLayerMask());
+        if ((rgbLayer != nullptr || layerKind == eAdjustmentLayer) && inLayer->HasLayerMask())
+            sink = [inLayer](const GRect& r, const uint8* p, int32 s) { inLayer->SetLayerMaskTile(r, p, s, 1); };
+    } else if (inKind > kChannelKindBlue) {
+        // An unknown stored id: the rows are read and go nowhere.
+    } else if (mColorMode == kModeIndexed) {
+        sink = IndexRowStore(inLayer);
+    } else if (mColorMode == kModeGrayscale) {
+        if (rgbLayer != nullptr)
+            sink = [rgbLayer](const GRect& r, const uint8* p, int32 s) {
+                rgbLayer->SetChannel(r, 0, p, s, 1);
+                rgbLayer->SetChannel(r, 2, p, s, 1);
+                rgbLayer->SetChannel(r, 1, p, s, 1);
+            };
+    } else if (rgbLayer != nullptr) {
+        const int32 channel = int32(inKind);
+        sink = [rgbLayer, channel](const GRect& r, const uint8* p, int32 s) {
+            rgbLayer->SetChannel(r, channel, p, s, 1);
+        };
+    }
+    DecodeRows(inRect, inPacked, inLineCounts, inCursor, sink, inProgress);
+    if (inProgress != nullptr) inProgress->SetPortionComplete(1.0);
+}
+
+void CLumenarFormat::ReadExtraChannel(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
+                                      uint32 inCursor, CChannel& outChannel) {
+    RowStore sink;
+    sink = [&outChannel](const GRect& r, const uint8* p, int32 s) { outChannel.SetTile(r, p, s, 1); };
+    DecodeRows(inRect, inPacked, inLineCounts, inCursor, sink, nullptr);
+}
+
+// Rows are decoded into slots of the shared scratch buffer and handed on in batches of as many rows as
+// it holds. A slot is one stored row (rowBytes), or one byte per pixel when that is longer (depths below
+// 8), so a destination never reads past a slot; bytes a short row does not produce keep what the slot
+// held before (zero at first). Every size is checked against the file before anything is read.
+void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
+                                uint32 inCursor, const RowStore& inSink, LProgressScope* inProgress) {
+    if (inRect.Empty()) return;
+    SReadStream& stream = *mReadStream;
+    const int64 width = int64(inRect.right) - int64(inRect.left);
+    const uint32 rows = uint32(int64(inRect.bottom) - int64(inRect.top));
+    const uint64 rowBytes = RowBytes(width);
+    const uint64 stride = std::max<uint64>(rowBytes, uint64(width));
+
+    LScratchBuffer scratch;
+    if (stride > scratch.Size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
+    if (inPacked) {
+        if (uint64(inCursor) + rows > inLineCounts.size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
+        uint64 total = 0;
+        for (uint32 i = 0; i < rows; ++i) {
+            const uint16 count = inLineCounts[inCursor + i];
+            total += count;
+            mUnbackedRowBytes += rowBytes - std::min(rowBytes, MostBytesFrom(count));
+        }
+        if (mUnbackedRowBytes > kUnbackedRowByteLimit) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
+        StreamBounds::RequireBytes(stream, total);
+    } else {
+        StreamBounds::RequireBytes(stream, uint64(rows) * rowBytes);
+    }
+
+    uint8* const slots = static_cast<uint8*>(scratch.Ptr());
+    const uint32 rowsPerBatch = uint32(scratch.Size() / stride);
+    std::memset(slots, 0, scratch.Size());
+    std::vector<uint8> packedRow(std::max<size_t>(size_t(rowBytes) * 2, 1));
+
+    uint32 batchStart = 0;
+    for (uint32 i = 0; i < rows; ++i) {
+        if (inProgress != nullptr && (rows < 16 || i % 16 == 0)) inProgress->SetPortionComplete(double(i) / rows);
+        uint8* slot = slots + size_t(i - batchStart) * stride;
+        if (!inPacked) {
+            stream.ReadBytes(int32(rowBytes), slot);
+        } else {
+            const uint32 count = inLineCounts[inCursor + i];
+            LASSERT(count < rowBytes*2);
+            const uint32 taken = uint32(std::min<uint64>(count, rowBytes * 2));
+            stream.ReadBytes(int32(taken), packedRow.data());
+            stream.Skip(count - taken);
+            PackBits::DecodeRow(packedRow.data(), taken, slot, uint32(rowBytes));
+        }
+        if (i + 1 - batchStart == rowsPerBatch || i + 1 == rows) {
+            const GRect batch(inRect.left, inRect.top + int32(batchStart), inRect.right, inRect.top + int32(i + 1));
+            if (inSink) inSink(batch, slots, int32(stride));
+            batchStart = i + 1;
+        }
+    }
+}

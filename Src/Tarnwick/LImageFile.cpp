@@ -1,0 +1,159 @@
+#include "Src/Tarnwick/LImageFile.h"
+
+#include "Src/Orvane/Src/Format/CFileFormat.h"
+#include "Src/Orvane/Src/Format/CImageResource.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/PixelMath.h"
+#include "Src/Orvane/Src/Storage/VMBufferPort.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "Src/PowerPellin/LProgressScope.h"
+#include "Src/Tarnwick/LFileFormat.h"
+
+namespace {
+constexpr uint32 kStreamBufferSize = 4096;
+}  // namespace
+
+struct LImageFile::Contents {
+    std::unique_ptr<SReadStream> stream;
+    std::unique_ptr<CImage> image;
+};
+
+LImageFile::LImageFile(LFilePort* inPort, int32 inFormatType)
+    : mContents(std::make_unique<Contents>()), mPort(inPort), mOwnsFormat(true),
+      mFormat(Tarnwick::CreateFileFormat(inFormatType)) {}
+
+LImageFile::LImageFile(LFilePort* inPort, Tarnwick::LFileFormat* inFormat)
+    : mContents(std::make_unique<Contents>()), mPort(inPort), mFormat(inFormat) {}
+
+LImageFile::LImageFile(int32 inWidth, int32 inHeight, int32 inFormatType)
+    : mContents(std::make_unique<Contents>()), mOwnsFormat(true), mFormat(Tarnwick::CreateFileFormat(inFormatType)),
+      mWidth(inWidth), mHeight(inHeight) {
+    mContents->image = std::make_unique<CImage>(inWidth, inHeight);
+}
+
+LImageFile::LImageFile(int32 inWidth, int32 inHeight, Tarnwick::LFileFormat* inFormat)
+    : mContents(std::make_unique<Contents>()), mFormat(inFormat), mWidth(inWidth), mHeight(inHeight) {
+    mContents->image = std::make_unique<CImage>(inWidth, inHeight);
+}
+
+// The image goes before the stream, and both before the format object (whose codec points at the stream).
+LImageFile::~LImageFile() {
+    mContents.reset();
+    if (mOwnsFormat) delete mFormat;
+}
+
+int32 LImageFile::GetWidth() {
+    TranslateToTWException([this] { ReadHeaderIfNeeded(); });
+    return mWidth;
+}
+
+int32 LImageFile::GetHeight() {
+    TranslateToTWException([this] { ReadHeaderIfNeeded(); });
+    return mHeight;
+}
+
+void LImageFile::LoadImage(LProgressScope* inProgress) {
+    TranslateToTWException([this, inProgress] { LoadIfNeeded(inProgress); });
+}
+
+void LImageFile::LoadAndFlatten(LProgressScope* inProgress) {
+    TranslateToTWException([this, inProgress] {
+        {
+            LProgressScope loadProgress;
+            LoadIfNeeded(&loadProgress);
+        }
+        CImage* image = mContents->image.get();
+        if (image != nullptr && image->GetLayerCount() >= 2) image->FlattenImage(inProgress);
+    });
+}
+
+CImage* LImageFile::GetImage() const { return mContents->image.get(); }
+
+void LImageFile::GetCompositeTile(const GRect& inRect, NativeQuad* outBuffer, bool inMatte) {
+    TranslateToTWException([&] {
+        {
+            LProgressScope loadProgress;
+            LoadIfNeeded(&loadProgress);
+        }
+        CImage* image = ThrowIfNil(mContents->image.get());
+        const GRect rect = inRect;
+        image->GetCompositeTile(rect, outBuffer, rect.Width() * 4);
+        if (inMatte) MatteOverWhite(outBuffer, uint32(rect.Width()) * uint32(rect.Height()));
+    });
+}
+
+void LImageFile::Write(LFilePort* inPort, Tarnwick::LFileFormat* inFormat, LProgressScope* inProgress,
+                       void* inReserved) {
+    TranslateToTWException([&] {
+        CImage* image = mContents->image.get();
+        if (image == nullptr) return;
+        Tarnwick::LFileFormat* format = ThrowIfNil(inFormat);
+        SWriteStream stream(inPort, format->GetByteOrder(), kStreamBufferSize, 0);
+        format->WriteImage(image, &stream, inProgress, inReserved);
+        stream.Flush(true);
+    });
+}
+
+CImageResource* LImageFile::GetResource(int16 inID) {
+    return TranslateToTWException([&] { return ThrowIfNil(mFormat)->GetResource(inID); });
+}
+
+bool LImageFile::ReadResource(int16 inID, void* outDestination, int32 inCount) {
+    return TranslateToTWException([&] { return ThrowIfNil(mFormat)->ReadResource(inID, outDestination, inCount); });
+}
+
+void LImageFile::WriteResource(int16 inID, const void* inSource, int32 inCount) {
+    TranslateToTWException([&] { ThrowIfNil(mFormat)->WriteResource(inID, inSource, inCount); });
+}
+
+int32 LImageFile::GetResourceLength(int16 inID) {
+    return TranslateToTWException([&] { return ThrowIfNil(mFormat)->GetResourceLength(inID); });
+}
+
+void LImageFile::GetResolution(uint32& outHorizontal, uint32& outVertical) {
+    TranslateToTWException([&] { ThrowIfNil(mFormat)->GetResolution(outHorizontal, outVertical); });
+}
+
+void LImageFile::SetResolution(uint32 inHorizontal, uint32 inVertical) {
+    TranslateToTWException([&] { ThrowIfNil(mFormat)->SetResolution(inHorizontal, inVertical); });
+}
+
+void LImageFile::ReadHeaderIfNeeded() {
+    if (mPort == nullptr || mContents->stream != nullptr) return;
+    CFileFormat* codec = ThrowIfNil(ThrowIfNil(mFormat)->GetCodec());
+    mContents->stream = std::make_unique<SReadStream>(mPort, mFormat->GetByteOrder(), kStreamBufferSize, 0);
+    codec->SetReadStream(mContents->stream.get());
+    codec->ReadHeader();
+    mWidth = int32(codec->GetColumns());
+    mHeight = int32(codec->GetRows());
+}
+
+void LImageFile::LoadIfNeeded(LProgressScope* inProgress) {
+    if (mPort == nullptr || mContents->image != nullptr) return;
+    ReadHeaderIfNeeded();
+    mContents->image = std::make_unique<CImage>(mWidth, mHeight);
+    mFormat->GetCodec()->ReadImage(mContents->image.get(), inProgress);
+    ReadGlobalAngle();
+}
+
+// Resource 1037 holds the angle as a big-endian u32 in its first 4 bytes; without it the image keeps
+// its default.
+void LImageFile::ReadGlobalAngle() {
+    CImageResource* resource = mFormat->GetResource(kGlobalAngleResourceID);
+    if (resource == nullptr || resource->DataSize() < 4) return;
+    std::unique_ptr<VMBufferPort> port = resource->MakePort();
+    SReadStream stream(port.get(), mFormat->GetByteOrder(), kStreamBufferSize, 0);
+    mContents->image->SetGlobalAngle(int32(stream.ReadU32()));
+}
+
+void LImageFile::MatteOverWhite(NativeQuad* ioPixels, uint32 inCount) {
+    for (uint32 i = 0; i < inCount; ++i) {
+        NativeQuad& pixel = ioPixels[i];
+        const uint32 alpha = pixel.alpha;
+        pixel.red = uint8(255 - Mul8(255u - pixel.red, alpha));
+        pixel.green = uint8(255 - Mul8(255u - pixel.green, alpha));
+        pixel.blue = uint8(255 - Mul8(255u - pixel.blue, alpha));
+    }
+}
