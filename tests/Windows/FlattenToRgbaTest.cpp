@@ -1,7 +1,7 @@
-// The host side of a read operation, against a scripted stand-in module: the selector order, the
+// Flattening through the host session, against a scripted stand-in module: the selector order, the
 // assembly of tiles of every shape into the RGBA image, and the refusals when the module misbehaves.
 
-#include "tools/win/RawFlattener.h"
+#include "tools/win/FlattenToRgba.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,6 @@ struct Script {
     int16 startResult = 0;
     int32 failAtTile = -1;      // ReadContinue returns 1 at this tile
     bool tileOutside = false;   // the second tile lies below the image
-    bool endless = false;       // delivers tiles forever
 };
 
 struct Observed {
@@ -43,7 +42,7 @@ uint8 Alpha(int32 x, int32 y) { return uint8(255 - x - y); }
 void DeliverTile(FormatParamRecord& ioRecord) {
     const int32 across = (gScript.columns + gScript.tileWidth - 1) / gScript.tileWidth;
     const int32 down = (gScript.rows + gScript.tileHeight - 1) / gScript.tileHeight;
-    const int32 index = gScript.endless ? 0 : gNextTile++;
+    const int32 index = gNextTile++;
     if (index >= across * down) {
         ioRecord.tileData = nullptr;
         return;
@@ -97,16 +96,15 @@ struct Outcome {
     bool finished;          // ReadFinish was called
 };
 
-TEST(RawFlattener, DrivesTheReadSelectorsAndAssemblesTiles) {
+TEST(FlattenToRgba, DrivesTheReadSelectorsAndAssemblesTiles) {
     const std::pair<Script, Outcome> cases[] = {
         {{"one tile", 3, 5, 8, 8}, {true, "", true}},
         {{"edge tiles narrower and shorter", 7, 10, 4, 3}, {true, "", true}},
         {{"one-pixel tiles", 2, 3, 1, 1}, {true, "", true}},
         {{"refused at start", 4, 4, 4, 4, 1}, {false, "result 1", false}},
-        {{"failure while reading", 8, 8, 4, 4, 0, 2}, {false, "reading failed", true}},
+        {{"failure while reading", 8, 8, 4, 4, 0, 2}, {false, "reading failed at selector 3", true}},
         {{"tile below the image", 8, 8, 4, 4, 0, -1, true}, {false, "outside the image", true}},
-        {{"tiles without end", 2, 2, 1, 1, 0, -1, false, true}, {false, "more tiles", true}},
-        {{"empty image", 0, 4, 4, 4}, {false, "empty", true}},
+        {{"empty image", 0, 4, 4, 4}, {false, "no image", true}},
     };
     for (const auto& [script, expected] : cases) {
         gScript = script;
@@ -114,11 +112,7 @@ TEST(RawFlattener, DrivesTheReadSelectorsAndAssemblesTiles) {
         gNextTile = 0;
         FlatImage image;
         std::string error;
-        bool ok;
-        {
-            RawFlattener flattener(&StandIn);
-            ok = flattener.Flatten(kDocumentHandle, image, error);
-        }
+        const bool ok = FlattenToRgba(&StandIn, kDocumentHandle, image, error);
         EXPECT_EQ(ok, expected.ok) << script.name << ": " << error;
         EXPECT_NE(error.find(expected.errorPart), std::string::npos) << script.name << ": " << error;
         EXPECT_FALSE(gSeen.wrongHandle) << script.name;

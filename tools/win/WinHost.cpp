@@ -7,7 +7,7 @@
 
 // Before the system headers: they define a macro `cdecl` that would garble the calling-convention
 // attribute of the entry function's type.
-#include "tools/win/RawFlattener.h"
+#include "tools/win/FlattenToRgba.h"
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
@@ -75,22 +75,16 @@ bool WriteRaw(const std::string& inPath, const FlatImage& inImage) {
     return std::fclose(file) == 0 && written;
 }
 
-int Flatten(const std::string& inModule, const std::string& inDocument, const std::string& inOutput) {
+int Flatten(const std::string& inModulePath, const std::string& inDocument, const std::string& inOutput) {
     OpenReportWindow();
-    const HMODULE module = ::LoadLibraryA(inModule.c_str());
-    if (module == nullptr) return Fail("cannot load the module %s", inModule);
-    const auto entry = reinterpret_cast<EntryProc>(reinterpret_cast<void*>(::GetProcAddress(module, "ENTRYPOINT")));
-    if (entry == nullptr) return Fail("%s has no entry function", inModule);
+    std::string error;
+    const auto module = PluginModule::Load(inModulePath, error);
+    if (!module) return Fail("%s", inModulePath + ": " + error);
     const HANDLE document = ::CreateFileA(inDocument.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (document == INVALID_HANDLE_VALUE) return Fail("cannot open %s", inDocument);
     FlatImage image;
-    std::string error;
-    bool ok;
-    {
-        RawFlattener flattener(entry);
-        ok = flattener.Flatten(int32(reinterpret_cast<intptr_t>(document)), image, error);
-    }
+    const bool ok = FlattenToRgba(module->Entry(), int32(reinterpret_cast<intptr_t>(document)), image, error);
     ::CloseHandle(document);
     if (!ok) return Fail("%s", inDocument + ": " + error);
     if (!WriteRaw(inOutput, image)) return Fail("cannot write %s", inOutput);
