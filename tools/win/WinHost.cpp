@@ -7,6 +7,7 @@
 
 // Before the system headers: they define a macro `cdecl` that would garble the calling-convention
 // attribute of the entry function's type.
+#include "FileFormat/Lumenar5/Src/PluginState.h"
 #include "tools/win/FlattenToRgba.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -19,9 +20,10 @@
 #include <cstring>
 #include <string>
 
-// The host and the module are 32-bit programs: the parameter record's field offsets are checked in
-// this build only when pointers are 4 bytes wide.
-static_assert(sizeof(void*) == 4 && sizeof(FormatParamRecord) == 1024, "a 32-bit build is expected");
+// The host and the module are 32-bit programs: the parameter record's field offsets and the 200-byte
+// persistent block are checked in this build only when pointers are 4 bytes wide.
+static_assert(sizeof(void*) == 4 && sizeof(FormatParamRecord) == 1024 && sizeof(PluginState) == 200,
+              "a 32-bit build is expected");
 
 namespace {
 
