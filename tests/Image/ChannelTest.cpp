@@ -152,20 +152,4 @@ TEST(ChannelWalk, AnAreaOutsideTheBoundsIsReportedAndClipped) {
     EXPECT_EQ(ByteAt(channel, 4, 9), 0);
 }
 
-TEST(ChannelCopies, CopiesShareNothingVisibleAndConstancyCarriesOver) {
-    CChannel source(GRect(0, 0, 128, 64), 50);
-    source.SetPixel(GPoint(70, 5), 51);
-    CChannel copy(source);
-    source.FillRect(source.GetBounds(), 0);
-    EXPECT_EQ(ByteAt(copy, 70, 5), 51);
-    CChannel dest(GRect(0, 0, 192, 64), 1);
-    dest.CopyRect(copy, GRect(0, 0, 128, 64), GRect(64, 0, 192, 64));
-    EXPECT_TRUE(dest.TileIsConstant(0));
-    EXPECT_TRUE(dest.TileIsConstant(1));
-    EXPECT_FALSE(dest.TileIsConstant(2));
-    EXPECT_EQ(ByteAt(dest, 134, 5), 51);
-    EXPECT_EQ(ByteAt(dest, 63, 5), 1);
-    EXPECT_EQ(ByteAt(dest, 64, 5), 50);
-}
-
 }  // namespace

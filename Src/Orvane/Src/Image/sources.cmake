@@ -1,6 +1,7 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Image/TTiledPlane.cpp
+  Src/Orvane/Src/Image/ElementRows.cpp
   Src/Orvane/Src/Image/CNativeQuadTileBuffer.cpp
   Src/Orvane/Src/Image/CChannel.cpp
   Src/Orvane/Src/Image/StChannelProcessors.cpp
