@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the Windows host program under wine on the sample documents and compares its raw output byte for
-# byte with the native build's (the native reference host over the native module). Each document is
-# also tried cut short, where both builds must agree as well (both refuse, or both deliver the same).
+# Runs the Win32 backend's self-check under wine, then the Windows host program on the sample documents,
+# comparing its raw output byte for byte with the native build's (the native reference host over the
+# native module). Each document is also tried cut short, where both builds must agree as well (both
+# refuse, or both deliver the same).
 #
 # Usage: tools/win/wine-compare.sh <native build dir> <windows build dir>
 # Skips with a message, successfully, when wine (with 32-bit support) is not available.
@@ -28,9 +29,26 @@ command -v "${wine%% *}" >/dev/null 2>&1 || skip "wine is not installed"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEPREFIX="${WINEPREFIX:-$windows/wineprefix}"
+# Without a display wine creates no windows and message boxes return at once; with one, a refused
+# document's throw reports would wait for a click.
 unset DISPLAY
+# Windows paths for the program's arguments where wine can translate them.
+winpath() {
+  if command -v winepath >/dev/null 2>&1; then winepath -w "$1" 2>/dev/null || echo "$1"; else echo "$1"; fi
+}
+
 if ! (cd "$work" && timeout 300 $wine "$host" --version >/dev/null 2>&1); then
   skip "wine cannot run 32-bit programs here"
+fi
+
+passed=0
+failed=0
+mkdir -p "$work/backend"
+if (cd "$work" && timeout 300 $wine "$windows/tools/win/windows_backend_check.exe" "$(winpath "$work/backend")"); then
+  passed=$((passed + 1))
+else
+  echo "FAIL Win32 backend self-check"
+  failed=$((failed + 1))
 fi
 
 samples=()
@@ -41,13 +59,6 @@ done
 printf 'ZQLM\0\1not a document' > "$work/not-a-document.lmn"
 samples+=("$work/not-a-document.lmn")
 
-# Windows paths for the program's arguments where wine can translate them.
-winpath() {
-  if command -v winepath >/dev/null 2>&1; then winepath -w "$1" 2>/dev/null || echo "$1"; else echo "$1"; fi
-}
-
-passed=0
-failed=0
 # Runs both builds on one document in a scratch directory each (reading creates its scratch file in
 # the current directory) and compares exit status and output.
 compare() {
