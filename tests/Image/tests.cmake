@@ -4,3 +4,4 @@ lumenar_test(test_image_tilebuffer Image/TileBufferTest.cpp Image/TileBufferMode
 lumenar_test(test_image_channel Image/ChannelTest.cpp Image/ChannelModelTest.cpp)
 lumenar_test(test_image_layers Image/LayerTest.cpp)
 lumenar_test(test_image_cimage Image/CImageTest.cpp)
+lumenar_test(test_image_indexed Image/IndexedLayerTest.cpp)

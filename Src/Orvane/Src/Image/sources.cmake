@@ -11,6 +11,9 @@ target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Image/CLayerMask.cpp
   Src/Orvane/Src/Image/CRGBLayer.cpp
   Src/Orvane/Src/Image/CRGBLayerEditing.cpp
+  Src/Orvane/Src/Image/NativeQuadCLUT.cpp
+  Src/Orvane/Src/Image/CIndexedLayer.cpp
+  Src/Orvane/Src/Image/CIndexedLayerEditing.cpp
   Src/Orvane/Src/Image/CImage.cpp
   Src/Orvane/Src/Image/CImageStack.cpp
   Src/Orvane/Src/Image/CImageGroups.cpp
