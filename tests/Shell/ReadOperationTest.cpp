@@ -1,0 +1,355 @@
+// The read operation end to end: documents written by the test builder, opened through ENTRYPOINT by a
+// fake host, delivered tile by tile.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "API/MergerTempFile.h"
+#include "API/Platform/PlatformTestHooks.h"
+#include "FileFormat/Lumenar5/Src/DocumentReader.h"
+#include "FileFormat/Lumenar5/Src/Selectors.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Tarnwick/LibraryStartup.h"
+#include "tests/Shell/FakeHost.h"
+#include "tests/support/DocumentBuilder.h"
+
+namespace {
+
+namespace Hooks = Platform::TestHooks;
+
+struct Tile {
+    int16 top, left, bottom, right;
+    int32 rowStep;
+    std::vector<uint8> bytes;  // the tile's rows as delivered
+};
+
+bool ScratchFileExists() {
+    struct stat info {};
+    return ::stat(MergerTempFile::kFileName, &info) == 0;
+}
+
+std::vector<std::string> ReportTexts() {
+    std::vector<std::string> texts;
+    for (const Hooks::MessageBoxRecord& box : Hooks::MessageBoxes())
+        if (box.title == "Debug String") texts.push_back(box.text);
+    return texts;
+}
+
+// Every test runs in a directory of its own, where the fixed scratch-file name cannot collide.
+class ReadOperationTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Hooks::Reset();
+        Hooks::SetEcho(false);
+        char previous[PATH_MAX];
+        ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+        mPrevious = previous;
+        char pattern[] = "/tmp/lumenar-readop-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        mDirectory = pattern;
+        ASSERT_EQ(::chdir(mDirectory.c_str()), 0);
+    }
+    void TearDown() override {
+        if (mFile >= 0) ::close(mFile);
+        ::unlink("document.lmn");
+        ::unlink(MergerTempFile::kFileName);
+        EXPECT_EQ(::chdir(mPrevious.c_str()), 0);
+        ::rmdir(mDirectory.c_str());
+        Hooks::Reset();
+        EXPECT_EQ(LibraryStartCount(), 0) << "every read must stop the library it started";
+    }
+
+    // Writes the document and hands its open file to the host.
+    void Open(FakeHost& ioHost, const ByteVector& inBytes) {
+        if (mFile >= 0) ::close(mFile);
+        mFile = ::open("document.lmn", O_RDWR | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(mFile, 0);
+        ASSERT_EQ(::write(mFile, inBytes.data(), inBytes.size()), ssize_t(inBytes.size()));
+        ioHost.record.fileHandle = mFile;
+    }
+
+    // ReadContinue until the module hands no tile (at most inLimit calls).
+    static std::vector<Tile> Drain(FakeHost& ioHost, size_t inLimit = 100000) {
+        std::vector<Tile> tiles;
+        for (size_t i = 0; i < inLimit; ++i) {
+            ioHost.record.tileData = nullptr;
+            EXPECT_EQ(ioHost.Call(kSelectorReadContinue), kResultOk);
+            const FormatParamRecord& r = ioHost.record;
+            if (r.tileData == nullptr) break;
+            Tile tile{r.tileRect[kTileTop], r.tileRect[kTileLeft], r.tileRect[kTileBottom], r.tileRect[kTileRight],
+                      r.rowStep, {}};
+            const auto* data = static_cast<const uint8*>(r.tileData);
+            tile.bytes.assign(data, data + size_t(r.rowStep) * size_t(tile.bottom - tile.top));
+            tiles.push_back(std::move(tile));
+        }
+        return tiles;
+    }
+
+    std::string mPrevious;
+    std::string mDirectory;
+    int mFile = -1;
+};
+
+TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntilReadFinish) {
+    FakeHost host;
+    DocumentBuilder document(3, 5);
+    document.AddLayer(LayerSpec::Solid(0, 0, 3, 5, 10, 20, 30));
+    Open(host, document.Build());
+    ASSERT_EQ(host.Call(kSelectorReadPrepare), kResultOk);
+    ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
+    EXPECT_EQ(host.record.imageMode, 3);
+    EXPECT_EQ(host.record.imageColumns, 3);
+    EXPECT_EQ(host.record.imageRows, 5);
+    EXPECT_EQ(host.record.bitDepth, 8);
+    EXPECT_EQ(host.record.planeCount, 4);
+    EXPECT_TRUE(ScratchFileExists());
+    EXPECT_EQ(LibraryStartCount(), 1);
+    DocumentReader* reader = DocumentReader::FindIn(*host.State());
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->GetImage(), nullptr) << "ReadStart reads only the header";
+
+    const std::vector<Tile> tiles = Drain(host);
+    ASSERT_EQ(tiles.size(), 1u);
+    EXPECT_EQ((std::vector<int>{tiles[0].top, tiles[0].left, tiles[0].bottom, tiles[0].right}),
+              (std::vector<int>{0, 0, 5, 3}));
+    EXPECT_EQ(tiles[0].rowStep, 12);
+    const FormatParamRecord& r = host.record;
+    EXPECT_EQ(r.firstPlane, 0);
+    EXPECT_EQ(r.planeLimit, 4);
+    EXPECT_EQ(r.columnStep, 4);
+    EXPECT_EQ(r.planeStep, 1);
+    EXPECT_EQ((std::vector<int>{r.planeMap[0], r.planeMap[1], r.planeMap[2], r.planeMap[3]}),
+              (std::vector<int>{2, 1, 0, 3}));
+    EXPECT_EQ(tiles[0].bytes[0], 30);  // blue
+    EXPECT_EQ(tiles[0].bytes[2], 10);  // red
+
+    EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
+    EXPECT_EQ(host.record.tileData, nullptr);
+    EXPECT_FALSE(ScratchFileExists());
+    EXPECT_EQ(DocumentReader::FindIn(*host.State()), nullptr);
+    EXPECT_TRUE(ReportTexts().empty());
+}
+
+TEST_F(ReadOperationTest, WideImageComesInTilesOneRowHighInWalkOrderThenNoMore) {
+    FakeHost host;
+    DocumentBuilder document(20000, 2);
+    document.AddLayer(LayerSpec::Solid(0, 0, 20000, 2, 1, 2, 3));
+    Open(host, document.Build());
+    ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
+    const std::vector<Tile> tiles = Drain(host);
+    ASSERT_EQ(tiles.size(), 4u);
+    const int expected[4][4] = {{0, 0, 1, 16384}, {0, 16384, 1, 20000}, {1, 0, 2, 16384}, {1, 16384, 2, 20000}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ((std::vector<int>{tiles[i].top, tiles[i].left, tiles[i].bottom, tiles[i].right}),
+                  (std::vector<int>(expected[i], expected[i] + 4)))
+            << "tile " << i;
+        EXPECT_EQ(tiles[i].rowStep, (expected[i][3] - expected[i][1]) * 4);
+    }
+    // The walk is over: every further call says so again.
+    for (int i = 0; i < 2; ++i) {
+        host.record.tileData = &host;
+        EXPECT_EQ(host.Call(kSelectorReadContinue), kResultOk);
+        EXPECT_EQ(host.record.tileData, nullptr);
+    }
+    host.Call(kSelectorReadFinish);
+    EXPECT_FALSE(ScratchFileExists());
+}
+
+TEST_F(ReadOperationTest, ColoursAreMattedOverWhiteAndAlphaIsKept) {
+    struct Case {
+        uint8 red, green, blue, alpha;
+        uint8 matted[4];  // blue, green, red, alpha as delivered
+    };
+    const Case cases[] = {
+        {255, 0, 0, 128, {127, 127, 255, 128}},
+        {0, 0, 0, 0, {255, 255, 255, 0}},
+        {12, 34, 56, 255, {56, 34, 12, 255}},
+        {0, 100, 200, 1, {255, 254, 254, 1}},
+        {0, 100, 200, 254, {200, 101, 1, 254}},
+    };
+    for (const Case& c : cases) {
+        FakeHost host;
+        DocumentBuilder document(2, 2);
+        document.AddLayer(LayerSpec::Solid(0, 0, 2, 2, c.red, c.green, c.blue, c.alpha));
+        Open(host, document.Build());
+        ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
+        const std::vector<Tile> tiles = Drain(host);
+        ASSERT_EQ(tiles.size(), 1u);
+        for (size_t pixel = 0; pixel < 4; ++pixel)
+            for (size_t byte = 0; byte < 4; ++byte)
+                EXPECT_EQ(tiles[0].bytes[pixel * 4 + byte], c.matted[byte])
+                    << "colour " << int(c.red) << "," << int(c.green) << "," << int(c.blue) << "," << int(c.alpha);
+        host.Call(kSelectorReadFinish);
+    }
+}
+
+TEST_F(ReadOperationTest, OnlyADocumentOfSeveralLayersIsFlattened) {
+    for (const int layers : {1, 2, 3}) {
+        FakeHost host;
+        DocumentBuilder document(8, 8);
+        for (int i = 0; i < layers; ++i) {
+            LayerSpec layer = LayerSpec::Solid(i, i, 8, 8, uint8(40 * i), 90, 200, 200);
+            layer.opacity = 128;  // a flattened stack holds one layer at full opacity
+            document.AddLayer(layer);
+        }
+        Open(host, document.Build());
+        ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
+        DocumentReader* reader = DocumentReader::FindIn(*host.State());
+        ASSERT_NE(reader, nullptr);
+        ASSERT_EQ(host.Call(kSelectorReadContinue), kResultOk);
+        ASSERT_NE(host.record.tileData, nullptr);
+        CImage* image = reader->GetImage();
+        ASSERT_NE(image, nullptr);
+        ASSERT_EQ(image->GetLayerCount(), 1) << layers << " layers";
+        EXPECT_EQ(image->GetLayerWithPosition(0)->GetOpacity(), layers == 1 ? 128 : 255) << layers << " layers";
+        host.Call(kSelectorReadFinish);
+    }
+}
+
+TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
+    struct Case {
+        const char* what;
+        void (*damage)(DocumentBuilder&);
+    };
+    const Case cases[] = {
+        {"signature", [](DocumentBuilder& d) { d.header.signature = FourCC("ABCD"); }},
+        {"version", [](DocumentBuilder& d) { d.header.version = 7; }},
+        {"zero width", [](DocumentBuilder& d) { d.header.columns = 0; }},
+        {"too tall", [](DocumentBuilder& d) { d.header.rows = 30001; }},
+        {"CMYK", [](DocumentBuilder& d) { d.header.mode = kDocCMYK; }},
+        {"cut in the header", [](DocumentBuilder& d) { d.truncateTo = 20; }},
+    };
+    for (const Case& c : cases) {
+        Hooks::ClearLogs();
+        FakeHost host;
+        DocumentBuilder document(4, 4);
+        document.AddLayer(LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3));
+        c.damage(document);
+        Open(host, document.Build());
+        EXPECT_EQ(host.Call(kSelectorReadStart), errGeneric) << c.what;
+        EXPECT_FALSE(ScratchFileExists()) << c.what;
+        EXPECT_EQ(LibraryStartCount(), 0) << c.what;
+        EXPECT_EQ(DocumentReader::FindIn(*host.State()), nullptr) << c.what;
+        const std::vector<std::string> reports = ReportTexts();
+        ASSERT_FALSE(reports.empty()) << c.what;
+        EXPECT_EQ(reports.back(), "Problem reading lumenar file.") << c.what;
+        // A host that goes on anyway gets no data.
+        host.record.tileData = &host;
+        EXPECT_EQ(host.Call(kSelectorReadContinue), kResultOk) << c.what;
+        EXPECT_EQ(host.record.tileData, nullptr) << c.what;
+    }
+}
+
+TEST_F(ReadOperationTest, DamagedLayerDataEndsTheDataWithoutAResultCode) {
+    FakeHost host;
+    DocumentBuilder document(16, 16);
+    document.AddLayer(LayerSpec::Solid(0, 0, 16, 16, 1, 2, 3));
+    document.AddLayer(LayerSpec::Solid(0, 0, 16, 16, 4, 5, 6));
+    DocumentLayout layout;
+    document.Build(&layout);
+    document.truncateTo = layout.channels[1][0] + 3;  // inside the second layer's channel data
+    Open(host, document.Build());
+    ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk) << "the header is intact";
+    for (int call = 0; call < 2; ++call) {
+        host.record.tileData = &host;
+        EXPECT_EQ(host.Call(kSelectorReadContinue), kResultOk);
+        EXPECT_EQ(host.record.tileData, nullptr);
+    }
+    const std::vector<std::string> reports = ReportTexts();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back(), "Could not get composite tile from image");
+    EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
+    EXPECT_FALSE(ScratchFileExists());
+}
+
+TEST_F(ReadOperationTest, ASecondReadInTheSameBlockStartsAfresh) {
+    FakeHost host;
+    for (const uint8 red : {11, 99}) {
+        DocumentBuilder document(3, 3);
+        document.AddLayer(LayerSpec::Solid(0, 0, 3, 3, red, 0, 0));
+        Open(host, document.Build());
+        ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
+        const std::vector<Tile> tiles = Drain(host);
+        ASSERT_EQ(tiles.size(), 1u);
+        EXPECT_EQ(tiles[0].bytes[2], red);
+        EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
+        EXPECT_FALSE(ScratchFileExists());
+    }
+    EXPECT_EQ(host.allocationSizes, (std::vector<int32>{kPluginStateSize, 2}))
+        << "one persistent block and one settings handle for both reads";
+}
+
+TEST(DocumentReaderTileSize, FollowsTheScratchBuffer) {
+    struct Case {
+        int32 width, height;
+        uint32 buffer;
+        int32 tileWidth, tileHeight;
+    };
+    const Case cases[] = {
+        {3, 5, 65536, 3, 5},           {1000, 600, 65536, 1000, 16},  {16384, 10, 65536, 16384, 1},
+        {20000, 2, 65536, 16384, 1},   {30000, 30000, 65536, 16384, 1}, {1, 30000, 65536, 1, 16384},
+        {128, 128, 65536, 128, 128},   {129, 128, 65536, 129, 127},   {100, 100, 4096, 100, 10},
+        {2000, 100, 4096, 1024, 1},
+    };
+    for (const Case& c : cases) {
+        const int32 width = DocumentReader::TileWidthFor(c.width, c.buffer);
+        EXPECT_EQ(width, c.tileWidth) << c.width << " x " << c.height;
+        EXPECT_EQ(DocumentReader::TileHeightFor(c.height, width, c.buffer), c.tileHeight) << c.width << " x " << c.height;
+    }
+}
+
+// Random one-layer documents against a model: every pixel arrives exactly once, at its place, matted
+// over white, whatever the image's size and therefore its tiling.
+TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 12; ++round) {
+        const int32 width = int32(random() % 300) + 1;
+        const int32 height = int32(random() % 300) + 1;
+        const size_t count = size_t(width) * size_t(height);
+        ByteVector planes[4];
+        for (ByteVector& plane : planes) {
+            plane.resize(count);
+            for (uint8& byte : plane) byte = uint8(random() % 4 == 0 ? 255 : random());
+        }
+        LayerSpec layer;
+        layer.right = width;
+        layer.bottom = height;
+        const int16 ids[4] = {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha};
+        for (int i = 0; i < 4; ++i)
+            layer.channels.push_back(ChannelSpec::Pixels(ids[i], planes[i], round % 2 ? kCodingPacked : kCodingRaw));
+        DocumentBuilder document{uint32(width), uint32(height)};
+        document.AddLayer(layer);
+
+        FakeHost host;
+        Open(host, document.Build());
+        ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
+        std::vector<int> seen(count, 0);
+        for (const Tile& tile : Drain(host)) {
+            for (int32 y = tile.top; y < tile.bottom; ++y) {
+                for (int32 x = tile.left; x < tile.right; ++x) {
+                    const size_t i = size_t(y) * size_t(width) + size_t(x);
+                    ++seen[i];
+                    const uint8* got = tile.bytes.data() + size_t(y - tile.top) * size_t(tile.rowStep) + 4 * size_t(x - tile.left);
+                    const uint32 a = planes[3][i];
+                    for (int p = 0; p < 3; ++p) {
+                        const uint32 t = (255u - planes[p][i]) * a + 128u;
+                        const uint32 matted = 255u - ((t + (t >> 8)) >> 8);
+                        ASSERT_EQ(got[2 - p], matted) << width << " x " << height << " at " << x << "," << y;
+                    }
+                    ASSERT_EQ(got[3], a);
+                }
+            }
+        }
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), ptrdiff_t(count)) << width << " x " << height;
+        host.Call(kSelectorReadFinish);
+    }
+}
+
+}  // namespace

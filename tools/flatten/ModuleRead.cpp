@@ -1,0 +1,114 @@
+#include "tools/flatten/ModuleRead.h"
+
+#include <chrono>
+#include <memory>
+
+#include "FileFormat/Lumenar5/Src/Selectors.h"
+#include "tools/flatten/ModuleOutput.h"
+
+namespace {
+
+constexpr int16 kExpectedMode = 3;
+constexpr int16 kExpectedDepth = 8;
+constexpr int16 kExpectedPlanes = 4;
+
+class Stopwatch {
+public:
+    double Lap() {
+        const auto now = std::chrono::steady_clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - mLast).count();
+        mLast = now;
+        return ms;
+    }
+
+private:
+    std::chrono::steady_clock::time_point mLast = std::chrono::steady_clock::now();
+};
+
+std::string Describe(const FormatParamRecord& inRecord) {
+    return "mode " + std::to_string(inRecord.imageMode) + ", " + std::to_string(inRecord.imageColumns) + " x " +
+           std::to_string(inRecord.imageRows) + ", depth " + std::to_string(inRecord.bitDepth) + ", " +
+           std::to_string(inRecord.planeCount) + " planes";
+}
+
+bool GeometryUsable(const FormatParamRecord& inRecord) {
+    return inRecord.imageMode == kExpectedMode && inRecord.bitDepth == kExpectedDepth &&
+           inRecord.planeCount == kExpectedPlanes && inRecord.imageRows >= 1 && inRecord.imageColumns >= 1;
+}
+
+TileView TileFrom(const FormatParamRecord& inRecord) {
+    TileView tile;
+    tile.data = static_cast<const uint8*>(inRecord.tileData);
+    tile.top = inRecord.tileRect[kTileTop];
+    tile.left = inRecord.tileRect[kTileLeft];
+    tile.bottom = inRecord.tileRect[kTileBottom];
+    tile.right = inRecord.tileRect[kTileRight];
+    tile.columnStep = inRecord.columnStep;
+    tile.rowStep = inRecord.rowStep;
+    tile.planeStep = inRecord.planeStep;
+    tile.firstPlane = inRecord.firstPlane;
+    tile.planeLimit = inRecord.planeLimit;
+    for (int i = 0; i < 4; ++i) tile.planeMap[i] = inRecord.planeMap[i];
+    return tile;
+}
+
+// The tiles of an opened document, until the module hands none or a tile is malformed.
+void DeliverTiles(HostSession& ioSession, ModuleOutput& ioOutput, const ReadProgress& inProgress,
+                  ModuleReadResult& ioResult) {
+    FormatParamRecord& record = ioSession.Record();
+    TileAssembler assembler(record.imageColumns, record.imageRows);
+    const int64 total = int64(record.imageColumns) * record.imageRows;
+    if (inProgress) inProgress(0, total);
+    Stopwatch clock;
+    for (;;) {
+        record.tileData = nullptr;
+        const int16 result = ioOutput.Capture([&] { return ioSession.Call(kSelectorReadContinue); });
+        (ioResult.timings.tiles == 0 ? ioResult.timings.firstTile : ioResult.timings.otherTiles) += clock.Lap();
+        if (result != 0) {
+            ioResult.error = "ReadContinue failed with result " + std::to_string(result);
+            return;
+        }
+        if (record.tileData == nullptr) break;
+        ++ioResult.timings.tiles;
+        if (!assembler.Add(TileFrom(record), ioResult.error)) return;
+        if (inProgress) inProgress(assembler.DeliveredPixels(), total);
+        clock.Lap();
+    }
+    if (!assembler.Complete()) {
+        ioResult.refused = true;
+        ioResult.error = "the module delivered " + std::to_string(assembler.DeliveredPixels()) + " of " +
+                         std::to_string(total) + " pixels";
+        return;
+    }
+    ioResult.image = assembler.TakeImage();
+    ioResult.ok = true;
+}
+
+}  // namespace
+
+ModuleReadResult ReadThroughModule(EntryPointProc inEntry, int32 inFileHandle, const ReadProgress& inProgress) {
+    ModuleReadResult result;
+    ModuleOutput output;
+    HostSession session(inEntry);
+    FormatParamRecord& record = session.Record();
+    record.fileHandle = inFileHandle;
+    Stopwatch clock;
+    if (const int16 code = output.Capture([&] { return session.Call(kSelectorReadPrepare); }); code != 0) {
+        result.error = "ReadPrepare failed with result " + std::to_string(code);
+    } else if (const int16 start = output.Capture([&] { return session.Call(kSelectorReadStart); }); start != 0) {
+        result.timings.readStart = clock.Lap();
+        result.refused = true;
+        result.error = "the module refused the document (result " + std::to_string(start) + ")";
+    } else {
+        result.timings.readStart = clock.Lap();
+        if (GeometryUsable(record))
+            DeliverTiles(session, output, inProgress, result);
+        else
+            result.error = "the module reported an image this host cannot take: " + Describe(record);
+        clock.Lap();
+        output.Capture([&] { return session.Call(kSelectorReadFinish); });
+        result.timings.readFinish = clock.Lap();
+    }
+    result.moduleReports = output.Lines();
+    return result;
+}

@@ -1,0 +1,95 @@
+#include "tools/png/PngWriter.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// libpng reports errors through this handler, which keeps the text and jumps back into WriteRows.
+struct ErrorState {
+    char message[256] = {};
+};
+
+void OnPngError(png_structp inPng, png_const_charp inMessage) {
+    auto* state = static_cast<ErrorState*>(png_get_error_ptr(inPng));
+    std::snprintf(state->message, sizeof state->message, "%s", inMessage != nullptr ? inMessage : "libpng error");
+    png_longjmp(inPng, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Everything that may jump lives in this function, which owns no object with a destructor: a jump
+// back to its setjmp skips nothing. Returns false after a libpng error (the text is in ioState).
+bool WriteRows(std::FILE* inFile, const RgbaImage& inImage, const PngMetadata& inMetadata, ErrorState& ioState) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ioState, &OnPngError, &OnPngWarning);
+    if (png == nullptr) {
+        std::snprintf(ioState.message, sizeof ioState.message, "cannot start libpng");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        std::snprintf(ioState.message, sizeof ioState.message, "cannot start libpng");
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, inFile);
+    png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const uint32 horizontal = PixelsPerMetre(inMetadata.horizontalResolution);
+    const uint32 vertical = PixelsPerMetre(inMetadata.verticalResolution);
+    if (horizontal != 0 && vertical != 0) png_set_pHYs(png, info, horizontal, vertical, PNG_RESOLUTION_METER);
+    png_text text{};
+    if (!inMetadata.software.empty()) {
+        text.compression = PNG_TEXT_COMPRESSION_NONE;
+        text.key = const_cast<char*>("Software");
+        text.text = const_cast<char*>(inMetadata.software.c_str());
+        png_set_text(png, info, &text, 1);
+    }
+    png_write_info(png, info);
+    const size_t rowBytes = size_t(inImage.width) * 4;
+    for (int32 row = 0; row < inImage.height; ++row)
+        png_write_row(png, inImage.pixels.data() + size_t(row) * rowBytes);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
+// 1 inch is 0.0254 m: pixels per metre = ppi x 10000 / 254, and the 16.16 fraction is divided out in
+// the same integer step.
+uint32 PixelsPerMetre(uint32 inFixedPixelsPerInch) {
+    const uint64 denominator = 254ull * 65536ull;
+    return uint32((uint64(inFixedPixelsPerInch) * 10000ull + denominator / 2) / denominator);
+}
+
+bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMetadata& inMetadata,
+              std::string& outError) {
+    if (inImage.width < 1 || inImage.height < 1 ||
+        inImage.pixels.size() != size_t(inImage.width) * size_t(inImage.height) * 4) {
+        outError = "the image to write is inconsistent";
+        return false;
+    }
+    std::FILE* file = std::fopen(inPath.c_str(), "wb");
+    if (file == nullptr) {
+        outError = "cannot create " + inPath + ": " + std::strerror(errno);
+        return false;
+    }
+    ErrorState state;
+    bool written = WriteRows(file, inImage, inMetadata, state);
+    if (!written) outError = "cannot write " + inPath + ": " + state.message;
+    if (std::fclose(file) != 0 && written) {
+        outError = "cannot write " + inPath + ": " + std::strerror(errno);
+        written = false;
+    }
+    if (!written) std::remove(inPath.c_str());
+    return written;
+}

@@ -1,0 +1,32 @@
+// Writing 8-bit RGBA images as PNG files through libpng.
+//
+// This is the tool's only contact with libpng: its errors (reported by a long jump) are caught inside
+// WritePng and come back as a message, so no caller ever sees a jump or an exception from the library.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Src/Pellin/Isol/IsolTypes.h"
+
+struct RgbaImage {
+    int32 width = 0;
+    int32 height = 0;
+    std::vector<uint8> pixels;  // rows top to bottom, 4 bytes per pixel: red, green, blue, alpha
+};
+
+struct PngMetadata {
+    // Resolution in pixels per inch as 16.16 fixed point; 0 writes no resolution.
+    uint32 horizontalResolution = 0;
+    uint32 verticalResolution = 0;
+    std::string software;  // the "Software" text entry; empty writes none
+};
+
+// Pixels per metre for a 16.16 fixed-point resolution in pixels per inch, rounded to nearest.
+uint32 PixelsPerMetre(uint32 inFixedPixelsPerInch);
+
+// Writes inImage to inPath (created or replaced). Returns false and describes the failure in outError
+// when the file cannot be written or the image is inconsistent (size not width x height x 4, a side
+// below 1); a partly written file is removed.
+bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMetadata& inMetadata,
+              std::string& outError);

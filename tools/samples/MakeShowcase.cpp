@@ -1,0 +1,176 @@
+// make_showcase OUT.lmn: writes the bundled sample document, examples/showcase.lmn.
+//
+// The document is written with the test document builder, byte by byte from the layout, so the sample
+// does not depend on the engine's own writer. It shows what the compositing engine does with a small
+// landscape: gradients and shapes in eight layers, seven blend modes, a layer mask, a clip group, a
+// translucent layer and a hidden one. The output is the same on every run.
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "tests/support/DocumentBuilder.h"
+
+namespace {
+
+constexpr int32 kWidth = 512;
+constexpr int32 kHeight = 320;
+
+struct Rgba {
+    uint8 r, g, b, a;
+};
+
+using Painter = std::function<Rgba(int32 x, int32 y)>;
+
+uint8 Clamp(double inValue) { return uint8(std::lround(std::fmin(255.0, std::fmax(0.0, inValue)))); }
+
+uint8 Mix(uint8 inFrom, uint8 inTo, double inT) { return Clamp(inFrom + (inTo - inFrom) * inT); }
+
+// A layer over (left, top, right, bottom) whose pixels come from inPaint in image coordinates; the
+// channels are stored as transparency, red, green, blue, all packed.
+LayerSpec Painted(const std::string& inName, int32 inLeft, int32 inTop, int32 inRight, int32 inBottom,
+                  const Painter& inPaint, uint32 inBlendKey) {
+    LayerSpec layer;
+    layer.name = inName;
+    layer.left = inLeft;
+    layer.top = inTop;
+    layer.right = inRight;
+    layer.bottom = inBottom;
+    layer.blendKey = inBlendKey;
+    const size_t count = size_t(inRight - inLeft) * size_t(inBottom - inTop);
+    ByteVector red(count), green(count), blue(count), alpha(count);
+    size_t i = 0;
+    for (int32 y = inTop; y < inBottom; ++y) {
+        for (int32 x = inLeft; x < inRight; ++x, ++i) {
+            const Rgba pixel = inPaint(x, y);
+            red[i] = pixel.r;
+            green[i] = pixel.g;
+            blue[i] = pixel.b;
+            alpha[i] = pixel.a;
+        }
+    }
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelAlpha, std::move(alpha)));
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelRed, std::move(red)));
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelGreen, std::move(green)));
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelBlue, std::move(blue)));
+    return layer;
+}
+
+// Coverage of a disc with a one-pixel soft edge.
+double Disc(int32 inX, int32 inY, double inCentreX, double inCentreY, double inRadius) {
+    const double distance = std::hypot(inX + 0.5 - inCentreX, inY + 0.5 - inCentreY);
+    return std::fmin(1.0, std::fmax(0.0, inRadius - distance + 0.5));
+}
+
+double HillTop(int32 inX) { return 200.0 + 28.0 * std::sin(inX / 47.0) + 14.0 * std::sin(inX / 19.0 + 1.0); }
+
+LayerSpec Sky() {
+    return Painted("Sky", 0, 0, kWidth, kHeight, [](int32, int32 y) {
+        const double t = double(y) / (kHeight - 1);
+        return Rgba{Mix(24, 250, t), Mix(40, 150, t), Mix(110, 90, t), 255};
+    }, FourCC("norm"));
+}
+
+LayerSpec Sun() {
+    return Painted("Sun", 300, 40, 460, 200, [](int32 x, int32 y) {
+        const double glow = std::fmax(0.0, 1.0 - std::hypot(x - 380.0, y - 120.0) / 80.0);
+        const double core = Disc(x, y, 380.0, 120.0, 42.0);
+        return Rgba{255, Mix(170, 240, core), Mix(40, 120, core), Clamp(255.0 * std::fmax(core, glow * glow))};
+    }, FourCC("scrn"));
+}
+
+// Hills with a mask that fades them out toward the left edge.
+LayerSpec Hills() {
+    LayerSpec layer = Painted("Hills", 0, 150, kWidth, kHeight, [](int32 x, int32 y) {
+        const double edge = std::fmin(1.0, std::fmax(0.0, y + 0.5 - HillTop(x)));
+        const double t = double(y - 150) / (kHeight - 150);
+        return Rgba{Mix(60, 20, t), Mix(140, 70, t), Mix(60, 30, t), Clamp(255.0 * edge)};
+    }, FourCC("norm"));
+    const int32 maskWidth = 200;
+    ByteVector mask(size_t(maskWidth) * (kHeight - 150));
+    for (size_t i = 0; i < mask.size(); ++i) mask[i] = Clamp(255.0 * double(i % maskWidth) / (maskWidth - 1));
+    layer.mask = MaskSpec::Rect(0, 150, maskWidth, kHeight, 255);
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, std::move(mask)));
+    return layer;
+}
+
+// Stripes clipped to the hills: they show only where the hills are.
+LayerSpec HillStripes() {
+    LayerSpec layer = Painted("Hill stripes", 0, 150, kWidth, kHeight, [](int32 x, int32 y) {
+        const bool stripe = ((x + y) / 12) % 2 == 0;
+        return stripe ? Rgba{210, 230, 150, 255} : Rgba{255, 255, 255, 0};
+    }, FourCC("mul "));
+    layer.clipping = 1;
+    return layer;
+}
+
+LayerSpec Haze() {
+    LayerSpec layer = Painted("Haze", 0, 0, kWidth, kHeight, [](int32 x, int32 y) {
+        const double t = std::fmin(1.0, std::hypot(x - 120.0, y - 60.0) / 300.0);
+        return Rgba{Mix(200, 40, t), Mix(60, 20, t), Mix(220, 120, t), 255};
+    }, FourCC("over"));
+    layer.opacity = 150;
+    return layer;
+}
+
+LayerSpec Panel() {
+    return Painted("Panel", 40, 40, 220, 130, [](int32 x, int32 y) {
+        const bool border = x < 44 || x >= 216 || y < 44 || y >= 126;
+        return border ? Rgba{255, 255, 255, 255} : Rgba{Mix(230, 90, (x - 40) / 180.0), 200, 90, 255};
+    }, FourCC("diff"));
+}
+
+LayerSpec Dots() {
+    return Painted("Dots", 240, 220, 500, 310, [](int32 x, int32 y) {
+        const double cx = 240 + 13 + 26 * ((x - 240) / 26);
+        const double cy = 220 + 13 + 26 * ((y - 220) / 26);
+        return Rgba{120, 160, 255, Clamp(255.0 * Disc(x, y, cx, cy, 8.0))};
+    }, FourCC("div "));
+}
+
+LayerSpec Moon() {
+    return Painted("Moon", 60, 150, 140, 230, [](int32 x, int32 y) {
+        return Rgba{240, 240, 255, Clamp(255.0 * Disc(x, y, 100.0, 190.0, 30.0))};
+    }, FourCC("lite"));
+}
+
+LayerSpec HiddenDraft() {
+    LayerSpec layer = LayerSpec::Solid(0, 0, kWidth, kHeight, 255, 0, 0);
+    layer.name = "Hidden draft";
+    layer.flags = 2;  // hidden
+    return layer;
+}
+
+// Resource 1005: 150 pixels per inch both ways.
+ResourceSpec Resolution() {
+    const ByteVector data = {0x00, 0x96, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01,
+                             0x00, 0x96, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01};
+    return ResourceSpec::Block(1005, data, "Resolution");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_showcase OUT.lmn\n");
+        return 2;
+    }
+    DocumentBuilder document(kWidth, kHeight);
+    document.AddResource(Resolution());
+    uint32 id = 1;
+    for (LayerSpec layer : {Sky(), Sun(), Hills(), HillStripes(), Haze(), Moon(), Panel(), Dots(), HiddenDraft()}) {
+        layer.layerID = id++;
+        document.AddLayer(std::move(layer));
+    }
+    document.mergedCompression = kCodingPacked;
+    const ByteVector bytes = document.Build();
+    std::ofstream out(argv[1], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out) {
+        std::fprintf(stderr, "make_showcase: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    std::printf("wrote %s (%zu bytes)\n", argv[1], bytes.size());
+    return 0;
+}
