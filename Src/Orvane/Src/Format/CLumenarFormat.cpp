@@ -68,11 +68,12 @@ void CLumenarFormat::ReadColorModeData() {
         return;
     }
     if (length != kColorTableBytes) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
+    mColorTable = NativeQuadCLUTRef::Create();
     uint8 planes[kColorTableBytes];
     stream.ReadBytes(int32(kColorTableBytes), planes);
-    for (uint32 i = 0; i < 256; ++i)
-        mColorTable[i] = MakeNativeQuad(planes[i], planes[256 + i], planes[512 + i], 255);
-    mHasColorTable = true;
+    for (int32 i = 0; i < 256; ++i)
+        mColorTable->SetColor(i, MakeNativeQuad(planes[i], planes[256 + i], planes[512 + i], 255));
+    mColorTable->SetEntryCount(256);
 }
 
 void CLumenarFormat::ReadImageResources() {

@@ -8,13 +8,12 @@
 // a refusal stays where it is and the caller abandons the document.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <vector>
 
 #include "Src/Orvane/Src/Format/CFileFormat.h"
 #include "Src/Orvane/Src/Format/LayerRecord.h"
-#include "Src/Orvane/Src/Image/NativeQuad.h"
+#include "Src/Orvane/Src/Image/NativeQuadCLUT.h"
 #include "Src/Pellin/Isol/GRect.h"
 
 class CChannel;
@@ -50,9 +49,8 @@ public:
     // What the header said (valid after ReadHeader).
     uint16 GetVersion() const { return mVersion; }
     uint32 GetColorMode() const { return mColorMode; }
-    // The colour table of an indexed document (256 entries, alpha 255).
-    const std::array<NativeQuad, 256>& GetColorTable() const { return mColorTable; }
-    bool HasColorTable() const { return mHasColorTable; }
+    // The colour table of an indexed document (256 entries, alpha 255); null for other modes.
+    const NativeQuadCLUTRef& GetColorTable() const { return mColorTable; }
     // The records of the layer section in file order (after ReadImage).
     const std::vector<LayerRecord>& GetLayerRecords() const { return mLayerRecords; }
     // Whether the merged image data starts with a transparency channel.
@@ -96,7 +94,7 @@ private:
     void DecodeRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts, uint32 inCursor,
                     const RowStore& inStore, LProgressScope* inProgress);
     // The indexed document's destinations (CLumenarFormatIndexed.cpp): the background layer, and what
-    // becomes of colour-index rows meant for a layer (nothing for layers other than the background).
+    // becomes of colour-index rows meant for a layer (nothing for layers that hold no indexes).
     CLayer* MakeIndexedBackground(const GRect& inBounds, uint32 inLayerID);
     RowStore IndexRowStore(CLayer* inLayer);
 
@@ -111,9 +109,7 @@ private:
     bool mGlobalMaskSteppedBack = false;
     std::vector<LayerRecord> mLayerRecords;
     std::vector<CLayer*> mRecordLayers;  // the layer each record became (null: left out); not owned
-    CLayer* mIndexedBackground = nullptr;  // not owned
-    bool mHasColorTable = false;
-    std::array<NativeQuad, 256> mColorTable{};
+    NativeQuadCLUTRef mColorTable;
     // Bytes of packed rows that their line counts cannot fill, over the whole document; see DecodeRows.
     uint64 mUnbackedRowBytes = 0;
 };

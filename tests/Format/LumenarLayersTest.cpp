@@ -1,0 +1,350 @@
+// Layer records read into layers: their settings, layout rules and pixels.
+#include <random>
+
+#include "tests/Format/ReaderTestSupport.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+ByteVector RandomBytes(size_t inCount, uint32 inSeed, uint8 inLowest = 0) {
+    std::mt19937 random(inSeed);
+    ByteVector bytes(inCount);
+    for (uint8& b : bytes) b = uint8(inLowest + random() % (256 - inLowest));
+    return bytes;
+}
+
+LayerSpec RectLayer(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom) {
+    LayerSpec layer;
+    layer.left = inLeft;
+    layer.top = inTop;
+    layer.right = inRight;
+    layer.bottom = inBottom;
+    return layer;
+}
+
+using Layers = ReaderTest;
+
+// ---- Pixels -------------------------------------------------------------------------------------------
+
+struct PixelCase {
+    const char* name;
+    uint16 mode;
+    uint16 coding;
+};
+
+class LayerPixels : public ReaderTest, public testing::WithParamInterface<PixelCase> {};
+
+TEST_P(LayerPixels, ChannelsLandInTheirComponents) {
+    const PixelCase& c = GetParam();
+    const bool gray = c.mode == kDocGrayscale;
+    DocumentBuilder doc(6, 5, c.mode);
+    LayerSpec layer = RectLayer(1, 1, 5, 4);  // 4 x 3
+    const ByteVector red = RandomBytes(12, 1), green = RandomBytes(12, 2), blue = RandomBytes(12, 3);
+    const ByteVector alpha = RandomBytes(12, 4, 1);  // no fully transparent pixel: content is the rectangle
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelAlpha, alpha, c.coding));
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelRed, red, c.coding));
+    if (!gray) {
+        layer.channels.push_back(ChannelSpec::Pixels(kChannelBlue, blue, c.coding));
+        layer.channels.push_back(ChannelSpec::Pixels(kChannelGreen, green, c.coding));
+    }
+    doc.AddLayer(layer);
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    ASSERT_EQ(read.image->GetLayerCount(), 1);
+    const CRGBLayer& result = *read.Layer(0);
+    EXPECT_EQ(result.GetBounds(), GRect(1, 1, 5, 4));
+    for (int32 y = 0; y < 5; ++y) {
+        for (int32 x = 0; x < 6; ++x) {
+            const NativeQuad p = PixelOf(result, x, y);
+            if (!GRect(1, 1, 5, 4).Contains(GPoint(x, y))) {
+                EXPECT_EQ(Word(p), 0x00FFFFFFu) << x << "," << y;
+                continue;
+            }
+            const size_t i = size_t((y - 1) * 4 + (x - 1));
+            EXPECT_EQ(p.red, red[i]);
+            EXPECT_EQ(p.green, gray ? red[i] : green[i]);
+            EXPECT_EQ(p.blue, gray ? red[i] : blue[i]);
+            EXPECT_EQ(p.alpha, alpha[i]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reader, LayerPixels,
+                         testing::Values(PixelCase{"RGBRaw", kDocRGB, kCodingRaw},
+                                         PixelCase{"RGBPacked", kDocRGB, kCodingPacked},
+                                         PixelCase{"GrayRaw", kDocGrayscale, kCodingRaw},
+                                         PixelCase{"GrayPacked", kDocGrayscale, kCodingPacked}),
+                         [](const auto& inInfo) { return std::string(inInfo.param.name); });
+
+TEST_F(Layers, LayersWithoutTransparencyStartOpaqueWhiteOverTheCanvasOthersTransparent) {
+    DocumentBuilder doc(4, 4);
+    LayerSpec opaque = RectLayer(1, 1, 2, 2);
+    opaque.channels = {ChannelSpec::Filled(kChannelRed, 0), ChannelSpec::Filled(kChannelGreen, 0),
+                       ChannelSpec::Filled(kChannelBlue, 0)};
+    doc.AddLayer(opaque);
+    doc.AddLayer(LayerSpec::Solid(1, 1, 2, 2, 0, 0, 0, 255));
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_EQ(Word(PixelOf(*read.Layer(0), 1, 1)), 0xFF000000u);
+    EXPECT_EQ(Word(PixelOf(*read.Layer(0), 3, 3)), 0xFFFFFFFFu);
+    EXPECT_EQ(read.Layer(0)->GetBounds(), GRect(0, 0, 4, 4));
+    EXPECT_EQ(Word(PixelOf(*read.Layer(1), 3, 3)), 0x00FFFFFFu);
+    EXPECT_EQ(read.Layer(1)->GetBounds(), GRect(1, 1, 2, 2));
+}
+
+TEST_F(Layers, GrayscaleLayersStartTransparentWhatever) {
+    DocumentBuilder doc(3, 3, kDocGrayscale);
+    LayerSpec layer = RectLayer(0, 0, 1, 1);
+    layer.channels = {ChannelSpec::Filled(kChannelRed, 40)};
+    doc.AddLayer(layer);
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_TRUE(read.Layer(0)->IsEmpty());
+}
+
+TEST_F(Layers, BoundsAreUnitedWithTheCanvas) {
+    DocumentBuilder doc(5, 4);
+    LayerSpec inside = RectLayer(1, 1, 3, 3);
+    inside.channels = {ChannelSpec::Filled(kChannelRed, 9)};
+    LayerSpec left = RectLayer(-3, 1, 2, 2);
+    left.channels = {ChannelSpec::Filled(kChannelRed, 9)};
+    doc.AddLayer(inside).AddLayer(left);
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_EQ(read.Layer(0)->GetBounds(), GRect(0, 0, 5, 4));
+    EXPECT_EQ(read.Layer(1)->GetBounds(), GRect(-3, 0, 5, 4));
+    EXPECT_EQ(PixelOf(*read.Layer(1), -3, 1).red, 9);
+}
+
+TEST_F(Layers, RecordsTooLargeForALayerAreRefused) {
+    const struct {
+        int32 left, right;
+        bool refused;
+    } cases[] = {{0, 30000, false}, {-1, 30000, true}, {0, 30001, true}, {INT32_MIN, INT32_MAX, true}};
+    for (const auto& c : cases) {
+        DocumentBuilder doc(4, 2);
+        doc.AddLayer(RectLayer(c.left, 0, c.right, 1));
+        ReadDocument read(doc.Build());
+        EXPECT_EQ(read.error, c.refused ? kUnknownFormat : "") << c.left << ".." << c.right;
+    }
+}
+
+// ---- Settings ----------------------------------------------------------------------------------------
+
+TEST_F(Layers, RecordSettingsReachTheLayer) {
+    DocumentBuilder doc(2, 2);
+    const struct {
+        uint32 signature, key;
+        uint8 opacity, clipping, flags;
+        uint32 mode;
+        bool visible, protectedAlpha;
+    } cases[] = {
+        {FourCC("ZQRS"), FourCC("mul "), 128, 0, 0, 12007, true, false},
+        {FourCC("XXXX"), FourCC("scrn"), 0, 1, 2, 12008, false, false},  // the signature is not checked
+        {FourCC("ZQRS"), FourCC("idiv"), 255, 7, 1, 12026, true, true},
+        {FourCC("ZQRS"), FourCC("xxxx"), 17, 0, 3 | 0xF8, 12000, false, true},
+    };
+    for (const auto& c : cases) {
+        LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
+        layer.blendSignature = c.signature;
+        layer.blendKey = c.key;
+        layer.opacity = c.opacity;
+        layer.clipping = c.clipping;
+        layer.flags = c.flags;
+        doc.AddLayer(layer);
+    }
+    std::string reports;
+    std::unique_ptr<ReadDocument> read;
+    reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+    ASSERT_TRUE(read->loaded) << read->error;
+    for (int32 i = 0; i < 4; ++i) {
+        const CRGBLayer& layer = *read->Layer(i);
+        EXPECT_EQ(layer.GetBlendMode(), cases[i].mode) << i;
+        EXPECT_EQ(layer.GetOpacity(), cases[i].opacity) << i;
+        EXPECT_EQ(layer.GetClipping(), cases[i].clipping) << i;
+        EXPECT_EQ(layer.GetVisible(), cases[i].visible) << i;
+        EXPECT_EQ(layer.GetTransparencyProtected(), cases[i].protectedAlpha) << i;
+    }
+    EXPECT_TRUE(Contains(reports, "CLumenarFormat::ReadLayerData: Unrecognized blend mode -- using kBlendNormal"));
+}
+
+TEST_F(Layers, NamesArePaddedToMultiplesOfFour) {
+    DocumentBuilder doc(2, 2);
+    const std::string names[] = {"", "a", "abc", "abcd", "abcdefg", std::string(255, 'n')};
+    uint32 id = 100;
+    for (const std::string& name : names) {
+        LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
+        layer.name = name;
+        layer.layerID = ++id;  // the block after the name is found only if the padding was right
+        doc.AddLayer(layer);
+    }
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    for (int32 i = 0; i < 6; ++i) {
+        EXPECT_EQ(read.Layer(i)->GetName(), names[i]);
+        EXPECT_EQ(read.Layer(i)->GetLayerID(), 101u + uint32(i));
+    }
+}
+
+TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {
+    const struct {
+        uint32 length;
+        bool hasMask;
+        uint8 colour;
+        bool inverted, linked, enabled;
+    } cases[] = {
+        {0, false, 0, false, true, true},   {8, false, 0, false, true, true},  {15, false, 0, false, true, true},
+        {16, true, 0, false, true, true},   {17, true, 200, false, true, true}, {18, true, 200, true, false, false},
+        {20, true, 200, true, false, false}, {36, true, 200, true, false, false},
+    };
+    for (const auto& c : cases) {
+        DocumentBuilder doc(4, 4);
+        LayerSpec layer = LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3);
+        layer.mask = MaskSpec::Rect(1, 1, 3, 3, 200, kMaskNotLinked | kMaskDisabled | kMaskInverted, c.length);
+        layer.layerID = 5;  // read only when the mask block's length was honoured
+        doc.AddLayer(layer);
+        ReadDocument read(doc.Build());
+        ASSERT_TRUE(read.loaded) << c.length << ": " << read.error;
+        const CRGBLayer& result = *read.Layer(0);
+        EXPECT_EQ(result.GetLayerID(), 5u) << c.length;
+        EXPECT_EQ(result.HasLayerMask(), c.hasMask) << c.length;
+        EXPECT_EQ(result.GetMaskInverted(), c.inverted) << c.length;
+        EXPECT_EQ(result.GetMaskLinked(), c.linked) << c.length;
+        EXPECT_EQ(result.GetMaskEnabled(), c.enabled) << c.length;
+        if (c.hasMask) {
+            EXPECT_EQ(result.GetMaskDefaultColor(), c.colour) << c.length;
+        }
+    }
+}
+
+TEST_F(Layers, MaskChannelRowsFillTheMaskRectangle) {
+    DocumentBuilder doc(5, 5);
+    LayerSpec layer = LayerSpec::Solid(0, 0, 5, 5, 1, 2, 3);
+    layer.mask = MaskSpec::Rect(1, 2, 4, 4, 77);
+    const ByteVector mask = RandomBytes(6, 9);
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, mask));
+    doc.AddLayer(layer);
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    uint8 values[25];
+    read.Layer(0)->GetLayerMaskTile(GRect(0, 0, 5, 5), values, 5);
+    for (int32 y = 0; y < 5; ++y)
+        for (int32 x = 0; x < 5; ++x) {
+            const bool inside = GRect(1, 2, 4, 4).Contains(GPoint(x, y));
+            EXPECT_EQ(values[y * 5 + x], inside ? mask[size_t((y - 2) * 3 + x - 1)] : 77) << x << "," << y;
+        }
+}
+
+TEST_F(Layers, ExtraLengthZeroGivesNoMaskNoNameAndFreshIds) {
+    DocumentBuilder doc(2, 2);
+    for (int32 i = 0; i < 2; ++i) {
+        LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
+        layer.name = "ignored";
+        layer.extraData = ByteVector();
+        doc.AddLayer(layer);
+    }
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    ASSERT_EQ(read.image->GetLayerCount(), 2);
+    EXPECT_EQ(read.Layer(0)->GetName(), "");
+    EXPECT_FALSE(read.Layer(0)->HasLayerMask());
+    EXPECT_NE(read.Layer(0)->GetLayerID(), 0u);
+    EXPECT_NE(read.Layer(0)->GetLayerID(), read.Layer(1)->GetLayerID());
+}
+
+TEST_F(Layers, StoredIdsAreKeptUnlessAlreadyTaken) {
+    DocumentBuilder doc(2, 2);
+    for (uint32 id : {42u, 42u, 0xFFFFFFFFu, 43u}) {
+        LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
+        layer.layerID = id;
+        doc.AddLayer(layer);
+    }
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_EQ(read.Layer(0)->GetLayerID(), 42u);
+    EXPECT_NE(read.Layer(1)->GetLayerID(), 42u);
+    EXPECT_NE(read.Layer(2)->GetLayerID(), 0xFFFFFFFFu);
+    EXPECT_EQ(read.Layer(3)->GetLayerID(), 43u);
+}
+
+TEST_F(Layers, UnknownBlocksAreSkippedByTheirLength) {
+    DocumentBuilder doc(2, 2);
+    LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
+    layer.blocks = {
+        AdditionalBlock::Raw(FourCC("lyid"), {0, 0, 0, 77}, FourCC("XQRS")),  // foreign signature
+        AdditionalBlock::Raw(FourCC("zzzz"), {1, 2, 3, 4, 5}),                // odd length, no alignment
+        AdditionalBlock::UnicodeName(u"name"),
+        AdditionalBlock::Raw(FourCC("lrFX"), ByteVector(24, 0)),
+    };
+    layer.layerID = 99;
+    doc.AddLayer(layer);
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_EQ(read.Layer(0)->GetLayerID(), 99u);
+    const LayerRecord& record = read.format->GetLayerRecords().at(0);
+    EXPECT_EQ(record.mEffectsLength, 24u);
+    EXPECT_GT(record.mEffectsPosition, 0u);
+    EXPECT_FALSE(record.mHasAdjustment);
+}
+
+TEST_F(Layers, AdjustmentRecordsWithoutAFactoryLayerAreLeftOutKeepingTheOthersInOrder) {
+    DocumentBuilder doc(3, 2);
+    LayerSpec adjustment = LayerSpec::Solid(0, 0, 3, 2, 9, 9, 9);
+    adjustment.mask = MaskSpec::Rect(0, 0, 3, 2, 255);
+    adjustment.channels.push_back(ChannelSpec::Filled(kChannelMask, 128));
+    adjustment.blocks = {AdditionalBlock::Raw(FourCC("brit"), {0, 10, 0, 20, 0, 127, 0, 0})};
+    doc.AddLayer(LayerSpec::Solid(0, 0, 3, 2, 200, 0, 0));
+    doc.AddLayer(adjustment);
+    doc.AddLayer(LayerSpec::Solid(1, 0, 2, 1, 0, 0, 200));
+    std::unique_ptr<ReadDocument> read;
+    const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+    ASSERT_TRUE(read->loaded) << read->error;
+    EXPECT_TRUE(Contains(reports, "adjustment layer not available"));
+    ASSERT_EQ(read->image->GetLayerCount(), 2);
+    EXPECT_EQ(Word(PixelOf(*read->Layer(0), 2, 1)), 0xFFC80000u);
+    EXPECT_EQ(Word(PixelOf(*read->Layer(1), 1, 0)), 0xFF0000C8u);
+    const LayerRecord& record = read->format->GetLayerRecords().at(1);
+    EXPECT_TRUE(record.mHasAdjustment);
+    EXPECT_EQ(record.mAdjustmentType, 2u);
+    EXPECT_EQ(record.mAdjustmentLength, 8u);
+    EXPECT_FALSE(Contains(reports, "GetPos"));  // every channel consumed exactly its entry
+}
+
+TEST_F(Layers, ChannelLengthMismatchesAreReportedAndReadingGoesOn) {
+    DocumentBuilder doc(2, 1);
+    LayerSpec layer = LayerSpec::Solid(0, 0, 2, 1, 5, 6, 7);
+    layer.channels[0].entryLength = 99;
+    doc.AddLayer(layer);
+    std::unique_ptr<ReadDocument> read;
+    const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+    ASSERT_TRUE(read->loaded) << read->error;
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
+                                  "channel.GetLength()\""));
+    EXPECT_EQ(Word(PixelOf(*read->Layer(0), 1, 0)), 0xFF050607u);
+}
+
+TEST_F(Layers, UnknownChannelIdsAreReadIntoNowhere) {
+    DocumentBuilder doc(2, 1);
+    LayerSpec layer = LayerSpec::Solid(0, 0, 2, 1, 5, 6, 7);
+    layer.channels.insert(layer.channels.begin() + 1, ChannelSpec::Filled(5, 99));
+    doc.AddLayer(layer);
+    std::unique_ptr<ReadDocument> read;
+    const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+    ASSERT_TRUE(read->loaded) << read->error;
+    EXPECT_TRUE(Contains(reports, "Switch guard failed."));
+    EXPECT_EQ(Word(PixelOf(*read->Layer(0), 0, 0)), 0xFF050607u);
+}
+
+TEST_F(Layers, ShortPackedRowsLeaveTheRestUnwrittenWithoutFailing) {
+    DocumentBuilder doc(4, 1);
+    LayerSpec layer = LayerSpec::Solid(0, 0, 4, 1, 5, 6, 7);
+    layer.channels[0].packedRows = std::vector<ByteVector>{{0xFF, 33}};  // two bytes of a four-byte row
+    doc.AddLayer(layer);
+    ReadDocument read(doc.Build());
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_EQ(PixelOf(*read.Layer(0), 0, 0).red, 33);
+    EXPECT_EQ(PixelOf(*read.Layer(0), 1, 0).red, 33);
+    EXPECT_EQ(PixelOf(*read.Layer(0), 1, 0).green, 6);
+}
+
+}  // namespace

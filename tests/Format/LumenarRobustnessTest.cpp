@@ -1,0 +1,113 @@
+// Damaged documents: every prefix of a valid document and random mutations of it are either read or
+// refused, never a crash, a hang, a foreign exception (such as running out of memory) or a leak.
+#include <chrono>
+#include <random>
+
+#include "tests/Format/ReaderTestSupport.h"
+
+namespace {
+
+// A small document that exercises every section: resources (one of them a plug-in resource), a masked
+// layer with raw channels, a name and tagged blocks, a packed layer with an effects block, the global
+// mask, and packed merged data with a transparency plane and an extra channel.
+ByteVector LayeredDocument(DocumentLayout* outLayout) {
+    DocumentBuilder doc(6, 4);
+    doc.AddResource(ResourceSpec::Block(1005, {0, 72, 0, 0, 0, 1, 0, 1, 0, 72, 0, 0, 0, 1, 0, 1}));
+    doc.AddResource(ResourceSpec::Plugin(4001, FourCC("plug"), {1, 2, 3}));
+    LayerSpec first = LayerSpec::Solid(-1, 0, 4, 3, 200, 100, 50, 255);
+    for (ChannelSpec& channel : first.channels) channel.compression = kCodingRaw;
+    first.mask = MaskSpec::Rect(1, 1, 3, 3, 255, kMaskInverted);
+    first.channels.push_back(ChannelSpec::Pixels(kChannelMask, {0, 64, 128, 255}, kCodingRaw));
+    first.name = "first";
+    first.layerID = 7;
+    first.blocks = {AdditionalBlock::UnicodeName(u"first"), AdditionalBlock::Raw(FourCC("zzzz"), {1, 2, 3})};
+    LayerSpec second = LayerSpec::Solid(2, 1, 6, 4, 10, 20, 30, 128);
+    second.channels[0] = ChannelSpec::Pixels(kChannelRed, {1, 2, 3, 4, 5, 5, 5, 5, 9, 8, 7, 6});
+    second.blendKey = FourCC("mul ");
+    second.blocks = {AdditionalBlock::Raw(FourCC("lrFX"), ByteVector(12, 0))};
+    doc.AddLayer(first).AddLayer(second);
+    doc.globalMask = DocumentBuilder::StandardGlobalMask();
+    doc.mergedTransparency = true;
+    doc.mergedCompression = kCodingPacked;
+    for (uint8 value : {255, 1, 2, 3, 77}) doc.AddMergedChannel(ByteVector(24, value));
+    return doc.Build(outLayout);
+}
+
+class Damaged : public ReaderTest {
+protected:
+    void SetUp() override {
+        ReaderTest::SetUp();
+        Platform::TestHooks::SetEcho(false);
+    }
+    void TearDown() override {
+        Platform::TestHooks::ClearLogs();
+        Platform::TestHooks::SetEcho(true);
+        ReaderTest::TearDown();
+    }
+
+    // Reads the bytes; a refusal must be one of the engine's own.
+    static bool ReadOrRefuse(const ByteVector& inBytes, const std::string& inWhat) {
+        ReadDocument read(inBytes);
+        EXPECT_EQ(read.error.rfind("foreign exception", 0), std::string::npos) << inWhat << ": " << read.error;
+        EXPECT_TRUE(read.loaded || !read.error.empty()) << inWhat;
+        Platform::TestHooks::ClearLogs();
+        return read.loaded;
+    }
+};
+
+TEST_F(Damaged, TheIntactDocumentReads) {
+    ReadDocument read(LayeredDocument(nullptr));
+    ASSERT_TRUE(read.loaded) << read.error;
+    EXPECT_EQ(read.image->GetLayerCount(), 2);
+    EXPECT_EQ(read.image->GetExtraChannelCount(), 1);
+}
+
+TEST_F(Damaged, EveryPrefixIsReadOrRefused) {
+    DocumentLayout layout;
+    const ByteVector bytes = LayeredDocument(&layout);
+    for (size_t length = 0; length < bytes.size(); ++length) {
+        const bool loaded = ReadOrRefuse(ByteVector(bytes.begin(), bytes.begin() + ptrdiff_t(length)),
+                                         "prefix " + std::to_string(length));
+        // Anything cut before the merged data leaves a later read to fail.
+        if (length < layout.merged) {
+            EXPECT_FALSE(loaded) << "prefix " << length;
+        }
+    }
+}
+
+TEST_F(Damaged, RandomByteMutationsAreReadOrRefused) {
+    const ByteVector bytes = LayeredDocument(nullptr);
+    std::mt19937 random(20261206);
+    const uint8 extremes[] = {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF};
+    const auto start = std::chrono::steady_clock::now();
+    int32 loaded = 0;
+    for (int32 trial = 0; trial < 3000; ++trial) {
+        ByteVector mutated = bytes;
+        const int32 changes = trial < 2000 ? 1 : 2 + int32(random() % 6);
+        for (int32 c = 0; c < changes; ++c) {
+            const size_t at = random() % mutated.size();
+            mutated[at] = random() % 2 == 0 ? uint8(random()) : extremes[random() % 6];
+        }
+        loaded += ReadOrRefuse(mutated, "trial " + std::to_string(trial)) ? 1 : 0;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 60.0);
+    // Most single-byte changes hit pixels or names: the suite must exercise both outcomes.
+    EXPECT_GT(loaded, 100);
+    EXPECT_LT(loaded, 3000);
+}
+
+TEST_F(Damaged, WideFieldMutationsAreReadOrRefused) {
+    // Whole 32-bit fields overwritten with extreme values, at every 2-byte aligned offset.
+    const ByteVector bytes = LayeredDocument(nullptr);
+    const uint32 values[] = {0, 1, 3, 4, 12, 0x7FFF, 0x8000, 0xFFFF, 0x00000E00, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    for (size_t at = 0; at + 4 <= bytes.size(); at += 2) {
+        for (uint32 value : values) {
+            ByteVector mutated = bytes;
+            for (int32 i = 0; i < 4; ++i) mutated[at + size_t(i)] = uint8(value >> (24 - 8 * i));
+            ReadOrRefuse(mutated, "offset " + std::to_string(at) + " value " + std::to_string(value));
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Reading built documents in the reader suites: the codec over an in-memory port, what it produced, and
+// the message of the refusal when there was one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "API/Platform/PlatformTestHooks.h"
+#include "Src/Orvane/Src/Format/CImageResourceMgr.h"
+#include "Src/Orvane/Src/Format/CLumenarFormat.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/PowerPellin/LProgressScope.h"
+#include "Src/Tarnwick/LibraryStartup.h"
+#include "tests/support/DocumentBuilder.h"
+#include "tests/support/MemoryFilePort.h"
+
+// Refusal texts as the user sees them.
+inline const std::string kUnknownFormat = "this file is in an unknown format";
+inline const std::string kNoMultidisk = "multidisk files are not supported";
+inline const std::string kBadLumenarType = "this is an unrecognized Lumenar file type";
+inline const std::string kObsoleteLumenar = "this is an obsolete Lumenar file format";
+inline const std::string kBadColorMode = "this file contains an unrecognized color mode";
+inline const std::string kNoBitmaps = "Bitmap mode files are not supported";
+inline const std::string kNoLab = "Lab color mode files are not supported";
+inline const std::string kNoCMYK = "CMYK files must first be converted to RGB in Lumenar";
+inline const std::string kNoDuotone = "Duotone color mode files are not supported";
+inline const std::string kNoMultichannel = "Multichannel color mode files are not supported";
+
+// One document read by the codec. Members are destroyed image first, port last.
+struct ReadDocument {
+    MemoryFilePort port;
+    std::unique_ptr<SReadStream> stream;
+    CImageResourceMgr resources;
+    std::unique_ptr<CLumenarFormat> format;
+    std::unique_ptr<CImage> image;
+    bool loaded = false;
+    std::string error;  // the refusal's message (or a description of a foreign exception)
+
+    // Reads the header and, unless inHeaderOnly, the image.
+    explicit ReadDocument(const ByteVector& inBytes, bool inHeaderOnly = false) : port(inBytes) {
+        try {
+            stream = std::make_unique<SReadStream>(&port, 0, 4096, 0);
+            format = std::make_unique<CLumenarFormat>(&resources);
+            format->SetReadStream(stream.get());
+            format->ReadHeader();
+            if (!inHeaderOnly) {
+                image = std::make_unique<CImage>(int32(format->GetColumns()), int32(format->GetRows()));
+                LProgressScope progress;
+                format->ReadImage(image.get(), &progress);
+            }
+            loaded = true;
+        } catch (const BaseException& e) {
+            error = e.Message().Text();
+        } catch (const std::exception& e) {
+            error = std::string("foreign exception: ") + e.what();
+        }
+    }
+
+    CRGBLayer* Layer(int32 inPosition) const {
+        CLayer* layer = image->GetLayerWithPosition(inPosition);
+        return layer != nullptr && layer->GetLayerType() == eRGBLayer ? static_cast<CRGBLayer*>(layer) : nullptr;
+    }
+};
+
+// Starts the library for every test and gives NewLayerID a clock that moves on at every reading, so
+// layers without stored ids do not wait for the real clock.
+class ReaderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        LibraryStart(nullptr);
+        Platform::TestHooks::SetTickSource([] {
+            static uint32 ticks = 0;
+            return ticks += 17;
+        });
+    }
+    void TearDown() override {
+        Platform::TestHooks::SetTickSource({});
+        LibraryStop();
+    }
+};
+
+inline NativeQuad PixelOf(const CRGBLayer& inLayer, int32 inX, int32 inY) {
+    NativeQuad pixel{};
+    inLayer.GetTile(GRect(inX, inY, inX + 1, inY + 1), &pixel, 4);
+    return pixel;
+}
+
+inline uint32 Word(NativeQuad inPixel) {
+    return uint32(inPixel.alpha) << 24 | uint32(inPixel.red) << 16 | uint32(inPixel.green) << 8 | inPixel.blue;
+}

@@ -1,0 +1,209 @@
+// The document facade and the format objects: lazy reading, the translation of failures, resources,
+// resolution, the global angle and the matte.
+#include "Src/Orvane/Src/Format/CImageResource.h"
+#include "Src/Orvane/Src/Image/PixelMath.h"
+#include "Src/Tarnwick/LFileFormat.h"
+#include "Src/Tarnwick/LImageFile.h"
+#include "Src/Tarnwick/LLumenarFormat.h"
+#include "tests/Format/ReaderTestSupport.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+using ImageFile = ReaderTest;
+
+ByteVector TwoLayerDocument() {
+    DocumentBuilder doc(6, 4);
+    doc.AddLayer(LayerSpec::Solid(0, 0, 6, 4, 10, 20, 30));
+    doc.AddLayer(LayerSpec::Solid(1, 1, 3, 3, 40, 50, 60));
+    return doc.Build();
+}
+
+std::string MessageOf(const TWException& inException) {
+    ZString message;
+    inException.GetMessage(message);
+    return message.Text();
+}
+
+TEST_F(ImageFile, FormatTypeZeroIsTheLumenarFormatOthersAreRefusedWithCode27) {
+    std::unique_ptr<Tarnwick::LFileFormat> format(Tarnwick::CreateFileFormat(0));
+    ASSERT_NE(dynamic_cast<Tarnwick::LLumenarFormat*>(format.get()), nullptr);
+    EXPECT_NE(dynamic_cast<CLumenarFormat*>(format->GetCodec()), nullptr);
+    EXPECT_EQ(format->GetByteOrder(), 0);
+    for (int32 type : {1, -1, 27}) {
+        int32 code = 0;
+        const std::string reports = CaptureReports([&] {
+            try {
+                LImageFile file(nullptr, type);
+            } catch (const TWException& e) {
+                code = e.GetCode();
+            }
+        });
+        EXPECT_EQ(code, 27) << type;
+        EXPECT_TRUE(Contains(reports, "Debug Message: About to Throw")) << type;
+    }
+}
+
+TEST_F(ImageFile, TheHeaderIsReadOnceOnTheFirstQuestionAboutTheGeometry) {
+    MemoryFilePort port(TwoLayerDocument());
+    LImageFile file(&port, 0);
+    EXPECT_TRUE(port.Reads().empty());
+    EXPECT_EQ(file.GetWidth(), 6);
+    const size_t readsAfterHeader = port.Reads().size();
+    EXPECT_GT(readsAfterHeader, 0u);
+    EXPECT_EQ(file.GetWidth(), 6);
+    EXPECT_EQ(file.GetHeight(), 4);
+    EXPECT_EQ(port.Reads().size(), readsAfterHeader);
+    EXPECT_EQ(file.GetImage(), nullptr);
+}
+
+TEST_F(ImageFile, LoadingReadsTheLayersOnceAndFlatteningMergesThem) {
+    MemoryFilePort port(TwoLayerDocument());
+    LImageFile file(&port, 0);
+    file.LoadImage(nullptr);
+    ASSERT_NE(file.GetImage(), nullptr);
+    CImage* image = file.GetImage();
+    EXPECT_EQ(image->GetLayerCount(), 2);
+    const size_t reads = port.Reads().size();
+    LProgressScope progress;
+    file.LoadAndFlatten(&progress);
+    EXPECT_EQ(file.GetImage(), image);
+    EXPECT_EQ(port.Reads().size(), reads);
+    EXPECT_EQ(image->GetLayerCount(), 1);
+}
+
+TEST_F(ImageFile, WithoutAPortNothingIsRead) {
+    LImageFile file(nullptr, 0);
+    EXPECT_EQ(file.GetWidth(), 0);
+    EXPECT_EQ(file.GetHeight(), 0);
+    file.LoadImage(nullptr);
+    EXPECT_EQ(file.GetImage(), nullptr);
+}
+
+TEST_F(ImageFile, ANewImageForWritingHasTheGivenSize) {
+    LImageFile file(40, 30, 0);
+    ASSERT_NE(file.GetImage(), nullptr);
+    EXPECT_EQ(file.GetImage()->GetWidth(), 40);
+    EXPECT_EQ(file.GetWidth(), 40);
+    EXPECT_EQ(file.GetHeight(), 30);
+}
+
+TEST_F(ImageFile, RefusalsReachTheCallerAsTWExceptionsWithTheirText) {
+    const struct {
+        std::function<void(DocumentBuilder&)> damage;
+        std::function<void(LImageFile&)> call;
+        std::string text;
+    } cases[] = {
+        {[](auto& d) { d.header.version = 2; }, [](LImageFile& f) { f.GetWidth(); }, kObsoleteLumenar},
+        {[](auto& d) { d.header.mode = 9; }, [](LImageFile& f) { f.GetHeight(); }, kNoLab},
+        {[](auto& d) { d.mergedCompression = 3; }, [](LImageFile& f) { f.LoadImage(nullptr); }, kUnknownFormat},
+        {[](auto& d) { d.mergedData = ByteVector(3, 0); }, [](LImageFile& f) { f.LoadImage(nullptr); },
+         kUnknownFormat},
+        // Cut inside a layer record's blend key: the stream fails at the next field.
+        {[](auto& d) {
+             d.AddLayer(LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3));
+             DocumentLayout layout;
+             d.Build(&layout);
+             d.truncateTo = layout.records[0] + 48;
+         },
+         [](LImageFile& f) { f.LoadImage(nullptr); }, "a file-system error has occurred"},
+    };
+    for (const auto& c : cases) {
+        DocumentBuilder doc(2, 2);
+        c.damage(doc);
+        MemoryFilePort port(doc.Build());
+        LImageFile file(&port, 0);
+        std::string text = "no exception";
+        CaptureReports([&] {
+            try {
+                c.call(file);
+            } catch (const TWException& e) {
+                text = MessageOf(e);
+            }
+        });
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+TEST_F(ImageFile, TheGlobalAngleComesFromResource1037WhenItHoldsFourBytes) {
+    const struct {
+        std::optional<ByteVector> resource;
+        int32 angle;
+    } cases[] = {{std::nullopt, 30}, {ByteVector{0, 0, 0, 120}, 120}, {ByteVector{0, 0, 0, 45, 9}, 45},
+                 {ByteVector{0, 0, 120}, 30}, {ByteVector{}, 30}};
+    for (const auto& c : cases) {
+        DocumentBuilder doc(2, 2);
+        if (c.resource) doc.AddResource(ResourceSpec::Block(1037, *c.resource));
+        MemoryFilePort port(doc.Build());
+        LImageFile file(&port, 0);
+        file.LoadImage(nullptr);
+        ASSERT_NE(file.GetImage(), nullptr);
+        EXPECT_EQ(file.GetImage()->GetGlobalAngle(), c.angle);
+    }
+}
+
+TEST_F(ImageFile, ResolutionIs72WithoutResource1005AndRoundTripsThroughIt) {
+    DocumentBuilder doc(2, 2);
+    MemoryFilePort port(doc.Build());
+    LImageFile file(&port, 0);
+    file.GetWidth();
+    uint32 h = 0, v = 0;
+    file.GetResolution(h, v);
+    EXPECT_EQ(h, 0x00480000u);
+    EXPECT_EQ(v, 0x00480000u);
+    EXPECT_EQ(file.GetResourceLength(1005), -1);
+
+    file.SetResolution(0x012C0000u, 0x00968000u);
+    file.GetResolution(h, v);
+    EXPECT_EQ(h, 0x012C0000u);
+    EXPECT_EQ(v, 0x00968000u);
+    EXPECT_EQ(file.GetResourceLength(1005), 16);
+    uint8 bytes[16] = {};
+    EXPECT_TRUE(file.ReadResource(1005, bytes, 16));
+    const uint8 expected[16] = {0x01, 0x2C, 0, 0, 0, 1, 0, 1, 0x00, 0x96, 0x80, 0, 0, 1, 0, 1};
+    EXPECT_EQ(ByteVector(bytes, bytes + 16), ByteVector(expected, expected + 16));
+}
+
+TEST_F(ImageFile, ResourcesOfTheDocumentAreReachableThroughTheFile) {
+    DocumentBuilder doc(2, 2);
+    doc.AddResource(ResourceSpec::Block(1005, {0, 0x96, 0, 0, 0, 1, 0, 1, 0, 0x48, 0, 0, 0, 1, 0, 1}));
+    doc.AddResource(ResourceSpec::Block(3000, {5, 6, 7}));
+    MemoryFilePort port(doc.Build());
+    LImageFile file(&port, 0);
+    file.GetHeight();
+    uint32 h = 0, v = 0;
+    file.GetResolution(h, v);
+    EXPECT_EQ(h, 0x00960000u);
+    EXPECT_EQ(v, 0x00480000u);
+    ASSERT_NE(file.GetResource(3000), nullptr);
+    EXPECT_EQ(file.GetResourceLength(3000), 3);
+    uint8 data[3] = {};
+    EXPECT_TRUE(file.ReadResource(3000, data, 3));
+    EXPECT_EQ(data[2], 7);
+    EXPECT_FALSE(file.ReadResource(3001, data, 3));
+
+    file.WriteResource(3000, "\x01\x02", 2);
+    EXPECT_EQ(file.GetResourceLength(3000), 2);
+}
+
+// Every colour and alpha against the rounded product c' = 255 - round((255 - c) x a / 255).
+TEST(MatteOverWhite, MattesEveryColourAndAlphaAndKeepsAlpha) {
+    std::vector<NativeQuad> pixels;
+    for (uint32 a = 0; a < 256; ++a)
+        for (uint32 c = 0; c < 256; ++c) pixels.push_back(MakeNativeQuad(uint8(c), uint8(255 - c), uint8(c / 2), uint8(a)));
+    std::vector<NativeQuad> matted = pixels;
+    LImageFile::MatteOverWhite(matted.data(), uint32(matted.size()));
+    auto expected = [](uint32 c, uint32 a) { return uint8(255 - ((255 - c) * a * 2 + 255) / 510); };
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const NativeQuad& in = pixels[i];
+        const NativeQuad& out = matted[i];
+        ASSERT_EQ(out.red, expected(in.red, in.alpha)) << i;
+        ASSERT_EQ(out.green, expected(in.green, in.alpha)) << i;
+        ASSERT_EQ(out.blue, expected(in.blue, in.alpha)) << i;
+        ASSERT_EQ(out.alpha, in.alpha);
+    }
+    EXPECT_EQ(Word(matted[5]), 0x00FFFFFFu);                 // alpha 0: white
+    EXPECT_EQ(Word(matted[255 * 256 + 7]), 0xFF07F803u);     // alpha 255: unchanged
+}
+
+}  // namespace
