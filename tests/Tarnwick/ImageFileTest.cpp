@@ -72,6 +72,22 @@ TEST_F(ImageFile, LoadingReadsTheLayersOnceAndFlatteningMergesThem) {
     EXPECT_EQ(image->GetLayerCount(), 1);
 }
 
+TEST_F(ImageFile, ACompositeTileFirstLoadsTheDocumentAndIsMattedOnRequest) {
+    DocumentBuilder doc(4, 2);
+    doc.AddLayer(LayerSpec::Solid(0, 0, 4, 2, 200, 100, 50, 128));
+    MemoryFilePort port(doc.Build());
+    LImageFile file(&port, 0);
+    NativeQuad tile[4] = {};
+    file.GetCompositeTile(GRect(1, 0, 3, 2), tile, true);
+    ASSERT_NE(file.GetImage(), nullptr);
+    EXPECT_EQ(file.GetWidth(), 4);
+    auto matte = [](uint32 c) { return 255 - ((255 - c) * 128 * 2 + 255) / 510; };
+    for (const NativeQuad& pixel : tile)
+        EXPECT_EQ(Word(pixel), 0x80000000u | matte(200) << 16 | matte(100) << 8 | matte(50));
+    file.GetCompositeTile(GRect(0, 0, 2, 2), tile, false);
+    EXPECT_EQ(Word(tile[3]), 0x80C86432u);
+}
+
 TEST_F(ImageFile, WithoutAPortNothingIsRead) {
     LImageFile file(nullptr, 0);
     EXPECT_EQ(file.GetWidth(), 0);
