@@ -44,7 +44,8 @@ std::vector<std::string> ModuleOutput::Lines() const {
             continue;
         }
         if (line.rfind(kDebugStringTitle, 0) == 0) line.erase(0, std::string(kDebugStringTitle).size());
-        lines.push_back(line);
+        // A report goes both to the debugger output and to a box; one copy is enough.
+        if (lines.empty() || lines.back() != line) lines.push_back(line);
         line.clear();
     }
     if (!line.empty()) lines.push_back(line);

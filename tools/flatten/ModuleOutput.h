@@ -28,7 +28,8 @@ public:
         return inCall();
     }
 
-    // Every line collected so far, with the module's "[Debug String] " box title taken off.
+    // Every line collected so far, with the module's "[Debug String] " box title taken off and a line
+    // that repeats the one before it dropped.
     std::vector<std::string> Lines() const;
 
 private:
