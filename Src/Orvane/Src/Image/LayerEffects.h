@@ -10,6 +10,26 @@
 
 #include "Src/Pellin/Isol/GRect.h"
 
+class CLayer;
+struct NativeQuad;
+
+// One call of the effects renderer for one tile of the composite. The inner destination is the layer's
+// own tile (its alpha set to 255 for the call; the pipeline restores or replaces it afterwards, so the
+// layer's coverage confines what is drawn there); the outer destination is the composite being built
+// beneath the layer (the destination or the clip-group buffer).
+struct LayerEffectsDrawing {
+    CLayer* mLayer = nullptr;
+    GRect mInnerArea;
+    NativeQuad* mInner = nullptr;
+    int32 mInnerRowBytes = 0;
+    bool mInnerFlag = true;  // always set by the pipeline
+    GRect mOuterArea;
+    NativeQuad* mOuter = nullptr;
+    int32 mOuterRowBytes = 0;
+    bool mInGroup = false;       // the outer destination is a clip-group buffer
+    bool mUseLayerMask = false;  // the layer has an enabled layer mask
+};
+
 class LayerEffectsSource {
 public:
     virtual ~LayerEffectsSource() = default;
@@ -21,6 +41,8 @@ public:
     virtual GRect GrowBounds(const GRect& inBounds) const = 0;
     // Parameter equality; sources of different kinds are unequal.
     virtual bool Equals(const LayerEffectsSource& inOther) const = 0;
+    // Draws the effects of one tile; a source that draws nothing keeps this default.
+    virtual void Render(const LayerEffectsDrawing& inDrawing) const { (void)inDrawing; }
 };
 
 class LayerEffects {
@@ -32,6 +54,10 @@ public:
     bool HasEffects() const { return mSource != nullptr && mSource->HasEffects(); }
     bool HasOuterEffects() const { return mSource != nullptr && mSource->HasOuterEffects(); }
     GRect GrowBounds(const GRect& inBounds) const { return mSource != nullptr ? mSource->GrowBounds(inBounds) : inBounds; }
+    // Nothing for the empty record.
+    void Render(const LayerEffectsDrawing& inDrawing) const {
+        if (mSource != nullptr) mSource->Render(inDrawing);
+    }
     // Null for the empty record.
     const LayerEffectsSource* Source() const { return mSource.get(); }
 

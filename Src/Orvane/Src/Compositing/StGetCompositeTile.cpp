@@ -1,0 +1,18 @@
+#include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
+
+#include "Src/Orvane/Src/Compositing/Checkerboard.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+
+bool StGetCompositeTileNoCheckerboard::Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) {
+    ThrowIfNil(mImage);
+    mImage->GetCompositeTile(inTileRect, inTilePtr, inRowBytes);
+    return true;
+}
+
+bool StGetCompositeTileWithCheckerboard::Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) {
+    ThrowIfNil(mImage);
+    mImage->GetCompositeTile(inTileRect, inTilePtr, inRowBytes);
+    ApplyCheckerboard(inTileRect, inTilePtr, inRowBytes, mColorA, mColorB, mSquareSize);
+    return true;
+}
