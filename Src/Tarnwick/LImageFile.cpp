@@ -38,8 +38,11 @@ LImageFile::LImageFile(int32 inWidth, int32 inHeight, Tarnwick::LFileFormat* inF
     mContents->image = std::make_unique<CImage>(inWidth, inHeight);
 }
 
-// The image goes before the stream, and both before the format object (whose codec points at the stream).
+// The image goes before the stream, and both before the format object. A codec the file does not own
+// outlives it and must not keep pointing at the stream.
 LImageFile::~LImageFile() {
+    CFileFormat* codec = mFormat != nullptr ? mFormat->GetCodec() : nullptr;
+    if (codec != nullptr && codec->GetReadStream() == mContents->stream.get()) codec->SetReadStream(nullptr);
     mContents.reset();
     if (mOwnsFormat) delete mFormat;
 }

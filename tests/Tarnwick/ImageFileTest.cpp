@@ -88,6 +88,17 @@ TEST_F(ImageFile, ACompositeTileFirstLoadsTheDocumentAndIsMattedOnRequest) {
     EXPECT_EQ(Word(tile[3]), 0x80C86432u);
 }
 
+TEST_F(ImageFile, AFormatOfTheCallerOutlivesTheFileWithoutItsStream) {
+    Tarnwick::LLumenarFormat format;
+    {
+        MemoryFilePort port(TwoLayerDocument());
+        LImageFile file(&port, &format);
+        EXPECT_EQ(file.GetHeight(), 4);
+        EXPECT_NE(format.GetCodec()->GetReadStream(), nullptr);
+    }
+    EXPECT_EQ(format.GetCodec()->GetReadStream(), nullptr);
+}
+
 TEST_F(ImageFile, WithoutAPortNothingIsRead) {
     LImageFile file(nullptr, 0);
     EXPECT_EQ(file.GetWidth(), 0);
