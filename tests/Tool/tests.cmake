@@ -11,4 +11,16 @@ if(TARGET lumenar)
     LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>"
   )
   add_dependencies(tool_tests Lumenar5 lumenar)
+
+  # The flatten and info commands and the pieces behind them.
+  lumenar_test(readop_tool_tests
+    Tool/FlattenInfoCommandTest.cpp
+    Tool/ToolPartsTest.cpp
+  )
+  target_link_libraries(readop_tool_tests PRIVATE lumenar_tool_core)
+  target_compile_definitions(readop_tool_tests PRIVATE
+    LUMENAR_TEST_MODULE="$<TARGET_FILE:Lumenar5>"
+    LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>"
+  )
+  add_dependencies(readop_tool_tests Lumenar5 lumenar)
 endif()

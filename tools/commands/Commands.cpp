@@ -3,9 +3,11 @@
 #include "tools/commands/Command.h"
 
 extern const Command kAboutCommand;
+extern const Command kFlattenCommand;
+extern const Command kInfoCommand;
 
 const std::vector<const Command*>& AllCommands() {
-    static const std::vector<const Command*> sCommands = {&kAboutCommand};
+    static const std::vector<const Command*> sCommands = {&kFlattenCommand, &kInfoCommand, &kAboutCommand};
     return sCommands;
 }
 

@@ -2,6 +2,7 @@
 add_library(lumenar_shell OBJECT
   FileFormat/Lumenar5/Src/AboutBox.cpp
   FileFormat/Lumenar5/Src/CenterDialog.cpp
+  FileFormat/Lumenar5/Src/DocumentReader.cpp
   FileFormat/Lumenar5/Src/ModuleState.cpp
   FileFormat/Lumenar5/Src/PluginEntry.cpp
   FileFormat/Lumenar5/Src/ReadSelectors.cpp
