@@ -198,18 +198,4 @@ TEST_F(CompositeRules, ProcessorsWithoutAnImageThrow) {
     });
 }
 
-TEST_F(CompositeRules, CompositeChannelTakesOneComponent) {
-    Add(PaintedLayer(1, GRect(0, 0, 16, 8), [](int32 x, int32 y) { return MakeNativeQuad(uint8(x), uint8(y), 9, uint8(x * 10)); }));
-    Add(PaintedLayer(2, GRect(20, 20, 21, 21), [](int32, int32) { return kRed; }));  // forces the general path
-    const std::vector<NativeQuad> composite = Composite(mImage, mImage.GetImageRect());
-    for (int32 kind : {kCompositeRed, kCompositeAlpha}) {
-        CChannel channel;
-        mImage.GetEntireCompositeChannel(channel, kind, nullptr);
-        std::vector<uint8> bytes(16 * 8);
-        channel.GetTile(mImage.GetImageRect(), bytes.data(), 16);
-        for (size_t i = 0; i < bytes.size(); ++i)
-            ASSERT_EQ(bytes[i], kind == kCompositeRed ? composite[i].red : composite[i].alpha) << kind << " at " << i;
-    }
-}
-
 }  // namespace

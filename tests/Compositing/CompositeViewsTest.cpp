@@ -69,20 +69,6 @@ TEST_F(CompositeViews, CheckerboardPatternFollowsImageCoordinates) {
     EXPECT_EQ(first, kB);
 }
 
-TEST_F(CompositeViews, CheckerboardBufferEqualsCompositeThenPass) {
-    CImage image(70, 20);
-    image.AddLayer(PaintedLayer(1, GRect(0, 0, 70, 20), [](int32 x, int32 y) {
-        return MakeNativeQuad(uint8(x * 3), uint8(y * 9), 77, uint8((x * 37 + y * 11) % 256));
-    }), false, -1, true);
-    CNativeQuadTileBuffer buffer;
-    image.GetCompositeBuffer(GRect(2, 1, 69, 20), buffer, kA, kB, 4, nullptr);
-    std::vector<NativeQuad> expected = Composite(image, GRect(2, 1, 69, 20));
-    ApplyCheckerboard(GRect(2, 1, 69, 20), expected.data(), 67 * 4, kA, kB, 4);
-    std::vector<NativeQuad> got(expected.size());
-    buffer.GetTile(GRect(2, 1, 69, 20), got.data(), 67 * 4);
-    EXPECT_EQ(got, expected);
-}
-
 // Output pixel (i, j) of a scaled composite is the composite at (floor(i / f), floor(j / f)); samples
 // off the canvas are transparent white.
 TEST_F(CompositeViews, ScaledCompositeSamplesNearestPixels) {
