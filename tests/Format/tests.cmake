@@ -3,3 +3,6 @@ lumenar_test(test_format_builder Format/DocumentBuilderTest.cpp)
 lumenar_test(test_format_codec Format/PackBitsTest.cpp Format/BlendModeKeysTest.cpp
              Format/ChannelLengthTest.cpp)
 lumenar_test(test_format_resources Format/ImageResourcesTest.cpp)
+lumenar_test(test_format_reader Format/LumenarHeaderTest.cpp Format/LumenarLayersTest.cpp
+             Format/LumenarSectionsTest.cpp)
+lumenar_test(test_format_reader_damage Format/LumenarRobustnessTest.cpp)
