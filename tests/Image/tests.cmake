@@ -5,3 +5,4 @@ lumenar_test(test_image_channel Image/ChannelTest.cpp Image/ChannelModelTest.cpp
 lumenar_test(test_image_layers Image/LayerTest.cpp)
 lumenar_test(test_image_cimage Image/CImageTest.cpp)
 lumenar_test(test_image_indexed Image/IndexedLayerTest.cpp)
+lumenar_test(test_image_merge Image/CImageMergeTest.cpp)
