@@ -18,6 +18,7 @@ struct ModuleScript {
     int16 failResult = 0;
     int32 tilesToDeliver = 0;
     int32 delivered = 0;
+    int16 reportedColumns = -1;  // when set, ReadStart reports this width instead of the delivered one
     uint8 pixels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
 };
 ModuleScript gModule;
@@ -33,7 +34,8 @@ void LUMENAR_CDECL ScriptedEntry(int16 inSelector, void* inRecord, HostHandle*, 
     if (inSelector == kSelectorReadStart) {
         record->imageMode = 3;
         record->imageRows = 1;
-        record->imageColumns = int16(2 * gModule.tilesToDeliver);
+        record->imageColumns =
+            gModule.reportedColumns >= 0 ? gModule.reportedColumns : int16(2 * gModule.tilesToDeliver);
         record->bitDepth = 8;
         record->planeCount = 4;
     }
@@ -98,6 +100,20 @@ TEST_F(HostSessionTest, FailuresEndTheOperationAsAHostWould) {
         EXPECT_EQ(summary.result, c.failResult) << c.failSelector;
         EXPECT_EQ(summary.failedSelector, c.failSelector);
     }
+}
+
+TEST_F(HostSessionTest, AModuleThatNeverEndsIsCutOffAtTheImageArea) {
+    gModule.tilesToDeliver = 1000;
+    gModule.reportedColumns = 6;  // room for three 2 x 1 tiles
+    HostSession session(&ScriptedEntry);
+    int32 sunk = 0;
+    const ReadSummary summary = session.ReadDocument(0, [&](const TileView&) { ++sunk; });
+    EXPECT_TRUE(summary.overDelivered);
+    EXPECT_EQ(sunk, 3);
+    EXPECT_EQ(summary.tiles, 3);
+    EXPECT_EQ(summary.failedSelector, kSelectorReadContinue);
+    EXPECT_NE(summary.result, 0);
+    EXPECT_EQ(gModule.calls.back(), kSelectorReadFinish);
 }
 
 TEST(HostHandlesTest, HandlesAreZeroedCountedAndFreedOnce) {

@@ -1,5 +1,6 @@
 #include "tools/host/HostSession.h"
 
+#include "FileFormat/Lumenar5/Src/PluginState.h"
 #include "FileFormat/Lumenar5/Src/Selectors.h"
 #include "tools/host/HostHandles.h"
 
@@ -67,6 +68,10 @@ ReadSummary HostSession::ReadDocument(int32 inFileHandle, const std::function<vo
     summary.columns = mRecord.imageColumns;
     summary.bitDepth = mRecord.bitDepth;
     summary.planeCount = mRecord.planeCount;
+    // Every tile covers at least one pixel of the image, so a module that delivers more pixels than the
+    // image holds will never finish: the host stops it there instead of looping forever.
+    const int64 imageArea = int64(summary.rows) * summary.columns;
+    int64 delivered = 0;
     for (;;) {
         mRecord.tileData = nullptr;
         const int16 result = Call(kSelectorReadContinue);
@@ -75,8 +80,16 @@ ReadSummary HostSession::ReadDocument(int32 inFileHandle, const std::function<vo
             break;
         }
         if (mRecord.tileData == nullptr) break;
+        const TileView tile = TileFromRecord();
+        const int64 area = int64(tile.bottom - tile.top) * (tile.right - tile.left);
+        delivered += area > 0 ? area : 1;
+        if (delivered > imageArea) {
+            summary.overDelivered = true;
+            fail(kSelectorReadContinue, errGeneric);
+            break;
+        }
         ++summary.tiles;
-        inSink(TileFromRecord());
+        inSink(tile);
     }
     if (const int16 result = Call(kSelectorReadFinish); result != 0 && summary.result == 0)
         fail(kSelectorReadFinish, result);

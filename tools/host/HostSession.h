@@ -35,6 +35,8 @@ struct ReadSummary {
     int32 bitDepth = 0;
     int32 planeCount = 0;
     int32 tiles = 0;
+    // Set when the module kept delivering tiles past the image's area; the read was cut off there.
+    bool overDelivered = false;
 };
 
 class HostSession {

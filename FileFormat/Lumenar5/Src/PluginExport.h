@@ -12,7 +12,7 @@
 #endif
 
 #if defined(_WIN32) && !defined(_WIN64)
-#define LUMENAR_CDECL __attribute__((cdecl))
+#define LUMENAR_CDECL __attribute__((__cdecl__))
 #else
 #define LUMENAR_CDECL
 #endif
