@@ -135,17 +135,13 @@ int RunFlatten(const CommandContext& inContext) {
 
     std::unique_ptr<PluginModule> module = PluginModule::Load(inContext.modulePath, error);
     if (module == nullptr) return ReportError(kExitFailed, "cannot load module " + inContext.modulePath + ": " + error);
-    // The module stays loaded until the process ends: memory its process-wide state keeps for good
-    // (the engine's hook list, for one) must stay reachable rather than be cut off by an unload.
-    static PluginModule* sLoaded = nullptr;
-    sLoaded = module.release();
     const int file = ::open(args.input.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) return ReportError(kExitFailed, "cannot open " + args.input + ": " + std::strerror(errno));
 
     ModuleReadResult read;
     {
         Progress progress(!args.quiet && ::isatty(STDERR_FILENO) == 1);
-        read = ReadThroughModule(sLoaded->Entry(), file, [&progress](int64 inDone, int64 inTotal) {
+        read = ReadThroughModule(module->Entry(), file, [&progress](int64 inDone, int64 inTotal) {
             progress.Report(inDone, inTotal);
         });
     }

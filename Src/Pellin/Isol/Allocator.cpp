@@ -10,11 +10,12 @@
 
 namespace {
 
-// Registered hooks in registration order. The vector is heap-allocated on first use so that hooks that
-// are themselves static objects may register during static initialisation.
+// Registered hooks in registration order. Built on first use, so a hook may register during static
+// initialisation, and destroyed with the module, so unloading the module leaves nothing behind. Hooks
+// leave the set in their destructors; the module defines no hook that outlives the set.
 std::vector<GrowZoneHook*>& HookSet() {
-    static std::vector<GrowZoneHook*>* sHooks = new std::vector<GrowZoneHook*>();
-    return *sHooks;
+    static std::vector<GrowZoneHook*> sHooks;
+    return sHooks;
 }
 
 // The runtime's allocation failure, with the text the engine shows for it.

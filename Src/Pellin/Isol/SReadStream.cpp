@@ -80,7 +80,7 @@ void SReadStream::ReadRaw(uint8 (&outBytes)[N]) {
 }
 
 uint8 SReadStream::ReadU8() {
-    uint8 bytes[1];
+    uint8 bytes[1] = {};
     ReadRaw(bytes);
     return bytes[0];
 }
@@ -90,7 +90,7 @@ bool SReadStream::ReadBoolean() {
 }
 
 uint16 SReadStream::ReadU16() {
-    uint8 bytes[2];
+    uint8 bytes[2] = {};
     ReadRaw(bytes);
     if (mByteOrder == kBigEndianOrder) return uint16((bytes[0] << 8) | bytes[1]);
     uint16 value;
@@ -99,7 +99,7 @@ uint16 SReadStream::ReadU16() {
 }
 
 uint32 SReadStream::ReadU32() {
-    uint8 bytes[4];
+    uint8 bytes[4] = {};
     ReadRaw(bytes);
     if (mByteOrder == kBigEndianOrder)
         return (uint32(bytes[0]) << 24) | (uint32(bytes[1]) << 16) | (uint32(bytes[2]) << 8) | bytes[3];
@@ -115,7 +115,7 @@ float SReadStream::ReadF32() {
 }
 
 double SReadStream::ReadF64() {
-    uint8 bytes[8];
+    uint8 bytes[8] = {};
     ReadRaw(bytes);
     uint64 bits = 0;
     if (mByteOrder == kBigEndianOrder) {
@@ -142,13 +142,13 @@ uint8 SReadStream::PeekU8() {
 }
 
 uint32 SReadStream::ReadFourCharCode() {
-    uint8 bytes[4];
+    uint8 bytes[4] = {};
     ReadRaw(bytes);
     return (uint32(bytes[0]) << 24) | (uint32(bytes[1]) << 16) | (uint32(bytes[2]) << 8) | bytes[3];
 }
 
 void SReadStream::ReadFourCharCode(void* outDestination) {
-    uint8 bytes[4];
+    uint8 bytes[4] = {};
     ReadRaw(bytes);
     uint8* destination = static_cast<uint8*>(outDestination);
     for (int32 i = 0; i < 4; ++i) destination[3 - i] = bytes[i];
