@@ -39,6 +39,14 @@ bool FlattenToRgba(EntryPointProc inEntry, int32 inFileHandle, FlatImage& outIma
         }
         if (tilesFit) tilesFit = CopyTile(inTile, outImage);
     });
+    if (!tilesFit) {
+        outError = "the module delivered a tile outside the image";
+        return false;
+    }
+    if (summary.overDelivered) {
+        outError = "the module delivered more tiles than the image holds";
+        return false;
+    }
     if (summary.result != 0) {
         outError = summary.failedSelector == kSelectorReadStart
                        ? "the module refused the document (result " + std::to_string(summary.result) + ")"
@@ -48,10 +56,6 @@ bool FlattenToRgba(EntryPointProc inEntry, int32 inFileHandle, FlatImage& outIma
     }
     if (summary.rows <= 0 || summary.columns <= 0 || summary.tiles == 0) {
         outError = "the module delivered no image";
-        return false;
-    }
-    if (!tilesFit) {
-        outError = "the module delivered a tile outside the image";
         return false;
     }
     return true;
