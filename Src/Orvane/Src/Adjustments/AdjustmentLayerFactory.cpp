@@ -1,5 +1,13 @@
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
 
+#include <new>
+#include <utility>
+
+#include "Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CInvertAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
+#include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/Report.h"
 
 const uint32 AdjustmentKeyTable[kAdjustmentTypeCount + 1] = {
@@ -18,10 +26,66 @@ bool AdjustmentTypeFromKey(uint32 inSignature, uint32 inKey, uint32& outType) {
     return false;
 }
 
-// The adjustment kinds join the module one by one; each adds its case here. Until then the document
-// reader leaves layers of a type without a case out of the image.
-CLayer* CreateAdjustmentLayer(CImage*, const std::string&, bool, const GRect&, uint32, uint8, uint8, uint32,
-                              uint32 inAdjustmentType, SReadStream&, uint32, uint32) {
-    if (inAdjustmentType >= kAdjustmentTypeCount) LREPORT("CreateAdjustmentLayer: unknown layer type!");
-    return nullptr;
+namespace {
+
+// Allocates the layer's memory separately from running its reading constructor, so that only a failed
+// allocation gives null: anything the constructor throws (a refused block, a stream failure, memory for
+// the layer's own members) frees the memory and goes on to the caller.
+template <typename Layer, typename... Arguments>
+CAdjustmentLayer* NewAdjustmentLayer(Arguments&&... inArguments) {
+    void* memory = LAllocate(int32(sizeof(Layer)), true);
+    if (memory == nullptr) return nullptr;
+    try {
+        return ::new (memory) Layer(std::forward<Arguments>(inArguments)...);
+    } catch (...) {
+        LFree(memory);
+        throw;
+    }
+}
+
+}  // namespace
+
+// One case per adjustment type; the reading constructor takes the settings, the stream and the block's
+// position (and its length where the block's layout depends on it).
+CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSettings, uint32 inAdjustmentType,
+                                        SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength) {
+    (void)inDataLength;
+    switch (inAdjustmentType) {
+        case kBrightnessContrastAdjustment:
+            return NewAdjustmentLayer<CBrightnessContrastAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kThresholdAdjustment:
+            return NewAdjustmentLayer<CThresholdAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kInvertAdjustment:
+            return NewAdjustmentLayer<CInvertAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kPosterizeAdjustment:
+            return NewAdjustmentLayer<CPosterizeAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        // Colour adjustments: each kind replaces its line below with its own case.
+        case kColorBalanceAdjustment: return nullptr;
+        case kHueSaturationAdjustment: return nullptr;
+        case kSelectiveColorAdjustment: return nullptr;
+        case kHueSaturation2Adjustment: return nullptr;
+        case kChannelMixerAdjustment: return nullptr;
+        // Levels and curves.
+        case kLevelsAdjustment: return nullptr;
+        case kCurvesAdjustment: return nullptr;
+        default:
+            LREPORT("CreateAdjustmentLayer: unknown layer type!");
+            return nullptr;
+    }
+}
+
+CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& inBounds,
+                              uint32 inBlendMode, uint8 inOpacity, uint8 inMaskDefaultColor, uint32 inLayerID,
+                              uint32 inAdjustmentType, SReadStream& inStream, uint32 inDataPosition,
+                              uint32 inDataLength) {
+    AdjustmentLayerSettings settings;
+    settings.mImage = inImage;
+    settings.mName = inName;
+    settings.mVisible = inVisible;
+    settings.mBounds = inBounds;
+    settings.mBlendMode = inBlendMode;
+    settings.mOpacity = inOpacity;
+    settings.mMaskDefaultColor = inMaskDefaultColor;
+    settings.mLayerID = inLayerID;
+    return CreateAdjustmentLayer(settings, inAdjustmentType, inStream, inDataPosition, inDataLength);
 }

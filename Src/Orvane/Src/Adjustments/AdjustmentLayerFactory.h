@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
 #include "Src/Pellin/Isol/GRect.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
 
@@ -24,10 +25,14 @@ extern const uint32 AdjustmentKeyTable[kAdjustmentTypeCount + 1];
 bool AdjustmentTypeFromKey(uint32 inSignature, uint32 inKey, uint32& outType);
 
 // A new, unowned adjustment layer of type inAdjustmentType, its settings from the arguments and its
-// parameters read from inDataLength bytes at inDataPosition; the stream's position is unchanged. Returns
-// null when no layer of that type can be built: a type outside the table is reported ("CreateAdjustmentLayer:
-// unknown layer type!"), and so far no adjustment kind is part of the module, so every type yields null.
-// A refused data block throws.
+// parameters read from the inDataLength bytes at inDataPosition; the stream's position is unchanged.
+// Returns null when the layer's memory cannot be had, and for a type outside the table (reported as
+// "CreateAdjustmentLayer: unknown layer type!"). A refused data block, or a stream failure while reading
+// it, throws; the partly built layer is gone by then.
+CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSettings, uint32 inAdjustmentType,
+                                        SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength);
+
+// The same with the settings as the document reader passes them.
 CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& inBounds,
                               uint32 inBlendMode, uint8 inOpacity, uint8 inMaskDefaultColor, uint32 inLayerID,
                               uint32 inAdjustmentType, SReadStream& inStream, uint32 inDataPosition,

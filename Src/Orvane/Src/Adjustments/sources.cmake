@@ -1,4 +1,12 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.cpp
+  Src/Orvane/Src/Adjustments/AdjustmentTables.cpp
+  Src/Orvane/Src/Adjustments/CAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/C1dLutAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/C3dLutAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/CInvertAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.cpp
 )
