@@ -11,6 +11,7 @@
 #include "Src/Pellin/Isol/GRect.h"
 
 class CLayer;
+class SWriteStream;
 struct NativeQuad;
 
 // One call of the effects renderer for one tile of the composite. The inner destination is the layer's
@@ -43,6 +44,11 @@ public:
     virtual bool Equals(const LayerEffectsSource& inOther) const = 0;
     // Draws the effects of one tile; a source that draws nothing keeps this default.
     virtual void Render(const LayerEffectsDrawing& inDrawing) const { (void)inDrawing; }
+    // Byte length of the "lrFX" data the source writes into a document (a multiple of 4); 0: the source
+    // writes no block, and the layer is stored without effects.
+    virtual uint32 GetDataLength() const { return 0; }
+    // Writes that data at the stream's position.
+    virtual void WriteData(SWriteStream& inStream) const { (void)inStream; }
 };
 
 class LayerEffects {
@@ -57,6 +63,11 @@ public:
     // Nothing for the empty record.
     void Render(const LayerEffectsDrawing& inDrawing) const {
         if (mSource != nullptr) mSource->Render(inDrawing);
+    }
+    // What a document stores of the effects: 0 bytes (no block) for the empty record.
+    uint32 GetDataLength() const { return mSource != nullptr ? mSource->GetDataLength() : 0; }
+    void WriteData(SWriteStream& inStream) const {
+        if (mSource != nullptr) mSource->WriteData(inStream);
     }
     // Null for the empty record.
     const LayerEffectsSource* Source() const { return mSource.get(); }
