@@ -4,8 +4,14 @@
 #include <utility>
 
 #include "Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CChannelMixerAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CColorBalanceAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CInvertAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CSelectiveColorAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/Report.h"
@@ -49,7 +55,6 @@ CAdjustmentLayer* NewAdjustmentLayer(Arguments&&... inArguments) {
 // position (and its length where the block's layout depends on it).
 CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSettings, uint32 inAdjustmentType,
                                         SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength) {
-    (void)inDataLength;
     switch (inAdjustmentType) {
         case kBrightnessContrastAdjustment:
             return NewAdjustmentLayer<CBrightnessContrastAdjustmentLayer>(inSettings, inStream, inDataPosition);
@@ -59,15 +64,20 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
             return NewAdjustmentLayer<CInvertAdjustmentLayer>(inSettings, inStream, inDataPosition);
         case kPosterizeAdjustment:
             return NewAdjustmentLayer<CPosterizeAdjustmentLayer>(inSettings, inStream, inDataPosition);
-        // Colour adjustments: each kind replaces its line below with its own case.
-        case kColorBalanceAdjustment: return nullptr;
-        case kHueSaturationAdjustment: return nullptr;
-        case kSelectiveColorAdjustment: return nullptr;
-        case kHueSaturation2Adjustment: return nullptr;
-        case kChannelMixerAdjustment: return nullptr;
-        // Levels and curves.
-        case kLevelsAdjustment: return nullptr;
-        case kCurvesAdjustment: return nullptr;
+        // Colour adjustments. Both hue/saturation keys build the same class; the block's version decides.
+        case kColorBalanceAdjustment:
+            return NewAdjustmentLayer<CColorBalanceAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kHueSaturationAdjustment:
+        case kHueSaturation2Adjustment:
+            return NewAdjustmentLayer<CHueSaturationAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kSelectiveColorAdjustment:
+            return NewAdjustmentLayer<CSelectiveColorAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kChannelMixerAdjustment:
+            return NewAdjustmentLayer<CChannelMixerAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        case kLevelsAdjustment:
+            return NewAdjustmentLayer<CLevelsAdjustmentLayer>(inSettings, inStream, inDataPosition, inDataLength);
+        case kCurvesAdjustment:
+            return NewAdjustmentLayer<CCurvesAdjustmentLayer>(inSettings, inStream, inDataPosition);
         default:
             LREPORT("CreateAdjustmentLayer: unknown layer type!");
             return nullptr;
