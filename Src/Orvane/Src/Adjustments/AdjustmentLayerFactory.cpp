@@ -4,12 +4,10 @@
 #include <utility>
 
 #include "Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.h"
-#include "Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CChannelMixerAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CColorBalanceAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CInvertAdjustmentLayer.h"
-#include "Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CSelectiveColorAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
@@ -55,6 +53,7 @@ CAdjustmentLayer* NewAdjustmentLayer(Arguments&&... inArguments) {
 // position (and its length where the block's layout depends on it).
 CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSettings, uint32 inAdjustmentType,
                                         SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength) {
+    (void)inDataLength;
     switch (inAdjustmentType) {
         case kBrightnessContrastAdjustment:
             return NewAdjustmentLayer<CBrightnessContrastAdjustmentLayer>(inSettings, inStream, inDataPosition);
@@ -74,10 +73,9 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
             return NewAdjustmentLayer<CSelectiveColorAdjustmentLayer>(inSettings, inStream, inDataPosition);
         case kChannelMixerAdjustment:
             return NewAdjustmentLayer<CChannelMixerAdjustmentLayer>(inSettings, inStream, inDataPosition);
-        case kLevelsAdjustment:
-            return NewAdjustmentLayer<CLevelsAdjustmentLayer>(inSettings, inStream, inDataPosition, inDataLength);
-        case kCurvesAdjustment:
-            return NewAdjustmentLayer<CCurvesAdjustmentLayer>(inSettings, inStream, inDataPosition);
+        // Levels and curves.
+        case kLevelsAdjustment: return nullptr;
+        case kCurvesAdjustment: return nullptr;
         default:
             LREPORT("CreateAdjustmentLayer: unknown layer type!");
             return nullptr;
