@@ -4,10 +4,12 @@
 #include <utility>
 
 #include "Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CChannelMixerAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CColorBalanceAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CInvertAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CSelectiveColorAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
@@ -53,7 +55,6 @@ CAdjustmentLayer* NewAdjustmentLayer(Arguments&&... inArguments) {
 // position (and its length where the block's layout depends on it).
 CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSettings, uint32 inAdjustmentType,
                                         SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength) {
-    (void)inDataLength;
     switch (inAdjustmentType) {
         case kBrightnessContrastAdjustment:
             return NewAdjustmentLayer<CBrightnessContrastAdjustmentLayer>(inSettings, inStream, inDataPosition);
@@ -73,9 +74,10 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
             return NewAdjustmentLayer<CSelectiveColorAdjustmentLayer>(inSettings, inStream, inDataPosition);
         case kChannelMixerAdjustment:
             return NewAdjustmentLayer<CChannelMixerAdjustmentLayer>(inSettings, inStream, inDataPosition);
-        // Levels and curves.
-        case kLevelsAdjustment: return nullptr;
-        case kCurvesAdjustment: return nullptr;
+        case kLevelsAdjustment:
+            return NewAdjustmentLayer<CLevelsAdjustmentLayer>(inSettings, inStream, inDataPosition, inDataLength);
+        case kCurvesAdjustment:
+            return NewAdjustmentLayer<CCurvesAdjustmentLayer>(inSettings, inStream, inDataPosition);
         default:
             LREPORT("CreateAdjustmentLayer: unknown layer type!");
             return nullptr;

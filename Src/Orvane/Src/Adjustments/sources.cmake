@@ -9,6 +9,9 @@ target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.cpp
   Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.cpp
   Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/CSplineSolver.cpp
+  Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.cpp
+  Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.cpp
   Src/Orvane/Src/Adjustments/CColorBalanceAdjustmentLayer.cpp
   Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.cpp
   Src/Orvane/Src/Adjustments/HueSaturationTables.cpp

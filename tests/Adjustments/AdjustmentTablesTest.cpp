@@ -1,0 +1,344 @@
+// The table toolkit and the spline, against independent formulations of what they must compute.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "Src/Orvane/Src/Adjustments/AdjustmentTables.h"
+#include "Src/Orvane/Src/Adjustments/CSplineSolver.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+std::vector<uint8> Table(const uint8* inTable) { return std::vector<uint8>(inTable, inTable + 256); }
+
+// Nearest integer to inNumerator / inDenominator (inDenominator > 0), halves away from zero, computed from
+// the remainder rather than from a biased numerator.
+int64 NearestQuotient(int64 inNumerator, int64 inDenominator) {
+    int64 quotient = inNumerator / inDenominator;
+    const int64 remainder = inNumerator % inDenominator;
+    if (2 * (remainder < 0 ? -remainder : remainder) >= inDenominator) quotient += inNumerator < 0 ? -1 : 1;
+    return quotient;
+}
+
+TEST(SetLineTest, FiguresAndTheOnlyEntriesWritten) {
+    ByteTable table;
+    SetLine(table, 0, 255, 0, 255);
+    for (int32 i = 0; i < 256; ++i) EXPECT_EQ(table[i], i);
+    SetLine(table, 0, 255, 255, 0);
+    for (int32 i = 0; i < 256; ++i) EXPECT_EQ(table[i], 255 - i);
+    SetConstant(table, 0, 255, 77);
+    SetLine(table, 0, 2, 0, 1);
+    EXPECT_EQ(table[0], 0);
+    EXPECT_EQ(table[1], 1);  // 0.5 rounds up
+    EXPECT_EQ(table[2], 1);
+    EXPECT_EQ(table[3], 77);
+    SetLine(table, 10, 12, 1, 0);
+    EXPECT_EQ(table[11], 0);  // 0.5 down from 1 rounds away from zero: 1 - 1
+    EXPECT_EQ(table[9], 77);
+    EXPECT_EQ(table[13], 77);
+}
+
+TEST(SetLineTest, RandomSegmentsRoundToTheNearestEntry) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int32> coordinate(0, 255);
+    for (int32 run = 0; run < 2000; ++run) {
+        int32 x1 = coordinate(random), x2 = coordinate(random);
+        if (x1 > x2) std::swap(x1, x2);
+        if (x1 == x2) continue;
+        const int32 y1 = coordinate(random), y2 = coordinate(random);
+        ByteTable table;
+        SetConstant(table, 0, 255, 3);
+        SetLine(table, x1, x2, y1, y2);
+        for (int32 x = 0; x < 256; ++x) {
+            const int64 expected = x < x1 || x > x2 ? 3 : y1 + NearestQuotient(int64(y2 - y1) * (x - x1), x2 - x1);
+            ASSERT_EQ(table[x], expected) << x1 << ".." << x2 << " " << y1 << ".." << y2 << " at " << x;
+        }
+    }
+}
+
+TEST(SetLineTest, DegenerateSegmentsAreReportedAndDivideByNothing) {
+    ByteTable table;
+    SetConstant(table, 0, 255, 50);
+    std::string reports = CaptureReports([&] { SetLine(table, 40, 40, 10, 200); });
+    EXPECT_TRUE(Contains(reports, "Points are coincident."));
+    EXPECT_EQ(table[40], 200);
+    reports = CaptureReports([&] { SetLine(table, 90, 60, 0, 255); });
+    EXPECT_TRUE(Contains(reports, "Points out of order."));
+    for (int32 i = 41; i < 256; ++i) ASSERT_EQ(table[i], 50);
+    // A single point is stored without a report; points beyond the table are not written.
+    reports = CaptureReports([&] {
+        SetLine(table, 7, 7, 9, 9);
+        SetLine(table, 250, 600, 0, 350);
+    });
+    EXPECT_EQ(reports, "");
+    EXPECT_EQ(table[7], 9);
+    EXPECT_EQ(table[255], 5);  // 350 * 5 / 350 on the way to 350
+}
+
+TEST(GammaTableTest, IdentityPowerLawAndCubicFoot) {
+    ByteTable table;
+    BuildGammaTable(table, 100);
+    EXPECT_EQ(Table(table), Table([] {
+                  static ByteTable identity;
+                  SetIdentity(identity);
+                  return identity;
+              }()));
+    // Gammas up to 1.0 are the plain power law.
+    for (int16 g : {10, 50, 99}) {
+        BuildGammaTable(table, g);
+        for (int32 i = 0; i < 256; ++i)
+            ASSERT_EQ(table[i], int32(std::floor(std::pow(i / 255.0, 100.0 / g) * 255.0 + 0.5))) << g << " " << i;
+    }
+    // Gamma 2.0: the knee is at 32; from there on the power law, below it a rising cubic from 0.
+    BuildGammaTable(table, 200);
+    EXPECT_EQ(table[0], 0);
+    for (int32 i = 32; i < 256; ++i) ASSERT_EQ(table[i], int32(std::floor(std::sqrt(i / 255.0) * 255.0 + 0.5))) << i;
+    for (int32 i = 1; i <= 32; ++i) ASSERT_GE(table[i], table[i - 1]) << i;
+    EXPECT_LT(table[1], int32(std::floor(std::sqrt(1 / 255.0) * 255.0 + 0.5)));  // finite slope at black
+    // Knee-less high gammas and every gamma in between stay monotone.
+    for (int16 g = 101; g <= 999; g += 7) {
+        BuildGammaTable(table, g);
+        EXPECT_EQ(table[255], 255) << g;
+        for (int32 i = 1; i < 256; ++i) ASSERT_GE(table[i], table[i - 1]) << g << " " << i;
+    }
+}
+
+TEST(GammaTableTest, GammaBelowOneIsReportedAndComputed) {
+    ByteTable table;
+    for (int16 g : {0, -1, -300}) {
+        const std::string reports = CaptureReports([&] { BuildGammaTable(table, g); });
+        EXPECT_TRUE(Contains(reports, "Zero or negative gamma")) << g;
+    }
+    BuildGammaTable(table, 0);  // an infinite exponent: black up to the last entry
+    EXPECT_EQ(table[254], 0);
+    EXPECT_EQ(table[255], 255);
+}
+
+TEST(SetGammaLineTest, LinearShortcutsAndScaledSegments) {
+    ByteTable line, gammaLine, full;
+    SetConstant(line, 0, 255, 0);
+    SetConstant(gammaLine, 0, 255, 0);
+    SetLine(line, 20, 200, 30, 180);
+    SetGammaLine(gammaLine, 20, 200, 30, 180, 1.0);
+    EXPECT_EQ(Table(line), Table(gammaLine));
+    SetGammaLine(gammaLine, 0, 255, 0, 255, 1.6);
+    BuildGammaTable(full, 160);
+    EXPECT_EQ(Table(gammaLine), Table(full));
+
+    // A segment samples the full table at its relative position and scales it into its own range.
+    ByteTable segment;
+    SetConstant(segment, 0, 255, 1);
+    SetGammaLine(segment, 50, 150, 200, 40, 0.5);
+    BuildGammaTable(full, 50);
+    for (int32 x = 0; x < 256; ++x) {
+        if (x < 50 || x > 150) {
+            ASSERT_EQ(segment[x], 1) << x;
+            continue;
+        }
+        const int32 j = ((x - 50) * 255 + 50) / 100;
+        const double value = 200.0 + (full[j] * -160 - 127) / 255.0;
+        ASSERT_EQ(segment[x], int32(std::trunc(value))) << x;
+    }
+    EXPECT_EQ(segment[50], 199);  // 200 - 127 / 255 truncates toward zero
+}
+
+TEST(ComposeTablesTest, FirstThenSecondEvenInPlace) {
+    ByteTable first, second, out;
+    for (int32 i = 0; i < 256; ++i) {
+        first[i] = uint8(i * 7 + 3);
+        second[i] = uint8(255 - i / 2);
+    }
+    ComposeTables(out, first, second);
+    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(out[i], second[first[i]]);
+    ComposeTables(first, first, second);
+    EXPECT_EQ(Table(first), Table(out));
+}
+
+TEST(ApplyTablesTest, RowsAdvanceByTheirOwnRowBytesAndAlphaIsKept) {
+    ByteTable red, green, blue;
+    for (int32 i = 0; i < 256; ++i) {
+        red[i] = uint8(255 - i);
+        green[i] = uint8(i / 2);
+        blue[i] = uint8(i | 1);
+    }
+    constexpr int32 kWidth = 3, kHeight = 2, kSourceStride = 5, kDestinationStride = 4;
+    std::vector<NativeQuad> source(kSourceStride * kHeight), destination(kDestinationStride * kHeight);
+    for (size_t i = 0; i < source.size(); ++i) source[i] = MakeNativeQuad(uint8(i * 10), uint8(i * 20), uint8(i * 3), uint8(i));
+    for (NativeQuad& pixel : destination) pixel = MakeNativeQuad(1, 1, 1, 77);
+    ApplyTables(GRect(5, 5, 5 + kWidth, 5 + kHeight), source.data(), kSourceStride * 4, destination.data(),
+                kDestinationStride * 4, red, green, blue);
+    for (int32 y = 0; y < kHeight; ++y) {
+        for (int32 x = 0; x < kDestinationStride; ++x) {
+            const NativeQuad out = destination[y * kDestinationStride + x];
+            const NativeQuad in = source[y * kSourceStride + x];
+            EXPECT_EQ(out.alpha, 77);
+            if (x >= kWidth) {
+                EXPECT_EQ(out, MakeNativeQuad(1, 1, 1, 77));
+                continue;
+            }
+            EXPECT_EQ(out, MakeNativeQuad(red[in.red], green[in.green], blue[in.blue], 77));
+        }
+    }
+}
+
+// The natural cubic spline the classic way, from its second derivatives (moments) M: zero at both ends,
+// h(i-1) M(i-1) + 2 (h(i-1) + h(i)) M(i) + h(i) M(i+1) = 6 (s(i) - s(i-1)) inside, solved by dense
+// Gaussian elimination; evaluated from the moments.
+class MomentSpline {
+public:
+    MomentSpline(const double* inX, const double* inY, int32 inCount) : n(inCount) {
+        double a[kMaxSplinePoints][kMaxSplinePoints + 1] = {};
+        for (int32 i = 0; i < n; ++i) {
+            x[i] = inX[i];
+            y[i] = inY[i];
+        }
+        a[0][0] = a[n - 1][n - 1] = 1.0;
+        for (int32 i = 1; i + 1 < n; ++i) {
+            const double h0 = x[i] - x[i - 1], h1 = x[i + 1] - x[i];
+            a[i][i - 1] = h0;
+            a[i][i] = 2 * (h0 + h1);
+            a[i][i + 1] = h1;
+            a[i][n] = 6 * ((y[i + 1] - y[i]) / h1 - (y[i] - y[i - 1]) / h0);
+        }
+        for (int32 c = 0; c < n; ++c)
+            for (int32 r = c + 1; r < n; ++r) {
+                const double f = a[r][c] / a[c][c];
+                for (int32 k = c; k <= n; ++k) a[r][k] -= f * a[c][k];
+            }
+        for (int32 r = n - 1; r >= 0; --r) {
+            double sum = a[r][n];
+            for (int32 k = r + 1; k < n; ++k) sum -= a[r][k] * m[k];
+            m[r] = sum / a[r][r];
+        }
+    }
+    double operator()(double inX) const {
+        int32 j = 1;
+        while (j + 1 < n && x[j] < inX) ++j;
+        const double h = x[j] - x[j - 1], a = x[j] - inX, b = inX - x[j - 1];
+        return m[j - 1] * a * a * a / (6 * h) + m[j] * b * b * b / (6 * h) + (y[j - 1] / h - m[j - 1] * h / 6) * a +
+               (y[j] / h - m[j] * h / 6) * b;
+    }
+
+private:
+    int32 n;
+    double x[kMaxSplinePoints] = {}, y[kMaxSplinePoints] = {}, m[kMaxSplinePoints] = {};
+};
+
+TEST(SplineSolverTest, NaturalSplineThroughRandomPoints) {
+    std::mt19937 random(5);
+    for (int32 run = 0; run < 200; ++run) {
+        const int32 count = 3 + int32(random() % 14);
+        CSplineSolver solver;
+        double xs[kMaxSplinePoints], ys[kMaxSplinePoints];
+        int32 x = int32(random() % 20);
+        for (int32 i = 0; i < count; ++i) {
+            const int32 y = int32(random() % 256);
+            xs[i] = x;
+            ys[i] = y;
+            solver.AddPoint(x, y);
+            x += 1 + int32(random() % 16);
+        }
+        solver.Solve();
+        const MomentSpline model(xs, ys, count);
+        for (double at = xs[0]; at <= xs[count - 1]; at += 0.25)
+            ASSERT_NEAR(solver.Evaluate(at), model(at), 1e-6) << "run " << run << " at " << at;
+        // Beyond the ends the end values hold.
+        EXPECT_EQ(solver.Evaluate(xs[0] - 5.0), ys[0]);
+        EXPECT_EQ(solver.Evaluate(xs[count - 1] + 5.0), ys[count - 1]);
+    }
+}
+
+TEST(SplineSolverTest, TwoPointsAreAStraightLineAndLimitsAreReported) {
+    CSplineSolver line;
+    line.AddPoint(10, 20);
+    line.AddPoint(110, 70);
+    line.Solve();
+    EXPECT_DOUBLE_EQ(line.Slope(0), 0.5);
+    EXPECT_DOUBLE_EQ(line.Slope(1), 0.5);
+    EXPECT_DOUBLE_EQ(line.Evaluate(60.0), 45.0);
+    EXPECT_EQ(line.EvaluateRounded(11.0), 21);  // 20.5 rounds up
+
+    CSplineSolver lonely;
+    lonely.AddPoint(3, 3);
+    EXPECT_TRUE(Contains(CaptureReports([&] { lonely.Solve(); }), "CSplineSolver:Too few points"));
+    CSplineSolver full;
+    for (int32 i = 0; i < 16; ++i) full.AddPoint(i * 10, i);
+    EXPECT_TRUE(Contains(CaptureReports([&] { full.AddPoint(200, 0); }), "CSplineSolver:Too many points"));
+    EXPECT_EQ(full.Count(), 16);
+}
+
+TEST(FitSplineCurveTest, CurvesBecomeTables) {
+    ByteTable table;
+    CurvePoints curve;
+    EXPECT_TRUE(curve.IsNull());
+    FitSplineCurve(curve, table);
+    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], i);
+
+    curve.count = 3;
+    curve.points[0] = {0, 0};
+    curve.points[1] = {128, 200};
+    curve.points[2] = {255, 255};
+    FitSplineCurve(curve, table);
+    EXPECT_EQ(table[0], 0);
+    EXPECT_EQ(table[128], 200);
+    EXPECT_EQ(table[255], 255);
+    CSplineSolver solver;
+    solver.AddPoint(0, 0);
+    solver.AddPoint(128, 200);
+    solver.AddPoint(255, 255);
+    solver.Solve();
+    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], std::lround(solver.Evaluate(i))) << i;  // halves away
+
+    // A hump between two white points rises above white; the table holds it at 255.
+    curve.count = 4;
+    curve.points[0] = {0, 0};
+    curve.points[1] = {10, 255};
+    curve.points[2] = {20, 255};
+    curve.points[3] = {30, 0};
+    FitSplineCurve(curve, table);
+    CSplineSolver hump;
+    for (int32 i = 0; i < 4; ++i) hump.AddPoint(curve.points[i].input, curve.points[i].output);
+    hump.Solve();
+    EXPECT_GT(hump.Evaluate(15.0), 255.5);
+    for (int32 i = 0; i < 256; ++i)
+        ASSERT_EQ(table[i], std::clamp(std::lround(hump.Evaluate(i)), 0L, 255L)) << i;
+
+    // Inputs that do not increase are left out; one remaining point gives a constant table.
+    curve.count = 4;
+    curve.points[0] = {0, 10};
+    curve.points[1] = {100, 90};
+    curve.points[2] = {100, 250};
+    curve.points[3] = {50, 0};
+    ByteTable pruned, twoPoints;
+    FitSplineCurve(curve, pruned);
+    CurvePoints line;
+    line.points[0] = {0, 10};
+    line.points[1] = {100, 90};
+    FitSplineCurve(line, twoPoints);
+    EXPECT_EQ(Table(pruned), Table(twoPoints));
+    EXPECT_EQ(pruned[200], 90);
+    curve.count = 2;
+    curve.points[0] = {40, 70};
+    curve.points[1] = {40, 80};
+    FitSplineCurve(curve, table);
+    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], 70);
+}
+
+TEST(FitSplineCurveTest, MapsBecomeNinePointCurves) {
+    ByteTable map;
+    SetIdentity(map);
+    EXPECT_TRUE(CurveFromMap(map).IsNull());
+    for (int32 i = 0; i < 256; ++i) map[i] = uint8(255 - i);
+    const CurvePoints curve = CurveFromMap(map);
+    ASSERT_EQ(curve.count, 9);
+    const int32 inputs[9] = {0, 32, 64, 96, 128, 159, 191, 223, 255};
+    for (int32 k = 0; k < 9; ++k) {
+        EXPECT_EQ(curve.points[k].input, inputs[k]);
+        EXPECT_EQ(curve.points[k].output, 255 - inputs[k]);
+    }
+}
+
+}  // namespace
