@@ -6,3 +6,4 @@ lumenar_test(test_format_resources Format/ImageResourcesTest.cpp)
 lumenar_test(test_format_reader Format/LumenarHeaderTest.cpp Format/LumenarLayersTest.cpp
              Format/LumenarSectionsTest.cpp)
 lumenar_test(test_format_reader_damage Format/LumenarRobustnessTest.cpp)
+lumenar_test(test_format_writer Format/LumenarWriterTest.cpp)

@@ -14,4 +14,8 @@ target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Format/CLumenarFormatChannels.cpp
   Src/Orvane/Src/Format/CLumenarFormatIndexed.cpp
   Src/Orvane/Src/Format/CLumenarFormatWrite.cpp
+  Src/Orvane/Src/Format/ChannelWriter.cpp
+  Src/Orvane/Src/Format/LayerRecordWriter.cpp
+  Src/Orvane/Src/Format/LayerSectionWriter.cpp
+  Src/Orvane/Src/Format/MergedImageWriter.cpp
 )
