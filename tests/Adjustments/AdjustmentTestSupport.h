@@ -10,6 +10,7 @@
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
+#include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
@@ -52,12 +53,12 @@ struct ReadResult {
 };
 
 // Builds the layer of inType from inData placed at kBlockPosition of a file with 0xEE filler around it;
-// inLength is the block length handed to the factory (default: the data's size). Expects the stream back
-// at kStreamPosition whatever happened.
-inline ReadResult ReadAdjustment(uint32 inType, const ByteVector& inData, int64 inLength = -1) {
-    ByteVector file(kBlockPosition, 0xEE);
-    file.insert(file.end(), inData.begin(), inData.end());
-    file.insert(file.end(), 64, 0xEE);
+// inLength is the block length handed to the factory (default: the data's size); inFailedRequests heap
+// requests fail from the factory call on. Expects the stream back at kStreamPosition whatever happened.
+inline ReadResult ReadAdjustment(uint32 inType, const ByteVector& inData, int64 inLength = -1,
+                                 int32 inFailedRequests = 0) {
+    ByteVector file(kBlockPosition + inData.size() + 64, 0xEE);
+    for (size_t i = 0; i < inData.size(); ++i) file[kBlockPosition + i] = inData[i];
     MemoryFilePort port(file);
     SReadStream stream(&port, 0, 4096, 0);
     stream.SetPosition(kStreamPosition);
@@ -67,11 +68,13 @@ inline ReadResult ReadAdjustment(uint32 inType, const ByteVector& inData, int64 
     settings.mLayerID = 5;
     ReadResult result;
     try {
+        if (inFailedRequests > 0) AllocatorTesting::FailHeapRequests(inFailedRequests);
         result.layer.reset(CreateAdjustmentLayer(settings, inType, stream, kBlockPosition,
                                                  uint32(inLength < 0 ? int64(inData.size()) : inLength)));
     } catch (const BaseException& e) {
         result.error = e.Message().Text();
     }
+    AllocatorTesting::FailHeapRequests(0);
     EXPECT_EQ(stream.GetPosition(), kStreamPosition);
     return result;
 }
@@ -91,13 +94,12 @@ inline ByteVector WrittenData(const CAdjustmentLayer& inLayer) {
     return ByteVector(bytes.begin() + kStart, bytes.end());
 }
 
-// One pixel through the layer's AdjustTile.
+// One pixel through the layer's AdjustTile, in place.
 inline NativeQuad Adjust(CAdjustmentLayer& inLayer, NativeQuad inPixel) {
-    NativeQuad out = MakeNativeQuad(1, 2, 3, 4);
     int32 rowBytes = 4;
-    int32 outRowBytes = 4;
-    inLayer.AdjustTile(GRect(0, 0, 1, 1), &inPixel, rowBytes, &out, outRowBytes);
-    return out;
+    int32 sameRowBytes = 4;
+    inLayer.AdjustTile(GRect(0, 0, 1, 1), &inPixel, rowBytes, &inPixel, sameRowBytes);
+    return inPixel;
 }
 
 // The table the layer applies to one component: channel 0 red, 1 green, 2 blue (other components 0).
