@@ -85,6 +85,8 @@ struct RecordCase {
     ByteVector expected;
 };
 
+void PrintTo(const RecordCase& inCase, std::ostream* outStream) { *outStream << inCase.name; }
+
 class RecordFields : public ReaderTest, public testing::WithParamInterface<RecordCase> {};
 
 TEST_P(RecordFields, AreWrittenAtTheirPlace) {

@@ -65,9 +65,11 @@ uint32 ChannelWriter::RowBytes() const {
 ChannelWriter::RowSource ChannelWriter::LayerRows(const CLayer& inLayer, uint32 inKind) {
     const CLayer* layer = &inLayer;
     if (inKind == kChannelKindMask) {
-        // No mask hides nothing: the rows reveal the whole layer.
-        if (!inLayer.HasLayerMask())
-            return [](const GRect& inRow, uint8* outRow) { std::memset(outRow, 255, RowBytesOf(inRow)); };
+        // Without a mask the layer's coverage is its mask default colour everywhere.
+        if (!inLayer.HasLayerMask()) {
+            const uint8 value = inLayer.GetMaskDefaultColor();
+            return [value](const GRect& inRow, uint8* outRow) { std::memset(outRow, value, RowBytesOf(inRow)); };
+        }
         return [layer](const GRect& inRow, uint8* outRow) { layer->GetLayerMaskTile(inRow, outRow, inRow.Width()); };
     }
     switch (inLayer.GetLayerType()) {
