@@ -2,3 +2,4 @@
 lumenar_test(test_adjust_tables Adjustments/AdjustmentTablesTest.cpp)
 lumenar_test(test_adjust_layers Adjustments/OneTableLayersTest.cpp)
 lumenar_test(test_adjust_levels_curves Adjustments/LevelsCurvesLayersTest.cpp)
+lumenar_test(test_adjust_documents Adjustments/AdjustmentDocumentTest.cpp)
