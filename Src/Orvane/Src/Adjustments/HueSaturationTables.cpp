@@ -28,6 +28,8 @@ constexpr std::array<uint8, 256> MakeRamp() {
 
 int32 Clamp(int32 inValue, int32 inLow, int32 inHigh) { return std::min(std::max(inValue, inLow), inHigh); }
 
+int32 ClampAmount(int64 inAmount) { return int32(std::min<int64>(std::max<int64>(inAmount, -65535), 65535)); }
+
 int32 PositiveModulo(int32 inValue, int32 inModulus) {
     const int32 remainder = inValue % inModulus;
     return remainder < 0 ? remainder + inModulus : remainder;
@@ -132,10 +134,12 @@ void BuildHueTables(const HueSaturationParameters& inParameters, HueTables& outT
     for (const HueRange& range : inParameters.ranges) {
         const int32 steps[4] = {HueStep(range.beginRamp), HueStep(range.begin), HueStep(range.end),
                                 HueStep(range.endRamp)};
-        const int32 hueAmount = HueRescale(range.hue, -60, 60, -255, 255);
+        // Valid settings keep every amount within +-32767; beyond that (settings outside the editor's
+        // ranges) they are held to +-65535, which keeps the profile arithmetic within 32 bits.
+        const int32 hueAmount = ClampAmount(HueRescale(range.hue, -60, 60, -255, 255));
         const int64 product = int64(master) * HueSaturationFactor(range.saturation);
-        const int32 saturationAmount = int32(std::min<int64>(32767, ((product + 128) >> 8) - master));
-        const int32 lightnessAmount = (range.lightness * 8192 + 50) / 100;
+        const int32 saturationAmount = ClampAmount(std::min<int64>(32767, ((product + 128) >> 8) - master));
+        const int32 lightnessAmount = ClampAmount((range.lightness * 8192 + 50) / 100);
         if (hueAmount != 0) AddAlongRange(outTables.hueTable, steps, hueAmount, -32768, 32767);
         if (saturationAmount != 0) AddAlongRange(outTables.saturationTable, steps, saturationAmount, 0, 32767);
         if (lightnessAmount != 0) AddAlongRange(outTables.lightnessByHue, steps, lightnessAmount, -8192, 8192);
