@@ -69,7 +69,7 @@ int32 CompositeSubTile::Step(int32 inPosition, CLayer& inLayer) {
     if (first || ended) ChangeGroup(inLayer, first);
 
     if (inLayer.GetVisible() && inLayer.HasEnabledLayerMask()) bounds.UnionWith(inLayer.GetLayerMaskBounds());
-    bounds = inLayer.GetEffects().GrowBounds(bounds);
+    bounds = inLayer.GetEffects().GrowBounds(bounds, mImage.GetGlobalAngle());
     if (!inLayer.GetVisible() || (!bounds.Intersects(mTile) && !mInGroup)) return next;
 
     if (inLayer.GetLayerType() == eAdjustmentLayer)

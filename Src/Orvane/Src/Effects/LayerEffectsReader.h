@@ -7,7 +7,7 @@
 class SReadStream;
 
 // Reads the effects whose inLength-byte payload starts at the stream's position; the stream is left
-// anywhere inside or after the payload (the caller moves on by the block's length). Throws when the
-// block is refused; the layer reader then gives the layer no effects. So far no effect kind is part of
-// the module: the payload is not interpreted and the result is the empty record.
+// anywhere inside the payload (the caller moves on by the block's length). Throws when the block is
+// refused (see LayerFXBlock.h); the layer reader then gives the layer no effects. The
+// effects write themselves back through LayerEffects::WriteData.
 LayerEffects ReadLayerEffects(SReadStream& inStream, uint32 inLength);

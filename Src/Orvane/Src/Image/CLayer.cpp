@@ -147,7 +147,7 @@ void CLayer::SetEffects(const LayerEffects& inEffects) {
 GRect CLayer::AffectedArea() const {
     GRect area = GetBounds();
     if (HasEnabledLayerMask()) area.UnionWith(GetLayerMaskBounds());
-    return mEffects.GrowBounds(area);
+    return mImage != nullptr ? mEffects.GrowBounds(area, mImage->GetGlobalAngle()) : mEffects.GrowBounds(area);
 }
 
 void CLayer::LayerChanged() {

@@ -103,7 +103,8 @@ void CRGBLayer::PixelsWritten(const GRect& inImageRect) {
     if (written.Empty()) return;
     if (!mContentBoundsDirty && !GRect(mContentBounds).Offset(Placement()).Contains(written))
         mContentBoundsDirty = 1;
-    LayerChanged(GetEffects().GrowBounds(written));
+    LayerChanged(GetImage() != nullptr ? GetEffects().GrowBounds(written, GetImage()->GetGlobalAngle())
+                                       : GetEffects().GrowBounds(written));
 }
 
 // The cache holds buffer coordinates; the scan finds the pixels whose alpha is not 0.

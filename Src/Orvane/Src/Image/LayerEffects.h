@@ -40,6 +40,12 @@ public:
     virtual bool HasOuterEffects() const = 0;
     // inBounds grown by how far the effects reach beyond the layer's pixels.
     virtual GRect GrowBounds(const GRect& inBounds) const = 0;
+    // The same in an image whose global light angle is inGlobalAngle (whole degrees); sources whose
+    // reach does not depend on the light keep this default.
+    virtual GRect GrowBoundsAtAngle(const GRect& inBounds, int32 inGlobalAngle) const {
+        (void)inGlobalAngle;
+        return GrowBounds(inBounds);
+    }
     // Parameter equality; sources of different kinds are unequal.
     virtual bool Equals(const LayerEffectsSource& inOther) const = 0;
     // Draws the effects of one tile; a source that draws nothing keeps this default.
@@ -60,6 +66,9 @@ public:
     bool HasEffects() const { return mSource != nullptr && mSource->HasEffects(); }
     bool HasOuterEffects() const { return mSource != nullptr && mSource->HasOuterEffects(); }
     GRect GrowBounds(const GRect& inBounds) const { return mSource != nullptr ? mSource->GrowBounds(inBounds) : inBounds; }
+    GRect GrowBounds(const GRect& inBounds, int32 inGlobalAngle) const {
+        return mSource != nullptr ? mSource->GrowBoundsAtAngle(inBounds, inGlobalAngle) : inBounds;
+    }
     // Nothing for the empty record.
     void Render(const LayerEffectsDrawing& inDrawing) const {
         if (mSource != nullptr) mSource->Render(inDrawing);

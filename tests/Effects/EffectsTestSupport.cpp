@@ -1,0 +1,121 @@
+#include "tests/Effects/EffectsTestSupport.h"
+
+#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Effects/LayerFXBlock.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "tests/support/MemoryFilePort.h"
+
+namespace EffectsTest {
+
+Bytes& Bytes::U8(uint32 inValue) {
+    mBytes.push_back(uint8(inValue));
+    return *this;
+}
+Bytes& Bytes::U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
+Bytes& Bytes::U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
+Bytes& Bytes::Key(const char (&inKey)[5]) {
+    for (int i = 0; i < 4; ++i) U8(uint8(inKey[i]));
+    return *this;
+}
+Bytes& Bytes::Color(uint16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD) {
+    return U16(inSpace).U16(inA).U16(inB).U16(inC).U16(inD);
+}
+Bytes& Bytes::Append(const ByteVector& inBytes) {
+    mBytes.insert(mBytes.end(), inBytes.begin(), inBytes.end());
+    return *this;
+}
+
+ByteVector Record(const char (&inKey)[5], const ByteVector& inFields, std::optional<uint32> inLength,
+                  const char (&inSignature)[5]) {
+    return Bytes().Key(inSignature).Key(inKey).U32(inLength.value_or(uint32(inFields.size()))).Append(inFields).Get();
+}
+
+ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16> inCount) {
+    Bytes bytes;
+    bytes.U16(0).U16(uint16(inCount.value_or(int16(inRecords.size()))));
+    for (const ByteVector& record : inRecords) bytes.Append(record);
+    return bytes.Get();
+}
+
+ByteVector ShadowFields(uint32 inBlur, uint32 inIntensity, uint32 inAngle, uint32 inDistance,
+                        const char (&inMode)[5], uint8 inEnabled, uint8 inOpacity) {
+    return Bytes()
+        .U32(0)
+        .U32(inBlur)
+        .U32(inIntensity)
+        .U32(inAngle)
+        .U32(inDistance)
+        .Color(0, 0x1111, 0x2222, 0x3333, 0)
+        .Mode(inMode)
+        .U8(inEnabled)
+        .U8(0)
+        .U8(inOpacity)
+        .Get();
+}
+
+ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], uint8 inEnabled) {
+    Bytes bytes;
+    bytes.U32(inVersion).U32(inBlur).U32(0x10000).Color(0, 0xFFFF, 0xEEEE, 0xDDDD, 0).Mode(inMode).U8(inEnabled).U8(99);
+    if (inVersion >= 1) bytes.U8(0);
+    return bytes.Get();
+}
+
+ByteVector BevelFields(uint8 inStyle, uint32 inAngle, uint32 inStrength, uint32 inBlur) {
+    return Bytes()
+        .U32(0)
+        .U32(inAngle)
+        .U32(inStrength)
+        .U32(inBlur)
+        .Mode("lite")
+        .Mode("dark")
+        .Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0)
+        .Color(0, 0, 0, 0, 0)
+        .U8(inStyle)
+        .U8(10)
+        .U8(20)
+        .U8(1)
+        .U8(0)
+        .U8(1)
+        .Get();
+}
+
+std::optional<LayerFXParameters> ReadPayload(const ByteVector& inPayload, std::string* outRefusal) {
+    MemoryFilePort port(inPayload);
+    SReadStream stream(&port, 0, 4096, 0);
+    try {
+        const LayerFX fx(stream, uint32(inPayload.size()));
+        return fx.Parameters();
+    } catch (const Exception& e) {
+        if (outRefusal != nullptr) *outRefusal = e.GetText();
+        return std::nullopt;
+    }
+}
+
+TestImage MakeImage(int32 inWidth, int32 inHeight, const GRect& inLayerRect,
+                    const std::function<NativeQuad(int32, int32)>& inPixel) {
+    TestImage result;
+    result.image = std::make_unique<CImage>(inWidth, inHeight);
+    CNativeQuadTileBuffer pixels(inLayerRect, kTransparentWhite);
+    for (int32 y = inLayerRect.top; y < inLayerRect.bottom; ++y)
+        for (int32 x = inLayerRect.left; x < inLayerRect.right; ++x) {
+            const NativeQuad q = inPixel(x, y);
+            pixels.SetTile(GRect(x, y, x + 1, y + 1), &q, 4);
+        }
+    result.layer = new CRGBLayer(nullptr, pixels, "effects", true, kBlendNormal, 255, 1);
+    result.image->AddLayer(result.layer, false, -1, true);
+    return result;
+}
+
+LayerFXParameters QuietParameters() {
+    LayerFXParameters p;
+    p.mDropShadowColor = ColorRecord::FromRGB(0, 0, 0);
+    p.mInnerShadowColor = ColorRecord::FromRGB(20, 0, 40);
+    p.mOuterGlowColor = ColorRecord::FromRGB(255, 255, 0);
+    p.mInnerGlowColor = ColorRecord::FromRGB(0, 255, 200);
+    p.mBevelHighlightColor = ColorRecord::FromRGB(255, 255, 255);
+    p.mBevelShadowColor = ColorRecord::FromRGB(0, 0, 60);
+    return p;
+}
+
+}  // namespace EffectsTest

@@ -1,0 +1,65 @@
+// Helpers of the effects suites: effects payloads written byte by byte, reading them back, and small
+// layered images to draw effects from.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Src/Orvane/Src/Effects/LayerFX.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "tests/support/DocumentBuilder.h"
+
+namespace EffectsTest {
+
+// Big-endian bytes, appended field by field.
+class Bytes {
+public:
+    Bytes& U8(uint32 inValue);
+    Bytes& U16(uint32 inValue);
+    Bytes& U32(uint32 inValue);
+    Bytes& Key(const char (&inKey)[5]);
+    Bytes& Color(uint16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD);
+    Bytes& Mode(const char (&inKey)[5]) { return Key("ZQRS").Key(inKey); }
+    Bytes& Append(const ByteVector& inBytes);
+    const ByteVector& Get() const { return mBytes; }
+    size_t Size() const { return mBytes.size(); }
+
+private:
+    ByteVector mBytes;
+};
+
+// One record: signature, key, length (default: the fields' size), fields.
+ByteVector Record(const char (&inKey)[5], const ByteVector& inFields, std::optional<uint32> inLength = std::nullopt,
+                  const char (&inSignature)[5] = "ZQRS");
+// A payload: version 0, the count (default: the number of records), the records.
+ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16> inCount = std::nullopt);
+
+// Valid record fields with recognisable values.
+ByteVector ShadowFields(uint32 inBlur = 0x50000, uint32 inIntensity = 0, uint32 inAngle = 0x780000,
+                        uint32 inDistance = 0x50000, const char (&inMode)[5] = "mul ", uint8 inEnabled = 1,
+                        uint8 inOpacity = 191);
+ByteVector GlowFields(uint32 inVersion = 0, uint32 inBlur = 0x50000, const char (&inMode)[5] = "scrn",
+                      uint8 inEnabled = 1);
+ByteVector BevelFields(uint8 inStyle = 1, uint32 inAngle = 0x780000, uint32 inStrength = 0x50000,
+                       uint32 inBlur = 0x50000);
+
+// Reads a payload through a stream over memory; a refusal's text goes to outRefusal.
+std::optional<LayerFXParameters> ReadPayload(const ByteVector& inPayload, std::string* outRefusal = nullptr);
+
+// An image with one RGB layer whose pixels come from inPixel(x, y); the layer covers inLayerRect.
+struct TestImage {
+    std::unique_ptr<CImage> image;
+    CRGBLayer* layer = nullptr;
+};
+TestImage MakeImage(int32 inWidth, int32 inHeight, const GRect& inLayerRect,
+                    const std::function<NativeQuad(int32, int32)>& inPixel);
+
+// Parameters with every effect disabled and opaque colours everywhere, so a test enables just one.
+LayerFXParameters QuietParameters();
+
+}  // namespace EffectsTest

@@ -1,0 +1,300 @@
+// Reading effects blocks: defaults, record framing, ranges and refusals; writing them back; and what a
+// document's reader makes of good and refused blocks.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "Src/Orvane/Src/Effects/LayerFXBlock.h"
+#include "Src/Orvane/Src/Effects/LayerFXSource.h"
+#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "tests/Effects/EffectsTestSupport.h"
+#include "tests/Format/ReaderTestSupport.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+using namespace EffectsTest;
+
+TEST(LayerFXBlock, ACountOfZeroGivesEveryEffectDisabledWithTheDefaults) {
+    const auto p = ReadPayload(Payload({}));
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(*p, LayerFXParameters());
+    EXPECT_FALSE(p->mDropShadowEnabled || p->mInnerShadowEnabled || p->mOuterGlowEnabled || p->mInnerGlowEnabled ||
+                 p->mBevelEnabled);
+    EXPECT_EQ(p->mDropShadowBlendMode, uint32(kBlendMultiply));
+    EXPECT_EQ(p->mOuterGlowBlendMode, uint32(kBlendScreen));
+    EXPECT_EQ(p->mBevelShadowBlendMode, uint32(kBlendMultiply));
+    EXPECT_EQ(p->mInnerShadowOpacity, 191);
+    EXPECT_EQ(p->mDropShadowDistance, 0x50000);
+    EXPECT_EQ(p->mBevelAngle, 0x780000);
+    EXPECT_EQ(p->mBevelStyle, int32(OuterBevel));
+    EXPECT_TRUE(p->mInnerGlowInvert && p->mDropShadowUseGlobalAngle && p->mInnerEffectsVisible);
+    EXPECT_FALSE(p->mDropShadowColor.IsValid());
+}
+
+TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndExtraBytesAreSkipped) {
+    ByteVector padded = ShadowFields(0x20000, 0x640000, 0xFFD30000, 0x30000, "diff", 1, 77);
+    padded.resize(51, 0xEE);  // 10 bytes the reader does not know
+    const auto p = ReadPayload(Payload({Record("dsdw", padded), Record("oglw", GlowFields(0, 0x8000, "over", 1))}));
+    ASSERT_TRUE(p.has_value());
+    EXPECT_TRUE(p->mDropShadowEnabled);
+    EXPECT_EQ(p->mDropShadowBlur, 0x20000);
+    EXPECT_EQ(p->mDropShadowIntensity, 0x640000);
+    EXPECT_EQ(p->mDropShadowAngle, int32(0xFFD30000));
+    EXPECT_EQ(p->mDropShadowDistance, 0x30000);
+    EXPECT_EQ(p->mDropShadowBlendMode, uint32(kBlendDifference));
+    EXPECT_EQ(p->mDropShadowOpacity, 77);
+    EXPECT_FALSE(p->mDropShadowUseGlobalAngle);
+    EXPECT_EQ(p->mDropShadowColor, (ColorRecord{0, {0x1111, 0x2222, 0x3333, 0}}));
+    EXPECT_TRUE(p->mOuterGlowEnabled);
+    EXPECT_EQ(p->mOuterGlowBlur, 0x8000);
+    EXPECT_EQ(p->mOuterGlowBlendMode, uint32(kBlendOverlay));
+    EXPECT_EQ(p->mOuterGlowOpacity, 99);
+    EXPECT_FALSE(p->mInnerShadowEnabled);
+}
+
+TEST(LayerFXBlock, AnInnerGlowOfVersionZeroIsReadAs32BytesAndKeepsItsFlag) {
+    ByteVector v1 = GlowFields(1, 0x30000, "norm", 1);
+    v1.back() = 0;  // inward flag off
+    const auto newer = ReadPayload(Payload({Record("iglw", v1)}));
+    ASSERT_TRUE(newer.has_value());
+    EXPECT_FALSE(newer->mInnerGlowInvert);
+
+    // Version 0 declares 33 bytes but is read as 32: whatever its length says, the next record starts
+    // right after them.
+    const ByteVector v0 = GlowFields(0, 0x30000, "norm", 1);
+    const ByteVector bevel = Record("bevl", BevelFields(3));
+    ByteVector payload = Payload({Record("iglw", v0, 33), bevel});
+    const auto older = ReadPayload(payload);
+    ASSERT_TRUE(older.has_value());
+    EXPECT_TRUE(older->mInnerGlowEnabled);
+    EXPECT_TRUE(older->mInnerGlowInvert);
+    EXPECT_EQ(older->mBevelStyle, int32(Emboss));
+    EXPECT_TRUE(older->mBevelEnabled && older->mBevelDirection && !older->mBevelUseGlobalAngle);
+    EXPECT_EQ(older->mBevelHighlightBlendMode, uint32(kBlendLighten));
+    EXPECT_EQ(older->mBevelShadowOpacity, 20);
+}
+
+TEST(LayerFXBlock, ForeignRecordsAreSkippedByTheirLength) {
+    const ByteVector foreign = Record("dsdw", ShadowFields(), std::nullopt, "XXXX");
+    const ByteVector unknown = Record("what", ByteVector(9, 0xAB));
+    const auto p = ReadPayload(Payload({foreign, unknown, Record("isdw", ShadowFields(0, 0, 0x5A0000, 0))}));
+    ASSERT_TRUE(p.has_value());
+    EXPECT_FALSE(p->mDropShadowEnabled);
+    EXPECT_TRUE(p->mInnerShadowEnabled);
+    EXPECT_EQ(p->mInnerShadowAngle, 0x5A0000);
+}
+
+TEST(LayerFXBlock, AnUnknownBlendKeyFallsBackToNormalWithAReport) {
+    std::optional<LayerFXParameters> p;
+    const std::string reports = CaptureReports([&] { p = ReadPayload(Payload({Record("dsdw", ShadowFields(0, 0, 0, 0, "zzzz"))})); });
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->mDropShadowBlendMode, uint32(kBlendNormal));
+    EXPECT_TRUE(Contains(reports, "ExtractBlendModeFromStream: Unknown external blend mode -- using kBlendNormal"));
+}
+
+// Each ranged field: where it sits in its record's fields, its limits and the names of its check.
+struct RangeCase {
+    const char* key;
+    size_t offset;
+    const char* field;
+    const char* minName;
+    const char* maxName;
+    int64 min;
+    int64 max;
+};
+
+const RangeCase kRanges[] = {
+    {"dsdw", 4, "mDropShadowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
+    {"dsdw", 8, "mDropShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"dsdw", 12, "mDropShadowAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
+    {"dsdw", 16, "mDropShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0, 0x75300000},
+    {"isdw", 4, "mInnerShadowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
+    {"isdw", 8, "mInnerShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"isdw", 12, "mInnerShadowAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
+    {"isdw", 16, "mInnerShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0, 0x75300000},
+    {"oglw", 4, "mOuterGlowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
+    {"oglw", 8, "mOuterGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"iglw", 4, "mInnerGlowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
+    {"iglw", 8, "mInnerGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"bevl", 4, "mBevelAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
+    {"bevl", 8, "mBevelStrength", "kMinFXFixedStrengthValue", "kMaxFXFixedStrengthValue", 0x10000, 0x140000},
+    {"bevl", 12, "mBevelBlur", "kMinFXFixedEmbossBlurValue", "kMaxFXFixedEmbossBlurValue", 0, 0x320000},
+};
+
+ByteVector FieldsFor(const std::string& inKey) {
+    if (inKey == "dsdw" || inKey == "isdw") return ShadowFields();
+    if (inKey == "bevl") return BevelFields();
+    return GlowFields();
+}
+
+std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 inValue, std::string* outRefusal) {
+    ByteVector fields = FieldsFor(inCase.key);
+    const uint32 value = uint32(int32(inValue));
+    for (int i = 0; i < 4; ++i) fields[inCase.offset + i] = uint8(value >> (24 - 8 * i));
+    Bytes record;
+    record.Key("ZQRS");
+    for (int i = 0; i < 4; ++i) record.U8(uint8(inCase.key[i]));
+    record.U32(uint32(fields.size())).Append(fields);
+    return ReadPayload(Payload({record.Get()}), outRefusal);
+}
+
+TEST(LayerFXBlock, EveryRangeAcceptsItsLimitsAndRefusesOneUnitBeyondThem) {
+    for (const RangeCase& c : kRanges) {
+        const std::string refusal = std::string("Warning: !((") + c.field + " >= " + c.minName + ") && (" + c.field +
+                                    " <= " + c.maxName + "))";
+        for (int64 accepted : {c.min, c.max}) {
+            std::string text;
+            EXPECT_TRUE(ReadWithValue(c, accepted, &text).has_value()) << c.field << " " << accepted << " " << text;
+        }
+        for (int64 refused : {c.min - 1, c.max + 1}) {
+            std::string text;
+            std::optional<LayerFXParameters> p;
+            const std::string reports = CaptureReports([&] { p = ReadWithValue(c, refused, &text); });
+            EXPECT_FALSE(p.has_value()) << c.field << " " << refused;
+            EXPECT_EQ(text, refusal);
+            EXPECT_TRUE(Contains(reports, refusal)) << reports;
+        }
+    }
+}
+
+TEST(LayerFXBlock, RefusalsOfCountStyleAndOverrunningRecords) {
+    const std::string kStyle =
+        "Warning: !((mBevelStyle == OuterBevel) || (mBevelStyle == InnerBevel) || (mBevelStyle == Emboss) || "
+        "(mBevelStyle == PillowEmboss))";
+    const ByteVector shadow = Record("dsdw", ShadowFields());
+    const struct {
+        ByteVector payload;
+        std::string refusal;
+    } cases[] = {
+        {Payload({shadow}, -1), "Warning: !(effectCount >= 0)"},
+        {Payload({Record("bevl", BevelFields(0))}), kStyle},
+        {Payload({Record("bevl", BevelFields(5))}), kStyle},
+        {Payload({Record("what", ByteVector(4), 40)}), "Warning: !(recordEnd <= blockEnd)"},
+        {Payload({Record("dsdw", ByteVector(20), 20)}), "Warning: !(recordEnd <= blockEnd)"},
+        {ByteVector{0, 0, 0}, "Warning: !(recordEnd <= blockEnd)"},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        std::optional<LayerFXParameters> p;
+        CaptureReports([&] { p = ReadPayload(c.payload, &text); });
+        EXPECT_FALSE(p.has_value()) << c.refusal;
+        EXPECT_EQ(text, c.refusal);
+    }
+    for (uint8 style = 1; style <= 4; ++style) EXPECT_TRUE(ReadPayload(Payload({Record("bevl", BevelFields(style))})));
+    // A payload that ends before the counted records do is read as far as it goes.
+    const auto shortened = ReadPayload(Payload({shadow}, 3));
+    ASSERT_TRUE(shortened.has_value());
+    EXPECT_TRUE(shortened->mDropShadowEnabled);
+}
+
+LayerFXParameters RandomParameters(std::mt19937& ioRandom) {
+    auto fixed = [&](Fixed inMin, Fixed inMax) {
+        return Fixed(inMin + int64(ioRandom() % (uint64(int64(inMax) - inMin) + 1)));
+    };
+    auto flag = [&] { return (ioRandom() & 1) != 0; };
+    auto color = [&] {
+        ColorRecord c{int16(ioRandom() % 4), {uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom())}};
+        return (ioRandom() % 5 == 0) ? ColorRecord::Empty() : c;
+    };
+    auto mode = [&] { return kBlendModeKeys[ioRandom() % 17].mode; };
+    LayerFXParameters p;
+    p.mDropShadowEnabled = flag(), p.mDropShadowBlendMode = mode(), p.mDropShadowOpacity = uint8(ioRandom());
+    p.mDropShadowColor = color(), p.mDropShadowBlur = fixed(0, kMaxFXFixedBlurValue);
+    p.mDropShadowIntensity = fixed(0, kMaxFXFixedIntensityValue);
+    p.mDropShadowAngle = fixed(kMinFXFixedAngleValue, kMaxFXFixedAngleValue);
+    p.mDropShadowDistance = fixed(0, kMaxFXFixedDistanceValue), p.mDropShadowUseGlobalAngle = flag();
+    p.mInnerShadowEnabled = flag(), p.mInnerShadowBlendMode = mode(), p.mInnerShadowOpacity = uint8(ioRandom());
+    p.mInnerShadowColor = color(), p.mInnerShadowBlur = fixed(0, kMaxFXFixedBlurValue);
+    p.mInnerShadowIntensity = fixed(0, kMaxFXFixedIntensityValue);
+    p.mInnerShadowAngle = fixed(kMinFXFixedAngleValue, kMaxFXFixedAngleValue);
+    p.mInnerShadowDistance = fixed(0, kMaxFXFixedDistanceValue), p.mInnerShadowUseGlobalAngle = flag();
+    p.mOuterGlowEnabled = flag(), p.mOuterGlowBlendMode = mode(), p.mOuterGlowOpacity = uint8(ioRandom());
+    p.mOuterGlowColor = color(), p.mOuterGlowBlur = fixed(0, kMaxFXFixedBlurValue);
+    p.mOuterGlowIntensity = fixed(0, kMaxFXFixedIntensityValue);
+    p.mInnerGlowEnabled = flag(), p.mInnerGlowBlendMode = mode(), p.mInnerGlowOpacity = uint8(ioRandom());
+    p.mInnerGlowColor = color(), p.mInnerGlowBlur = fixed(0, kMaxFXFixedBlurValue);
+    p.mInnerGlowIntensity = fixed(0, kMaxFXFixedIntensityValue), p.mInnerGlowInvert = flag();
+    p.mBevelEnabled = flag(), p.mBevelHighlightBlendMode = mode(), p.mBevelShadowBlendMode = mode();
+    p.mBevelHighlightOpacity = uint8(ioRandom()), p.mBevelShadowOpacity = uint8(ioRandom());
+    p.mBevelHighlightColor = color(), p.mBevelShadowColor = color();
+    p.mBevelBlur = fixed(0, kMaxFXFixedEmbossBlurValue), p.mBevelAngle = fixed(kMinFXFixedAngleValue, kMaxFXFixedAngleValue);
+    p.mBevelStrength = fixed(kMinFXFixedStrengthValue, kMaxFXFixedStrengthValue);
+    p.mBevelStyle = int32(1 + ioRandom() % 4), p.mBevelDirection = flag(), p.mBevelUseGlobalAngle = flag();
+    return p;
+}
+
+ByteVector Written(const LayerFXParameters& inParameters) {
+    MemoryFilePort port;
+    {
+        SWriteStream out(&port, 0, 4096, 0);
+        WriteLayerFXBlock(out, inParameters);
+    }
+    return port.Bytes();
+}
+
+TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
+    std::mt19937 random(8);
+    for (int round = 0; round < 200; ++round) {
+        const LayerFXParameters p = RandomParameters(random);
+        const ByteVector bytes = Written(p);
+        ASSERT_EQ(bytes.size(), kLayerFXBlockSize);
+        const auto back = ReadPayload(bytes);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(*back, p) << round;
+    }
+    // Record headers at their places: count 6, then cmnS 7, dsdw 41, isdw 41, oglw 32, iglw 33, bevl 58.
+    const ByteVector bytes = Written(LayerFXParameters());
+    EXPECT_EQ(ByteVector(bytes.begin(), bytes.begin() + 4), (ByteVector{0, 0, 0, 6}));
+    const struct {
+        size_t at;
+        const char* key;
+        uint32 length;
+    } headers[] = {{4, "cmnS", 7}, {23, "dsdw", 41}, {76, "isdw", 41}, {129, "oglw", 32}, {173, "iglw", 33}, {218, "bevl", 58}};
+    for (const auto& h : headers) {
+        EXPECT_EQ(std::string(bytes.begin() + long(h.at), bytes.begin() + long(h.at) + 4), "ZQRS") << h.key;
+        EXPECT_EQ(std::string(bytes.begin() + long(h.at) + 4, bytes.begin() + long(h.at) + 8), h.key);
+        EXPECT_EQ(uint32(bytes[h.at + 11]), h.length) << h.key;
+    }
+    // The iglw record is of version 1; the default empty colour is stored as space 65535.
+    EXPECT_EQ(bytes[173 + 15], 1);
+    EXPECT_EQ(bytes[23 + 12 + 20], 0xFF);
+    EXPECT_EQ(bytes[23 + 12 + 21], 0xFF);
+}
+
+// Documents: the reader keeps what the block holds, or gives the layer no effects when it is refused.
+ByteVector DocumentWithEffects(const ByteVector& inPayload) {
+    DocumentBuilder doc(8, 8);
+    LayerSpec layer = LayerSpec::Solid(0, 0, 8, 8, 1, 2, 3);
+    layer.blocks.push_back(AdditionalBlock::Raw(FourCC("lrFX"), inPayload));
+    layer.layerID = 7;
+    doc.AddLayer(layer);
+    doc.AddLayer(LayerSpec::Solid(2, 2, 4, 4, 9, 9, 9));
+    return doc.Build();
+}
+
+using LayerFXDocument = ReaderTest;
+
+TEST_F(LayerFXDocument, AReadBlockBecomesTheLayersEffectsAndARefusedOneLeavesItWithout) {
+    ReadDocument good(DocumentWithEffects(Payload({Record("dsdw", ShadowFields(0x10000, 0, 0x5A0000, 0x30000))})));
+    ASSERT_TRUE(good.loaded) << good.error;
+    const LayerFX* fx = LayerFXSource::Find(good.Layer(0)->GetEffects());
+    ASSERT_NE(fx, nullptr);
+    EXPECT_TRUE(fx->Parameters().mDropShadowEnabled);
+    EXPECT_EQ(fx->Parameters().mDropShadowAngle, 0x5A0000);
+    EXPECT_TRUE(good.Layer(0)->GetEffects().HasOuterEffects());
+    EXPECT_TRUE(good.Layer(1)->GetEffects().IsEmptyRecord());
+
+    std::unique_ptr<ReadDocument> refused;
+    CaptureReports([&] {
+        refused = std::make_unique<ReadDocument>(
+            DocumentWithEffects(Payload({Record("dsdw", ShadowFields(0x10000, 0, 0x5A0000, 0x75300001))})));
+    });
+    ASSERT_TRUE(refused->loaded) << refused->error;
+    EXPECT_TRUE(refused->Layer(0)->GetEffects().IsEmptyRecord());
+    EXPECT_EQ(refused->Layer(0)->GetLayerID(), 7u);
+    EXPECT_EQ(Word(PixelOf(*refused->Layer(0), 5, 5)), 0xFF010203u);
+}
+
+}  // namespace
