@@ -23,4 +23,9 @@ if(TARGET lumenar)
     LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>"
   )
   add_dependencies(readop_tool_tests Lumenar5 lumenar)
+
+  # The roundtrip command.
+  lumenar_test(roundtrip_tool_tests Tool/RoundtripCommandTest.cpp)
+  target_compile_definitions(roundtrip_tool_tests PRIVATE LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>")
+  add_dependencies(roundtrip_tool_tests lumenar)
 endif()

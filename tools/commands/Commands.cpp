@@ -5,9 +5,11 @@
 extern const Command kAboutCommand;
 extern const Command kFlattenCommand;
 extern const Command kInfoCommand;
+extern const Command kRoundtripCommand;
 
 const std::vector<const Command*>& AllCommands() {
-    static const std::vector<const Command*> sCommands = {&kFlattenCommand, &kInfoCommand, &kAboutCommand};
+    static const std::vector<const Command*> sCommands = {&kFlattenCommand, &kInfoCommand, &kRoundtripCommand,
+                                                          &kAboutCommand};
     return sCommands;
 }
 
