@@ -1,0 +1,228 @@
+// Drawing effects: every effect against the reference model over random layers and parameters, tile
+// independence, and the figures of the blur, the offsets, the bounds and the bevel.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "Src/Orvane/Src/Effects/EffectGeometry.h"
+#include "Src/Orvane/Src/Effects/LayerEffectsRenderer.h"
+#include "Src/Orvane/Src/Effects/TentBlur.h"
+#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Pellin/Isol/ByteTables.h"
+#include "tests/Effects/EffectReference.h"
+#include "tests/Effects/EffectsTestSupport.h"
+
+namespace {
+
+using namespace EffectsTest;
+
+class EffectRender : public testing::Test {
+protected:
+    void SetUp() override { BuildByteTables(); }
+};
+
+// Draws through the pipeline's entry point, cutting the canvas into the given tiles.
+void Draw(const LayerFXParameters& inParameters, CLayer& inLayer, bool inUseMask, Canvas& ioOuter, Canvas& ioInner,
+          const std::vector<GRect>& inTiles) {
+    for (const GRect& tile : inTiles) {
+        LayerEffectsDrawing drawing;
+        drawing.mLayer = &inLayer;
+        drawing.mInnerArea = tile;
+        drawing.mInner = &ioInner.At(tile.left, tile.top);
+        drawing.mInnerRowBytes = ioInner.area.Width() * 4;
+        drawing.mOuterArea = tile;
+        drawing.mOuter = &ioOuter.At(tile.left, tile.top);
+        drawing.mOuterRowBytes = ioOuter.area.Width() * 4;
+        drawing.mUseLayerMask = inUseMask;
+        DrawLayerEffects(inParameters, drawing);
+    }
+}
+
+Canvas RandomCanvas(std::mt19937& ioRandom, const GRect& inArea, bool inOpaque) {
+    Canvas canvas{inArea, std::vector<NativeQuad>(size_t(inArea.Area()))};
+    for (NativeQuad& q : canvas.pixels) {
+        const uint32 word = ioRandom();
+        q = WordToNativeQuad(word);
+        if (inOpaque || word % 3 == 0) q.alpha = 255;
+        if (word % 7 == 0) q.alpha = 0;
+    }
+    return canvas;
+}
+
+uint32 RandomMode(std::mt19937& ioRandom) { return kBlendModeKeys[ioRandom() % 17].mode; }
+
+Fixed RandomBlur(std::mt19937& ioRandom, int32 inMaxWhole) {
+    switch (ioRandom() % 4) {
+        case 0: return 0;
+        case 1: return Fixed(ioRandom() % 0x10000);  // below one pixel
+        default: return Fixed(ioRandom() % (uint32(inMaxWhole) << 16));
+    }
+}
+
+LayerFXParameters RandomEffects(std::mt19937& ioRandom) {
+    LayerFXParameters p = QuietParameters();
+    auto opacity = [&] { return ioRandom() % 5 == 0 ? uint8(0) : uint8(ioRandom()); };
+    auto angle = [&] { return Fixed(int32(ioRandom() % 0x1680000) - 0xB40000); };
+    auto distance = [&] { return Fixed(ioRandom() % (7 << 16)); };
+    p.mDropShadowEnabled = ioRandom() % 2, p.mDropShadowBlendMode = RandomMode(ioRandom);
+    p.mDropShadowOpacity = opacity(), p.mDropShadowBlur = RandomBlur(ioRandom, 9);
+    p.mDropShadowIntensity = Fixed(ioRandom() % 0x2580001), p.mDropShadowAngle = angle();
+    p.mDropShadowDistance = distance(), p.mDropShadowUseGlobalAngle = ioRandom() % 2;
+    p.mInnerShadowEnabled = ioRandom() % 2, p.mInnerShadowBlendMode = RandomMode(ioRandom);
+    p.mInnerShadowOpacity = opacity(), p.mInnerShadowBlur = RandomBlur(ioRandom, 9);
+    p.mInnerShadowIntensity = Fixed(ioRandom() % 0x2580001), p.mInnerShadowAngle = angle();
+    p.mInnerShadowDistance = distance(), p.mInnerShadowUseGlobalAngle = ioRandom() % 2;
+    p.mOuterGlowEnabled = ioRandom() % 2, p.mOuterGlowBlendMode = RandomMode(ioRandom);
+    p.mOuterGlowOpacity = opacity(), p.mOuterGlowBlur = RandomBlur(ioRandom, 9);
+    p.mOuterGlowIntensity = Fixed(ioRandom() % 0x2580001);
+    p.mInnerGlowEnabled = ioRandom() % 2, p.mInnerGlowBlendMode = RandomMode(ioRandom);
+    p.mInnerGlowOpacity = opacity(), p.mInnerGlowBlur = RandomBlur(ioRandom, 9);
+    p.mInnerGlowIntensity = Fixed(ioRandom() % 0x2580001), p.mInnerGlowInvert = ioRandom() % 2;
+    p.mBevelEnabled = ioRandom() % 2, p.mBevelHighlightBlendMode = RandomMode(ioRandom);
+    p.mBevelShadowBlendMode = RandomMode(ioRandom), p.mBevelHighlightOpacity = opacity();
+    p.mBevelShadowOpacity = opacity(), p.mBevelBlur = RandomBlur(ioRandom, 4), p.mBevelAngle = angle();
+    p.mBevelStrength = Fixed(0x10000 + ioRandom() % 0x130001), p.mBevelStyle = int32(1 + ioRandom() % 4);
+    p.mBevelDirection = ioRandom() % 2, p.mBevelUseGlobalAngle = ioRandom() % 2;
+    p.mInnerEffectsVisible = ioRandom() % 8 != 0, p.mOuterEffectsVisible = ioRandom() % 8 != 0;
+    return p;
+}
+
+// Blobs of coverage: fully opaque discs with soft edges and a few stray partial pixels.
+NativeQuad BlobPixel(int32 x, int32 y, uint32 inSeed) {
+    const int32 cx = int32(inSeed % 13) + 6, cy = int32((inSeed / 13) % 9) + 5;
+    const int32 d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+    uint8 alpha = d2 < 16 ? 255 : d2 < 30 ? uint8(255 - (d2 - 16) * 17) : 0;
+    if ((x * 7 + y * 3 + int32(inSeed)) % 23 == 0) alpha = uint8(inSeed + uint32(x));
+    return MakeNativeQuad(uint8(x * 9), uint8(y * 11), 77, alpha);
+}
+
+TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
+    std::mt19937 random(5);
+    const GRect canvasArea(0, 0, 30, 22);
+    for (int round = 0; round < 36; ++round) {
+        const uint32 seed = random();
+        const GRect layerRect(int32(random() % 8) - 3, int32(random() % 6) - 2, 18 + int32(random() % 14),
+                              14 + int32(random() % 10));
+        TestImage test = MakeImage(30, 22, layerRect, [seed](int32 x, int32 y) { return BlobPixel(x, y, seed); });
+        test.layer->SetOpacity(random() % 4 == 0 ? uint8(random()) : uint8(255));
+        const bool useMask = random() % 3 == 0;
+        if (useMask) {
+            test.layer->CreateLayerMask(uint8(random() % 2 ? 255 : 90), GRect(4, 3, 20, 15));
+            for (int32 y = 3; y < 15; ++y)
+                for (int32 x = 4; x < 20; ++x) {
+                    const uint8 m = uint8((x * 31 + y * 17) % 256);
+                    test.layer->SetLayerMaskTile(GRect(x, y, x + 1, y + 1), &m, 1);
+                }
+            test.layer->SetMaskInverted(random() % 2);
+        }
+        const int32 globalAngle = int32(random() % 400) - 20;
+        test.image->SetGlobalAngle(globalAngle);
+        const LayerFXParameters p = RandomEffects(random);
+
+        Canvas outer = RandomCanvas(random, canvasArea, false);
+        Canvas inner = RandomCanvas(random, canvasArea, true);
+        Canvas expectedOuter = outer, expectedInner = inner;
+        ReferenceEffects(p, *test.layer, useMask, globalAngle, expectedOuter, expectedInner);
+
+        Canvas wholeOuter = outer, wholeInner = inner;
+        Draw(p, *test.layer, useMask, wholeOuter, wholeInner, {canvasArea});
+        EXPECT_TRUE(wholeOuter.pixels == expectedOuter.pixels) << "outer, round " << round;
+        EXPECT_TRUE(wholeInner.pixels == expectedInner.pixels) << "inner, round " << round;
+
+        const int32 cutX = 1 + int32(random() % 28), cutY = 1 + int32(random() % 20);
+        Draw(p, *test.layer, useMask, outer, inner,
+             {GRect(0, 0, cutX, cutY), GRect(cutX, 0, 30, cutY), GRect(0, cutY, cutX, 22), GRect(cutX, cutY, 30, 22)});
+        EXPECT_TRUE(outer.pixels == expectedOuter.pixels) << "outer in tiles, round " << round;
+        EXPECT_TRUE(inner.pixels == expectedInner.pixels) << "inner in tiles, round " << round;
+    }
+}
+
+void ExpectReferenceFor(const LayerFXParameters& inParameters, int32 inWidth, int32 inHeight, const GRect& inLayerRect,
+                        const std::function<NativeQuad(int32, int32)>& inPixel) {
+    const GRect canvasArea(0, 0, inWidth, inHeight);
+    TestImage test = MakeImage(inWidth, inHeight, inLayerRect, inPixel);
+    std::mt19937 random(1);
+    Canvas outer = RandomCanvas(random, canvasArea, false), inner = RandomCanvas(random, canvasArea, true);
+    Canvas expectedOuter = outer, expectedInner = inner;
+    ReferenceEffects(inParameters, *test.layer, false, 30, expectedOuter, expectedInner);
+    Draw(inParameters, *test.layer, false, outer, inner, {canvasArea});
+    EXPECT_TRUE(outer.pixels == expectedOuter.pixels);
+    EXPECT_TRUE(inner.pixels == expectedInner.pixels);
+}
+
+TEST_F(EffectRender, TheWidestBlurAndAreasWiderThanOneStripMatchTheReference) {
+    const auto stripes = [](int32 x, int32) { return MakeNativeQuad(10, 20, 30, uint8(x % 50 < 30 ? 255 : x % 50 * 5)); };
+    LayerFXParameters p = QuietParameters();
+    p.mOuterGlowEnabled = true, p.mOuterGlowBlur = kMaxFXFixedBlurValue, p.mOuterGlowIntensity = 0x1000000;
+    p.mOuterGlowBlendMode = kBlendNormal, p.mOuterGlowOpacity = 255;
+    p.mInnerShadowEnabled = true, p.mInnerShadowBlur = 0x28000, p.mInnerShadowDistance = 0x30000;
+    ExpectReferenceFor(p, 70, 12, GRect(3, 2, 60, 7), stripes);
+
+    p.mOuterGlowBlur = 0x38000;
+    p.mBevelEnabled = true, p.mBevelStyle = Emboss, p.mBevelBlur = 0x18000;
+    ExpectReferenceFor(p, 530, 6, GRect(3, 1, 525, 5), stripes);
+}
+
+// Alpha of an outer glow drawn in normal mode into a transparent canvas is the glow's mask.
+std::vector<int32> GlowMaskAcrossLeftEdge(Fixed inBlur, Fixed inIntensity, int32 inEdge, int32 inFrom, int32 inTo) {
+    TestImage test = MakeImage(120, 120, GRect(inEdge, 0, 120, 120), [](int32, int32) { return kOpaqueBlack; });
+    LayerFXParameters p = QuietParameters();
+    p.mOuterGlowEnabled = true, p.mOuterGlowBlur = inBlur, p.mOuterGlowIntensity = inIntensity;
+    p.mOuterGlowBlendMode = kBlendNormal, p.mOuterGlowOpacity = 255;
+    Canvas outer{GRect(0, 0, 120, 120), std::vector<NativeQuad>(120 * 120, kTransparentWhite)};
+    Canvas inner = outer;
+    Draw(p, *test.layer, false, outer, inner, {outer.area});
+    std::vector<int32> alphas;
+    for (int32 x = inFrom; x <= inTo; ++x) alphas.push_back(outer.At(inEdge + x, 60).alpha);
+    return alphas;
+}
+
+TEST_F(EffectRender, ABlurOfFiveRampsTheMaskAcrossAnEdgeByTheTentWeights) {
+    EXPECT_EQ(GlowMaskAcrossLeftEdge(0x50000, 0, 60, -6, 5),
+              (std::vector<int32>{0, 0, 10, 31, 61, 102, 153, 194, 224, 245, 255, 255}));
+    // Intensity scales the plain mask by 1 + intensity / 100 before the clamp.
+    const std::vector<int32> doubled = GlowMaskAcrossLeftEdge(0x50000, 0x640000, 60, -4, 0);
+    EXPECT_EQ(doubled, (std::vector<int32>{20, 61, 122, 204, 255}));
+}
+
+TEST(EffectBlur, RadiusIsTheBlurRoundedUpBetweenTwoAndFifty) {
+    const struct {
+        Fixed blur;
+        int32 radius;
+    } cases[] = {{0, 2}, {0x8000, 2}, {0x10000, 2}, {0x20000, 2}, {0x20001, 2}, {0x20002, 3},
+                 {0x50000, 5}, {0x58000, 6}, {0x320000, 50}, {0x3C0000, 50}};
+    for (const auto& c : cases) EXPECT_EQ(TentBlur::RadiusOf(c.blur), c.radius) << c.blur;
+}
+
+TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
+    EXPECT_EQ(ShadowOffset(120 << 16, 5 << 16, false, 30), GPoint(2, 4));
+    EXPECT_EQ(ShadowOffset(120 << 16, 5 << 16, true, 30), GPoint(-4, 2));
+    EXPECT_EQ(ShadowOffset(0, 5 << 16, true, 90), GPoint(0, 5));
+    EXPECT_EQ(ShadowOffset(-90 << 16, 0x58000, false, 0), GPoint(0, -5));
+    EXPECT_EQ(ShadowOffset(180 << 16, 7 << 16, false, 0), GPoint(7, 0));
+
+    LayerFXParameters p = QuietParameters();
+    p.mDropShadowEnabled = true, p.mDropShadowUseGlobalAngle = false;
+    const GRect layer(10, 10, 20, 20);
+    EXPECT_EQ(EffectsBounds(p, layer, 30), GRect(8, 10, 27, 29));
+    EXPECT_EQ(EffectsBounds(p, layer, 30, true), GRect(4, 2, 23, 21));
+    p.mDropShadowOpacity = 0;
+    EXPECT_EQ(EffectsBounds(p, layer, 30), layer);
+    p = QuietParameters();
+    p.mBevelEnabled = true, p.mBevelBlur = 0, p.mBevelHighlightOpacity = 0;
+    EXPECT_EQ(EffectsBounds(p, layer, 30), GRect(9, 9, 22, 22));
+    p.mBevelShadowOpacity = 0;
+    EXPECT_EQ(EffectsBounds(p, layer, 30), layer);
+    p = QuietParameters();
+    p.mInnerGlowEnabled = true, p.mInnerGlowBlur = 0x8000;
+    EXPECT_EQ(EffectsBounds(p, layer, 30), GRect(9, 9, 22, 22));
+
+    p.mBevelUseGlobalAngle = false, p.mBevelAngle = -0x5A8000;  // -90.5 degrees
+    EXPECT_EQ(BevelLightAngle(p, 30, false), 270);
+    EXPECT_EQ(BevelLightAngle(p, 30, true), 90);
+    p.mBevelUseGlobalAngle = true;
+    EXPECT_EQ(BevelLightAngle(p, 200, true), 20);
+    EXPECT_EQ(BevelLightAngle(p, -30, false), 330);
+}
+
+}  // namespace
