@@ -36,22 +36,6 @@ bool GeometryUsable(const FormatParamRecord& inRecord) {
            inRecord.planeCount == kExpectedPlanes && inRecord.imageRows >= 1 && inRecord.imageColumns >= 1;
 }
 
-TileView TileFrom(const FormatParamRecord& inRecord) {
-    TileView tile;
-    tile.data = static_cast<const uint8*>(inRecord.tileData);
-    tile.top = inRecord.tileRect[kTileTop];
-    tile.left = inRecord.tileRect[kTileLeft];
-    tile.bottom = inRecord.tileRect[kTileBottom];
-    tile.right = inRecord.tileRect[kTileRight];
-    tile.columnStep = inRecord.columnStep;
-    tile.rowStep = inRecord.rowStep;
-    tile.planeStep = inRecord.planeStep;
-    tile.firstPlane = inRecord.firstPlane;
-    tile.planeLimit = inRecord.planeLimit;
-    for (int i = 0; i < 4; ++i) tile.planeMap[i] = inRecord.planeMap[i];
-    return tile;
-}
-
 // The tiles of an opened document, until the module hands none or a tile is malformed.
 void DeliverTiles(HostSession& ioSession, ModuleOutput& ioOutput, const ReadProgress& inProgress,
                   ModuleReadResult& ioResult) {
@@ -70,7 +54,7 @@ void DeliverTiles(HostSession& ioSession, ModuleOutput& ioOutput, const ReadProg
         }
         if (record.tileData == nullptr) break;
         ++ioResult.timings.tiles;
-        if (!assembler.Add(TileFrom(record), ioResult.error)) return;
+        if (!assembler.Add(ioSession.TileFromRecord(), ioResult.error)) return;
         if (inProgress) inProgress(assembler.DeliveredPixels(), total);
         clock.Lap();
     }

@@ -61,9 +61,10 @@ public:
 
     FormatParamRecord& Record() { return mRecord; }
     HostHandle Data() const { return mData; }
+    // The tile the record describes now (after a ReadContinue that handed one).
+    TileView TileFromRecord() const;
 
 private:
-    TileView TileFromRecord() const;
 
     EntryPointProc mEntry;
     FormatParamRecord mRecord{};

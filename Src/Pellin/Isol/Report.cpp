@@ -7,10 +7,14 @@
 
 #include "Src/Pellin/Isol/Reporters.h"
 
-void ReportFailureWithMode(int32 inMode, const char* inText, const char* inFile, int32 inLine) {
+namespace {
+
+// Mode 1's reporter is the caller's; the other modes are shared by failures and throw sites.
+void Dispatch(int32 inMode, void (*inSignalReporter)(const char*, const char*, int32), const char* inText,
+              const char* inFile, int32 inLine) {
     switch (inMode) {
         case kReportSignal:
-            ShowSignal(inText, inFile, inLine);
+            inSignalReporter(inText, inFile, inLine);
             break;
         case kReportDebugString:
             ShowDebugString(inText);
@@ -23,20 +27,14 @@ void ReportFailureWithMode(int32 inMode, const char* inText, const char* inFile,
     }
 }
 
+}  // namespace
+
+void ReportFailureWithMode(int32 inMode, const char* inText, const char* inFile, int32 inLine) {
+    Dispatch(inMode, &ShowSignal, inText, inFile, inLine);
+}
+
 void ReportThrowWithMode(int32 inMode, const char* inText, const char* inFile, int32 inLine) {
-    switch (inMode) {
-        case kReportSignal:
-            ShowThrow(inText, inFile, inLine);
-            break;
-        case kReportDebugString:
-            ShowDebugString(inText);
-            break;
-        case kReportBreak:
-            BreakToDebugger();
-            break;
-        default:
-            break;
-    }
+    Dispatch(inMode, &ShowThrow, inText, inFile, inLine);
 }
 
 void ReportFailure(const char* inText, const char* inFile, int32 inLine) {
