@@ -3,7 +3,8 @@
 // The document is written with the test document builder, byte by byte from the layout, so the sample
 // does not depend on the engine's own writer. It shows what the compositing engine does with a small
 // landscape: gradients and shapes in eight layers, seven blend modes, a layer mask, a clip group, a
-// translucent layer and a hidden one. The output is the same on every run.
+// translucent layer, two adjustment layers (warming curves fading in toward the right, posterized bands
+// in the lower left corner) and a hidden layer. The output is the same on every run.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -135,6 +136,53 @@ LayerSpec Moon() {
     }, FourCC("lite"));
 }
 
+// Appends a big-endian 16-bit value.
+void Put16(ByteVector& ioBytes, int32 inValue) {
+    ioBytes.push_back(uint8(uint32(inValue) >> 8));
+    ioBytes.push_back(uint8(inValue));
+}
+
+// An adjustment layer: no pixels, a block of its kind, and a mask over (left, top, right, bottom) whose
+// pixels come from inMask in image coordinates.
+LayerSpec Adjustment(const std::string& inName, uint32 inKey, ByteVector inData, int32 inLeft, int32 inTop,
+                     int32 inRight, int32 inBottom, const std::function<uint8(int32 x, int32 y)>& inMask) {
+    LayerSpec layer;
+    layer.name = inName;
+    ByteVector mask;
+    for (int32 y = inTop; y < inBottom; ++y)
+        for (int32 x = inLeft; x < inRight; ++x) mask.push_back(inMask(x, y));
+    layer.mask = MaskSpec::Rect(inLeft, inTop, inRight, inBottom, 0);
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, std::move(mask)));
+    layer.blocks.push_back(AdditionalBlock::Raw(inKey, std::move(inData)));
+    return layer;
+}
+
+// Curves in curve form: red lifted through (128, 185), blue lowered through (128, 85), fading in from the
+// middle of the picture to its right edge.
+LayerSpec WarmCurves() {
+    ByteVector data = {0};  // curves, not maps
+    Put16(data, 1);         // version
+    const uint32 present = (1u << 1) | (1u << 3);
+    for (int32 shift : {24, 16, 8, 0}) data.push_back(uint8(present >> shift));
+    for (int32 middle : {185, 85}) {
+        Put16(data, 3);
+        for (int32 value : {0, 0, middle, 128, 255, 255}) Put16(data, value);  // output, input
+    }
+    while (data.size() % 4 != 0) data.push_back(0);
+    return Adjustment("Warm curves", FourCC("curv"), std::move(data), kWidth / 2, 0, kWidth, kHeight,
+                      [](int32 x, int32) { return Clamp(255.0 * (x - kWidth / 2) / (kWidth / 2 - 1)); });
+}
+
+// Posterize to 4 levels through a soft disc, cut to a box at the lower left.
+LayerSpec PosterBands() {
+    ByteVector data;
+    Put16(data, 4);
+    Put16(data, 0);
+    return Adjustment("Poster bands", FourCC("post"), std::move(data), 0, 240, 200, kHeight, [](int32 x, int32 y) {
+        return Clamp(255.0 * Disc(x, y, 100.0, 280.0, 90.0));
+    });
+}
+
 LayerSpec HiddenDraft() {
     LayerSpec layer = LayerSpec::Solid(0, 0, kWidth, kHeight, 255, 0, 0);
     layer.name = "Hidden draft";
@@ -159,7 +207,8 @@ int main(int argc, char** argv) {
     DocumentBuilder document(kWidth, kHeight);
     document.AddResource(Resolution());
     uint32 id = 1;
-    for (LayerSpec layer : {Sky(), Sun(), Hills(), HillStripes(), Haze(), Moon(), Panel(), Dots(), HiddenDraft()}) {
+    for (LayerSpec layer : {Sky(), Sun(), Hills(), HillStripes(), Haze(), Moon(), Panel(), Dots(), WarmCurves(),
+                            PosterBands(), HiddenDraft()}) {
         layer.layerID = id++;
         document.AddLayer(std::move(layer));
     }
