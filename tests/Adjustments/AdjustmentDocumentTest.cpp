@@ -37,7 +37,7 @@ std::vector<KindBlock> TableBlocks() {
     };
 }
 
-struct AdjustmentSpec {
+struct AdjustmentSetup {
     uint8 maskFlags = 0;  // bit 1 disabled, bit 2 inverted
     uint8 opacity = 255;
     uint8 flags = 0;      // bit 1 hidden
@@ -46,17 +46,17 @@ struct AdjustmentSpec {
 };
 
 // A base layer of one colour (with inBaseAlpha) and above it an adjustment layer.
-ByteVector Document(uint32 inKey, const ByteVector& inData, const AdjustmentSpec& inSpec = {},
+ByteVector Document(uint32 inKey, const ByteVector& inData, const AdjustmentSetup& inSetup = {},
                     uint8 inBaseAlpha = 255) {
     DocumentBuilder doc(kWidth, kHeight);
     doc.AddLayer(LayerSpec::Solid(0, 0, kWidth, kHeight, kBase.red, kBase.green, kBase.blue, inBaseAlpha));
     LayerSpec adjustment;
     adjustment.name = "adjust";
-    adjustment.opacity = inSpec.opacity;
-    adjustment.flags = inSpec.flags;
-    if (inSpec.emptyMask) adjustment.mask = MaskSpec::Rect(0, 0, 0, 0, 255);
-    if (inSpec.mask) {
-        adjustment.mask = MaskSpec::Rect(0, 0, kWidth / 2, kHeight, 0, inSpec.maskFlags);
+    adjustment.opacity = inSetup.opacity;
+    adjustment.flags = inSetup.flags;
+    if (inSetup.emptyMask) adjustment.mask = MaskSpec::Rect(0, 0, 0, 0, 255);
+    if (inSetup.mask) {
+        adjustment.mask = MaskSpec::Rect(0, 0, kWidth / 2, kHeight, 0, inSetup.maskFlags);
         adjustment.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
     }
     adjustment.blocks.push_back(AdditionalBlock::Raw(inKey, inData));
@@ -118,27 +118,27 @@ TEST_F(AdjustmentDocumentTest, CoverageBeneathNeverChanges) {
 TEST_F(AdjustmentDocumentTest, MaskSettingsVisibilityAndNoMask) {
     const KindBlock invert = TableBlocks()[0];
     const NativeQuad inverted = Adjusted(invert, kBase);
-    AdjustmentSpec spec;
-    spec.maskFlags = 4;  // inverted: the right half is recoloured
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, spec))), kBase, inverted, "inverted mask");
-    spec.maskFlags = 2;  // disabled: the layer does nothing
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, spec))), kBase, kBase, "disabled mask");
-    spec = {};
-    spec.flags = 2;  // hidden
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, spec))), kBase, kBase, "hidden");
-    spec = {};
-    spec.mask = false;  // no mask block: the record's mask colour, 0, hides the adjustment
-    ReadDocument unmasked(Document(invert.key, invert.data, spec));
+    AdjustmentSetup setup;
+    setup.maskFlags = 4;  // inverted: the right half is recoloured
+    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, inverted, "inverted mask");
+    setup.maskFlags = 2;  // disabled: the layer does nothing
+    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, kBase, "disabled mask");
+    setup = {};
+    setup.flags = 2;  // hidden
+    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, kBase, "hidden");
+    setup = {};
+    setup.mask = false;  // no mask block: the record's mask colour, 0, hides the adjustment
+    ReadDocument unmasked(Document(invert.key, invert.data, setup));
     ASSERT_TRUE(unmasked.loaded) << unmasked.error;
     EXPECT_FALSE(unmasked.image->GetLayerWithPosition(1)->HasLayerMask());
     EXPECT_EQ(unmasked.image->GetLayerWithPosition(1)->GetBounds(), GRect(0, 0, kWidth, kHeight));
     ExpectHalves(Composite(unmasked), kBase, kBase, "no mask");
-    spec.emptyMask = true;  // a mask of the canvas in the default colour 255: everything is recoloured
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, spec))), inverted, inverted, "open mask");
+    setup.emptyMask = true;  // a mask of the canvas in the default colour 255: everything is recoloured
+    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), inverted, inverted, "open mask");
     // Half opacity mixes the inverted colour with the base colour.
-    spec = {};
-    spec.opacity = 128;
-    const std::vector<NativeQuad> half = Composite(ReadDocument(Document(invert.key, invert.data, spec)));
+    setup = {};
+    setup.opacity = 128;
+    const std::vector<NativeQuad> half = Composite(ReadDocument(Document(invert.key, invert.data, setup)));
     EXPECT_GT(half[0].red, inverted.red);
     EXPECT_LT(half[0].red, kBase.red);
     EXPECT_EQ(Word(half[kWidth - 1]), Word(kBase));
