@@ -137,7 +137,8 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
          MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(10, 255, 30, 4)},
         {"swap red and blue", records({0, 0, 100, 0, 0}, {0, 100, 0, 0, 0}, {100, 0, 0, 0, 0}), false,
          MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(30, 20, 10, 4)},
-        // 40 % is 409 (409.6 truncated): (200 * 409 + 100 * 409 + 50 * 204 + 512) >> 10 = 130 for all three.
+        // 40 % is 409 (409.6 truncated): (200 * 409 + 100 * 409 + 50 * 204 + 512) >> 10 = 130 for all three;
+        // the other records do not count.
         {"monochrome 40/40/20", records({40, 40, 20, 0, 0}, {0, 0, 0, 0, 100}, {100, 0, 0, 0, 0}), true,
          MakeNativeQuad(200, 100, 50, 7), MakeNativeQuad(130, 130, 130, 4)},
         // -33 % is -337 (truncated toward zero, not -338): (41 * -337 + 255 * 1024 + 512) >> 10 = 242.
@@ -153,24 +154,6 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
         ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(c.records, c.monochrome));
         ASSERT_NE(result.layer, nullptr) << c.name << ": " << result.error;
         EXPECT_EQ(Word(AdjustInto(*result.layer, c.in)), Word(c.out)) << c.name;
-    }
-}
-
-TEST(ChannelMixer, IdentityKeepsEveryComponentValue) {
-    ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(IdentityMixer(), false));
-    ASSERT_NE(result.layer, nullptr);
-    for (int32 channel = 0; channel < 3; ++channel) EXPECT_EQ(AppliedTable(*result.layer, channel), Identity());
-}
-
-TEST(ChannelMixer, MonochromeUsesTheRedRecordForEveryOutput) {
-    const auto records = std::vector<std::vector<int32>>{
-        {30, 59, 11, 0, 0}, {100, 0, 0, 0, 0}, {0, 0, 100, 0, 50}, {0, 0, 0, 100, 0}};
-    ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(records, true));
-    ASSERT_NE(result.layer, nullptr);
-    for (int32 value = 0; value < 256; value += 15) {
-        const NativeQuad out = Adjust(*result.layer, MakeNativeQuad(uint8(value), uint8(255 - value), 77, 0));
-        EXPECT_EQ(out.red, out.green) << value;
-        EXPECT_EQ(out.red, out.blue) << value;
     }
 }
 

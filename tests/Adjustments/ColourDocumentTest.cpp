@@ -171,21 +171,3 @@ TEST_F(ColourDocumentTest, HostileBlockDataStaysInBounds) {
     }
     EXPECT_GT(built, 100);
 }
-
-TEST_F(ColourDocumentTest, DocumentsCutInsideTheBlockAreRefused) {
-    for (const KindBlock& kind : ColourBlocks()) {
-        DocumentLayout layout;
-        DocumentBuilder doc(kWidth, kHeight);
-        doc.AddLayer(LayerSpec::Solid(0, 0, kWidth, kHeight, 1, 2, 3));
-        LayerSpec adjustment;
-        adjustment.blocks.push_back(AdditionalBlock::Raw(kind.key, kind.data));
-        doc.AddLayer(adjustment);
-        doc.Build(&layout);
-        for (size_t cut = layout.records.back(); cut < layout.records.back() + 80 + kind.data.size(); cut += 3) {
-            doc.truncateTo = cut;
-            ReadDocument document(doc.Build());
-            EXPECT_FALSE(document.loaded) << kind.name << " cut at " << cut;
-            EXPECT_NE(document.error, "") << kind.name << " cut at " << cut;
-        }
-    }
-}
