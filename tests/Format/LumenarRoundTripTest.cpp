@@ -57,6 +57,7 @@ void ExpectSameLayer(const CLayer& inExpected, const CLayer& inActual, const GRe
     EXPECT_EQ(inActual.GetBlendMode(), inExpected.GetBlendMode());
     EXPECT_EQ(inActual.GetVisible(), inExpected.GetVisible());
     EXPECT_EQ(inActual.GetClipping() != 0, inExpected.GetClipping() != 0);
+    EXPECT_TRUE(inActual.GetEffects() == inExpected.GetEffects());
     const bool adjustment = inExpected.GetLayerType() == eAdjustmentLayer;
     if (adjustment) {
         EXPECT_EQ(static_cast<const CAdjustmentLayer&>(inActual).GetAdjustmentType(),
@@ -329,6 +330,47 @@ TEST_F(RoundTrip, AdjustmentLayerWithoutMaskGetsAMaskOfItsDefaultColourAndItsBlo
 
     std::unique_ptr<ReadDocument> read = ReadBack(bytes);
     ExpectSameImage(*original->image, *read->image);
+}
+
+// An "lrFX" payload of one drop shadow record (blur 4, angle 120, distance 3, red, multiply, 191); the
+// other effects keep their defaults.
+ByteVector DropShadowPayload() {
+    return Bytes()
+        .U16(0).U16(1)
+        .Key("ZQRS").Key("dsdw").U32(41)
+        .U32(0).U32(4 << 16).U32(0).U32(120 << 16).U32(3 << 16)
+        .U16(0).U16(0xFFFF).U16(0).U16(0).U16(0)
+        .Key("ZQRS").Key("mul ").U8(1).U8(1).U8(191)
+        .Get();
+}
+
+// Effects are written back as the effects engine stores them: an "lrFX" block after the name (and any
+// adjustment block), declared with the data's size, read back to the same parameters and picture.
+TEST_F(RoundTrip, EffectsAreWrittenBackAsTheirBlock) {
+    DocumentBuilder doc(12, 10);
+    doc.AddLayer(LayerSpec::Solid(0, 0, 12, 10, 250, 250, 250));
+    LayerSpec shadowed = LayerSpec::Solid(3, 2, 8, 6, 20, 90, 200);
+    shadowed.blocks.push_back(AdditionalBlock::Raw(FourCC("lrFX"), DropShadowPayload()));
+    doc.AddLayer(shadowed);
+    std::unique_ptr<ReadDocument> original = ReadBack(doc.Build());
+    ASSERT_TRUE(original->loaded);
+    ASSERT_TRUE(original->image->GetLayerWithPosition(1)->GetEffects().HasEffects());
+
+    const ByteVector bytes = WriteDocument(*original->image, &original->resources);
+    const WrittenLayout layout(bytes);
+    ASSERT_EQ(layout.records.size(), 2u);
+    const uint32 size = original->image->GetLayerWithPosition(1)->GetEffects().GetDataLength();
+    EXPECT_EQ(size % 4, 0u);
+    const size_t extra = layout.records[1] + 34 + 4 * 6;
+    const size_t block = extra + 4 + 44 + 4;
+    EXPECT_EQ(Slice(bytes, block, 12), Bytes().Key("ZQRS").Key("lrFX").U32(size).Get());
+    EXPECT_EQ(Slice(bytes, block + 12 + size, 8), Bytes().Key("ZQRS").Key("lyid").Get());
+    EXPECT_EQ(U32At(bytes, extra - 4), 4 + 44 + 4 + 12 + size + 16);
+    EXPECT_EQ(Slice(bytes, layout.records[0] + 34 + 4 * 6 + 52, 8), Bytes().Key("ZQRS").Key("lyid").Get());
+
+    std::unique_ptr<ReadDocument> read = ReadBack(bytes);
+    ExpectSameImage(*original->image, *read->image);
+    EXPECT_EQ(WriteDocument(*read->image, &read->resources), bytes);
 }
 
 // ---- Through the document facade, and the showcase ---------------------------------------------------

@@ -1,5 +1,7 @@
 // The bytes the writer produces: a whole small document, record fields at their offsets, the choice
 // between packed and raw channels, padding, the global mask information and indexed documents.
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -257,6 +259,59 @@ TEST_F(Writer, WithoutAResourceManagerTheResourceSectionIsEmptyAndTheAssertionRe
     EXPECT_TRUE(Contains(reports, "Assertion failed: \"mRsrcMgr != 0\"")) << reports;
     EXPECT_EQ(U32At(bytes, 30), 0u);
     EXPECT_EQ(bytes, WriteDocument(image));
+}
+
+// The current image's active layer is written shrunk to its content and grows back afterwards; any
+// other image is written as its layers stand.
+TEST_F(Writer, CurrentImageIsWrittenWithItsActiveLayerShrunkToContent) {
+    for (const bool current : {true, false}) {
+        CImage image(6, 5);
+        CRGBLayer* layer = AddRGBLayer(image, GRect(2, 1, 4, 3), Solid(1, 2, 3), 8);
+        image.SetActiveLayer(layer);
+        layer->Activate();
+        if (current) CImage::SetCurrentImage(&image);
+        ASSERT_EQ(layer->GetBounds(), image.GetImageRect());
+        const ByteVector bytes = WriteDocument(image);
+        EXPECT_EQ(layer->GetBounds(), image.GetImageRect());
+        if (current) CImage::SetCurrentImage(nullptr);  // which shrinks the active layer again
+        const WrittenLayout layout(bytes);
+        const GRect written = current ? GRect(2, 1, 4, 3) : GRect(0, 0, 6, 5);
+        EXPECT_EQ(Slice(bytes, layout.records.at(0), 16),
+                  Bytes().U32(written.top).U32(written.left).U32(written.bottom).U32(written.right).Get());
+    }
+}
+
+// Progress reaches the parent in order: the resources end at 0.05 / T, the layers at (0.05 + 0.1 L) / T
+// with T = 0.05 + 0.1 L + 0.3, the merged data at 1.
+TEST_F(Writer, ProgressIsWeightedByResourcesLayersAndMergedData) {
+    struct RecordingScope : LProgressScope {
+        std::vector<double> reports;
+        void SetPortionComplete(double inPortion) override {
+            reports.push_back(inPortion);
+            LProgressScope::SetPortionComplete(inPortion);
+        }
+    };
+    CImage image(4, 4);
+    for (uint32 id = 1; id <= 3; ++id) AddRGBLayer(image, GRect(0, 0, 4, 4), Solid(uint8(id), 0, 0), id);
+    MemoryFilePort port;
+    CImageResourceMgr resources;
+    RecordingScope progress;
+    {
+        SWriteStream stream(&port, 0, 4096, 0);
+        CLumenarFormat format(&resources);
+        format.WriteImage(&image, &stream, &progress);
+    }
+    const double total = 0.05 + 0.3 + 0.3;
+    ASSERT_FALSE(progress.reports.empty());
+    EXPECT_TRUE(std::is_sorted(progress.reports.begin(), progress.reports.end()));
+    EXPECT_DOUBLE_EQ(progress.reports.back(), 1.0);
+    auto reported = [&](double inValue) {
+        for (double r : progress.reports)
+            if (std::abs(r - inValue) < 1e-12) return true;
+        return false;
+    };
+    EXPECT_TRUE(reported(0.05 / total));
+    EXPECT_TRUE(reported(0.35 / total));
 }
 
 // An indexed bottom layer makes an indexed document: mode 2, one colour channel, the layer's table and
