@@ -14,32 +14,40 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-// The layer's coverage at one pixel: its alpha inside its bounds (full for an adjustment layer), times
-// the (possibly inverted) mask when the mask is used.
+// The layer's coverage: its alpha inside its bounds (full for an adjustment layer), times the (possibly
+// inverted) mask when the mask is used; 0 outside the bounds. Read pixel by pixel once.
 class Coverage {
 public:
-    Coverage(const CLayer& inLayer, bool inUseMask) : mLayer(inLayer), mUseMask(inUseMask) {}
+    Coverage(const CLayer& inLayer, bool inUseMask) : mBounds(inLayer.GetBounds()) {
+        const bool adjustment = inLayer.GetLayerType() == eAdjustmentLayer;
+        mValues.resize(size_t(mBounds.Area()));
+        for (int32 y = mBounds.top; y < mBounds.bottom; ++y)
+            for (int32 x = mBounds.left; x < mBounds.right; ++x) {
+                int32 value = 255;
+                if (!adjustment) {
+                    NativeQuad q{};
+                    static_cast<const CRGBLayer&>(inLayer).GetTile(GRect(x, y, x + 1, y + 1), &q, 4);
+                    value = q.alpha;
+                }
+                if (inUseMask || adjustment) {
+                    uint8 m = inLayer.GetMaskDefaultColor();
+                    if (inLayer.HasLayerMask()) inLayer.GetLayerMaskTile(GRect(x, y, x + 1, y + 1), &m, 1);
+                    if (inLayer.GetMaskInverted()) m = uint8(255 - m);
+                    value = Mul8(m, uint32(value));
+                }
+                mValues[Index(x, y)] = value;
+            }
+    }
     int32 operator()(int32 inX, int32 inY) const {
-        if (!mLayer.GetBounds().Contains(GPoint(inX, inY))) return 0;
-        const bool adjustment = mLayer.GetLayerType() == eAdjustmentLayer;
-        int32 value = 255;
-        if (!adjustment) {
-            NativeQuad q{};
-            static_cast<const CRGBLayer&>(mLayer).GetTile(GRect(inX, inY, inX + 1, inY + 1), &q, 4);
-            value = q.alpha;
-        }
-        if (mUseMask || adjustment) {
-            uint8 m = mLayer.GetMaskDefaultColor();
-            if (mLayer.HasLayerMask()) mLayer.GetLayerMaskTile(GRect(inX, inY, inX + 1, inY + 1), &m, 1);
-            if (mLayer.GetMaskInverted()) m = uint8(255 - m);
-            value = Mul8(m, uint32(value));
-        }
-        return value;
+        return mBounds.Contains(GPoint(inX, inY)) ? mValues[Index(inX, inY)] : 0;
     }
 
 private:
-    const CLayer& mLayer;
-    bool mUseMask;
+    size_t Index(int32 inX, int32 inY) const {
+        return size_t(inY - mBounds.top) * size_t(mBounds.Width()) + size_t(inX - mBounds.left);
+    }
+    GRect mBounds;
+    std::vector<int32> mValues;
 };
 
 int32 Radius(Fixed inBlur) { return std::clamp((inBlur + 65534) >> 16, 2, 50); }
@@ -52,17 +60,38 @@ GRect Grown(GRect inRect, Fixed inBlur) {
     return GRect(inRect.left - g + 1, inRect.top - g + 1, inRect.right + g, inRect.bottom + g);
 }
 
-// The two tent passes at (x, y) of the coverage: the weighted column sum of the 8.8 row values.
-int64 TentSum(const std::function<int32(int32, int32)>& inSource, int32 inX, int32 inY, int32 r) {
-    int64 sum = 0;
-    for (int32 dy = -(r - 1); dy <= r - 1; ++dy) {
-        int64 row = 0;
-        for (int32 dx = -(r - 1); dx <= r - 1; ++dx) row += int64(r - std::abs(dx)) * inSource(inX + dx, inY + dy);
-        const int64 h = std::min<int64>(row * 256 / (int64(r) * r), 65280);
-        sum += int64(r - std::abs(dy)) * h;
+// The two tent passes over inRect of a source: for each pixel the weighted column sum of the 8.8 row
+// values, every row value and every sum computed directly from its weights.
+class TentSums {
+public:
+    TentSums(const std::function<int32(int32, int32)>& inSource, const GRect& inRect, int32 r) : mRect(inRect) {
+        const GRect rows = GRect(inRect).Inset(0, -(r - 1));
+        std::vector<int64> h(size_t(rows.Area()));
+        for (int32 y = rows.top; y < rows.bottom; ++y)
+            for (int32 x = rows.left; x < rows.right; ++x) {
+                int64 row = 0;
+                for (int32 dx = -(r - 1); dx <= r - 1; ++dx) row += int64(r - std::abs(dx)) * inSource(x + dx, y);
+                h[size_t(y - rows.top) * size_t(rows.Width()) + size_t(x - rows.left)] =
+                    std::min<int64>(row * 256 / (int64(r) * r), 65280);
+            }
+        mSums.resize(size_t(inRect.Area()));
+        for (int32 y = inRect.top; y < inRect.bottom; ++y)
+            for (int32 x = inRect.left; x < inRect.right; ++x) {
+                int64 sum = 0;
+                for (int32 dy = -(r - 1); dy <= r - 1; ++dy)
+                    sum += int64(r - std::abs(dy)) *
+                           h[size_t(y + dy - rows.top) * size_t(rows.Width()) + size_t(x - rows.left)];
+                mSums[size_t(y - inRect.top) * size_t(inRect.Width()) + size_t(x - inRect.left)] = sum;
+            }
     }
-    return sum;
-}
+    int64 At(int32 inX, int32 inY) const {
+        return mSums[size_t(inY - mRect.top) * size_t(mRect.Width()) + size_t(inX - mRect.left)];
+    }
+
+private:
+    GRect mRect;
+    std::vector<int64> mSums;
+};
 
 int32 PlainBlur(int64 inSum, int32 r, Fixed inIntensity) {
     const double gain = 65536.0 + double(inIntensity / 100);
@@ -101,6 +130,9 @@ void OneEffect(const CLayer& inLayer, const Coverage& inCoverage, Canvas& ioCanv
     const uint8 opacity = Mul8(e.opacity, inLayer.GetOpacity());
     if (opacity == 0) return;
     const GRect drawn = Grown(GRect(inLayer.GetBounds()).Offset(e.offset), e.blur).Intersection(ioCanvas.area);
+    if (drawn.Empty()) return;
+    const int32 r = Radius(e.blur);
+    const TentSums sums(std::cref(inCoverage), GRect(drawn).OffsetNegative(e.offset), r);
     for (int32 y = drawn.top; y < drawn.bottom; ++y)
         for (int32 x = drawn.left; x < drawn.right; ++x) {
             int32 mask = 0;
@@ -108,8 +140,7 @@ void OneEffect(const CLayer& inLayer, const Coverage& inCoverage, Canvas& ioCanv
                 mask = inCoverage(x - e.offset.h, y - e.offset.v);
                 if (e.invert) mask = 255 - mask;
             } else {
-                const int32 r = Radius(e.blur);
-                const int64 sum = TentSum(inCoverage, x - e.offset.h, y - e.offset.v, r);
+                const int64 sum = sums.At(x - e.offset.h, y - e.offset.v);
                 mask = e.invert ? InvertedBlur(sum, r, e.intensity) : PlainBlur(sum, r, e.intensity);
             }
             BlendPixel(ioCanvas, x, y, e.color.ToNativeQuad(), mask, e.mode, opacity);
@@ -138,12 +169,14 @@ void Emboss(const LayerFXParameters& p, const CLayer& inLayer, const Coverage& i
     const int32 ly = int32(std::sin(a) * std::cos(e) * 255.9);
     const int32 lz = int32(relief * std::sin(e) * 255.9);
     const int32 depth = int32(relief * relief);
+    const GRect drawn = Grown(inLayer.GetBounds(), p.mBevelBlur).Inset(-1, -1).Intersection(ioCanvas.area);
+    if (drawn.Empty()) return;
+    const int32 r = Radius(p.mBevelBlur);
+    const TentSums sums(std::cref(inCoverage), GRect(drawn).Inset(-1, -1), r);
     auto height = [&](int32 x, int32 y) -> int64 {
         if (p.mBevelBlur == 0) return int64(inCoverage(x, y)) * 256;
-        const int32 r = Radius(p.mBevelBlur);
-        return int64(PlainBlur(TentSum(inCoverage, x, y, r), r, 0)) * 256;
+        return int64(PlainBlur(sums.At(x, y), r, 0)) * 256;
     };
-    const GRect drawn = Grown(inLayer.GetBounds(), p.mBevelBlur).Inset(-1, -1).Intersection(ioCanvas.area);
     for (int32 y = drawn.top; y < drawn.bottom; ++y)
         for (int32 x = drawn.left; x < drawn.right; ++x) {
             int64 gx = 0, gy = 0;

@@ -99,7 +99,7 @@ NativeQuad BlobPixel(int32 x, int32 y, uint32 inSeed) {
 TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
     std::mt19937 random(5);
     const GRect canvasArea(0, 0, 30, 22);
-    for (int round = 0; round < 36; ++round) {
+    for (int round = 0; round < 120; ++round) {
         const uint32 seed = random();
         const GRect layerRect(int32(random() % 8) - 3, int32(random() % 6) - 2, 18 + int32(random() % 14),
                               14 + int32(random() % 10));
