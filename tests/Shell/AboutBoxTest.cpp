@@ -42,9 +42,15 @@ protected:
     }
 };
 
+// Initialisation centres the box on the screen when it has no owner.
 TEST_F(AboutBoxTest, ClosesOnOkAndOnAClickAnywhere) {
+    Hooks::SetScreenSize(1000, 700);
     for (auto action : {Hooks::DialogAction::kPressOk, Hooks::DialogAction::kClickClient}) {
         const Hooks::DialogRecord record = Run(false, action);
+        const Platform::ScreenRect rect = record.rectAfterInit;
+        EXPECT_GT(rect.Width(), 0);
+        EXPECT_EQ(rect.left, (1000 - rect.Width()) / 2);
+        EXPECT_EQ(rect.top, (700 - rect.Height()) / 2);
         EXPECT_TRUE(record.ended);
         EXPECT_EQ(record.result, 0);
         const uint32 message = action == Hooks::DialogAction::kPressOk ? kCommand : kClick;
@@ -95,16 +101,8 @@ TEST_F(AboutBoxTest, LookFollowsTheNewLookFlag) {
     }
 }
 
-TEST_F(AboutBoxTest, InitialisationCentresTheBoxOnTheScreenWithoutOwner) {
-    Hooks::SetScreenSize(1000, 700);
-    const Hooks::DialogRecord record = Run(false, Hooks::DialogAction::kPressOk);
-    const Platform::ScreenRect rect = record.rectAfterInit;
-    EXPECT_EQ(rect.left, (1000 - rect.Width()) / 2);
-    EXPECT_EQ(rect.top, (700 - rect.Height()) / 2);
-    EXPECT_GT(rect.Width(), 0);
-}
-
-// The new look belongs to the older consumer family (top bit set) from major version 4 on.
+// The new look belongs to the older consumer family (top bit set) from major version 4 on; Classify
+// reads the word from the platform.
 TEST(NewLookTest, ClassifiesTheVersionWord) {
     struct Case {
         uint32 word;
@@ -114,17 +112,14 @@ TEST(NewLookTest, ClassifiesTheVersionWord) {
         {0xC0000004, true},  {0x80000A04, true},  {0x800000FF, true}, {0xC0000003, false},
         {0x80000400, false}, {0x00000004, false}, {0x0A280105, false}, {0x00000006, false},
     };
-    for (const Case& c : cases) EXPECT_EQ(ModuleState::ClassifyNewLook(c.word), c.newLook) << std::hex << c.word;
-}
-
-TEST(NewLookTest, ClassifyReadsThePlatformVersion) {
-    Hooks::SetVersionWord(0xC0000004);
-    ModuleState::Classify();
-    EXPECT_TRUE(ModuleState::NewLook());
-    Hooks::SetVersionWord(0x00000005);
-    ModuleState::Classify();
-    EXPECT_FALSE(ModuleState::NewLook());
+    for (const Case& c : cases) {
+        EXPECT_EQ(ModuleState::ClassifyNewLook(c.word), c.newLook) << std::hex << c.word;
+        Hooks::SetVersionWord(c.word);
+        ModuleState::Classify();
+        EXPECT_EQ(ModuleState::NewLook(), c.newLook) << std::hex << c.word;
+    }
     Hooks::Reset();
+    ModuleState::Classify();
 }
 
 }  // namespace

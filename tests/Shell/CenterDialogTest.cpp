@@ -15,6 +15,7 @@ struct Placement {
     uint32 flags;
     int32 expectedLeft;
     int32 expectedTop;
+    bool child = false;  // moved in its parent's client coordinates; on screen it lands like a top-level one
 };
 
 class CenterDialogTest : public testing::TestWithParam<Placement> {
@@ -34,6 +35,7 @@ TEST_P(CenterDialogTest, PlacesTheDialog) {
     Hooks::WindowSpec dialogSpec;
     dialogSpec.rect = p.dialog;
     dialogSpec.parent = parent;
+    dialogSpec.child = p.child;
     Platform::WindowRef dialog = Hooks::AddWindow(dialogSpec);
 
     CenterDialog(dialog, p.flags);
@@ -59,30 +61,10 @@ const Placement kPlacements[] = {
     {"NoFlagsKeepsPlace", {100, 50, 700, 450}, {7, 9, 207, 109}, 0x00, 7, 9},
     {"NoParentUsesDesktop", {}, {0, 0, 200, 100}, 0x03, 400, 300},
     {"NoParentUpperThird", {}, {0, 0, 200, 100}, 0x13, 400, 200},
+    {"ChildInParentClientCoordinates", {100, 50, 700, 450}, {0, 0, 200, 100}, 0x03, 300, 200, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Placements, CenterDialogTest, testing::ValuesIn(kPlacements),
                          [](const testing::TestParamInfo<Placement>& inInfo) { return inInfo.param.name; });
-
-// A child window is moved in its parent's client coordinates: on screen it lands where a top-level
-// window would.
-TEST(CenterChildDialogTest, ChildPositionIsConvertedToParentClientCoordinates) {
-    Hooks::Reset();
-    Hooks::SetScreenSize(1000, 700);
-    Hooks::WindowSpec parentSpec;
-    parentSpec.rect = {100, 50, 700, 450};
-    Platform::WindowRef parent = Hooks::AddWindow(parentSpec);
-    Hooks::WindowSpec childSpec;
-    childSpec.rect = {0, 0, 200, 100};
-    childSpec.parent = parent;
-    childSpec.child = true;
-    Platform::WindowRef child = Hooks::AddWindow(childSpec);
-
-    CenterDialog(child, 0x03);
-    const Platform::ScreenRect placed = Platform::WindowScreenRect(child);
-    EXPECT_EQ(placed.left, 300);
-    EXPECT_EQ(placed.top, 200);
-    Hooks::Reset();
-}
 
 }  // namespace

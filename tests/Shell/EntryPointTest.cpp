@@ -48,6 +48,7 @@ TEST_F(EntryPointTest, FirstOtherCallAllocatesAZeroedBlockOnce) {
 
     EXPECT_EQ(host.Call(kSelectorOptionsStart), errGeneric);
     EXPECT_EQ(host.Call(kSelectorOptionsContinue), 0) << "the result is cleared on every call";
+    EXPECT_EQ(host.Call(kSelectorOptionsStart), errGeneric) << "OptionsStart fails on every call";
     EXPECT_EQ(host.allocationSizes.size(), 1u);
 
     // With a block in place About runs as a selector: the result slot is written.
@@ -129,6 +130,7 @@ TEST_F(EntryPointTest, PrepareSelectorsCapOnlyLargerFigures) {
     }
 }
 
+// WriteStart and ReadStart make the two-byte settings handle once; without it they stop at once.
 TEST_F(EntryPointTest, SettingsHandleIsAllocatedOnceWithTwoBytes) {
     for (int16 selector : {kSelectorWriteStart, kSelectorReadStart}) {
         FakeHost host;
@@ -137,23 +139,15 @@ TEST_F(EntryPointTest, SettingsHandleIsAllocatedOnceWithTwoBytes) {
         ASSERT_EQ(host.allocationSizes.size(), 2u) << selector;
         EXPECT_EQ(host.allocationSizes[1], kSettingsHandleSize);
         EXPECT_NE(host.record.settingsHandle, nullptr);
-    }
-}
 
-TEST_F(EntryPointTest, FailingSettingsAllocationStopsTheSelector) {
-    for (int16 selector : {kSelectorWriteStart, kSelectorReadStart}) {
-        FakeHost host;
-        host.Call(kSelectorReadPrepare);
-        host.failAllocations = true;
-        EXPECT_EQ(host.Call(selector), errMemoryFull) << selector;
-        EXPECT_EQ(host.record.settingsHandle, nullptr);
+        FakeHost failing;
+        failing.Call(kSelectorReadPrepare);
+        failing.failAllocations = true;
+        Hooks::ClearLogs();
+        EXPECT_EQ(failing.Call(selector), errMemoryFull) << selector;
+        EXPECT_EQ(failing.record.settingsHandle, nullptr);
         EXPECT_TRUE(Hooks::MessageBoxes().empty()) << "ReadStart opens nothing and reports nothing";
     }
-}
-
-TEST_F(EntryPointTest, OptionsStartFailsOnEveryCall) {
-    FakeHost host;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Call(kSelectorOptionsStart), errGeneric);
 }
 
 }  // namespace

@@ -34,15 +34,7 @@ protected:
     void SetUp() override {
         Platform::TestHooks::Reset();
         Platform::TestHooks::SetEcho(false);
-        gScript = WriterScript{};
-        procs.openWriter = &OpenWriter;
-        procs.closeWriter = &CloseWriter;
-        params.writeProcs = &procs;
-        params.descriptorState = 77;
-        host.record.scriptParams = &params;
         host.Call(kSelectorWritePrepare);  // the persistent block exists from here on
-        host.events.clear();
-        host.record.tileData = &params;  // any stale pointer
     }
 
     FakeHost host;
@@ -50,61 +42,51 @@ protected:
     ScriptParams params{};
 };
 
-TEST_F(WriteFinishTest, WithoutScriptParametersOrWriterTableNothingIsWritten) {
-    host.record.scriptParams = nullptr;
-    EXPECT_EQ(host.Call(kSelectorWriteFinish), 0);
-    EXPECT_EQ(host.record.tileData, nullptr);
+// How the host's scripting parameters look, and what WriteFinish does with them. It always clears
+// tileData; the old descriptor is freed before the new one is closed into the same field.
+TEST_F(WriteFinishTest, WritesTheParametersThroughTheHostsWriter) {
+    enum Params { kNoParams, kNoTable, kOpenOnly, kWriter };
+    struct Case {
+        const char* name;
+        Params params;
+        bool openFails, withOld;
+        int16 closeResult, result;
+        std::vector<std::string> events;
+    };
+    const std::vector<std::string> replaced = {"open", "dispose", "close"};
+    const Case cases[] = {
+        {"no parameters", kNoParams, false, true, 0, 0, {}},
+        {"no writer table", kNoTable, false, true, 0, 0, {}},
+        {"table without close", kOpenOnly, false, true, 0, 0, {}},
+        {"open fails", kWriter, true, true, 0, errMemoryFull, {"open"}},
+        {"old descriptor replaced", kWriter, false, true, 0, 0, replaced},
+        {"no old descriptor", kWriter, false, false, 0, 0, {"open", "close"}},
+        {"close fails with -50", kWriter, false, true, -50, -50, replaced},
+        {"close fails with 1", kWriter, false, true, 1, 1, replaced},
+        {"close fails with -30500", kWriter, false, true, -30500, -30500, replaced},
+    };
+    for (const Case& c : cases) {
+        host.events.clear();
+        host.disposed.clear();
+        gScript = WriterScript{c.openFails, c.closeResult, host.MakeHandle(4)};
+        procs.openWriter = &OpenWriter;
+        procs.closeWriter = c.params == kOpenOnly ? nullptr : &CloseWriter;
+        params.writeProcs = c.params == kNoTable ? nullptr : &procs;
+        params.descriptorState = 77;
+        const HostHandle old = c.withOld ? host.MakeHandle(8) : nullptr;
+        params.descriptor = old;
+        host.record.scriptParams = c.params == kNoParams ? nullptr : &params;
+        host.record.tileData = &params;  // any stale pointer
 
-    host.record.scriptParams = &params;
-    params.writeProcs = nullptr;
-    host.record.tileData = &params;
-    EXPECT_EQ(host.Call(kSelectorWriteFinish), 0);
-    EXPECT_EQ(host.record.tileData, nullptr);
-    EXPECT_TRUE(host.events.empty());
-    EXPECT_EQ(params.descriptorState, 77);
-}
-
-TEST_F(WriteFinishTest, AFailedOpenLeavesTheOldDescriptor) {
-    gScript.openFails = true;
-    HostHandle old = host.MakeHandle(8);
-    params.descriptor = old;
-    EXPECT_EQ(host.Call(kSelectorWriteFinish), errMemoryFull);
-    EXPECT_EQ(params.descriptor, old);
-    EXPECT_EQ(params.descriptorState, 77);
-    EXPECT_EQ(host.events, std::vector<std::string>{"open"});
-    EXPECT_EQ(host.record.tileData, nullptr);
-}
-
-TEST_F(WriteFinishTest, TheOldDescriptorIsFreedBeforeTheNewOneIsClosedIntoItsField) {
-    HostHandle old = host.MakeHandle(8);
-    HostHandle fresh = host.MakeHandle(4);
-    params.descriptor = old;
-    gScript.stored = fresh;
-    EXPECT_EQ(host.Call(kSelectorWriteFinish), 0);
-    EXPECT_EQ(host.events, (std::vector<std::string>{"open", "dispose", "close"}));
-    EXPECT_EQ(host.disposed, std::vector<HostHandle>{old});
-    EXPECT_EQ(params.descriptor, fresh);
-    EXPECT_EQ(params.descriptorState, 0);
-    EXPECT_EQ(host.record.tileData, nullptr);
-}
-
-TEST_F(WriteFinishTest, WithoutAnOldDescriptorNothingIsFreed) {
-    gScript.stored = host.MakeHandle(4);
-    EXPECT_EQ(host.Call(kSelectorWriteFinish), 0);
-    EXPECT_EQ(host.events, (std::vector<std::string>{"open", "close"}));
-    EXPECT_EQ(params.descriptor, gScript.stored);
-}
-
-TEST_F(WriteFinishTest, AFailingCloseCodeReachesTheHostUnchanged) {
-    for (int16 code : {int16(-50), int16(1), int16(-30500)}) {
-        params.descriptor = host.MakeHandle(8);
-        gScript.closeResult = code;
-        gScript.stored = nullptr;
-        EXPECT_EQ(host.Call(kSelectorWriteFinish), code);
-        EXPECT_EQ(params.descriptor, nullptr) << "the field holds what the close call stored";
-        EXPECT_EQ(host.record.tileData, nullptr);
+        EXPECT_EQ(host.Call(kSelectorWriteFinish), c.result) << c.name;
+        EXPECT_EQ(host.record.tileData, nullptr) << c.name;
+        EXPECT_EQ(host.events, c.events) << c.name;
+        const bool closed = !c.events.empty() && c.events.back() == "close";
+        EXPECT_EQ(host.disposed, closed && c.withOld ? std::vector<HostHandle>{old} : std::vector<HostHandle>{})
+            << c.name;
+        EXPECT_EQ(params.descriptor, closed ? gScript.stored : old) << c.name << ": holds what close stored";
+        EXPECT_EQ(params.descriptorState, closed ? 0 : 77) << c.name;
     }
-    EXPECT_EQ(host.disposed.size(), 3u);
 }
 
 }  // namespace

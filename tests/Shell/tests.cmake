@@ -4,7 +4,6 @@ lumenar_test(shell_tests
   Shell/CenterDialogTest.cpp
   Shell/EntryPointTest.cpp
   Shell/FakeHost.cpp
-  Shell/ReadSelectorsTest.cpp
   Shell/ReportingTest.cpp
   Shell/WriteFinishTest.cpp
 )
