@@ -1,32 +1,12 @@
 // `lumenar flatten` and `lumenar info` as a user runs them, on documents from the test builder. Each
 // test works in a directory of its own: the module creates its scratch file in the working directory.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
-
+#include "tests/Tool/ToolTestSupport.h"
 #include "tests/support/DocumentBuilder.h"
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& inPath) {
-    std::ifstream file(inPath);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 bool Exists(const std::string& inPath) {
     struct stat info {};
@@ -49,16 +29,8 @@ protected:
         out.write(reinterpret_cast<const char*>(inBytes.data()), std::streamsize(inBytes.size()));
     }
 
-    // Runs the tool inside the test's directory; standard error is not a terminal.
-    Outcome Run(const std::string& inArguments) const {
-        const std::string command = "cd '" + mDirectory + "' && '" + LUMENAR_TEST_TOOL + "' --module '" +
-                                    LUMENAR_TEST_MODULE + "' " + inArguments + " >out.txt 2>err.txt";
-        const int status = std::system(command.c_str());
-        Outcome outcome;
-        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = Slurp(Path("out.txt"));
-        outcome.err = Slurp(Path("err.txt"));
-        return outcome;
+    ToolOutcome Run(const std::string& inArguments) const {
+        return RunTool(mDirectory, std::string("--module '") + LUMENAR_TEST_MODULE + "' " + inArguments);
     }
 
     std::string mDirectory;
@@ -82,51 +54,13 @@ ByteVector TwoLayerDocument() {
     return document.Build();
 }
 
-struct Png {
-    bool ok = false;
-    png_uint_32 width = 0, height = 0, xPerMetre = 0, yPerMetre = 0;
-    std::vector<uint8> pixels;
-    std::string software;
-};
-
-Png ReadPng(const std::string& inPath) {
-    Png result;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, inPath.c_str())) return result;
-    image.format = PNG_FORMAT_RGBA;
-    result.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr)) return result;
-    result.width = image.width;
-    result.height = image.height;
-    // The chunks the simplified reader skips.
-    std::FILE* file = std::fopen(inPath.c_str(), "rb");
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_read_info(png, info);
-        int unit = 0;
-        png_get_pHYs(png, info, &result.xPerMetre, &result.yPerMetre, &unit);
-        png_textp texts = nullptr;
-        int count = 0;
-        png_get_text(png, info, &texts, &count);
-        for (int i = 0; i < count; ++i)
-            if (std::string(texts[i].key) == "Software") result.software = texts[i].text;
-        result.ok = true;
-    }
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
-    return result;
-}
-
 TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAndSoftware) {
     Write("two.lmn", TwoLayerDocument());
-    const Outcome outcome = Run("flatten two.lmn");
+    const ToolOutcome outcome = Run("flatten two.lmn");
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "wrote two.png (6 x 4)\n");
     EXPECT_EQ(outcome.err, "") << "quiet when standard error is not a terminal";
-    const Png png = ReadPng(Path("two.png"));
+    const PngReadBack png = ReadPng(Path("two.png"));
     ASSERT_TRUE(png.ok);
     EXPECT_EQ(png.width, 6u);
     EXPECT_EQ(png.height, 4u);
@@ -146,9 +80,9 @@ TEST_F(FlattenInfoCommandTest, FlattenDeliversWhatTheModuleHandsAHost) {
                       ChannelSpec::Pixels(kChannelBlue, {0, 30}), ChannelSpec::Pixels(kChannelAlpha, {128, 255})};
     document.AddLayer(layer);
     Write("one.lmn", document.Build());
-    const Outcome outcome = Run("flatten one.lmn picture.png --quiet");
+    const ToolOutcome outcome = Run("flatten one.lmn picture.png --quiet");
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-    const Png png = ReadPng(Path("picture.png"));
+    const PngReadBack png = ReadPng(Path("picture.png"));
     ASSERT_TRUE(png.ok);
     EXPECT_EQ(png.pixels, (std::vector<uint8>{255, 127, 127, 128, 10, 20, 30, 255}));
     EXPECT_EQ(png.xPerMetre, 2835u) << "72 ppi without a resolution resource";
@@ -171,7 +105,7 @@ TEST_F(FlattenInfoCommandTest, RefusedDocumentsExitOneWithTheModulesReportAndThe
         document.AddLayer(LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3));
         c.damage(document);
         Write("bad.lmn", document.Build());
-        const Outcome flatten = Run("flatten bad.lmn");
+        const ToolOutcome flatten = Run("flatten bad.lmn");
         EXPECT_EQ(flatten.exitCode, 1) << c.what;
         EXPECT_NE(flatten.err.find("lumenar: module report: Problem reading lumenar file."), std::string::npos)
             << c.what << ": " << flatten.err;
@@ -180,7 +114,7 @@ TEST_F(FlattenInfoCommandTest, RefusedDocumentsExitOneWithTheModulesReportAndThe
         EXPECT_FALSE(Exists(Path("bad.png"))) << c.what;
         EXPECT_FALSE(Exists(Path("LRMerger.tmp"))) << c.what;
 
-        const Outcome info = Run("info bad.lmn --json");
+        const ToolOutcome info = Run("info bad.lmn --json");
         EXPECT_EQ(info.exitCode, 1) << c.what;
         EXPECT_EQ(info.out, "") << c.what;
         EXPECT_NE(info.err.find(std::string("lumenar: bad.lmn: ") + c.reason), std::string::npos) << info.err;
@@ -203,7 +137,7 @@ TEST_F(FlattenInfoCommandTest, UsageErrorsAndMissingFiles) {
         {"info missing.lmn", 1, "lumenar: cannot open missing.lmn: No such file or directory"},
     };
     for (const Case& c : cases) {
-        const Outcome outcome = Run(c.arguments);
+        const ToolOutcome outcome = Run(c.arguments);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments;
         EXPECT_NE(outcome.err.find(c.err), std::string::npos) << c.arguments << ": " << outcome.err;
     }
@@ -211,7 +145,7 @@ TEST_F(FlattenInfoCommandTest, UsageErrorsAndMissingFiles) {
 
 TEST_F(FlattenInfoCommandTest, InfoDescribesHeaderResourcesAndLayersInBothForms) {
     Write("two.lmn", TwoLayerDocument());
-    const Outcome json = Run("info two.lmn --json");
+    const ToolOutcome json = Run("info two.lmn --json");
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const char* expected[] = {
         "\"schema\": 1",
@@ -237,7 +171,7 @@ TEST_F(FlattenInfoCommandTest, InfoDescribesHeaderResourcesAndLayersInBothForms)
     };
     for (const char* part : expected) EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
 
-    const Outcome text = Run("info two.lmn");
+    const ToolOutcome text = Run("info two.lmn");
     ASSERT_EQ(text.exitCode, 0) << text.err;
     EXPECT_EQ(text.out.rfind("two.lmn: 6 x 4, 3 channels, 8 bits, RGB, 200 x 200 ppi\n", 0), 0u) << text.out;
     EXPECT_NE(text.out.find("layers, bottom to top (2):"), std::string::npos) << text.out;

@@ -1,41 +1,9 @@
 // The lumenar program as a user runs it: options, commands, exit codes and messages.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "tests/Tool/ToolTestSupport.h"
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& inPath) {
-    std::ifstream file(inPath);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-Outcome RunTool(const std::string& inArguments) {
-    const std::string base = "/tmp/lumenar-tool-" + std::to_string(::getpid());
-    const std::string command = std::string("'") + LUMENAR_TEST_TOOL + "' " + inArguments + " >" + base +
-                                ".out 2>" + base + ".err";
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = Slurp(base + ".out");
-    outcome.err = Slurp(base + ".err");
-    std::remove((base + ".out").c_str());
-    std::remove((base + ".err").c_str());
-    return outcome;
-}
 
 TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
     const std::string module = LUMENAR_TEST_MODULE;
@@ -52,14 +20,17 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         {"bogus", 2, "", "lumenar: unknown command 'bogus'"},
         {"--frobnicate about", 2, "", "lumenar: unknown option '--frobnicate'"},
         {"--module", 2, "", "lumenar: --module needs a path"},
-        {"--module /nonexistent/x.so about", 1, "", "lumenar: cannot load module /nonexistent/x.so"},
+        {"--module /nonexistent/x.so about", 1, "", "lumenar: cannot load module /nonexistent/x.so: /nonexistent"},
         {"about", 0, "", "Lumenar 5 File Format"},
+        {"about", 0, "", "Lumenar 5 files."},
         {"about extra", 2, "", "lumenar: about takes no arguments"},
         {"about --help", 0, "usage: lumenar [--module PATH] about", ""},
         {"--module='" + module + "' about", 0, "", "A plug-in image format module that reads and writes"},
     };
+    char pattern[] = "/tmp/lumenar-tool-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
     for (const Case& c : cases) {
-        const Outcome outcome = RunTool(c.arguments);
+        const ToolOutcome outcome = RunTool(pattern, c.arguments);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments << "\n" << outcome.err;
         EXPECT_TRUE(*c.inOut == '\0' || outcome.out.find(c.inOut) != std::string::npos)
             << c.arguments << ": " << outcome.out;
@@ -67,6 +38,7 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
             << c.arguments << ": " << outcome.err;
         EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty()) << c.arguments << ": errors stay off standard output";
     }
+    std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
 }
 
 }  // namespace

@@ -1,47 +1,14 @@
 // The built module loaded with dlopen, the way the lumenar host loads it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "FileFormat/Lumenar5/Src/PluginState.h"
 #include "FileFormat/Lumenar5/Src/Selectors.h"
 #include "tools/host/HostHandles.h"
 #include "tools/host/HostSession.h"
 #include "tools/host/PluginModule.h"
 
 namespace {
-
-// Collects what is written to standard error (file descriptor 2) while it exists.
-class StderrCapture {
-public:
-    StderrCapture() {
-        std::fflush(stderr);
-        mSaved = ::dup(2);
-        std::FILE* file = std::tmpfile();
-        mFile = file;
-        ::dup2(::fileno(file), 2);
-    }
-    std::string Finish() {
-        std::fflush(stderr);
-        ::dup2(mSaved, 2);
-        ::close(mSaved);
-        std::string text;
-        std::rewind(mFile);
-        char buffer[512];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, mFile)) > 0) text.append(buffer, got);
-        std::fclose(mFile);
-        return text;
-    }
-
-private:
-    int mSaved = -1;
-    std::FILE* mFile = nullptr;
-};
 
 class ModuleLoadTest : public testing::Test {
 protected:
@@ -61,25 +28,16 @@ TEST_F(ModuleLoadTest, ExportsOnlyTheEntryAndTheDialogProcedure) {
         EXPECT_EQ(module->Symbol(hidden), nullptr) << hidden;
 }
 
-TEST_F(ModuleLoadTest, AboutBeforeAnyOtherCallShowsTheTextsAndAllocatesNothing) {
-    const int32 liveBefore = HostHandles::LiveCount();
-    HostHandle data = nullptr;
-    int16 result = 0x1357;
-    AboutPlatformData platform{nullptr};
-    AboutParamRecord about{&platform};
-    StderrCapture capture;
-    module->Entry()(kSelectorAbout, &about, &data, &result);
-    const std::string shown = capture.Finish();
-    EXPECT_EQ(result, 0x1357);
-    EXPECT_EQ(data, nullptr);
-    EXPECT_EQ(HostHandles::LiveCount(), liveBefore);
-    EXPECT_NE(shown.find("Lumenar 5 File Format"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Lumenar 5 files."), std::string::npos) << shown;
-}
-
 TEST_F(ModuleLoadTest, SelectorsBehaveThroughTheHostSession) {
     const int32 liveBefore = HostHandles::LiveCount();
     {
+        HostSession failing(module->Entry());
+        HostHandles::SetFailAllocations(true);
+        const int16 result = failing.Call(kSelectorEstimatePrepare);
+        HostHandles::SetFailAllocations(false);
+        EXPECT_EQ(result, errMemoryFull);
+        EXPECT_EQ(failing.Data(), nullptr);
+
         HostSession session(module->Entry());
         EXPECT_EQ(session.Call(17), errSelectorRange);
         EXPECT_EQ(session.Call(-1), errSelectorRange);
@@ -93,21 +51,6 @@ TEST_F(ModuleLoadTest, SelectorsBehaveThroughTheHostSession) {
         EXPECT_NE(session.Data(), nullptr);
     }
     EXPECT_EQ(HostHandles::LiveCount(), liveBefore) << "the session frees what the module left with it";
-}
-
-TEST_F(ModuleLoadTest, AFailingHostAllocationGivesMemoryFull) {
-    HostSession session(module->Entry());
-    HostHandles::SetFailAllocations(true);
-    const int16 result = session.Call(kSelectorEstimatePrepare);
-    HostHandles::SetFailAllocations(false);
-    EXPECT_EQ(result, errMemoryFull);
-    EXPECT_EQ(session.Data(), nullptr);
-}
-
-TEST(ModuleLoadFailureTest, AMissingModuleIsRefusedWithAReason) {
-    std::string error;
-    EXPECT_EQ(PluginModule::Load("/nonexistent/Lumenar5.so", error), nullptr);
-    EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
 // The pieces behind `lumenar flatten` and `lumenar info`: tile checks and assembly, the PNG writer, JSON
 // text.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
-
+#include "tests/Tool/ToolTestSupport.h"
 #include "tools/flatten/TileAssembler.h"
 #include "tools/info/InfoPrinter.h"
 #include "tools/png/PngWriter.h"
@@ -105,51 +101,6 @@ TEST(TileAssemblerTest, PlacesPlanesByTheMapAndRefusesRepeatedPixels) {
     EXPECT_EQ((std::vector<int>{last[0], last[1], last[2], last[3]}), (std::vector<int>{134, 133, 132, 135}));
 }
 
-// Reads a PNG back with libpng: pixels as RGBA, and the resolution and Software text if present.
-struct ReadBack {
-    bool ok = false;
-    uint32 width = 0, height = 0;
-    std::vector<uint8> pixels;
-    png_uint_32 xPerMetre = 0, yPerMetre = 0;
-    std::string software;
-};
-
-ReadBack ReadPng(const std::string& inPath) {
-    ReadBack result;
-    std::FILE* file = std::fopen(inPath.c_str(), "rb");
-    if (file == nullptr) return result;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png)) != 0) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
-        return result;
-    }
-    png_init_io(png, file);
-    png_read_info(png, info);
-    result.width = png_get_image_width(png, info);
-    result.height = png_get_image_height(png, info);
-    if (png_get_color_type(png, info) != PNG_COLOR_TYPE_RGB_ALPHA || png_get_bit_depth(png, info) != 8) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
-        return result;
-    }
-    int unit = 0;
-    png_get_pHYs(png, info, &result.xPerMetre, &result.yPerMetre, &unit);
-    result.pixels.resize(size_t(result.width) * result.height * 4);
-    for (uint32 row = 0; row < result.height; ++row) png_read_row(png, result.pixels.data() + row * result.width * 4, nullptr);
-    png_read_end(png, info);
-    png_textp texts = nullptr;
-    int count = 0;
-    png_get_text(png, info, &texts, &count);
-    for (int i = 0; i < count; ++i)
-        if (std::string(texts[i].key) == "Software") result.software = texts[i].text;
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
-    result.ok = true;
-    return result;
-}
-
 TEST(PngWriterTest, ResolutionsBecomePixelsPerMetre) {
     struct Case {
         uint32 fixed;
@@ -172,7 +123,7 @@ TEST(PngWriterTest, WritesPixelsResolutionAndSoftwareAndReadsBackTheSame) {
     metadata.software = "lumenar test";
     std::string error;
     ASSERT_TRUE(WritePng(path, image, metadata, error)) << error;
-    const ReadBack back = ReadPng(path);
+    const PngReadBack back = ReadPng(path);
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.width, 7u);
     EXPECT_EQ(back.height, 3u);
