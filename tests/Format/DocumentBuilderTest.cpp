@@ -146,34 +146,6 @@ TEST(DocumentBuilder, LayerRecordFieldsSitAtTheirOffsets) {
     EXPECT_EQ(layout.merged, layout.globalMask + 4);
 }
 
-TEST(DocumentBuilder, MaskBlockLengthsAndNamePadding) {
-    const struct {
-        uint32 maskLength;
-        const char* name;
-        uint32 extraLength;
-    } cases[] = {
-        {16, "", 20 + 44 + 4},
-        {17, "ab", 21 + 44 + 4},
-        {20, "abcd", 24 + 44 + 8},
-        {8, "abcdefg", 12 + 44 + 8},
-    };
-    for (const auto& c : cases) {
-        DocumentBuilder doc(2, 2);
-        LayerSpec layer = LayerSpec::Solid(0, 0, 2, 2, 1, 2, 3);
-        layer.mask = MaskSpec::OfLength(c.maskLength);
-        layer.name = c.name;
-        doc.AddLayer(layer);
-        DocumentLayout layout;
-        const ByteVector b = doc.Build(&layout);
-        const size_t extraField = layout.records[0] + 18 + 6 * 4 + 12;
-        EXPECT_EQ(U32At(b, extraField), c.extraLength) << c.name;
-        EXPECT_EQ(U32At(b, extraField + 4), c.maskLength);
-        const size_t name = extraField + 4 + 4 + c.maskLength + 44;
-        EXPECT_EQ(b[name], std::string(c.name).size());
-        EXPECT_EQ(layout.channels[0][0], extraField + 4 + c.extraLength);
-    }
-}
-
 TEST(DocumentBuilder, PackedMergedDataHasOneTableThenEveryChannelsRows) {
     DocumentBuilder doc(4, 2, kDocGrayscale);
     doc.mergedCompression = kCodingPacked;

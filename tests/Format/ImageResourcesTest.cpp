@@ -1,3 +1,4 @@
+// Image resource blocks and the section: reading, padding, plug-in resources, writing back, refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,22 +122,6 @@ TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
     EXPECT_TRUE(Contains(reports, "Assertion failed: \"!::IsPluginID(inResID)\"")) << reports;
     EXPECT_NE(manager.FindResource(3999), nullptr);
     EXPECT_EQ(manager.Resources().size(), 3u);
-}
-
-TEST(ImageResourceSection, PluginResourceWritesBackWithItsIdAndSize) {
-    const ResourceDocument doc = Document({ResourceSpec::Plugin(4000, FourCC("plg1"), {1, 2, 3, 4, 5, 6})});
-    CImageResourceMgr manager;
-    ReadSection(doc.bytes, doc.layout.imageResources, manager);
-    EXPECT_EQ(WriteSection(manager), doc.Section());
-}
-
-TEST(ImageResourceSection, FirstOfTwoEqualIdsStays) {
-    const ResourceDocument doc =
-        Document({ResourceSpec::Block(1005, {1}), ResourceSpec::Block(1005, {2, 2})});
-    CImageResourceMgr manager;
-    ReadSection(doc.bytes, doc.layout.imageResources, manager);
-    ASSERT_EQ(manager.Resources().size(), 1u);
-    EXPECT_EQ(DataOf(*manager.FindResource(1005)), ByteVector{1});
 }
 
 TEST(ImageResourceSection, WrittenSortedByIdAndPluginTypeWithFreshPluginIds) {

@@ -287,7 +287,7 @@ TEST_F(Layers, UnknownBlocksAreSkippedByTheirLength) {
     EXPECT_FALSE(record.mHasAdjustment);
 }
 
-TEST_F(Layers, AdjustmentRecordsWithoutAFactoryLayerAreLeftOutKeepingTheOthersInOrder) {
+TEST_F(Layers, AdjustmentRecordsKeepTheirTypeAndLengthBetweenTheOtherLayers) {
     DocumentBuilder doc(3, 2);
     LayerSpec adjustment = LayerSpec::Solid(0, 0, 3, 2, 9, 9, 9);
     adjustment.mask = MaskSpec::Rect(0, 0, 3, 2, 255);
@@ -299,10 +299,10 @@ TEST_F(Layers, AdjustmentRecordsWithoutAFactoryLayerAreLeftOutKeepingTheOthersIn
     std::unique_ptr<ReadDocument> read;
     const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
     ASSERT_TRUE(read->loaded) << read->error;
-    EXPECT_TRUE(Contains(reports, "adjustment layer not available"));
-    ASSERT_EQ(read->image->GetLayerCount(), 2);
+    ASSERT_EQ(read->image->GetLayerCount(), 3);
     EXPECT_EQ(Word(PixelOf(*read->Layer(0), 2, 1)), 0xFFC80000u);
-    EXPECT_EQ(Word(PixelOf(*read->Layer(1), 1, 0)), 0xFF0000C8u);
+    EXPECT_EQ(read->Layer(1), nullptr) << "the adjustment record is not read as a pixel layer";
+    EXPECT_EQ(Word(PixelOf(*read->Layer(2), 1, 0)), 0xFF0000C8u);
     const LayerRecord& record = read->format->GetLayerRecords().at(1);
     EXPECT_TRUE(record.mHasAdjustment);
     EXPECT_EQ(record.mAdjustmentType, 2u);
@@ -310,41 +310,39 @@ TEST_F(Layers, AdjustmentRecordsWithoutAFactoryLayerAreLeftOutKeepingTheOthersIn
     EXPECT_FALSE(Contains(reports, "GetPos"));  // every channel consumed exactly its entry
 }
 
-TEST_F(Layers, ChannelLengthMismatchesAreReportedAndReadingGoesOn) {
-    DocumentBuilder doc(2, 1);
-    LayerSpec layer = LayerSpec::Solid(0, 0, 2, 1, 5, 6, 7);
-    layer.channels[0].entryLength = 99;
-    doc.AddLayer(layer);
-    std::unique_ptr<ReadDocument> read;
-    const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
-    ASSERT_TRUE(read->loaded) << read->error;
-    EXPECT_TRUE(Contains(reports, "Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
-                                  "channel.GetLength()\""));
-    EXPECT_EQ(Word(PixelOf(*read->Layer(0), 1, 0)), 0xFF050607u);
-}
-
-TEST_F(Layers, UnknownChannelIdsAreReadIntoNowhere) {
-    DocumentBuilder doc(2, 1);
-    LayerSpec layer = LayerSpec::Solid(0, 0, 2, 1, 5, 6, 7);
-    layer.channels.insert(layer.channels.begin() + 1, ChannelSpec::Filled(5, 99));
-    doc.AddLayer(layer);
-    std::unique_ptr<ReadDocument> read;
-    const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
-    ASSERT_TRUE(read->loaded) << read->error;
-    EXPECT_TRUE(Contains(reports, "Switch guard failed."));
-    EXPECT_EQ(Word(PixelOf(*read->Layer(0), 0, 0)), 0xFF050607u);
-}
-
-TEST_F(Layers, ShortPackedRowsLeaveTheRestUnwrittenWithoutFailing) {
-    DocumentBuilder doc(4, 1);
-    LayerSpec layer = LayerSpec::Solid(0, 0, 4, 1, 5, 6, 7);
-    layer.channels[0].packedRows = std::vector<ByteVector>{{0xFF, 33}};  // two bytes of a four-byte row
-    doc.AddLayer(layer);
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    EXPECT_EQ(PixelOf(*read.Layer(0), 0, 0).red, 33);
-    EXPECT_EQ(PixelOf(*read.Layer(0), 1, 0).red, 33);
-    EXPECT_EQ(PixelOf(*read.Layer(0), 1, 0).green, 6);
+// Damaged channels are reported (or cut short) and reading goes on: the pixel shows every channel read.
+TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
+    struct Case {
+        const char* name;
+        void (*damage)(LayerSpec&);
+        const char* report;  // null: nothing to report
+        int32 x;
+        uint32 word;
+    };
+    const Case cases[] = {
+        {"entry length mismatch", [](LayerSpec& l) { l.channels[0].entryLength = 99; },
+         "Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) channel.GetLength()\"", 1,
+         0xFF050607u},
+        {"unknown channel id read into nowhere",
+         [](LayerSpec& l) { l.channels.insert(l.channels.begin() + 1, ChannelSpec::Filled(5, 99)); },
+         "Switch guard failed.", 0, 0xFF050607u},
+        // Two bytes of a four-byte row: the run fills two pixels and the rest stays unwritten.
+        {"short packed row", [](LayerSpec& l) { l.channels[0].packedRows = std::vector<ByteVector>{{0xFF, 33}}; },
+         nullptr, 1, 0xFF210607u},
+    };
+    for (const Case& c : cases) {
+        DocumentBuilder doc(4, 1);
+        LayerSpec layer = LayerSpec::Solid(0, 0, 4, 1, 5, 6, 7);
+        c.damage(layer);
+        doc.AddLayer(layer);
+        std::unique_ptr<ReadDocument> read;
+        const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+        ASSERT_TRUE(read->loaded) << c.name << ": " << read->error;
+        if (c.report != nullptr) {
+            EXPECT_TRUE(Contains(reports, c.report)) << c.name << ": " << reports;
+        }
+        EXPECT_EQ(Word(PixelOf(*read->Layer(0), c.x, 0)), c.word) << c.name;
+    }
 }
 
 }  // namespace

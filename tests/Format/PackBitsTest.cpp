@@ -78,10 +78,6 @@ TEST(PackBitsPack, KnownRowsGiveExactPackets) {
     for (const PackCase& c : cases) EXPECT_EQ(Pack(c.row), c.packed) << c.name;
 }
 
-TEST(PackBitsPack, OneByteRowsAreTwoByteLiterals) {
-    for (int v = 0; v < 256; ++v) EXPECT_EQ(Pack({uint8(v)}), (Bytes{0, uint8(v)}));
-}
-
 // Walks a packed row and checks the packet rules the writer promises: no packet crosses a 128-byte
 // chunk, runs are at least 2 long and maximal, literals hold no three equal bytes in a row and end only
 // at a chunk's end or before a run of three or more.
