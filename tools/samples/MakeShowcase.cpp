@@ -4,7 +4,8 @@
 // does not depend on the engine's own writer. It shows what the compositing engine does with a small
 // landscape: gradients and shapes in eight layers, seven blend modes, a layer mask, a clip group, a
 // translucent layer, two adjustment layers (warming curves fading in toward the right, posterized bands
-// in the lower left corner) and a hidden layer. The output is the same on every run.
+// in the lower left corner), a badge with layer effects (a soft drop shadow lit from the document's
+// global angle and an inner bevel) and a hidden layer. The output is the same on every run.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -183,12 +184,79 @@ LayerSpec PosterBands() {
     });
 }
 
+// Appends a big-endian 32-bit value, and a four-character code.
+void Put32(ByteVector& ioBytes, uint32 inValue) {
+    Put16(ioBytes, int32(inValue >> 16));
+    Put16(ioBytes, int32(inValue & 0xFFFF));
+}
+void PutKey(ByteVector& ioBytes, const char (&inKey)[5]) {
+    for (int32 i = 0; i < 4; ++i) ioBytes.push_back(uint8(inKey[i]));
+}
+void PutRGB(ByteVector& ioBytes, uint8 inRed, uint8 inGreen, uint8 inBlue) {
+    for (int32 value : {0, inRed * 257, inGreen * 257, inBlue * 257, 0}) Put16(ioBytes, value);
+}
+void PutEffectRecord(ByteVector& ioBytes, const char (&inKey)[5], const ByteVector& inFields) {
+    PutKey(ioBytes, "ZQRS");
+    PutKey(ioBytes, inKey);
+    Put32(ioBytes, uint32(inFields.size()));
+    ioBytes.insert(ioBytes.end(), inFields.begin(), inFields.end());
+}
+
+// The effects block of the badge: a soft brown shadow 6 pixels away from the global light, and an inner
+// bevel lit from the same angle. Lengths, angles and blurs are 16.16 fixed-point numbers.
+ByteVector BadgeEffects() {
+    ByteVector common, shadow, bevel;
+    Put32(common, 0);
+    common.push_back(1);  // visible
+    Put16(common, 0);
+    Put32(shadow, 0);
+    for (uint32 value : {4u << 16, 0u, 120u << 16, 6u << 16}) Put32(shadow, value);  // blur, intensity, angle, distance
+    PutRGB(shadow, 40, 24, 8);
+    PutKey(shadow, "ZQRS");
+    PutKey(shadow, "mul ");
+    for (uint8 value : {1, 1, 170}) shadow.push_back(value);  // enabled, use global angle, opacity
+    Put32(bevel, 0);
+    for (uint32 value : {120u << 16, 4u << 16, 3u << 16}) Put32(bevel, value);  // angle, strength, blur
+    PutKey(bevel, "ZQRS");
+    PutKey(bevel, "scrn");
+    PutKey(bevel, "ZQRS");
+    PutKey(bevel, "mul ");
+    PutRGB(bevel, 255, 250, 220);
+    PutRGB(bevel, 70, 40, 10);
+    for (uint8 value : {2, 210, 180, 1, 1, 0}) bevel.push_back(value);  // inner bevel, opacities, flags
+    ByteVector payload;
+    Put16(payload, 0);
+    Put16(payload, 3);
+    PutEffectRecord(payload, "cmnS", common);
+    PutEffectRecord(payload, "dsdw", shadow);
+    PutEffectRecord(payload, "bevl", bevel);
+    while (payload.size() % 4 != 0) payload.push_back(0);
+    return payload;
+}
+
+// A golden rounded square with a drop shadow and an inner bevel.
+LayerSpec Badge() {
+    constexpr double kLeft = 244.0, kTop = 56.0, kSize = 56.0, kCorner = 14.0;
+    LayerSpec layer = Painted("Badge", 236, 48, 316, 128, [=](int32 x, int32 y) {
+        const double cx = std::fmin(std::fmax(x + 0.5, kLeft + kCorner), kLeft + kSize - kCorner);
+        const double cy = std::fmin(std::fmax(y + 0.5, kTop + kCorner), kTop + kSize - kCorner);
+        const double coverage = std::fmin(1.0, std::fmax(0.0, kCorner - std::hypot(x + 0.5 - cx, y + 0.5 - cy) + 0.5));
+        const double t = (x - kLeft + y - kTop) / (2.0 * kSize);
+        return Rgba{Mix(250, 210, t), Mix(200, 140, t), Mix(60, 20, t), Clamp(255.0 * coverage)};
+    }, FourCC("norm"));
+    layer.blocks.push_back(AdditionalBlock::Raw(FourCC("lrFX"), BadgeEffects()));
+    return layer;
+}
+
 LayerSpec HiddenDraft() {
     LayerSpec layer = LayerSpec::Solid(0, 0, kWidth, kHeight, 255, 0, 0);
     layer.name = "Hidden draft";
     layer.flags = 2;  // hidden
     return layer;
 }
+
+// Resource 1037: the global light angle, 120 degrees (above, to the left), in whole degrees.
+ResourceSpec GlobalAngle() { return ResourceSpec::Block(1037, ByteVector{0, 0, 0, 120}, "Global angle"); }
 
 // Resource 1005: 150 pixels per inch both ways.
 ResourceSpec Resolution() {
@@ -206,8 +274,9 @@ int main(int argc, char** argv) {
     }
     DocumentBuilder document(kWidth, kHeight);
     document.AddResource(Resolution());
+    document.AddResource(GlobalAngle());
     uint32 id = 1;
-    for (LayerSpec layer : {Sky(), Sun(), Hills(), HillStripes(), Haze(), Moon(), Panel(), Dots(), WarmCurves(),
+    for (LayerSpec layer : {Sky(), Sun(), Hills(), HillStripes(), Haze(), Moon(), Panel(), Dots(), Badge(), WarmCurves(),
                             PosterBands(), HiddenDraft()}) {
         layer.layerID = id++;
         document.AddLayer(std::move(layer));
