@@ -31,6 +31,7 @@ TEST_F(ChannelLengthTest, StoredIDsMapToKindsAndBack) {
     for (const auto& c : known) {
         const ChannelLength channel = ChannelLength::FromEntry(c.id, 100);
         EXPECT_EQ(channel.GetKind(), c.kind) << c.id;
+        EXPECT_FALSE(channel.IsPacked());
         EXPECT_EQ(ChannelLength::StoredIDFromKind(c.kind), c.id);
     }
     EXPECT_EQ(Reports(), 0u);
@@ -42,14 +43,9 @@ TEST_F(ChannelLengthTest, StoredIDsMapToKindsAndBack) {
         ASSERT_EQ(Reports(), 1u) << id;
         EXPECT_EQ(Platform::TestHooks::MessageBoxes()[0].text, "Switch guard failed.");
     }
-}
-
-TEST_F(ChannelLengthTest, EntryLengthSurvivesEvenBelowTwo) {
-    for (uint32 length : {0u, 1u, 2u, 6u, 65538u, 0xFFFFFFFFu}) {
-        const ChannelLength channel = ChannelLength::FromEntry(0, length);
-        EXPECT_EQ(channel.GetLength(), length);
-        EXPECT_FALSE(channel.IsPacked());
-    }
+    // An entry's length is kept as stored, even below the two bytes of its compression field.
+    for (uint32 length : {0u, 1u, 65538u, 0xFFFFFFFFu})
+        EXPECT_EQ(ChannelLength::FromEntry(0, length).GetLength(), length) << length;
 }
 
 // Builds a channel the way the writer does: every row's packed size, then the raw-or-packed choice.
@@ -85,13 +81,10 @@ TEST_F(ChannelLengthTest, WrittenChannelsChooseRawWhenPackingDoesNotShrink) {
         EXPECT_EQ(channel.LineCounts().size(), counts) << c.name;
         EXPECT_EQ(channel.GetLength(), c.dataLength + 2 * counts + 2) << c.name;
     }
-}
-
-TEST_F(ChannelLengthTest, ClearLeavesAnEmptyChannel) {
-    ChannelLength channel = Build({{7, 7, 7, 7}}, true);
-    channel.Clear();
-    EXPECT_EQ(channel.GetLength(), 2u);
-    EXPECT_EQ(channel.GetKind(), uint32(kChannelKindRed));
+    ChannelLength cleared = Build({{7, 7, 7, 7}}, true);
+    cleared.Clear();
+    EXPECT_EQ(cleared.GetLength(), 2u) << "a cleared channel is empty";
+    EXPECT_EQ(cleared.GetKind(), uint32(kChannelKindRed));
 }
 
 }  // namespace
