@@ -7,7 +7,6 @@
 #include "Src/Orvane/Src/Effects/EffectGeometry.h"
 #include "Src/Orvane/Src/Effects/LayerEffectsRenderer.h"
 #include "Src/Orvane/Src/Effects/TentBlur.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Effects/EffectReference.h"
 #include "tests/Effects/EffectsTestSupport.h"
@@ -49,44 +48,6 @@ Canvas RandomCanvas(std::mt19937& ioRandom, const GRect& inArea, bool inOpaque) 
     return canvas;
 }
 
-uint32 RandomMode(std::mt19937& ioRandom) { return kBlendModeKeys[ioRandom() % 17].mode; }
-
-Fixed RandomBlur(std::mt19937& ioRandom, int32 inMaxWhole) {
-    switch (ioRandom() % 4) {
-        case 0: return 0;
-        case 1: return Fixed(ioRandom() % 0x10000);  // below one pixel
-        default: return Fixed(ioRandom() % (uint32(inMaxWhole) << 16));
-    }
-}
-
-LayerFXParameters RandomEffects(std::mt19937& ioRandom) {
-    LayerFXParameters p = QuietParameters();
-    auto opacity = [&] { return ioRandom() % 5 == 0 ? uint8(0) : uint8(ioRandom()); };
-    auto angle = [&] { return Fixed(int32(ioRandom() % 0x1680000) - 0xB40000); };
-    auto distance = [&] { return Fixed(ioRandom() % (7 << 16)); };
-    p.mDropShadowEnabled = ioRandom() % 2, p.mDropShadowBlendMode = RandomMode(ioRandom);
-    p.mDropShadowOpacity = opacity(), p.mDropShadowBlur = RandomBlur(ioRandom, 9);
-    p.mDropShadowIntensity = Fixed(ioRandom() % 0x2580001), p.mDropShadowAngle = angle();
-    p.mDropShadowDistance = distance(), p.mDropShadowUseGlobalAngle = ioRandom() % 2;
-    p.mInnerShadowEnabled = ioRandom() % 2, p.mInnerShadowBlendMode = RandomMode(ioRandom);
-    p.mInnerShadowOpacity = opacity(), p.mInnerShadowBlur = RandomBlur(ioRandom, 9);
-    p.mInnerShadowIntensity = Fixed(ioRandom() % 0x2580001), p.mInnerShadowAngle = angle();
-    p.mInnerShadowDistance = distance(), p.mInnerShadowUseGlobalAngle = ioRandom() % 2;
-    p.mOuterGlowEnabled = ioRandom() % 2, p.mOuterGlowBlendMode = RandomMode(ioRandom);
-    p.mOuterGlowOpacity = opacity(), p.mOuterGlowBlur = RandomBlur(ioRandom, 9);
-    p.mOuterGlowIntensity = Fixed(ioRandom() % 0x2580001);
-    p.mInnerGlowEnabled = ioRandom() % 2, p.mInnerGlowBlendMode = RandomMode(ioRandom);
-    p.mInnerGlowOpacity = opacity(), p.mInnerGlowBlur = RandomBlur(ioRandom, 9);
-    p.mInnerGlowIntensity = Fixed(ioRandom() % 0x2580001), p.mInnerGlowInvert = ioRandom() % 2;
-    p.mBevelEnabled = ioRandom() % 2, p.mBevelHighlightBlendMode = RandomMode(ioRandom);
-    p.mBevelShadowBlendMode = RandomMode(ioRandom), p.mBevelHighlightOpacity = opacity();
-    p.mBevelShadowOpacity = opacity(), p.mBevelBlur = RandomBlur(ioRandom, 4), p.mBevelAngle = angle();
-    p.mBevelStrength = Fixed(0x10000 + ioRandom() % 0x130001), p.mBevelStyle = int32(1 + ioRandom() % 4);
-    p.mBevelDirection = ioRandom() % 2, p.mBevelUseGlobalAngle = ioRandom() % 2;
-    p.mInnerEffectsVisible = ioRandom() % 8 != 0, p.mOuterEffectsVisible = ioRandom() % 8 != 0;
-    return p;
-}
-
 // Blobs of coverage: fully opaque discs with soft edges and a few stray partial pixels.
 NativeQuad BlobPixel(int32 x, int32 y, uint32 inSeed) {
     const int32 cx = int32(inSeed % 13) + 6, cy = int32((inSeed / 13) % 9) + 5;
@@ -117,7 +78,8 @@ TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
         }
         const int32 globalAngle = int32(random() % 400) - 20;
         test.image->SetGlobalAngle(globalAngle);
-        const LayerFXParameters p = RandomEffects(random);
+        LayerFXParameters p = RandomParameters(random, 9, 7);
+        p.mInnerEffectsVisible = random() % 8 != 0, p.mOuterEffectsVisible = random() % 8 != 0;
 
         Canvas outer = RandomCanvas(random, canvasArea, false);
         Canvas inner = RandomCanvas(random, canvasArea, true);

@@ -2,6 +2,7 @@
 
 #include "Src/Orvane/Src/Compositing/BlendModes.h"
 #include "Src/Orvane/Src/Effects/LayerFXBlock.h"
+#include "Src/Orvane/Src/Format/BlendModeKeys.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "tests/support/MemoryFilePort.h"
@@ -105,6 +106,39 @@ TestImage MakeImage(int32 inWidth, int32 inHeight, const GRect& inLayerRect,
     result.layer = new CRGBLayer(nullptr, pixels, "effects", true, kBlendNormal, 255, 1);
     result.image->AddLayer(result.layer, false, -1, true);
     return result;
+}
+
+LayerFXParameters RandomParameters(std::mt19937& ioRandom, int32 inMaxBlur, int32 inMaxDistance) {
+    auto in = [&](int64 inMin, int64 inMax) { return Fixed(inMin + int64(ioRandom() % uint64(inMax - inMin + 1))); };
+    auto flag = [&] { return (ioRandom() & 1) != 0; };
+    auto opacity = [&] { return ioRandom() % 5 == 0 ? uint8(0) : uint8(ioRandom()); };
+    auto mode = [&] { return kBlendModeKeys[ioRandom() % 17].mode; };
+    auto blur = [&] { return ioRandom() % 4 == 0 ? Fixed(0) : ioRandom() % 3 == 0 ? in(1, 0xFFFF) : in(0, int64(inMaxBlur) << 16); };
+    auto angle = [&] { return in(kMinFXFixedAngleValue, kMaxFXFixedAngleValue); };
+    auto intensity = [&] { return in(0, kMaxFXFixedIntensityValue); };
+    auto distance = [&] { return in(0, int64(inMaxDistance) << 16); };
+    auto color = [&] {
+        if (ioRandom() % 6 == 0) return ColorRecord::Empty();
+        return ColorRecord{int16(ioRandom() % 4), {uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom())}};
+    };
+    LayerFXParameters p;
+    p.mDropShadowEnabled = flag(), p.mDropShadowBlendMode = mode(), p.mDropShadowOpacity = opacity();
+    p.mDropShadowColor = color(), p.mDropShadowBlur = blur(), p.mDropShadowIntensity = intensity();
+    p.mDropShadowAngle = angle(), p.mDropShadowDistance = distance(), p.mDropShadowUseGlobalAngle = flag();
+    p.mInnerShadowEnabled = flag(), p.mInnerShadowBlendMode = mode(), p.mInnerShadowOpacity = opacity();
+    p.mInnerShadowColor = color(), p.mInnerShadowBlur = blur(), p.mInnerShadowIntensity = intensity();
+    p.mInnerShadowAngle = angle(), p.mInnerShadowDistance = distance(), p.mInnerShadowUseGlobalAngle = flag();
+    p.mOuterGlowEnabled = flag(), p.mOuterGlowBlendMode = mode(), p.mOuterGlowOpacity = opacity();
+    p.mOuterGlowColor = color(), p.mOuterGlowBlur = blur(), p.mOuterGlowIntensity = intensity();
+    p.mInnerGlowEnabled = flag(), p.mInnerGlowBlendMode = mode(), p.mInnerGlowOpacity = opacity();
+    p.mInnerGlowColor = color(), p.mInnerGlowBlur = blur(), p.mInnerGlowIntensity = intensity();
+    p.mInnerGlowInvert = flag();
+    p.mBevelEnabled = flag(), p.mBevelHighlightBlendMode = mode(), p.mBevelShadowBlendMode = mode();
+    p.mBevelHighlightOpacity = opacity(), p.mBevelShadowOpacity = opacity();
+    p.mBevelHighlightColor = color(), p.mBevelShadowColor = color(), p.mBevelBlur = blur();
+    p.mBevelAngle = angle(), p.mBevelStrength = in(kMinFXFixedStrengthValue, kMaxFXFixedStrengthValue);
+    p.mBevelStyle = int32(1 + ioRandom() % 4), p.mBevelDirection = flag(), p.mBevelUseGlobalAngle = flag();
+    return p;
 }
 
 LayerFXParameters QuietParameters() {

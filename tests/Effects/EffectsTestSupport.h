@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ struct TestImage {
 };
 TestImage MakeImage(int32 inWidth, int32 inHeight, const GRect& inLayerRect,
                     const std::function<NativeQuad(int32, int32)>& inPixel);
+
+// Random parameters inside the valid ranges: blurs up to inMaxBlur whole pixels (often below one),
+// distances up to inMaxDistance, keyed blend modes, colours of every space, both visibility flags on.
+LayerFXParameters RandomParameters(std::mt19937& ioRandom, int32 inMaxBlur, int32 inMaxDistance);
 
 // Parameters with every effect disabled and opaque colours everywhere, so a test enables just one.
 LayerFXParameters QuietParameters();

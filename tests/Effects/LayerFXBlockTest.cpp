@@ -6,7 +6,6 @@
 
 #include "Src/Orvane/Src/Effects/LayerFXBlock.h"
 #include "Src/Orvane/Src/Effects/LayerFXSource.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/Effects/EffectsTestSupport.h"
 #include "tests/Format/ReaderTestSupport.h"
@@ -189,42 +188,6 @@ TEST(LayerFXBlock, RefusalsOfCountStyleAndOverrunningRecords) {
     EXPECT_TRUE(shortened->mDropShadowEnabled);
 }
 
-LayerFXParameters RandomParameters(std::mt19937& ioRandom) {
-    auto fixed = [&](Fixed inMin, Fixed inMax) {
-        return Fixed(inMin + int64(ioRandom() % (uint64(int64(inMax) - inMin) + 1)));
-    };
-    auto flag = [&] { return (ioRandom() & 1) != 0; };
-    auto color = [&] {
-        ColorRecord c{int16(ioRandom() % 4), {uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom())}};
-        return (ioRandom() % 5 == 0) ? ColorRecord::Empty() : c;
-    };
-    auto mode = [&] { return kBlendModeKeys[ioRandom() % 17].mode; };
-    LayerFXParameters p;
-    p.mDropShadowEnabled = flag(), p.mDropShadowBlendMode = mode(), p.mDropShadowOpacity = uint8(ioRandom());
-    p.mDropShadowColor = color(), p.mDropShadowBlur = fixed(0, kMaxFXFixedBlurValue);
-    p.mDropShadowIntensity = fixed(0, kMaxFXFixedIntensityValue);
-    p.mDropShadowAngle = fixed(kMinFXFixedAngleValue, kMaxFXFixedAngleValue);
-    p.mDropShadowDistance = fixed(0, kMaxFXFixedDistanceValue), p.mDropShadowUseGlobalAngle = flag();
-    p.mInnerShadowEnabled = flag(), p.mInnerShadowBlendMode = mode(), p.mInnerShadowOpacity = uint8(ioRandom());
-    p.mInnerShadowColor = color(), p.mInnerShadowBlur = fixed(0, kMaxFXFixedBlurValue);
-    p.mInnerShadowIntensity = fixed(0, kMaxFXFixedIntensityValue);
-    p.mInnerShadowAngle = fixed(kMinFXFixedAngleValue, kMaxFXFixedAngleValue);
-    p.mInnerShadowDistance = fixed(0, kMaxFXFixedDistanceValue), p.mInnerShadowUseGlobalAngle = flag();
-    p.mOuterGlowEnabled = flag(), p.mOuterGlowBlendMode = mode(), p.mOuterGlowOpacity = uint8(ioRandom());
-    p.mOuterGlowColor = color(), p.mOuterGlowBlur = fixed(0, kMaxFXFixedBlurValue);
-    p.mOuterGlowIntensity = fixed(0, kMaxFXFixedIntensityValue);
-    p.mInnerGlowEnabled = flag(), p.mInnerGlowBlendMode = mode(), p.mInnerGlowOpacity = uint8(ioRandom());
-    p.mInnerGlowColor = color(), p.mInnerGlowBlur = fixed(0, kMaxFXFixedBlurValue);
-    p.mInnerGlowIntensity = fixed(0, kMaxFXFixedIntensityValue), p.mInnerGlowInvert = flag();
-    p.mBevelEnabled = flag(), p.mBevelHighlightBlendMode = mode(), p.mBevelShadowBlendMode = mode();
-    p.mBevelHighlightOpacity = uint8(ioRandom()), p.mBevelShadowOpacity = uint8(ioRandom());
-    p.mBevelHighlightColor = color(), p.mBevelShadowColor = color();
-    p.mBevelBlur = fixed(0, kMaxFXFixedEmbossBlurValue), p.mBevelAngle = fixed(kMinFXFixedAngleValue, kMaxFXFixedAngleValue);
-    p.mBevelStrength = fixed(kMinFXFixedStrengthValue, kMaxFXFixedStrengthValue);
-    p.mBevelStyle = int32(1 + ioRandom() % 4), p.mBevelDirection = flag(), p.mBevelUseGlobalAngle = flag();
-    return p;
-}
-
 ByteVector Written(const LayerFXParameters& inParameters) {
     MemoryFilePort port;
     {
@@ -237,7 +200,7 @@ ByteVector Written(const LayerFXParameters& inParameters) {
 TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
     std::mt19937 random(8);
     for (int round = 0; round < 200; ++round) {
-        const LayerFXParameters p = RandomParameters(random);
+        const LayerFXParameters p = RandomParameters(random, 50, 30000);
         const ByteVector bytes = Written(p);
         ASSERT_EQ(bytes.size(), kLayerFXBlockSize);
         const auto back = ReadPayload(bytes);
