@@ -154,6 +154,25 @@ TEST_F(EffectComposite, OuterEffectsReachTilesWhereTheLayerIsTransparentOrAbsent
     }
 }
 
+TEST_F(EffectComposite, AClippedLayersShadowStaysInsideTheGroupsBase) {
+    auto image = std::make_unique<CImage>(16, 12);
+    auto* base = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(2, 2, 10, 10), kOpaqueWhite), "base", true,
+                               kBlendNormal, 255, 1);
+    auto* clipped = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(4, 4, 8, 8), kRed), "clipped", true,
+                                  kBlendNormal, 255, 2);
+    image->AddLayer(base, false, -1, true);
+    image->AddLayer(clipped, false, -1, true);
+    clipped->SetClipping(1);
+    LayerFX fx;
+    fx.SetParameters(HardShadow(GPoint(1, 0), 3));
+    clipped->SetEffects(LayerFXSource::MakeEffects(fx));
+    EXPECT_EQ(CompositePixel(*image, 5, 5), kRed);
+    EXPECT_EQ(CompositePixel(*image, 8, 5), kOpaqueBlack);
+    EXPECT_EQ(CompositePixel(*image, 9, 5), kOpaqueBlack);
+    EXPECT_EQ(CompositePixel(*image, 10, 5), kTransparentWhite);
+    EXPECT_EQ(CompositePixel(*image, 3, 5), kOpaqueWhite);
+}
+
 // A document whose black square casts a red shadow lit by the global angle (resource 1037 when given).
 ByteVector ShadowDocument(std::optional<uint32> inGlobalAngle) {
     DocumentBuilder doc(20, 14);

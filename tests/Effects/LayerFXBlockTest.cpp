@@ -226,6 +226,39 @@ TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
     EXPECT_EQ(bytes[23 + 12 + 21], 0xFF);
 }
 
+TEST(LayerFXBlock, DamagedBlocksAreReadOrRefusedNeverReadBeyond) {
+    ByteVector whole;
+    {
+        MemoryFilePort port;
+        {
+            SWriteStream out(&port, 0, 4096, 0);
+            LayerFXParameters p;
+            p.mBevelEnabled = p.mDropShadowEnabled = true;
+            WriteLayerFXBlock(out, p);
+        }
+        whole = port.Bytes();
+    }
+    const auto readsOrRefuses = [](const ByteVector& inPayload) {
+        std::string text;
+        std::optional<LayerFXParameters> p;
+        CaptureReports([&] { p = ReadPayload(inPayload, &text); });
+        return p.has_value() || text.rfind("Warning: !(", 0) == 0;
+    };
+    for (size_t length = 0; length <= whole.size(); ++length)
+        EXPECT_TRUE(readsOrRefuses(ByteVector(whole.begin(), whole.begin() + long(length)))) << length;
+    for (size_t at = 0; at < whole.size(); ++at)
+        for (uint8 value : {uint8(0x00), uint8(0x7F), uint8(0xFF)}) {
+            ByteVector damaged = whole;
+            damaged[at] = value;
+            EXPECT_TRUE(readsOrRefuses(damaged)) << at;
+        }
+    // A truncated block keeps the records that fit: the drop shadow survives losing the bevel.
+    const auto cut = ReadPayload(ByteVector(whole.begin(), whole.begin() + 218));
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_TRUE(cut->mDropShadowEnabled);
+    EXPECT_FALSE(cut->mBevelEnabled);
+}
+
 // Documents: the reader keeps what the block holds, or gives the layer no effects when it is refused.
 ByteVector DocumentWithEffects(const ByteVector& inPayload) {
     DocumentBuilder doc(8, 8);
