@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <new>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,23 +27,20 @@ private:
     uint32 mPerCall;
 };
 
-TEST(Allocator, ZeroAndNegativeSizesYieldUsableBlocks) {
+TEST(Allocator, SizesBelowOneClearAndReallocate) {
     for (int32 size : {0, -5}) {
         auto* block = static_cast<uint8*>(LAllocate(size));
         ASSERT_NE(block, nullptr);
-        block[0] = 0xAB;  // one byte is there (the sanitizer build would catch less)
+        block[0] = 0xAB;  // one byte is there (the sanitizer build checks)
         LFree(block);
     }
-}
-
-TEST(Allocator, ClearAndReallocateKeepContents) {
     auto* block = static_cast<uint8*>(LAllocateClear(100));
     for (int i = 0; i < 100; ++i) ASSERT_EQ(block[i], 0) << i;
     for (int i = 0; i < 100; ++i) block[i] = uint8(i);
-    block = static_cast<uint8*>(LReallocate(block, 5000));
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(block[i], uint8(i)) << i;
-    block = static_cast<uint8*>(LReallocate(block, 10));
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(block[i], uint8(i)) << i;
+    for (int32 size : {5000, 10}) {
+        block = static_cast<uint8*>(LReallocate(block, size));
+        for (int i = 0; i < 10; ++i) ASSERT_EQ(block[i], uint8(i)) << size;
+    }
     LFree(block);
     void* fresh = LReallocate(nullptr, 8);  // a null block is an allocation
     ASSERT_NE(fresh, nullptr);
@@ -49,68 +48,64 @@ TEST(Allocator, ClearAndReallocateKeepContents) {
     LFree(nullptr);
 }
 
-TEST(Allocator, WithoutHooksAFailureThrowsAtOnce) {
-    ASSERT_EQ(GrowZoneHook::HookCount(), 0);
-    const uint32 before = AllocatorTesting::HeapRequestCount();
-    AllocatorTesting::FailHeapRequests(1);
-    try {
-        LAllocate(64);
-        ADD_FAILURE() << "no exception";
-    } catch (const std::bad_alloc& e) {
-        EXPECT_STREQ(e.what(), "bad allocation");
+// A failed heap request: null at once when the caller allows failure, otherwise a purge of the whole
+// request inside the grow zone and a retry while the purge frees something, then "bad allocation".
+TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
+    struct Case {
+        int32 hookFrees;  // -1: no hook registered
+        int32 failures;
+        bool mayFail, reallocate;
+        std::string outcome;  // "block", "null" or the exception's text
+        uint32 heapRequests;
+        std::vector<uint32> purges;
+    };
+    const Case cases[] = {
+        {-1, 1, false, false, "bad allocation", 1, {}}, {-1, 1, true, false, "null", 1, {}},
+        {10, 1, true, true, "null", 1, {}},  // may fail never purges
+        {10, 2, false, false, "block", 3, {300, 300}},  {10, 1, false, true, "block", 2, {300}},
+        {0, 1, false, true, "bad allocation", 1, {300}},
+    };
+    for (const Case& c : cases) {
+        const std::string name = "case " + std::to_string(&c - cases);
+        std::optional<CountingHook> hook;
+        if (c.hookFrees >= 0) hook.emplace(uint32(c.hookFrees));
+        void* old = LAllocate(4);
+        static_cast<uint8*>(old)[0] = 9;
+        const uint32 before = AllocatorTesting::HeapRequestCount();
+        AllocatorTesting::FailHeapRequests(c.failures);
+        std::string outcome = "null";
+        void* block = nullptr;
+        try {
+            block = c.reallocate ? LReallocate(old, 300, c.mayFail) : LAllocate(300, c.mayFail);
+            if (block != nullptr) outcome = "block";
+        } catch (const std::bad_alloc& e) {
+            outcome = e.what();
+        }
+        EXPECT_EQ(outcome, c.outcome) << name;
+        EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, c.heapRequests) << name;
+        EXPECT_FALSE(GrowZoneHook::InGrowZone()) << name;
+        EXPECT_EQ(hook ? hook->requests : std::vector<uint32>{}, c.purges) << name;
+        EXPECT_EQ(hook && hook->sawGrowZone, !c.purges.empty()) << name;
+        if (c.reallocate && block != nullptr) old = std::exchange(block, nullptr);
+        EXPECT_EQ(static_cast<uint8*>(old)[0], 9) << name << ": the old block stays valid";
+        LFree(block);
+        LFree(old);
     }
-    EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, 1u);  // no retry
-    EXPECT_EQ(LPurge(100), 0u);
-}
-
-TEST(Allocator, MayFailReturnsNullAndKeepsOldBlock) {
-    auto* block = static_cast<uint8*>(LAllocate(4));
-    block[0] = 9;
-    AllocatorTesting::FailHeapRequests(2);
-    EXPECT_EQ(LAllocate(16, true), nullptr);
-    EXPECT_EQ(LReallocate(block, 1 << 20, true), nullptr);
-    EXPECT_EQ(block[0], 9);
-    LFree(block);
     AllocatorTesting::FailHeapRequests(0);
 }
 
-TEST(Allocator, FailureRetriesWhilePurgeFreesSomething) {
-    CountingHook hook(10);
-    const uint32 before = AllocatorTesting::HeapRequestCount();
-    AllocatorTesting::FailHeapRequests(2);
-    void* block = LAllocate(300);
-    ASSERT_NE(block, nullptr);
-    LFree(block);
-    EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, 3u);
-    // Each purge asked the hook for the whole request, inside the grow zone.
-    EXPECT_EQ(hook.requests, (std::vector<uint32>{300, 300}));
-    EXPECT_TRUE(hook.sawGrowZone);
-    EXPECT_FALSE(GrowZoneHook::InGrowZone());
-}
-
-TEST(Allocator, FailureThrowsWhenHooksFreeNothing) {
-    CountingHook hook(0);
-    AllocatorTesting::FailHeapRequests(1);
-    EXPECT_THROW(LReallocate(nullptr, 50), std::bad_alloc);
-    EXPECT_EQ(hook.requests.size(), 1u);
-}
-
 TEST(Allocator, PurgeAsksEachHookForTheRemainder) {
-    CountingHook first(30), second(30), third(30);
-    EXPECT_EQ(GrowZoneHook::HookCount(), 3);
-    EXPECT_EQ(LPurge(50), 60u);
-    EXPECT_EQ(first.requests, (std::vector<uint32>{50}));
-    EXPECT_EQ(second.requests, (std::vector<uint32>{20}));
-    EXPECT_TRUE(third.requests.empty());  // the target was reached before it
-    EXPECT_EQ(LPurge(0xFFFFFFFFu), 90u);
-}
-
-TEST(Allocator, HooksLeaveTheRegistryOnDestruction) {
+    EXPECT_EQ(LPurge(100), 0u);  // no hooks
     {
-        CountingHook hook(1);
-        EXPECT_EQ(GrowZoneHook::HookCount(), 1);
+        CountingHook first(30), second(30), third(30);
+        EXPECT_EQ(GrowZoneHook::HookCount(), 3);
+        EXPECT_EQ(LPurge(50), 60u);
+        EXPECT_EQ(first.requests, (std::vector<uint32>{50}));
+        EXPECT_EQ(second.requests, (std::vector<uint32>{20}));
+        EXPECT_TRUE(third.requests.empty());  // the target was reached before it
+        EXPECT_EQ(LPurge(0xFFFFFFFFu), 90u);
     }
-    EXPECT_EQ(GrowZoneHook::HookCount(), 0);
+    EXPECT_EQ(GrowZoneHook::HookCount(), 0);  // hooks leave the registry on destruction
 }
 
 struct Tracked : LAllocatedObject {
@@ -119,13 +114,11 @@ struct Tracked : LAllocatedObject {
 
 TEST(Allocator, EngineObjectsGoThroughTheAllocator) {
     const uint32 before = AllocatorTesting::HeapRequestCount();
-    auto* object = new Tracked;
-    EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, 1u);
-    delete object;
+    delete new Tracked;
+    delete[] new Tracked[3];
+    EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, 2u);
     AllocatorTesting::FailHeapRequests(1);
     EXPECT_THROW(new Tracked, std::bad_alloc);
-    auto* many = new Tracked[3];
-    delete[] many;
 }
 
 }  // namespace

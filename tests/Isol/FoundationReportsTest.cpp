@@ -17,71 +17,60 @@ std::string At(int line) { return std::string("File: ") + __FILE__ + " at line "
 
 TEST(FoundationReports, ThrowSitesReportTheirPositionFirst) {
     ReportLog log;
-    int line = 0;
-    try {
-        line = __LINE__ + 1;
-        LTHROW(MiscDiskException);
-    } catch (const MiscDiskException&) {
-    }
+    const int line = __LINE__ + 1;
+    EXPECT_THROW(LTHROW(MiscDiskException), MiscDiskException);
     int* nothing = nullptr;
-    int nilLine = 0;
-    try {
-        nilLine = __LINE__ + 1;
-        ThrowIfNil(nothing);
-    } catch (const NilPointerException&) {
-    }
+    const int nilLine = __LINE__ + 1;
+    EXPECT_THROW(ThrowIfNil(nothing), NilPointerException);
     EXPECT_EQ(log.Throws(), (Texts{At(line), At(nilLine)}));
     EXPECT_TRUE(log.DebugStrings().empty());
 }
 
 TEST(FoundationReports, AboutToThrowForEveryCodeButTwo) {
     ReportLog log;
-    EXPECT_THROW(LTHROW_TW(2), TWException);
-    EXPECT_TRUE(log.DebugStrings().empty());
-    EXPECT_THROW(LTHROW_TW(27), TWException);
-    EXPECT_THROW(LTHROW_TW(0), TWException);
+    for (int32 code : {2, 27, 0}) EXPECT_THROW(LTHROW_TW(code), TWException);
     EXPECT_EQ(log.DebugStrings(), (Texts{"Debug Message: About to Throw", "Debug Message: About to Throw"}));
     EXPECT_TRUE(log.Throws().empty());
 }
 
-TEST(FoundationReports, ZeroSuiteErrorIsAnAssertion) {
-    ReportLog log;
-    SuiteErrException zero(0);
-    EXPECT_EQ(log.DebugStrings(), (Texts{"Assertion failed: \"inError != 0x00000000L\""}));
-    EXPECT_EQ(zero.Message().Text(), "a plug-in system error has occurred");
-}
-
-// State and index errors of the containers: reported with the condition's text, then ignored.
-TEST(FoundationReports, ContainerMisuse) {
-    struct Case {
-        void (*misuse)();
-        const char* text;
+// State and index errors: reported with the condition's text, then ignored. Each misuse starts from the
+// list {10, 20}, must answer 0 and leave the list as given.
+TEST(FoundationReports, MisuseIsReportedThenIgnored) {
+    const std::string index = "Assertion failed: \"index >= 0 && index < entryCount\"";
+    const std::vector<LWord> untouched{10, 20};
+    const struct {
+        LWord (*misuse)(SListX&);
+        std::string text;
+        std::vector<LWord> after;
+    } cases[] = {
+        {[](SListX& l) { return l.Get(2); }, index, untouched},
+        {[](SListX& l) { return l.Get(-1); }, index, untouched},
+        {[](SListX& l) { return l.Set(5, 1), LWord(0); }, index, untouched},
+        {[](SListX& l) { return l.Insert(3, 1, 7), LWord(0); },
+         "Assertion failed: \"startPos >= 0 && startPos <= entryCount\"", untouched},
+        {[](SListX& l) { return l.Delete(1, 5), LWord(0); },
+         "Assertion failed: \"startPos >= 0 && length >= 0 && startPos+length <= entryCount\"", untouched},
+        {[](SListX& l) { return l.SetCount(0), l.Pop(); }, "Assertion failed: \"!Empty()\"", {}},
+        {[](SListX& l) { return l.SetCount(0), l.First(); }, index, {}},
+        {[](SListX&) { return HashedCollection::Iterator(Set()).Key(); }, "iterFetch: empty collection", untouched},
+        {[](SListX&) {  // odd values are refused by an even-values dictionary
+             MultiDict dict(true);
+             return LWord(dict.AddValue(1, 3)) + LWord(dict.Includes(1));
+         },
+         "Assertion failed: \"Even(value)\"", untouched},
+        {[](SListX&) { return LWord(SuiteErrException(0).Message().Text() != "a plug-in system error has occurred"); },
+         "Assertion failed: \"inError != 0x00000000L\"", untouched},
     };
-    const Case cases[] = {
-        {[] { SListX().Get(0); }, "Assertion failed: \"index >= 0 && index < entryCount\""},
-        {[] { SListX().Pop(); }, "Assertion failed: \"!Empty()\""},
-        {[] { SListX().Insert(1, 1, 5); }, "Assertion failed: \"startPos >= 0 && startPos <= entryCount\""},
-        {[] { SListX().Delete(0, 1); },
-         "Assertion failed: \"startPos >= 0 && length >= 0 && startPos+length <= entryCount\""},
-        {[] { HashedCollection::Iterator(Set()).Key(); }, "iterFetch: empty collection"},
-        {[] { MultiDict(true).AddValue(1, 3); }, "Assertion failed: \"Even(value)\""},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SListX list;
+        for (LWord v : untouched) list.Append(v);
         ReportLog log;
-        c.misuse();
+        EXPECT_EQ(c.misuse(list), 0u) << c.text;
         EXPECT_EQ(log.DebugStrings(), (Texts{c.text}));
+        std::vector<LWord> after;
+        for (int32 i = 0; i < list.Count(); ++i) after.push_back(list.Data()[i]);
+        EXPECT_EQ(after, c.after) << c.text;
     }
-}
-
-TEST(FoundationReports, CorrectUseReportsNothing) {
-    ReportLog log;
-    SListX list;
-    for (LWord v = 0; v < 20; ++v) list.Append(v);
-    list.Delete(0, 20);
-    Set set;
-    for (LWord k = 0; k < 100; ++k) set.Add(k);
-    for (LWord k = 0; k < 100; ++k) set.Remove(k);
-    EXPECT_TRUE(Platform::TestHooks::MessageBoxes().empty());
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <string>
-#include <variant>
+#include <utility>
 #include <vector>
 
 #include "Src/Pellin/Isol/SReadStream.h"
@@ -49,14 +48,11 @@ TEST(WriteStreamEncoding, NumbersCodesAndTexts) {
         {"number text", kBigEndianOrder, [](SWriteStream& s) { s.WriteNumberAsText(-42); }, {'-', '4', '2'}},
         {"text", kBigEndianOrder, [](SWriteStream& s) { s.WriteText("Hi!"); }, {'H', 'i', '!'}},
         {"boolean", kBigEndianOrder, [](SWriteStream& s) { s.WriteBoolean(true); }, {1}},
+        // 258 characters store the length byte 2 and only the first two characters.
+        {"long string", kBigEndianOrder, [](SWriteStream& s) { s.WritePString(std::string(258, 'q')); },
+         {2, 'q', 'q', 0}},
     };
     for (const Case& c : cases) EXPECT_EQ(Written(c.order, c.write), c.bytes) << c.name;
-}
-
-TEST(WriteStreamEncoding, StringLengthIsTheLowByte) {
-    // 258 characters store the length byte 2 and only the first two characters.
-    EXPECT_EQ(Written(kBigEndianOrder, [](SWriteStream& s) { s.WritePString(std::string(258, 'q')); }),
-              (Bytes{2, 'q', 'q', 0}));
 }
 
 TEST(WriteStreamBuffering, FlushesOnlyWhatIsBufferedAndSyncsOnlyThen) {
@@ -112,77 +108,49 @@ TEST(WriteStreamBuffering, MovingThePositionFlushesWithSync) {
 // Everything written through a write stream reads back the same through a read stream, whatever the
 // byte order and however the values straddle the buffers.
 TEST(StreamRoundTrip, RandomValuesReadBackAsWritten) {
-    using Value = std::variant<uint8, uint16, uint32, float, double, std::string>;
+    struct Value {
+        int kind;
+        uint32 bits;
+        std::string text;
+    };
+    using Write = void (*)(SWriteStream&, const Value&);
+    using ReadBack = bool (*)(SReadStream&, const Value&);
+    const std::pair<Write, ReadBack> kinds[] = {
+        {[](SWriteStream& s, const Value& v) { s.WriteU8(uint8(v.bits)); },
+         [](SReadStream& s, const Value& v) { return s.ReadU8() == uint8(v.bits); }},
+        {[](SWriteStream& s, const Value& v) { s.WriteU16(uint16(v.bits)); },
+         [](SReadStream& s, const Value& v) { return s.ReadU16() == uint16(v.bits); }},
+        {[](SWriteStream& s, const Value& v) { s.WriteU32(v.bits); },
+         [](SReadStream& s, const Value& v) { return s.ReadU32() == v.bits; }},
+        {[](SWriteStream& s, const Value& v) { s.WriteF32(float(int32(v.bits)) / 64.0f); },
+         [](SReadStream& s, const Value& v) { return s.ReadF32() == float(int32(v.bits)) / 64.0f; }},
+        {[](SWriteStream& s, const Value& v) { s.WriteF64(double(v.bits) * 1e-3 - 1e6); },
+         [](SReadStream& s, const Value& v) { return s.ReadF64() == double(v.bits) * 1e-3 - 1e6; }},
+        {[](SWriteStream& s, const Value& v) { s.WritePString(v.text); },
+         [](SReadStream& s, const Value& v) {
+             std::string text;
+             s.ReadPString(text);
+             return text == v.text;
+         }},
+    };
     std::mt19937 random(4242);
     for (int32 order : {int32(kBigEndianOrder), int32(kNativeOrder)}) {
         for (uint32 bufferSize : {1u, 7u, 64u, 4096u}) {
             std::vector<Value> values;
             for (int i = 0; i < 400; ++i) {
-                switch (random() % 6) {
-                    case 0:
-                        values.emplace_back(uint8(random()));
-                        break;
-                    case 1:
-                        values.emplace_back(uint16(random()));
-                        break;
-                    case 2:
-                        values.emplace_back(uint32(random()));
-                        break;
-                    case 3:
-                        values.emplace_back(float(int32(random())) / 64.0f);
-                        break;
-                    case 4:
-                        values.emplace_back(double(random()) * 1e-3 - 1e6);
-                        break;
-                    default:
-                        values.emplace_back(std::string(random() % 12, char('a' + random() % 26)));
-                        break;
-                }
+                const int kind = int(random() % 6);
+                const uint32 bits = uint32(random());
+                values.push_back({kind, bits, std::string(bits % 12, char('a' + bits % 26))});
             }
             MemoryFilePort port;
             {
                 SWriteStream writer(&port, order, bufferSize, 0);
-                for (const Value& v : values) {
-                    std::visit(
-                        [&](const auto& x) {
-                            using T = std::decay_t<decltype(x)>;
-                            if constexpr (std::is_same_v<T, uint8>) writer.WriteU8(x);
-                            if constexpr (std::is_same_v<T, uint16>) writer.WriteU16(x);
-                            if constexpr (std::is_same_v<T, uint32>) writer.WriteU32(x);
-                            if constexpr (std::is_same_v<T, float>) writer.WriteF32(x);
-                            if constexpr (std::is_same_v<T, double>) writer.WriteF64(x);
-                            if constexpr (std::is_same_v<T, std::string>) writer.WritePString(x);
-                        },
-                        v);
-                }
+                for (const Value& v : values) kinds[v.kind].first(writer, v);
             }
             SReadStream reader(&port, order, bufferSize, 0);
-            for (const Value& v : values) {
-                Value back;
-                switch (v.index()) {
-                    case 0:
-                        back = reader.ReadU8();
-                        break;
-                    case 1:
-                        back = reader.ReadU16();
-                        break;
-                    case 2:
-                        back = reader.ReadU32();
-                        break;
-                    case 3:
-                        back = reader.ReadF32();
-                        break;
-                    case 4:
-                        back = reader.ReadF64();
-                        break;
-                    default: {
-                        std::string text;
-                        reader.ReadPString(text);
-                        back = text;
-                    }
-                }
-                ASSERT_EQ(back, v) << "order " << order << " buffer " << bufferSize;
-            }
+            for (size_t i = 0; i < values.size(); ++i)
+                ASSERT_TRUE(kinds[values[i].kind].second(reader, values[i]))
+                    << "value " << i << " order " << order << " buffer " << bufferSize;
             EXPECT_EQ(reader.GetPosition(), port.GetLength());
         }
     }
