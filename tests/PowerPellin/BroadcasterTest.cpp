@@ -31,16 +31,22 @@ public:
     std::function<void(int32)> onMessage;
 };
 
-TEST(LBroadcaster, DeliversInOrderToListeningListeners) {
+// One broadcaster with the listeners a, b and c added in that order; every message lands in log.
+class LBroadcasterTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (Recorder* r : {&a, &b, &c}) broadcaster.AddListener(r);
+    }
     Log log;
     LBroadcaster broadcaster;
-    Recorder a("a", log), b("b", log), c("c", log);
-    broadcaster.AddListener(&a);
-    broadcaster.AddListener(&b);
+    Recorder a{"a", log}, b{"b", log}, c{"c", log};
+};
+
+TEST_F(LBroadcasterTest, DeliversInOrderToListeningListeners) {
     broadcaster.AddListener(&a);  // once only
-    broadcaster.AddListener(&c);
     EXPECT_EQ(broadcaster.ListenerCount(), 3);
-    EXPECT_TRUE(a.HasBroadcaster(&broadcaster));
+    EXPECT_THROW(broadcaster.AddListener(nullptr), NilPointerException);
+    EXPECT_THROW(broadcaster.RemoveListener(nullptr), NilPointerException);
     b.StopListening();
     int payload = 0;
     broadcaster.BroadcastMessage(7, &payload);
@@ -48,17 +54,7 @@ TEST(LBroadcaster, DeliversInOrderToListeningListeners) {
     EXPECT_EQ(a.lastParam, &payload);
 }
 
-TEST(LBroadcaster, NullListenerThrows) {
-    LBroadcaster broadcaster;
-    EXPECT_THROW(broadcaster.AddListener(nullptr), NilPointerException);
-    EXPECT_THROW(broadcaster.RemoveListener(nullptr), NilPointerException);
-}
-
-TEST(LBroadcaster, SuspensionIsScopedAndNests) {
-    Log log;
-    LBroadcaster broadcaster;
-    Recorder a("a", log);
-    broadcaster.AddListener(&a);
+TEST_F(LBroadcasterTest, SuspensionIsScopedAndNests) {
     {
         LBroadcaster::StSuspendBroadcasting outer(broadcaster);
         {
@@ -68,46 +64,34 @@ TEST(LBroadcaster, SuspensionIsScopedAndNests) {
         EXPECT_FALSE(broadcaster.IsBroadcasting());  // restored to the outer suspension's state
         broadcaster.BroadcastSafeMessage(2, nullptr);
     }
-    EXPECT_TRUE(broadcaster.IsBroadcasting());
     broadcaster.BroadcastMessage(3, nullptr);
-    EXPECT_EQ(log, (Log{{"a", 3}}));
+    EXPECT_EQ(log, (Log{{"a", 3}, {"b", 3}, {"c", 3}}));
 }
 
-TEST(LBroadcaster, SafeBroadcastContainsListenerExceptions) {
-    Log log;
-    LBroadcaster broadcaster;
-    Recorder a("a", log), b("b", log);
+TEST_F(LBroadcasterTest, SafeBroadcastContainsListenerExceptions) {
     a.onMessage = [](int32) { throw std::runtime_error("listener failed"); };
-    broadcaster.AddListener(&a);
-    broadcaster.AddListener(&b);
     {
         ReportLog reports;
         broadcaster.BroadcastSafeMessage(5, nullptr);
         EXPECT_EQ(reports.DebugStrings(),
                   (std::vector<std::string>{"Exception caught by LBroadcaster::BroadcastSafeMessage"}));
     }
-    EXPECT_EQ(log, (Log{{"a", 5}, {"b", 5}}));
-    log.clear();
     EXPECT_THROW(broadcaster.BroadcastMessage(6, nullptr), std::runtime_error);
-    EXPECT_EQ(log, (Log{{"a", 6}}));
     a.onMessage = nullptr;
     broadcaster.BroadcastMessage(7, nullptr);  // the escaped broadcast left it usable
-    EXPECT_EQ(log, (Log{{"a", 6}, {"a", 7}, {"b", 7}}));
+    EXPECT_EQ(log, (Log{{"a", 5}, {"b", 5}, {"c", 5}, {"a", 6}, {"a", 7}, {"b", 7}, {"c", 7}}));
 }
 
-TEST(LBroadcaster, ListenersMayUnlinkDuringABroadcast) {
-    Log log;
-    LBroadcaster broadcaster;
-    Recorder a("a", log), b("b", log), c("c", log);
+TEST_F(LBroadcasterTest, ListenersMayUnlinkDuringABroadcast) {
     a.onMessage = [&](int32) { broadcaster.RemoveListener(&b); };
     b.onMessage = [&](int32) { ADD_FAILURE() << "removed listener was called"; };
     c.onMessage = [&](int32) { broadcaster.RemoveListener(&c); };
-    for (Recorder* r : {&a, &b, &c}) broadcaster.AddListener(r);
     broadcaster.BroadcastMessage(1, nullptr);
     EXPECT_EQ(log, (Log{{"a", 1}, {"c", 1}}));
     EXPECT_EQ(broadcaster.ListenerCount(), 1);
     EXPECT_FALSE(b.HasBroadcaster(&broadcaster));
     EXPECT_FALSE(c.HasBroadcaster(&broadcaster));
+    EXPECT_TRUE(a.HasBroadcaster(&broadcaster));
 }
 
 TEST(LBroadcaster, DestructionAnnouncesThenUnlinks) {
