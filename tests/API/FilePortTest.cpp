@@ -53,7 +53,8 @@ protected:
     std::string mDirectory;
 };
 
-TEST_F(FilePortTest, GetLengthKeepsThePosition) {
+// GetLength keeps the file position; ReadAt delivers what exists and leaves the rest of the destination.
+TEST_F(FilePortTest, GetLengthAndReadAtLeaveWhatTheyDoNotTransfer) {
     Platform::FileHandle file = MakeFile(100);
     HostFilePort port(file);
     for (int64 position : {0, 37, 100, 150}) {
@@ -61,12 +62,6 @@ TEST_F(FilePortTest, GetLengthKeepsThePosition) {
         EXPECT_EQ(port.GetLength(), 100u);
         EXPECT_EQ(Platform::FileSeek(file, 0, Platform::SeekOrigin::kCurrent), position);
     }
-    Platform::FileClose(file);
-}
-
-TEST_F(FilePortTest, ReadAtTransfersWhatTheFileHolds) {
-    Platform::FileHandle file = MakeFile(100);
-    HostFilePort port(file);
     struct Case {
         uint32 position;
         int32 count;
@@ -102,26 +97,21 @@ TEST_F(FilePortTest, WriteAtPlacesBytesAndSetLengthWaitsForAWrite) {
     Platform::FileClose(file);
 }
 
-TEST_F(FilePortTest, EveryPortOffersTheSameMaximumTransfer) {
-    HostFilePort hostPort(Platform::kInvalidFile);
+// Both ports offer the same maximum transfer; only the scratch file owns its handle. A host port over an
+// invalid handle fails quietly; one over a real handle leaves it open when destroyed.
+TEST_F(FilePortTest, TransferLimitOwnershipAndInvalidHandles) {
+    HostFilePort invalid(Platform::kInvalidFile);
     MergerTempFile scratch;
-    EXPECT_EQ(hostPort.GetMaxTransfer(), 16777216u);
+    EXPECT_EQ(invalid.GetMaxTransfer(), 16777216u);
     EXPECT_EQ(scratch.GetMaxTransfer(), 16777216u);
-    EXPECT_EQ(hostPort.OwnFlag(), 0);
+    EXPECT_EQ(invalid.OwnFlag(), 0);
     EXPECT_EQ(scratch.OwnFlag(), 1);
-}
-
-TEST_F(FilePortTest, AnInvalidHandleFailsQuietly) {
-    HostFilePort port(Platform::kInvalidFile);
     uint8 byte = 0x5A;
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_EQ(port.GetLength(), 0u);
-    EXPECT_EQ(port.ReadAt(0, 1, &byte), 0);
-    EXPECT_EQ(port.WriteAt(0, 1, &byte), 0);
+    EXPECT_FALSE(invalid.IsOpen());
+    EXPECT_EQ(invalid.GetLength(), 0u);
+    EXPECT_EQ(invalid.ReadAt(0, 1, &byte), 0);
+    EXPECT_EQ(invalid.WriteAt(0, 1, &byte), 0);
     EXPECT_EQ(byte, 0x5A);
-}
-
-TEST_F(FilePortTest, DestroyingTheHostPortLeavesTheHandleOpen) {
     Platform::FileHandle file = MakeFile(4);
     { HostFilePort port(file); }
     EXPECT_EQ(Platform::FileSeek(file, 0, Platform::SeekOrigin::kEnd), 4);
