@@ -184,14 +184,6 @@ TEST_F(RoundTrip, RandomStacksReadBackAsWrittenAndWriteAgainUnchanged) {
     }
 }
 
-TEST_F(RoundTrip, LongNamesComeBackCutTo255Characters) {
-    CImage image(2, 2);
-    std::mt19937 random(7);
-    AddRandomLayer(image, random, 9)->SetName(std::string(254, 'a') + "bcd");
-    std::unique_ptr<ReadDocument> read = ReadBack(WriteDocument(image));
-    ExpectSameImage(image, *read->image);
-}
-
 // An indexed image is stored as its merged picture only: it reads back as one layer with the composite.
 TEST_F(RoundTrip, IndexedImageReadsBackAsItsComposite) {
     CImage image(5, 3);
