@@ -108,71 +108,43 @@ TEST(SListX, MatchesVectorModel) {
         };
         for (int step = 0; step < 400; ++step) {
             const LWord v = LWord(pick(8));
-            const int size = int(model.size());
-            bool countSet = true;  // whether the operation sets the list's count (and so may resize it)
-            switch (pick(10)) {
-                case 0:
-                case 1:
-                    list.Append(v);
-                    model.push_back(v);
-                    break;
-                case 2: {
-                    const int at = pick(size + 1), copies = pick(4) + 1;
-                    list.Insert(at, copies, v);
-                    model.insert(model.begin() + at, size_t(copies), v);
-                    break;
+            const int size = int(model.size()), op = pick(10);
+            const auto found = std::find(model.begin(), model.end(), v);
+            if (op < 2) {
+                list.Append(v);
+                model.push_back(v);
+            } else if (op == 2) {
+                const int at = pick(size + 1), copies = pick(4) + 1;
+                list.Insert(at, copies, v);
+                model.insert(model.begin() + at, size_t(copies), v);
+            } else if (op == 3 && size > 0) {
+                const int at = pick(size), len = 1 + pick(std::min(size - at, 6));
+                list.Delete(at, len);
+                model.erase(model.begin() + at, model.begin() + at + len);
+            } else if (op == 4) {
+                EXPECT_EQ(list.Remove(v), found != model.end());
+                if (found != model.end()) model.erase(found);
+            } else if (op == 5) {
+                EXPECT_EQ(list.RemoveFast(v), found != model.end());
+                if (found != model.end()) {
+                    *found = model.back();
+                    model.pop_back();
                 }
-                case 3:
-                    countSet = size > 0;
-                    if (countSet) {
-                        const int at = pick(size), len = 1 + pick(std::min(size - at, 6));
-                        list.Delete(at, len);
-                        model.erase(model.begin() + at, model.begin() + at + len);
-                    }
-                    break;
-                case 4: {
-                    const auto it = std::find(model.begin(), model.end(), v);
-                    countSet = it != model.end();
-                    EXPECT_EQ(list.Remove(v), countSet);
-                    if (countSet) model.erase(it);
-                    break;
-                }
-                case 5: {
-                    const auto it = std::find(model.begin(), model.end(), v);
-                    countSet = it != model.end();
-                    EXPECT_EQ(list.RemoveFast(v), countSet);
-                    if (countSet) {
-                        *it = model.back();
-                        model.pop_back();
-                    }
-                    break;
-                }
-                case 6:
-                    EXPECT_EQ(list.RemoveAll(v), int32(std::erase(model, v)));
-                    break;
-                case 7:
-                    countSet = size > 0;
-                    if (countSet) {
-                        EXPECT_EQ(list.Pop(), model.back());
-                        model.pop_back();
-                    }
-                    break;
-                case 8:
-                    countSet = false;
-                    if (size > 0) {
-                        const int at = pick(size);
-                        list.Set(at, v);
-                        model[size_t(at)] = v;
-                    }
-                    break;
-                default: {
-                    countSet = false;
-                    const auto it = std::find(model.begin(), model.end(), v);
-                    EXPECT_EQ(list.Find(v), it == model.end() ? -1 : int32(it - model.begin()));
-                    break;
-                }
+            } else if (op == 6) {
+                EXPECT_EQ(list.RemoveAll(v), int32(std::erase(model, v)));
+            } else if (op == 7 && size > 0) {
+                EXPECT_EQ(list.Pop(), model.back());
+                model.pop_back();
+            } else if (op == 8 && size > 0) {
+                const int at = pick(size);
+                list.Set(at, v);
+                model[size_t(at)] = v;
+            } else if (op == 9) {
+                EXPECT_EQ(list.Find(v), found == model.end() ? -1 : int32(found - model.begin()));
             }
-            if (countSet) applyCount(int32(model.size()));
+            // Operations that change the count set it, and so may resize; RemoveAll sets it even when
+            // it removes nothing.
+            if (int(model.size()) != size || op == 6) applyCount(int32(model.size()));
             ASSERT_EQ(Contents(list), model) << "round " << round << " step " << step;
             ASSERT_EQ(list.Capacity(), capacity) << "round " << round << " step " << step;
             ASSERT_EQ(list.OnHeap(), capacity > 1) << "round " << round << " step " << step;

