@@ -94,7 +94,9 @@ TEST_F(LBroadcasterTest, ListenersMayUnlinkDuringABroadcast) {
     EXPECT_TRUE(a.HasBroadcaster(&broadcaster));
 }
 
-TEST(LBroadcaster, DestructionAnnouncesThenUnlinks) {
+// A dying broadcaster announces itself (still linked) and then unlinks; a dying listener unlinks from
+// every broadcaster, so nothing dangling is called afterwards (the sanitizer build checks).
+TEST(LBroadcaster, DestructionUnlinksBothSides) {
     Log log;
     Recorder a("a", log);
     auto broadcaster = std::make_unique<LBroadcaster>();
@@ -105,23 +107,19 @@ TEST(LBroadcaster, DestructionAnnouncesThenUnlinks) {
     broadcaster.reset();
     EXPECT_EQ(log, (Log{{"a", LBroadcaster::kBroadcasterDied}}));
     EXPECT_EQ(a.lastParam, address);
-    EXPECT_TRUE(linkedDuringMessage);  // the message comes before the unlinking
+    EXPECT_TRUE(linkedDuringMessage);
     EXPECT_EQ(a.BroadcasterCount(), 0);
-}
 
-TEST(LListener, DestructionUnlinksFromEveryBroadcaster) {
-    Log log;
     LBroadcaster one, two;
     {
-        Recorder a("a", log);
-        one.AddListener(&a);
-        two.AddListener(&a);
-        EXPECT_EQ(a.BroadcasterCount(), 2);
+        Recorder b("b", log);
+        one.AddListener(&b);
+        two.AddListener(&b);
+        EXPECT_EQ(b.BroadcasterCount(), 2);
     }
-    EXPECT_EQ(one.ListenerCount(), 0);
-    EXPECT_EQ(two.ListenerCount(), 0);
-    one.BroadcastMessage(1, nullptr);  // nothing dangling is called (the sanitizer build checks)
-    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(one.ListenerCount() + two.ListenerCount(), 0);
+    one.BroadcastMessage(1, nullptr);
+    EXPECT_EQ(log.size(), 1u);
 }
 
 }  // namespace

