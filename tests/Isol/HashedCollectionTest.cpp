@@ -7,7 +7,6 @@
 #include <random>
 #include <set>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "tests/Isol/ReportLog.h"
@@ -149,26 +148,31 @@ TEST(MultiDict, MatchesModel) {
     for (bool even : {false, true}) {
         std::mt19937 rng(even ? 5 : 6);
         MultiDict dict(even);
-        std::set<std::pair<LWord, LWord>> model;
-        auto valuesOf = [&](LWord key) {
-            std::vector<LWord> values;
-            for (auto it = model.lower_bound({key, 0}); it != model.end() && it->first == key; ++it)
-                values.push_back(it->second);
-            return values;
+        std::unordered_multimap<LWord, LWord> model;
+        auto modelHas = [&](LWord k, LWord v) {
+            auto [b, e] = model.equal_range(k);
+            return std::any_of(b, e, [&](const auto& kv) { return kv.second == v; });
         };
         for (int step = 0; step < 6000; ++step) {
             const LWord key = rng() % 50;
             const LWord value = (rng() % 6) * 2;
-            if (rng() % 5 < 3)
-                ASSERT_EQ(dict.AddValue(key, value), model.insert({key, value}).second);
-            else
-                ASSERT_EQ(dict.RemoveValue(key, value), model.erase({key, value}) > 0);
-            const std::vector<LWord> values = valuesOf(key);
-            ASSERT_EQ(dict.CountValues(key), int32(values.size()));
-            ASSERT_EQ(dict.ContainsValue(key, value), model.count({key, value}) > 0);
-            if (even && values.size() == 1) {
-                ASSERT_EQ(dict.RawWord(key), values[0] + 1);
-            } else if (even && values.size() > 1) {
+            if (rng() % 5 < 3) {
+                const bool isNew = !modelHas(key, value);
+                ASSERT_EQ(dict.AddValue(key, value), isNew);
+                if (isNew) model.emplace(key, value);
+            } else {
+                const bool present = modelHas(key, value);
+                ASSERT_EQ(dict.RemoveValue(key, value), present);
+                if (present) {
+                    auto [b, e] = model.equal_range(key);
+                    model.erase(std::find_if(b, e, [&](const auto& kv) { return kv.second == value; }));
+                }
+            }
+            ASSERT_EQ(dict.CountValues(key), int32(model.count(key)));
+            ASSERT_EQ(dict.ContainsValue(key, value), modelHas(key, value));
+            if (even && model.count(key) == 1) {
+                ASSERT_EQ(dict.RawWord(key), model.find(key)->second + 1);
+            } else if (even && model.count(key) > 1) {
                 ASSERT_EQ(dict.RawWord(key) & 1, 0u);
             }
         }
@@ -178,12 +182,13 @@ TEST(MultiDict, MatchesModel) {
         assigned = dict;
         dict.RemoveAll();  // the copies own their own sets
         for (LWord key = 0; key < 50; ++key) {
-            SListX list;
-            copy.GetAllValues(key, list);
-            std::vector<LWord> got(list.Data(), list.Data() + list.Count());
-            std::sort(got.begin(), got.end());
-            ASSERT_EQ(got, valuesOf(key)) << "key " << key;
-            ASSERT_EQ(assigned.CountValues(key), int32(got.size()));
+            SListX values;
+            copy.GetAllValues(key, values);
+            std::multiset<LWord> got(values.Data(), values.Data() + values.Count()), expected;
+            auto [b, e] = model.equal_range(key);
+            for (auto it = b; it != e; ++it) expected.insert(it->second);
+            ASSERT_EQ(got, expected) << "key " << key;
+            ASSERT_EQ(assigned.CountValues(key), int32(expected.size()));
         }
     }
 }
