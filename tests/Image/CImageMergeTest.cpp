@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "Src/Pellin/Isol/ByteTables.h"
-#include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Image/ImageTestSupport.h"
-#include "tests/support/ReportCapture.h"
 
 namespace {
 
@@ -29,11 +27,6 @@ protected:
         image->GetLayerWithID(2)->SetName("middle");
         return image;
     }
-    static std::vector<uint32> Ids(const CImage& inImage) {
-        std::vector<uint32> ids;
-        for (int32 p = 0; p < inImage.GetLayerCount(); ++p) ids.push_back(inImage.GetLayerWithPosition(p)->GetLayerID());
-        return ids;
-    }
     static NativeQuad MergedPixel(const CImage& inImage, uint32 inID, int32 inX, int32 inY) {
         return PixelAt(*static_cast<const CRGBLayer*>(inImage.GetLayerWithID(inID)), inX, inY);
     }
@@ -44,7 +37,7 @@ TEST_F(ImageMerge, FlattenKeepsActiveIdAndNameAndDropsHiddenLayers) {
     image->SetActiveLayerByID(2);
     image->GetLayerWithID(3)->SetVisible(false);
     image->FlattenImage(nullptr);
-    ASSERT_EQ(Ids(*image), (std::vector<uint32>{2}));
+    ASSERT_EQ(IdsOf(*image), (std::vector<uint32>{2}));
     const CLayer* merged = image->GetActiveLayer();
     EXPECT_EQ(merged->GetName(), "middle");
     EXPECT_EQ(merged->GetLayerType(), eRGBLayer);
@@ -57,16 +50,8 @@ TEST_F(ImageMerge, FlattenKeepsActiveIdAndNameAndDropsHiddenLayers) {
 TEST_F(ImageMerge, MergeDownAtTheBottomIsRefusedAndChangesNothing) {
     auto image = ThreeLayers();
     image->SetActiveLayerByPosition(0);
-    std::string message;
-    CaptureReports([&] {
-        try {
-            image->MergeDown(nullptr, true);
-        } catch (const Exception& e) {
-            message = e.Message().Text();
-        }
-    });
-    EXPECT_EQ(message, "merge down can not be performed on the bottom layer");
-    EXPECT_EQ(Ids(*image), (std::vector<uint32>{1, 2, 3}));
+    EXPECT_EQ(ThrownMessage([&] { image->MergeDown(nullptr, true); }), "merge down can not be performed on the bottom layer");
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     EXPECT_EQ(image->GetActiveLayerID(), 1u);
 }
 
@@ -75,7 +60,7 @@ TEST_F(ImageMerge, MergeDownTakesTheLowerClippingAndRemovesIt) {
     image->GetLayerWithID(2)->SetClipping(1);
     image->SetActiveLayerByID(3);
     image->MergeDown(nullptr, true);
-    EXPECT_EQ(Ids(*image), (std::vector<uint32>{1, 3}));
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 3}));
     EXPECT_EQ(image->GetLayerWithID(3)->GetClipping(), 1u);
     // The clipped lower layer's base is not part of the merge, and a hidden base hides its group.
     EXPECT_EQ(MergedPixel(*image, 3, 9, 0).alpha, 0);
@@ -87,7 +72,7 @@ TEST_F(ImageMerge, MergeVisibleWithoutRemovalKeepsTheOthers) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(1);
     image->MergeVisible(nullptr, false);
-    EXPECT_EQ(Ids(*image), (std::vector<uint32>{1, 2, 3}));
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kBlue);
     EXPECT_EQ(MergedPixel(*image, 1, 0, 0), kRed);
     EXPECT_EQ(MergedPixel(*image, 1, 9, 9), kGreen);
@@ -98,10 +83,10 @@ TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
     image->SetActiveLayerByID(1);
     image->MergeLinked(nullptr, true);      // not linked: nothing happens
     image->MergeClipGroup(nullptr, true);   // not a group base: nothing happens
-    EXPECT_EQ(Ids(*image), (std::vector<uint32>{1, 2, 3}));
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     image->LinkLayers(image->GetLayerWithID(1), image->GetLayerWithID(3));
     image->MergeLinked(nullptr, true);
-    EXPECT_EQ(Ids(*image), (std::vector<uint32>{1, 2}));
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 9), kGreen);
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kRed);  // the unlinked blue layer is not part of it
 }
@@ -113,7 +98,7 @@ TEST_F(ImageMerge, ClipGroupMergeKeepsLayersAboveTheGroup) {
     MessageLog log;
     image->AddListener(&log);
     image->MergeClipGroup(nullptr, true);
-    EXPECT_EQ(Ids(*image), (std::vector<uint32>{1, 3}));
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 3}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kBlue);
     EXPECT_EQ(log.Count(kMsgLayerListChanged), 1);
 }

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LListener.h"
+#include "tests/support/ReportCapture.h"
 
 // Records every message (and the area/id of layer changes) an image broadcasts.
 class MessageLog : public LListener {
@@ -49,4 +52,32 @@ inline NativeQuad PixelAt(const CRGBLayer& inLayer, int32 inX, int32 inY) {
     NativeQuad q{};
     inLayer.GetTile(GRect(inX, inY, inX + 1, inY + 1), &q, 4);
     return q;
+}
+
+// Layer ids or clipping values from the bottom of the stack up.
+inline std::vector<uint32> IdsOf(const CImage& inImage) {
+    std::vector<uint32> ids;
+    for (int32 p = 0; p < inImage.GetLayerCount(); ++p) ids.push_back(inImage.GetLayerWithPosition(p)->GetLayerID());
+    return ids;
+}
+inline std::vector<uint32> ClippingOf(const CImage& inImage) {
+    std::vector<uint32> values;
+    for (int32 p = 0; p < inImage.GetLayerCount(); ++p) values.push_back(inImage.GetLayerWithPosition(p)->GetClipping());
+    return values;
+}
+
+// The message of the engine exception the call throws, or "" when it throws none; the reports made on
+// the way go to outReports when given.
+template <class Call>
+std::string ThrownMessage(Call&& inCall, std::string* outReports = nullptr) {
+    std::string text;
+    const std::string reports = CaptureReports([&] {
+        try {
+            inCall();
+        } catch (const Exception& e) {
+            text = e.Message().Text();
+        }
+    });
+    if (outReports != nullptr) *outReports = reports;
+    return text;
 }

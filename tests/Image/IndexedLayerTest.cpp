@@ -169,11 +169,7 @@ TEST_F(IndexedLayerTest, GetTileLooksUpEveryIndexWithZeroOutsideThePlane) {
         }
         EXPECT_EQ(mismatches, 0) << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
     }
-}
-
-TEST_F(IndexedLayerTest, GetTileChecksTheDescriptor) {
-    NativeQuadCLUTRef table = NativeQuadCLUTRef::Create();
-    CIndexedLayer layer(&mImage, "i", true, GRect(0, 0, 4, 4), kBlendNormal, 255, table, 0, 1);
+    // A descriptor that disagrees with the rectangle is reported.
     std::vector<NativeQuad> pixels(16);
     RasterDescriptor descriptor;
     descriptor.Set(GRect(0, 0, 4, 4), pixels.data(), 16, kRasterKindCallerBuffer);

@@ -232,41 +232,43 @@ TEST(LayerNotification, OriginAnnouncesOldAndNewArea) {
     EXPECT_EQ(log.entries[1].area, GRect(10, 0, 15, 5));
 }
 
-TEST(LayerEditing, FlipsMirrorAboutTheAxis) {
-    // A 3 x 2 layer at (1, 0) in a 6-wide canvas; pixel (1, 0) marked.
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(1, 0, 4, 2), kRed));
-    layer->SetTile(GRect(1, 0, 2, 1), &kBlue, 4);
-    layer->FlipHorizontal(GPoint(6, 2), nullptr);
-    EXPECT_EQ(layer->GetBounds(), GRect(2, 0, 5, 2));
-    EXPECT_EQ(PixelAt(*layer, 4, 0), kBlue);
-    EXPECT_EQ(PixelAt(*layer, 2, 0), kRed);
-    layer->FlipVertical(GPoint(6, 2), nullptr);
-    EXPECT_EQ(layer->GetBounds(), GRect(2, 0, 5, 2));
-    EXPECT_EQ(PixelAt(*layer, 4, 1), kBlue);
-    EXPECT_EQ(PixelAt(*layer, 4, 0), kRed);
-}
-
-TEST(LayerEditing, ScaleIsNearestNeighbour) {
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(3, 1, 5, 2), kRed));
-    layer->SetTile(GRect(4, 1, 5, 2), &kBlue, 4);
-    layer->Scale(2.5, 2.0, 0, nullptr);
-    // ceil(2 * 2.5) = 5 columns, 2 rows; position floor(3 * 2.5) = 7, 2.
-    EXPECT_EQ(layer->GetBounds(), GRect(7, 2, 12, 4));
-    const NativeQuad expectedRow[5] = {kRed, kRed, kRed, kBlue, kBlue};  // floor(x / 2.5) = 0 0 0 1 1
-    for (int32 x = 0; x < 5; ++x) {
-        EXPECT_EQ(PixelAt(*layer, 7 + x, 2), expectedRow[x]) << x;
-        EXPECT_EQ(PixelAt(*layer, 7 + x, 3), expectedRow[x]) << x;
+// Flips mirror about the canvas axis, scaling is nearest-neighbour (size ceil(w * f), position
+// floor(x * f)), cropping keeps the inside and moves the position. Each layer is red with one blue pixel.
+TEST(LayerEditing, FlipScaleAndCropMovePixelsAndBounds) {
+    struct Pixel {
+        int32 x, y;
+        NativeQuad color;
+    };
+    struct Case {
+        const char* name;
+        GRect layer;
+        GPoint blue;
+        void (*apply)(CRGBLayer&);
+        GRect bounds;
+        std::vector<Pixel> pixels;
+    };
+    const Case cases[] = {
+        {"flip h", {1, 0, 4, 2}, {1, 0}, [](CRGBLayer& l) { l.FlipHorizontal(GPoint(6, 2), nullptr); }, {2, 0, 5, 2},
+         {{4, 0, kBlue}, {2, 0, kRed}, {4, 1, kRed}}},
+        {"flip v", {1, 0, 4, 2}, {1, 0}, [](CRGBLayer& l) { l.FlipVertical(GPoint(6, 2), nullptr); }, {1, 0, 4, 2},
+         {{1, 1, kBlue}, {1, 0, kRed}}},
+        // floor(x / 2.5) picks source columns 0 0 0 1 1
+        {"scale", {3, 1, 5, 2}, {4, 1}, [](CRGBLayer& l) { l.Scale(2.5, 2.0, 0, nullptr); }, {7, 2, 12, 4},
+         {{7, 2, kRed}, {9, 3, kRed}, {10, 2, kBlue}, {11, 3, kBlue}}},
+        {"crop", {0, 0, 10, 10}, {0, 0}, [](CRGBLayer& l) { l.Crop(GRect(5, 5, 15, 8), nullptr); }, {5, 5, 15, 8},
+         {{9, 7, kRed}, {10, 7, kTransparentWhite}}},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CRGBLayer> layer(MakeLayer(1, c.layer, kRed));
+        layer->SetTile(GRect(c.blue.h, c.blue.v, c.blue.h + 1, c.blue.v + 1), &kBlue, 4);
+        c.apply(*layer);
+        EXPECT_EQ(layer->GetBounds(), c.bounds) << c.name;
+        EXPECT_EQ(layer->GetPosition(), c.bounds.TopLeft()) << c.name;
+        for (const Pixel& p : c.pixels) EXPECT_EQ(PixelAt(*layer, p.x, p.y), p.color) << c.name << " at " << p.x << "," << p.y;
     }
-}
-
-TEST(LayerEditing, CropKeepsTheInsideAndMovesThePosition) {
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 10, 10), kRed));
-    layer->Crop(GRect(5, 5, 15, 8), nullptr);
-    EXPECT_EQ(layer->GetBounds(), GRect(5, 5, 15, 8));
-    EXPECT_EQ(layer->GetPosition(), GPoint(5, 5));
-    EXPECT_EQ(PixelAt(*layer, 9, 7), kRed);
-    EXPECT_EQ(PixelAt(*layer, 10, 7), kTransparentWhite);
-    EXPECT_EQ(layer->GetContentBounds(), GRect(5, 5, 10, 8));
+    std::unique_ptr<CRGBLayer> cropped(MakeLayer(1, GRect(0, 0, 10, 10), kRed));
+    cropped->Crop(GRect(5, 5, 15, 8), nullptr);
+    EXPECT_EQ(cropped->GetContentBounds(), GRect(5, 5, 10, 8));
 }
 
 TEST(LayerEditing, CloneIsIndependent) {
@@ -335,10 +337,7 @@ TEST(Frames, UnknownIdReportsAndAnswersDefaults) {
     const std::string reports = CaptureReports([&] { answer = frame.GetSettingsForLayer(42); });
     EXPECT_TRUE(Contains(reports, "SPAM - Called CFrameInfoRep::GetSettingsForLayer with an invalid layer ID"));
     EXPECT_EQ(answer, LayerSettings());
-    const std::string invalid = CaptureReports([] {
-        const LayerSettings settings(kInvalidLayerID, GPoint(), true, 12000, 255);
-        EXPECT_EQ(settings.mLayerID, kInvalidLayerID);
-    });
+    const std::string invalid = CaptureReports([] { LayerSettings(kInvalidLayerID, GPoint(), true, 12000, 255); });
     EXPECT_TRUE(Contains(invalid, "mLayerID != kInvalidLayerID"));
 }
 
