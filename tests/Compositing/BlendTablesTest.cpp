@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,7 +34,6 @@ TEST(BlendTables, EveryEntryMatchesTheCurves) {
         EXPECT_EQ(SoftLightUp[size_t(i)], BlendReference::SoftLightUp(i)) << i;
         EXPECT_EQ(SoftLightDown[size_t(i)], BlendReference::SoftLightDown(i)) << i;
         EXPECT_EQ(ScaleFactor[size_t(i)], BlendReference::ScaleFactor(i)) << i;
-        EXPECT_LE(std::abs(ScaleFactor[size_t(i)] - 32768.0 * 510 / (510 - i)), 1.0) << i;
     }
 }
 
