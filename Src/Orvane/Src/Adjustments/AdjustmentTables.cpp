@@ -32,23 +32,12 @@ bool SegmentPrologue(uint8* ioTable, int32 inX1, int32 inX2, int32 inY1, int32 i
 
 void ApplyTables(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* outDestination,
                  int32 inDestinationRowBytes, const uint8* inRed, const uint8* inGreen, const uint8* inBlue) {
-    const int32 width = inRect.Width();
-    const int32 height = inRect.Height();
-    const auto* sourceRow = reinterpret_cast<const uint8*>(inSource);
-    auto* destinationRow = reinterpret_cast<uint8*>(outDestination);
-    for (int32 y = 0; y < height; ++y) {
-        const NativeQuad* source = reinterpret_cast<const NativeQuad*>(sourceRow);
-        NativeQuad* destination = reinterpret_cast<NativeQuad*>(destinationRow);
-        for (int32 x = 0; x < width; ++x) {
-            // Read the whole pixel before writing: source and destination may be the same pixel.
-            const NativeQuad pixel = source[x];
-            destination[x].red = inRed[pixel.red];
-            destination[x].green = inGreen[pixel.green];
-            destination[x].blue = inBlue[pixel.blue];
-        }
-        sourceRow += inSourceRowBytes;
-        destinationRow += inDestinationRowBytes;
-    }
+    ForEachPixelPair(inRect, inSource, inSourceRowBytes, outDestination, inDestinationRowBytes,
+                     [&](const NativeQuad& inPixel, NativeQuad& outPixel) {
+                         outPixel.red = inRed[inPixel.red];
+                         outPixel.green = inGreen[inPixel.green];
+                         outPixel.blue = inBlue[inPixel.blue];
+                     });
 }
 
 void SetIdentity(uint8* outTable) {

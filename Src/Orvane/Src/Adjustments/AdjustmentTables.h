@@ -13,6 +13,25 @@
 inline constexpr int32 kTableSize = 256;
 using ByteTable = uint8[kTableSize];
 
+// Calls inPixel(source pixel, destination pixel) for every pixel of inRect's width and height; rows are
+// inSourceRowBytes and inDestinationRowBytes apart. The source pixel is passed as a copy taken before the
+// call, so source and destination may be the same buffer. Adjustments write only the three colour bytes.
+template <typename PixelFunction>
+inline void ForEachPixelPair(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes,
+                             NativeQuad* outDestination, int32 inDestinationRowBytes, PixelFunction inPixel) {
+    const int32 width = inRect.Width();
+    const int32 height = inRect.Height();
+    const auto* sourceRow = reinterpret_cast<const uint8*>(inSource);
+    auto* destinationRow = reinterpret_cast<uint8*>(outDestination);
+    for (int32 y = 0; y < height; ++y) {
+        const auto* source = reinterpret_cast<const NativeQuad*>(sourceRow);
+        auto* destination = reinterpret_cast<NativeQuad*>(destinationRow);
+        for (int32 x = 0; x < width; ++x) inPixel(NativeQuad(source[x]), destination[x]);
+        sourceRow += inSourceRowBytes;
+        destinationRow += inDestinationRowBytes;
+    }
+}
+
 // For every pixel of inRect's width and height: destination red = inRed[source red], green and blue
 // likewise; the destination's fourth byte is never written. Rows are inSourceRowBytes and
 // inDestinationRowBytes apart. Source and destination may be the same buffer.

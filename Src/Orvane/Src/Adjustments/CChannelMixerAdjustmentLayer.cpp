@@ -1,5 +1,6 @@
 #include "Src/Orvane/Src/Adjustments/CChannelMixerAdjustmentLayer.h"
 
+#include "Src/Orvane/Src/Adjustments/AdjustmentTables.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 
@@ -50,22 +51,13 @@ inline uint8 MixOutput(const int32 (&inFactors)[CChannelMixerAdjustmentLayer::kT
 void CChannelMixerAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
                                               int32& ioSourceRowBytes, NativeQuad* outDestination,
                                               int32& ioDestinationRowBytes) {
-    const int32 width = inRect.Width();
-    const int32 height = inRect.Height();
-    const auto* sourceRow = reinterpret_cast<const uint8*>(inSource);
-    auto* destinationRow = reinterpret_cast<uint8*>(outDestination);
-    for (int32 y = 0; y < height; ++y) {
-        const auto* source = reinterpret_cast<const NativeQuad*>(sourceRow);
-        auto* destination = reinterpret_cast<NativeQuad*>(destinationRow);
-        for (int32 x = 0; x < width; ++x) {
-            const int32 red = source[x].red;
-            const int32 green = source[x].green;
-            const int32 blue = source[x].blue;
-            destination[x].red = MixOutput(coefficients[0], red, green, blue);
-            destination[x].green = MixOutput(coefficients[1], red, green, blue);
-            destination[x].blue = MixOutput(coefficients[2], red, green, blue);
-        }
-        sourceRow += ioSourceRowBytes;
-        destinationRow += ioDestinationRowBytes;
-    }
+    ForEachPixelPair(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes,
+                     [this](const NativeQuad& inPixel, NativeQuad& outPixel) {
+                         const int32 red = inPixel.red;
+                         const int32 green = inPixel.green;
+                         const int32 blue = inPixel.blue;
+                         outPixel.red = MixOutput(coefficients[0], red, green, blue);
+                         outPixel.green = MixOutput(coefficients[1], red, green, blue);
+                         outPixel.blue = MixOutput(coefficients[2], red, green, blue);
+                     });
 }

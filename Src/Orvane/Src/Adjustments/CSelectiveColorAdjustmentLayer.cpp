@@ -132,31 +132,23 @@ void CSelectiveColorAdjustmentLayer::BuildTables() {
 void CSelectiveColorAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
                                                 int32& ioSourceRowBytes, NativeQuad* outDestination,
                                                 int32& ioDestinationRowBytes) {
-    const int32 width = inRect.Width();
-    const int32 height = inRect.Height();
-    const auto* sourceRow = reinterpret_cast<const uint8*>(inSource);
-    auto* destinationRow = reinterpret_cast<uint8*>(outDestination);
-    for (int32 y = 0; y < height; ++y) {
-        const auto* source = reinterpret_cast<const NativeQuad*>(sourceRow);
-        auto* destination = reinterpret_cast<NativeQuad*>(destinationRow);
-        for (int32 x = 0; x < width; ++x) {
-            const int32 components[3] = {source[x].red, source[x].green, source[x].blue};
-            const SelectiveWeights w = ComputeSelectiveWeights(components[0], components[1], components[2]);
-            uint32 out[3];
-            // Red is steered by the cyan tables, green by magenta, blue by yellow.
-            for (int32 c = 0; c < 3; ++c) {
-                const int32 v = components[c];
-                out[c] = Mul8(tables[w.primaryRange * 4 + c][v], uint32(w.primary)) +
-                         Mul8(tables[w.secondaryRange * 4 + c][v], uint32(w.secondary)) +
-                         Mul8(tables[kSelectiveWhites * 4 + c][v], uint32(w.whites)) +
-                         Mul8(tables[kSelectiveNeutrals * 4 + c][v], uint32(w.neutrals)) +
-                         Mul8(tables[kSelectiveBlacks * 4 + c][v], uint32(w.blacks));
-            }
-            destination[x].red = uint8(out[0]);
-            destination[x].green = uint8(out[1]);
-            destination[x].blue = uint8(out[2]);
-        }
-        sourceRow += ioSourceRowBytes;
-        destinationRow += ioDestinationRowBytes;
-    }
+    ForEachPixelPair(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes,
+                     [this](const NativeQuad& inPixel, NativeQuad& outPixel) {
+                         const int32 components[3] = {inPixel.red, inPixel.green, inPixel.blue};
+                         const SelectiveWeights w =
+                             ComputeSelectiveWeights(components[0], components[1], components[2]);
+                         uint32 out[3];
+                         // Red is steered by the cyan tables, green by magenta, blue by yellow.
+                         for (int32 c = 0; c < 3; ++c) {
+                             const int32 v = components[c];
+                             out[c] = Mul8(tables[w.primaryRange * 4 + c][v], uint32(w.primary)) +
+                                      Mul8(tables[w.secondaryRange * 4 + c][v], uint32(w.secondary)) +
+                                      Mul8(tables[kSelectiveWhites * 4 + c][v], uint32(w.whites)) +
+                                      Mul8(tables[kSelectiveNeutrals * 4 + c][v], uint32(w.neutrals)) +
+                                      Mul8(tables[kSelectiveBlacks * 4 + c][v], uint32(w.blacks));
+                         }
+                         outPixel.red = uint8(out[0]);
+                         outPixel.green = uint8(out[1]);
+                         outPixel.blue = uint8(out[2]);
+                     });
 }

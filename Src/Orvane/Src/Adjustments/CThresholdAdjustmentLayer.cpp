@@ -27,20 +27,11 @@ void CThresholdAdjustmentLayer::BuildTables() {
 void CThresholdAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
                                            int32& ioSourceRowBytes, NativeQuad* outDestination,
                                            int32& ioDestinationRowBytes) {
-    const int32 width = inRect.Width();
-    const int32 height = inRect.Height();
-    const auto* sourceRow = reinterpret_cast<const uint8*>(inSource);
-    auto* destinationRow = reinterpret_cast<uint8*>(outDestination);
-    for (int32 y = 0; y < height; ++y) {
-        const auto* source = reinterpret_cast<const NativeQuad*>(sourceRow);
-        auto* destination = reinterpret_cast<NativeQuad*>(destinationRow);
-        for (int32 x = 0; x < width; ++x) {
-            const uint8 value = table[ThresholdLuminance(source[x].red, source[x].green, source[x].blue)];
-            destination[x].red = value;
-            destination[x].green = value;
-            destination[x].blue = value;
-        }
-        sourceRow += ioSourceRowBytes;
-        destinationRow += ioDestinationRowBytes;
-    }
+    ForEachPixelPair(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes,
+                     [this](const NativeQuad& inPixel, NativeQuad& outPixel) {
+                         const uint8 value = table[ThresholdLuminance(inPixel.red, inPixel.green, inPixel.blue)];
+                         outPixel.red = value;
+                         outPixel.green = value;
+                         outPixel.blue = value;
+                     });
 }
