@@ -1,12 +1,13 @@
-// Invert, brightness/contrast, threshold, posterize, levels and curves layers inside documents: read by
-// the document reader, composited over what lies beneath through their masks, refused blocks failing the
-// read, and damaged documents never reading out of bounds.
+// Adjustment layers of every kind inside documents: read by the document reader, composited over what
+// lies beneath through their masks, refused blocks failing the read, and damaged documents never reading
+// out of bounds.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
 #include "tests/Adjustments/AdjustmentTestSupport.h"
+#include "tests/Adjustments/ColourTestSupport.h"
 #include "tests/Format/ReaderTestSupport.h"
 
 using namespace AdjustmentTest;
@@ -35,6 +36,38 @@ std::vector<KindBlock> TableBlocks() {
         {"levels", FourCC("levl"), kLevelsAdjustment, Block().I16(2).U16(20).U16(220).U16(0).U16(255).U16(140).bytes},
         {"curves", FourCC("curv"), kCurvesAdjustment, curves.bytes},
     };
+}
+
+std::vector<KindBlock> ColourBlocks() {
+    Block balance;
+    for (int32 value : {-20, 0, 0, 0, 30, 0, 0, 0, -15}) balance.I16(value);
+    balance.U8(0).U8(0);
+    Block hue;
+    hue.I16(2).U8(0).U8(0).I16(0).I16(0).I16(0).I16(120).I16(-20).I16(0);
+    for (int32 r = 0; r < 6; ++r)
+        hue.I16((60 * r + 315) % 360).I16((60 * r + 345) % 360).I16((60 * r + 15) % 360).I16((60 * r + 45) % 360)
+            .I16(0).I16(0).I16(r == 1 ? 40 : 0);
+    Block hue1;
+    hue1.I16(1).U8(1).U8(0).I16(30).I16(60).I16(-10).Zeros(42);
+    Block selective;
+    selective.I16(1).I16(0).Zeros(8);
+    for (int32 range = 0; range < 9; ++range) selective.I16(range == 0 ? 60 : 0).I16(-40).I16(range == 7 ? 25 : 0).I16(10);
+    Block mixer;
+    mixer.I16(1).U16(0);
+    for (int32 value : {0, 0, 100, 0, 0, 0, 100, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 100, 0}) mixer.I16(value);
+    return {
+        {"colour balance", FourCC("blnc"), kColorBalanceAdjustment, balance.bytes},
+        {"hue/saturation 2", FourCC("hue2"), kHueSaturation2Adjustment, hue.bytes},
+        {"hue/saturation 1 colorize", FourCC("hue "), kHueSaturationAdjustment, hue1.bytes},
+        {"selective colour", FourCC("selc"), kSelectiveColorAdjustment, selective.bytes},
+        {"channel mixer", FourCC("mixr"), kChannelMixerAdjustment, mixer.bytes},
+    };
+}
+
+std::vector<KindBlock> AllBlocks() {
+    std::vector<KindBlock> all = TableBlocks();
+    for (KindBlock& kind : ColourBlocks()) all.push_back(std::move(kind));
+    return all;
 }
 
 struct AdjustmentSetup {
@@ -89,7 +122,7 @@ void ExpectHalves(const std::vector<NativeQuad>& inPixels, NativeQuad inLeft, Na
 class AdjustmentDocumentTest : public ReaderTest {};
 
 TEST_F(AdjustmentDocumentTest, AdjustmentRecoloursBeneathItsMaskOnly) {
-    for (const KindBlock& kind : TableBlocks()) {
+    for (const KindBlock& kind : AllBlocks()) {
         ReadDocument document(Document(kind.key, kind.data));
         ASSERT_TRUE(document.loaded) << kind.name << ": " << document.error;
         ASSERT_EQ(document.image->GetLayerCount(), 2) << kind.name;
@@ -104,7 +137,7 @@ TEST_F(AdjustmentDocumentTest, AdjustmentRecoloursBeneathItsMaskOnly) {
 }
 
 TEST_F(AdjustmentDocumentTest, CoverageBeneathNeverChanges) {
-    for (const KindBlock& kind : TableBlocks()) {
+    for (const KindBlock& kind : AllBlocks()) {
         ReadDocument document(Document(kind.key, kind.data, {}, 128));
         ASSERT_TRUE(document.loaded) << kind.name << ": " << document.error;
         NativeQuad base = kBase;
@@ -144,12 +177,23 @@ TEST_F(AdjustmentDocumentTest, MaskSettingsVisibilityAndNoMask) {
     EXPECT_EQ(Word(half[kWidth - 1]), Word(kBase));
 }
 
+TEST_F(AdjustmentDocumentTest, ChannelMixerSwapsRedAndBlueInTheComposite) {
+    const KindBlock mixer = ColourBlocks().back();
+    ReadDocument document(Document(mixer.key, mixer.data));
+    ASSERT_TRUE(document.loaded) << document.error;
+    ExpectHalves(Composite(document), MakeNativeQuad(50, 100, 200, 255), kBase, "channel mixer");
+}
+
 TEST_F(AdjustmentDocumentTest, RefusedBlocksFailTheRead) {
     const KindBlock cases[] = {
         {"curves version 2", FourCC("curv"), 0, Block().U8(0).I16(2).U32(0).Zeros(1).bytes},
         {"curve of one point", FourCC("curv"), 0, Block().U8(0).I16(1).U32(1).I16(1).I16(0).I16(0).Zeros(1).bytes},
         {"curve point 300", FourCC("curv"), 0, Block().U8(0).I16(1).U32(1).I16(2).I16(300).I16(0).I16(255).I16(255).Zeros(1).bytes},
         {"levels version 1 of 6 records", FourCC("levl"), 0, Block().I16(1).U16(6).Zeros(96).bytes},
+        {"mixer version 2", FourCC("mixr"), 0, Block().I16(2).Zeros(42).bytes},
+        {"selective version 0", FourCC("selc"), 0, Block().I16(0).Zeros(82).bytes},
+        {"hue version 3", FourCC("hue2"), 0, Block().I16(3).Zeros(98).bytes},
+        {"hue version 0 under the old key", FourCC("hue "), 0, Block().I16(0).Zeros(50).bytes},
     };
     for (const KindBlock& c : cases) {
         ReadDocument document(Document(c.key, c.data));
