@@ -106,6 +106,15 @@ void DeleteGlobalAtom(uint16 inAtom);
 
 // ---- Dialog support --------------------------------------------------------------------------------
 
+// Messages a dialog procedure receives, with the system's own numbers.
+inline constexpr uint32 kMessageDestroy = 0x0002;
+inline constexpr uint32 kMessageEraseBackground = 0x0014;
+inline constexpr uint32 kMessageInitDialog = 0x0110;
+inline constexpr uint32 kMessageCommand = 0x0111;
+inline constexpr uint32 kMessageButtonColour = 0x0135;
+inline constexpr uint32 kMessageStaticColour = 0x0138;
+inline constexpr uint32 kMessageLeftButtonDown = 0x0201;
+
 using DialogProc = MessageLong(PLATFORM_CALLBACK*)(WindowRef, uint32, MessageParam, MessageLong);
 
 // What a backend without dialog resources needs to stand in for one: size in pixels and the texts of

@@ -12,12 +12,6 @@ namespace Platform {
 
 namespace {
 
-constexpr uint32 kInitDialog = 0x0110;
-constexpr uint32 kEraseBackground = 0x0014;
-constexpr uint32 kStaticColour = 0x0138;
-constexpr uint32 kCommand = 0x0111;
-constexpr uint32 kLeftButtonDown = 0x0201;
-constexpr uint32 kDestroy = 0x0002;
 constexpr MessageParam kOkCommand = 1;
 // The result a dialog the simulated user could not close is ended with.
 constexpr MessageLong kUnclosedResult = -1;
@@ -34,13 +28,13 @@ void ActAsUser(TestHooks::DialogRecord& ioRecord, DialogProc inProc, WindowRef i
                TestHooks::DialogAction inAction) {
     switch (inAction) {
         case TestHooks::DialogAction::kPressOk:
-            Deliver(ioRecord, inProc, inDialog, kCommand, kOkCommand, 0);
+            Deliver(ioRecord, inProc, inDialog, kMessageCommand, kOkCommand, 0);
             break;
         case TestHooks::DialogAction::kClickClient: {
             // A click in the middle of the client area: x in the low word, y in the high word.
             const ScreenRect client = WindowClientRect(inDialog);
             const MessageLong where = MessageLong((client.Height() / 2) << 16 | (client.Width() / 2));
-            Deliver(ioRecord, inProc, inDialog, kLeftButtonDown, 0, where);
+            Deliver(ioRecord, inProc, inDialog, kMessageLeftButtonDown, 0, where);
             break;
         }
         case TestHooks::DialogAction::kNothing:
@@ -71,15 +65,15 @@ MessageLong RunModalDialog(InstanceRef, int32 inResourceId, const DialogText& in
 
     OpaqueDevice device;
     const auto deviceParam = reinterpret_cast<MessageParam>(&device);
-    Deliver(record, inProc, dialog, kInitDialog, 0, 0);
+    Deliver(record, inProc, dialog, kMessageInitDialog, 0, 0);
     record.rectAfterInit = WindowScreenRect(dialog);
     if (!record.ended) {
-        Deliver(record, inProc, dialog, kEraseBackground, deviceParam, 0);
-        for (int32 i = 0; i < inText.lineCount; ++i) Deliver(record, inProc, dialog, kStaticColour, deviceParam, 0);
+        Deliver(record, inProc, dialog, kMessageEraseBackground, deviceParam, 0);
+        for (int32 i = 0; i < inText.lineCount; ++i) Deliver(record, inProc, dialog, kMessageStaticColour, deviceParam, 0);
         ActAsUser(record, inProc, dialog, state.dialogAction);
     }
     if (!record.ended) record.result = kUnclosedResult;
-    Deliver(record, inProc, dialog, kDestroy, 0, 0);
+    Deliver(record, inProc, dialog, kMessageDestroy, 0, 0);
     record.textBackground = device.textBackground;
     record.transparentText = device.transparentText;
     record.opaqueFills = device.opaqueFills;

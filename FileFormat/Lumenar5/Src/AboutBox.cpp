@@ -13,13 +13,6 @@ const char* const kAboutLines[kAboutLineCount] = {
 
 namespace {
 
-constexpr uint32 kMessageInitDialog = 0x0110;
-constexpr uint32 kMessageCommand = 0x0111;
-constexpr uint32 kMessageButtonColour = 0x0135;
-constexpr uint32 kMessageStaticColour = 0x0138;
-constexpr uint32 kMessageLeftButtonDown = 0x0201;
-constexpr uint32 kMessageEraseBackground = 0x0014;
-constexpr uint32 kMessageDestroy = 0x0002;
 constexpr uint32 kCommandOk = 1;
 constexpr uint32 kCenterFlags = 0x103;
 
@@ -75,21 +68,21 @@ extern "C" Platform::MessageLong PLATFORM_CALLBACK AboutDlgProc(Platform::Window
                                                                Platform::MessageParam inParam,
                                                                Platform::MessageLong) {
     switch (inMessage) {
-        case kMessageInitDialog:
+        case Platform::kMessageInitDialog:
             return Initialise(inWindow);
-        case kMessageCommand:
+        case Platform::kMessageCommand:
             if ((inParam & 0xFFFFu) != kCommandOk) return 0;
             Platform::EndDialogWith(inWindow, 0);
             return 1;
-        case kMessageButtonColour:
-        case kMessageStaticColour:
+        case Platform::kMessageButtonColour:
+        case Platform::kMessageStaticColour:
             return ControlColour(inParam);
-        case kMessageLeftButtonDown:
+        case Platform::kMessageLeftButtonDown:
             Platform::EndDialogWith(inWindow, 0);
             return 1;
-        case kMessageEraseBackground:
+        case Platform::kMessageEraseBackground:
             return EraseBackground(inWindow, inParam);
-        case kMessageDestroy:
+        case Platform::kMessageDestroy:
             DeleteBackgroundBrush();
             return 0;
         default:
