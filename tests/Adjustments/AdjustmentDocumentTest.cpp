@@ -160,11 +160,11 @@ TEST_F(AdjustmentDocumentTest, MaskSettingsVisibilityAndNoMask) {
     setup.flags = 2;  // hidden
     ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, kBase, "hidden");
     setup = {};
-    setup.mask = false;  // no mask block: the record's mask colour, 0, hides the adjustment
+    setup.mask = false;  // no mask block: the layer covers nothing
     ReadDocument unmasked(Document(invert.key, invert.data, setup));
     ASSERT_TRUE(unmasked.loaded) << unmasked.error;
     EXPECT_FALSE(unmasked.image->GetLayerWithPosition(1)->HasLayerMask());
-    EXPECT_EQ(unmasked.image->GetLayerWithPosition(1)->GetBounds(), GRect(0, 0, kWidth, kHeight));
+    EXPECT_TRUE(unmasked.image->GetLayerWithPosition(1)->GetBounds().Empty());
     ExpectHalves(Composite(unmasked), kBase, kBase, "no mask");
     setup.emptyMask = true;  // a mask of the canvas in the default colour 255: everything is recoloured
     ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), inverted, inverted, "open mask");

@@ -64,7 +64,6 @@ inline ReadResult ReadAdjustment(uint32 inType, const ByteVector& inData, int64 
     stream.SetPosition(kStreamPosition);
     AdjustmentLayerSettings settings;
     settings.mName = "adjustment";
-    settings.mBounds = GRect(0, 0, 16, 16);
     settings.mLayerID = 5;
     ReadResult result;
     try {

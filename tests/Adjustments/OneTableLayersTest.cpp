@@ -52,9 +52,10 @@ TEST(AdjustmentFactoryTest, EveryKindBuildsItsLayerAndLeavesTheStreamAlone) {
         EXPECT_EQ(layer.GetOrigin(), GPoint::zero);
         EXPECT_FALSE(layer.HasOwnPixels());
         EXPECT_FALSE(layer.SupportsPixelTransforms());
-        // Without a mask the layer covers what it was built over.
-        EXPECT_EQ(layer.GetBounds(), GRect(0, 0, 16, 16));
-        EXPECT_EQ(layer.GetContentBounds(), GRect(0, 0, 16, 16));
+        // Without a mask the layer covers nothing: its bounds are its mask's.
+        EXPECT_TRUE(layer.GetBounds().Empty());
+        EXPECT_TRUE(layer.GetContentBounds().Empty());
+        EXPECT_TRUE(layer.IsEmpty());
         EXPECT_EQ(layer.GetDataLength() % 4, 0u);
         // A clone applies the same tables.
         std::unique_ptr<CAdjustmentLayer> clone(static_cast<CAdjustmentLayer*>(layer.Clone()));

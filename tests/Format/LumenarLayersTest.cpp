@@ -116,16 +116,34 @@ TEST_F(Layers, BoundsAreUnitedWithTheCanvas) {
     EXPECT_EQ(PixelOf(*read.Layer(1), -3, 1).red, 9);
 }
 
-TEST_F(Layers, RecordsTooLargeForALayerAreRefused) {
+// The canvas limit belongs to activating the first layer, which grows it over the canvas; later layers of
+// any width are read and composited.
+TEST_F(Layers, OnlyTheFirstLayerIsHeldToTheCanvasLimit) {
     const struct {
         int32 left, right;
-        bool refused;
-    } cases[] = {{0, 30000, false}, {-1, 30000, true}, {0, 30001, true}, {INT32_MIN, INT32_MAX, true}};
+        bool first;
+        std::string error;
+    } cases[] = {{0, 30000, true, ""},
+                 {-1, 30000, true, kImageTooLarge},
+                 {0, 30001, true, kImageTooLarge},
+                 {INT32_MIN, INT32_MAX, true, kImageTooLarge},
+                 {-29999, -29998, false, ""},
+                 {-40000, 1, false, ""},
+                 {INT32_MIN, INT32_MAX, false, kImageTooLarge}};
     for (const auto& c : cases) {
-        DocumentBuilder doc(4, 2);
-        doc.AddLayer(RectLayer(c.left, 0, c.right, 1));
+        DocumentBuilder doc(2, 2);
+        const bool huge = int64(c.right) - c.left > 100000;  // no pixels: only the rectangle matters
+        LayerSpec wide = huge ? RectLayer(c.left, 0, c.right, 2) : LayerSpec::Solid(c.left, 0, c.right, 2, 10, 20, 30);
+        LayerSpec plain = LayerSpec::Solid(0, 0, 1, 1, 200, 100, 50);
+        if (c.first)
+            doc.AddLayer(wide).AddLayer(plain);
+        else
+            doc.AddLayer(plain).AddLayer(wide);
         ReadDocument read(doc.Build());
-        EXPECT_EQ(read.error, c.refused ? kUnknownFormat : "") << c.left << ".." << c.right;
+        EXPECT_EQ(read.error, c.error) << c.left << ".." << c.right << (c.first ? " first" : " second");
+        if (!read.loaded || c.first || huge) continue;
+        // The wide layer's own pixels reach its far left column.
+        EXPECT_EQ(Word(PixelOf(*read.Layer(1), c.left, 1)), 0xFF0A141Eu) << c.left;
     }
 }
 

@@ -216,22 +216,22 @@ INSTANTIATE_TEST_SUITE_P(
         OverrunCase{"GlobalMaskShorterThanItsFields",
                     [](auto& d, auto&) { d.globalMask = ByteVector(6, 0); }, kUnknownFormat},
         OverrunCase{"LayerCountBeyondTheFile",
-                    [](auto& d, auto&) { d.layerCount = 30000; }, kUnknownFormat},
+                    [](auto& d, auto&) { d.layerCount = 30000; }, kMiscDisk},
         OverrunCase{"ChannelCountBeyondTheFile",
                     [](auto& d, auto&) {
                         LayerSpec l = LayerSpec::Solid(0, 0, 1, 1, 1, 1, 1);
                         l.channelCount = 60000;
                         d.AddLayer(l);
                     },
-                    kUnknownFormat},
+                    kMiscDisk},
         OverrunCase{"MergedLineCountsBeyondTheFile",
                     [](auto& d, auto&) {
                         d.header.channelCount = 60000;
                         d.mergedCompression = kCodingPacked;
                     },
-                    kUnknownFormat},
+                    kMiscDisk},
         OverrunCase{"RawExtraChannelBeyondTheFile", [](auto& d, auto&) { d.header.channelCount = 5; },
-                    kUnknownFormat}),
+                    kMiscDisk}),
     [](const auto& inInfo) { return std::string(inInfo.param.name); });
 
 }  // namespace

@@ -31,6 +31,8 @@ inline const std::string kNoLab = "Lab color mode files are not supported";
 inline const std::string kNoCMYK = "CMYK files must first be converted to RGB in Lumenar";
 inline const std::string kNoDuotone = "Duotone color mode files are not supported";
 inline const std::string kNoMultichannel = "Multichannel color mode files are not supported";
+inline const std::string kMiscDisk = "a file-system error has occurred";
+inline const std::string kImageTooLarge = "the result would make the image too big";
 
 // One document read by the codec. Members are destroyed image first, port last.
 struct ReadDocument {

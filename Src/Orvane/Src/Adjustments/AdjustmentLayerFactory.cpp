@@ -84,7 +84,7 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
     }
 }
 
-CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& inBounds,
+CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& /*inBounds*/,
                               uint32 inBlendMode, uint8 inOpacity, uint8 inMaskDefaultColor, uint32 inLayerID,
                               uint32 inAdjustmentType, SReadStream& inStream, uint32 inDataPosition,
                               uint32 inDataLength) {
@@ -92,7 +92,6 @@ CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool i
     settings.mImage = inImage;
     settings.mName = inName;
     settings.mVisible = inVisible;
-    settings.mBounds = inBounds;
     settings.mBlendMode = inBlendMode;
     settings.mOpacity = inOpacity;
     settings.mMaskDefaultColor = inMaskDefaultColor;

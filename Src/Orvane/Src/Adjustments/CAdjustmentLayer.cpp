@@ -9,8 +9,7 @@ CAdjustmentLayer::CAdjustmentLayer(const AdjustmentLayerSettings& inSettings)
     : CLayer(inSettings.mName,
              LayerSettings(inSettings.mLayerID, GPoint::zero, inSettings.mVisible, inSettings.mBlendMode,
                            inSettings.mOpacity),
-             inSettings.mImage),
-      mBounds(inSettings.mBounds) {
+             inSettings.mImage) {
     SetMaskDefaultColor(inSettings.mMaskDefaultColor);
 }
 
@@ -22,10 +21,9 @@ void CAdjustmentLayer::GetTile(RasterPort*, RasterDevice*, RasterDescriptor*, co
     LREPORT("Adjustment Layer does not support Get Tile!");
 }
 
-// A layer read from a document always gets a mask when its record has one; without one it covers the
-// rectangle it was built with (the canvas, for a layer read from a document), so that it still recolours
-// everything beneath it through its mask default colour.
-GRect CAdjustmentLayer::GetBounds() const { return HasLayerMask() ? GetLayerMaskBounds() : mBounds; }
+// The layer covers what its mask covers: without a mask its bounds are empty, and it recolours only
+// where a clip group it belongs to reaches.
+GRect CAdjustmentLayer::GetBounds() const { return GetLayerMaskBounds(); }
 
 uint32 CAdjustmentLayer::GetDataLength() const { return 0; }
 

@@ -43,7 +43,6 @@ struct AdjustmentLayerSettings {
     CImage* mImage = nullptr;  // not owned; the layer is not added to it
     std::string mName;
     bool mVisible = true;
-    GRect mBounds;  // what the layer covers while it has no mask
     uint32 mBlendMode = kLayerSettingsDefaultBlendMode;
     uint8 mOpacity = 255;
     uint8 mMaskDefaultColor = 255;
@@ -61,7 +60,7 @@ public:
     // of every destination pixel is left alone. Source and destination may be the same buffer.
     void AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
                     NativeQuad* outDestination, int32& ioDestinationRowBytes) override = 0;
-    // The mask bounds in the image when the layer has a mask; otherwise the bounds it was built with.
+    // The mask bounds in the image; empty without a mask.
     GRect GetBounds() const override;
     GRect GetContentBounds() const override { return GetBounds(); }
     bool IsEmpty() const override { return GetBounds().Empty(); }
@@ -87,9 +86,6 @@ public:
 protected:
     explicit CAdjustmentLayer(const AdjustmentLayerSettings& inSettings);
     CAdjustmentLayer(const CAdjustmentLayer& inOther);
-
-private:
-    GRect mBounds;
 };
 
 // Reads a data block at its position and puts the stream back where it was, also when reading throws.

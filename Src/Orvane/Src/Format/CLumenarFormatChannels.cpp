@@ -6,7 +6,6 @@
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/PackBits.h"
-#include "Src/Orvane/Src/Format/StreamBounds.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
@@ -29,7 +28,8 @@ uint64 MostBytesFrom(uint32 inPackedCount) {
 }  // namespace
 
 // A stored layer channel: u16 compression code, then (packed) one u16 packed size per row of the
-// channel's rectangle, then the rows. Other codes are neither decoded nor consumed beyond the code.
+// record's rectangle (the mask rectangle for a mask channel), even when that rectangle has no columns,
+// then the rows. Other codes are neither decoded nor consumed beyond the code.
 void CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord) {
     SReadStream& stream = *mReadStream;
     const uint16 compression = stream.ReadU16();
@@ -38,11 +38,9 @@ void CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* in
     const GRect rect = kind == kChannelKindMask ? inRecord.mMaskBounds : inRecord.mBounds;
     const bool packed = compression == 1;
     std::vector<uint16> lineCounts;
-    if (packed && !rect.Empty()) {
-        const uint32 rows = uint32(int64(rect.bottom) - int64(rect.top));
-        StreamBounds::RequireBytes(stream, uint64(rows) * 2);
-        lineCounts.resize(rows);
-        for (uint16& count : lineCounts) count = stream.ReadU16();
+    if (packed) {
+        const int64 rows = int64(rect.bottom) - int64(rect.top);
+        if (rows > 0) ReadLineCountTable(uint64(rows), lineCounts);
     }
     LProgressScope progress;
     ReadChannelRows(rect, packed, lineCounts, 0, kind, inLayer, &progress);
@@ -91,7 +89,8 @@ void CLumenarFormat::ReadExtraChannel(const GRect& inRect, bool inPacked, const 
 // Rows are decoded into slots of the shared scratch buffer and handed on in batches of as many rows as
 // it holds. A slot is one stored row (rowBytes), or one byte per pixel when that is longer (depths below
 // 8), so a destination never reads past a slot; bytes a short row does not produce keep what the slot
-// held before (zero at first). Every size is checked against the file before anything is read.
+// held before (zero at first). Each row is one read of the stream, so a file cut inside the last row
+// still loads and one cut earlier fails at the read after the one that crossed its end.
 void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
                                 uint32 inCursor, const RowStore& inSink, LProgressScope* inProgress) {
     if (inRect.Empty()) return;
@@ -101,20 +100,15 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
     const uint64 rowBytes = RowBytes(width);
     const uint64 stride = std::max<uint64>(rowBytes, uint64(width));
 
+    // Only a layer other than the first can be this wide (the first is held to the canvas limit); its
+    // rows would not fit the scratch buffer that every row passes through.
     LScratchBuffer scratch;
-    if (stride > scratch.Size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
+    if (stride > scratch.Size()) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
     if (inPacked) {
         if (uint64(inCursor) + rows > inLineCounts.size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
-        uint64 total = 0;
-        for (uint32 i = 0; i < rows; ++i) {
-            const uint16 count = inLineCounts[inCursor + i];
-            total += count;
-            mUnbackedRowBytes += rowBytes - std::min(rowBytes, MostBytesFrom(count));
-        }
+        for (uint32 i = 0; i < rows; ++i)
+            mUnbackedRowBytes += rowBytes - std::min(rowBytes, MostBytesFrom(inLineCounts[inCursor + i]));
         if (mUnbackedRowBytes > kUnbackedRowByteLimit) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
-        StreamBounds::RequireBytes(stream, total);
-    } else {
-        StreamBounds::RequireBytes(stream, uint64(rows) * rowBytes);
     }
 
     uint8* const slots = static_cast<uint8*>(scratch.Ptr());
@@ -129,12 +123,13 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
         if (!inPacked) {
             stream.ReadBytes(int32(rowBytes), slot);
         } else {
+            // A row whose packed size reaches twice the row is still read whole (at most 65535 bytes);
+            // its packets are decoded until the row is full.
             const uint32 count = inLineCounts[inCursor + i];
             LASSERT(count < rowBytes*2);
-            const uint32 taken = uint32(std::min<uint64>(count, rowBytes * 2));
-            stream.ReadBytes(int32(taken), packedRow.data());
-            stream.Skip(count - taken);
-            PackBits::DecodeRow(packedRow.data(), taken, slot, uint32(rowBytes));
+            if (count > packedRow.size()) packedRow.resize(count);
+            stream.ReadBytes(int32(count), packedRow.data());
+            PackBits::DecodeRow(packedRow.data(), count, slot, uint32(rowBytes));
         }
         if (i + 1 - batchStart == rowsPerBatch || i + 1 == rows) {
             const GRect batch(inRect.left, inRect.top + int32(batchStart), inRect.right, inRect.top + int32(i + 1));

@@ -114,9 +114,8 @@ void CLumenarFormat::ReadMergedImageData(bool inReadMerged, LProgressScope* inPr
     }
     CLayer* background = nullptr;
     if (readMerged) {
-        std::unique_ptr<CLayer> layer(MakeBackgroundLayer());
-        mImage->AddLayer(layer.get(), false, -1, false);
-        background = layer.release();
+        background = MakeBackgroundLayer();
+        mImage->AddLayer(background, false, -1, false);
     }
 
     const GRect canvas(0, 0, int32(mColumns), int32(mRows));
@@ -141,15 +140,24 @@ void CLumenarFormat::ReadMergedImageData(bool inReadMerged, LProgressScope* inPr
     }
 }
 
+// A table of u16 packed sizes. Its length comes from the file, so the table grows only with entries
+// actually read: whole chunks while they lie inside the file, then one entry per read, so that a table
+// running past the end of the file fails at the read after the one that crossed it, as entry-by-entry
+// reading would.
 void CLumenarFormat::ReadLineCountTable(uint64 inEntries, std::vector<uint16>& outLineCounts) {
     SReadStream& stream = *mReadStream;
-    StreamBounds::RequireBytes(stream, inEntries * 2);
-    outLineCounts.resize(size_t(inEntries));
+    outLineCounts.clear();
+    outLineCounts.reserve(size_t(std::min<uint64>(inEntries, StreamBounds::BytesLeft(stream) / 2 + 1)));
     uint8 bytes[8192];
     for (uint64 done = 0; done < inEntries;) {
         const uint32 chunk = uint32(std::min<uint64>(inEntries - done, sizeof bytes / 2));
+        if (uint64(chunk) * 2 > StreamBounds::BytesLeft(stream)) {
+            outLineCounts.push_back(stream.ReadU16());
+            ++done;
+            continue;
+        }
         stream.ReadBytes(int32(chunk * 2), bytes);
-        for (uint32 i = 0; i < chunk; ++i) outLineCounts[size_t(done + i)] = uint16((bytes[2 * i] << 8) | bytes[2 * i + 1]);
+        for (uint32 i = 0; i < chunk; ++i) outLineCounts.push_back(uint16((bytes[2 * i] << 8) | bytes[2 * i + 1]));
         done += chunk;
     }
 }

@@ -11,6 +11,7 @@
 #include "Src/Orvane/Src/Format/StreamBounds.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Orvane/Src/Image/TTiledPlane.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/PowerPellin/LProgressScope.h"
@@ -21,13 +22,12 @@ namespace {
 // extra length, with no channels and no extra data.
 constexpr uint64 kSmallestRecordBytes = 34;
 
-// A layer (or mask) rectangle as it will be held: united with the canvas. Refused when that cannot be
-// held by a layer; the sizes are computed in 64 bits as the stored corners are arbitrary.
+// A layer (or mask) rectangle as it will be held: united with the canvas. The canvas limit belongs to
+// activating the first layer and to growing a mask, not to reading; a rectangle the engine's tiled
+// planes cannot hold at all (only damaged input comes near) is refused as too large.
 GRect CanvasUnion(const GRect& inStored, const GRect& inCanvas) {
     const GRect united = inStored.Union(inCanvas);
-    const int64 width = int64(united.right) - int64(united.left);
-    const int64 height = int64(united.bottom) - int64(united.top);
-    if (width > kMaxImageDimension || height > kMaxImageDimension) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
+    if (!TiledPlaneCanHold(united)) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
     return united;
 }
 
@@ -42,9 +42,10 @@ void CLumenarFormat::ReadLayerRecords() {
         count = -count;
         --mChannelCount;
     }
-    StreamBounds::RequireBytes(stream, uint64(count) * kSmallestRecordBytes);
-    mLayerRecords.reserve(size_t(count));
-    mRecordLayers.reserve(size_t(count));
+    // The count comes from the file: room is set aside only for the records the file can hold.
+    const size_t expected = size_t(std::min<uint64>(uint64(count), StreamBounds::BytesLeft(stream) / kSmallestRecordBytes + 1));
+    mLayerRecords.reserve(expected);
+    mRecordLayers.reserve(expected);
 
     const GRect canvas = mImage->GetImageRect();
     for (int32 i = 0; i < count; ++i) {
@@ -66,8 +67,7 @@ void CLumenarFormat::ReadLayerRecords() {
             continue;
         }
         if (record.mHasEffects) layer->SetEffects(record.mEffects);
-        mImage->AddLayer(layer, false, -1, false);
-        owned.release();
+        mImage->AddLayer(owned.release(), false, -1, false);
         mRecordLayers.push_back(layer);
         if (record.mHasMask) {
             layer->SetMaskDefaultColor(record.mMaskDefaultColor);

@@ -1,5 +1,7 @@
 #include "Src/Orvane/Src/Format/LayerRecord.h"
 
+#include <algorithm>
+
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
 #include "Src/Orvane/Src/Effects/LayerEffectsReader.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"
@@ -52,9 +54,8 @@ void LayerRecord::Read(SReadStream& inStream) {
 
 void LayerRecord::ReadChannelEntries(SReadStream& inStream) {
     mChannelCount = inStream.ReadU16();
-    StreamBounds::RequireBytes(inStream, uint64(mChannelCount) * kChannelEntryBytes);
     mChannels.clear();
-    mChannels.reserve(mChannelCount);
+    mChannels.reserve(size_t(std::min<uint64>(mChannelCount, StreamBounds::BytesLeft(inStream) / kChannelEntryBytes + 1)));
     for (uint32 i = 0; i < mChannelCount; ++i) {
         const int16 id = inStream.ReadI16();
         const uint32 length = inStream.ReadU32();

@@ -26,4 +26,7 @@ inline constexpr const char* kNoDuotone =
 inline constexpr const char* kNoMultichannel =
     "$$$/Err/Orvane/LumenarFormat/NoMultichannel=Multichannel color mode files are not supported";
 
+// Not a format refusal: a layer the engine could not hold.
+inline constexpr const char* kImageTooLarge = "$$$/Err/ImageTooLarge=the result would make the image too big";
+
 }  // namespace LumenarRefusal

@@ -76,8 +76,7 @@ void MergedImageWriter::Write(SWriteStream& inStream, LProgressScope* inProgress
     CNativeQuadTileBuffer white(canvas, kOpaqueWhite);
     auto background = std::make_unique<CRGBLayer>(&mImage, white, std::string(), true, kBlendNormal, 255,
                                                   mImage.NewLayerID());
-    mImage.AddLayer(background.get(), false, 0, true);
-    background.release();
+    mImage.AddLayer(background.release(), false, 0, true);
 
     std::vector<CChannel> colours(mColourCount, CChannel(canvas, 0));
     {

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "Src/Orvane/Src/Format/LumenarRefusals.h"
-#include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 
 namespace StreamBounds {
@@ -14,13 +12,9 @@ uint64 BytesLeft(const SReadStream& inStream) {
     return position < length ? length - position : 0;
 }
 
-void RequireBytes(const SReadStream& inStream, uint64 inCount) {
-    if (inCount > BytesLeft(inStream)) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
-}
-
 // The stream's own seek only takes positions inside the file. A position at or past the end is reached
-// from the last byte with a skip, which the stream accepts without reading; the first read there then
-// runs past the end and fails.
+// from the last byte with a skip, which the stream accepts without reading; a read there comes back
+// unfilled and the one after it fails.
 void MoveTo(SReadStream& inStream, uint64 inPosition) {
     const uint64 target = std::min<uint64>(inPosition, 0xFFFFFFFFu);
     const uint32 length = inStream.FileLength();

@@ -77,8 +77,10 @@ public:
     CLayer* GetLayerWithID(uint32 inLayerID) const;
     int32 GetLayerPosition(const CLayer* inLayer) const;        // kLayerNotFound when absent
     int32 GetLayerPositionWithID(uint32 inLayerID) const;      // kLayerNotFound when absent
-    // Takes ownership. Position -1 appends on top; inserting between two layers of one clip group joins
-    // it. A null layer throws the "layer is invalid" error.
+    // Takes ownership, also when it throws: a layer that could not be inserted is destroyed, and one that
+    // was stays in the stack when a later step (activating the first layer) throws. Position -1 appends on
+    // top; inserting between two layers of one clip group joins it. A null layer throws the "layer is
+    // invalid" error.
     void AddLayer(CLayer* inLayer, bool inMakeActive, int32 inPosition, bool inVisibleInOtherFrames);
     // Destroys the layer. Refused with the "last layer" error when it is the only one.
     void RemoveLayer(CLayer* inLayer, bool inNotify);

@@ -53,7 +53,7 @@ void CImage::MergeLayers(const std::vector<CLayer*>& inComposite, const std::vec
     active->Deactivate();
     CNativeQuadTileBuffer merged;
     CompositeLayers(inComposite, merged, inProgress);
-    CRGBLayer* result = new CRGBLayer(this, merged, active->GetName(), active->GetVisible(), kMergedBlendMode, 255,
+    CRGBLayer* result = new CRGBLayer(this, merged, active->GetName(), true, kMergedBlendMode, 255,
                                       active->GetLayerID());
     if (inKeepClipping) result->SetClipping(inResultClipping, false);
     {

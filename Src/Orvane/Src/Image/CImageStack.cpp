@@ -49,7 +49,12 @@ void CImage::AddLayer(CLayer* inLayer, bool inMakeActive, int32 inPosition, bool
             inLayer->SetClipping(below->GetClipping(), false);
         position = Pin(0, inPosition, count);
     }
-    mLayers.insert(mLayers.begin() + position, inLayer);
+    try {
+        mLayers.insert(mLayers.begin() + position, inLayer);
+    } catch (...) {
+        delete inLayer;
+        throw;
+    }
     SyncLayerIntoFrames(inLayer, inVisibleInOtherFrames);
     BroadcastMessage(kMsgLayerListChanged, this);
     if (mActiveLayer == nullptr) SetActiveLayer(inLayer);

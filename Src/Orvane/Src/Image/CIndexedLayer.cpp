@@ -120,7 +120,7 @@ void CIndexedLayer::ResizeTo(const GRect& inRect) {
 void CIndexedLayer::Activate() {
     GRect target = GetBounds();
     if (GetImage() != nullptr) target.UnionWith(GetImage()->GetImageRect());
-    if (target.Width() > kMaxImageDimension || target.Height() > kMaxImageDimension)
+    if (int64(target.right) - target.left > kMaxImageDimension || int64(target.bottom) - target.top > kMaxImageDimension)
         LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
     ResizeTo(target);
 }

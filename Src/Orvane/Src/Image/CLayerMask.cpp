@@ -68,7 +68,7 @@ void CLayer::SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 
     const GRect current = GetLayerMaskBounds();
     if (!current.Contains(inRect)) {
         const GRect grown = current.Union(inRect);
-        if (grown.Width() > kMaxImageDimension || grown.Height() > kMaxImageDimension)
+        if (int64(grown.right) - grown.left > kMaxImageDimension || int64(grown.bottom) - grown.top > kMaxImageDimension)
             LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
         CChannel larger(GRect(0, 0, grown.Width(), grown.Height()), mMaskDefaultColor);
         const GRect oldBounds = mLayerMask.GetBounds();

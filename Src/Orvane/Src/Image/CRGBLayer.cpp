@@ -154,7 +154,8 @@ void CRGBLayer::ResizeTo(const GRect& inRect) {
 void CRGBLayer::Activate() {
     GRect target = GetBounds();
     if (GetImage() != nullptr) target.UnionWith(GetImage()->GetImageRect());
-    if (target.Width() > kMaxImageDimension || target.Height() > kMaxImageDimension)
+    // Sides measured in 64 bits: a stored rectangle may span more than the coordinates can count.
+    if (int64(target.right) - target.left > kMaxImageDimension || int64(target.bottom) - target.top > kMaxImageDimension)
         LTHROW_MESSAGE(kImageTooLarge);
     ResizeTo(target);
 }

@@ -21,8 +21,6 @@
 
 namespace {
 
-// 2^22 tile records (about 17 gigapixels) is far beyond any image the engine accepts; larger bounds can
-// only come from damaged input and are refused as an allocation failure before anything is allocated.
 constexpr int64 kMaxTileCount = int64(1) << 22;
 
 // Address of a pixel in caller memory whose first byte belongs to the top-left of inBufferRect.
@@ -46,6 +44,13 @@ int64 Width64(const GRect& inRect) { return int64(inRect.right) - inRect.left; }
 int64 Height64(const GRect& inRect) { return int64(inRect.bottom) - inRect.top; }
 
 }  // namespace
+
+bool TiledPlaneCanHold(const GRect& inBounds) {
+    if (inBounds.Empty()) return true;
+    const int64 across = (Width64(inBounds) + kTileMask) >> kTileShift;
+    const int64 down = (Height64(inBounds) + kTileMask) >> kTileShift;
+    return across * down <= kMaxTileCount;
+}
 
 // ---- Tile records and locks ----
 
