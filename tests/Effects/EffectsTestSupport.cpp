@@ -87,8 +87,8 @@ std::optional<LayerFXParameters> ReadPayload(const ByteVector& inPayload, std::s
     try {
         const LayerFX fx(stream, uint32(inPayload.size()));
         return fx.Parameters();
-    } catch (const Exception& e) {
-        if (outRefusal != nullptr) *outRefusal = e.GetText();
+    } catch (const BaseException& e) {
+        if (outRefusal != nullptr) *outRefusal = e.Message().Text();
         return std::nullopt;
     }
 }

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr uint32 kRecordSignature = FourCC("ZQRS");
-constexpr uint32 kRecordHeaderBytes = 12;
 constexpr uint32 kShadowBytes = 41;
 constexpr uint32 kGlowBytes = 32;
 constexpr uint32 kBevelBytes = 58;
@@ -44,20 +43,14 @@ constexpr Range kEmbossBlurRange{"kMinFXFixedEmbossBlurValue", "kMaxFXFixedEmbos
     ThrowMessage(text.c_str(), __FILE__, __LINE__);
 }
 
-// The payload being read: where it ends, so that no record reads beyond it.
+// The payload being read. Records are read by their own lengths, not bounded by the block's: a record
+// that runs on past the block (or the file) is read from the stream all the same, and reading past the
+// end of the file fails in the stream.
 class Payload {
 public:
-    Payload(SReadStream& inStream, uint32 inLength)
-        : mStream(inStream), mEnd(uint64(inStream.GetPosition()) + inLength) {}
+    explicit Payload(SReadStream& inStream) : mStream(inStream) {}
 
     SReadStream& Stream() { return mStream; }
-    uint64 Left() const {
-        const uint64 position = mStream.GetPosition();
-        return position < mEnd ? mEnd - position : 0;
-    }
-    void Need(uint64 inCount) const {
-        if (inCount > Left()) Refuse("recordEnd <= blockEnd");
-    }
 
     Fixed FixedIn(const std::string& inField, const Range& inRange) {
         const Fixed value = mStream.ReadI32();
@@ -69,7 +62,6 @@ public:
 
 private:
     SReadStream& mStream;
-    const uint64 mEnd;
 };
 
 struct ShadowValues {
@@ -147,13 +139,11 @@ void ReadBevel(Payload& ioPayload, LayerFXParameters& p) {
 int64 ReadRecord(Payload& ioPayload, uint32 inKey, LayerFXParameters& p) {
     SReadStream& in = ioPayload.Stream();
     if (inKey == FourCC("cmnS")) {
-        ioPayload.Need(kCommonBytes);
         in.ReadU32();  // version
         in.ReadU8();   // visible: the visibility flags are the image's business
         return kCommonBytes;
     }
     if (inKey == FourCC("dsdw") || inKey == FourCC("isdw")) {
-        ioPayload.Need(kShadowBytes);
         const bool drop = inKey == FourCC("dsdw");
         const ShadowValues v = ReadShadow(ioPayload, drop ? "mDropShadow" : "mInnerShadow");
         if (drop) {
@@ -170,23 +160,19 @@ int64 ReadRecord(Payload& ioPayload, uint32 inKey, LayerFXParameters& p) {
         return kShadowBytes;
     }
     if (inKey == FourCC("oglw")) {
-        ioPayload.Need(kGlowBytes);
         const GlowValues v = ReadGlow(ioPayload, "mOuterGlow");
         p.mOuterGlowBlur = v.blur, p.mOuterGlowIntensity = v.intensity, p.mOuterGlowColor = v.color;
         p.mOuterGlowBlendMode = v.mode, p.mOuterGlowEnabled = v.enabled, p.mOuterGlowOpacity = v.opacity;
         return kGlowBytes;
     }
     if (inKey == FourCC("iglw")) {
-        ioPayload.Need(kGlowBytes);
         const GlowValues v = ReadGlow(ioPayload, "mInnerGlow");
         p.mInnerGlowBlur = v.blur, p.mInnerGlowIntensity = v.intensity, p.mInnerGlowColor = v.color;
         p.mInnerGlowBlendMode = v.mode, p.mInnerGlowEnabled = v.enabled, p.mInnerGlowOpacity = v.opacity;
         if (v.version < 1) return -1;
-        ioPayload.Need(1);
         p.mInnerGlowInvert = ioPayload.Flag();
         return kGlowBytes + 1;
     }
-    ioPayload.Need(kBevelBytes);
     ReadBevel(ioPayload, p);
     return kBevelBytes;
 }
@@ -266,17 +252,15 @@ uint32 ExtractBlendModeFromStream(SReadStream& inStream) {
     return kBlendNormal;
 }
 
-void ReadLayerFXBlock(SReadStream& inStream, uint32 inLength, LayerFXParameters& ioParameters) {
-    Payload payload(inStream, inLength);
-    payload.Need(4);
+void ReadLayerFXBlock(SReadStream& inStream, uint32 /*inLength*/, LayerFXParameters& ioParameters) {
+    Payload payload(inStream);
     inStream.ReadU16();  // version
     const int32 effectCount = inStream.ReadI16();
     if (!(effectCount >= 0)) Refuse("effectCount >= 0");
-    for (int32 i = 0; i < effectCount && payload.Left() >= kRecordHeaderBytes; ++i) {
+    for (int32 i = 0; i < effectCount; ++i) {
         const uint32 signature = inStream.ReadFourCharCode();
         const uint32 key = inStream.ReadFourCharCode();
         const uint32 length = inStream.ReadU32();
-        payload.Need(length);
         if (signature != kRecordSignature || !IsKnownKey(key)) {
             inStream.Skip(length);
             continue;

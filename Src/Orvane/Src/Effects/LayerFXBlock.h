@@ -21,13 +21,13 @@ class SWriteStream;
 // Size of the payload WriteLayerFXBlock produces.
 inline constexpr uint32 kLayerFXBlockSize = 288;
 
-// Fills ioParameters from the inLength-byte payload at the stream's position; fields no record
-// supplies keep their values. Records with another signature or an unknown key are skipped by their
-// length; bytes a record declares beyond its fields are skipped ("iglw" of version 0 excepted: it is
-// read as 32 bytes whatever its length says). Refuses (throws an Exception whose text is the failed
-// condition, reported first) a negative record count, a value outside its range, a bevel style other
-// than 1..4, and a record that reaches past the end of the payload. A payload that ends before the
-// counted records do simply ends the reading. The stream is left after the last record read.
+// Fills ioParameters from the payload at the stream's position; fields no record supplies keep their
+// values. Every counted record is read by its own length, whatever the block's length (inLength, not
+// used) says: records with another signature or an unknown key are skipped by their length, and bytes a
+// record declares beyond its fields are skipped ("iglw" of version 0 excepted: it is read as 32 bytes
+// whatever its length says). Refuses (throws an Exception whose text is the failed condition, reported
+// first) a negative record count, a value outside its range and a bevel style other than 1..4; reading
+// past the end of the file fails in the stream. The stream is left after the last record read.
 void ReadLayerFXBlock(SReadStream& inStream, uint32 inLength, LayerFXParameters& ioParameters);
 
 // Writes all six records, always kLayerFXBlockSize bytes, in a form ReadLayerFXBlock gives back exactly.
