@@ -270,9 +270,11 @@ TEST_F(Layers, ExtraLengthZeroGivesNoMaskNoNameAndFreshIds) {
     EXPECT_NE(read.Layer(0)->GetLayerID(), read.Layer(1)->GetLayerID());
 }
 
-TEST_F(Layers, StoredIdsAreKeptUnlessAlreadyTaken) {
+// Only a missing id is replaced. A repeated id is kept: lookups by id find the earlier layer, so a second
+// mask under that id is refused.
+TEST_F(Layers, StoredIdsAreKeptUnlessMissing) {
     DocumentBuilder doc(2, 2);
-    for (uint32 id : {42u, 42u, 0xFFFFFFFFu, 43u}) {
+    for (uint32 id : {42u, 42u, 0xFFFFFFFFu, 0u}) {
         LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
         layer.layerID = id;
         doc.AddLayer(layer);
@@ -280,9 +282,18 @@ TEST_F(Layers, StoredIdsAreKeptUnlessAlreadyTaken) {
     ReadDocument read(doc.Build());
     ASSERT_TRUE(read.loaded) << read.error;
     EXPECT_EQ(read.Layer(0)->GetLayerID(), 42u);
-    EXPECT_NE(read.Layer(1)->GetLayerID(), 42u);
-    EXPECT_NE(read.Layer(2)->GetLayerID(), 0xFFFFFFFFu);
-    EXPECT_EQ(read.Layer(3)->GetLayerID(), 43u);
+    EXPECT_EQ(read.Layer(1)->GetLayerID(), 42u);
+    EXPECT_EQ(read.Layer(2)->GetLayerID(), 0xFFFFFFFFu);
+    EXPECT_NE(read.Layer(3)->GetLayerID(), 0u);
+    DocumentBuilder masked(2, 2);
+    for (int32 i = 0; i < 2; ++i) {
+        LayerSpec layer = LayerSpec::Solid(0, 0, 2, 2, 1, 2, 3);
+        layer.layerID = 7;
+        layer.mask = MaskSpec::Rect(0, 0, 2, 2, 255, 0);
+        layer.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
+        masked.AddLayer(layer);
+    }
+    EXPECT_EQ(ReadDocument(masked.Build()).error, "the layer already has a layer mask");
 }
 
 TEST_F(Layers, UnknownBlocksAreSkippedByTheirLength) {

@@ -46,14 +46,19 @@ std::unique_ptr<CImageResource> CImageResourceMgr::ReadBlock(SReadStream& inStre
         resource->mType = inStream.ReadU32();
         size -= 4;
     }
-    // The data must be in the file before any of it is allocated.
-    const int64 left = int64(inStream.FileLength()) - int64(inStream.GetPosition());
-    if (int64(size) > left) LTHROW(MiscDiskException);
-
+    // The data is one read of the stream. Room is set aside only for what the file holds: data that runs
+    // past the end keeps the bytes that are there, and the stream is left past the end, so that the next
+    // read fails as it would after one read crossing the end.
+    const int64 left = std::max<int64>(0, int64(inStream.FileLength()) - int64(inStream.GetPosition()));
+    const uint32 held = uint32(std::min<int64>(size, left));
     VMBuffer& data = resource->Data();
-    data.Resize(uint32(size));
+    data.Resize(held);
     for (uint32 page = 0; page < data.PageCount(); ++page)
         inStream.ReadBytes(int32(data.PageByteCount(page)), data.PageDataForWrite(page));
+    if (held < uint32(size)) {
+        inStream.Skip(uint32(size) - held - 1);
+        inStream.ReadU8();  // crosses the end
+    }
     if (storedSize % 2 != 0) inStream.Skip(1);
     return resource;
 }

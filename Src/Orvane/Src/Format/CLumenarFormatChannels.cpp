@@ -123,13 +123,16 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
         if (!inPacked) {
             stream.ReadBytes(int32(rowBytes), slot);
         } else {
-            // A row whose packed size reaches twice the row is still read whole (at most 65535 bytes);
-            // its packets are decoded until the row is full.
+            // The row's packed bytes go to the start of the packed-row buffer (grown, for a count that
+            // reaches twice the row, to hold it: at most 65535 bytes). Packets are then decoded until the
+            // row is full, not until the count is used up: a row whose count falls short goes on with the
+            // bytes earlier rows of this channel left in the buffer (zeros at first), and stops at the
+            // buffer's end.
             const uint32 count = inLineCounts[inCursor + i];
             LASSERT(count < rowBytes*2);
             if (count > packedRow.size()) packedRow.resize(count);
             stream.ReadBytes(int32(count), packedRow.data());
-            PackBits::DecodeRow(packedRow.data(), count, slot, uint32(rowBytes));
+            PackBits::DecodeRow(packedRow.data(), uint32(packedRow.size()), slot, uint32(rowBytes));
         }
         if (i + 1 - batchStart == rowsPerBatch || i + 1 == rows) {
             const GRect batch(inRect.left, inRect.top + int32(batchStart), inRect.right, inRect.top + int32(i + 1));

@@ -53,11 +53,10 @@ void CLumenarFormat::ReadLayerRecords() {
         record.Read(stream);
         const GRect bounds = CanvasUnion(record.mBounds, canvas);
         const GRect maskBounds = record.mHasMask ? CanvasUnion(record.mMaskBounds, canvas) : GRect();
-        // A stored id that the image already uses (or the invalid id) would make two layers one; such a
-        // layer gets a fresh id like a layer without one.
-        uint32 layerID = record.mLayerID;
-        if (layerID == 0 || layerID == kInvalidLayerID || mImage->GetLayerWithID(layerID) != nullptr)
-            layerID = mImage->NewLayerID();
+        // Only a missing id (0) is replaced. A stored id an earlier layer already has is kept: lookups by
+        // id then find the earlier layer (its mask, if this record has one, goes there, or is refused
+        // when that layer already has one).
+        const uint32 layerID = record.mLayerID != 0 ? record.mLayerID : mImage->NewLayerID();
 
         mLayerRecords.push_back(record);
         std::unique_ptr<CLayer> owned(MakeRecordLayer(record, bounds, layerID));
