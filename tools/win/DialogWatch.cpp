@@ -114,7 +114,7 @@ BOOL CALLBACK CloseDialog(HWND inWindow, LPARAM) {
         std::string text;
         ::EnumChildWindows(inWindow, &AddBoxText, reinterpret_cast<LPARAM>(&text));
         gBoxes.push_back(TextOf(inWindow) + ": " + text);
-        std::fprintf(stderr, "lumenar: module message box: %s\n", gBoxes.back().c_str());
+        std::fprintf(stderr, "lumenar: message box: %s\n", gBoxes.back().c_str());
         ::PostMessageA(inWindow, WM_COMMAND, IDOK, 0);
     }
     return TRUE;

@@ -98,7 +98,7 @@ printf 'ZQLM\0\1not a document' > "$work/not-a-document.lmn"
 (cd "$work" && timeout 120 $wine "$host" flatten not-a-document.lmn out.rgba --module "$windll" 2>&1 \
    | tr -d '\r' > "$work/refused.log")
 if grep -qx 'lumenar: module report: Problem reading lumenar file.' "$work/refused.log" &&
-   grep -q '^lumenar: module message box: Exception Thrown: File: ' "$work/refused.log" &&
+   grep -q '^lumenar: message box: Exception Thrown: File: ' "$work/refused.log" &&
    grep -q 'refused the document (result 1)' "$work/refused.log"; then
   pass "refused document: reports reached the host's TFORM1 window"
 else
