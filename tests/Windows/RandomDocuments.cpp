@@ -6,12 +6,12 @@
 // Usage: windows_random_documents <folder> <count> [<seed>]
 // Writes <folder>/doc-NNNN.lmn and <folder>/index.txt, the list of their names.
 
-#include "tests/Effects/EffectsTestSupport.h"
-#include "tests/support/DocumentBuilder.h"
-
 #include <cstdio>
 #include <random>
 #include <string>
+
+#include "tests/Effects/EffectsTestSupport.h"
+#include "tests/support/DocumentBuilder.h"
 
 using namespace EffectsTest;
 
@@ -24,7 +24,9 @@ constexpr size_t kBlendKeyCount = sizeof kBlendKeys / sizeof kBlendKeys[0];
 class Dice {
 public:
     explicit Dice(uint32 inSeed) : mRandom(inSeed) {}
-    int32 In(int32 inLow, int32 inHigh) { return std::uniform_int_distribution<int32>(inLow, inHigh)(mRandom); }
+    int32 In(int32 inLow, int32 inHigh) {
+        return std::uniform_int_distribution<int32>(inLow, inHigh)(mRandom);
+    }
     bool OneIn(int32 inN) { return In(1, inN) == 1; }
     uint8 Byte() { return uint8(mRandom()); }
     const char (&Key())[5] { return kBlendKeys[size_t(In(0, int32(kBlendKeyCount) - 1))]; }
@@ -35,7 +37,9 @@ public:
         const int32 kind = In(0, 2), step = In(1, 9);
         const uint8 value = Byte();
         for (size_t i = 0; i < bytes.size(); ++i)
-            bytes[i] = kind == 0 ? Byte() : kind == 1 ? uint8(value + step * (i % inColumns + i / inColumns)) : value;
+            bytes[i] = kind == 0   ? Byte()
+                       : kind == 1 ? uint8(value + step * (i % inColumns + i / inColumns))
+                                   : value;
         return bytes;
     }
 
@@ -48,10 +52,17 @@ AdditionalBlock AdjustmentBlock(Dice& ioDice) {
     Bytes b;
     auto i16 = [&](int32 inLow, int32 inHigh) { b.U16(uint32(ioDice.In(inLow, inHigh)) & 0xFFFF); };
     switch (ioDice.In(0, 11)) {
-        case 0: return AdditionalBlock::Raw(FourCC("nvrt"), {});
-        case 1: i16(-100, 100), i16(-100, 100), i16(0, 255), b.U16(0); return AdditionalBlock::Raw(FourCC("brit"), b.Get());
-        case 2: i16(1, 255), b.U16(0); return AdditionalBlock::Raw(FourCC("thrs"), b.Get());
-        case 3: i16(2, 255), b.U16(0); return AdditionalBlock::Raw(FourCC("post"), b.Get());
+        case 0:
+            return AdditionalBlock::Raw(FourCC("nvrt"), {});
+        case 1:
+            i16(-100, 100), i16(-100, 100), i16(0, 255), b.U16(0);
+            return AdditionalBlock::Raw(FourCC("brit"), b.Get());
+        case 2:
+            i16(1, 255), b.U16(0);
+            return AdditionalBlock::Raw(FourCC("thrs"), b.Get());
+        case 3:
+            i16(2, 255), b.U16(0);
+            return AdditionalBlock::Raw(FourCC("post"), b.Get());
         case 4: {
             b.U16(2);
             for (int32 r = ioDice.In(1, 5); r > 0; --r) {
@@ -101,7 +112,7 @@ AdditionalBlock AdjustmentBlock(Dice& ioDice) {
             return AdditionalBlock::Raw(FourCC("mixr"), b.Get());
         default: {  // random bytes under a random adjustment key
             static const char kKeys[][5] = {"levl", "curv", "brit", "blnc", "hue ", "selc",
-                                                "thrs", "nvrt", "post", "hue2", "mixr"};
+                                            "thrs", "nvrt", "post", "hue2", "mixr"};
             ByteVector junk(size_t(ioDice.In(0, 60)));
             for (uint8& byte : junk) byte = ioDice.Byte();
             return AdditionalBlock::Raw(FourCC(kKeys[ioDice.In(0, 10)]), junk);
@@ -119,23 +130,27 @@ AdditionalBlock EffectsBlock(Dice& ioDice) {
     if (ioDice.OneIn(3))
         records.push_back(Record("isdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), ioDice.Key(),
                                                       uint8(ioDice.In(0, 1)), ioDice.Byte())));
-    if (ioDice.OneIn(3)) records.push_back(Record("oglw", GlowFields(0, fixed(6), ioDice.Key(), uint8(ioDice.In(0, 1)))));
-    if (ioDice.OneIn(3)) records.push_back(Record("iglw", GlowFields(1, fixed(6), ioDice.Key(), uint8(ioDice.In(0, 1)))));
+    if (ioDice.OneIn(3))
+        records.push_back(Record("oglw", GlowFields(0, fixed(6), ioDice.Key(), uint8(ioDice.In(0, 1)))));
+    if (ioDice.OneIn(3))
+        records.push_back(Record("iglw", GlowFields(1, fixed(6), ioDice.Key(), uint8(ioDice.In(0, 1)))));
     if (ioDice.OneIn(3))
         records.push_back(Record("bevl", BevelFields(uint8(ioDice.In(1, 4)), angle(), fixed(20), fixed(6))));
     return AdditionalBlock::Raw(FourCC("lrFX"), Payload(records));
 }
 
-LayerSpec PixelLayer(Dice& ioDice, int32 inWidth, int32 inHeight) {
+// Anywhere over the canvas, often reaching past its edges; or covering all of it.
+LayerSpec PixelLayer(Dice& ioDice, int32 inWidth, int32 inHeight, bool inWhole) {
     LayerSpec layer;
-    layer.left = ioDice.In(-inWidth / 4, inWidth - 1);
-    layer.top = ioDice.In(-inHeight / 4, inHeight - 1);
-    layer.right = layer.left + ioDice.In(1, inWidth);
-    layer.bottom = layer.top + ioDice.In(1, inHeight);
+    layer.left = inWhole ? 0 : ioDice.In(-inWidth / 4, inWidth - 1);
+    layer.top = inWhole ? 0 : ioDice.In(-inHeight / 4, inHeight - 1);
+    layer.right = inWhole ? inWidth : layer.left + ioDice.In(1, inWidth);
+    layer.bottom = inWhole ? inHeight : layer.top + ioDice.In(1, inHeight);
     const size_t rows = size_t(layer.bottom - layer.top), columns = size_t(layer.right - layer.left);
     for (int16 id : {kChannelAlpha, kChannelRed, kChannelGreen, kChannelBlue}) {
         if (id == kChannelAlpha && ioDice.OneIn(6)) continue;  // no transparency channel: opaque
-        layer.channels.push_back(ChannelSpec::Pixels(id, ioDice.Plane(rows, columns), uint16(ioDice.In(0, 1))));
+        layer.channels.push_back(
+            ChannelSpec::Pixels(id, ioDice.Plane(rows, columns), uint16(ioDice.In(0, 1))));
     }
     if (ioDice.OneIn(3)) layer.blocks.push_back(EffectsBlock(ioDice));
     return layer;
@@ -145,9 +160,10 @@ LayerSpec PixelLayer(Dice& ioDice, int32 inWidth, int32 inHeight) {
 void AddMask(Dice& ioDice, LayerSpec& ioLayer, int32 inWidth, int32 inHeight) {
     const int32 left = ioDice.In(-4, inWidth - 1), top = ioDice.In(-4, inHeight - 1);
     const int32 right = left + ioDice.In(1, inWidth), bottom = top + ioDice.In(1, inHeight);
-    ioLayer.mask = MaskSpec::Rect(left, top, right, bottom, ioDice.OneIn(2) ? 255 : 0, uint8(ioDice.In(0, 7)));
-    ioLayer.channels.push_back(ChannelSpec::Pixels(kChannelMask, ioDice.Plane(size_t(bottom - top), size_t(right - left)),
-                                                   uint16(ioDice.In(0, 1))));
+    ioLayer.mask =
+        MaskSpec::Rect(left, top, right, bottom, ioDice.OneIn(2) ? 255 : 0, uint8(ioDice.In(0, 7)));
+    ioLayer.channels.push_back(ChannelSpec::Pixels(
+        kChannelMask, ioDice.Plane(size_t(bottom - top), size_t(right - left)), uint16(ioDice.In(0, 1))));
 }
 
 ByteVector RandomDocument(uint32 inSeed) {
@@ -157,12 +173,13 @@ ByteVector RandomDocument(uint32 inSeed) {
     DocumentBuilder doc{uint32(width), uint32(height)};
     const int32 layers = dice.OneIn(8) ? 0 : dice.In(1, 6);
     for (int32 i = 0; i < layers; ++i) {
-        LayerSpec layer = i > 0 && dice.OneIn(4) ? LayerSpec() : PixelLayer(dice, width, height);
+        LayerSpec layer =
+            i > 0 && dice.OneIn(4) ? LayerSpec() : PixelLayer(dice, width, height, i == 0 && dice.OneIn(2));
         if (layer.channels.empty()) layer.blocks.push_back(AdjustmentBlock(dice));
         layer.blendKey = FourCC(dice.Key());
         layer.opacity = dice.OneIn(2) ? 255 : dice.Byte();
         layer.clipping = uint8(i > 0 && dice.OneIn(3));
-        layer.flags = uint8(dice.OneIn(5) ? 2 : 0) | uint8(dice.OneIn(6) ? 1 : 0);
+        layer.flags = uint8(dice.OneIn(8) ? 2 : 0) | uint8(dice.OneIn(6) ? 1 : 0);
         layer.name = "layer " + std::to_string(i);
         if (dice.OneIn(3)) AddMask(dice, layer, width, height);
         doc.AddLayer(layer);
@@ -176,7 +193,8 @@ ByteVector RandomDocument(uint32 inSeed) {
     ByteVector bytes = doc.Build();
     if (dice.OneIn(10)) bytes.resize(size_t(dice.In(0, int32(bytes.size()) - 1)));  // cut short
     if (dice.OneIn(10))  // damaged: a few bytes overwritten anywhere
-        for (int32 k = dice.In(1, 3); k > 0 && !bytes.empty(); --k) bytes[size_t(dice.In(0, int32(bytes.size()) - 1))] = dice.Byte();
+        for (int32 k = dice.In(1, 3); k > 0 && !bytes.empty(); --k)
+            bytes[size_t(dice.In(0, int32(bytes.size()) - 1))] = dice.Byte();
     return bytes;
 }
 
@@ -197,7 +215,8 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "doc-%04d.lmn", int(i));
         const ByteVector bytes = RandomDocument(seed * 100003u + uint32(i));
         std::FILE* out = std::fopen((folder + "/" + name).c_str(), "wb");
-        if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fclose(out) != 0)
+        if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
+            std::fclose(out) != 0)
             return 1;
         std::fprintf(index, "%s\n", name);
     }

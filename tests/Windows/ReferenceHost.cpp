@@ -26,16 +26,18 @@ int Fail(const std::string& inReason) {
 int main(int argc, char** argv) {
     const bool all = argc == 5 && std::string(argv[2]) == "--all";
     if (argc != 4 && !all) {
-        std::fprintf(stderr, "usage: windows_reference_host <module.so> <document> <output.rgba>\n"
-                             "       windows_reference_host <module.so> --all <folder> <output folder>\n");
+        std::fprintf(stderr,
+                     "usage: windows_reference_host <module.so> <document> <output.rgba>\n"
+                     "       windows_reference_host <module.so> --all <folder> <output folder>\n");
         return 2;
     }
     std::string error;
     const auto module = PluginModule::Load(argv[1], error);
     if (!module) return Fail(std::string(argv[1]) + ": " + error);
     if (all) {
-        const DocumentFiles files{[](const std::string& inPath) { return int32(open(inPath.c_str(), O_RDONLY)); },
-                                  [](int32 inFile) { close(inFile); }};
+        const DocumentFiles files{
+            [](const std::string& inPath) { return int32(open(inPath.c_str(), O_RDONLY)); },
+            [](int32 inFile) { close(inFile); }};
         const int32 refused = FlattenAll(module->Entry(), argv[3], argv[4], files, error);
         if (refused < 0) return Fail(error);
         return 0;

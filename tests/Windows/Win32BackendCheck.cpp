@@ -137,9 +137,12 @@ bool CheckBreakAndClock(std::string& outDetail) {
 
 bool CheckWindowGeometry(std::string& outDetail) {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    const HWND parent = ::CreateWindowA("STATIC", "parent", WS_OVERLAPPED, 50, 40, 300, 200, nullptr, nullptr, instance, nullptr);
-    const HWND popup = ::CreateWindowA("STATIC", "popup", WS_POPUP, 0, 0, 120, 80, parent, nullptr, instance, nullptr);
-    const HWND child = ::CreateWindowA("STATIC", "child", WS_CHILD, 10, 20, 30, 40, parent, nullptr, instance, nullptr);
+    const HWND parent = ::CreateWindowA("STATIC", "parent", WS_OVERLAPPED, 50, 40, 300, 200, nullptr, nullptr,
+                                        instance, nullptr);
+    const HWND popup =
+        ::CreateWindowA("STATIC", "popup", WS_POPUP, 0, 0, 120, 80, parent, nullptr, instance, nullptr);
+    const HWND child =
+        ::CreateWindowA("STATIC", "child", WS_CHILD, 10, 20, 30, 40, parent, nullptr, instance, nullptr);
     auto ref = [](HWND inWindow) { return reinterpret_cast<Platform::WindowRef>(inWindow); };
     std::string problem;
     const Platform::ScreenRect frame = Platform::WindowScreenRect(ref(parent));
@@ -150,15 +153,22 @@ bool CheckWindowGeometry(std::string& outDetail) {
     Platform::MoveWindowTo(ref(popup), 70, 60);
     const Platform::ScreenRect moved = Platform::WindowScreenRect(ref(popup));
     const Platform::ScreenRect client = Platform::WindowClientRect(ref(child));
-    if (frame.left != 50 || frame.top != 40 || frame.Width() != 300 || frame.Height() != 200) problem = "window rectangle";
-    else if (x != 7 || y != 9) problem = "screen to client";
-    else if (moved.left != 70 || moved.top != 60 || moved.Width() != 120 || moved.Height() != 80) problem = "move";
-    else if (client.left != 0 || client.top != 0 || client.Width() != 30 || client.Height() != 40) problem = "client rectangle";
-    else if (Platform::ParentWindow(ref(child)) != ref(parent) || Platform::ParentWindow(ref(popup)) != ref(parent) ||
+    if (frame.left != 50 || frame.top != 40 || frame.Width() != 300 || frame.Height() != 200)
+        problem = "window rectangle";
+    else if (x != 7 || y != 9)
+        problem = "screen to client";
+    else if (moved.left != 70 || moved.top != 60 || moved.Width() != 120 || moved.Height() != 80)
+        problem = "move";
+    else if (client.left != 0 || client.top != 0 || client.Width() != 30 || client.Height() != 40)
+        problem = "client rectangle";
+    else if (Platform::ParentWindow(ref(child)) != ref(parent) ||
+             Platform::ParentWindow(ref(popup)) != ref(parent) ||
              Platform::ParentWindow(ref(parent)) != nullptr || Platform::DesktopWindow() == nullptr)
         problem = "parents";
-    else if (!Platform::IsChildWindow(ref(child)) || Platform::IsChildWindow(ref(popup))) problem = "child test";
-    else if (Platform::ScreenWidth() != ::GetSystemMetrics(SM_CXSCREEN) || Platform::ScreenHeight() < 1) problem = "screen size";
+    else if (!Platform::IsChildWindow(ref(child)) || Platform::IsChildWindow(ref(popup)))
+        problem = "child test";
+    else if (Platform::ScreenWidth() != ::GetSystemMetrics(SM_CXSCREEN) || Platform::ScreenHeight() < 1)
+        problem = "screen size";
     ::DestroyWindow(parent);  // and with it the popup and the child
     return problem.empty() || Refuse(outDetail, problem);
 }
@@ -169,7 +179,8 @@ bool CheckColoursAndDrawing(std::string& outDetail) {
         return Refuse(outDetail, "system colours");
     const Platform::BrushRef brush = Platform::CreateSolidBrush(0x00302010);
     LOGBRUSH described{};
-    const bool brushOk = brush != nullptr && ::GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof described, &described) &&
+    const bool brushOk = brush != nullptr &&
+                         ::GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof described, &described) &&
                          described.lbColor == 0x00302010;
     Platform::DeleteBrush(brush);
     if (!brushOk) return Refuse(outDetail, "solid brush");
@@ -213,7 +224,8 @@ bool CheckMessageBoxes(std::string& outDetail) {
 }
 
 bool CanCreateWindows() {
-    const HWND probe = ::CreateWindowA("STATIC", "probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    const HWND probe =
+        ::CreateWindowA("STATIC", "probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     if (probe != nullptr) ::DestroyWindow(probe);
     return probe != nullptr;
 }
@@ -251,7 +263,9 @@ int main(int argc, char** argv) {
         (ok ? passed : failed)++;
         std::printf("%s %s%s%s\n", ok ? "ok  " : "FAIL", name, detail.empty() ? "" : ": ", detail.c_str());
     }
-    if (!windows) std::printf("skip windows, drawing, message boxes, debug-string channel: no window can be created here\n");
+    if (!windows)
+        std::printf(
+            "skip windows, drawing, message boxes, debug-string channel: no window can be created here\n");
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

@@ -77,11 +77,13 @@ void RecordAbout(HWND inDialog) {
     int points = 0;
     if (handle != nullptr && ::GetObjectA(handle, sizeof font, &font) != 0) {
         const HDC screen = ::GetDC(nullptr);
-        points = ::MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 72, ::GetDeviceCaps(screen, LOGPIXELSY));
+        points = ::MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 72,
+                          ::GetDeviceCaps(screen, LOGPIXELSY));
         ::ReleaseDC(nullptr, screen);
     }
-    std::snprintf(line, sizeof line, "frame %d x %d, title \"%s\", font \"%s\" %d", int(Units(inDialog, client.right, true)),
-                  int(Units(inDialog, client.bottom, false)), TextOf(inDialog).c_str(), font.lfFaceName, points);
+    std::snprintf(line, sizeof line, "frame %d x %d, title \"%s\", font \"%s\" %d",
+                  int(Units(inDialog, client.right, true)), int(Units(inDialog, client.bottom, false)),
+                  TextOf(inDialog).c_str(), font.lfFaceName, points);
     gAbout.push_back(line);
     std::vector<Element> elements;
     ::EnumChildWindows(inDialog, &AddStatic, reinterpret_cast<LPARAM>(&elements));
@@ -91,10 +93,13 @@ void RecordAbout(HWND inDialog) {
     // Centred on the owner (the module's flags: both directions, halfway down).
     ::GetWindowRect(inDialog, &frame);
     ::GetWindowRect(::GetParent(inDialog) ? ::GetParent(inDialog) : ::GetDesktopWindow(), &owner);
-    const LONG x = CentredOn(owner.left, owner.right - owner.left, frame.right - frame.left, ::GetSystemMetrics(SM_CXSCREEN));
-    const LONG y = CentredOn(owner.top, owner.bottom - owner.top, frame.bottom - frame.top, ::GetSystemMetrics(SM_CYSCREEN));
-    std::snprintf(line, sizeof line, x == frame.left && y == frame.top ? "centred on its owner"
-                                                                      : "not centred: at %ld,%ld, expected %ld,%ld",
+    const LONG x = CentredOn(owner.left, owner.right - owner.left, frame.right - frame.left,
+                             ::GetSystemMetrics(SM_CXSCREEN));
+    const LONG y = CentredOn(owner.top, owner.bottom - owner.top, frame.bottom - frame.top,
+                             ::GetSystemMetrics(SM_CYSCREEN));
+    std::snprintf(line, sizeof line,
+                  x == frame.left && y == frame.top ? "centred on its owner"
+                                                    : "not centred: at %ld,%ld, expected %ld,%ld",
                   frame.left, frame.top, x, y);
     gAbout.push_back(line);
 }
@@ -126,10 +131,16 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-void Start() { ::SetTimer(nullptr, 0, 30, &Tick); }
+void Start() {
+    ::SetTimer(nullptr, 0, 30, &Tick);
+}
 
-const std::vector<std::string>& MessageBoxes() { return gBoxes; }
+const std::vector<std::string>& MessageBoxes() {
+    return gBoxes;
+}
 
-const std::vector<std::string>& AboutLayout() { return gAbout; }
+const std::vector<std::string>& AboutLayout() {
+    return gAbout;
+}
 
 }  // namespace DialogWatch

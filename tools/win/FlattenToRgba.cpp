@@ -1,11 +1,11 @@
 #include "tools/win/FlattenToRgba.h"
 
-#include "FileFormat/Lumenar5/Src/Selectors.h"
-#include "tools/host/HostSession.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+
+#include "FileFormat/Lumenar5/Src/Selectors.h"
+#include "tools/host/HostSession.h"
 
 namespace {
 
@@ -66,7 +66,8 @@ bool FlattenToRgba(EntryPointProc inEntry, int32 inFileHandle, FlatImage& outIma
 bool WriteRgba(const std::string& inPath, const FlatImage& inImage) {
     std::FILE* file = std::fopen(inPath.c_str(), "wb");
     if (file == nullptr) return false;
-    const bool written = std::fwrite(inImage.rgba.data(), 1, inImage.rgba.size(), file) == inImage.rgba.size();
+    const bool written =
+        std::fwrite(inImage.rgba.data(), 1, inImage.rgba.size(), file) == inImage.rgba.size();
     return std::fclose(file) == 0 && written;
 }
 
@@ -97,8 +98,10 @@ int32 FlattenAll(EntryPointProc inEntry, const std::string& inFolder, const std:
         }
         refused += ok ? 0 : 1;
         summary << name << ": ";
-        if (ok) summary << image.columns << " x " << image.rows << "\n";
-        else summary << "refused: " << error << "\n";
+        if (ok)
+            summary << image.columns << " x " << image.rows << "\n";
+        else
+            summary << "refused: " << error << "\n";
     }
     summary.close();
     if (!summary) {

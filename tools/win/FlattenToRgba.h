@@ -3,12 +3,12 @@
 // native reference build, so that both builds of the module are driven by the same host code.
 #pragma once
 
-#include "Src/Pellin/Isol/IsolTypes.h"
-#include "tools/host/PluginModule.h"
-
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "Src/Pellin/Isol/IsolTypes.h"
+#include "tools/host/PluginModule.h"
 
 // Rows of columns of pixels, 4 bytes each in the order red, green, blue, alpha.
 struct FlatImage {

@@ -10,8 +10,8 @@
 // Before the system headers: they define a macro `cdecl` that would garble the calling-convention
 // attribute of the entry function's type.
 #include "FileFormat/Lumenar5/Src/PluginState.h"
-#include "tools/win/DialogWatch.h"
 #include "tools/host/HostSession.h"
+#include "tools/win/DialogWatch.h"
 #include "tools/win/FlattenToRgba.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -108,8 +108,8 @@ int32 OpenDocument(const std::string& inPath) {
 int FlattenList(const std::string& inModulePath, const std::string& inFolder, const std::string& inOutput) {
     const auto module = LoadModule(inModulePath);
     if (!module) return kExitFailed;
-    const DocumentFiles files{&OpenDocument,
-                              [](int32 inFile) { ::CloseHandle(reinterpret_cast<HANDLE>(intptr_t(inFile))); }};
+    const DocumentFiles files{
+        &OpenDocument, [](int32 inFile) { ::CloseHandle(reinterpret_cast<HANDLE>(intptr_t(inFile))); }};
     std::string error;
     const int32 refused = FlattenAll(module->Entry(), inFolder, inOutput, files, error);
     if (refused < 0) return Fail("%s", error);
@@ -125,8 +125,8 @@ int About(const std::string& inModulePath) {
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "LumenarHostMain";
     ::RegisterClassA(&windowClass);
-    const HWND owner = ::CreateWindowA("LumenarHostMain", "lumenar", WS_OVERLAPPEDWINDOW, 40, 30, 640, 480, nullptr,
-                                       nullptr, windowClass.hInstance, nullptr);
+    const HWND owner = ::CreateWindowA("LumenarHostMain", "lumenar", WS_OVERLAPPEDWINDOW, 40, 30, 640, 480,
+                                       nullptr, nullptr, windowClass.hInstance, nullptr);
     HostSession session(module->Entry());
     const int16 result = session.About(reinterpret_cast<Platform::WindowRef>(owner));
     ::DestroyWindow(owner);

@@ -134,15 +134,16 @@ for doc in "$root"/examples/*.lmn "$root"/examples/*.krv; do
 done
 
 # 5. Random documents: one native run and one wine run over all of them.
-mkdir -p "$work/random" "$work/random-native" "$work/random-windows"
+mkdir -p "$work/random" "$work/random-native" "$work/random-windows" "$work/run-native" "$work/run-windows"
 compared=0 refusedAlike=0 differing=0
 started=$SECONDS
 if ! "$generator" "$work/random" "$documents" "$seed"; then
   fail "random documents could not be written"
-elif ! timeout 300 "$reference" "$module" --all "$work/random" "$work/random-native" > "$work/random-native.log" 2>&1; then
+elif ! (cd "$work/run-native" && timeout 300 "$reference" "$module" --all "$work/random" "$work/random-native" \
+          > "$work/random-native.log" 2>&1); then
   fail "native run over the random documents:"
   tail -5 "$work/random-native.log" | sed 's/^/     /'
-elif ! (cd "$work" && timeout 300 $wine "$host" flatten-all "$(winpath "$work/random")" \
+elif ! (cd "$work/run-windows" && timeout 300 $wine "$host" flatten-all "$(winpath "$work/random")" \
           "$(winpath "$work/random-windows")" --module "$windll" > "$work/random-windows.log" 2>&1); then
   fail "Windows run over the random documents:"
   tr -d '\r' < "$work/random-windows.log" | tail -5 | sed 's/^/     /'
@@ -171,6 +172,9 @@ else
     fi
   done < "$work/random/index.txt"
   failed=$((failed + differing))
+  for run in native windows; do
+    if [ -e "$work/run-$run/LRMerger.tmp" ]; then fail "the $run run left its scratch file behind"; fi
+  done
   echo "random documents: $documents (seed $seed) in $((SECONDS - started)) s: compared $compared," \
        "refused alike $refusedAlike, differing $differing"
   [ "$differing" = 0 ] || echo "     the differing documents are kept in $kept"
