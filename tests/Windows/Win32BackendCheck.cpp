@@ -1,8 +1,9 @@
 // A self-check of the Win32 platform backend, built in the Windows build and run where Windows programs
 // can run (under wine by tools/win/wine-compare.sh): the file calls and the ports over them, the
-// scratch file, global atoms, the last-error value and the debugger break without a debugger; where
-// windows can be created also window geometry, colours and drawing, message boxes (closed by the
-// program's own dialog watch) and the debug-string channel with and without its window.
+// scratch file, global atoms, the last-error value, the debugger break without a debugger and the
+// engine allocator when the address space runs out; where windows can be created also window geometry,
+// colours and drawing, message boxes (closed by the program's own dialog watch) and the debug-string
+// channel with and without its window.
 //
 // Usage: windows_backend_check <scratch directory>
 // Prints one line per check and "N passed, M failed"; exits 0 only when nothing failed.
@@ -10,8 +11,10 @@
 #include "API/HostFilePort.h"
 #include "API/MergerTempFile.h"
 #include "API/Platform/Platform.h"
+#include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/Pellin/Isol/Reporters.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
 #include "tools/win/DialogWatch.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -135,6 +139,25 @@ bool CheckBreakAndClock(std::string& outDetail) {
     return true;
 }
 
+// The engine allocator where the address space really runs out: no 32-bit process gets 2 GB in one
+// block, so the request fails for real instead of through the allocator's test seam.
+bool CheckMemoryExhaustion(std::string& outDetail) {
+    constexpr int32 kTooMuch = 0x7FFFFFF0;
+    if (LAllocate(kTooMuch, true) != nullptr) return Refuse(outDetail, "2 GB granted");
+    std::string thrown = "nothing";
+    try {
+        LFree(LAllocate(kTooMuch));
+    } catch (const std::bad_alloc& e) {
+        thrown = e.what();
+    }
+    if (thrown != "bad allocation") return Refuse(outDetail, "a failing allocation threw " + thrown);
+    const LScratchBuffer scratch{uint32(kTooMuch)};
+    if (scratch.Size() != 0 || scratch.Ptr() != nullptr) return Refuse(outDetail, "scratch buffer not empty");
+    void* smallest = LAllocate(0);
+    LFree(smallest);
+    return smallest != nullptr || Refuse(outDetail, "no block for 0 bytes");
+}
+
 bool CheckWindowGeometry(std::string& outDetail) {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
     const HWND parent = ::CreateWindowA("STATIC", "parent", WS_OVERLAPPED, 50, 40, 300, 200, nullptr, nullptr,
@@ -243,6 +266,7 @@ int main(int argc, char** argv) {
         {"ports and scratch file", CheckPorts},
         {"global atoms", CheckAtoms},
         {"debugger break and clock", CheckBreakAndClock},
+        {"memory exhaustion", CheckMemoryExhaustion},
     };
     const bool windows = CanCreateWindows();
     if (windows) {
