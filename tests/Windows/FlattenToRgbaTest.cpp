@@ -1,12 +1,17 @@
 // Flattening through the host session, against a scripted stand-in module: the selector order, the
 // assembly of tiles of every shape into the RGBA image, and the refusals when the module misbehaves.
 
-#include "tools/win/FlattenToRgba.h"
-
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tools/win/FlattenToRgba.h"
 
 namespace {
 
@@ -133,6 +138,41 @@ TEST(FlattenToRgba, DrivesTheReadSelectorsAndAssemblesTiles) {
                     << script.name << " at " << x << "," << y;
             }
     }
+}
+
+// A list run: each name's document is the script of that name; one cannot be opened. Every document gets
+// its summary line in list order, and only the ones read get an image file.
+TEST(FlattenToRgba, FlattenAllSummarisesEveryDocumentOfTheList) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("flatten-all-test-" + std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "out");
+    std::ofstream(folder / "index.txt") << "small.lmn\nrefused.lmn\n\nmissing.lmn\ntiled.lmn\n";
+    const std::vector<Script> scripts = {
+        {"small.lmn", 3, 5, 8, 8}, {"refused.lmn", 4, 4, 4, 4, 1}, {"tiled.lmn", 7, 10, 4, 3}};
+    const DocumentFiles files{[&](const std::string& inPath) {
+                                  for (const Script& s : scripts)
+                                      if (inPath == (folder / s.name).string()) {
+                                          gScript = s;
+                                          gNextTile = 0;
+                                          return kDocumentHandle;
+                                      }
+                                  return -1;
+                              },
+                              [](int32 inFile) { EXPECT_EQ(inFile, kDocumentHandle); }};
+    std::string error;
+    EXPECT_EQ(FlattenAll(&StandIn, folder.string(), (folder / "out").string(), files, error), 2) << error;
+    std::ostringstream summary;
+    summary << std::ifstream(folder / "out" / "summary.txt").rdbuf();
+    EXPECT_EQ(summary.str(),
+              "small.lmn: 5 x 3\n"
+              "refused.lmn: refused: the module refused the document (result 1)\n"
+              "missing.lmn: refused: cannot open the document\n"
+              "tiled.lmn: 10 x 7\n");
+    EXPECT_EQ(std::filesystem::file_size(folder / "out" / "tiled.lmn.rgba"), 7u * 10u * 4u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "out" / "refused.lmn.rgba"));
+    EXPECT_EQ(FlattenAll(&StandIn, (folder / "none").string(), (folder / "out").string(), files, error), -1);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

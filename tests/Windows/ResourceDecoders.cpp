@@ -1,5 +1,7 @@
 #include "tests/Windows/ResourceDecoders.h"
 
+#include <algorithm>
+
 namespace {
 
 // A bounds-checked little-endian reader: a read past the end clears `ok` and yields zeros.
@@ -133,4 +135,23 @@ std::optional<DialogTemplate> DecodeDialogTemplate(const std::vector<uint8>& inD
     }
     if (!c.ok) return std::nullopt;
     return dialog;
+}
+
+std::vector<std::string> DescribeDialogTemplate(const DialogTemplate& inDialog) {
+    constexpr uint16 kStaticClass = 0x82;
+    constexpr uint32 kCentred = 1;
+    std::vector<std::string> lines{
+        "frame " + std::to_string(inDialog.width) + " x " + std::to_string(inDialog.height) + ", title \"" +
+        inDialog.title + "\", font \"" + inDialog.font + "\" " + std::to_string(inDialog.pointSize)};
+    std::vector<DialogItem> texts;
+    for (const DialogItem& item : inDialog.items)
+        if (item.classAtom == kStaticClass) texts.push_back(item);
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const DialogItem& a, const DialogItem& b) { return a.y < b.y; });
+    for (const DialogItem& item : texts)
+        lines.push_back(std::string("text") + ((item.style & 0x1F) == kCentred ? " centred" : "") + " at " +
+                        std::to_string(item.x) + "," + std::to_string(item.y) + " size " +
+                        std::to_string(item.width) + " x " + std::to_string(item.height) + ": \"" +
+                        item.text + "\"");
+    return lines;
 }

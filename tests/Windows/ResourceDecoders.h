@@ -36,3 +36,8 @@ struct DialogTemplate {
 
 std::optional<VersionInfo> DecodeVersionInfo(const std::vector<uint8>& inData);
 std::optional<DialogTemplate> DecodeDialogTemplate(const std::vector<uint8>& inData);
+
+// The dialog as a person sees it, one line per element, in the form the Windows host program prints
+// for a live dialog (tools/win/DialogWatch.h): "frame W x H, title "T", font "F" P", then per static
+// text, top to bottom, "text[ centred] at X,Y size W x H: "T"". Units are dialog units.
+std::vector<std::string> DescribeDialogTemplate(const DialogTemplate& inDialog);

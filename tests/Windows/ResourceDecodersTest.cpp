@@ -97,6 +97,10 @@ TEST(ResourceDecoders, DialogTemplateGivesFrameFontAndItems) {
     EXPECT_EQ(dialog->items[1].classAtom, 0x82);
     EXPECT_EQ(dialog->items[1].text, "Last line.");
     EXPECT_EQ(dialog->items[0].text, "Title");
+    EXPECT_EQ(DescribeDialogTemplate(*dialog),
+              (std::vector<std::string>{"frame 125 x 92, title \"\", font \"MS Sans Serif\" 8",
+                                        "text centred at 5,10 size 115 x 12: \"Title\"",
+                                        "text centred at 5,76 size 115 x 12: \"Last line.\""}));
 }
 
 TEST(ResourceDecoders, EveryTruncationIsRefused) {

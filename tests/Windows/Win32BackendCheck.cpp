@@ -1,7 +1,9 @@
 // A self-check of the Win32 platform backend, built in the Windows build and run where Windows programs
 // can run (under wine by tools/win/wine-compare.sh): the file calls and the ports over them, the
-// scratch file, global atoms, the debug-string channel with its window, the last-error value and the
-// swallowed debugger break.
+// scratch file, global atoms, the last-error value, the debugger break without a debugger and the
+// engine allocator when the address space runs out; where windows can be created also window geometry,
+// colours and drawing, message boxes (closed by the program's own dialog watch) and the debug-string
+// channel with and without its window.
 //
 // Usage: windows_backend_check <scratch directory>
 // Prints one line per check and "N passed, M failed"; exits 0 only when nothing failed.
@@ -9,8 +11,11 @@
 #include "API/HostFilePort.h"
 #include "API/MergerTempFile.h"
 #include "API/Platform/Platform.h"
+#include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/Pellin/Isol/Reporters.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
+#include "tools/win/DialogWatch.h"
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
@@ -21,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -133,6 +139,120 @@ bool CheckBreakAndClock(std::string& outDetail) {
     return true;
 }
 
+// The engine allocator where the address space really runs out: no 32-bit process gets 2 GB in one
+// block, so the request fails for real instead of through the allocator's test seam.
+bool CheckMemoryExhaustion(std::string& outDetail) {
+    constexpr int32 kTooMuch = 0x7FFFFFF0;
+    if (LAllocate(kTooMuch, true) != nullptr) return Refuse(outDetail, "2 GB granted");
+    std::string thrown = "nothing";
+    try {
+        LFree(LAllocate(kTooMuch));
+    } catch (const std::bad_alloc& e) {
+        thrown = e.what();
+    }
+    if (thrown != "bad allocation") return Refuse(outDetail, "a failing allocation threw " + thrown);
+    const LScratchBuffer scratch{uint32(kTooMuch)};
+    if (scratch.Size() != 0 || scratch.Ptr() != nullptr) return Refuse(outDetail, "scratch buffer not empty");
+    void* smallest = LAllocate(0);
+    LFree(smallest);
+    return smallest != nullptr || Refuse(outDetail, "no block for 0 bytes");
+}
+
+bool CheckWindowGeometry(std::string& outDetail) {
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const HWND parent = ::CreateWindowA("STATIC", "parent", WS_OVERLAPPED, 50, 40, 300, 200, nullptr, nullptr,
+                                        instance, nullptr);
+    const HWND popup =
+        ::CreateWindowA("STATIC", "popup", WS_POPUP, 0, 0, 120, 80, parent, nullptr, instance, nullptr);
+    const HWND child =
+        ::CreateWindowA("STATIC", "child", WS_CHILD, 10, 20, 30, 40, parent, nullptr, instance, nullptr);
+    auto ref = [](HWND inWindow) { return reinterpret_cast<Platform::WindowRef>(inWindow); };
+    std::string problem;
+    const Platform::ScreenRect frame = Platform::WindowScreenRect(ref(parent));
+    POINT origin{0, 0};
+    ::ClientToScreen(parent, &origin);
+    int32 x = origin.x + 7, y = origin.y + 9;
+    Platform::ScreenToClient(ref(parent), x, y);
+    Platform::MoveWindowTo(ref(popup), 70, 60);
+    const Platform::ScreenRect moved = Platform::WindowScreenRect(ref(popup));
+    const Platform::ScreenRect client = Platform::WindowClientRect(ref(child));
+    if (frame.left != 50 || frame.top != 40 || frame.Width() != 300 || frame.Height() != 200)
+        problem = "window rectangle";
+    else if (x != 7 || y != 9)
+        problem = "screen to client";
+    else if (moved.left != 70 || moved.top != 60 || moved.Width() != 120 || moved.Height() != 80)
+        problem = "move";
+    else if (client.left != 0 || client.top != 0 || client.Width() != 30 || client.Height() != 40)
+        problem = "client rectangle";
+    else if (Platform::ParentWindow(ref(child)) != ref(parent) ||
+             Platform::ParentWindow(ref(popup)) != ref(parent) ||
+             Platform::ParentWindow(ref(parent)) != nullptr || Platform::DesktopWindow() == nullptr)
+        problem = "parents";
+    else if (!Platform::IsChildWindow(ref(child)) || Platform::IsChildWindow(ref(popup)))
+        problem = "child test";
+    else if (Platform::ScreenWidth() != ::GetSystemMetrics(SM_CXSCREEN) || Platform::ScreenHeight() < 1)
+        problem = "screen size";
+    ::DestroyWindow(parent);  // and with it the popup and the child
+    return problem.empty() || Refuse(outDetail, problem);
+}
+
+bool CheckColoursAndDrawing(std::string& outDetail) {
+    if (Platform::SystemColour(Platform::kColourWindow) != ::GetSysColor(COLOR_WINDOW) ||
+        Platform::SystemColour(Platform::kColourButtonFace) != ::GetSysColor(COLOR_BTNFACE))
+        return Refuse(outDetail, "system colours");
+    const Platform::BrushRef brush = Platform::CreateSolidBrush(0x00302010);
+    LOGBRUSH described{};
+    const bool brushOk = brush != nullptr &&
+                         ::GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof described, &described) &&
+                         described.lbColor == 0x00302010;
+    Platform::DeleteBrush(brush);
+    if (!brushOk) return Refuse(outDetail, "solid brush");
+    const HDC screen = ::GetDC(nullptr);
+    const HDC dc = ::CreateCompatibleDC(screen);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 16, 16);
+    ::ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::PatBlt(dc, 0, 0, 16, 16, WHITENESS);
+    const auto device = reinterpret_cast<Platform::DeviceRef>(dc);
+    Platform::SetTextBackgroundColour(device, 0x00102030);
+    Platform::FillOpaque(device, {2, 3, 8, 9});
+    const bool filled = ::GetPixel(dc, 2, 3) == 0x00102030 && ::GetPixel(dc, 7, 8) == 0x00102030 &&
+                        ::GetPixel(dc, 8, 9) == 0x00FFFFFF && ::GetPixel(dc, 1, 3) == 0x00FFFFFF;
+    Platform::SetTextBackgroundTransparent(device);
+    const bool transparent = ::GetBkMode(dc) == TRANSPARENT;
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    if (!filled) return Refuse(outDetail, "opaque fill");
+    return transparent || Refuse(outDetail, "transparent text background");
+}
+
+// Message boxes, answered by the dialog watch: the box itself, and the debug-string reporter without
+// its window, which shows one.
+bool CheckMessageBoxes(std::string& outDetail) {
+    const size_t before = DialogWatch::MessageBoxes().size();
+    const int32 answer = Platform::ShowMessageBox(nullptr, "box text", "box title", Platform::kBoxOk);
+    Platform::SetLastErrorValue(55);
+    ShowDebugString("no window to take this");
+    const uint32 lastError = Platform::LastError();
+    const std::vector<std::string> expected{"box title: box text", "Debug String: no window to take this"};
+    const std::vector<std::string> seen(DialogWatch::MessageBoxes().begin() + ptrdiff_t(before),
+                                        DialogWatch::MessageBoxes().end());
+    if (answer != Platform::kBoxResultOk) return Refuse(outDetail, "answer " + std::to_string(answer));
+    if (seen != expected) {
+        for (const auto& box : seen) outDetail += "[" + box + "] ";
+        return false;
+    }
+    return lastError == 55 || Refuse(outDetail, "last error not kept");
+}
+
+bool CanCreateWindows() {
+    const HWND probe =
+        ::CreateWindowA("STATIC", "probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (probe != nullptr) ::DestroyWindow(probe);
+    return probe != nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,12 +260,26 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: windows_backend_check <scratch directory>\n");
         return 2;
     }
-    const std::pair<const char*, std::function<bool(std::string&)>> checks[] = {
+    using Check = std::pair<const char*, std::function<bool(std::string&)>>;
+    std::vector<Check> checks = {
         {"file calls", CheckFileCalls},
         {"ports and scratch file", CheckPorts},
         {"global atoms", CheckAtoms},
         {"debugger break and clock", CheckBreakAndClock},
+        {"memory exhaustion", CheckMemoryExhaustion},
     };
+    const bool windows = CanCreateWindows();
+    if (windows) {
+        DialogWatch::Start();
+        checks.push_back({"window geometry", CheckWindowGeometry});
+        checks.push_back({"colours and drawing", CheckColoursAndDrawing});
+        checks.push_back({"message boxes and the debug-string box", CheckMessageBoxes});
+        // Reports reach the window from here on.
+        checks.push_back({"debug-string channel", [](std::string& outDetail) {
+                              return OpenReportWindow() ? CheckDebugChannel(outDetail)
+                                                        : Refuse(outDetail, "no report window");
+                          }});
+    }
     int passed = 0, failed = 0;
     for (const auto& [name, check] : checks) {
         std::string detail;
@@ -153,15 +287,9 @@ int main(int argc, char** argv) {
         (ok ? passed : failed)++;
         std::printf("%s %s%s%s\n", ok ? "ok  " : "FAIL", name, detail.empty() ? "" : ": ", detail.c_str());
     }
-    // Reports must reach the window: without one they would wait for someone to close a message box.
-    if (OpenReportWindow()) {
-        std::string detail;
-        const bool ok = CheckDebugChannel(detail);
-        (ok ? passed : failed)++;
-        std::printf("%s debug-string channel%s%s\n", ok ? "ok  " : "FAIL", detail.empty() ? "" : ": ", detail.c_str());
-    } else {
-        std::printf("skip debug-string channel: no window can be created here\n");
-    }
+    if (!windows)
+        std::printf(
+            "skip windows, drawing, message boxes, debug-string channel: no window can be created here\n");
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

@@ -3,7 +3,10 @@
 // compared byte for byte with the layout rebuilt here from its description.
 //
 // Usage: windows_dll_check <Lumenar5.dll> [<lumenar.exe>]
-// Prints one line per check and "N passed, M failed"; exits 0 only when nothing failed.
+//        windows_dll_check --about-layout <Lumenar5.dll>
+// Prints one line per check and "N passed, M failed"; exits 0 only when nothing failed. The second form
+// prints the About dialog as its resource describes it (DescribeDialogTemplate), for comparing with the
+// live dialog under wine.
 
 #include "tests/Windows/PeImage.h"
 #include "tests/Windows/ResourceDecoders.h"
@@ -258,9 +261,24 @@ std::optional<PeImage> Load(const char* inPath, std::string& outError) {
     return image;
 }
 
+// Prints the About dialog's resource as the lines DescribeDialogTemplate makes of it.
+int PrintAboutLayout(const char* inPath) {
+    std::string error;
+    auto image = Load(inPath, error);
+    const auto data = image ? image->Resource(Key::Id(kResourceDialog), Key::Id(16000)) : std::nullopt;
+    const auto dialog = data ? DecodeDialogTemplate(*data) : std::nullopt;
+    if (!dialog) {
+        std::fprintf(stderr, "windows_dll_check: %s\n", image ? "no readable dialog 16000" : error.c_str());
+        return 1;
+    }
+    for (const std::string& line : DescribeDialogTemplate(*dialog)) std::printf("%s\n", line.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--about-layout") return PrintAboutLayout(argv[2]);
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: windows_dll_check <Lumenar5.dll> [<lumenar.exe>]\n");
         return 2;

@@ -14,3 +14,7 @@ target_link_libraries(windows_dll_check PRIVATE windows_pe_reader)
 add_executable(windows_reference_host Windows/ReferenceHost.cpp ../tools/win/FlattenToRgba.cpp)
 target_link_libraries(windows_reference_host PRIVATE lumenar_host)
 add_dependencies(windows_reference_host Lumenar5)
+
+# Seeded random documents for the comparison of the two builds under wine (tools/win/wine-compare.sh).
+add_executable(windows_random_documents Windows/RandomDocuments.cpp Effects/EffectsTestSupport.cpp)
+target_link_libraries(windows_random_documents PRIVATE lumenar_test_support)

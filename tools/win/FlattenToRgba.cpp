@@ -1,9 +1,11 @@
 #include "tools/win/FlattenToRgba.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
 #include "FileFormat/Lumenar5/Src/Selectors.h"
 #include "tools/host/HostSession.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -59,4 +61,52 @@ bool FlattenToRgba(EntryPointProc inEntry, int32 inFileHandle, FlatImage& outIma
         return false;
     }
     return true;
+}
+
+bool WriteRgba(const std::string& inPath, const FlatImage& inImage) {
+    std::FILE* file = std::fopen(inPath.c_str(), "wb");
+    if (file == nullptr) return false;
+    const bool written =
+        std::fwrite(inImage.rgba.data(), 1, inImage.rgba.size(), file) == inImage.rgba.size();
+    return std::fclose(file) == 0 && written;
+}
+
+int32 FlattenAll(EntryPointProc inEntry, const std::string& inFolder, const std::string& inOutput,
+                 const DocumentFiles& inFiles, std::string& outError) {
+    std::ifstream list(inFolder + "/index.txt");
+    std::ofstream summary(inOutput + "/summary.txt", std::ios::binary);
+    if (!list || !summary) {
+        outError = "cannot read " + inFolder + "/index.txt or write " + inOutput + "/summary.txt";
+        return -1;
+    }
+    int32 refused = 0;
+    for (std::string name; std::getline(list, name);) {
+        if (name.empty()) continue;
+        FlatImage image;
+        std::string error;
+        const int32 document = inFiles.open(inFolder + "/" + name);
+        bool ok = false;
+        if (document == -1) {
+            error = "cannot open the document";
+        } else {
+            ok = FlattenToRgba(inEntry, document, image, error);
+            inFiles.close(document);
+        }
+        if (ok && !WriteRgba(inOutput + "/" + name + ".rgba", image)) {
+            outError = "cannot write " + inOutput + "/" + name + ".rgba";
+            return -1;
+        }
+        refused += ok ? 0 : 1;
+        summary << name << ": ";
+        if (ok)
+            summary << image.columns << " x " << image.rows << "\n";
+        else
+            summary << "refused: " << error << "\n";
+    }
+    summary.close();
+    if (!summary) {
+        outError = "cannot write " + inOutput + "/summary.txt";
+        return -1;
+    }
+    return refused;
 }

@@ -1,13 +1,17 @@
 // lumenar.exe, the Windows twin of the host tool: loads the module with LoadLibrary and flattens a
-// document to a raw RGBA file (rows of pixels, 4 bytes each: red, green, blue, alpha; no header).
+// document to a raw RGBA file (rows of pixels, 4 bytes each: red, green, blue, alpha; no header), or a
+// whole list of documents in one run, or shows the module's About box and describes it.
 //
 // It opens a hidden top-level window of class "TFORM1" titled "DebugString" before loading the module:
 // the module then sends its assertion reports there instead of showing message boxes, and this program
-// writes each one to standard error.
+// writes each one to standard error. The module's message boxes and its About box are closed by the
+// program itself (DialogWatch), so no run waits for a person.
 
 // Before the system headers: they define a macro `cdecl` that would garble the calling-convention
 // attribute of the entry function's type.
 #include "FileFormat/Lumenar5/Src/PluginState.h"
+#include "tools/host/HostSession.h"
+#include "tools/win/DialogWatch.h"
 #include "tools/win/FlattenToRgba.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -70,18 +74,19 @@ std::string DefaultModulePath() {
     return directory + "Lumenar5.dll";
 }
 
-bool WriteRaw(const std::string& inPath, const FlatImage& inImage) {
-    std::FILE* file = std::fopen(inPath.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(inImage.rgba.data(), 1, inImage.rgba.size(), file) == inImage.rgba.size();
-    return std::fclose(file) == 0 && written;
+std::unique_ptr<PluginModule> LoadModule(const std::string& inModulePath) {
+    OpenReportWindow();
+    DialogWatch::Start();
+    std::string error;
+    auto module = PluginModule::Load(inModulePath, error);
+    if (!module) Say("%s", inModulePath + ": " + error);
+    return module;
 }
 
 int Flatten(const std::string& inModulePath, const std::string& inDocument, const std::string& inOutput) {
-    OpenReportWindow();
+    const auto module = LoadModule(inModulePath);
+    if (!module) return kExitFailed;
     std::string error;
-    const auto module = PluginModule::Load(inModulePath, error);
-    if (!module) return Fail("%s", inModulePath + ": " + error);
     const HANDLE document = ::CreateFileA(inDocument.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (document == INVALID_HANDLE_VALUE) return Fail("cannot open %s", inDocument);
@@ -89,16 +94,56 @@ int Flatten(const std::string& inModulePath, const std::string& inDocument, cons
     const bool ok = FlattenToRgba(module->Entry(), int32(reinterpret_cast<intptr_t>(document)), image, error);
     ::CloseHandle(document);
     if (!ok) return Fail("%s", inDocument + ": " + error);
-    if (!WriteRaw(inOutput, image)) return Fail("cannot write %s", inOutput);
+    if (!WriteRgba(inOutput, image)) return Fail("cannot write %s", inOutput);
     std::printf("%d x %d\n", int(image.columns), int(image.rows));
     return 0;
 }
 
+int32 OpenDocument(const std::string& inPath) {
+    const HANDLE file = ::CreateFileA(inPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file == INVALID_HANDLE_VALUE ? -1 : int32(reinterpret_cast<intptr_t>(file));
+}
+
+int FlattenList(const std::string& inModulePath, const std::string& inFolder, const std::string& inOutput) {
+    const auto module = LoadModule(inModulePath);
+    if (!module) return kExitFailed;
+    const DocumentFiles files{
+        &OpenDocument, [](int32 inFile) { ::CloseHandle(reinterpret_cast<HANDLE>(intptr_t(inFile))); }};
+    std::string error;
+    const int32 refused = FlattenAll(module->Entry(), inFolder, inOutput, files, error);
+    if (refused < 0) return Fail("%s", error);
+    return 0;
+}
+
+// Shows the About box over a main window of this program; DialogWatch closes it and describes it.
+int About(const std::string& inModulePath) {
+    const auto module = LoadModule(inModulePath);
+    if (!module) return kExitFailed;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &::DefWindowProcA;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "LumenarHostMain";
+    ::RegisterClassA(&windowClass);
+    const HWND owner = ::CreateWindowA("LumenarHostMain", "lumenar", WS_OVERLAPPEDWINDOW, 40, 30, 640, 480,
+                                       nullptr, nullptr, windowClass.hInstance, nullptr);
+    HostSession session(module->Entry());
+    const int16 result = session.About(reinterpret_cast<Platform::WindowRef>(owner));
+    ::DestroyWindow(owner);
+    for (const std::string& line : DialogWatch::AboutLayout()) std::printf("%s\n", line.c_str());
+    if (DialogWatch::AboutLayout().empty()) return Fail("%s", "no About box was shown");
+    return result == 0 ? 0 : kExitFailed;
+}
+
 const char kUsage[] =
     "usage: lumenar flatten <document> <output.rgba> [--module <Lumenar5.dll>]\n"
+    "       lumenar flatten-all <folder> <output folder> [--module <Lumenar5.dll>]\n"
+    "       lumenar about [--module <Lumenar5.dll>]\n"
     "       lumenar --help | --version\n"
-    "Flattens a Lumenar 5 document through the module to raw RGBA bytes (rows of red, green, blue,\n"
-    "alpha) and prints the image's width and height.\n";
+    "flatten: flattens a Lumenar 5 document through the module to raw RGBA bytes (rows of red, green,\n"
+    "blue, alpha) and prints the image's width and height. flatten-all: the same for every document\n"
+    "named in <folder>/index.txt, writing <name>.rgba and summary.txt into the output folder.\n"
+    "about: shows the module's About box, closes it and describes what it showed.\n";
 
 }  // namespace
 
@@ -112,10 +157,14 @@ int main(int argc, char** argv) {
         std::puts("lumenar 4.0 (Windows)");
         return 0;
     }
-    const bool withModule = argc == 6 && std::strcmp(argv[4], "--module") == 0;
-    if (first != "flatten" || (argc != 4 && !withModule)) {
+    // The command's own arguments, then optionally --module and a path.
+    const int own = first == "about" ? 2 : 4;
+    const bool withModule = argc == own + 2 && std::strcmp(argv[own], "--module") == 0;
+    if ((first != "flatten" && first != "flatten-all" && first != "about") || (argc != own && !withModule)) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
-    return Flatten(withModule ? argv[5] : DefaultModulePath(), argv[2], argv[3]);
+    const std::string module = withModule ? argv[own + 1] : DefaultModulePath();
+    if (first == "about") return About(module);
+    return first == "flatten" ? Flatten(module, argv[2], argv[3]) : FlattenList(module, argv[2], argv[3]);
 }

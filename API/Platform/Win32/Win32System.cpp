@@ -9,11 +9,15 @@ namespace Platform {
 
 namespace {
 
-// Swallows the breakpoint raised by DebuggerBreak when no debugger took it first: a debugger sees the
-// exception before any vectored handler does.
-LONG CALLBACK SwallowBreakpoint(EXCEPTION_POINTERS* inException) {
-    if (inException->ExceptionRecord->ExceptionCode == EXCEPTION_BREAKPOINT) return EXCEPTION_CONTINUE_EXECUTION;
-    return EXCEPTION_CONTINUE_SEARCH;
+// Steps over the int3 of DebugBreak when an attached debugger handed the breakpoint back to the
+// program: the system reports a breakpoint with the instruction pointer on the int3 itself, so
+// continuing unchanged would break again for ever.
+LONG CALLBACK StepOverBreakpoint(EXCEPTION_POINTERS* inException) {
+    if (inException->ExceptionRecord->ExceptionCode != EXCEPTION_BREAKPOINT) return EXCEPTION_CONTINUE_SEARCH;
+    const uint8* at = reinterpret_cast<const uint8*>(inException->ContextRecord->Eip);
+    if (*at != 0xCC) return EXCEPTION_CONTINUE_SEARCH;
+    inException->ContextRecord->Eip += 1;
+    return EXCEPTION_CONTINUE_EXECUTION;
 }
 
 }  // namespace
@@ -28,17 +32,14 @@ void SetLastErrorValue(uint32 inValue) { ::SetLastError(inValue); }
 
 void DebugOutput(const char* inText) { ::OutputDebugStringA(inText); }
 
-// The break is raised as a software exception rather than an int3 instruction, so that continuing
-// resumes right after the raise without adjusting the instruction pointer.
+// Without a debugger nothing would take the breakpoint exception and the system would end the host
+// process, so the break happens only when one is attached. Raising the breakpoint as a software
+// exception is no way round that either: the system then resumes one byte before the raise.
 void DebuggerBreak() {
-    PVOID handler = ::AddVectoredExceptionHandler(1, SwallowBreakpoint);
-    if (handler == nullptr) {
-        // Without a handler an unclaimed break would end the process: break only into a debugger.
-        if (::IsDebuggerPresent()) ::DebugBreak();
-        return;
-    }
-    ::RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
-    ::RemoveVectoredExceptionHandler(handler);
+    if (!::IsDebuggerPresent()) return;
+    PVOID handler = ::AddVectoredExceptionHandler(0, StepOverBreakpoint);
+    ::DebugBreak();
+    if (handler != nullptr) ::RemoveVectoredExceptionHandler(handler);
 }
 
 }  // namespace Platform
