@@ -33,6 +33,7 @@ void PrintUsage(std::FILE* inStream) {
                  "options:\n"
                  "  --module PATH  the module to load (default: %s next to this program, else the one it\n"
                  "                 was built with)\n"
+                 "  --verbose, -v  pass on the module's own reports (also accepted after the command)\n"
                  "  --help         show this help\n"
                  "  --version      show the version\n\n"
                  "commands:\n",
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (command != nullptr) {
             context.args.push_back(arg);
+        } else if (arg == "--verbose" || arg == "-v") {
+            context.verbose = true;
         } else if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
             return kExitOk;
@@ -101,13 +104,20 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return kExitUsage;
     }
+    std::vector<std::string> commandArgs;
     for (const std::string& arg : context.args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: lumenar [--module PATH] %s %s\n  %s\n", command->name, command->arguments,
-                        command->summary);
+            std::printf("examples:\n%s\nusage: lumenar [--module PATH] [--verbose] %s %s\n  %s\n", command->examples,
+                        command->name, command->arguments, command->summary);
+            if (*command->options != '\0') std::printf("\noptions:\n%s", command->options);
             return kExitOk;
         }
+        if (arg == "--verbose" || arg == "-v")
+            context.verbose = true;
+        else
+            commandArgs.push_back(arg);
     }
+    context.args = commandArgs;
     if (context.modulePath.empty()) context.modulePath = DefaultModulePath();
     return command->run(context);
 }

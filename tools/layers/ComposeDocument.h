@@ -1,0 +1,19 @@
+// `lumenar compose`: a document built from a layer stack (LayerStack.h) and its PNG files, written
+// through the engine's document writer.
+//
+// Layers are built as the reader builds them from a document: an RGB layer per entry with pixels over
+// its rectangle, its blend mode, opacity, visibility, clipping and mask, so that a stack exported by
+// `lumenar layers --masks` composes into a document with the same composite. Adjustment entries and
+// effects cannot be rebuilt from layer files; they are left out with a warning each.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/layers/LayerStack.h"
+
+// Builds the document of inStack, reading layer files relative to inFolder, and writes it to inOutput
+// (replaced only when complete). False with the reason, naming the stack key at fault, on failure.
+// outWarnings receives a sentence for each part left out.
+bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
+                     std::vector<std::string>& outWarnings, std::string& outError);
