@@ -12,9 +12,10 @@ if(TARGET lumenar)
   )
   add_dependencies(tool_tests Lumenar5 lumenar)
 
-  # The flatten and info commands and the pieces behind them.
+  # The flatten, info, layers and compose commands and the pieces behind them.
   lumenar_test(readop_tool_tests
     Tool/FlattenInfoCommandTest.cpp
+    Tool/LayersComposeCommandTest.cpp
     Tool/ToolPartsTest.cpp
   )
   target_link_libraries(readop_tool_tests PRIVATE lumenar_tool_core)

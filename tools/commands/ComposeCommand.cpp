@@ -10,7 +10,7 @@ namespace {
 
 std::string FolderOf(const std::string& inPath) {
     const size_t slash = inPath.rfind('/');
-    if (slash == std::string::npos) return ".";
+    if (slash == std::string::npos) return "";
     return slash == 0 ? "/" : inPath.substr(0, slash);
 }
 
@@ -43,8 +43,8 @@ int RunCompose(const CommandContext& inContext) {
 
 extern const Command kComposeCommand = {
     "compose", "STACK.json OUT.lmn", "build a document from PNG layers described in JSON",
-    "  lumenar layers --masks photo.lmn parts/ && lumenar compose parts/layers.json copy.lmn\n"
-    "  lumenar compose stack.json poster.lmn     a stack written by hand or by a script\n",
+    "  lumenar compose stack.json poster.lmn     a stack written by hand or by a script\n"
+    "  lumenar layers --masks photo.lmn parts/ && lumenar compose parts/layers.json copy.lmn\n",
     "  STACK.json        {\"width\", \"height\", \"resolution\", \"layers\": [...]} as layers.json has it; layer\n"
     "                    files are found relative to it (see README, \"Using lumenar\")\n",
     &RunCompose};

@@ -117,7 +117,8 @@ bool ParseArguments(const std::vector<std::string>& inArgs, FlattenArguments& ou
         outError = "flatten: standard input can be read once";
         return false;
     }
-    const bool toFolder = outputGiven && output != "-" && (paths.size() > 1 || IsDirectory(output));
+    const bool toFolder =
+        outputGiven && output != "-" && (IsDirectory(output) || (paths.size() > 1 && !EndsWithPng(output)));
     if (outputGiven && !toFolder && paths.size() > 1) {
         outError = "flatten: several documents need a folder after -o";
         return false;

@@ -53,7 +53,7 @@ private:
     }
 
     bool ParseValue(JsonValue& outValue, int inDepth) {
-        if (inDepth > kMaxJsonDepth) return Fail("nested too deeply");
+        if (inDepth >= kMaxJsonDepth) return Fail("nested too deeply");
         switch (Peek()) {
             case '{': return ParseObject(outValue, inDepth);
             case '[': return ParseArray(outValue, inDepth);

@@ -3,7 +3,7 @@
 // It takes the whole text at once and builds a tree of JsonValue. Objects keep their keys in the order
 // written (a repeated key is refused). Strings are returned as 8-bit text, the way documents store
 // names: "\u0000" to "\u00ff" become that one byte, other escaped characters become '?', and bytes
-// written as they stand are kept as they are. Nesting deeper than kMaxJsonDepth is refused, so hostile
+// written as they stand are kept as they are. More than kMaxJsonDepth levels of nesting are refused, so hostile
 // input cannot exhaust the stack.
 #pragma once
 

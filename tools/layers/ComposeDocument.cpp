@@ -30,6 +30,10 @@ struct LoadedLayer {
     GreyImage mask;
 };
 
+std::string InFolder(const std::string& inFolder, const std::string& inFile) {
+    return inFolder.empty() || (!inFile.empty() && inFile[0] == '/') ? inFile : inFolder + "/" + inFile;
+}
+
 std::string Key(size_t inIndex, const std::string& inKey) { return "layers[" + std::to_string(inIndex) + "]." + inKey; }
 
 bool BlendModeOf(const std::string& inKey, uint32& outMode) {
@@ -73,7 +77,7 @@ bool LoadLayer(const LayerStack& inStack, size_t inIndex, const std::string& inF
         return false;
     }
     if (!entry.file.empty()) {
-        if (!ReadPngRgba(inFolder + "/" + entry.file, outLayer.pixels, outError)) {
+        if (!ReadPngRgba(InFolder(inFolder, entry.file), outLayer.pixels, outError)) {
             outError = Key(inIndex, "file") + ": " + outError;
             return false;
         }
@@ -90,7 +94,7 @@ bool LoadLayer(const LayerStack& inStack, size_t inIndex, const std::string& inF
     }
     if (entry.mask && !entry.mask->applied) {
         const StackMask& mask = *entry.mask;
-        if (!ReadPngGrey(inFolder + "/" + mask.file, outLayer.mask, outError)) {
+        if (!ReadPngGrey(InFolder(inFolder, mask.file), outLayer.mask, outError)) {
             outError = Key(inIndex, "mask.file") + ": " + outError;
             return false;
         }

@@ -12,7 +12,7 @@
 
 #include "tools/layers/LayerStack.h"
 
-// Builds the document of inStack, reading layer files relative to inFolder, and writes it to inOutput
+// Builds the document of inStack, reading layer files relative to inFolder ("": the working folder), and writes it to inOutput
 // (replaced only when complete). False with the reason, naming the stack key at fault, on failure.
 // outWarnings receives a sentence for each part left out.
 bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
