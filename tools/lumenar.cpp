@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -73,6 +74,9 @@ const Command* FindCommand(const std::string& inName) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away (`lumenar flatten - | head`) makes writes fail with EPIPE instead of ending
+    // the process, so the command still removes its working folder.
+    std::signal(SIGPIPE, SIG_IGN);
     CommandContext context;
     const Command* command = nullptr;
     for (int i = 1; i < argc; ++i) {

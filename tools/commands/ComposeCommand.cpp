@@ -29,9 +29,10 @@ int RunCompose(const CommandContext& inContext) {
     LayerStack stack;
     if (!ParseLayerStack(text, stack, error)) return ReportError(kExitFailed, stackPath + ": " + error);
     std::vector<std::string> warnings;
-    const bool composed = ComposeDocument(stack, FolderOf(stackPath), output, warnings, error);
+    const ComposeResult result = ComposeDocument(stack, FolderOf(stackPath), output, warnings, error);
     for (const std::string& warning : warnings) ReportError(kExitOk, stackPath + ": " + warning);
-    if (!composed) return ReportError(kExitFailed, "cannot compose " + output + ": " + stackPath + ": " + error);
+    if (result == ComposeResult::kStackRefused) return ReportError(kExitFailed, stackPath + ": " + error);
+    if (result == ComposeResult::kWriteFailed) return ReportError(kExitFailed, "cannot write " + output + ": " + error);
     int built = 0;
     for (const StackLayer& layer : stack.layers) built += layer.adjustment.empty();
     std::printf("wrote %s (%d x %d, %d layer%s)\n", output.c_str(), int(stack.width), int(stack.height), built,

@@ -3,6 +3,7 @@
 // extra channels; --json gives all of it for programs; -f prints one field per document for scripts.
 // A refused document is reported and the others still described; the exit code says whether any failed.
 #include <cstdio>
+#include <optional>
 
 #include "tools/commands/Command.h"
 #include "tools/engine/EngineDocument.h"
@@ -16,12 +17,12 @@ enum class InfoForm { kLine, kLong, kJson, kField };
 // Describes one document into outText; false after a message.
 bool DescribeOne(const std::string& inPath, InfoForm inForm, const std::string& inField, std::string& outText) {
     const std::string name = DisplayName(inPath);
-    ScratchDirectory folder;
+    std::optional<ScratchDirectory> folder;
     std::string path = inPath;
     if (inPath == "-") {
         std::string error;
-        if (!folder.Ok()) return ReportError(kExitFailed, name + ": " + folder.Error()), false;
-        path = folder.File("stdin.lmn");
+        if (!folder.emplace().Ok()) return ReportError(kExitFailed, name + ": " + folder->Error()), false;
+        path = folder->File("stdin.lmn");
         if (!CopyStandardInputTo(path, error)) return ReportError(kExitFailed, "cannot read standard input: " + error), false;
     }
     EngineDocument document(path);

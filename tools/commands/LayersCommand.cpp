@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <cstring>
 
 #include "tools/commands/Command.h"
@@ -29,11 +30,11 @@ int RunLayers(const CommandContext& inContext) {
     const std::string& folder = paths[1];
     const std::string name = DisplayName(input);
 
-    ScratchDirectory scratch;
+    std::optional<ScratchDirectory> scratch;
     std::string path = input, error;
     if (input == "-") {
-        if (!scratch.Ok()) return ReportError(kExitFailed, name + ": " + scratch.Error());
-        path = scratch.File("stdin.lmn");
+        if (!scratch.emplace().Ok()) return ReportError(kExitFailed, name + ": " + scratch->Error());
+        path = scratch->File("stdin.lmn");
         if (!CopyStandardInputTo(path, error)) return ReportError(kExitFailed, "cannot read standard input: " + error);
     }
     EngineDocument document(path);

@@ -70,7 +70,8 @@ ScratchDirectory::~ScratchDirectory() {
 }
 
 WorkingDirectoryScope::WorkingDirectoryScope(const std::string& inDirectory) {
-    mPrevious = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // O_PATH: a working directory the user may enter but not list is still one to come back to.
+    mPrevious = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (mPrevious < 0) return;
     mEntered = ::chdir(inDirectory.c_str()) == 0;
 }

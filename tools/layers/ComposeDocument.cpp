@@ -157,7 +157,7 @@ public:
 
 }  // namespace
 
-bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
+ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
                      std::vector<std::string>& outWarnings, std::string& outError) {
     std::vector<LoadedLayer> layers;
     for (size_t i = 0; i < inStack.layers.size(); ++i) {
@@ -169,7 +169,7 @@ bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, con
         }
         if (entry.effects) outWarnings.push_back(which + ": its effects cannot be rebuilt from layer files; left out");
         layers.emplace_back();
-        if (!LoadLayer(inStack, i, inFolder, layers.back(), outError)) return false;
+        if (!LoadLayer(inStack, i, inFolder, layers.back(), outError)) return ComposeResult::kStackRefused;
     }
 
     EngineScope engine;
@@ -178,7 +178,7 @@ bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, con
         file.SetResolution(inStack.horizontalResolution, inStack.verticalResolution);
         CImage& image = *file.GetImage();
         for (const LoadedLayer& layer : layers) AddLayer(image, layer);
-        return WriteDocumentFile(file, inOutput, outError);
+        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone : ComposeResult::kWriteFailed;
     } catch (const TWException& failure) {
         ZString message;
         failure.GetMessage(message);
@@ -192,5 +192,5 @@ bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, con
     } catch (...) {
         outError = "the document could not be built";
     }
-    return false;
+    return ComposeResult::kWriteFailed;
 }

@@ -12,8 +12,11 @@
 
 #include "tools/layers/LayerStack.h"
 
-// Builds the document of inStack, reading layer files relative to inFolder ("": the working folder), and writes it to inOutput
-// (replaced only when complete). False with the reason, naming the stack key at fault, on failure.
-// outWarnings receives a sentence for each part left out.
-bool ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
-                     std::vector<std::string>& outWarnings, std::string& outError);
+// Builds the document of inStack, reading layer files relative to inFolder ("": the working folder),
+// and writes it to inOutput (replaced only when complete). outWarnings receives a sentence for each part
+// left out. A stack that cannot be built is kStackRefused with outError naming the key at fault
+// ("layers[1].file: cannot read a.png: ..."); a document that cannot be built or written is
+// kWriteFailed with the reason.
+enum class ComposeResult { kDone, kStackRefused, kWriteFailed };
+ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
+                              std::vector<std::string>& outWarnings, std::string& outError);
