@@ -212,6 +212,49 @@ std::string RefusalReason(const std::string& inPath) {
     return "";
 }
 
+// The read of the document at inPath (absolute), with inFolder as the working directory.
+ModuleReadResult ReadInFolder(const PluginModule& inModule, const std::string& inPath, const ScratchDirectory& inFolder,
+                              bool inShowProgress, std::string& outError) {
+    ModuleReadResult read;
+    const int file = ::open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        outError = std::strerror(errno);
+        return read;
+    }
+    {
+        WorkingDirectoryScope inside(inFolder.Path());
+        if (inside.Ok()) {
+            Progress progress(inShowProgress);
+            read = ReadThroughModule(inModule.Entry(), file, [&progress](int64 inDone, int64 inTotal) {
+                progress.Report(inDone, inTotal);
+            });
+        } else {
+            outError = "cannot enter the working folder " + inFolder.Path();
+        }
+    }
+    ::close(file);
+    return read;
+}
+
+// Writes the flat image to inJob's output (a PNG for standard output is written in inFolder first).
+bool WriteFlatImage(const RgbaImage& inImage, const std::string& inInput, const FlattenJob& inJob,
+                    const ScratchDirectory& inFolder, std::string& outError) {
+    PngMetadata metadata;
+    metadata.software = std::string("lumenar ") + LUMENAR_VERSION;
+    {
+        EngineDocument document(inInput);
+        std::string ignored;
+        if (document.ReadHeader(ignored))
+            document.GetResolution(metadata.horizontalResolution, metadata.verticalResolution);
+    }
+    if (inJob.output != "-") return WritePng(inJob.output, inImage, metadata, outError);
+    const std::string target = inFolder.File("out.png");
+    if (!WritePng(target, inImage, metadata, outError)) return false;
+    if (CopyToStandardOutput(target, outError)) return true;
+    outError = "cannot write the PNG to standard output: " + outError;
+    return false;
+}
+
 // One document: its read in a private working folder, then its PNG. False after a message.
 bool FlattenOne(const CommandContext& inContext, const PluginModule& inModule, const FlattenArguments& inArgs,
                 const FlattenJob& inJob) {
@@ -224,62 +267,27 @@ bool FlattenOne(const CommandContext& inContext, const PluginModule& inModule, c
         input = folder.File("stdin.lmn");
         if (!CopyStandardInputTo(input, error)) return ReportError(kExitFailed, "cannot read standard input: " + error), false;
     }
-    const int file = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) return ReportError(kExitFailed, "cannot open " + name + ": " + std::strerror(errno)), false;
-
-    ModuleReadResult read;
-    {
-        WorkingDirectoryScope inFolder(folder.Path());
-        if (!inFolder.Ok()) {
-            ::close(file);
-            return ReportError(kExitFailed, name + ": cannot enter the working folder " + folder.Path()), false;
-        }
-        Progress progress(!inArgs.quiet && ::isatty(STDERR_FILENO) == 1);
-        read = ReadThroughModule(inModule.Entry(), file, [&progress](int64 inDone, int64 inTotal) {
-            progress.Report(inDone, inTotal);
-        });
-    }
-    ::close(file);
+    const ModuleReadResult read =
+        ReadInFolder(inModule, input, folder, !inArgs.quiet && ::isatty(STDERR_FILENO) == 1, error);
+    if (!error.empty()) return ReportError(kExitFailed, "cannot open " + name + ": " + error), false;
     if (inContext.verbose)
         for (const std::string& line : read.moduleReports) std::fprintf(stderr, "lumenar: module report: %s\n", line.c_str());
     if (!read.ok) {
-        std::string message = name + ": " + read.error;
-        if (read.refused) {
-            const std::string reason = RefusalReason(input);
-            if (!reason.empty()) message = name + ": " + reason;
-        }
-        return ReportError(kExitFailed, message), false;
-    }
-    if (inArgs.discard) {
-        if (inArgs.timings) {
-            PrintTimings(read.timings, -1);
-            PrintEngineSplit(input);
-        }
-        std::printf("read %s (%d x %d)\n", name.c_str(), int(read.image.width), int(read.image.height));
-        return true;
-    }
-
-    PngMetadata metadata;
-    metadata.software = std::string("lumenar ") + LUMENAR_VERSION;
-    {
-        EngineDocument document(input);
-        std::string ignored;
-        if (document.ReadHeader(ignored))
-            document.GetResolution(metadata.horizontalResolution, metadata.verticalResolution);
+        const std::string reason = read.refused ? RefusalReason(input) : "";
+        return ReportError(kExitFailed, name + ": " + (reason.empty() ? read.error : reason)), false;
     }
     const auto pngStart = std::chrono::steady_clock::now();
-    const bool toStandardOutput = inJob.output == "-";
-    const std::string target = toStandardOutput ? folder.File("out.png") : inJob.output;
-    if (!WritePng(target, read.image, metadata, error)) return ReportError(kExitFailed, error), false;
-    if (toStandardOutput && !CopyToStandardOutput(target, error))
-        return ReportError(kExitFailed, "cannot write the PNG to standard output: " + error), false;
-    const double png = MillisecondsSince(pngStart);
+    if (!inArgs.discard && !WriteFlatImage(read.image, input, inJob, folder, error))
+        return ReportError(kExitFailed, error), false;
     if (inArgs.timings) {
-        PrintTimings(read.timings, png);
+        PrintTimings(read.timings, inArgs.discard ? -1 : MillisecondsSince(pngStart));
         PrintEngineSplit(input);
     }
-    if (!toStandardOutput)
-        std::printf("wrote %s (%d x %d)\n", inJob.output.c_str(), int(read.image.width), int(read.image.height));
+    const int width = int(read.image.width), height = int(read.image.height);
+    if (inArgs.discard)
+        std::printf("read %s (%d x %d)\n", name.c_str(), width, height);
+    else if (inJob.output != "-")
+        std::printf("wrote %s (%d x %d)\n", inJob.output.c_str(), width, height);
     return true;
 }
 
