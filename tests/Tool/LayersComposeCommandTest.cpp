@@ -21,7 +21,9 @@ ByteVector RandomBytes(std::mt19937& ioRandom, size_t inCount) {
 // Layers of random pixels, partly outside the canvas, some without transparency, with every blend key,
 // random opacity, hidden layers, clipping and masks of every flag.
 ByteVector RandomDocument(std::mt19937& ioRandom) {
-    auto pick = [&ioRandom](int inLow, int inHigh) { return int(inLow + ioRandom() % uint32(inHigh - inLow + 1)); };
+    auto pick = [&ioRandom](int inLow, int inHigh) {
+        return int(inLow + ioRandom() % uint32(inHigh - inLow + 1));
+    };
     const int width = pick(1, 40), height = pick(1, 30);
     DocumentBuilder document{uint32(width), uint32(height)};
     const int layers = pick(1, 5);
@@ -33,7 +35,8 @@ ByteVector RandomDocument(std::mt19937& ioRandom) {
         layer.bottom = layer.top + pick(1, height + 6);
         const size_t area = size_t(layer.right - layer.left) * size_t(layer.bottom - layer.top);
         for (int16 id : {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha})
-            if (id != kChannelAlpha || pick(0, 4) > 0) layer.channels.push_back(ChannelSpec::Pixels(id, RandomBytes(ioRandom, area)));
+            if (id != kChannelAlpha || pick(0, 4) > 0)
+                layer.channels.push_back(ChannelSpec::Pixels(id, RandomBytes(ioRandom, area)));
         layer.blendKey = kBlendModeKeys[pick(0, 16)].key;
         layer.opacity = uint8(pick(0, 3) == 0 ? 255 : pick(0, 255));
         layer.flags = uint8(pick(0, 4) == 0 ? 2 : 0);
@@ -43,8 +46,8 @@ ByteVector RandomDocument(std::mt19937& ioRandom) {
             const int left = pick(-3, width - 1), top = pick(-3, height - 1);
             const int right = left + pick(1, width + 3), bottom = top + pick(1, height + 3);
             layer.mask = MaskSpec::Rect(left, top, right, bottom, uint8(pick(0, 1) * 255), uint8(pick(0, 7)));
-            layer.channels.push_back(
-                ChannelSpec::Pixels(kChannelMask, RandomBytes(ioRandom, size_t(right - left) * size_t(bottom - top))));
+            layer.channels.push_back(ChannelSpec::Pixels(
+                kChannelMask, RandomBytes(ioRandom, size_t(right - left) * size_t(bottom - top))));
         }
         document.AddLayer(layer);
     }
@@ -78,8 +81,9 @@ TEST_F(LayersComposeCommandTest, LayerFilesCarryTheMaskAndAdjustmentsAreListedOn
     layer.name = "Glass: top";
     layer.blendKey = FourCC("scrn");
     layer.opacity = 90;
-    layer.channels = {ChannelSpec::Pixels(kChannelRed, {10, 20, 30, 40}), ChannelSpec::Filled(kChannelGreen, 5),
-                      ChannelSpec::Filled(kChannelBlue, 6), ChannelSpec::Pixels(kChannelAlpha, {255, 255, 128, 0})};
+    layer.channels = {ChannelSpec::Pixels(kChannelRed, {10, 20, 30, 40}),
+                      ChannelSpec::Filled(kChannelGreen, 5), ChannelSpec::Filled(kChannelBlue, 6),
+                      ChannelSpec::Pixels(kChannelAlpha, {255, 255, 128, 0})};
     layer.mask = MaskSpec::Rect(1, 0, 4, 2, 255, 4);  // inverted
     layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, {0, 64, 255, 128, 0, 0}));
     document.AddLayer(layer);
@@ -91,7 +95,8 @@ TEST_F(LayersComposeCommandTest, LayerFilesCarryTheMaskAndAdjustmentsAreListedOn
 
     const ToolOutcome outcome = Run("layers doc.lmn parts");
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, "layer \"Cut\": adjustment thrs, listed only\nwrote parts/layers.json (2 layers, 1 PNG)\n");
+    EXPECT_EQ(outcome.out,
+              "layer \"Cut\": adjustment thrs, listed only\nwrote parts/layers.json (2 layers, 1 PNG)\n");
     const PngReadBack png = ReadPng(Path("parts/00-Glass__top.png"));
     ASSERT_TRUE(png.ok);
     // The inverted mask covers column 0 by its default (255, inverted: 0) and column 1 by 255 - 0 and
@@ -100,17 +105,22 @@ TEST_F(LayersComposeCommandTest, LayerFilesCarryTheMaskAndAdjustmentsAreListedOn
     const std::string json = Slurp(Path("parts/layers.json"));
     for (const char* part :
          {"\"width\": 4,\n  \"height\": 2,\n  \"resolution\": {\"horizontal\": 72, \"vertical\": 72}",
-          "{\"index\": 0, \"name\": \"Glass: top\", \"file\": \"00-Glass__top.png\", \"left\": 0, \"top\": 0, "
-          "\"width\": 2, \"height\": 2, \"blend\": \"scrn\", \"opacity\": 90, \"visible\": true, \"clipping\": 0",
-          "\"defaultColour\": 255, \"inverted\": true, \"enabled\": true, \"linked\": true, \"applied\": true}",
-          "{\"index\": 1, \"name\": \"Cut\", \"file\": null,", "\"adjustment\": \"thrs\", \"effects\": false}"})
+          "{\"index\": 0, \"name\": \"Glass: top\", \"file\": \"00-Glass__top.png\", \"left\": 0, \"top\": "
+          "0, "
+          "\"width\": 2, \"height\": 2, \"blend\": \"scrn\", \"opacity\": 90, \"visible\": true, "
+          "\"clipping\": 0",
+          "\"defaultColour\": 255, \"inverted\": true, \"enabled\": true, \"linked\": true, \"applied\": "
+          "true}",
+          "{\"index\": 1, \"name\": \"Cut\", \"file\": null,",
+          "\"adjustment\": \"thrs\", \"effects\": false}"})
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 
     const ToolOutcome compose = Run("compose parts/layers.json copy.lmn");
     EXPECT_EQ(compose.exitCode, 0) << compose.err;
     EXPECT_EQ(compose.out, "wrote copy.lmn (4 x 2, 1 layer)\n");
-    EXPECT_EQ(compose.err, "lumenar: parts/layers.json: layers[1] \"Cut\": adjustment layers cannot be rebuilt from "
-                           "layer files; left out\n");
+    EXPECT_EQ(compose.err,
+              "lumenar: parts/layers.json: layers[1] \"Cut\": adjustment layers cannot be rebuilt from "
+              "layer files; left out\n");
 }
 
 TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone) {
@@ -123,22 +133,26 @@ TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone)
     const std::pair<std::string, const char*> cases[] = {
         {"{", "stack.json: line 1, column 2: expected a key in double quotes"},
         {"{\"width\": 4, \"height\": 3}", "stack.json: layers is missing"},
-        {"{\"width\": 0, \"height\": 3, \"layers\": []}", "stack.json: width: 0 is out of range (1 to 30000)"},
+        {"{\"width\": 0, \"height\": 3, \"layers\": []}",
+         "stack.json: width: 0 is out of range (1 to 30000)"},
         {"[1]", "stack.json: the stack must be an object"},
         {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"opacity\": 300}]}",
          "layers[0].opacity: 300 is out of range (0 to 255)"},
-        {head + "{\"file\": \"a.png\", \"left\": 0.5, \"top\": 0}]}", "layers[0].left must be a whole number"},
+        {head + "{\"file\": \"a.png\", \"left\": 0.5, \"top\": 0}]}",
+         "layers[0].left must be a whole number"},
         {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"visible\": \"yes\"}]}",
          "layers[0].visible must be true or false, not a string"},
         {head + "{\"file\": \"a.png\", \"top\": 0}]}", "layers[0].left is missing"},
         {head + "{\"file\": \"none.png\", \"left\": 0, \"top\": 0}]}",
          "layers[0].file: cannot read none.png: No such file or directory"},
-        {head + "{\"file\": \"stack.json\", \"left\": 0, \"top\": 0}]}", "layers[0].file: cannot read stack.json: "},
+        {head + "{\"file\": \"stack.json\", \"left\": 0, \"top\": 0}]}",
+         "layers[0].file: cannot read stack.json: "},
         {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"width\": 5}]}",
          "layers[0].width: 5 does not match a.png (2 x 2 pixels)"},
         {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"blend\": \"xxxx\"}]}",
          "layers[0].blend: \"xxxx\" is not a blend mode key"},
-        {head + "{\"file\": \"a.png\", \"left\": -29999, \"top\": 0}]}", "layers[0].left: the layer reaches too far"},
+        {head + "{\"file\": \"a.png\", \"left\": -29999, \"top\": 0}]}",
+         "layers[0].left: the layer reaches too far"},
         {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"mask\": {\"left\": 0, \"top\": 0}}]}",
          "layers[0].mask.file is missing"},
     };
@@ -152,8 +166,10 @@ TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone)
         EXPECT_EQ(Slurp(Path("out.lmn")), "keep") << stack;
         EXPECT_FALSE(Exists(Path("out.lmn.lumenar-tmp")));
     }
-    const std::pair<const char*, int> usage[] = {{"layers a.lmn", 2}, {"layers --flat a.lmn d", 2},
-                                                 {"compose stack.json", 2}, {"compose missing.json o.lmn", 1}};
+    const std::pair<const char*, int> usage[] = {{"layers a.lmn", 2},
+                                                 {"layers --flat a.lmn d", 2},
+                                                 {"compose stack.json", 2},
+                                                 {"compose missing.json o.lmn", 1}};
     for (const auto& [arguments, exitCode] : usage) EXPECT_EQ(Run(arguments).exitCode, exitCode) << arguments;
 }
 

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <optional>
 #include <cstring>
+#include <optional>
 
 #include "tools/commands/Command.h"
 #include "tools/engine/EngineDocument.h"
@@ -25,7 +25,8 @@ int RunLayers(const CommandContext& inContext) {
         else
             paths.push_back(arg);
     }
-    if (paths.size() != 2) return ReportError(kExitUsage, "layers needs a document and a folder to write into");
+    if (paths.size() != 2)
+        return ReportError(kExitUsage, "layers needs a document and a folder to write into");
     const std::string& input = paths[0];
     const std::string& folder = paths[1];
     const std::string name = DisplayName(input);
@@ -35,10 +36,12 @@ int RunLayers(const CommandContext& inContext) {
     if (input == "-") {
         if (!scratch.emplace().Ok()) return ReportError(kExitFailed, name + ": " + scratch->Error());
         path = scratch->File("stdin.lmn");
-        if (!CopyStandardInputTo(path, error)) return ReportError(kExitFailed, "cannot read standard input: " + error);
+        if (!CopyStandardInputTo(path, error))
+            return ReportError(kExitFailed, "cannot read standard input: " + error);
     }
     EngineDocument document(path);
-    if (!document.IsOpen()) return ReportError(kExitFailed, "cannot open " + name + ": " + document.OpenError());
+    if (!document.IsOpen())
+        return ReportError(kExitFailed, "cannot open " + name + ": " + document.OpenError());
     if (!document.Load(error)) return ReportError(kExitFailed, name + ": " + error);
     if (!IsDirectory(folder) && ::mkdir(folder.c_str(), 0777) != 0)
         return ReportError(kExitFailed, "cannot create the folder " + folder + ": " + std::strerror(errno));
@@ -48,7 +51,8 @@ int RunLayers(const CommandContext& inContext) {
     const std::string json = LayerStackAsJson(stack);
     const std::string jsonPath = folder + "/layers.json";
     std::FILE* file = std::fopen(jsonPath.c_str(), "wb");
-    if (file == nullptr) return ReportError(kExitFailed, "cannot create " + jsonPath + ": " + std::strerror(errno));
+    if (file == nullptr)
+        return ReportError(kExitFailed, "cannot create " + jsonPath + ": " + std::strerror(errno));
     const bool written = std::fwrite(json.data(), 1, json.size(), file) == json.size();
     if (std::fclose(file) != 0 || !written) return ReportError(kExitFailed, "cannot write " + jsonPath);
 
@@ -57,7 +61,8 @@ int RunLayers(const CommandContext& inContext) {
         files += !layer.file.empty();
         files += layer.mask && !layer.mask->file.empty();
         if (!layer.adjustment.empty())
-            std::printf("layer \"%s\": adjustment %s, listed only\n", layer.name.c_str(), layer.adjustment.c_str());
+            std::printf("layer \"%s\": adjustment %s, listed only\n", layer.name.c_str(),
+                        layer.adjustment.c_str());
     }
     std::printf("wrote %s (%d layer%s, %d PNG%s)\n", jsonPath.c_str(), int(stack.layers.size()),
                 stack.layers.size() == 1 ? "" : "s", files, files == 1 ? "" : "s");
@@ -67,7 +72,9 @@ int RunLayers(const CommandContext& inContext) {
 }  // namespace
 
 extern const Command kLayersCommand = {
-    "layers", "[--masks] IN.lmn OUTDIR", "write each layer as a PNG, and the stack as OUTDIR/layers.json",
+    "layers",
+    "[--masks] IN.lmn OUTDIR",
+    "write each layer as a PNG, and the stack as OUTDIR/layers.json",
     "  lumenar layers photo.lmn parts/            parts/00-Background.png ..., parts/layers.json\n"
     "  lumenar layers --masks photo.lmn parts/    masks as grey PNGs of their own\n"
     "  lumenar compose parts/layers.json copy.lmn  and back to a document\n",

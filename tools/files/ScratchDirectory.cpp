@@ -78,7 +78,8 @@ WorkingDirectoryScope::WorkingDirectoryScope(const std::string& inDirectory) {
 
 WorkingDirectoryScope::~WorkingDirectoryScope() {
     if (mPrevious < 0) return;
-    if (mEntered && ::fchdir(mPrevious) != 0) std::fprintf(stderr, "lumenar: cannot return to the working folder\n");
+    if (mEntered && ::fchdir(mPrevious) != 0)
+        std::fprintf(stderr, "lumenar: cannot return to the working folder\n");
     ::close(mPrevious);
 }
 

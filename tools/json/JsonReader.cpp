@@ -55,16 +55,28 @@ private:
     bool ParseValue(JsonValue& outValue, int inDepth) {
         if (inDepth >= kMaxJsonDepth) return Fail("nested too deeply");
         switch (Peek()) {
-            case '{': return ParseObject(outValue, inDepth);
-            case '[': return ParseArray(outValue, inDepth);
-            case '"': outValue.kind = JsonValue::Kind::kString; return ParseString(outValue.text);
-            case 't': outValue.kind = JsonValue::Kind::kBool; outValue.boolean = true; return Literal("true");
-            case 'f': outValue.kind = JsonValue::Kind::kBool; return Literal("false");
-            case 'n': outValue.kind = JsonValue::Kind::kNull; return Literal("null");
+            case '{':
+                return ParseObject(outValue, inDepth);
+            case '[':
+                return ParseArray(outValue, inDepth);
+            case '"':
+                outValue.kind = JsonValue::Kind::kString;
+                return ParseString(outValue.text);
+            case 't':
+                outValue.kind = JsonValue::Kind::kBool;
+                outValue.boolean = true;
+                return Literal("true");
+            case 'f':
+                outValue.kind = JsonValue::Kind::kBool;
+                return Literal("false");
+            case 'n':
+                outValue.kind = JsonValue::Kind::kNull;
+                return Literal("null");
             case '\0':
                 if (AtEnd()) return Fail("unexpected end of the text");
                 return Fail("unexpected character");
-            default: return ParseNumber(outValue);
+            default:
+                return ParseNumber(outValue);
         }
     }
 
@@ -147,12 +159,26 @@ private:
             if (AtEnd()) return Fail("a string is not closed");
             const char escape = mText[mPosition++];
             switch (escape) {
-                case '"': case '\\': case '/': outText += escape; break;
-                case 'b': outText += '\b'; break;
-                case 'f': outText += '\f'; break;
-                case 'n': outText += '\n'; break;
-                case 'r': outText += '\r'; break;
-                case 't': outText += '\t'; break;
+                case '"':
+                case '\\':
+                case '/':
+                    outText += escape;
+                    break;
+                case 'b':
+                    outText += '\b';
+                    break;
+                case 'f':
+                    outText += '\f';
+                    break;
+                case 'n':
+                    outText += '\n';
+                    break;
+                case 'r':
+                    outText += '\r';
+                    break;
+                case 't':
+                    outText += '\t';
+                    break;
                 case 'u': {
                     unsigned code = 0;
                     for (int i = 0; i < 4; ++i) {
@@ -164,7 +190,9 @@ private:
                     outText += code <= 0xFF ? char(code) : '?';
                     break;
                 }
-                default: --mPosition; return Fail("unknown escape in a string");
+                default:
+                    --mPosition;
+                    return Fail("unknown escape in a string");
             }
         }
     }
@@ -214,12 +242,18 @@ const JsonValue* JsonValue::Find(const std::string& inKey) const {
 
 const char* JsonValue::KindName(Kind inKind) {
     switch (inKind) {
-        case Kind::kNull: return "null";
-        case Kind::kBool: return "true or false";
-        case Kind::kNumber: return "a number";
-        case Kind::kString: return "a string";
-        case Kind::kArray: return "an array";
-        case Kind::kObject: return "an object";
+        case Kind::kNull:
+            return "null";
+        case Kind::kBool:
+            return "true or false";
+        case Kind::kNumber:
+            return "a number";
+        case Kind::kString:
+            return "a string";
+        case Kind::kArray:
+            return "an array";
+        case Kind::kObject:
+            return "an object";
     }
     return "a value";
 }

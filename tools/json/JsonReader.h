@@ -3,8 +3,8 @@
 // It takes the whole text at once and builds a tree of JsonValue. Objects keep their keys in the order
 // written (a repeated key is refused). Strings are returned as 8-bit text, the way documents store
 // names: "\u0000" to "\u00ff" become that one byte, other escaped characters become '?', and bytes
-// written as they stand are kept as they are. More than kMaxJsonDepth levels of nesting are refused, so hostile
-// input cannot exhaust the stack.
+// written as they stand are kept as they are. More than kMaxJsonDepth levels of nesting are refused, so
+// hostile input cannot exhaust the stack.
 #pragma once
 
 #include <string>
@@ -20,9 +20,9 @@ public:
     Kind kind = Kind::kNull;
     bool boolean = false;
     double number = 0;
-    std::string text;                                       // kString
-    std::vector<JsonValue> items;                           // kArray
-    std::vector<std::pair<std::string, JsonValue>> members; // kObject
+    std::string text;                                        // kString
+    std::vector<JsonValue> items;                            // kArray
+    std::vector<std::pair<std::string, JsonValue>> members;  // kObject
 
     bool IsNull() const { return kind == Kind::kNull; }
     // The member named inKey of an object, or null when absent (or when this is not an object).

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <exception>
-#include <tuple>
 #include <memory>
+#include <tuple>
 
 #include "API/Platform/PlatformTestHooks.h"
 #include "Src/Orvane/Src/Format/BlendModeKeys.h"
@@ -34,7 +34,9 @@ std::string InFolder(const std::string& inFolder, const std::string& inFile) {
     return inFolder.empty() || (!inFile.empty() && inFile[0] == '/') ? inFile : inFolder + "/" + inFile;
 }
 
-std::string Key(size_t inIndex, const std::string& inKey) { return "layers[" + std::to_string(inIndex) + "]." + inKey; }
+std::string Key(size_t inIndex, const std::string& inKey) {
+    return "layers[" + std::to_string(inIndex) + "]." + inKey;
+}
 
 bool BlendModeOf(const std::string& inKey, uint32& outMode) {
     uint32 key = 0;
@@ -56,12 +58,15 @@ bool FitsWithCanvas(const GRect& inRect, const LayerStack& inStack) {
     return right - left <= kMaxImageDimension && bottom - top <= kMaxImageDimension;
 }
 
-bool CheckSize(size_t inIndex, const std::string& inPrefix, std::optional<int32> inWidth, std::optional<int32> inHeight,
-               int32 inPngWidth, int32 inPngHeight, const std::string& inFile, std::string& outError) {
-    for (auto [key, given, actual] : {std::tuple{"width", inWidth, inPngWidth}, std::tuple{"height", inHeight, inPngHeight}}) {
+bool CheckSize(size_t inIndex, const std::string& inPrefix, std::optional<int32> inWidth,
+               std::optional<int32> inHeight, int32 inPngWidth, int32 inPngHeight, const std::string& inFile,
+               std::string& outError) {
+    for (auto [key, given, actual] :
+         {std::tuple{"width", inWidth, inPngWidth}, std::tuple{"height", inHeight, inPngHeight}}) {
         if (given && *given >= 0 && *given != actual) {
-            outError = Key(inIndex, inPrefix + key) + ": " + std::to_string(*given) + " does not match " + inFile +
-                       " (" + std::to_string(inPngWidth) + " x " + std::to_string(inPngHeight) + " pixels)";
+            outError = Key(inIndex, inPrefix + key) + ": " + std::to_string(*given) + " does not match " +
+                       inFile + " (" + std::to_string(inPngWidth) + " x " + std::to_string(inPngHeight) +
+                       " pixels)";
             return false;
         }
     }
@@ -81,8 +86,8 @@ bool LoadLayer(const LayerStack& inStack, size_t inIndex, const std::string& inF
             outError = Key(inIndex, "file") + ": " + outError;
             return false;
         }
-        if (!CheckSize(inIndex, "", entry.width, entry.height, outLayer.pixels.width, outLayer.pixels.height, entry.file,
-                       outError))
+        if (!CheckSize(inIndex, "", entry.width, entry.height, outLayer.pixels.width, outLayer.pixels.height,
+                       entry.file, outError))
             return false;
         outLayer.bounds = GRect(entry.left, entry.top, entry.left + outLayer.pixels.width,
                                 entry.top + outLayer.pixels.height);
@@ -98,10 +103,11 @@ bool LoadLayer(const LayerStack& inStack, size_t inIndex, const std::string& inF
             outError = Key(inIndex, "mask.file") + ": " + outError;
             return false;
         }
-        if (!CheckSize(inIndex, "mask.", mask.width, mask.height, outLayer.mask.width, outLayer.mask.height, mask.file,
-                       outError))
+        if (!CheckSize(inIndex, "mask.", mask.width, mask.height, outLayer.mask.width, outLayer.mask.height,
+                       mask.file, outError))
             return false;
-        outLayer.maskBounds = GRect(mask.left, mask.top, mask.left + outLayer.mask.width, mask.top + outLayer.mask.height);
+        outLayer.maskBounds =
+            GRect(mask.left, mask.top, mask.left + outLayer.mask.width, mask.top + outLayer.mask.height);
         if (!FitsWithCanvas(outLayer.maskBounds, inStack)) {
             outError = Key(inIndex, "mask.left") + ": the mask reaches too far outside the canvas";
             return false;
@@ -116,8 +122,8 @@ void AddLayer(CImage& ioImage, const LoadedLayer& inLayer) {
     const uint32 id = ioImage.NewLayerID();
     CRGBLayer* layer = nullptr;
     if (inLayer.bounds.Empty()) {
-        layer = new CRGBLayer(&ioImage, entry.name, entry.visible, GPoint(0, 0), inLayer.blendMode, entry.opacity,
-                              GPoint(1, 1), id);
+        layer = new CRGBLayer(&ioImage, entry.name, entry.visible, GPoint(0, 0), inLayer.blendMode,
+                              entry.opacity, GPoint(1, 1), id);
     } else {
         std::vector<NativeQuad> quads(size_t(inLayer.bounds.Area()));
         for (size_t i = 0; i < quads.size(); ++i) {
@@ -126,7 +132,8 @@ void AddLayer(CImage& ioImage, const LoadedLayer& inLayer) {
         }
         CNativeQuadTileBuffer pixels(inLayer.bounds, kTransparentWhite);
         pixels.SetTile(inLayer.bounds, quads.data(), inLayer.bounds.Width() * 4);
-        layer = new CRGBLayer(&ioImage, pixels, entry.name, entry.visible, inLayer.blendMode, entry.opacity, id);
+        layer =
+            new CRGBLayer(&ioImage, pixels, entry.name, entry.visible, inLayer.blendMode, entry.opacity, id);
     }
     std::unique_ptr<CLayer> owned(layer);
     ioImage.AddLayer(layer, false, -1, false);
@@ -157,8 +164,9 @@ public:
 
 }  // namespace
 
-ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
-                     std::vector<std::string>& outWarnings, std::string& outError) {
+ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder,
+                              const std::string& inOutput, std::vector<std::string>& outWarnings,
+                              std::string& outError) {
     std::vector<LoadedLayer> layers;
     for (size_t i = 0; i < inStack.layers.size(); ++i) {
         const StackLayer& entry = inStack.layers[i];
@@ -167,7 +175,8 @@ ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFo
             outWarnings.push_back(which + ": adjustment layers cannot be rebuilt from layer files; left out");
             continue;
         }
-        if (entry.effects) outWarnings.push_back(which + ": its effects cannot be rebuilt from layer files; left out");
+        if (entry.effects)
+            outWarnings.push_back(which + ": its effects cannot be rebuilt from layer files; left out");
         layers.emplace_back();
         if (!LoadLayer(inStack, i, inFolder, layers.back(), outError)) return ComposeResult::kStackRefused;
     }
@@ -178,7 +187,8 @@ ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFo
         file.SetResolution(inStack.horizontalResolution, inStack.verticalResolution);
         CImage& image = *file.GetImage();
         for (const LoadedLayer& layer : layers) AddLayer(image, layer);
-        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone : ComposeResult::kWriteFailed;
+        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone
+                                                           : ComposeResult::kWriteFailed;
     } catch (const TWException& failure) {
         ZString message;
         failure.GetMessage(message);

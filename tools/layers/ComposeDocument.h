@@ -18,5 +18,6 @@
 // ("layers[1].file: cannot read a.png: ..."); a document that cannot be built or written is
 // kWriteFailed with the reason.
 enum class ComposeResult { kDone, kStackRefused, kWriteFailed };
-ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder, const std::string& inOutput,
-                              std::vector<std::string>& outWarnings, std::string& outError);
+ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder,
+                              const std::string& inOutput, std::vector<std::string>& outWarnings,
+                              std::string& outError);

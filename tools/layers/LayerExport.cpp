@@ -39,7 +39,8 @@ RgbaImage LayerPixels(CLayer& inLayer, const GRect& inRect, bool inApplyMask) {
     image.width = inRect.Width();
     image.height = inRect.Height();
     image.pixels.reserve(quads.size() * 4);
-    for (const NativeQuad& quad : quads) image.pixels.insert(image.pixels.end(), {quad.red, quad.green, quad.blue, quad.alpha});
+    for (const NativeQuad& quad : quads)
+        image.pixels.insert(image.pixels.end(), {quad.red, quad.green, quad.blue, quad.alpha});
     return image;
 }
 
@@ -120,21 +121,22 @@ bool ExportPixelLayer(CLayer& inLayer, size_t inIndex, size_t inCount, const std
 
 }  // namespace
 
-std::string LayerFileName(size_t inIndex, size_t inCount, const std::string& inName, const std::string& inSuffix) {
+std::string LayerFileName(size_t inIndex, size_t inCount, const std::string& inName,
+                          const std::string& inSuffix) {
     std::string index = std::to_string(inIndex);
     const size_t digits = std::max<size_t>(2, std::to_string(inCount > 0 ? inCount - 1 : 0).size());
     if (index.size() < digits) index.insert(0, digits - index.size(), '0');
     std::string name;
     for (const char c : inName.substr(0, kMaxNameCharacters)) {
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                          c == '_' || c == '-';
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                          c == '.' || c == '_' || c == '-';
         name += safe ? c : '_';
     }
     return index + (name.empty() ? "" : "-" + name) + inSuffix + ".png";
 }
 
-bool ExportLayers(EngineDocument& ioDocument, const std::string& inFolder, bool inSeparateMasks, LayerStack& outStack,
-                  std::string& outError) {
+bool ExportLayers(EngineDocument& ioDocument, const std::string& inFolder, bool inSeparateMasks,
+                  LayerStack& outStack, std::string& outError) {
     CImage& image = ioDocument.Image();
     outStack.width = image.GetWidth();
     outStack.height = image.GetHeight();
@@ -171,7 +173,8 @@ bool ExportLayers(EngineDocument& ioDocument, const std::string& inFolder, bool 
         if (record != nullptr) described.effects = record->mHasEffects;
         if (layer->GetLayerType() == eRGBLayer)
             described.transparencyProtected = static_cast<CRGBLayer*>(layer)->GetTransparencyProtected();
-        if (!ExportPixelLayer(*layer, i, stack.size(), inFolder, inSeparateMasks, described, outError)) return false;
+        if (!ExportPixelLayer(*layer, i, stack.size(), inFolder, inSeparateMasks, described, outError))
+            return false;
         outStack.layers.push_back(described);
     }
     return true;

@@ -15,9 +15,10 @@ class EngineDocument;
 // File name of layer inIndex of inCount: the index (zero-padded to the count's width, two digits at
 // least) and the name with every character outside letters, digits, '.', '_' and '-' replaced by '_',
 // cut to 40 characters ("03-Sky_and_sun"); inSuffix and ".png" follow.
-std::string LayerFileName(size_t inIndex, size_t inCount, const std::string& inName, const std::string& inSuffix);
+std::string LayerFileName(size_t inIndex, size_t inCount, const std::string& inName,
+                          const std::string& inSuffix);
 
 // Describes the loaded document as a stack and writes its layer files into inFolder (which must exist).
 // False with the reason when a file cannot be written.
-bool ExportLayers(EngineDocument& ioDocument, const std::string& inFolder, bool inSeparateMasks, LayerStack& outStack,
-                  std::string& outError);
+bool ExportLayers(EngineDocument& ioDocument, const std::string& inFolder, bool inSeparateMasks,
+                  LayerStack& outStack, std::string& outError);

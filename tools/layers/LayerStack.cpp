@@ -9,14 +9,18 @@
 
 namespace {
 
-std::string Bool(bool inValue) { return inValue ? "true" : "false"; }
-std::string Int(int64 inValue) { return std::to_string(inValue); }
+std::string Bool(bool inValue) {
+    return inValue ? "true" : "false";
+}
+std::string Int(int64 inValue) {
+    return std::to_string(inValue);
+}
 
 std::string MaskJson(const StackMask& inMask) {
-    return "{\"left\": " + Int(inMask.left) + ", \"top\": " + Int(inMask.top) + ", \"width\": " + Int(inMask.width) +
-           ", \"height\": " + Int(inMask.height) + ", \"defaultColour\": " + Int(inMask.defaultColour) +
-           ", \"inverted\": " + Bool(inMask.inverted) + ", \"enabled\": " + Bool(inMask.enabled) +
-           ", \"linked\": " + Bool(inMask.linked) +
+    return "{\"left\": " + Int(inMask.left) + ", \"top\": " + Int(inMask.top) +
+           ", \"width\": " + Int(inMask.width) + ", \"height\": " + Int(inMask.height) +
+           ", \"defaultColour\": " + Int(inMask.defaultColour) + ", \"inverted\": " + Bool(inMask.inverted) +
+           ", \"enabled\": " + Bool(inMask.enabled) + ", \"linked\": " + Bool(inMask.linked) +
            (inMask.applied ? ", \"applied\": true}" : ", \"file\": " + JsonString(inMask.file) + "}");
 }
 
@@ -24,9 +28,10 @@ std::string LayerJson(size_t inIndex, const StackLayer& inLayer) {
     return "    {\"index\": " + Int(int64(inIndex)) + ", \"name\": " + JsonString(inLayer.name) +
            ", \"file\": " + (inLayer.file.empty() ? "null" : JsonString(inLayer.file)) +
            ", \"left\": " + Int(inLayer.left) + ", \"top\": " + Int(inLayer.top) +
-           ", \"width\": " + Int(inLayer.width.value_or(0)) + ", \"height\": " + Int(inLayer.height.value_or(0)) +
-           ", \"blend\": " + JsonString(inLayer.blend) + ", \"opacity\": " + Int(inLayer.opacity) +
-           ", \"visible\": " + Bool(inLayer.visible) + ", \"clipping\": " + Int(inLayer.clipping) +
+           ", \"width\": " + Int(inLayer.width.value_or(0)) +
+           ", \"height\": " + Int(inLayer.height.value_or(0)) + ", \"blend\": " + JsonString(inLayer.blend) +
+           ", \"opacity\": " + Int(inLayer.opacity) + ", \"visible\": " + Bool(inLayer.visible) +
+           ", \"clipping\": " + Int(inLayer.clipping) +
            ", \"transparencyProtected\": " + Bool(inLayer.transparencyProtected) +
            ", \"mask\": " + (inLayer.mask ? MaskJson(*inLayer.mask) : "null") +
            ", \"adjustment\": " + (inLayer.adjustment.empty() ? "null" : JsonString(inLayer.adjustment)) +
@@ -53,7 +58,8 @@ public:
             return nullptr;
         }
         if (value->kind != inKind) {
-            mError = Key(inKey) + " must be " + JsonValue::KindName(inKind) + ", not " + JsonValue::KindName(value->kind);
+            mError = Key(inKey) + " must be " + JsonValue::KindName(inKind) + ", not " +
+                     JsonValue::KindName(value->kind);
             return nullptr;
         }
         return value;
@@ -67,7 +73,8 @@ public:
         } else if (value->number < double(inLow) || value->number > double(inHigh)) {
             char text[64];
             std::snprintf(text, sizeof text, "%.17g", value->number);
-            mError = Key(inKey) + ": " + text + " is out of range (" + Int(inLow) + " to " + Int(inHigh) + ")";
+            mError =
+                Key(inKey) + ": " + text + " is out of range (" + Int(inLow) + " to " + Int(inHigh) + ")";
         } else {
             ioValue = int32(value->number);
         }
@@ -108,7 +115,8 @@ private:
 // canvas) must fit a layer's largest side.
 constexpr int64 kFarthest = 2 * int64(kMaxImageDimension);
 
-void ReadMask(const JsonValue& inValue, const std::string& inPath, std::string& ioError, std::optional<StackMask>& outMask) {
+void ReadMask(const JsonValue& inValue, const std::string& inPath, std::string& ioError,
+              std::optional<StackMask>& outMask) {
     Fields fields(inValue, inPath, ioError);
     StackMask mask;
     fields.Integer("left", -kFarthest, kFarthest, true, mask.left);
@@ -123,14 +131,16 @@ void ReadMask(const JsonValue& inValue, const std::string& inPath, std::string& 
     fields.Flag("applied", mask.applied);
     if (!mask.applied) {
         fields.Text("file", mask.file);
-        if (mask.file.empty()) fields.Fail(fields.Key("file") + " is missing (a mask needs a file unless \"applied\" is true)");
+        if (mask.file.empty())
+            fields.Fail(fields.Key("file") + " is missing (a mask needs a file unless \"applied\" is true)");
     }
     mask.width = width.value_or(-1);
     mask.height = height.value_or(-1);
     if (fields.Ok()) outMask = mask;
 }
 
-void ReadLayer(const JsonValue& inValue, const std::string& inPath, std::string& ioError, StackLayer& outLayer) {
+void ReadLayer(const JsonValue& inValue, const std::string& inPath, std::string& ioError,
+               StackLayer& outLayer) {
     Fields fields(inValue, inPath, ioError);
     fields.Text("name", outLayer.name);
     fields.Text("file", outLayer.file);
@@ -143,7 +153,8 @@ void ReadLayer(const JsonValue& inValue, const std::string& inPath, std::string&
         fields.Fail(fields.Key("blend") + ": \"" + outLayer.blend + "\" is not a four-character key");
     fields.Byte("opacity", outLayer.opacity);
     fields.Flag("visible", outLayer.visible);
-    if (const JsonValue* clipping = inValue.Find("clipping"); clipping != nullptr && clipping->kind == JsonValue::Kind::kBool)
+    if (const JsonValue* clipping = inValue.Find("clipping");
+        clipping != nullptr && clipping->kind == JsonValue::Kind::kBool)
         outLayer.clipping = clipping->boolean ? 1 : 0;
     else
         fields.Byte("clipping", outLayer.clipping);

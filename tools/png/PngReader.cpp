@@ -15,7 +15,8 @@ struct ErrorState {
 
 void OnError(png_structp inPng, png_const_charp inMessage) {
     auto* state = static_cast<ErrorState*>(png_get_error_ptr(inPng));
-    std::snprintf(state->message, sizeof state->message, "%s", inMessage != nullptr ? inMessage : "libpng error");
+    std::snprintf(state->message, sizeof state->message, "%s",
+                  inMessage != nullptr ? inMessage : "libpng error");
     png_longjmp(inPng, 1);
 }
 
@@ -82,8 +83,8 @@ bool DecodeRows(std::FILE* inFile, RowTarget& ioTarget, ErrorState& ioState) {
     return true;
 }
 
-bool Read(const std::string& inPath, bool inGrey, int32& outWidth, int32& outHeight, std::vector<uint8>& outPixels,
-          std::string& outError) {
+bool Read(const std::string& inPath, bool inGrey, int32& outWidth, int32& outHeight,
+          std::vector<uint8>& outPixels, std::string& outError) {
     std::FILE* file = std::fopen(inPath.c_str(), "rb");
     if (file == nullptr) {
         outError = "cannot read " + inPath + ": " + std::strerror(errno);
