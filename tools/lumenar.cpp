@@ -1,7 +1,7 @@
 // lumenar: a command-line host for the Lumenar 5 module.
 //
-//   lumenar [--module PATH] <command> [arguments]
-//   lumenar --help | --version
+//   lumenar [--module PATH] [--verbose] <command> [arguments]
+//   lumenar --help | --version | <command> --help
 //
 // Exit 0 on success, 1 when an input is refused or fails, 2 on a usage error. Messages go to standard
 // error as "lumenar: ...".
@@ -29,8 +29,12 @@ constexpr const char* kModuleFileName = "Lumenar5.so";
 
 void PrintUsage(std::FILE* inStream) {
     std::fprintf(inStream,
-                 "usage: lumenar [--module PATH] <command> [arguments]\n"
-                 "       lumenar --help | --version\n\n"
+                 "usage: lumenar [--module PATH] [--verbose] <command> [arguments]\n"
+                 "       lumenar --help | --version | <command> --help\n\n"
+                 "examples:\n"
+                 "  lumenar flatten photo.lmn                  photo.png beside it\n"
+                 "  lumenar info *.lmn                         one line per document\n"
+                 "  lumenar layers --masks photo.lmn parts/    a PNG per layer, and parts/layers.json\n\n"
                  "options:\n"
                  "  --module PATH  the module to load (default: %s next to this program, else the one it\n"
                  "                 was built with)\n"
@@ -39,10 +43,8 @@ void PrintUsage(std::FILE* inStream) {
                  "  --version      show the version\n\n"
                  "commands:\n",
                  kModuleFileName);
-    for (const Command* command : AllCommands()) {
-        const std::string synopsis = std::string(command->name) + " " + command->arguments;
-        std::fprintf(inStream, "  %-24s %s\n", synopsis.c_str(), command->summary);
-    }
+    for (const Command* command : AllCommands())
+        std::fprintf(inStream, "  %s %s\n      %s\n", command->name, command->arguments, command->summary);
 }
 
 bool FileExists(const std::string& inPath) {
