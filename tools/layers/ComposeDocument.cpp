@@ -167,28 +167,27 @@ public:
 ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFolder,
                               const std::string& inOutput, std::vector<std::string>& outWarnings,
                               std::string& outError) {
-    std::vector<LoadedLayer> layers;
     for (size_t i = 0; i < inStack.layers.size(); ++i) {
         const StackLayer& entry = inStack.layers[i];
         const std::string which = "layers[" + std::to_string(i) + "] \"" + entry.name + "\"";
-        if (!entry.adjustment.empty()) {
+        if (!entry.adjustment.empty())
             outWarnings.push_back(which + ": adjustment layers cannot be rebuilt from layer files; left out");
-            continue;
-        }
-        if (entry.effects)
+        else if (entry.effects)
             outWarnings.push_back(which + ": its effects cannot be rebuilt from layer files; left out");
-        layers.emplace_back();
-        if (!LoadLayer(inStack, i, inFolder, layers.back(), outError)) return ComposeResult::kStackRefused;
     }
-
+    // One layer file in memory at a time: each is read, checked and handed to the image before the next.
     EngineScope engine;
     try {
         LImageFile file(inStack.width, inStack.height, kLumenarFormatType);
         file.SetResolution(inStack.horizontalResolution, inStack.verticalResolution);
         CImage& image = *file.GetImage();
-        for (const LoadedLayer& layer : layers) AddLayer(image, layer);
-        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone
-                                                           : ComposeResult::kWriteFailed;
+        for (size_t i = 0; i < inStack.layers.size(); ++i) {
+            if (!inStack.layers[i].adjustment.empty()) continue;
+            LoadedLayer layer;
+            if (!LoadLayer(inStack, i, inFolder, layer, outError)) return ComposeResult::kStackRefused;
+            AddLayer(image, layer);
+        }
+        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone : ComposeResult::kWriteFailed;
     } catch (const TWException& failure) {
         ZString message;
         failure.GetMessage(message);
