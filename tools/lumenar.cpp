@@ -1,13 +1,14 @@
 // lumenar: a command-line host for the Lumenar 5 module.
 //
-//   lumenar [--module PATH] <command> [arguments]
-//   lumenar --help | --version
+//   lumenar [--module PATH] [--verbose] <command> [arguments]
+//   lumenar --help | --version | <command> --help
 //
 // Exit 0 on success, 1 when an input is refused or fails, 2 on a usage error. Messages go to standard
 // error as "lumenar: ...".
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,19 +29,22 @@ constexpr const char* kModuleFileName = "Lumenar5.so";
 
 void PrintUsage(std::FILE* inStream) {
     std::fprintf(inStream,
-                 "usage: lumenar [--module PATH] <command> [arguments]\n"
-                 "       lumenar --help | --version\n\n"
+                 "usage: lumenar [--module PATH] [--verbose] <command> [arguments]\n"
+                 "       lumenar --help | --version | <command> --help\n\n"
+                 "examples:\n"
+                 "  lumenar flatten photo.lmn                  photo.png beside it\n"
+                 "  lumenar info *.lmn                         one line per document\n"
+                 "  lumenar layers --masks photo.lmn parts/    a PNG per layer, and parts/layers.json\n\n"
                  "options:\n"
                  "  --module PATH  the module to load (default: %s next to this program, else the one it\n"
                  "                 was built with)\n"
+                 "  --verbose, -v  pass on the module's own reports (also accepted after the command)\n"
                  "  --help         show this help\n"
                  "  --version      show the version\n\n"
                  "commands:\n",
                  kModuleFileName);
-    for (const Command* command : AllCommands()) {
-        const std::string synopsis = std::string(command->name) + " " + command->arguments;
-        std::fprintf(inStream, "  %-24s %s\n", synopsis.c_str(), command->summary);
-    }
+    for (const Command* command : AllCommands())
+        std::fprintf(inStream, "  %s %s\n      %s\n", command->name, command->arguments, command->summary);
 }
 
 bool FileExists(const std::string& inPath) {
@@ -72,12 +76,17 @@ const Command* FindCommand(const std::string& inName) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away (`lumenar flatten - | head`) makes writes fail with EPIPE instead of ending
+    // the process, so the command still removes its working folder.
+    std::signal(SIGPIPE, SIG_IGN);
     CommandContext context;
     const Command* command = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (command != nullptr) {
             context.args.push_back(arg);
+        } else if (arg == "--verbose" || arg == "-v") {
+            context.verbose = true;
         } else if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
             return kExitOk;
@@ -101,13 +110,20 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return kExitUsage;
     }
+    std::vector<std::string> commandArgs;
     for (const std::string& arg : context.args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: lumenar [--module PATH] %s %s\n  %s\n", command->name, command->arguments,
-                        command->summary);
+            std::printf("examples:\n%s\nusage: lumenar [--module PATH] [--verbose] %s %s\n  %s\n", command->examples,
+                        command->name, command->arguments, command->summary);
+            if (*command->options != '\0') std::printf("\noptions:\n%s", command->options);
             return kExitOk;
         }
+        if (arg == "--verbose" || arg == "-v")
+            context.verbose = true;
+        else
+            commandArgs.push_back(arg);
     }
+    context.args = commandArgs;
     if (context.modulePath.empty()) context.modulePath = DefaultModulePath();
     return command->run(context);
 }

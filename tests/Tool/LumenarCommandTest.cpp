@@ -24,7 +24,7 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         {"about", 0, "", "Lumenar 5 File Format"},
         {"about", 0, "", "Lumenar 5 files."},
         {"about extra", 2, "", "lumenar: about takes no arguments"},
-        {"about --help", 0, "usage: lumenar [--module PATH] about", ""},
+        {"about --help", 0, "usage: lumenar [--module PATH] [--verbose] about", ""},
         {"--module='" + module + "' about", 0, "", "A plug-in image format module that reads and writes"},
     };
     char pattern[] = "/tmp/lumenar-tool-XXXXXX";
@@ -37,6 +37,13 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         EXPECT_TRUE(*c.inErr == '\0' || outcome.err.find(c.inErr) != std::string::npos)
             << c.arguments << ": " << outcome.err;
         EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty()) << c.arguments << ": errors stay off standard output";
+    }
+    // Every command's help starts with examples of that command.
+    for (const char* command : {"flatten", "info", "layers", "compose", "roundtrip", "about"}) {
+        const ToolOutcome help = RunTool(pattern, std::string(command) + " --help");
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_EQ(help.out.rfind(std::string("examples:\n  lumenar ") + command, 0), 0u) << help.out;
+        EXPECT_NE(help.out.find(std::string("usage: lumenar [--module PATH] [--verbose] ") + command), std::string::npos);
     }
     std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
 }

@@ -1,11 +1,14 @@
-// The pieces behind `lumenar flatten` and `lumenar info`: tile checks and assembly, the PNG writer, JSON
-// text.
+// The pieces behind the commands: tile checks and assembly, the PNG writer and reader, JSON text and the
+// JSON reader, layer file names.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "tests/Tool/ToolTestSupport.h"
 #include "tools/flatten/TileAssembler.h"
 #include "tools/info/InfoPrinter.h"
+#include "tools/json/JsonReader.h"
+#include "tools/layers/LayerExport.h"
+#include "tools/png/PngReader.h"
 #include "tools/png/PngWriter.h"
 
 namespace {
@@ -123,6 +126,21 @@ TEST(PngWriterTest, WritesPixelsResolutionAndSoftwareAndReadsBackTheSame) {
     metadata.software = "lumenar test";
     std::string error;
     ASSERT_TRUE(WritePng(path, image, metadata, error)) << error;
+    RgbaImage again;
+    ASSERT_TRUE(ReadPngRgba(path, again, error)) << error;
+    EXPECT_EQ(again.pixels, image.pixels);
+    EXPECT_EQ(again.width, 7);
+    // Read as grey: the luminance of each pixel, alpha dropped.
+    GreyImage grey;
+    ASSERT_TRUE(ReadPngGrey(path, grey, error)) << error;
+    ASSERT_EQ(grey.pixels.size(), 21u);
+    EXPECT_NEAR(grey.pixels[1], 0.2126 * image.pixels[4] + 0.7152 * image.pixels[5] + 0.0722 * image.pixels[6], 1.5);
+    // A grey file read as RGBA: the value thrice, opaque.
+    ASSERT_TRUE(WritePngGrey(path, grey, error)) << error;
+    ASSERT_TRUE(ReadPngRgba(path, again, error)) << error;
+    EXPECT_EQ((std::vector<uint8>(again.pixels.begin() + 4, again.pixels.begin() + 8)),
+              (std::vector<uint8>{grey.pixels[1], grey.pixels[1], grey.pixels[1], 255}));
+    ASSERT_TRUE(WritePng(path, image, metadata, error)) << error;
     const PngReadBack back = ReadPng(path);
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.width, 7u);
@@ -164,6 +182,53 @@ TEST(InfoPrinterTest, JsonStringsEscapeWhatJsonRequires) {
         {std::string("nul\0x", 5), "\"nul\\u0000x\""},
     };
     for (const auto& [text, json] : cases) EXPECT_EQ(JsonString(text), json);
+}
+
+TEST(JsonReaderTest, ReadsWhatTheToolWritesAndRefusesWhatIsNotJson) {
+    JsonValue value;
+    std::string error;
+    const std::string text = " {\"a\": [1, -2.5e1, true, null, {}], \"name\": \"caf\\u00e9 \\\"x\\\"\\n\\u263a\"}\n";
+    ASSERT_TRUE(ParseJson(text, value, error)) << error;
+    ASSERT_EQ(value.Find("a")->items.size(), 5u);
+    EXPECT_EQ(value.Find("a")->items[1].number, -25);
+    EXPECT_TRUE(value.Find("a")->items[2].boolean);
+    EXPECT_TRUE(value.Find("a")->items[3].IsNull());
+    EXPECT_EQ(value.Find("a")->items[4].kind, JsonValue::Kind::kObject);
+    EXPECT_EQ(value.Find("name")->text, "caf\xE9 \"x\"\n?");
+    EXPECT_EQ(value.Find("missing"), nullptr);
+
+    const std::pair<std::string, const char*> bad[] = {
+        {"", "line 1, column 1: unexpected end of the text"},
+        {"{\"a\": 1,}", "line 1, column 9: expected a key in double quotes"},
+        {"{\"a\" 1}", "expected ':' after an object key"},
+        {"{\"a\": 1, \"a\": 2}", "the key \"a\" appears twice"},
+        {"[1 2]", "expected ',' or ']' in an array"},
+        {"[1]\n x", "line 2, column 2: unexpected text after the value"},
+        {"01", "unexpected text after the value"},
+        {"1.", "a number needs digits after '.'"},
+        {"-", "unexpected character"},
+        {"tru", "unexpected character"},
+        {"\"a\\q\"", "unknown escape in a string"},
+        {"\"\\u12\"", "\\u needs four hexadecimal digits"},
+        {"\"open", "a string is not closed"},
+        {"\"tab\there\"", "a control character inside a string"},
+        {std::string(kMaxJsonDepth + 1, '[') + std::string(kMaxJsonDepth + 1, ']'), "nested too deeply"},
+    };
+    for (const auto& [input, message] : bad) {
+        EXPECT_FALSE(ParseJson(input, value, error)) << input;
+        EXPECT_NE(error.find(message), std::string::npos) << input << ": " << error;
+    }
+}
+
+TEST(LayerExportTest, FileNamesAreSafeAndSortByIndex) {
+    const std::tuple<size_t, size_t, std::string, std::string, std::string> cases[] = {
+        {3, 12, "Sky and sun", "", "03-Sky_and_sun.png"},
+        {7, 120, "a/b\\c:d", "-mask", "007-a_b_c_d-mask.png"},
+        {0, 1, "", "", "00.png"},
+        {1, 2, "caf\xE9.v2-final_", "", "01-caf_.v2-final_.png"},
+        {2, 3, std::string(50, 'x'), "", "02-" + std::string(40, 'x') + ".png"},
+    };
+    for (const auto& [index, count, name, suffix, file] : cases) EXPECT_EQ(LayerFileName(index, count, name, suffix), file);
 }
 
 }  // namespace

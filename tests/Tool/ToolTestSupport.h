@@ -1,7 +1,9 @@
 // Running the lumenar program as a user does and reading back the PNGs it writes.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "Src/Pellin/Isol/IsolTypes.h"
+#include "tests/support/DocumentBuilder.h"
 
 struct ToolOutcome {
     int exitCode = -1;
@@ -78,3 +81,33 @@ inline PngReadBack ReadPng(const std::string& inPath) {
     std::fclose(file);
     return result;
 }
+
+inline bool Exists(const std::string& inPath) {
+    struct stat info {};
+    return ::stat(inPath.c_str(), &info) == 0;
+}
+
+// A test that runs the tool (with the build's module) in a folder of its own, removed afterwards.
+class ToolFolderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/lumenar-tool-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        mDirectory = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + mDirectory + "'").c_str()); }
+
+    std::string Path(const std::string& inName) const { return mDirectory + "/" + inName; }
+
+    void Write(const std::string& inName, const ByteVector& inBytes) const {
+        std::ofstream out(Path(inName), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(inBytes.data()), std::streamsize(inBytes.size()));
+    }
+    void WriteText(const std::string& inName, const std::string& inText) const { std::ofstream(Path(inName)) << inText; }
+
+    ToolOutcome Run(const std::string& inArguments) const {
+        return RunTool(mDirectory, std::string("--module '") + LUMENAR_TEST_MODULE + "' " + inArguments);
+    }
+
+    std::string mDirectory;
+};

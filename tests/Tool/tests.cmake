@@ -12,9 +12,11 @@ if(TARGET lumenar)
   )
   add_dependencies(tool_tests Lumenar5 lumenar)
 
-  # The flatten and info commands and the pieces behind them.
+  # The commands and the pieces behind them.
   lumenar_test(readop_tool_tests
     Tool/FlattenInfoCommandTest.cpp
+    Tool/LayersComposeCommandTest.cpp
+    Tool/RoundtripCommandTest.cpp
     Tool/ToolPartsTest.cpp
   )
   target_link_libraries(readop_tool_tests PRIVATE lumenar_tool_core)
@@ -23,9 +25,4 @@ if(TARGET lumenar)
     LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>"
   )
   add_dependencies(readop_tool_tests Lumenar5 lumenar)
-
-  # The roundtrip command.
-  lumenar_test(roundtrip_tool_tests Tool/RoundtripCommandTest.cpp)
-  target_compile_definitions(roundtrip_tool_tests PRIVATE LUMENAR_TEST_TOOL="$<TARGET_FILE:lumenar>")
-  add_dependencies(roundtrip_tool_tests lumenar)
 endif()

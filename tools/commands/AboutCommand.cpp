@@ -18,4 +18,7 @@ int RunAbout(const CommandContext& inContext) {
 
 }  // namespace
 
-extern const Command kAboutCommand = {"about", "", "show the module's About box", &RunAbout};
+extern const Command kAboutCommand = {"about", "", "show the module's About box",
+                                      "  lumenar about\n"
+                                      "  lumenar --module build/Lumenar5.so about\n",
+                                      "", &RunAbout};

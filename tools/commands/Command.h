@@ -12,13 +12,16 @@ inline constexpr int kExitUsage = 2;
 
 struct CommandContext {
     std::string modulePath;         // the module to load, resolved by the main program
-    std::vector<std::string> args;  // the command's own arguments
+    std::vector<std::string> args;  // the command's own arguments (global options taken out)
+    bool verbose = false;           // pass the module's own reports on ("lumenar: module report: ...")
 };
 
 struct Command {
     const char* name;
     const char* arguments;  // the argument synopsis for the usage text ("" when none)
     const char* summary;    // one line for the command list
+    const char* examples;   // lines of the command's help, before its usage ("lumenar flatten a.lmn\n...")
+    const char* options;    // the options, one per line, for the command's help ("" when none)
     int (*run)(const CommandContext& inContext);
 };
 
@@ -27,3 +30,6 @@ const std::vector<const Command*>& AllCommands();
 
 // Writes "lumenar: <message>" to standard error and returns inExitCode.
 int ReportError(int inExitCode, const std::string& inMessage);
+
+// How a command names an input in messages: "standard input" for "-", else the path as given.
+std::string DisplayName(const std::string& inPath);

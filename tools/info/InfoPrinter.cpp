@@ -134,6 +134,50 @@ std::string InfoAsJson(const std::string& inPath, const DocumentInfo& inInfo) {
     return out + "}\n";
 }
 
+namespace {
+
+const char* const kFieldNames[] = {"width",      "height", "channels",      "depth",    "mode", "modeName",
+                                   "resolution", "layers", "extraChannels", "resources"};
+
+std::string Plural(size_t inCount, const char* inWord) {
+    return std::to_string(inCount) + " " + inWord + (inCount == 1 ? "" : "s");
+}
+
+}  // namespace
+
+bool IsInfoField(const std::string& inName) {
+    for (const char* name : kFieldNames)
+        if (inName == name) return true;
+    return false;
+}
+
+std::string InfoFieldNames() {
+    std::string names;
+    for (const char* name : kFieldNames) names += std::string(names.empty() ? "" : ", ") + name;
+    return names;
+}
+
+std::string InfoField(const DocumentInfo& inInfo, const std::string& inName) {
+    if (inName == "width") return std::to_string(inInfo.width);
+    if (inName == "height") return std::to_string(inInfo.height);
+    if (inName == "channels") return std::to_string(inInfo.channels);
+    if (inName == "depth") return std::to_string(inInfo.depth);
+    if (inName == "mode") return std::to_string(inInfo.mode);
+    if (inName == "modeName") return ModeName(inInfo.mode);
+    if (inName == "resolution")
+        return Resolution(inInfo.horizontalResolution) + " x " + Resolution(inInfo.verticalResolution);
+    if (inName == "layers") return std::to_string(inInfo.layers.size());
+    if (inName == "extraChannels") return std::to_string(inInfo.extraChannels.size());
+    if (inName == "resources") return std::to_string(inInfo.resources.size());
+    return "";
+}
+
+std::string InfoAsLine(const std::string& inPath, const DocumentInfo& inInfo) {
+    return inPath + ": " + std::to_string(inInfo.width) + " x " + std::to_string(inInfo.height) + ", " +
+           ModeName(inInfo.mode) + ", " + std::to_string(inInfo.depth) + " bits, " +
+           Plural(inInfo.layers.size(), "layer") + ", " + Plural(inInfo.extraChannels.size(), "extra channel") + "\n";
+}
+
 std::string InfoAsText(const std::string& inPath, const DocumentInfo& inInfo) {
     std::string out = inPath + ": " + std::to_string(inInfo.width) + " x " + std::to_string(inInfo.height) + ", " +
                       std::to_string(inInfo.channels) + " channels, " + std::to_string(inInfo.depth) + " bits, " +

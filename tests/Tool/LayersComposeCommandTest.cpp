@@ -1,0 +1,176 @@
+// `lumenar layers` and `lumenar compose`: layer files and layers.json from documents of the test builder,
+// documents built back from them, and stacks that are refused.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "tests/Tool/ToolTestSupport.h"
+#include "tools/png/PngWriter.h"
+
+namespace {
+
+using LayersComposeCommandTest = ToolFolderTest;
+
+ByteVector RandomBytes(std::mt19937& ioRandom, size_t inCount) {
+    ByteVector bytes(inCount);
+    for (uint8& byte : bytes) byte = uint8(ioRandom());
+    return bytes;
+}
+
+// Layers of random pixels, partly outside the canvas, some without transparency, with every blend key,
+// random opacity, hidden layers, clipping and masks of every flag.
+ByteVector RandomDocument(std::mt19937& ioRandom) {
+    auto pick = [&ioRandom](int inLow, int inHigh) {
+        return int(inLow + ioRandom() % uint32(inHigh - inLow + 1));
+    };
+    const int width = pick(1, 40), height = pick(1, 30);
+    DocumentBuilder document{uint32(width), uint32(height)};
+    const int layers = pick(1, 5);
+    for (int i = 0; i < layers; ++i) {
+        LayerSpec layer;
+        layer.left = pick(-6, width - 1);
+        layer.top = pick(-6, height - 1);
+        layer.right = layer.left + pick(1, width + 6);
+        layer.bottom = layer.top + pick(1, height + 6);
+        const size_t area = size_t(layer.right - layer.left) * size_t(layer.bottom - layer.top);
+        for (int16 id : {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha})
+            if (id != kChannelAlpha || pick(0, 4) > 0)
+                layer.channels.push_back(ChannelSpec::Pixels(id, RandomBytes(ioRandom, area)));
+        layer.blendKey = kBlendModeKeys[pick(0, 16)].key;
+        layer.opacity = uint8(pick(0, 3) == 0 ? 255 : pick(0, 255));
+        layer.flags = uint8(pick(0, 4) == 0 ? 2 : 0);
+        layer.clipping = uint8(i > 0 && pick(0, 3) == 0);
+        layer.name = "layer " + std::to_string(i) + "/x";
+        if (pick(0, 2) == 0) {
+            const int left = pick(-3, width - 1), top = pick(-3, height - 1);
+            const int right = left + pick(1, width + 3), bottom = top + pick(1, height + 3);
+            layer.mask = MaskSpec::Rect(left, top, right, bottom, uint8(pick(0, 1) * 255), uint8(pick(0, 7)));
+            layer.channels.push_back(ChannelSpec::Pixels(
+                kChannelMask, RandomBytes(ioRandom, size_t(right - left) * size_t(bottom - top))));
+        }
+        document.AddLayer(layer);
+    }
+    return document.Build();
+}
+
+TEST_F(LayersComposeCommandTest, LayersThenComposeGivesBackTheSamePicture) {
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 10; ++round) {
+        Write("doc.lmn", RandomDocument(random));
+        std::system(("rm -rf '" + Path("parts") + "'").c_str());
+        const ToolOutcome layers = Run("layers --masks doc.lmn parts");
+        ASSERT_EQ(layers.exitCode, 0) << round << ": " << layers.err;
+        const ToolOutcome compose = Run("compose parts/layers.json copy.lmn");
+        ASSERT_EQ(compose.exitCode, 0) << round << ": " << compose.err;
+        EXPECT_EQ(compose.err, "") << round;
+        const ToolOutcome flatten = Run("flatten -q -o flat doc.lmn copy.lmn");
+        ASSERT_EQ(flatten.exitCode, 0) << round << ": " << flatten.err;
+        const PngReadBack original = ReadPng(Path("flat/doc.png")), copy = ReadPng(Path("flat/copy.png"));
+        ASSERT_TRUE(original.ok && copy.ok) << round;
+        EXPECT_EQ(copy.pixels, original.pixels) << round << "\n" << Slurp(Path("parts/layers.json"));
+        EXPECT_FALSE(Exists(Path("copy.lmn.lumenar-tmp")));
+    }
+}
+
+TEST_F(LayersComposeCommandTest, LayerFilesCarryTheMaskAndAdjustmentsAreListedOnly) {
+    DocumentBuilder document(4, 2);
+    LayerSpec layer;
+    layer.right = 2;
+    layer.bottom = 2;
+    layer.name = "Glass: top";
+    layer.blendKey = FourCC("scrn");
+    layer.opacity = 90;
+    layer.channels = {ChannelSpec::Pixels(kChannelRed, {10, 20, 30, 40}),
+                      ChannelSpec::Filled(kChannelGreen, 5), ChannelSpec::Filled(kChannelBlue, 6),
+                      ChannelSpec::Pixels(kChannelAlpha, {255, 255, 128, 0})};
+    layer.mask = MaskSpec::Rect(1, 0, 4, 2, 255, 4);  // inverted
+    layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, {0, 64, 255, 128, 0, 0}));
+    document.AddLayer(layer);
+    LayerSpec threshold = LayerSpec::Solid(0, 0, 4, 2, 0, 0, 0);
+    threshold.name = "Cut";
+    threshold.blocks.push_back(AdditionalBlock::Raw(FourCC("thrs"), {0, 128, 0, 0}));
+    document.AddLayer(threshold);
+    Write("doc.lmn", document.Build());
+
+    const ToolOutcome outcome = Run("layers doc.lmn parts");
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out,
+              "layer \"Cut\": adjustment thrs, listed only\nwrote parts/layers.json (2 layers, 1 PNG)\n");
+    const PngReadBack png = ReadPng(Path("parts/00-Glass__top.png"));
+    ASSERT_TRUE(png.ok);
+    // The inverted mask covers column 0 by its default (255, inverted: 0) and column 1 by 255 - 0 and
+    // 255 - 128: alpha becomes Mul8(255 - mask, alpha).
+    EXPECT_EQ(png.pixels, (std::vector<uint8>{10, 5, 6, 0, 20, 5, 6, 255, 30, 5, 6, 0, 40, 5, 6, 0}));
+    const std::string json = Slurp(Path("parts/layers.json"));
+    for (const char* part :
+         {"\"width\": 4,\n  \"height\": 2,\n  \"resolution\": {\"horizontal\": 72, \"vertical\": 72}",
+          "{\"index\": 0, \"name\": \"Glass: top\", \"file\": \"00-Glass__top.png\", \"left\": 0, \"top\": "
+          "0, "
+          "\"width\": 2, \"height\": 2, \"blend\": \"scrn\", \"opacity\": 90, \"visible\": true, "
+          "\"clipping\": 0",
+          "\"defaultColour\": 255, \"inverted\": true, \"enabled\": true, \"linked\": true, \"applied\": "
+          "true}",
+          "{\"index\": 1, \"name\": \"Cut\", \"file\": null,",
+          "\"adjustment\": \"thrs\", \"effects\": false}"})
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+
+    const ToolOutcome compose = Run("compose parts/layers.json copy.lmn");
+    EXPECT_EQ(compose.exitCode, 0) << compose.err;
+    EXPECT_EQ(compose.out, "wrote copy.lmn (4 x 2, 1 layer)\n");
+    EXPECT_EQ(compose.err,
+              "lumenar: parts/layers.json: layers[1] \"Cut\": adjustment layers cannot be rebuilt from "
+              "layer files; left out\n");
+}
+
+TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone) {
+    RgbaImage square;
+    square.width = square.height = 2;
+    square.pixels.assign(16, 200);
+    std::string error;
+    ASSERT_TRUE(WritePng(Path("a.png"), square, PngMetadata(), error)) << error;
+    const std::string head = "{\"width\": 4, \"height\": 3, \"layers\": [";
+    const std::pair<std::string, const char*> cases[] = {
+        {"{", "stack.json: line 1, column 2: expected a key in double quotes"},
+        {"{\"width\": 4, \"height\": 3}", "stack.json: layers is missing"},
+        {"{\"width\": 0, \"height\": 3, \"layers\": []}",
+         "stack.json: width: 0 is out of range (1 to 30000)"},
+        {"[1]", "stack.json: the stack must be an object"},
+        {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"opacity\": 300}]}",
+         "layers[0].opacity: 300 is out of range (0 to 255)"},
+        {head + "{\"file\": \"a.png\", \"left\": 0.5, \"top\": 0}]}",
+         "layers[0].left must be a whole number"},
+        {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"visible\": \"yes\"}]}",
+         "layers[0].visible must be true or false, not a string"},
+        {head + "{\"file\": \"a.png\", \"top\": 0}]}", "layers[0].left is missing"},
+        {head + "{\"file\": \"none.png\", \"left\": 0, \"top\": 0}]}",
+         "layers[0].file: cannot read none.png: No such file or directory"},
+        {head + "{\"file\": \"stack.json\", \"left\": 0, \"top\": 0}]}",
+         "layers[0].file: cannot read stack.json: "},
+        {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"width\": 5}]}",
+         "layers[0].width: 5 does not match a.png (2 x 2 pixels)"},
+        {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"blend\": \"xxxx\"}]}",
+         "layers[0].blend: \"xxxx\" is not a blend mode key"},
+        {head + "{\"file\": \"a.png\", \"left\": -29999, \"top\": 0}]}",
+         "layers[0].left: the layer reaches too far"},
+        {head + "{\"file\": \"a.png\", \"left\": 0, \"top\": 0, \"mask\": {\"left\": 0, \"top\": 0}}]}",
+         "layers[0].mask.file is missing"},
+    };
+    for (const auto& [stack, message] : cases) {
+        WriteText("stack.json", stack);
+        WriteText("out.lmn", "keep");
+        const ToolOutcome outcome = Run("compose stack.json out.lmn");
+        EXPECT_EQ(outcome.exitCode, 1) << stack;
+        EXPECT_EQ(outcome.err.rfind("lumenar: ", 0), 0u) << outcome.err;
+        EXPECT_NE(outcome.err.find(message), std::string::npos) << stack << "\n" << outcome.err;
+        EXPECT_EQ(Slurp(Path("out.lmn")), "keep") << stack;
+        EXPECT_FALSE(Exists(Path("out.lmn.lumenar-tmp")));
+    }
+    const std::pair<const char*, int> usage[] = {{"layers a.lmn", 2},
+                                                 {"layers --flat a.lmn d", 2},
+                                                 {"compose stack.json", 2},
+                                                 {"compose missing.json o.lmn", 1}};
+    for (const auto& [arguments, exitCode] : usage) EXPECT_EQ(Run(arguments).exitCode, exitCode) << arguments;
+}
+
+}  // namespace
