@@ -5,6 +5,6 @@ lumenar_test(test_format_codec Format/PackBitsTest.cpp Format/BlendModeKeysTest.
 lumenar_test(test_format_resources Format/ImageResourcesTest.cpp)
 lumenar_test(test_format_reader Format/LumenarHeaderTest.cpp Format/LumenarLayersTest.cpp
              Format/LumenarSectionsTest.cpp)
-lumenar_test(test_format_reader_damage Format/LumenarRobustnessTest.cpp)
+lumenar_test(test_format_reader_damage Format/LumenarRobustnessTest.cpp Format/LumenarFlattenTest.cpp)
 lumenar_test(test_format_writer Format/LumenarWriterTest.cpp Format/LumenarRoundTripTest.cpp)
 target_compile_definitions(test_format_writer PRIVATE LUMENAR_SHOWCASE_PATH="${CMAKE_SOURCE_DIR}/examples/showcase.lmn")

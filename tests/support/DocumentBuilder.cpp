@@ -368,10 +368,12 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
         out.Bytes(*inChannel.storedBytes);
         return std::move(out.bytes);
     }
+    // A mask channel covers the mask rectangle, which only a mask block of 16 bytes or more describes.
     const bool isMask = inChannel.id == kChannelMask;
-    const int64 width = isMask ? (inLayer.mask ? Extent(inLayer.mask->left, inLayer.mask->right) : 0)
+    const bool hasMask = inLayer.mask && inLayer.mask->blockLength >= 16;
+    const int64 width = isMask ? (hasMask ? Extent(inLayer.mask->left, inLayer.mask->right) : 0)
                                : Extent(inLayer.left, inLayer.right);
-    const int64 rows = isMask ? (inLayer.mask ? Extent(inLayer.mask->top, inLayer.mask->bottom) : 0)
+    const int64 rows = isMask ? (hasMask ? Extent(inLayer.mask->top, inLayer.mask->bottom) : 0)
                               : Extent(inLayer.top, inLayer.bottom);
     const size_t rowBytes = RowBytes(width);
     ByteVector pixels = inChannel.pixels;

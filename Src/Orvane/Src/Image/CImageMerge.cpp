@@ -1,8 +1,8 @@
 // CImage: the five merges and CompositeLayers.
 //
-// Every merge composites its chosen layers into a new RGB layer that replaces the active layer: name,
-// visibility and id of the active layer; normal mode, opaque, unlinked, unclipped except after a merge
-// down. The new layer is built before the stack changes, so a failing composite leaves the stack as it
+// Every merge composites its chosen layers into a new RGB layer that replaces the active layer: name
+// and id of the active layer, visible (whatever the active layer was); normal mode, opaque, unlinked,
+// unclipped except after a merge down. The new layer is built before the stack changes, so a failing composite leaves the stack as it
 // was.
 #include <algorithm>
 
