@@ -213,16 +213,41 @@ TEST(ImageResourceRefusals, NegativeOrOversizedSizes) {
         }
     });
 
-    // A size far beyond the file holds only what the file has; the read after it fails.
+    // Data is read 64 KB at a time: a size far beyond the file fails at the read after the one that
+    // crosses the end, inside the block, with nothing set aside beyond the file.
     ResourceSpec huge = ResourceSpec::Block(1000, {1, 2, 3, 4});
     huge.size = 0x7FFFFFF0u;
     const ResourceDocument hugeDoc = Document({huge});
     reports = CaptureReports([&] {
-        EXPECT_NO_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager));
-        EXPECT_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager, 1), MiscDiskException);
+        EXPECT_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager), MiscDiskException);
     });
-    ASSERT_NE(manager.FindResource(1000), nullptr);
-    EXPECT_LE(manager.FindResource(1000)->DataSize(), hugeDoc.bytes.size());
+    EXPECT_TRUE(manager.Resources().empty());
+    // When the crossing read is the block's last, the block is kept and the document's next read fails.
+    for (const size_t cut : {size_t(65536 + 5), size_t(20)}) {
+        const ResourceDocument large = Document({ResourceSpec::Block(1001, ByteVector(70000, 9))});
+        const ByteVector bytes(large.bytes.begin(), large.bytes.begin() + long(large.layout.resources[0] + 12 + cut));
+        CImageResourceMgr cutManager;
+        reports = CaptureReports([&] {
+            if (cut > 65536) {
+                EXPECT_NO_THROW(ReadSection(bytes, large.layout.imageResources, cutManager));
+                EXPECT_EQ(cutManager.FindResource(1001)->DataSize(), cut);
+            }
+            EXPECT_THROW(ReadSection(bytes, large.layout.imageResources, cutManager, 1), MiscDiskException) << cut;
+        });
+    }
+}
+
+// A plug-in resource is one read as such (ZQRS, id 4000..4999, at least 4 bytes); an ordinary block that
+// happens to carry the in-memory plug-in id stays an ordinary resource.
+TEST(ImageResourceManager, OnlyPluginBlocksBecomePluginResources) {
+    const ResourceDocument doc = Document({ResourceSpec::Block(uint16(CImageResource::kPluginResourceID), {5, 6}),
+                                           ResourceSpec::Plugin(4002, FourCC("plg1"), {7})});
+    CImageResourceMgr manager;
+    ReadSection(doc.bytes, doc.layout.imageResources, manager);
+    ASSERT_NE(manager.FindResource(CImageResource::kPluginResourceID), nullptr);
+    EXPECT_EQ(manager.FindResource(CImageResource::kPluginResourceID)->DataSize(), 2u);
+    ASSERT_NE(manager.FindPluginResource(FourCC("plg1"), 1), nullptr);
+    EXPECT_EQ(manager.FindPluginResource(FourCC("plg1"), 2), nullptr);
 }
 
 // Cut the document anywhere inside the section: by the document reader's next two reads, every cut has

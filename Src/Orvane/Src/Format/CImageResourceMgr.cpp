@@ -31,7 +31,7 @@ CImageResourceMgr::~CImageResourceMgr() = default;
 // A block: type (4), id (u16), name (length byte + characters, even total), size (u32, signed), data,
 // one pad byte after odd data. A ZQRS block in the plug-in id range with at least 4 data bytes holds a
 // plug-in resource whose own type is those first 4 bytes.
-std::unique_ptr<CImageResource> CImageResourceMgr::ReadBlock(SReadStream& inStream) {
+std::unique_ptr<CImageResource> CImageResourceMgr::ReadBlock(SReadStream& inStream, bool& outPlugin) {
     const uint32 type = inStream.ReadU32();
     int16 id = int16(inStream.ReadU16());
     std::string name;
@@ -41,34 +41,42 @@ std::unique_ptr<CImageResource> CImageResourceMgr::ReadBlock(SReadStream& inStre
 
     auto resource = std::make_unique<CImageResource>(type, id, std::move(name));
     int32 size = storedSize;
-    if (type == CImageResource::kResourceSignature && IsPluginID(id) && size >= 4) {
+    outPlugin = type == CImageResource::kResourceSignature && IsPluginID(id) && size >= 4;
+    if (outPlugin) {
         resource->mID = CImageResource::kPluginResourceID;
         resource->mType = inStream.ReadU32();
         size -= 4;
     }
-    // The data is one read of the stream. Room is set aside only for what the file holds: data that runs
-    // past the end keeps the bytes that are there, and the stream is left past the end, so that the next
-    // read fails as it would after one read crossing the end.
-    const int64 left = std::max<int64>(0, int64(inStream.FileLength()) - int64(inStream.GetPosition()));
-    const uint32 held = uint32(std::min<int64>(size, left));
-    VMBuffer& data = resource->Data();
-    data.Resize(held);
-    for (uint32 page = 0; page < data.PageCount(); ++page)
-        inStream.ReadBytes(int32(data.PageByteCount(page)), data.PageDataForWrite(page));
-    if (held < uint32(size)) {
-        inStream.Skip(uint32(size) - held - 1);
-        inStream.ReadU8();  // crosses the end
-    }
+    ReadData(inStream, uint32(size), resource->Data());
     if (storedSize % 2 != 0) inStream.Skip(1);
     return resource;
+}
+
+// The data is read in reads of at most 64 KB. Room is set aside only for what the file holds: the read
+// that crosses the end keeps the bytes that are there, and the read after it fails in the stream, as
+// it would have with the whole size set aside.
+void CImageResourceMgr::ReadData(SReadStream& inStream, uint32 inSize, VMBuffer& outData) {
+    constexpr uint32 kChunk = 65536;
+    const int64 left = std::max<int64>(0, int64(inStream.FileLength()) - int64(inStream.GetPosition()));
+    const uint32 held = uint32(std::min<int64>(inSize, left));
+    outData.Resize(held);
+    for (uint32 page = 0; page < outData.PageCount(); ++page)
+        inStream.ReadBytes(int32(outData.PageByteCount(page)), outData.PageDataForWrite(page));
+    if (held == inSize) return;
+    // The rest of the chunk that crosses the end leaves the stream past it; the next chunk's read fails.
+    const uint32 crossingEnd = std::min<uint32>(inSize, (held / kChunk + 1) * kChunk);
+    if (crossingEnd - held > 1) inStream.Skip(crossingEnd - held - 1);
+    inStream.ReadU8();
+    if (crossingEnd < inSize) inStream.ReadU8();
 }
 
 void CImageResourceMgr::Read(uint32 inLength, SReadStream& inStream, LProgressScope* inProgress) {
     const uint32 start = inStream.GetPosition();
     uint32 consumed = 0;
     while (consumed < inLength) {
-        std::unique_ptr<CImageResource> resource = ReadBlock(inStream);
-        if (resource->mID == CImageResource::kPluginResourceID) {
+        bool plugin = false;
+        std::unique_ptr<CImageResource> resource = ReadBlock(inStream, plugin);
+        if (plugin) {
             const uint32 type = resource->mType;
             AddPluginResource(type, resource.release());
         } else {

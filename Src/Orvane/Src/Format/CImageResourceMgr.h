@@ -59,7 +59,9 @@ public:
     const PluginMap& PluginResources() const { return mPluginResources; }
 
 private:
-    static std::unique_ptr<CImageResource> ReadBlock(SReadStream& inStream);
+    // One block; outPlugin says whether it held a plug-in resource (an ordinary block may carry any id).
+    static std::unique_ptr<CImageResource> ReadBlock(SReadStream& inStream, bool& outPlugin);
+    static void ReadData(SReadStream& inStream, uint32 inSize, VMBuffer& outData);
     static void WriteBlock(SWriteStream& inStream, const CImageResource& inResource, int16 inID,
                            bool inAsPlugin);
 
