@@ -4,15 +4,12 @@
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CImage.h"
-#include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Tarnwick/LImageFile.h"
 #include "Src/Tarnwick/LLumenarFormat.h"
 #include "tools/engine/EngineDocument.h"
 
 namespace {
 
-constexpr uint32 kHeaderBytes = 26;
-constexpr uint32 kStreamBuffer = 4096;
 constexpr uint16 kUnknownCompression = 0xFFFF;
 
 DocumentInfo::Resource DescribeResource(const CImageResource& inResource, bool inPlugin) {
@@ -37,43 +34,14 @@ DocumentInfo::Layer DescribeLayer(const LayerRecord& inRecord) {
     layer.transparencyProtected = (inRecord.mFlags & kRecordTransparencyProtected) != 0;
     if (inRecord.mHasMask) layer.mask = DocumentInfo::Mask{inRecord.mMaskBounds, inRecord.mMaskDefaultColor, inRecord.mMaskFlags};
     for (const ChannelLength& stored : inRecord.mChannels)
-        layer.channels.push_back({ChannelLength::StoredIDFromKind(stored.GetKind()), kUnknownCompression, stored.GetLength()});
+        layer.channels.push_back({ChannelLength::StoredIDFromKind(stored.GetKind()),
+                                  stored.GetStoredCompression() == ChannelLength::kCompressionUnread
+                                      ? kUnknownCompression
+                                      : uint16(stored.GetStoredCompression()),
+                                  stored.GetLength()});
     if (inRecord.mHasAdjustment) layer.adjustmentKey = FourCharText(inRecord.mAdjustmentKey);
     layer.effects = inRecord.mHasEffects;
     return layer;
-}
-
-// The engine keeps each channel's stored length but not its compression code, which is the first field
-// of the channel's bytes. The channel data follows the last layer record; this walks the sections
-// before it by their lengths and then steps from channel to channel by the stored lengths, which the
-// engine has already checked while loading.
-void ReadCompressionCodes(LFilePort* inPort, std::vector<DocumentInfo::Layer>& ioLayers) {
-    if (ioLayers.empty()) return;
-    try {
-        SReadStream stream(inPort, 0, kStreamBuffer, kHeaderBytes);
-        stream.Skip(stream.ReadU32());  // colour-mode data
-        stream.Skip(stream.ReadU32());  // image resources
-        if (stream.ReadU32() < 4) return;
-        if (stream.ReadU32() == 0) return;
-        int32 count = stream.ReadI16();
-        if (count < 0) count = -count;
-        if (size_t(count) != ioLayers.size()) return;
-        for (int32 i = 0; i < count; ++i) {
-            LayerRecord record;
-            record.Read(stream);
-        }
-        uint64 position = stream.GetPosition();
-        for (DocumentInfo::Layer& layer : ioLayers) {
-            for (DocumentInfo::Channel& channel : layer.channels) {
-                if (position + 2 > stream.FileLength()) return;
-                stream.SetPosition(uint32(position));
-                channel.compression = stream.ReadU16();
-                position += channel.length;
-            }
-        }
-    } catch (...) {
-        // Codes not found stay unknown.
-    }
 }
 
 }  // namespace
@@ -118,7 +86,6 @@ DocumentInfo DescribeDocument(EngineDocument& ioDocument) {
         for (const auto& resource : list) info.resources.push_back(DescribeResource(*resource, true));
 
     for (const LayerRecord& record : codec.GetLayerRecords()) info.layers.push_back(DescribeLayer(record));
-    ReadCompressionCodes(ioDocument.Port(), info.layers);
 
     const CImage& image = ioDocument.Image();
     for (int32 i = 0; i < image.GetExtraChannelCount(); ++i)

@@ -28,7 +28,15 @@ DocumentReader::SpillFile::SpillFile() {
     LibraryStart(&mFile);
 }
 
-DocumentReader::SpillFile::~SpillFile() noexcept(false) { LibraryStop(); }
+// Stopping the library destroys the singletons; nothing may leave a destructor, so a failure there is
+// reported and goes no further.
+DocumentReader::SpillFile::~SpillFile() {
+    try {
+        LibraryStop();
+    } catch (...) {
+        ReportFailure("Unexpected failure while stopping the library", __FILE__, __LINE__);
+    }
+}
 
 DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
     : mHostPort(inHostFile), mImageFile(&mHostPort, kDefaultFormatType) {
@@ -49,7 +57,7 @@ DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
 
 // Members go in reverse order: buffer, progress, document, host port, and last the scratch file, whose
 // holder stops the library before the file is closed and deleted.
-DocumentReader::~DocumentReader() noexcept(false) = default;
+DocumentReader::~DocumentReader() = default;
 
 int32 DocumentReader::TileWidthFor(int32 inWidth, uint32 inBufferSize) {
     return int32(std::min<int64>(inWidth, inBufferSize / sizeof(NativeQuad)));

@@ -47,7 +47,7 @@ public:
     explicit DocumentReader(Platform::FileHandle inHostFile);
     // Frees the buffer, ends the progress, closes the document, then stops the library and deletes the
     // scratch file. A failure while stopping the library escapes after everything is released.
-    ~DocumentReader() noexcept(false);
+    ~DocumentReader();
     DocumentReader(const DocumentReader&) = delete;
     DocumentReader& operator=(const DocumentReader&) = delete;
 
@@ -82,7 +82,7 @@ private:
     class SpillFile {
     public:
         SpillFile();
-        ~SpillFile() noexcept(false);
+        ~SpillFile();
         SpillFile(const SpillFile&) = delete;
         SpillFile& operator=(const SpillFile&) = delete;
 

@@ -82,7 +82,8 @@ private:
     void ReadLineCountTable(uint64 inEntries, std::vector<uint16>& outLineCounts);
     void SkipMergedChannel(bool inPacked, const std::vector<uint16>& inLineCounts, uint32 inCursor);
     CLayer* MakeBackgroundLayer();
-    void ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord);
+    // Returns the channel's compression code.
+    uint16 ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord);
     void ApplyRecordSettings(CLayer* inLayer, const LayerRecord& inRecord);
     CLayer* MakeRecordLayer(const LayerRecord& inRecord, const GRect& inBounds, uint32 inLayerID);
     // Bytes per stored row of a rectangle inWidth wide at the document's depth.

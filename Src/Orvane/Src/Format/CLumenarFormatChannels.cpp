@@ -30,10 +30,10 @@ uint64 MostBytesFrom(uint32 inPackedCount) {
 // A stored layer channel: u16 compression code, then (packed) one u16 packed size per row of the
 // record's rectangle (the mask rectangle for a mask channel), even when that rectangle has no columns,
 // then the rows. Other codes are neither decoded nor consumed beyond the code.
-void CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord) {
+uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord) {
     SReadStream& stream = *mReadStream;
     const uint16 compression = stream.ReadU16();
-    if (compression >= 2) return;
+    if (compression >= 2) return compression;
     const uint32 kind = inChannel.GetKind();
     const GRect rect = kind == kChannelKindMask ? inRecord.mMaskBounds : inRecord.mBounds;
     const bool packed = compression == 1;
@@ -44,6 +44,7 @@ void CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* in
     }
     LProgressScope progress;
     ReadChannelRows(rect, packed, lineCounts, 0, kind, inLayer, &progress);
+    return compression;
 }
 
 void CLumenarFormat::ReadChannelRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,

@@ -102,12 +102,12 @@ CLayer* CLumenarFormat::MakeRecordLayer(const LayerRecord& inRecord, const GRect
 void CLumenarFormat::ReadLayerData(LProgressScope* inProgress) {
     const size_t count = mLayerRecords.size();
     for (size_t i = 0; i < count; ++i) {
-        const LayerRecord& record = mLayerRecords[i];
+        LayerRecord& record = mLayerRecords[i];
         CLayer* layer = mRecordLayers[i];
         if (layer != nullptr) ApplyRecordSettings(layer, record);
-        for (const ChannelLength& channel : record.mChannels) {
+        for (ChannelLength& channel : record.mChannels) {
             const uint32 beginChannelPos = mReadStream->GetPosition();
-            ReadLayerChannel(channel, layer, record);
+            channel.SetStoredCompression(ReadLayerChannel(channel, layer, record));
             if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
                 ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
                               "channel.GetLength()\"",

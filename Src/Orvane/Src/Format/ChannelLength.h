@@ -41,6 +41,12 @@ public:
     // Bytes of row data: the sum of the line counts, or rows x rowBytes when raw.
     uint32 GetDataLength() const { return mDataLength; }
 
+    // The compression code a read found at the channel's bytes (kCompressionUnread before that, and for
+    // channels built for writing).
+    static constexpr uint32 kCompressionUnread = 0xFFFFFFFF;
+    uint32 GetStoredCompression() const { return mStoredCompression; }
+    void SetStoredCompression(uint16 inCode) { mStoredCompression = inCode; }
+
     // The stored size: compression code, line counts and data, modulo 2^32.
     uint32 GetLength() const { return mDataLength + 2 * uint32(mLineCounts.size()) + 2; }
 
@@ -56,4 +62,5 @@ private:
     uint32 mKind = kChannelKindUnset;
     std::vector<uint16> mLineCounts;
     uint32 mDataLength = 0;
+    uint32 mStoredCompression = kCompressionUnread;
 };
