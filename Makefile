@@ -4,6 +4,9 @@ ASAN_BUILD ?= build-asan
 WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Every build goes through the compiler launcher given in the environment, else ccache when present.
+LAUNCHER ?= $(or $(CMAKE_CXX_COMPILER_LAUNCHER),$(shell command -v ccache 2>/dev/null))
+LAUNCH_FLAGS = $(if $(LAUNCHER),-DCMAKE_C_COMPILER_LAUNCHER=$(LAUNCHER) -DCMAKE_CXX_COMPILER_LAUNCHER=$(LAUNCHER))
 
 .PHONY: all deps build build-asan demo test test-native test-asan bench clean deps-windows build-windows \
         test-windows
@@ -14,11 +17,11 @@ deps:
 	@tools/install-deps.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENAR_WERROR=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENAR_WERROR=ON $(LAUNCH_FLAGS) $(CMAKE_FLAGS)
 
 $(ASAN_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLUMENAR_WERROR=ON -DLUMENAR_SANITIZE=ON \
-	      -DLUMENAR_BENCH=OFF $(CMAKE_FLAGS)
+	      -DLUMENAR_BENCH=OFF $(LAUNCH_FLAGS) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -36,13 +39,9 @@ test-asan: build-asan
 deps-windows:
 	@tools/install-deps.sh --windows
 
-# The cross build goes through the compiler launcher given in the environment, else ccache when present.
-WIN_LAUNCHER ?= $(or $(CMAKE_CXX_COMPILER_LAUNCHER),$(shell command -v ccache 2>/dev/null))
-
 $(WIN_BUILD)/CMakeCache.txt: | deps-windows
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-	      -DLUMENAR_WERROR=ON $(if $(WIN_LAUNCHER),-DCMAKE_C_COMPILER_LAUNCHER=$(WIN_LAUNCHER) \
-	      -DCMAKE_CXX_COMPILER_LAUNCHER=$(WIN_LAUNCHER)) $(CMAKE_FLAGS)
+	      -DLUMENAR_WERROR=ON $(LAUNCH_FLAGS) $(CMAKE_FLAGS)
 
 # The 32-bit Windows module and its host twin, cross-built.
 build-windows: deps-windows $(WIN_BUILD)/CMakeCache.txt
