@@ -20,7 +20,6 @@ namespace {
 struct V256 {
     using T = __m256i;
     static constexpr int32 kPixels = 8;
-    static constexpr int kAllBytes = -1;
 
     static T Load(const NativeQuad* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
     static void Store(NativeQuad* p, T v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
@@ -57,11 +56,17 @@ struct V256 {
     static T Hi8(T a, T b) { return _mm256_unpackhi_epi8(a, b); }
     static T Lo16(T a, T b) { return _mm256_unpacklo_epi16(a, b); }
     static T Hi16(T a, T b) { return _mm256_unpackhi_epi16(a, b); }
-    static T Lo32(T a) { return _mm256_unpacklo_epi32(a, a); }
-    static T Hi32(T a) { return _mm256_unpackhi_epi32(a, a); }
+    static T SpreadLo(T a) {
+        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1, 0, -1, 0,
+                                                       -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1));
+    }
+    static T SpreadHi(T a) {
+        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(8, -1, 8, -1, 8, -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1, 8,
+                                                       -1, 8, -1, 8, -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1));
+    }
     static T Pack16(T a, T b) { return _mm256_packus_epi16(a, b); }
     static T Packs32(T a, T b) { return _mm256_packs_epi32(a, b); }
-    static int Mask8(T a) { return _mm256_movemask_epi8(a); }
+    static bool AllSet(T a) { return _mm256_movemask_epi8(a) == -1; }
     static T DivFloor32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
     }

@@ -13,7 +13,6 @@ namespace {
 struct V128 {
     using T = __m128i;
     static constexpr int32 kPixels = 4;
-    static constexpr int kAllBytes = 0xFFFF;
 
     static T Load(const NativeQuad* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
     static void Store(NativeQuad* p, T v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
@@ -53,11 +52,17 @@ struct V128 {
     static T Hi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
     static T Lo16(T a, T b) { return _mm_unpacklo_epi16(a, b); }
     static T Hi16(T a, T b) { return _mm_unpackhi_epi16(a, b); }
-    static T Lo32(T a) { return _mm_unpacklo_epi32(a, a); }
-    static T Hi32(T a) { return _mm_unpackhi_epi32(a, a); }
+    static T SpreadLo(T a) {
+        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        return _mm_unpacklo_epi32(pairs, pairs);
+    }
+    static T SpreadHi(T a) {
+        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        return _mm_unpackhi_epi32(pairs, pairs);
+    }
     static T Pack16(T a, T b) { return _mm_packus_epi16(a, b); }
     static T Packs32(T a, T b) { return _mm_packs_epi32(a, b); }
-    static int Mask8(T a) { return _mm_movemask_epi8(a); }
+    static bool AllSet(T a) { return _mm_movemask_epi8(a) == 0xFFFF; }
     static T DivFloor32(T a, T b) {
         return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)));
     }

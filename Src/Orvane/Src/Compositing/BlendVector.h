@@ -10,7 +10,7 @@
 // V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor,
 // Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
-// Lo32/Hi32 (interleave 32-bit lanes with themselves), Mask8 (byte movemask), DivFloor32.
+// SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), AllSet, DivFloor32.
 #pragma once
 
 #include "Src/Orvane/Src/Compositing/BlendKernels.h"
@@ -35,18 +35,22 @@ inline typename V::T Mul8Lanes(typename V::T x, typename V::T y) {
 // of numbers below 2^17 comes out of the single-precision division close enough that truncating it gives
 // the integer quotient (a fraction is never nearer than 1/255 to a whole number).
 template <class V>
-inline typename V::T Div8Lanes(typename V::T x, typename V::T y) {
+inline typename V::T Div8Quotient(typename V::T x, typename V::T y) {
     const typename V::T numerator = V::Add32(V::Sub32(V::Slli32(x, 8), x), V::Srli32(y, 1));
-    const typename V::T q = V::DivFloor32(numerator, V::Max16(y, V::Set32(1)));
-    return V::Select(V::Or(V::Lt32(x, y), V::Eq32(x, V::Zero())), q, V::Set32(255));
+    return V::DivFloor32(numerator, V::Max16(y, V::Set32(1)));
 }
 
-// The value of every 32-bit lane repeated in the four 16-bit lanes of its pixel, Lo and Hi halves.
+template <class V>
+inline typename V::T Div8Lanes(typename V::T x, typename V::T y) {
+    return V::Select(V::Or(V::Lt32(x, y), V::Eq32(x, V::Zero())), Div8Quotient<V>(x, y), V::Set32(255));
+}
+
+// The value (below 256) of every 32-bit lane repeated in the four 16-bit lanes of its pixel, Lo and Hi
+// halves.
 template <class V>
 inline void Spread(typename V::T inLanes, typename V::T& outLo, typename V::T& outHi) {
-    const typename V::T pairs = V::Or(inLanes, V::Slli32(inLanes, 16));
-    outLo = V::Lo32(pairs);
-    outHi = V::Hi32(pairs);
+    outLo = V::SpreadLo(inLanes);
+    outHi = V::SpreadHi(inLanes);
 }
 
 // d + Mul8Signed(w, s - d) on every byte, with w spread over 16-bit lanes. Since Mul8Signed(w, -x) is
@@ -69,7 +73,7 @@ inline typename V::T Mix16(typename V::T p, typename V::T d, typename V::T w) {
 
 template <class V>
 inline typename V::T WithAlpha(typename V::T inColours, typename V::T inAlphaLanes) {
-    return V::Or(V::And(inColours, V::Set32(0x00FFFFFF)), V::Slli32(inAlphaLanes, 24));
+    return V::Select(V::Set32(int32(0xFF000000u)), V::Slli32(inAlphaLanes, 24), inColours);
 }
 
 // Runs inBlock(s, d) -> new d over the whole vectors of every row; returns the columns done.
@@ -98,15 +102,15 @@ int32 NormalLoop(const BlendArgs& inArgs) {
         const T sa = V::Srli32(s, 24);
         const T a = full ? sa : Mul8Lanes<V>(sa, opacity);
         const T clear = V::Eq32(a, V::Zero());
-        if (V::Mask8(clear) == V::kAllBytes) return;
-        if (!kPreserve && V::Mask8(V::Eq32(a, V::Set32(255))) == V::kAllBytes) {
+        if (V::AllSet(clear)) return;
+        if (!kPreserve && V::AllSet(V::Eq32(a, V::Set32(255)))) {
             V::Store(at, s);
             return;
         }
         const T d = V::Load(at);
         const T da = V::Srli32(d, 24);
         const T n = V::Add32(Mul8Lanes<V>(V::Sub32(V::Set32(255), a), da), a);
-        T w = Div8Lanes<V>(a, n);
+        T w = Div8Quotient<V>(a, n);  // a <= n, and a = n gives 255
         if (kPreserve) w = V::AndNot(V::Eq32(da, V::Zero()), w);
         T wLo, wHi;
         Spread<V>(w, wLo, wHi);
@@ -241,7 +245,7 @@ int32 SeparableLoop(const BlendArgs& inArgs) {
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
         const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
         const T clear = V::Eq32(a, V::Zero());
-        if (V::Mask8(clear) == V::kAllBytes) return;
+        if (V::AllSet(clear)) return;
         const T d = V::Load(at);
         const T da = V::Srli32(d, 24);
         const T zero = V::Zero();
@@ -269,7 +273,7 @@ int32 ColorDodgeLoop(const BlendArgs& inArgs) {
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
         const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
         const T clear = V::Eq32(a, V::Zero());
-        if (V::Mask8(clear) == V::kAllBytes) return;
+        if (V::AllSet(clear)) return;
         const T d = V::Load(at);
         const T da = V::Srli32(d, 24);
         const T zero = V::Zero();
@@ -292,7 +296,7 @@ int32 EraseLoop(const BlendArgs& inArgs) {
     const T opacity = V::Set32(inArgs.opacity);
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
         const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
-        if (V::Mask8(V::Eq32(a, V::Zero())) == V::kAllBytes) return;
+        if (V::AllSet(V::Eq32(a, V::Zero()))) return;
         const T d = V::Load(at);
         V::Store(at, WithAlpha<V>(d, Mul8Lanes<V>(V::Sub32(V::Set32(255), a), V::Srli32(d, 24))));
     });
@@ -316,7 +320,7 @@ int32 DissolveLoop(const BlendArgs& inArgs) {
         const T n = V::LoadBytesTo32(noise + (x & 127));
         // copy where a != 0 and n <= a, i.e. not (a == 0 or n > a); n > a is Min16(n, a) != n.
         const T keep = V::Or(V::Eq32(a, V::Zero()), V::AndNot(V::Eq32(V::Min16(n, a), n), V::Set32(-1)));
-        if (V::Mask8(keep) == V::kAllBytes) return;
+        if (V::AllSet(keep)) return;
         V::Store(at, V::Select(keep, V::Load(at), V::Or(s, opaque)));
     });
 }
