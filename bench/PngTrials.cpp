@@ -54,15 +54,15 @@ PngSettings DefaultPngSettings() { return {"libpng defaults (zlib level 6, all f
 void PrintPngTable(const PngImage& inImage, const std::string& inFolder) {
     const PngSettings trials[] = {
         DefaultPngSettings(),
-        {"level 1, all filters", 1, -1, -1},
         {"level 1, up", 1, -1, PNG_FILTER_UP},
-        {"level 1, sub", 1, -1, PNG_FILTER_SUB},
         {"level 1, paeth", 1, -1, PNG_FILTER_PAETH},
-        {"level 1, none", 1, -1, PNG_FILTER_NONE},
-        {"level 2, up", 2, -1, PNG_FILTER_UP},
-        {"level 3, up", 3, -1, PNG_FILTER_UP},
         {"level 1, up, RLE", 1, Z_RLE, PNG_FILTER_UP},
-        {"level 1, sub, RLE", 1, Z_RLE, PNG_FILTER_SUB},
+        {"level 3, up", 3, -1, PNG_FILTER_UP},
+        {"level 3, paeth", 3, -1, PNG_FILTER_PAETH},
+        {"level 4, up", 4, -1, PNG_FILTER_UP},
+        {"level 4, paeth", 4, -1, PNG_FILTER_PAETH},
+        {"level 4, up, filtered", 4, Z_FILTERED, PNG_FILTER_UP},
+        {"level 5, up", 5, -1, PNG_FILTER_UP},
         {"level 6, up", 6, -1, PNG_FILTER_UP},
     };
     std::printf("\n%-46s %10s %10s\n", "PNG settings", "MB", "seconds");

@@ -1,10 +1,11 @@
-// bench_summary [--tool LUMENAR --generator MAKE_FLATTEN_DOCUMENT [--size N]] [--png-table]
+// bench_summary [--tool LUMENAR --generator MAKE_FLATTEN_DOCUMENT [--size N]] [--png-table] [--no-blend]
 //
 // One table of the speed goals, each measured beside its anchor in this run, on one thread: the blend
 // loops against pixman's combiners on the same 1024 x 1024 pixels (a quarter clear, a quarter opaque,
 // the rest anything), and, given the tool, the whole read of the end-to-end document through the module
 // against memcpy of the decoded layers plus the result, its peak memory, and the PNG stage. pixman is a
-// benchmark-only dependency. --png-table adds the sizes and times of other PNG compression settings.
+// benchmark-only dependency. --png-table adds the sizes and times of other PNG compression settings;
+// --no-blend leaves out the blend loops.
 #include <pixman.h>
 
 #include <algorithm>
@@ -187,18 +188,21 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
         std::fprintf(stderr, "bench_summary: cannot generate the document\n");
         return;
     }
-    // Best of three reads; the module's scratch file goes to the working directory.
-    double read = 1e30, png = 1e30, rss = 0;
+    // Best of three reads (the tool's own timings of the selectors and of the PNG stage); the peak memory
+    // of a plain flatten (--timings loads the document a second time for its engine-only split). The
+    // module's scratch file goes to the working directory.
+    double read = 1e30, png = 1e30, rss = 1e30;
     for (int i = 0; i < 3; ++i) {
         text.clear();
-        Run("cd " + dir + " && /usr/bin/time -f 'rss %M' '" + inTool +
-                "' flatten --quiet --timings bench.lmn out.png 2>&1 >/dev/null",
-            text);
+        Run("cd " + dir + " && '" + inTool + "' flatten --quiet --timings bench.lmn out.png 2>&1 >/dev/null", text);
         const double seconds = (Field(text, "ReadStart ") + Field(text, "(load, flatten, first tile) ") +
                                 Field(text, "other tiles ") + Field(text, "ReadFinish ")) / 1000.0;
         read = std::min(read, seconds);
         png = std::min(png, Field(text, "PNG ") / 1000.0);
-        rss = Field(text, "rss ") / 1024.0;
+        text.clear();
+        Run("cd " + dir + " && /usr/bin/time -f 'rss %M' '" + inTool + "' flatten --quiet bench.lmn out.png 2>&1 >/dev/null",
+            text);
+        rss = std::min(rss, Field(text, "rss ") / 1024.0);
     }
     const double decoded = double(inSize) * inSize * 4 * 9;  // eight layers and the result
     const double floor = MemcpySeconds(decoded);
@@ -239,19 +243,21 @@ int main(int argc, char** argv) {
     std::string tool, generator;
     int size = 4096;
     bool pngTable = false;
+    bool blend = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--tool" && i + 1 < argc) tool = argv[++i];
         else if (arg == "--generator" && i + 1 < argc) generator = argv[++i];
         else if (arg == "--size" && i + 1 < argc) size = std::atoi(argv[++i]);
         else if (arg == "--png-table") pngTable = true;
+        else if (arg == "--no-blend") blend = false;
         else {
-            std::fprintf(stderr, "usage: bench_summary [--tool LUMENAR --generator GENERATOR [--size N]] [--png-table]\n");
+            std::fprintf(stderr, "usage: bench_summary [--tool LUMENAR --generator GENERATOR [--size N]] [--png-table] [--no-blend]\n");
             return 2;
         }
     }
     std::fprintf(stderr, "bench_summary: blend loops (best set %d) ", int(SupportedBlendInstructionSet()));
-    BlendLines();
+    if (blend) BlendLines();
     std::fprintf(stderr, "\n");
     if (!tool.empty() && !generator.empty()) ReadPathLines(tool, generator, size, pngTable);
     PrintTable();
