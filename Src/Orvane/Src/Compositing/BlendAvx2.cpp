@@ -45,6 +45,18 @@ struct V256 {
     static T Min16(T a, T b) { return _mm256_min_epi16(a, b); }
     static T Max16(T a, T b) { return _mm256_max_epi16(a, b); }
     static T Lt16(T a, T b) { return _mm256_cmpgt_epi16(b, a); }
+    static T Spread16Lo(T a) {
+        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1, 0, 1,
+                                                       0, 1, 4, 5, 4, 5, 4, 5, 4, 5));
+    }
+    static T Spread16Hi(T a) {
+        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8,
+                                                       9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13));
+    }
+    static T Srli16(T a, int n) { return _mm256_srli_epi16(a, n); }
+    static T Lookup32(const uint32* table, T indices) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), indices, 4);
+    }
     static T Slli16(T a, int n) { return _mm256_slli_epi16(a, n); }
     static T Add32(T a, T b) { return _mm256_add_epi32(a, b); }
     static T Sub32(T a, T b) { return _mm256_sub_epi32(a, b); }

@@ -41,6 +41,21 @@ struct V128 {
     static T Min16(T a, T b) { return _mm_min_epi16(a, b); }
     static T Max16(T a, T b) { return _mm_max_epi16(a, b); }
     static T Lt16(T a, T b) { return _mm_cmplt_epi16(a, b); }
+    static T Spread16Lo(T a) {
+        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        return _mm_unpacklo_epi32(pairs, pairs);
+    }
+    static T Spread16Hi(T a) {
+        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        return _mm_unpackhi_epi32(pairs, pairs);
+    }
+    static T Srli16(T a, int n) { return _mm_srli_epi16(a, n); }
+    static T Lookup32(const uint32* table, T indices) {
+        alignas(16) uint32 lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), indices);
+        return _mm_setr_epi32(int32(table[lanes[0]]), int32(table[lanes[1]]), int32(table[lanes[2]]),
+                              int32(table[lanes[3]]));
+    }
     static T Slli16(T a, int n) { return _mm_slli_epi16(a, n); }
     static T Add32(T a, T b) { return _mm_add_epi32(a, b); }
     static T Sub32(T a, T b) { return _mm_sub_epi32(a, b); }

@@ -10,7 +10,8 @@
 // V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor,
 // Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
-// SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), AllSet, DivFloor32.
+// SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
+// (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), AllSet, DivFloor32.
 #pragma once
 
 #include "Src/Orvane/Src/Compositing/BlendKernels.h"
@@ -18,6 +19,28 @@
 #include "Src/Orvane/Src/Compositing/BlendModes.h"
 
 namespace BlendVector {
+
+// A byte or 16-bit table widened to 32-bit entries for lane lookups.
+struct WideTable {
+    uint32 values[256];
+
+    template <class Table>
+    static WideTable Of(const Table& inTable) {
+        WideTable wide{};
+        for (int32 i = 0; i < 256; ++i) wide.values[i] = inTable[size_t(i)];
+        return wide;
+    }
+};
+
+// Rules with kGain = true receive ScaleFactor[a] instead of a.
+template <class Rule, class = void>
+struct TakesGain {
+    static constexpr bool value = false;
+};
+template <class Rule>
+struct TakesGain<Rule, decltype(void(Rule::kGain))> {
+    static constexpr bool value = Rule::kGain;
+};
 
 // Mul8 on 16-bit lanes: (t + (t >> 8)) >> 8 with t = x * y + 128 equals the high half of t * 257.
 template <class V>
@@ -208,6 +231,82 @@ struct Exclusion {
     }
 };
 
+// SoftLightUp[d] of 16-bit lanes, looked up through the 32-bit form of both halves.
+template <class V>
+inline typename V::T SoftLightUp16(typename V::T d) {
+    static const WideTable sTable = WideTable::Of(SoftLightUp);
+    const typename V::T zero = V::Zero();
+    return V::Packs32(V::Lookup32(sTable.values, V::Lo16(d, zero)), V::Lookup32(sTable.values, V::Hi16(d, zero)));
+}
+
+// SoftLightDown[d] is round(d * (255 - d) / 255), which is Mul8(d, 255 - d).
+template <class V>
+inline typename V::T SoftLightDown16(typename V::T d) {
+    return Mul8<V>(d, V::Sub16(V::Set16(255), d));
+}
+
+// Soft light: below mid grey the down curve scaled by 255 - 2s, above it the up curve scaled by 2s - 256;
+// the saturating differences make the unused side 0.
+struct SoftLight {
+    static constexpr int32 kBackground = 128;
+    static constexpr bool kCopyOntoTransparent = false;
+    template <class V>
+    static typename V::T Apply(typename V::T a, typename V::T s, typename V::T d) {
+        const typename V::T twice = V::Slli16(s, 1);
+        const typename V::T down = Mul8<V>(a, Mul8<V>(V::SubSat16(V::Set16(255), twice), SoftLightDown16<V>(d)));
+        const typename V::T up = Mul8<V>(a, Mul8<V>(V::SubSat16(twice, V::Set16(256)), SoftLightUp16<V>(d)));
+        return V::Add16(V::Sub16(d, down), up);
+    }
+};
+
+struct CurveLighten {
+    static constexpr int32 kBackground = 0;
+    static constexpr bool kCopyOntoTransparent = false;
+    template <class V>
+    static typename V::T Apply(typename V::T a, typename V::T, typename V::T d) {
+        return V::Add16(d, Mul8<V>(a, SoftLightUp16<V>(d)));
+    }
+};
+
+struct CurveDarken {
+    static constexpr int32 kBackground = 255;
+    static constexpr bool kCopyOntoTransparent = false;
+    template <class V>
+    static typename V::T Apply(typename V::T a, typename V::T, typename V::T d) {
+        return V::Sub16(d, Mul8<V>(a, SoftLightDown16<V>(d)));
+    }
+};
+
+// The scale modes take their gain from the pixel's weight a rather than a colour, so their rule gets
+// ScaleFactor[a] spread over the pixel's lanes in place of a. min((x * gain) >> 15, 255) from the low
+// and high halves of the 32-bit product.
+template <class V>
+inline typename V::T Scale16(typename V::T x, typename V::T gain) {
+    const typename V::T shifted = V::Or(V::Slli16(V::Mulhi16(x, gain), 1), V::Srli16(V::Mullo16(x, gain), 15));
+    return V::Min16(shifted, V::Set16(255));
+}
+
+struct ScaleLighten {
+    static constexpr int32 kBackground = 0;
+    static constexpr bool kCopyOntoTransparent = false;
+    static constexpr bool kGain = true;
+    template <class V>
+    static typename V::T Apply(typename V::T gain, typename V::T, typename V::T d) {
+        return Scale16<V>(d, gain);
+    }
+};
+
+struct ScaleDarken {
+    static constexpr int32 kBackground = 255;
+    static constexpr bool kCopyOntoTransparent = false;
+    static constexpr bool kGain = true;
+    template <class V>
+    static typename V::T Apply(typename V::T gain, typename V::T, typename V::T d) {
+        const typename V::T full = V::Set16(255);
+        return V::Sub16(full, Scale16<V>(V::Sub16(full, d), gain));
+    }
+};
+
 // Div8 of 16-bit lanes, through the 32-bit form of both halves.
 template <class V>
 inline typename V::T Div16(typename V::T x, typename V::T y) {
@@ -250,7 +349,14 @@ int32 SeparableLoop(const BlendArgs& inArgs) {
         const T da = V::Srli32(d, 24);
         const T zero = V::Zero();
         T aLo, aHi, daLo, daHi;
-        Spread<V>(a, aLo, aHi);
+        if constexpr (TakesGain<Rule>::value) {
+            static const WideTable sGains = WideTable::Of(ScaleFactor);
+            const T gain = V::Lookup32(sGains.values, a);
+            aLo = V::Spread16Lo(gain);
+            aHi = V::Spread16Hi(gain);
+        } else {
+            Spread<V>(a, aLo, aHi);
+        }
         Spread<V>(da, daLo, daHi);
         const T lo = Rule::template Apply<V>(aLo, V::Lo8(s, zero),
                                              OverBackground<V, Rule::kBackground>(V::Lo8(d, zero), daLo));
@@ -325,6 +431,27 @@ int32 DissolveLoop(const BlendArgs& inArgs) {
     });
 }
 
+// Behind: where the destination is not opaque the source goes under it and the old destination is laid
+// back on top at the opacity: a = Mul8(d.a, opacity), alpha n = Screen8(a, s.a), colours
+// s.c + Mul8Signed(Div8(a, n), d.c - s.c) (with a <= n; a = 0 gives the source itself).
+template <class V, bool kPreserve>
+int32 BehindLoop(const BlendArgs& inArgs) {
+    using T = typename V::T;
+    const T opacity = V::Set32(inArgs.opacity);
+    const T full = V::Set32(255);
+    return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
+        const T d = V::Load(at);
+        const T da = V::Srli32(d, 24);
+        const T opaque = V::Eq32(da, full);
+        if (V::AllSet(opaque)) return;
+        const T a = Mul8Lanes<V>(da, opacity);
+        const T n = V::Sub32(full, Mul8Lanes<V>(V::Sub32(full, a), V::Sub32(full, V::Srli32(s, 24))));
+        T wLo, wHi;
+        Spread<V>(Div8Quotient<V>(a, n), wLo, wHi);
+        V::Store(at, V::Select(opaque, d, WithAlpha<V>(MixBytes<V>(d, s, wLo, wHi), kPreserve ? da : n)));
+    });
+}
+
 // The vector loop of a mode, or 0 columns when the mode has none.
 template <class V>
 int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
@@ -342,6 +469,12 @@ int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
         case kBlendDifference: LUMENAR_SEPARABLE(Difference);
         case kBlendExclusion: LUMENAR_SEPARABLE(Exclusion);
         case kBlendColorBurn: LUMENAR_SEPARABLE(ColorBurn);
+        case kBlendSoftLight: LUMENAR_SEPARABLE(SoftLight);
+        case kBlendCurveLighten: LUMENAR_SEPARABLE(CurveLighten);
+        case kBlendCurveDarken: LUMENAR_SEPARABLE(CurveDarken);
+        case kBlendScaleLighten: LUMENAR_SEPARABLE(ScaleLighten);
+        case kBlendScaleDarken: LUMENAR_SEPARABLE(ScaleDarken);
+        case kBlendBehind: return preserve ? BehindLoop<V, true>(inArgs) : BehindLoop<V, false>(inArgs);
         case kBlendColorDodge: return preserve ? ColorDodgeLoop<V, true>(inArgs) : ColorDodgeLoop<V, false>(inArgs);
         // With preserved transparency erase changes nothing at all.
         case kBlendErase: return preserve ? inArgs.rect.Width() / V::kPixels * V::kPixels : EraseLoop<V>(inArgs);
