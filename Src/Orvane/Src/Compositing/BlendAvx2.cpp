@@ -79,6 +79,12 @@ struct V256 {
     static T Pack16(T a, T b) { return _mm256_packus_epi16(a, b); }
     static T Packs32(T a, T b) { return _mm256_packs_epi32(a, b); }
     static bool AllSet(T a) { return _mm256_movemask_epi8(a) == -1; }
+    static T AddWhereSetElseSub8(T d, T m, T mask) {
+        const T down = Eq8(mask, Zero());
+        return Sub8(Add8(d, AndNot(down, m)), And(down, m));
+    }
+    static T MergeAlpha(T colours, T alpha) { return Select(Set32(int32(0xFF000000u)), alpha, colours); }
+    static bool AllEqual32(T a, T b) { return AllSet(Eq32(a, b)); }
     static T DivFloor32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
     }

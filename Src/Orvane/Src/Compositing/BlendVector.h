@@ -11,7 +11,8 @@
 // Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
 // SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
-// (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), AllSet, DivFloor32.
+// (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), AllSet, AllEqual32,
+// AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32.
 #pragma once
 
 #include "Src/Orvane/Src/Compositing/BlendKernels.h"
@@ -84,8 +85,7 @@ inline typename V::T MixBytes(typename V::T s, typename V::T d, typename V::T wL
     const typename V::T gap = V::Or(up, V::SubSat8(d, s));
     const typename V::T zero = V::Zero();
     const typename V::T m = V::Pack16(Mul8<V>(V::Lo8(gap, zero), wLo), Mul8<V>(V::Hi8(gap, zero), wHi));
-    const typename V::T down = V::Eq8(up, zero);
-    return V::Sub8(V::Add8(d, V::AndNot(down, m)), V::And(down, m));
+    return V::AddWhereSetElseSub8(d, m, up);
 }
 
 // The same on 16-bit lanes: d + Mul8Signed(w, p - d).
@@ -96,7 +96,7 @@ inline typename V::T Mix16(typename V::T p, typename V::T d, typename V::T w) {
 
 template <class V>
 inline typename V::T WithAlpha(typename V::T inColours, typename V::T inAlphaLanes) {
-    return V::Select(V::Set32(int32(0xFF000000u)), V::Slli32(inAlphaLanes, 24), inColours);
+    return V::MergeAlpha(inColours, V::Slli32(inAlphaLanes, 24));
 }
 
 // Runs inBlock(s, d) -> new d over the whole vectors of every row; returns the columns done.
@@ -116,17 +116,15 @@ int32 ForEachVector(const BlendArgs& inArgs, Block inBlock) {
 // w = Div8(a, n) is a itself over an opaque destination, 255 over a transparent one and 0 when a is 0,
 // so skipped, copied and mixed pixels all come out of d.c += Mul8Signed(w, s.c - d.c) with alpha n.
 // Preserved transparency keeps d.a and leaves a transparent destination alone (w = 0).
-template <class V, bool kPreserve>
+template <class V, bool kPreserve, bool kFull>
 int32 NormalLoop(const BlendArgs& inArgs) {
     using T = typename V::T;
     const T opacity = V::Set32(inArgs.opacity);
-    const bool full = inArgs.opacity == 255;
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
         const T sa = V::Srli32(s, 24);
-        const T a = full ? sa : Mul8Lanes<V>(sa, opacity);
-        const T clear = V::Eq32(a, V::Zero());
-        if (V::AllSet(clear)) return;
-        if (!kPreserve && V::AllSet(V::Eq32(a, V::Set32(255)))) {
+        const T a = kFull ? sa : Mul8Lanes<V>(sa, opacity);
+        if (V::AllEqual32(a, V::Zero())) return;
+        if (!kPreserve && V::AllEqual32(a, V::Set32(255))) {
             V::Store(at, s);
             return;
         }
@@ -459,7 +457,9 @@ int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
 #define LUMENAR_SEPARABLE(rule) \
     return preserve ? SeparableLoop<V, rule, true>(inArgs) : SeparableLoop<V, rule, false>(inArgs)
     switch (inMode) {
-        case kBlendNormal: return preserve ? NormalLoop<V, true>(inArgs) : NormalLoop<V, false>(inArgs);
+        case kBlendNormal:
+            if (inArgs.opacity == 255) return preserve ? NormalLoop<V, true, true>(inArgs) : NormalLoop<V, false, true>(inArgs);
+            return preserve ? NormalLoop<V, true, false>(inArgs) : NormalLoop<V, false, false>(inArgs);
         case kBlendDarken: LUMENAR_SEPARABLE(Darken);
         case kBlendLighten: LUMENAR_SEPARABLE(Lighten);
         case kBlendMultiply: LUMENAR_SEPARABLE(Multiply);

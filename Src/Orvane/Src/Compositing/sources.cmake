@@ -1,6 +1,7 @@
 # Sources of this folder, compiled into the engine library.
 target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Compositing/BlendAvx2.cpp
+  Src/Orvane/Src/Compositing/BlendAvx512.cpp
   Src/Orvane/Src/Compositing/BlendDispatch.cpp
   Src/Orvane/Src/Compositing/BlendNonSeparable.cpp
   Src/Orvane/Src/Compositing/BlendNormal.cpp
