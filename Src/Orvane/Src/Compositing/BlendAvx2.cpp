@@ -85,6 +85,13 @@ struct V256 {
     }
     static T MergeAlpha(T colours, T alpha) { return Select(Set32(int32(0xFF000000u)), alpha, colours); }
     static bool AllEqual32(T a, T b) { return AllSet(Eq32(a, b)); }
+    static T Max32(T a, T b) { return _mm256_max_epi32(a, b); }
+    static T Min32(T a, T b) { return _mm256_min_epi32(a, b); }
+    static T Madd16(T a, T b) { return _mm256_madd_epi16(a, b); }
+    static T MulDivTrunc32(T a, T b, T c) {
+        return _mm256_cvttps_epi32(
+            _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)), _mm256_cvtepi32_ps(c)));
+    }
     static T DivFloor32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
     }

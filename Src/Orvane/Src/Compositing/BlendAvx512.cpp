@@ -16,6 +16,7 @@
 // GCC 12 takes the undefined vectors inside its own AVX-512 intrinsics for uninitialised values.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 #include "Src/Orvane/Src/Compositing/BlendVector.h"
 
@@ -77,6 +78,13 @@ struct V512 {
         return _mm512_mask_blend_epi8(__mmask64(0x8888888888888888ull), colours, alpha);
     }
     static bool AllEqual32(T a, T b) { return _mm512_cmpeq_epi32_mask(a, b) == __mmask16(0xFFFF); }
+    static T Max32(T a, T b) { return _mm512_max_epi32(a, b); }
+    static T Min32(T a, T b) { return _mm512_min_epi32(a, b); }
+    static T Madd16(T a, T b) { return _mm512_madd_epi16(a, b); }
+    static T MulDivTrunc32(T a, T b, T c) {
+        return _mm512_cvttps_epi32(
+            _mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)), _mm512_cvtepi32_ps(c)));
+    }
     static T DivFloor32(T a, T b) {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));
     }

@@ -84,6 +84,12 @@ struct V128 {
     }
     static T MergeAlpha(T colours, T alpha) { return Select(Set32(int32(0xFF000000u)), alpha, colours); }
     static bool AllEqual32(T a, T b) { return AllSet(Eq32(a, b)); }
+    static T Max32(T a, T b) { return Select(Lt32(a, b), b, a); }
+    static T Min32(T a, T b) { return Select(Lt32(a, b), a, b); }
+    static T Madd16(T a, T b) { return _mm_madd_epi16(a, b); }
+    static T MulDivTrunc32(T a, T b, T c) {
+        return _mm_cvttps_epi32(_mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)), _mm_cvtepi32_ps(c)));
+    }
     static T DivFloor32(T a, T b) {
         return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)));
     }

@@ -12,7 +12,8 @@
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
 // SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
 // (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), AllSet, AllEqual32,
-// AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32.
+// AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32, and on
+// signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
 #pragma once
 
 #include "Src/Orvane/Src/Compositing/BlendKernels.h"
@@ -450,6 +451,18 @@ int32 BehindLoop(const BlendArgs& inArgs) {
     });
 }
 
+}  // namespace BlendVector
+
+#include "Src/Orvane/Src/Compositing/BlendVectorHsl.h"
+
+namespace BlendVector {
+
+template <class V, class Colours>
+int32 NonSeparable(const BlendArgs& inArgs) {
+    return inArgs.preserveTransparency ? NonSeparableLoop<V, Colours, true>(inArgs)
+                                       : NonSeparableLoop<V, Colours, false>(inArgs);
+}
+
 // The vector loop of a mode, or 0 columns when the mode has none.
 template <class V>
 int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
@@ -475,6 +488,10 @@ int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
         case kBlendScaleLighten: LUMENAR_SEPARABLE(ScaleLighten);
         case kBlendScaleDarken: LUMENAR_SEPARABLE(ScaleDarken);
         case kBlendBehind: return preserve ? BehindLoop<V, true>(inArgs) : BehindLoop<V, false>(inArgs);
+        case kBlendHue: return NonSeparable<V, HueColours>(inArgs);
+        case kBlendSaturation: return NonSeparable<V, SaturationColours>(inArgs);
+        case kBlendColor: return NonSeparable<V, ColorColours>(inArgs);
+        case kBlendLuminosity: return NonSeparable<V, LuminosityColours>(inArgs);
         case kBlendColorDodge: return preserve ? ColorDodgeLoop<V, true>(inArgs) : ColorDodgeLoop<V, false>(inArgs);
         // With preserved transparency erase changes nothing at all.
         case kBlendErase: return preserve ? inArgs.rect.Width() / V::kPixels * V::kPixels : EraseLoop<V>(inArgs);
