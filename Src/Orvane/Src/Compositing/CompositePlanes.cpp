@@ -93,15 +93,14 @@ void SetAlpha(NativeQuad* ioPixels, int32 inRowBytes, int32 inWidth, int32 inHei
 void CopyAlphaToBytes(const NativeQuad* inPixels, int32 inRowBytes, uint8* outBytes, int32 inByteRowBytes,
                       int32 inWidth, int32 inHeight) {
     if (inWidth <= 0) return;
-    CopyElements(reinterpret_cast<const uint8*>(inPixels) + 3, inRowBytes, 4, outBytes, inByteRowBytes, 1, 1, inWidth,
-                 inHeight);
+    CopyBytesOutOfQuads(reinterpret_cast<const uint8*>(inPixels), inRowBytes, 3, outBytes, inByteRowBytes, inWidth,
+                        inHeight);
 }
 
 void CopyBytesToAlpha(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                       int32 inWidth, int32 inHeight) {
     if (inWidth <= 0) return;
-    CopyElements(inBytes, inByteRowBytes, 1, reinterpret_cast<uint8*>(ioPixels) + 3, inRowBytes, 4, 1, inWidth,
-                 inHeight);
+    CopyBytesIntoQuads(inBytes, inByteRowBytes, reinterpret_cast<uint8*>(ioPixels), inRowBytes, 3, inWidth, inHeight);
 }
 
 void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,

@@ -8,47 +8,63 @@
 
 namespace {
 
-// One byte into every fourth byte (a plane into one component of packed quads), 16 at a time: each
-// 16-byte block of the destination keeps the three bytes between the ones written. A block ends 3
-// bytes past its last element, so vectors run only while another element follows; the rest go singly.
-void ScatterToQuads(const uint8* inSrc, uint8* outDst, int64 inWidth) {
+#if defined(__SSE2__)
+__m128i LoadBlock(const uint8* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+void StoreBlock(uint8* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// Four source bytes as the 32-bit lanes of four quads, shifted to byte inShift / 8 of each.
+__m128i FourBytesAsLanes(const uint8* inSrc, __m128i inShift) {
+    int32 word;
+    std::memcpy(&word, inSrc, 4);
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_sll_epi32(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero), inShift);
+}
+#endif
+
+// Byte inByteOffset of inWidth consecutive quads from inWidth consecutive bytes. Vectors cover whole
+// quads (4 at a time), so nothing outside the row's quads is read or written.
+void ScatterRow(const uint8* inSrc, uint8* outQuads, int32 inByteOffset, int64 inWidth) {
     int64 x = 0;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i keep = _mm_set1_epi32(int32(0xFFFFFF00u));
-    for (; x + 16 < inWidth; x += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(inSrc + x));
-        const __m128i low = _mm_unpacklo_epi8(bytes, zero);
-        const __m128i high = _mm_unpackhi_epi8(bytes, zero);
-        const __m128i lanes[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
-                                  _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
-        for (int32 i = 0; i < 4; ++i) {
-            auto* block = reinterpret_cast<__m128i*>(outDst + (x + 4 * i) * 4);
-            _mm_storeu_si128(block, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(block), keep), lanes[i]));
-        }
+    const __m128i shift = _mm_cvtsi32_si128(8 * inByteOffset);
+    const __m128i keep = _mm_set1_epi32(int32(~(0xFFu << (8 * inByteOffset))));
+    for (; x + 4 <= inWidth; x += 4) {
+        uint8* block = outQuads + x * 4;
+        StoreBlock(block, _mm_or_si128(_mm_and_si128(LoadBlock(block), keep), FourBytesAsLanes(inSrc + x, shift)));
     }
 #endif
-    for (; x < inWidth; ++x) outDst[x * 4] = inSrc[x];
+    for (; x < inWidth; ++x) outQuads[x * 4 + inByteOffset] = inSrc[x];
 }
 
-// Every fourth byte into consecutive bytes (one component of packed quads into a plane), 16 at a time;
-// the last block read ends 3 bytes past its last element, so again only while another element follows.
-void GatherFromQuads(const uint8* inSrc, uint8* outDst, int64 inWidth) {
+// The reverse: byte inByteOffset of inWidth quads into consecutive bytes, 16 (then singly) at a time.
+void GatherRow(const uint8* inQuads, int32 inByteOffset, uint8* outDst, int64 inWidth) {
     int64 x = 0;
 #if defined(__SSE2__)
+    const __m128i shift = _mm_cvtsi32_si128(8 * inByteOffset);
     const __m128i low = _mm_set1_epi32(0xFF);
-    for (; x + 16 < inWidth; x += 16) {
+    for (; x + 16 <= inWidth; x += 16) {
         __m128i words[4];
         for (int32 i = 0; i < 4; ++i)
-            words[i] = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(inSrc + (x + 4 * i) * 4)), low);
-        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]), _mm_packs_epi32(words[2], words[3]));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(outDst + x), packed);
+            words[i] = _mm_and_si128(_mm_srl_epi32(LoadBlock(inQuads + (x + 4 * i) * 4), shift), low);
+        StoreBlock(outDst + x, _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]), _mm_packs_epi32(words[2], words[3])));
     }
 #endif
-    for (; x < inWidth; ++x) outDst[x] = inSrc[x * 4];
+    for (; x < inWidth; ++x) outDst[x] = inQuads[x * 4 + inByteOffset];
 }
 
 }  // namespace
+
+void CopyBytesIntoQuads(const uint8* inSrc, int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
+                        int32 inByteOffset, int64 inWidth, int64 inHeight) {
+    for (int64 y = 0; y < inHeight; ++y, inSrc += inSrcRowBytes, outQuads += inDstRowBytes)
+        ScatterRow(inSrc, outQuads, inByteOffset, inWidth);
+}
+
+void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByteOffset, uint8* outDst,
+                         int64 inDstRowBytes, int64 inWidth, int64 inHeight) {
+    for (int64 y = 0; y < inHeight; ++y, inQuads += inSrcRowBytes, outDst += inDstRowBytes)
+        GatherRow(inQuads, inByteOffset, outDst, inWidth);
+}
 
 void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst, int64 inDstRowBytes,
                   int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight) {
@@ -65,11 +81,7 @@ void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, 
     for (int64 y = 0; y < inHeight; ++y, inSrc += inSrcRowBytes, outDst += inDstRowBytes) {
         const uint8* src = inSrc;
         uint8* dst = outDst;
-        if (inCount == 1 && inSrcColBytes == 1 && inDstColBytes == 4) {
-            ScatterToQuads(src, dst, inWidth);
-        } else if (inCount == 1 && inSrcColBytes == 4 && inDstColBytes == 1) {
-            GatherFromQuads(src, dst, inWidth);
-        } else if (inCount == 1) {
+        if (inCount == 1) {
             for (int64 x = 0; x < inWidth; ++x, src += inSrcColBytes, dst += inDstColBytes) *dst = *src;
         } else {
             for (int64 x = 0; x < inWidth; ++x, src += inSrcColBytes, dst += inDstColBytes)

@@ -426,8 +426,13 @@ void TTiledPlane<T>::ReadBytes(const GRect& inRect, uint8* outPtr, int64 inRowBy
                              inPart.Width(), inPart.Height());
             } else {
                 ReadLock lock(tile);
-                CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
-                             kElementBytes, dst, inRowBytes, inColBytes, inByteCount, inPart.Width(), inPart.Height());
+                if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
+                    CopyBytesOutOfQuads(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes), kTileRowBytes,
+                                        inByteOffset, dst, inRowBytes, inPart.Width(), inPart.Height());
+                else
+                    CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
+                                 kElementBytes, dst, inRowBytes, inColBytes, inByteCount, inPart.Width(),
+                                 inPart.Height());
             }
             return true;
         });
@@ -446,9 +451,13 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
     const bool wholeElements = inByteCount == kElementBytes;
     ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
         WriteLock lock(mTiles[size_t(inIndex)], wholeElements && CoversTile(inCell, inPart));
-        CopyElements(CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft()), inRowBytes, inColBytes,
-                     lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
-                     kElementBytes, inByteCount, inPart.Width(), inPart.Height());
+        const uint8* from = CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft());
+        uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
+        if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
+            CopyBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inByteOffset, inPart.Width(), inPart.Height());
+        else
+            CopyElements(from, inRowBytes, inColBytes, to + inByteOffset, kTileRowBytes, kElementBytes, inByteCount,
+                         inPart.Width(), inPart.Height());
         return true;
     });
 }
