@@ -260,7 +260,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_summary: blend loops (best set %d) ", int(SupportedBlendInstructionSet()));
     if (blend) BlendLines();
     std::fprintf(stderr, "\n");
-    if (!tool.empty() && !generator.empty()) ReadPathLines(tool, generator, size, pngTable);
+    if (!tool.empty() && !generator.empty()) {
+        // The programs run from a scratch folder, so relative paths are made absolute first.
+        char* toolPath = realpath(tool.c_str(), nullptr);
+        char* generatorPath = realpath(generator.c_str(), nullptr);
+        if (toolPath != nullptr && generatorPath != nullptr) ReadPathLines(toolPath, generatorPath, size, pngTable);
+        else std::fprintf(stderr, "bench_summary: cannot find %s or %s\n", tool.c_str(), generator.c_str());
+        std::free(toolPath);
+        std::free(generatorPath);
+    }
     PrintTable();
     return 0;
 }
