@@ -92,6 +92,9 @@ struct V256 {
         return _mm256_cvttps_epi32(
             _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)), _mm256_cvtepi32_ps(c)));
     }
+    static T Lookup16(const BlendVector::WideTable& table, T x) {
+        return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));
+    }
     static T DivFloor32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
     }

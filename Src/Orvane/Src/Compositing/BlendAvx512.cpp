@@ -85,6 +85,9 @@ struct V512 {
         return _mm512_cvttps_epi32(
             _mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)), _mm512_cvtepi32_ps(c)));
     }
+    static T Lookup16(const BlendVector::WideTable& table, T x) {
+        return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));
+    }
     static T DivFloor32(T a, T b) {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));
     }

@@ -11,7 +11,7 @@
 // Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
 // SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
-// (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), AllSet, AllEqual32,
+// (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), Lookup16 (the same for 16-bit lanes), AllSet, AllEqual32,
 // AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32, and on
 // signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
 #pragma once
@@ -230,12 +230,11 @@ struct Exclusion {
     }
 };
 
-// SoftLightUp[d] of 16-bit lanes, looked up through the 32-bit form of both halves.
+// SoftLightUp[d] of 16-bit lanes.
 template <class V>
 inline typename V::T SoftLightUp16(typename V::T d) {
     static const WideTable sTable = WideTable::Of(SoftLightUp);
-    const typename V::T zero = V::Zero();
-    return V::Packs32(V::Lookup32(sTable.values, V::Lo16(d, zero)), V::Lookup32(sTable.values, V::Hi16(d, zero)));
+    return V::Lookup16(sTable, d);
 }
 
 // SoftLightDown[d] is round(d * (255 - d) / 255), which is Mul8(d, 255 - d).
