@@ -22,7 +22,10 @@
 
 namespace BlendVector {
 
-// A byte or 16-bit table widened to 32-bit entries for lane lookups.
+// A byte or 16-bit table widened to 32-bit entries for lane lookups. Each translation unit gets its own
+// copy (the unnamed namespace): the units are compiled for different instruction sets, and a shared
+// out-of-line copy could be taken from one the processor cannot run.
+namespace {
 struct WideTable {
     uint32 values[256];
 
@@ -33,6 +36,7 @@ struct WideTable {
         return wide;
     }
 };
+}  // namespace
 
 // Rules with kGain = true receive ScaleFactor[a] instead of a.
 template <class Rule, class = void>
