@@ -59,8 +59,9 @@ demo: build
 # One table of the speed goals: the blend loops beside pixman's (installed here for the benchmark only)
 # and the end-to-end read beside memcpy. The Google Benchmark programs in $(BUILD)/bench run on their own.
 bench: deps $(BUILD)/CMakeCache.txt
+	@[ -x /usr/bin/time ] || apt-get install -y -qq --no-install-recommends time >/dev/null
 	@dpkg-query -W -f='$${Status}' libpixman-1-dev 2>/dev/null | grep -q 'install ok installed' || \
-	    { apt-get install -y -qq --no-install-recommends libpixman-1-dev time >/dev/null && cmake $(BUILD) >/dev/null; }
+	    { apt-get install -y -qq --no-install-recommends libpixman-1-dev >/dev/null && cmake $(BUILD) >/dev/null; }
 	@cmake --build $(BUILD) -j $(JOBS) >/dev/null
 	@$(BUILD)/bench/bench_summary --tool $(BUILD)/tools/lumenar --generator $(BUILD)/tools/make_flatten_document
 
