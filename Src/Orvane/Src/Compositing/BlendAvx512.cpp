@@ -77,6 +77,8 @@ struct V512 {
     static T MergeAlpha(T colours, T alpha) {
         return _mm512_mask_blend_epi8(__mmask64(0x8888888888888888ull), colours, alpha);
     }
+    static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
+    static bool AllZero(T a) { return _mm512_test_epi32_mask(a, a) == 0; }
     static bool AllEqual32(T a, T b) { return _mm512_cmpeq_epi32_mask(a, b) == __mmask16(0xFFFF); }
     static T Max32(T a, T b) { return _mm512_max_epi32(a, b); }
     static T Min32(T a, T b) { return _mm512_min_epi32(a, b); }

@@ -10,7 +10,7 @@
 // V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor,
 // Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
-// SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
+// AllZero, Xor, SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
 // (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), Lookup16 (the same for 16-bit lanes), AllSet, AllEqual32,
 // AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32, and on
 // signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
@@ -128,8 +128,8 @@ int32 NormalLoop(const BlendArgs& inArgs) {
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
         const T sa = V::Srli32(s, 24);
         const T a = kFull ? sa : Mul8Lanes<V>(sa, opacity);
-        if (V::AllEqual32(a, V::Zero())) return;
-        if (!kPreserve && V::AllEqual32(a, V::Set32(255))) {
+        if (V::AllZero(a)) return;
+        if (!kPreserve && V::AllZero(V::Xor(a, V::Set32(255)))) {
             V::Store(at, s);
             return;
         }
