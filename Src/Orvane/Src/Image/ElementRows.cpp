@@ -97,9 +97,19 @@ static void FillRow(uint8* outDst, int64 inColBytes, const uint8* inValue, int32
         case 1:
             for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) *outDst = *inValue;
             return;
-        case 4:
-            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, 4);
+        case 4: {
+            int64 x = 0;
+#if defined(__SSE2__)
+            if (inColBytes == 4) {
+                int32 word;
+                std::memcpy(&word, inValue, 4);
+                const __m128i four = _mm_set1_epi32(word);
+                for (; x + 4 <= inWidth; x += 4, outDst += 16) StoreBlock(outDst, four);
+            }
+#endif
+            for (; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, 4);
             return;
+        }
         default:
             for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, size_t(inCount));
             return;
