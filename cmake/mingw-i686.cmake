@@ -25,3 +25,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Self-contained binaries: libgcc, libstdc++ and the thread library are linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+
+# SSE2 is the baseline instruction set of the blend loops (the module chooses AVX2 at run time where
+# the processor has it). The stack is realigned on entry because a 32-bit Windows host only guarantees
+# 4-byte alignment, which vector spills need to be 16.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mstackrealign")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mstackrealign")

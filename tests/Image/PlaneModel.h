@@ -71,6 +71,14 @@ public:
         return result;
     }
 
+    // Keeps only the pixels of inInner (inside the bounds).
+    void ShrinkTo(const GRect& inInner) {
+        PlaneModel inner(inInner, T{});
+        inner.ForEachInside(inInner, [&](int32 x, int32 y) { inner.At(x, y) = At(x, y); });
+        *this = inner;
+    }
+    void MoveTo(const GPoint& inTopLeft) { mBounds.Offset(inTopLeft.h - mBounds.left, inTopLeft.v - mBounds.top); }
+
     template <class F>
     void ForEachInside(const GRect& inRect, F&& inVisit) const {
         const GRect clipped = inRect.Intersection(mBounds);
@@ -130,7 +138,8 @@ inline const GRect kModelBounds[] = {
 
 // A random run over a plane of T (one of the tiled planes), mirrored on the model: SetTile with pixel
 // strides and row padding, FillRect (often over whole cells), CopyRect from another plane or itself,
-// SetPixel inside and just outside, the writing tile walk, and copies that must not share later writes.
+// SetPixel inside and just outside, the writing tile walk, and copies that must not share later writes;
+// halfway, the plane shrinks to a part of itself.
 // Every write is followed by a random GetTile or GetPixel in any padding mode over a rectangle that may
 // cross the bounds; caller bytes between pixels and after rows must stay untouched. Derived runs add
 // the operations only their plane has.
@@ -167,6 +176,7 @@ public:
                 CheckGetPixel(mDice.PointAround(mModel.Bounds()), mDice.Mode());
             else
                 ReadExtra(read - 2);
+            if (step == inSteps / 2) Shrink();
             if (step % 25 == 0) CheckWhole(mPlane, mModel);
             if (step % 50 == 0) CheckSearches();
         }
@@ -207,6 +217,20 @@ protected:
     Model mModel;
 
 private:
+    // Halfway through, the plane narrows to a random part of itself (its tile grid then starts before
+    // its bounds) and is sometimes moved; the run goes on over the new bounds.
+    void Shrink() {
+        const GRect inner = mDice.Inside(mModel.Bounds());
+        mPlane.ShrinkTo(inner);
+        mModel.ShrinkTo(inner);
+        if (mDice.Chance(50)) {
+            const GPoint to(inner.left + mDice.Range(-70, 70), inner.top + mDice.Range(-70, 70));
+            mPlane.MoveTo(to);
+            mModel.MoveTo(to);
+        }
+        CheckWhole(mPlane, mModel);
+    }
+
     void Mutate(int32 inWhich) {
         const GRect& bounds = mModel.Bounds();
         switch (inWhich) {

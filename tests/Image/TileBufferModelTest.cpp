@@ -70,7 +70,7 @@ private:
         });
     }
 
-    // GetChannel (the byte between two pixels stays the caller's) and IsChannelConstant.
+    // GetChannel, packed or with a byte between two pixels that stays the caller's, and IsChannelConstant.
     int32 ExtraReads() const override { return 2; }
     void ReadExtra(int32 inWhich) override {
         const GRect rect = mDice.Around(mModel.Bounds());
@@ -78,14 +78,15 @@ private:
         if (inWhich == 1) return CheckChannelConstant(rect, channel);
         const PaddingMode mode = PaddingMode(mDice.Range(0, 2));
         if (rect.Empty()) return;
-        const int32 rowBytes = rect.Width() * 2 + 1;
+        const int32 colBytes = mDice.Range(1, 2);
+        const int32 rowBytes = rect.Width() * colBytes + 1;
         std::vector<uint8> got(size_t(rowBytes) * size_t(rect.Height()), kUntouchedByte);
-        mPlane.GetChannel(rect, channel, got.data(), rowBytes, 2, mode, &mPadding);
+        mPlane.GetChannel(rect, channel, got.data(), rowBytes, colBytes, mode, &mPadding);
         const std::vector<NativeQuad> model = mModel.Read(rect, mode, mPadding, mUntouched);
         std::vector<uint8> expected(got.size(), kUntouchedByte);
         for (int32 y = 0; y < rect.Height(); ++y)
             for (int32 x = 0; x < rect.Width(); ++x)
-                expected[size_t(y) * size_t(rowBytes) + size_t(x) * 2] = Component(model[size_t(y) * size_t(rect.Width()) + size_t(x)], channel);
+                expected[size_t(y) * size_t(rowBytes) + size_t(x) * size_t(colBytes)] = Component(model[size_t(y) * size_t(rect.Width()) + size_t(x)], channel);
         EXPECT_EQ(got, expected) << "GetChannel " << channel << " mode " << mode << " of " << Describe(rect);
     }
 

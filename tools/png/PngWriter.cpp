@@ -41,6 +41,12 @@ bool WriteRows(std::FILE* inFile, const RgbaImage& inImage, const PngMetadata& i
         return false;
     }
     png_init_io(png, inFile);
+    // Compression: zlib level 4 with the "up" filter on every row. On the 4096 x 4096 benchmark picture
+    // this writes 1.05 times the bytes of libpng's defaults (level 6, every filter tried per row) in well
+    // under half the time; levels 1 to 3 are faster but over 1.2 times the size (bench_summary
+    // --png-table lists the trials).
+    png_set_compression_level(png, 4);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const uint32 horizontal = PixelsPerMetre(inMetadata.horizontalResolution);

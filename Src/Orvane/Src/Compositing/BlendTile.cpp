@@ -1,4 +1,5 @@
 // BlendTile: picks the loop of a mode once per call.
+#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
 #include "Src/Orvane/Src/Compositing/BlendKernels.h"
 #include "Src/Orvane/Src/Compositing/BlendLoop.h"
 #include "Src/Orvane/Src/Compositing/BlendModes.h"
@@ -41,7 +42,13 @@ void BlendTile(const GRect& inRect, const NativeQuad* inSrc, int32 inSrcRowBytes
         return;
     }
     if (inRect.Empty()) return;
-    const BlendArgs args{inRect, inSrc, inSrcRowBytes, ioDst, inDstRowBytes, inOpacity, inPreserveTransparency};
+    BlendArgs args{inRect, inSrc, inSrcRowBytes, ioDst, inDstRowBytes, inOpacity, inPreserveTransparency};
+    // The vector loop takes the leading columns that fill whole vectors; the scalar loop the rest.
+    const int32 vectorColumns = BlendVectorColumns(args, inMode);
+    if (vectorColumns == inRect.Width()) return;
+    args.rect.left += vectorColumns;
+    args.src += vectorColumns;
+    args.dst += vectorColumns;
     switch (BlendMode(inMode)) {
         case kBlendNormal: BlendNormalLoop(args); break;
         case kBlendDarken: RunKernelLoop<SeparableKernel<DarkenRule>>(args); break;

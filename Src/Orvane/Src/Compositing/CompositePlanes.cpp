@@ -2,7 +2,12 @@
 
 #include <cstring>
 
+#include "Src/Orvane/Src/Image/ElementRows.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -12,13 +17,47 @@ const NativeQuad* QuadRow(const NativeQuad* inFirst, int32 inRowBytes, int32 inR
     return QuadAt(const_cast<NativeQuad*>(inFirst), inRowBytes, 0, inRow);
 }
 
+#if defined(__SSE2__)
+__m128i LoadQuads(const NativeQuad* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+void StoreQuads(NativeQuad* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// Mul8 of 32-bit lanes holding values below 256.
+__m128i Mul8Lanes(__m128i x, __m128i y) {
+    return _mm_mulhi_epu16(_mm_add_epi32(_mm_mullo_epi16(x, y), _mm_set1_epi32(128)), _mm_set1_epi32(257));
+}
+
+// The four quads at p with alpha = Mul8(factor lane, alpha).
+void ScaleAlphaOfFour(NativeQuad* p, __m128i inFactors) {
+    const __m128i q = LoadQuads(p);
+    const __m128i alpha = Mul8Lanes(_mm_srli_epi32(q, 24), inFactors);
+    StoreQuads(p, _mm_or_si128(_mm_and_si128(q, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24)));
+}
+#endif
+
+// alpha = Mul8(factor, alpha) along one row, the factor from inBytes (one per pixel) or inConstant.
+void ScaleAlphaRow(NativeQuad* ioRow, const uint8* inBytes, uint8 inConstant, int32 inWidth) {
+    int32 x = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 4 <= inWidth; x += 4) {
+        __m128i factors = _mm_set1_epi32(inConstant);
+        if (inBytes != nullptr) {
+            int32 word;
+            std::memcpy(&word, inBytes + x, 4);
+            factors = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
+        }
+        ScaleAlphaOfFour(ioRow + x, factors);
+    }
+#endif
+    for (; x < inWidth; ++x) ioRow[x].alpha = Mul8(inBytes != nullptr ? inBytes[x] : inConstant, ioRow[x].alpha);
+}
+
 }  // namespace
 
 void FillQuads(NativeQuad* outPixels, int32 inRowBytes, int32 inWidth, int32 inHeight, NativeQuad inValue) {
-    for (int32 y = 0; y < inHeight; ++y) {
-        NativeQuad* row = QuadAt(outPixels, inRowBytes, 0, y);
-        for (int32 x = 0; x < inWidth; ++x) row[x] = inValue;
-    }
+    if (inWidth <= 0) return;
+    FillElements(reinterpret_cast<uint8*>(outPixels), inRowBytes, 4, reinterpret_cast<const uint8*>(&inValue), 4,
+                 inWidth, inHeight);
 }
 
 void CopyQuads(const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* outDestination,
@@ -32,7 +71,13 @@ void CopyQuads(const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* o
 bool AlphaIsZero(const NativeQuad* inPixels, int32 inRowBytes, int32 inWidth, int32 inHeight) {
     for (int32 y = 0; y < inHeight; ++y) {
         const NativeQuad* row = QuadRow(inPixels, inRowBytes, y);
-        for (int32 x = 0; x < inWidth; ++x)
+        int32 x = 0;
+#if defined(__SSE2__)
+        __m128i any = _mm_setzero_si128();
+        for (; x + 4 <= inWidth; x += 4) any = _mm_or_si128(any, LoadQuads(row + x));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_srli_epi32(any, 24), _mm_setzero_si128())) != 0xFFFF) return false;
+#endif
+        for (; x < inWidth; ++x)
             if (row[x].alpha != 0) return false;
     }
     return true;
@@ -47,29 +92,21 @@ void SetAlpha(NativeQuad* ioPixels, int32 inRowBytes, int32 inWidth, int32 inHei
 
 void CopyAlphaToBytes(const NativeQuad* inPixels, int32 inRowBytes, uint8* outBytes, int32 inByteRowBytes,
                       int32 inWidth, int32 inHeight) {
-    for (int32 y = 0; y < inHeight; ++y) {
-        const NativeQuad* row = QuadRow(inPixels, inRowBytes, y);
-        uint8* bytes = ByteRow(outBytes, inByteRowBytes, y);
-        for (int32 x = 0; x < inWidth; ++x) bytes[x] = row[x].alpha;
-    }
+    if (inWidth <= 0) return;
+    CopyBytesOutOfQuads(reinterpret_cast<const uint8*>(inPixels), inRowBytes, 3, outBytes, inByteRowBytes, inWidth,
+                        inHeight);
 }
 
 void CopyBytesToAlpha(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                       int32 inWidth, int32 inHeight) {
-    for (int32 y = 0; y < inHeight; ++y) {
-        const uint8* bytes = ByteRow(inBytes, inByteRowBytes, y);
-        NativeQuad* row = QuadAt(ioPixels, inRowBytes, 0, y);
-        for (int32 x = 0; x < inWidth; ++x) row[x].alpha = bytes[x];
-    }
+    if (inWidth <= 0) return;
+    CopyBytesIntoQuads(inBytes, inByteRowBytes, reinterpret_cast<uint8*>(ioPixels), inRowBytes, 3, inWidth, inHeight);
 }
 
 void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                           int32 inWidth, int32 inHeight) {
-    for (int32 y = 0; y < inHeight; ++y) {
-        const uint8* bytes = ByteRow(inBytes, inByteRowBytes, y);
-        NativeQuad* row = QuadAt(ioPixels, inRowBytes, 0, y);
-        for (int32 x = 0; x < inWidth; ++x) row[x].alpha = Mul8(bytes[x], row[x].alpha);
-    }
+    for (int32 y = 0; y < inHeight; ++y)
+        ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), ByteRow(inBytes, inByteRowBytes, y), 0, inWidth);
 }
 
 void FillBytes(uint8* outBytes, int32 inRowBytes, int32 inWidth, int32 inHeight, uint8 inValue) {
@@ -90,8 +127,5 @@ void ScaleAlpha(NativeQuad* ioPixels, int32 inRowBytes, int32 inWidth, int32 inH
         SetAlpha(ioPixels, inRowBytes, inWidth, inHeight, 0);
         return;
     }
-    for (int32 y = 0; y < inHeight; ++y) {
-        NativeQuad* row = QuadAt(ioPixels, inRowBytes, 0, y);
-        for (int32 x = 0; x < inWidth; ++x) row[x].alpha = Mul8(row[x].alpha, inOpacity);
-    }
+    for (int32 y = 0; y < inHeight; ++y) ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), nullptr, inOpacity, inWidth);
 }

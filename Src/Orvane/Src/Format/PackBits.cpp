@@ -2,7 +2,60 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace PackBits {
+
+namespace {
+
+// Packets are at most 128 bytes and usually short, so they are moved with a few overlapping 16-byte
+// (or 8-byte) stores inside [out, out + count) rather than through a library call per packet.
+#if defined(__SSE2__)
+inline void Store16(uint8* out, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v); }
+inline __m128i Load16(const uint8* in) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)); }
+#endif
+
+inline void CopyPacket(uint8* out, const uint8* in, uint32 count) {
+#if defined(__SSE2__)
+    if (count >= 16) {
+        const __m128i last = Load16(in + count - 16);
+        for (uint32 i = 0; i + 16 <= count; i += 16) Store16(out + i, Load16(in + i));
+        Store16(out + count - 16, last);
+        return;
+    }
+#endif
+    if (count >= 8) {
+        uint64 head, tail;
+        std::memcpy(&head, in, 8);
+        std::memcpy(&tail, in + count - 8, 8);
+        std::memcpy(out, &head, 8);
+        std::memcpy(out + count - 8, &tail, 8);
+        return;
+    }
+    for (uint32 i = 0; i < count; ++i) out[i] = in[i];
+}
+
+inline void FillPacket(uint8* out, uint8 value, uint32 count) {
+#if defined(__SSE2__)
+    if (count >= 16) {
+        const __m128i v = _mm_set1_epi8(char(value));
+        for (uint32 i = 0; i + 16 <= count; i += 16) Store16(out + i, v);
+        Store16(out + count - 16, v);
+        return;
+    }
+#endif
+    if (count >= 8) {
+        const uint64 word = 0x0101010101010101ull * value;
+        std::memcpy(out, &word, 8);
+        std::memcpy(out + count - 8, &word, 8);
+        return;
+    }
+    for (uint32 i = 0; i < count; ++i) out[i] = value;
+}
+
+}  // namespace
 
 DecodeResult DecodeRow(const uint8* inPacked, uint32 inPackedSize, uint8* outRow, uint32 inRowBytes) {
     DecodeResult result;
@@ -17,9 +70,9 @@ DecodeResult DecodeRow(const uint8* inPacked, uint32 inPackedSize, uint8* outRow
         const uint64 packetSize = control >= 0 ? 1 + uint64(count) : 2;
         if (uint64(result.produced) + count > inRowBytes || pos + packetSize > inPackedSize) break;
         if (control >= 0)
-            std::memcpy(outRow + result.produced, inPacked + pos + 1, count);
+            CopyPacket(outRow + result.produced, inPacked + pos + 1, count);
         else
-            std::memset(outRow + result.produced, inPacked[pos + 1], count);
+            FillPacket(outRow + result.produced, inPacked[pos + 1], count);
         result.produced += count;
         pos += packetSize;
     }

@@ -138,13 +138,21 @@ void CRGBLayer::ResizeTo(const GRect& inRect) {
     // is moved instead of being recomputed by the next scan.
     const bool keepCache = !mContentBoundsDirty && inRect.Contains(GRect(mContentBounds).Offset(Placement()));
     const GRect contentInImage = GRect(mContentBounds).Offset(Placement());
-    CNativeQuadTileBuffer resized(GRect(0, 0, inRect.Width(), inRect.Height()), kTransparentWhite);
-    const GRect overlap = bounds.Intersection(inRect);
-    if (!overlap.Empty()) {
-        resized.CopyRect(mPixels, GRect(overlap).OffsetNegative(Placement()),
-                         GRect(overlap).OffsetNegative(inRect.TopLeft()));
+    if (bounds.Contains(inRect)) {
+        // Shrinking keeps the tiles in place and only narrows the buffer's bounds: no pixel is copied.
+        mPixels.ShrinkTo(GRect(inRect).OffsetNegative(Placement()));
+        mPixels.MoveTo(GPoint::zero);
+        mPosition = Subtract(inRect.TopLeft(), GetOrigin());
+        mContentBoundsDirty = 1;
+    } else {
+        CNativeQuadTileBuffer resized(GRect(0, 0, inRect.Width(), inRect.Height()), kTransparentWhite);
+        const GRect overlap = bounds.Intersection(inRect);
+        if (!overlap.Empty()) {
+            resized.CopyRect(mPixels, GRect(overlap).OffsetNegative(Placement()),
+                             GRect(overlap).OffsetNegative(inRect.TopLeft()));
+        }
+        ReplacePixels(resized, Subtract(inRect.TopLeft(), GetOrigin()));
     }
-    ReplacePixels(resized, Subtract(inRect.TopLeft(), GetOrigin()));
     if (keepCache) {
         mContentBounds = GRect(contentInImage).OffsetNegative(Placement());
         mContentBoundsDirty = 0;

@@ -2,6 +2,70 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+#if defined(__SSE2__)
+__m128i LoadBlock(const uint8* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+void StoreBlock(uint8* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// Four source bytes as the 32-bit lanes of four quads, shifted to byte inShift / 8 of each.
+__m128i FourBytesAsLanes(const uint8* inSrc, __m128i inShift) {
+    int32 word;
+    std::memcpy(&word, inSrc, 4);
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_sll_epi32(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero), inShift);
+}
+#endif
+
+// Byte inByteOffset of inWidth consecutive quads from inWidth consecutive bytes. Vectors cover whole
+// quads (4 at a time), so nothing outside the row's quads is read or written.
+void ScatterRow(const uint8* inSrc, uint8* outQuads, int32 inByteOffset, int64 inWidth) {
+    int64 x = 0;
+#if defined(__SSE2__)
+    const __m128i shift = _mm_cvtsi32_si128(8 * inByteOffset);
+    const __m128i keep = _mm_set1_epi32(int32(~(0xFFu << (8 * inByteOffset))));
+    for (; x + 4 <= inWidth; x += 4) {
+        uint8* block = outQuads + x * 4;
+        StoreBlock(block, _mm_or_si128(_mm_and_si128(LoadBlock(block), keep), FourBytesAsLanes(inSrc + x, shift)));
+    }
+#endif
+    for (; x < inWidth; ++x) outQuads[x * 4 + inByteOffset] = inSrc[x];
+}
+
+// The reverse: byte inByteOffset of inWidth quads into consecutive bytes, 16 (then singly) at a time.
+void GatherRow(const uint8* inQuads, int32 inByteOffset, uint8* outDst, int64 inWidth) {
+    int64 x = 0;
+#if defined(__SSE2__)
+    const __m128i shift = _mm_cvtsi32_si128(8 * inByteOffset);
+    const __m128i low = _mm_set1_epi32(0xFF);
+    for (; x + 16 <= inWidth; x += 16) {
+        __m128i words[4];
+        for (int32 i = 0; i < 4; ++i)
+            words[i] = _mm_and_si128(_mm_srl_epi32(LoadBlock(inQuads + (x + 4 * i) * 4), shift), low);
+        StoreBlock(outDst + x, _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]), _mm_packs_epi32(words[2], words[3])));
+    }
+#endif
+    for (; x < inWidth; ++x) outDst[x] = inQuads[x * 4 + inByteOffset];
+}
+
+}  // namespace
+
+void CopyBytesIntoQuads(const uint8* inSrc, int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
+                        int32 inByteOffset, int64 inWidth, int64 inHeight) {
+    for (int64 y = 0; y < inHeight; ++y, inSrc += inSrcRowBytes, outQuads += inDstRowBytes)
+        ScatterRow(inSrc, outQuads, inByteOffset, inWidth);
+}
+
+void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByteOffset, uint8* outDst,
+                         int64 inDstRowBytes, int64 inWidth, int64 inHeight) {
+    for (int64 y = 0; y < inHeight; ++y, inQuads += inSrcRowBytes, outDst += inDstRowBytes)
+        GatherRow(inQuads, inByteOffset, outDst, inWidth);
+}
+
 void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst, int64 inDstRowBytes,
                   int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight) {
     if (inSrcColBytes == inCount && inDstColBytes == inCount) {
@@ -33,9 +97,19 @@ static void FillRow(uint8* outDst, int64 inColBytes, const uint8* inValue, int32
         case 1:
             for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) *outDst = *inValue;
             return;
-        case 4:
-            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, 4);
+        case 4: {
+            int64 x = 0;
+#if defined(__SSE2__)
+            if (inColBytes == 4) {
+                int32 word;
+                std::memcpy(&word, inValue, 4);
+                const __m128i four = _mm_set1_epi32(word);
+                for (; x + 4 <= inWidth; x += 4, outDst += 16) StoreBlock(outDst, four);
+            }
+#endif
+            for (; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, 4);
             return;
+        }
         default:
             for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, size_t(inCount));
             return;

@@ -13,3 +13,10 @@ void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, 
 // Sets inHeight rows of inWidth elements to the inCount bytes at inValue.
 void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue, int32 inCount,
                   int64 inWidth, int64 inHeight);
+
+// One byte of every quad (4-byte elements; inByteOffset 0..3) from or to a plane of one byte per pixel:
+// inQuads / outQuads address the first quad itself, so every access stays inside the row's quads.
+void CopyBytesIntoQuads(const uint8* inSrc, int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
+                        int32 inByteOffset, int64 inWidth, int64 inHeight);
+void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByteOffset, uint8* outDst,
+                         int64 inDstRowBytes, int64 inWidth, int64 inHeight);

@@ -129,7 +129,7 @@ private:
 // ---- Geometry ----
 
 template <class T>
-TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill) : mBounds(inBounds) {
+TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill) : mBounds(inBounds), mGrid(inBounds.TopLeft()) {
     LASSERT(!mBounds.Empty());
     if (mBounds.Empty()) return;
     const int64 across = (Width64(mBounds) + kTileMask) >> kTileShift;
@@ -144,7 +144,30 @@ TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill) : mBounds(in
 
 template <class T>
 void TTiledPlane<T>::MoveTo(const GPoint& inTopLeft) {
-    mBounds.Offset(inTopLeft.h - mBounds.left, inTopLeft.v - mBounds.top);
+    const int32 dx = inTopLeft.h - mBounds.left;
+    const int32 dy = inTopLeft.v - mBounds.top;
+    mBounds.Offset(dx, dy);
+    mGrid = GPoint(mGrid.h + dx, mGrid.v + dy);
+}
+
+template <class T>
+void TTiledPlane<T>::ShrinkTo(const GRect& inInner) {
+    LASSERT(!inInner.Empty() && mBounds.Contains(inInner));
+    if (inInner.Empty() || !mBounds.Contains(inInner) || inInner == mBounds) return;
+    const int32 firstColumn = int32((int64(inInner.left) - mGrid.h) >> kTileShift);
+    const int32 lastColumn = int32((int64(inInner.right) - 1 - mGrid.h) >> kTileShift);
+    const int32 firstRow = int32((int64(inInner.top) - mGrid.v) >> kTileShift);
+    const int32 lastRow = int32((int64(inInner.bottom) - 1 - mGrid.v) >> kTileShift);
+    std::vector<Tile> kept;
+    kept.reserve(size_t(lastColumn - firstColumn + 1) * size_t(lastRow - firstRow + 1));
+    for (int32 row = firstRow; row <= lastRow; ++row)
+        for (int32 column = firstColumn; column <= lastColumn; ++column)
+            kept.push_back(std::move(mTiles[size_t(row) * size_t(mTilesAcross) + size_t(column)]));
+    mTiles = std::move(kept);
+    mTilesAcross = lastColumn - firstColumn + 1;
+    mTilesDown = lastRow - firstRow + 1;
+    mGrid = GPoint(int32(mGrid.h + int64(firstColumn) * kTileSide), int32(mGrid.v + int64(firstRow) * kTileSide));
+    mBounds = inInner;
 }
 
 template <class T>
@@ -161,15 +184,15 @@ template <class T>
 int32 TTiledPlane<T>::TileIndexOf(const GPoint& inPixel) const {
     TILE_ASSERT(mBounds.Contains(inPixel), "mBounds.ContainsPixel(inPixel)");
     if (!mBounds.Contains(inPixel)) return -1;
-    return ((inPixel.v - mBounds.top) >> kTileShift) * mTilesAcross + ((inPixel.h - mBounds.left) >> kTileShift);
+    return int32((int64(inPixel.v) - mGrid.v) >> kTileShift) * mTilesAcross + int32((int64(inPixel.h) - mGrid.h) >> kTileShift);
 }
 
 // The grid cell at (column, row); its right and bottom are cut at the largest coordinate so that bounds
 // near the end of the coordinate range stay representable.
 template <class T>
 GRect TTiledPlane<T>::CellOf(int32 inColumn, int32 inRow) const {
-    const int64 left = int64(mBounds.left) + int64(inColumn) * kTileSide;
-    const int64 top = int64(mBounds.top) + int64(inRow) * kTileSide;
+    const int64 left = int64(mGrid.h) + int64(inColumn) * kTileSide;
+    const int64 top = int64(mGrid.v) + int64(inRow) * kTileSide;
     constexpr int64 kLast = std::numeric_limits<int32>::max();
     return GRect(int32(left), int32(top), int32(std::min(left + kTileSide, kLast)), int32(std::min(top + kTileSide, kLast)));
 }
@@ -189,10 +212,10 @@ int64 TileOffset(const GRect& inTileRect, const GRect& inPart, int32 inElementBy
 template <class T>
 template <class Visit>
 void TTiledPlane<T>::ForEachPart(const GRect& inClipped, Visit&& inVisit) const {
-    const int32 firstColumn = int32((int64(inClipped.left) - mBounds.left) >> kTileShift);
-    const int32 lastColumn = int32((int64(inClipped.right) - 1 - mBounds.left) >> kTileShift);
-    const int32 firstRow = int32((int64(inClipped.top) - mBounds.top) >> kTileShift);
-    const int32 lastRow = int32((int64(inClipped.bottom) - 1 - mBounds.top) >> kTileShift);
+    const int32 firstColumn = int32((int64(inClipped.left) - mGrid.h) >> kTileShift);
+    const int32 lastColumn = int32((int64(inClipped.right) - 1 - mGrid.h) >> kTileShift);
+    const int32 firstRow = int32((int64(inClipped.top) - mGrid.v) >> kTileShift);
+    const int32 lastRow = int32((int64(inClipped.bottom) - 1 - mGrid.v) >> kTileShift);
     for (int32 row = firstRow; row <= lastRow; ++row) {
         for (int32 column = firstColumn; column <= lastColumn; ++column) {
             const GRect cell = CellOf(column, row);
@@ -211,7 +234,7 @@ T TTiledPlane<T>::ElementAt(int32 inX, int32 inY) const {
     Tile& tile = mTiles[size_t(index)];
     if (tile.mFlags & flag_IsConstant) return tile.GetConstant();
     ReadLock lock(tile);
-    const int64 offset = int64((inY - mBounds.top) & kTileMask) * kTileRowBytes + ((inX - mBounds.left) & kTileMask) * kElementBytes;
+    const int64 offset = int64((inY - mGrid.v) & kTileMask) * kTileRowBytes + ((inX - mGrid.h) & kTileMask) * kElementBytes;
     std::memcpy(&value, lock.Ptr() + offset, sizeof(T));
     return value;
 }
@@ -251,13 +274,13 @@ void TTiledPlane<T>::SetPixel(const GPoint& inPoint, const T& inValue) {
     Tile& tile = mTiles[size_t(TileIndexOf(inPoint))];
     if ((tile.mFlags & flag_IsConstant) && SameValue(tile.mConstant, inValue)) return;
     WriteLock lock(tile, false);
-    const int64 offset = int64((inPoint.v - mBounds.top) & kTileMask) * kTileRowBytes +
-                         ((inPoint.h - mBounds.left) & kTileMask) * kElementBytes;
+    const int64 offset = int64((inPoint.v - mGrid.v) & kTileMask) * kTileRowBytes +
+                         ((inPoint.h - mGrid.h) & kTileMask) * kElementBytes;
     std::memcpy(lock.Ptr() + offset, &inValue, sizeof(T));
 }
 
-// A part covers its tile when it starts at the tile's corner and reaches, in each direction, either the
-// tile's far side or the plane's edge (edge tiles extend past the bounds in memory only).
+// A part covers its tile when it reaches, in each direction, either the tile's side or the plane's edge
+// (edge tiles extend past the bounds in memory only).
 template <class T>
 void TTiledPlane<T>::FillRect(const GRect& inRect, const T& inValue) {
     const GRect clipped = inRect.Intersection(mBounds);
@@ -277,7 +300,8 @@ void TTiledPlane<T>::FillRect(const GRect& inRect, const T& inValue) {
 
 template <class T>
 bool TTiledPlane<T>::CoversTile(const GRect& inCell, const GRect& inPart) const {
-    return inPart.left == inCell.left && inPart.top == inCell.top &&
+    return (inPart.left == inCell.left || inPart.left == mBounds.left) &&
+           (inPart.top == inCell.top || inPart.top == mBounds.top) &&
            (inPart.right == inCell.right || inPart.right == mBounds.right) &&
            (inPart.bottom == inCell.bottom || inPart.bottom == mBounds.bottom);
 }
@@ -407,8 +431,13 @@ void TTiledPlane<T>::ReadBytes(const GRect& inRect, uint8* outPtr, int64 inRowBy
                              inPart.Width(), inPart.Height());
             } else {
                 ReadLock lock(tile);
-                CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
-                             kElementBytes, dst, inRowBytes, inColBytes, inByteCount, inPart.Width(), inPart.Height());
+                if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
+                    CopyBytesOutOfQuads(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes), kTileRowBytes,
+                                        inByteOffset, dst, inRowBytes, inPart.Width(), inPart.Height());
+                else
+                    CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
+                                 kElementBytes, dst, inRowBytes, inColBytes, inByteCount, inPart.Width(),
+                                 inPart.Height());
             }
             return true;
         });
@@ -427,9 +456,13 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
     const bool wholeElements = inByteCount == kElementBytes;
     ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
         WriteLock lock(mTiles[size_t(inIndex)], wholeElements && CoversTile(inCell, inPart));
-        CopyElements(CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft()), inRowBytes, inColBytes,
-                     lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
-                     kElementBytes, inByteCount, inPart.Width(), inPart.Height());
+        const uint8* from = CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft());
+        uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
+        if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
+            CopyBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inByteOffset, inPart.Width(), inPart.Height());
+        else
+            CopyElements(from, inRowBytes, inColBytes, to + inByteOffset, kTileRowBytes, kElementBytes, inByteCount,
+                         inPart.Width(), inPart.Height());
         return true;
     });
 }
@@ -522,8 +555,8 @@ void TTiledPlane<T>::WalkArea(const GRect& inArea, bool inWrite, TileVisitor inV
     if (!mBounds.Contains(inArea)) LREPORT(inOutOfBoundsText);
     const GRect clipped = inArea.Intersection(mBounds);
     if (!clipped.Empty()) {
-        const int64 columns = ((int64(clipped.right) - 1 - mBounds.left) >> kTileShift) - ((int64(clipped.left) - mBounds.left) >> kTileShift) + 1;
-        const int64 rows = ((int64(clipped.bottom) - 1 - mBounds.top) >> kTileShift) - ((int64(clipped.top) - mBounds.top) >> kTileShift) + 1;
+        const int64 columns = ((int64(clipped.right) - 1 - mGrid.h) >> kTileShift) - ((int64(clipped.left) - mGrid.h) >> kTileShift) + 1;
+        const int64 rows = ((int64(clipped.bottom) - 1 - mGrid.v) >> kTileShift) - ((int64(clipped.top) - mGrid.v) >> kTileShift) + 1;
         const double total = double(columns * rows);
         int64 done = 0;
         ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {

@@ -1,6 +1,7 @@
 // The storage shared by the pixel tile buffer and the one-byte channel: a rectangle of elements of type T
 // cut into 64 x 64 tiles.
 //
+// The grid of tiles starts at the bounds' top-left, or, after ShrinkTo, up to 63 elements before it.
 // Each tile is either constant (one value, no pixel memory needed) or stored in its own paged buffer of
 // 64 * 64 * sizeof(T) bytes (row bytes 64 * sizeof(T)). The paged buffer of a tile is created on the first
 // lock; a constant tile whose value has not yet been written into it carries the fill-pending flag.
@@ -53,6 +54,10 @@ public:
     const GRect& GetBounds() const { return mBounds; }
     // Moves the plane so that its top-left is inTopLeft; size and content are kept.
     void MoveTo(const GPoint& inTopLeft);
+    // Narrows the bounds to inInner (inside them; an assertion otherwise) without copying a pixel: the
+    // tiles that reach into inInner are kept where they are and the others dropped, so the tile grid no
+    // longer starts at the bounds' top-left.
+    void ShrinkTo(const GRect& inInner);
 
     int32 TilesAcross() const { return mTilesAcross; }
     int32 TilesDown() const { return mTilesDown; }
@@ -130,6 +135,7 @@ private:
     T ElementAt(int32 inX, int32 inY) const;
 
     GRect mBounds;
+    GPoint mGrid;  // top-left of tile (0, 0): the bounds' top-left until ShrinkTo narrows them
     int32 mTilesAcross = 0;
     int32 mTilesDown = 0;
     // Mutable: the first read lock of a constant tile writes its value into the paged buffer.

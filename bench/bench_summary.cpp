@@ -1,0 +1,274 @@
+// bench_summary [--tool LUMENAR --generator MAKE_FLATTEN_DOCUMENT [--size N]] [--png-table] [--no-blend]
+//
+// One table of the speed goals, each measured beside its anchor in this run, on one thread: the blend
+// loops against pixman's combiners on the same 1024 x 1024 pixels (a quarter clear, a quarter opaque,
+// the rest anything), and, given the tool, the whole read of the end-to-end document through the module
+// against memcpy of the decoded layers plus the result, its peak memory, and the PNG stage. pixman is a
+// benchmark-only dependency. --png-table adds the sizes and times of other PNG compression settings;
+// --no-blend leaves out the blend loops.
+#include <pixman.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
+#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Pellin/Isol/ByteTables.h"
+#include "bench/PngTrials.h"
+
+namespace {
+
+constexpr int32 kSide = 1024;
+constexpr double kPixels = double(kSide) * kSide;
+
+template <class Setup, class Run>
+double BestSeconds(int inRepeats, Setup inSetup, Run inRun) {
+    double best = 1e30;
+    for (int i = 0; i < inRepeats; ++i) {
+        inSetup();
+        const auto start = std::chrono::steady_clock::now();
+        inRun();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+std::vector<uint32> MixedPixels(uint32 inSeed) {
+    std::mt19937 random(inSeed);
+    std::vector<uint32> pixels(size_t(kSide) * kSide);
+    for (uint32& p : pixels) {
+        const uint32 bits = random();
+        uint32 alpha = bits >> 24;
+        if ((bits & 3) == 0) alpha = 0;
+        if ((bits & 3) == 1) alpha = 255;
+        p = (alpha << 24) | (bits & 0xFFFFFF);
+    }
+    return pixels;
+}
+
+const std::vector<uint32> gSource = MixedPixels(1);
+const std::vector<uint32> gDestination = MixedPixels(2);
+std::vector<uint32> gWork(gDestination.size());
+
+double OursMPix(uint32 inMode, uint8 inOpacity, bool inPreserve, BlendInstructionSet inSet) {
+    SelectBlendInstructionSet(inSet);
+    const auto* src = reinterpret_cast<const NativeQuad*>(gSource.data());
+    auto* dst = reinterpret_cast<NativeQuad*>(gWork.data());
+    const double seconds = BestSeconds(
+        7, [] { gWork = gDestination; },
+        [&] { BlendTile(GRect(0, 0, kSide, kSide), src, kSide * 4, dst, kSide * 4, inMode, inOpacity, inPreserve); });
+    SelectBlendInstructionSet(SupportedBlendInstructionSet());
+    return kPixels / seconds / 1e6;
+}
+
+double PixmanMPix(pixman_op_t inOp, uint8 inOpacity) {
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide,
+                                                   const_cast<uint32*>(gSource.data()), kSide * 4);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, gWork.data(), kSide * 4);
+    const pixman_color_t grey{0, 0, 0, uint16(inOpacity * 257)};
+    pixman_image_t* mask = inOpacity == 255 ? nullptr : pixman_image_create_solid_fill(&grey);
+    const double seconds = BestSeconds(
+        7, [] { gWork = gDestination; },
+        [&] { pixman_image_composite32(inOp, src, mask, dst, 0, 0, 0, 0, 0, 0, kSide, kSide); });
+    if (mask != nullptr) pixman_image_unref(mask);
+    pixman_image_unref(dst);
+    pixman_image_unref(src);
+    return kPixels / seconds / 1e6;
+}
+
+// One line of the table. A ratio goal is ours / anchor >= need (or <= need when lower is better).
+struct Line {
+    std::string goal;
+    std::string ours;
+    std::string anchorName;
+    std::string anchor;
+    double ratio;
+    double need;
+    bool lowerIsBetter;
+};
+
+std::vector<Line> gLines;
+
+std::string Format(const char* inFormat, double inValue) {
+    char text[64];
+    std::snprintf(text, sizeof text, inFormat, inValue);
+    return text;
+}
+
+void AddBlendLine(const std::string& inGoal, uint32 inMode, uint8 inOpacity, bool inPreserve, const char* inAnchor,
+                  pixman_op_t inOp, double inNeed) {
+    const double best = OursMPix(inMode, inOpacity, inPreserve, SupportedBlendInstructionSet());
+    const double avx2 = OursMPix(inMode, inOpacity, inPreserve, BlendInstructionSet::kAvx2);
+    const double sse2 = OursMPix(inMode, inOpacity, inPreserve, BlendInstructionSet::kSse2);
+    const double scalar = OursMPix(inMode, inOpacity, inPreserve, BlendInstructionSet::kScalar);
+    const std::string ours = Format("%.0f", best) + " (avx2 " + Format("%.0f", avx2) + ", sse2 " +
+                             Format("%.0f", sse2) + ", scalar " + Format("%.0f", scalar) + ")";
+    if (inAnchor == nullptr) {
+        gLines.push_back({inGoal, ours, "absolute", "1000", best / 1000.0, 1.0, false});
+    } else {
+        const double anchor = PixmanMPix(inOp, inOpacity);
+        gLines.push_back({inGoal, ours, inAnchor, Format("%.0f", anchor), best / anchor, inNeed, false});
+    }
+    std::fprintf(stderr, ".");
+}
+
+void BlendLines() {
+    BuildByteTables();
+    for (bool preserve : {false, true})
+        for (uint8 opacity : {uint8(255), uint8(200)})
+            AddBlendLine(std::string("normal, opacity ") + std::to_string(opacity) + (preserve ? ", preserved" : ""),
+                         kBlendNormal, opacity, preserve, "pixman OVER", PIXMAN_OP_OVER, 1.0);
+    struct Pair {
+        const char* name;
+        uint32 mode;
+        const char* anchor;
+        pixman_op_t op;
+    };
+    const Pair pairs[] = {
+        {"multiply", kBlendMultiply, "MULTIPLY", PIXMAN_OP_MULTIPLY},
+        {"screen", kBlendScreen, "SCREEN", PIXMAN_OP_SCREEN},
+        {"overlay", kBlendOverlay, "OVERLAY", PIXMAN_OP_OVERLAY},
+        {"darken", kBlendDarken, "DARKEN", PIXMAN_OP_DARKEN},
+        {"lighten", kBlendLighten, "LIGHTEN", PIXMAN_OP_LIGHTEN},
+        {"hard light", kBlendHardLight, "HARD_LIGHT", PIXMAN_OP_HARD_LIGHT},
+        {"soft light", kBlendSoftLight, "SOFT_LIGHT", PIXMAN_OP_SOFT_LIGHT},
+        {"difference", kBlendDifference, "DIFFERENCE", PIXMAN_OP_DIFFERENCE},
+        {"exclusion", kBlendExclusion, "EXCLUSION", PIXMAN_OP_EXCLUSION},
+        {"colour dodge", kBlendColorDodge, "COLOR_DODGE", PIXMAN_OP_COLOR_DODGE},
+        {"colour burn", kBlendColorBurn, "COLOR_BURN", PIXMAN_OP_COLOR_BURN},
+        {"hue", kBlendHue, "HSL_HUE", PIXMAN_OP_HSL_HUE},
+        {"saturation", kBlendSaturation, "HSL_SATURATION", PIXMAN_OP_HSL_SATURATION},
+        {"colour", kBlendColor, "HSL_COLOR", PIXMAN_OP_HSL_COLOR},
+        {"luminosity", kBlendLuminosity, "HSL_LUMINOSITY", PIXMAN_OP_HSL_LUMINOSITY},
+        {"dissolve", kBlendDissolve, nullptr, PIXMAN_OP_OVER},
+        {"behind", kBlendBehind, nullptr, PIXMAN_OP_OVER},
+        {"erase", kBlendErase, nullptr, PIXMAN_OP_OVER},
+        {"curve lighten", kBlendCurveLighten, nullptr, PIXMAN_OP_OVER},
+        {"curve darken", kBlendCurveDarken, nullptr, PIXMAN_OP_OVER},
+        {"scale lighten", kBlendScaleLighten, nullptr, PIXMAN_OP_OVER},
+        {"scale darken", kBlendScaleDarken, nullptr, PIXMAN_OP_OVER},
+    };
+    for (const Pair& p : pairs)
+        AddBlendLine(std::string(p.name) + ", opacity 200", p.mode, 200, false,
+                     p.anchor == nullptr ? nullptr : (std::string("pixman ") + p.anchor).c_str(), p.op, 10.0);
+}
+
+// Seconds to copy inBytes once (best of a few runs over one prefaulted 64 MiB block, scaled).
+double MemcpySeconds(double inBytes) {
+    const size_t block = size_t(64) << 20;
+    std::vector<uint8> from(block, 1), to(block, 2);
+    const double seconds = BestSeconds(5, [] {}, [&] { std::memcpy(to.data(), from.data(), block); });
+    return seconds * inBytes / double(block);
+}
+
+bool Run(const std::string& inCommand, std::string& outText) {
+    FILE* pipe = popen(inCommand.c_str(), "r");
+    if (pipe == nullptr) return false;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) outText += buffer;
+    return pclose(pipe) == 0;
+}
+
+double Field(const std::string& inText, const std::string& inKey) {
+    const size_t at = inText.rfind(inKey);
+    return at == std::string::npos ? -1.0 : std::atof(inText.c_str() + at + inKey.size());
+}
+
+void ReadPathLines(const std::string& inTool, const std::string& inGenerator, int inSize, bool inPngTable) {
+    char folder[] = "/tmp/lumenar-bench-XXXXXX";
+    if (mkdtemp(folder) == nullptr) return;
+    const std::string dir = folder;
+    std::string text;
+    if (!Run("cd " + dir + " && '" + inGenerator + "' bench.lmn " + std::to_string(inSize) + " >/dev/null", text)) {
+        std::fprintf(stderr, "bench_summary: cannot generate the document\n");
+        return;
+    }
+    // Best of three reads (the tool's own timings of the selectors and of the PNG stage); the peak memory
+    // of a plain flatten (--timings loads the document a second time for its engine-only split). The
+    // module's scratch file goes to the working directory.
+    double read = 1e30, png = 1e30, rss = 1e30;
+    for (int i = 0; i < 3; ++i) {
+        text.clear();
+        Run("cd " + dir + " && '" + inTool + "' flatten --quiet --timings bench.lmn out.png 2>&1 >/dev/null", text);
+        const double seconds = (Field(text, "ReadStart ") + Field(text, "(load, flatten, first tile) ") +
+                                Field(text, "other tiles ") + Field(text, "ReadFinish ")) / 1000.0;
+        read = std::min(read, seconds);
+        png = std::min(png, Field(text, "PNG ") / 1000.0);
+        text.clear();
+        Run("cd " + dir + " && /usr/bin/time -f 'rss %M' '" + inTool + "' flatten --quiet bench.lmn out.png 2>&1 >/dev/null",
+            text);
+        rss = std::min(rss, Field(text, "rss ") / 1024.0);
+    }
+    const double decoded = double(inSize) * inSize * 4 * 9;  // eight layers and the result
+    const double floor = MemcpySeconds(decoded);
+    const std::string doc = std::to_string(inSize) + "^2 x 8";
+    gLines.push_back({"read through ENTRYPOINT, " + doc, Format("%.3f s", read), "memcpy layers+result",
+                      Format("%.3f s", floor), read / floor, 4.0, true});
+    gLines.push_back({"peak resident memory", Format("%.0f MiB", rss), "layers+result",
+                      Format("%.0f MiB", decoded / 1048576.0), rss / (decoded / 1048576.0), 1.1, true});
+    gLines.push_back({"PNG write", Format("%.3f s", png), "our read", Format("%.3f s", read), png / read, 1.0, true});
+    const PngImage image = ReadPng(dir + "/out.png");
+    std::FILE* out = std::fopen((dir + "/out.png").c_str(), "rb");
+    if (image.width > 0 && out != nullptr) {
+        std::fseek(out, 0, SEEK_END);
+        const double ours = double(std::ftell(out));
+        const PngTrial zlib = EncodePng(image, dir + "/zlib.png", DefaultPngSettings());
+        gLines.push_back({"PNG size", Format("%.1f MB", ours / 1e6), "zlib default level",
+                          Format("%.1f MB", zlib.bytes / 1e6), ours / zlib.bytes, 1.15, true});
+        if (inPngTable) PrintPngTable(image, dir);
+    }
+    if (out != nullptr) std::fclose(out);
+    Run("rm -rf '" + dir + "'", text);
+}
+
+void PrintTable() {
+    std::printf("\n%-36s %-42s %-22s %-10s %7s %8s  %s\n", "goal", "ours: best set (MPix/s unless given)", "anchor", "anchor",
+                "ratio", "needed", "met");
+    for (const Line& l : gLines) {
+        const bool met = l.lowerIsBetter ? l.ratio <= l.need : l.ratio >= l.need;
+        std::printf("%-36s %-42s %-22s %-10s %7.2f %3s%5.2f  %s\n", l.goal.c_str(), l.ours.c_str(),
+                    l.anchorName.c_str(), l.anchor.c_str(), l.ratio, l.lowerIsBetter ? "<=" : ">=", l.need,
+                    met ? "yes" : "NO");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string tool, generator;
+    int size = 4096;
+    bool pngTable = false;
+    bool blend = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--tool" && i + 1 < argc) tool = argv[++i];
+        else if (arg == "--generator" && i + 1 < argc) generator = argv[++i];
+        else if (arg == "--size" && i + 1 < argc) size = std::atoi(argv[++i]);
+        else if (arg == "--png-table") pngTable = true;
+        else if (arg == "--no-blend") blend = false;
+        else {
+            std::fprintf(stderr, "usage: bench_summary [--tool LUMENAR --generator GENERATOR [--size N]] [--png-table] [--no-blend]\n");
+            return 2;
+        }
+    }
+    std::fprintf(stderr, "bench_summary: blend loops (best set %d) ", int(SupportedBlendInstructionSet()));
+    if (blend) BlendLines();
+    std::fprintf(stderr, "\n");
+    if (!tool.empty() && !generator.empty()) {
+        // The programs run from a scratch folder, so relative paths are made absolute first.
+        char* toolPath = realpath(tool.c_str(), nullptr);
+        char* generatorPath = realpath(generator.c_str(), nullptr);
+        if (toolPath != nullptr && generatorPath != nullptr) ReadPathLines(toolPath, generatorPath, size, pngTable);
+        else std::fprintf(stderr, "bench_summary: cannot find %s or %s\n", tool.c_str(), generator.c_str());
+        std::free(toolPath);
+        std::free(generatorPath);
+    }
+    PrintTable();
+    return 0;
+}
