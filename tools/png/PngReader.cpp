@@ -107,29 +107,6 @@ bool Read(const std::string& inPath, bool inGrey, int32& outWidth, int32& outHei
     return true;
 }
 
-bool EncodeGrey(std::FILE* inFile, const GreyImage& inImage, ErrorState& ioState) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ioState, &OnError, &OnWarning);
-    if (png == nullptr) return false;
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png)) != 0) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, inFile);
-    png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8, PNG_COLOR_TYPE_GRAY,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int32 row = 0; row < inImage.height; ++row)
-        png_write_row(png, inImage.pixels.data() + size_t(row) * size_t(inImage.width));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 }  // namespace
 
 bool ReadPngRgba(const std::string& inPath, RgbaImage& outImage, std::string& outError) {
@@ -138,27 +115,4 @@ bool ReadPngRgba(const std::string& inPath, RgbaImage& outImage, std::string& ou
 
 bool ReadPngGrey(const std::string& inPath, GreyImage& outImage, std::string& outError) {
     return Read(inPath, true, outImage.width, outImage.height, outImage.pixels, outError);
-}
-
-bool WritePngGrey(const std::string& inPath, const GreyImage& inImage, std::string& outError) {
-    if (inImage.width < 1 || inImage.height < 1 ||
-        inImage.pixels.size() != size_t(inImage.width) * size_t(inImage.height)) {
-        outError = "the image to write is inconsistent";
-        return false;
-    }
-    std::FILE* file = std::fopen(inPath.c_str(), "wb");
-    if (file == nullptr) {
-        outError = "cannot create " + inPath + ": " + std::strerror(errno);
-        return false;
-    }
-    ErrorState state;
-    std::snprintf(state.message, sizeof state.message, "cannot start libpng");
-    bool written = EncodeGrey(file, inImage, state);
-    if (!written) outError = "cannot write " + inPath + ": " + state.message;
-    if (std::fclose(file) != 0 && written) {
-        outError = "cannot write " + inPath + ": " + std::strerror(errno);
-        written = false;
-    }
-    if (!written) std::remove(inPath.c_str());
-    return written;
 }

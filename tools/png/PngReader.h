@@ -1,5 +1,5 @@
-// Reading PNG files through libpng, for the layers and masks of `lumenar compose`, and writing the grey
-// PNGs of exported masks (the RGBA writer is PngWriter.h).
+// Reading PNG files through libpng, for the layers and masks of `lumenar compose` (the writers are
+// PngWriter.h).
 //
 // Like the writer, this file is a boundary: libpng's errors (long jumps) end inside it and come back as
 // a message. Any PNG libpng reads is accepted and converted: palette, grey and 16-bit images are
@@ -16,17 +16,8 @@
 
 inline constexpr uint32 kMaxPngSide = 30000;
 
-// An 8-bit grey image: rows top to bottom, one byte per pixel.
-struct GreyImage {
-    int32 width = 0;
-    int32 height = 0;
-    std::vector<uint8> pixels;
-};
-
 // Reads inPath as RGBA; false with the reason in outError ("cannot read x.png: ...").
 bool ReadPngRgba(const std::string& inPath, RgbaImage& outImage, std::string& outError);
 // Reads inPath as grey.
 bool ReadPngGrey(const std::string& inPath, GreyImage& outImage, std::string& outError);
 
-// Writes inImage as an 8-bit grey PNG (no resolution, no text); a partly written file is removed.
-bool WritePngGrey(const std::string& inPath, const GreyImage& inImage, std::string& outError);

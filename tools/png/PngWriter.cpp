@@ -24,7 +24,13 @@ void OnPngWarning(png_structp, png_const_charp) {}
 
 // Everything that may jump lives in this function, which owns no object with a destructor: a jump
 // back to its setjmp skips nothing. Returns false after a libpng error (the text is in ioState).
-bool WriteRows(std::FILE* inFile, const RgbaImage& inImage, const PngMetadata& inMetadata, ErrorState& ioState) {
+// inChannels is 4 (RGBA) or 1 (grey).
+struct Rows {
+    int32 width, height, channels;
+    const uint8* pixels;
+};
+
+bool WriteRows(std::FILE* inFile, const Rows& inImage, const PngMetadata& inMetadata, ErrorState& ioState) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ioState, &OnPngError, &OnPngWarning);
     if (png == nullptr) {
         std::snprintf(ioState.message, sizeof ioState.message, "cannot start libpng");
@@ -47,8 +53,9 @@ bool WriteRows(std::FILE* inFile, const RgbaImage& inImage, const PngMetadata& i
     // --png-table lists the trials).
     png_set_compression_level(png, 4);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8,
+                 inImage.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const uint32 horizontal = PixelsPerMetre(inMetadata.horizontalResolution);
     const uint32 vertical = PixelsPerMetre(inMetadata.verticalResolution);
     if (horizontal != 0 && vertical != 0) png_set_pHYs(png, info, horizontal, vertical, PNG_RESOLUTION_METER);
@@ -60,9 +67,8 @@ bool WriteRows(std::FILE* inFile, const RgbaImage& inImage, const PngMetadata& i
         png_set_text(png, info, &text, 1);
     }
     png_write_info(png, info);
-    const size_t rowBytes = size_t(inImage.width) * 4;
-    for (int32 row = 0; row < inImage.height; ++row)
-        png_write_row(png, inImage.pixels.data() + size_t(row) * rowBytes);
+    const size_t rowBytes = size_t(inImage.width) * size_t(inImage.channels);
+    for (int32 row = 0; row < inImage.height; ++row) png_write_row(png, inImage.pixels + size_t(row) * rowBytes);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -77,10 +83,13 @@ uint32 PixelsPerMetre(uint32 inFixedPixelsPerInch) {
     return uint32((uint64(inFixedPixelsPerInch) * 10000ull + denominator / 2) / denominator);
 }
 
-bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMetadata& inMetadata,
-              std::string& outError) {
-    if (inImage.width < 1 || inImage.height < 1 ||
-        inImage.pixels.size() != size_t(inImage.width) * size_t(inImage.height) * 4) {
+namespace {
+
+// Creates or replaces inPath with the rows; a partly written file is removed.
+bool WriteFile(const std::string& inPath, const Rows& inRows, size_t inPixelBytes, const PngMetadata& inMetadata,
+               std::string& outError) {
+    if (inRows.width < 1 || inRows.height < 1 ||
+        inPixelBytes != size_t(inRows.width) * size_t(inRows.height) * size_t(inRows.channels)) {
         outError = "the image to write is inconsistent";
         return false;
     }
@@ -90,7 +99,7 @@ bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMeta
         return false;
     }
     ErrorState state;
-    bool written = WriteRows(file, inImage, inMetadata, state);
+    bool written = WriteRows(file, inRows, inMetadata, state);
     if (!written) outError = "cannot write " + inPath + ": " + state.message;
     if (std::fclose(file) != 0 && written) {
         outError = "cannot write " + inPath + ": " + std::strerror(errno);
@@ -98,4 +107,17 @@ bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMeta
     }
     if (!written) std::remove(inPath.c_str());
     return written;
+}
+
+}  // namespace
+
+bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMetadata& inMetadata,
+              std::string& outError) {
+    return WriteFile(inPath, Rows{inImage.width, inImage.height, 4, inImage.pixels.data()}, inImage.pixels.size(),
+                     inMetadata, outError);
+}
+
+bool WritePngGrey(const std::string& inPath, const GreyImage& inImage, std::string& outError) {
+    return WriteFile(inPath, Rows{inImage.width, inImage.height, 1, inImage.pixels.data()}, inImage.pixels.size(),
+                     PngMetadata(), outError);
 }

@@ -1,4 +1,4 @@
-// Writing 8-bit RGBA images as PNG files through libpng.
+// Writing 8-bit RGBA and grey images as PNG files through libpng.
 //
 // This is the tool's only contact with libpng: its errors (reported by a long jump) are caught inside
 // WritePng and come back as a message, so no caller ever sees a jump or an exception from the library.
@@ -13,6 +13,13 @@ struct RgbaImage {
     int32 width = 0;
     int32 height = 0;
     std::vector<uint8> pixels;  // rows top to bottom, 4 bytes per pixel: red, green, blue, alpha
+};
+
+// An 8-bit grey image: rows top to bottom, one byte per pixel.
+struct GreyImage {
+    int32 width = 0;
+    int32 height = 0;
+    std::vector<uint8> pixels;
 };
 
 struct PngMetadata {
@@ -30,3 +37,6 @@ uint32 PixelsPerMetre(uint32 inFixedPixelsPerInch);
 // below 1); a partly written file is removed.
 bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMetadata& inMetadata,
               std::string& outError);
+
+// Writes inImage as an 8-bit grey PNG (no resolution, no text), with the same failures as WritePng.
+bool WritePngGrey(const std::string& inPath, const GreyImage& inImage, std::string& outError);
