@@ -112,9 +112,6 @@ std::unique_ptr<ReadDocument> ReadBack(const ByteVector& inBytes) {
 
 // ---- Images made in memory ------------------------------------------------------------------------------
 
-constexpr uint32 kKeyedModes[] = {12000, 12001, 12002, 12003, 12004, 12005, 12006, 12007, 12008,
-                                  12009, 12017, 12018, 12019, 12023, 12024, 12025, 12026};
-
 CRGBLayer* AddRandomLayer(CImage& ioImage, std::mt19937& ioRandom, uint32 inID) {
     const int32 w = ioImage.GetWidth(), h = ioImage.GetHeight();
     auto below = [&](int32 n) { return int32(ioRandom() % uint32(n)); };
@@ -129,7 +126,7 @@ CRGBLayer* AddRandomLayer(CImage& ioImage, std::mt19937& ioRandom, uint32 inID) 
             pixels.SetTile(GRect(x, y, x + 1, y + 1), &p, 4);
         }
     auto* layer = new CRGBLayer(&ioImage, pixels, "layer " + std::to_string(inID), below(5) != 0,
-                                kKeyedModes[below(17)], uint8(ioRandom()), inID);
+                                kBlendModeKeys[below(17)].mode, uint8(ioRandom()), inID);
     ioImage.AddLayer(layer, false, -1, false);
     layer->SetTransparencyProtected(below(2) == 0);
     if (below(3) == 0) layer->SetClipping(uint32(1 + below(3)));
