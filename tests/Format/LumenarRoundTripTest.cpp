@@ -248,15 +248,6 @@ INSTANTIATE_TEST_SUITE_P(
                          doc.AddMergedChannel(Plane(24, 1)).AddMergedChannel(Plane(24, 2));
                          return doc.Build();
                      }},
-        DocumentCase{"ResourcesOrdinaryAndPlugin",
-                     [] {
-                         DocumentBuilder doc(3, 3);
-                         doc.AddResource(ResourceSpec::Block(1005, {0, 0x48, 0, 0, 0, 1, 0, 1, 0, 0x48, 0, 0, 0, 1, 0, 1}));
-                         doc.AddResource(ResourceSpec::Block(uint16(-2), {1, 2, 3}, "odd"));
-                         doc.AddResource(ResourceSpec::Plugin(4000, FourCC("plgA"), {9, 8, 7}));
-                         doc.AddLayer(LayerSpec::Solid(0, 0, 3, 3, 10, 20, 30));
-                         return doc.Build();
-                     }},
         DocumentCase{"AdjustmentLayersWithMasks",
                      [] {
                          DocumentBuilder doc(8, 6);
