@@ -1,2 +1,2 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(api_tests API/FilePortTest.cpp API/PosixPlatformTest.cpp)
+lumenar_test(api_tests API/FilePortTest.cpp)

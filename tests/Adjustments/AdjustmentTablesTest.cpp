@@ -98,6 +98,10 @@ TEST(GammaTableTest, IdentityPowerLawAndCubicFoot) {
     for (int32 i = 32; i < 256; ++i) ASSERT_EQ(table[i], int32(std::floor(std::sqrt(i / 255.0) * 255.0 + 0.5))) << i;
     for (int32 i = 1; i <= 32; ++i) ASSERT_GE(table[i], table[i - 1]) << i;
     EXPECT_LT(table[1], int32(std::floor(std::sqrt(1 / 255.0) * 255.0 + 0.5)));  // finite slope at black
+    // Gamma 7.0: the knee is at 2, so entry 1 alone lies on the foot, below the power law.
+    BuildGammaTable(table, 700);
+    EXPECT_LT(table[1], int32(std::floor(std::pow(1 / 255.0, 1 / 7.0) * 255.0 + 0.5)));
+    EXPECT_EQ(table[2], int32(std::floor(std::pow(2 / 255.0, 1 / 7.0) * 255.0 + 0.5)));
     // Knee-less high gammas and every gamma in between stay monotone.
     for (int16 g = 101; g <= 999; g += 7) {
         BuildGammaTable(table, g);

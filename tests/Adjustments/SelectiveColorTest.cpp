@@ -166,22 +166,3 @@ TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
         EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
     }
 }
-
-TEST(SelectiveColorBlock, VersionOtherThanOneIsRefused) {
-    for (int32 version : {0, 2, 0x100}) {
-        ReadResult result = ReadAdjustment(kSelectiveColorAdjustment, SelectiveBlock(Records{}, 0, version));
-        EXPECT_EQ(result.layer, nullptr) << version;
-        EXPECT_EQ(result.error, kRefusal) << version;
-    }
-}
-
-TEST(SelectiveColorBlock, WritesItsRecordsBackWithTheFirstRecordZero) {
-    Records records{};
-    for (int32 range = 0; range < kSelectiveRangeCount; ++range)
-        records[range] = {range * 7 - 30, -range, 100 - range * 20, range % 3 - 1};
-    ReadResult result = ReadAdjustment(kSelectiveColorAdjustment, SelectiveBlock(records, 1, 1, {11, 22, 33, 44}));
-    ASSERT_NE(result.layer, nullptr) << result.error;
-    EXPECT_EQ(result.layer->GetAdjustmentType(), uint32(kSelectiveColorAdjustment));
-    EXPECT_EQ(result.layer->GetDataLength(), 84u);
-    EXPECT_EQ(WrittenData(*result.layer), SelectiveBlock(records, 1));
-}

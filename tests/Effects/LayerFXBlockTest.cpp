@@ -259,11 +259,12 @@ TEST(LayerFXBlock, DamagedBlocksAreReadOrRefusedNeverReadBeyond) {
     EXPECT_EQ(text, "a file-system error has occurred");
 }
 
-// Documents: the reader keeps what the block holds, or gives the layer no effects when it is refused.
-ByteVector DocumentWithEffects(const ByteVector& inPayload) {
+// Documents: the reader keeps what the block holds, or gives the layer no effects when it is refused or
+// stored under another signature.
+ByteVector DocumentWithEffects(const ByteVector& inPayload, uint32 inSignature = FourCC("ZQRS")) {
     DocumentBuilder doc(8, 8);
     LayerSpec layer = LayerSpec::Solid(0, 0, 8, 8, 1, 2, 3);
-    layer.blocks.push_back(AdditionalBlock::Raw(FourCC("lrFX"), inPayload));
+    layer.blocks.push_back(AdditionalBlock::Raw(FourCC("lrFX"), inPayload, inSignature));
     layer.layerID = 7;
     doc.AddLayer(layer);
     doc.AddLayer(LayerSpec::Solid(2, 2, 4, 4, 9, 9, 9));
@@ -281,6 +282,11 @@ TEST_F(LayerFXDocument, AReadBlockBecomesTheLayersEffectsAndARefusedOneLeavesItW
     EXPECT_EQ(fx->Parameters().mDropShadowAngle, 0x5A0000);
     EXPECT_TRUE(good.Layer(0)->GetEffects().HasOuterEffects());
     EXPECT_TRUE(good.Layer(1)->GetEffects().IsEmptyRecord());
+    // The same block under another signature is skipped.
+    ReadDocument foreign(DocumentWithEffects(Payload({Record("dsdw", ShadowFields())}), FourCC("XXXX")));
+    ASSERT_TRUE(foreign.loaded) << foreign.error;
+    EXPECT_TRUE(foreign.Layer(0)->GetEffects().IsEmptyRecord());
+    EXPECT_EQ(foreign.Layer(0)->GetLayerID(), 7u);
 
     std::unique_ptr<ReadDocument> refused;
     CaptureReports([&] {

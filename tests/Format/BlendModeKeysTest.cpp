@@ -5,7 +5,6 @@
 #include <string>
 
 #include "API/Platform/PlatformTestHooks.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
 #include "Src/Orvane/Src/Format/BlendModeKeys.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 
@@ -92,15 +91,6 @@ TEST_F(BlendModeKeysTest, UnknownKeysAndSignaturesThrowWithTheirText) {
     }
     // Each throw site reported once, through the throw report.
     EXPECT_EQ(Platform::TestHooks::MessageBoxes().size(), std::size(cases));
-}
-
-TEST_F(BlendModeKeysTest, LayerKeysWithoutModeGiveNormalAfterTwoReports) {
-    EXPECT_EQ(LayerBlendModeFromKey(Key("xxxx")), uint32(kBlendNormal));
-    const std::vector<std::string> texts = ReportedTexts();
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].rfind("Exception Thrown: ", 0), 0u) << texts[0];
-    EXPECT_EQ(texts[1],
-              "Debug String: CLumenarFormat::ReadLayerData: Unrecognized blend mode -- using kBlendNormal");
 }
 
 }  // namespace

@@ -112,9 +112,6 @@ std::unique_ptr<ReadDocument> ReadBack(const ByteVector& inBytes) {
 
 // ---- Images made in memory ------------------------------------------------------------------------------
 
-constexpr uint32 kKeyedModes[] = {12000, 12001, 12002, 12003, 12004, 12005, 12006, 12007, 12008,
-                                  12009, 12017, 12018, 12019, 12023, 12024, 12025, 12026};
-
 CRGBLayer* AddRandomLayer(CImage& ioImage, std::mt19937& ioRandom, uint32 inID) {
     const int32 w = ioImage.GetWidth(), h = ioImage.GetHeight();
     auto below = [&](int32 n) { return int32(ioRandom() % uint32(n)); };
@@ -129,7 +126,7 @@ CRGBLayer* AddRandomLayer(CImage& ioImage, std::mt19937& ioRandom, uint32 inID) 
             pixels.SetTile(GRect(x, y, x + 1, y + 1), &p, 4);
         }
     auto* layer = new CRGBLayer(&ioImage, pixels, "layer " + std::to_string(inID), below(5) != 0,
-                                kKeyedModes[below(17)], uint8(ioRandom()), inID);
+                                kBlendModeKeys[below(17)].mode, uint8(ioRandom()), inID);
     ioImage.AddLayer(layer, false, -1, false);
     layer->SetTransparencyProtected(below(2) == 0);
     if (below(3) == 0) layer->SetClipping(uint32(1 + below(3)));
@@ -249,15 +246,6 @@ INSTANTIATE_TEST_SUITE_P(
                      [] {
                          DocumentBuilder doc(6, 4, kDocGrayscale);
                          doc.AddMergedChannel(Plane(24, 1)).AddMergedChannel(Plane(24, 2));
-                         return doc.Build();
-                     }},
-        DocumentCase{"ResourcesOrdinaryAndPlugin",
-                     [] {
-                         DocumentBuilder doc(3, 3);
-                         doc.AddResource(ResourceSpec::Block(1005, {0, 0x48, 0, 0, 0, 1, 0, 1, 0, 0x48, 0, 0, 0, 1, 0, 1}));
-                         doc.AddResource(ResourceSpec::Block(uint16(-2), {1, 2, 3}, "odd"));
-                         doc.AddResource(ResourceSpec::Plugin(4000, FourCC("plgA"), {9, 8, 7}));
-                         doc.AddLayer(LayerSpec::Solid(0, 0, 3, 3, 10, 20, 30));
                          return doc.Build();
                      }},
         DocumentCase{"AdjustmentLayersWithMasks",

@@ -177,6 +177,30 @@ TEST_F(Sections, AStandardGlobalMaskIsReadWithoutSteppingBack) {
     EXPECT_FALSE(read.format->GlobalMaskSteppedBack());
 }
 
+// Packed rows whose line counts are zero claim their whole row without a byte to fill it. Up to 16 MiB of
+// such row bytes in a document are read (as zeros); one more channel of them refuses the document.
+TEST_F(Sections, PackedRowsTheirCountsCannotFillAreReadUpTo16MiB) {
+    constexpr int32 kColumns = 4096, kRows = 1024;  // 4 MiB a channel
+    for (const int32 channels : {4, 5}) {
+        DocumentBuilder doc(kColumns, kRows);
+        doc.mergedCompression = kCodingPacked;
+        LayerSpec layer;
+        layer.right = kColumns;
+        layer.bottom = kRows;
+        for (int16 id : {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha, kChannelRed}) {
+            if (int32(layer.channels.size()) == channels) break;
+            ChannelSpec channel;
+            channel.id = id;
+            channel.storedBytes = ByteVector(2 * kRows, 0);  // the line counts, no packets
+            layer.channels.push_back(channel);
+        }
+        doc.AddLayer(layer);
+        ReadDocument read(doc.Build());
+        EXPECT_EQ(read.loaded, channels == 4) << channels << " channels: " << read.error;
+        EXPECT_EQ(read.error, channels == 4 ? "" : kUnknownFormat);
+    }
+}
+
 struct OverrunCase {
     const char* name;
     std::function<void(DocumentBuilder&, const DocumentLayout&)> damage;

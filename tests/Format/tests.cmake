@@ -1,5 +1,4 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_format_builder Format/DocumentBuilderTest.cpp)
 lumenar_test(test_format_codec Format/PackBitsTest.cpp Format/BlendModeKeysTest.cpp
              Format/ChannelLengthTest.cpp)
 lumenar_test(test_format_resources Format/ImageResourcesTest.cpp)

@@ -84,6 +84,14 @@ TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
     image->MergeLinked(nullptr, true);      // not linked: nothing happens
     image->MergeClipGroup(nullptr, true);   // not a group base: nothing happens
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
+    image->GetLayerWithID(2)->SetClipping(1);
+    image->SetActiveLayerByID(2);
+    image->MergeClipGroup(nullptr, true);  // a member, not the base: nothing happens either
+    EXPECT_EQ(ClippingOf(*image), (std::vector<uint32>{0, 1, 0}));
+    EXPECT_EQ(MergedPixel(*image, 2, 9, 0), kBlue);
+    EXPECT_EQ(MergedPixel(*image, 2, 0, 0).alpha, 0);
+    image->GetLayerWithID(2)->SetClipping(0);
+    image->SetActiveLayerByID(1);
     image->LinkLayers(image->GetLayerWithID(1), image->GetLayerWithID(3));
     image->MergeLinked(nullptr, true);
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2}));

@@ -111,9 +111,6 @@ TEST(LayerTileAccess, RasterGetTileWritesOnlyWhereThereArePixels) {
     descriptor.Set(GRect(8, 8, 12, 12), target.data(), 16, kRasterKindCallerBuffer);
     layer->GetTile(nullptr, nullptr, &descriptor, GRect(8, 8, 12, 12));
     EXPECT_EQ(target[0], sentinel);
-    // A descriptor that disagrees with the rectangle is reported.
-    const std::string reports = CaptureReports([&] { layer->GetTile(nullptr, nullptr, &descriptor, GRect(8, 8, 12, 13)); });
-    EXPECT_TRUE(Contains(reports, "Assertion failed: \"portRect == inRect\""));
 }
 
 TEST(LayerMask, ReadsOutsideTheChannelGiveTheDefaultColour) {
@@ -142,10 +139,6 @@ TEST(LayerMask, CreateClipsToCanvasAndSetMovesToOrigin) {
     std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 40, 30), kRed));
     layer->SetImage(&image);
     layer->CreateLayerMask(255, GRect(-10, 20, 100, 100));
-    EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(0, 20, 40, 30));
-    // A second create is refused and keeps the first mask.
-    const std::string reports = CaptureReports([&] { layer->CreateLayerMask(0, GRect()); });
-    EXPECT_TRUE(Contains(reports, "!HasLayerMask ()"));
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(0, 20, 40, 30));
     layer->RemoveLayerMask();
     layer->CreateLayerMask(0, GRect());
@@ -289,17 +282,15 @@ TEST(LayerEditing, CloneIsIndependent) {
     EXPECT_EQ(PixelAt(*copy, 0, 0), kBlue);
 }
 
-TEST(LayerEditing, PaintStrokesNeedBalancedBeginAndEnd) {
+TEST(LayerEditing, PaintStrokesPaintAroundTheirPoints) {
     std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 8, 8), Quad(0, 0, 0, 0)));
     layer->BeginPaintStroke();
-    EXPECT_TRUE(Contains(CaptureReports([&] { layer->BeginPaintStroke(); }), "sPreStrokeBuffer->GetBounds().Empty()"));
     const GPoint points[] = {{2, 2}};
     layer->DoPaintStrokeSelf(points, 1, kBlue, 3, 12000, 255, nullptr);
     EXPECT_EQ(PixelAt(*layer, 1, 1), kBlue);
     EXPECT_EQ(PixelAt(*layer, 3, 3), kBlue);
     EXPECT_EQ(PixelAt(*layer, 4, 4).alpha, 0);
     layer->EndPaintStroke();
-    EXPECT_TRUE(Contains(CaptureReports([&] { layer->EndPaintStroke(); }), "!sPreStrokeBuffer->GetBounds().Empty()"));
 }
 
 TEST(Frames, CopiesShareUntilWrittenAndCompareBySettings) {
@@ -329,16 +320,6 @@ TEST(Frames, CopiesShareUntilWrittenAndCompareBySettings) {
     EXPECT_NE(third, first);
     EXPECT_EQ(first.GetSettingsAt(0).mLayerID, 1u);
     EXPECT_EQ(first.GetSettingsAt(1).mLayerID, 2u);
-}
-
-TEST(Frames, UnknownIdReportsAndAnswersDefaults) {
-    FrameInfo frame;
-    LayerSettings answer;
-    const std::string reports = CaptureReports([&] { answer = frame.GetSettingsForLayer(42); });
-    EXPECT_TRUE(Contains(reports, "SPAM - Called CFrameInfoRep::GetSettingsForLayer with an invalid layer ID"));
-    EXPECT_EQ(answer, LayerSettings());
-    const std::string invalid = CaptureReports([] { LayerSettings(kInvalidLayerID, GPoint(), true, 12000, 255); });
-    EXPECT_TRUE(Contains(invalid, "mLayerID != kInvalidLayerID"));
 }
 
 }  // namespace

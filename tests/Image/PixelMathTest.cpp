@@ -1,5 +1,5 @@
-// NativeQuad layout and channel access, and the shared 8-bit arithmetic checked exhaustively against
-// direct integer formulas.
+// NativeQuad layout and channel access, and the shared 8-bit arithmetic (with both byte tables) checked
+// exhaustively against direct integer formulas.
 #include <gtest/gtest.h>
 
 #include <cstring>

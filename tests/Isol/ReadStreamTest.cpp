@@ -124,19 +124,6 @@ TEST(ReadStreamEnd, ReadingAcrossTheEndFailsOnTheNextRead) {
     }
 }
 
-TEST(ReadStreamChecks, PositionsAreAsserted) {
-    MemoryFilePort port(MemoryFilePort::Pattern(100));
-    SReadStream stream(&port, kBigEndianOrder, 32, 0);
-    std::string reports = CaptureReports([&] { stream.SetPosition(99); });
-    EXPECT_TRUE(reports.empty()) << reports;
-    reports = CaptureReports([&] { stream.SetPosition(100); });
-    EXPECT_TRUE(Contains(reports, "Assertion failed: \"inNewPos < mFileLen\"")) << reports;
-    reports = CaptureReports([&] { SReadStream beyond(&port, kBigEndianOrder, 32, 101); });
-    EXPECT_TRUE(Contains(reports, "mFilePos <= mFileLen")) << reports;
-    reports = CaptureReports([&] { stream.ReadBytes(-1, &reports); });
-    EXPECT_TRUE(Contains(reports, "inLength >= 0")) << reports;
-}
-
 TEST(ReadStreamPutBack, PutBackAndPeek) {
     MemoryFilePort port({10, 20, 30, 40});
     SReadStream stream(&port, kBigEndianOrder, 4096, 0);

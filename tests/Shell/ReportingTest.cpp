@@ -74,20 +74,6 @@ TEST_F(ReportingTest, DebugStringWithoutReceiverShowsABoxAndTellsTheDebugger) {
     EXPECT_EQ(Hooks::DebugOutputs(), std::vector<std::string>{"lonely report"});
 }
 
-TEST_F(ReportingTest, FailedAssertionReportsTheConditionTextAndContinues) {
-    const int* inPtr = nullptr;
-    bool continued = false;
-    LASSERT(inPtr != NULL);
-    continued = true;
-    EXPECT_TRUE(continued);
-    ASSERT_EQ(Hooks::MessageBoxes().size(), 1u);
-    EXPECT_EQ(Hooks::MessageBoxes()[0].text, "Assertion failed: \"inPtr != NULL\"");
-    EXPECT_EQ(Hooks::MessageBoxes()[0].title, "Debug String");
-
-    LASSERT(inPtr == nullptr);
-    EXPECT_EQ(Hooks::MessageBoxes().size(), 1u) << "a holding condition reports nothing";
-}
-
 // A non-zero last-error value from before a report survives it; a zero one is not forced back.
 TEST_F(ReportingTest, ReportersKeepANonZeroLastError) {
     struct Case {

@@ -56,27 +56,6 @@ protected:
     void SetUp() override { gModule = ModuleScript{}; }
 };
 
-TEST_F(HostSessionTest, ReadCallsSelectorsInOrderAndHandsEveryTileOn) {
-    gModule.tilesToDeliver = 3;
-    HostSession session(&ScriptedEntry);
-    std::vector<int32> lefts;
-    const ReadSummary summary = session.ReadDocument(5, [&](const TileView& tile) {
-        lefts.push_back(tile.left);
-        EXPECT_EQ(tile.data, gModule.pixels);
-        EXPECT_EQ(tile.right - tile.left, 2);
-        EXPECT_EQ(tile.rowStep, 8);
-        EXPECT_EQ(tile.planeMap[0], 2);
-    });
-    EXPECT_EQ(session.Record().fileHandle, 5);
-    EXPECT_EQ(gModule.calls, (std::vector<int16>{1, 2, 3, 3, 3, 3, 4}));
-    EXPECT_EQ(lefts, (std::vector<int32>{0, 2, 4}));
-    EXPECT_EQ(summary.result, 0);
-    EXPECT_EQ(summary.tiles, 3);
-    EXPECT_EQ(summary.columns, 6);
-    EXPECT_EQ(summary.rows, 1);
-    EXPECT_EQ(summary.planeCount, 4);
-}
-
 TEST_F(HostSessionTest, FailuresEndTheOperationAsAHostWould) {
     struct Case {
         int16 failSelector;

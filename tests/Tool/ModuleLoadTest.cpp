@@ -3,9 +3,6 @@
 
 #include <string>
 
-#include "FileFormat/Lumenar5/Src/Selectors.h"
-#include "tools/host/HostHandles.h"
-#include "tools/host/HostSession.h"
 #include "tools/host/PluginModule.h"
 
 namespace {
@@ -26,31 +23,6 @@ TEST_F(ModuleLoadTest, ExportsOnlyTheEntryAndTheDialogProcedure) {
     for (const char* hidden : {"_Z13ReportFailurePKcS0_i", "_ZN8Platform9TickCountEv", "_Z11RunSelectorsR11PluginState",
                                "_Z10ShowSignalPKcS0_i"})
         EXPECT_EQ(module->Symbol(hidden), nullptr) << hidden;
-}
-
-TEST_F(ModuleLoadTest, SelectorsBehaveThroughTheHostSession) {
-    const int32 liveBefore = HostHandles::LiveCount();
-    {
-        HostSession failing(module->Entry());
-        HostHandles::SetFailAllocations(true);
-        const int16 result = failing.Call(kSelectorEstimatePrepare);
-        HostHandles::SetFailAllocations(false);
-        EXPECT_EQ(result, errMemoryFull);
-        EXPECT_EQ(failing.Data(), nullptr);
-
-        HostSession session(module->Entry());
-        EXPECT_EQ(session.Call(17), errSelectorRange);
-        EXPECT_EQ(session.Call(-1), errSelectorRange);
-        EXPECT_EQ(session.Call(kSelectorOptionsPrepare), 0);
-        EXPECT_EQ(session.Record().memoryLimit, 4096);
-        EXPECT_EQ(session.Call(kSelectorOptionsStart), errGeneric);
-        EXPECT_EQ(session.Call(kSelectorWriteStart), 0);
-        EXPECT_EQ(session.Call(kSelectorWriteStart), 0);
-        EXPECT_EQ(HostHandles::LiveCount(), liveBefore + 2) << "the block and the settings handle, once each";
-        EXPECT_EQ(session.Call(kSelectorWriteFinish), 0);
-        EXPECT_NE(session.Data(), nullptr);
-    }
-    EXPECT_EQ(HostHandles::LiveCount(), liveBefore) << "the session frees what the module left with it";
 }
 
 }  // namespace
