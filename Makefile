@@ -2,11 +2,14 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 WIN_BUILD  ?= build-windows
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = document packbits resources layer_record adjustment effects writer
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 .PHONY: all deps build build-asan demo test test-native test-asan bench clean deps-windows build-windows \
-        test-windows
+        test-windows fuzz build-fuzz
 
 all: build
 
@@ -66,3 +69,29 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)
+
+# The libFuzzer targets (fuzz/), built with clang and the sanitizers in their own build folder. `make fuzz`
+# seeds each target's corpus in $(FUZZ_BUILD)/corpus/<target> and runs it for FUZZ_SECONDS, one after
+# the other, in a scratch folder (the document target creates its scratch file there). Inputs that crash
+# land in $(FUZZ_BUILD)/findings/<target>; keep each under tests/data/fuzz/<target>/ once fixed.
+$(FUZZ_BUILD)/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENAR_FUZZ=ON \
+	    -DLUMENAR_TESTS=OFF -DLUMENAR_BENCH=OFF -DLUMENAR_TOOLS=OFF $(CMAKE_FLAGS)
+
+build-fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	@tools/install-deps.sh --fuzz
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: build-fuzz
+	@set -e; cd $(FUZZ_BUILD); \
+	for t in $(FUZZ_TARGETS); do mkdir -p corpus/$$t findings/$$t; cp ../fuzz/seeds/$$t/* corpus/$$t/ 2>/dev/null || true; done; \
+	./fuzz/fuzz_seeds ../examples/showcase.lmn corpus; \
+	mkdir -p run; cd run; \
+	for t in $(FUZZ_TARGETS); do \
+	  case $$t in document|writer|layer_record) len=65536;; *) len=8192;; esac; \
+	  echo "== fuzz_$$t ($(FUZZ_SECONDS) s)"; \
+	  ../fuzz/fuzz_$$t ../corpus/$$t -max_len=$$len -rss_limit_mb=2048 -timeout=10 \
+	      -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=../findings/$$t/ \
+	      > ../fuzz-$$t.log 2>&1 || { tail -n 40 ../fuzz-$$t.log; exit 1; }; \
+	  grep -E 'stat::number_of_executed_units|cov:' ../fuzz-$$t.log | tail -n 2; \
+	done
