@@ -359,7 +359,9 @@ bool TTiledPlane<T>::IsByteConstant(const GRect& inRect, int32 inByteOffset, uin
 }
 
 // The plane is read in pieces as wide as the scratch buffer allows (whole rows when they fit) and as many
-// rows as then fit; each row is searched from both ends for the first and last element that differs.
+// rows as then fit; each row is searched from both ends for the first and last element that differs. A
+// piece whose byte is one value throughout (untouched constant tiles: a layer stretched far beyond the
+// canvas is mostly that) is taken whole or not at all without reading it.
 template <class T>
 GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) const {
     if (mBounds.Empty()) return GRect();
@@ -374,6 +376,11 @@ GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) c
     GRect found;
     for (TileWalker walker(tileWidth, tileHeight, mBounds); walker.Valid(); walker.Next()) {
         const GRect& piece = walker.Tile();
+        uint8 constant = 0;
+        if (IsByteConstant(piece, inByteOffset, &constant)) {
+            if (constant != inValue) found.UnionWith(piece);
+            continue;
+        }
         const int64 rowBytes = int64(piece.Width()) * kElementBytes;
         ReadBytes(piece, pixels, rowBytes, kElementBytes, 0, kElementBytes, kPadNone, nullptr);
         for (int32 y = 0; y < piece.Height(); ++y) {
