@@ -1,11 +1,12 @@
 // The writer fed by the reader: a document that loads is written back, and what was written must load
-// again with as many layers. Documents of more than kMostPixels are only read (writing one composites
-// and stores every pixel, which would make each run take seconds).
+// again with as many layers. Documents of more than kMostPixels (canvas and layers) are only read
+// (writing one composites and stores every pixel, which would make each run take seconds).
 #include <memory>
 
 #include "Src/Orvane/Src/Format/CImageResourceMgr.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Storage/VMBufferPort.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
@@ -40,8 +41,9 @@ int FuzzDocumentWriter(const uint8_t* inData, size_t inSize) {
     CImageResourceMgr resources;
     std::unique_ptr<CImage> image;
     if (!Read(port, resources, image)) return 0;
-    const GRect bounds = image->GetImageRect();
-    if (int64(bounds.Width()) * bounds.Height() > kMostPixels) return 0;
+    int64 pixels = image->GetImageRect().Area();
+    for (int32 i = 0; i < image->GetLayerCount(); ++i) pixels += image->GetLayerWithPosition(i)->GetBounds().Area();
+    if (pixels > kMostPixels) return 0;
 
     VMBuffer buffer;
     VMBufferPort written(&buffer);
