@@ -2,6 +2,9 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 WIN_BUILD  ?= build-windows
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = document packbits resources layer_record adjustment effects writer
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 # Every build goes through the compiler launcher given in the environment, else ccache when present.
@@ -9,7 +12,7 @@ LAUNCHER ?= $(or $(CMAKE_CXX_COMPILER_LAUNCHER),$(shell command -v ccache 2>/dev
 LAUNCH_FLAGS = $(if $(LAUNCHER),-DCMAKE_C_COMPILER_LAUNCHER=$(LAUNCHER) -DCMAKE_CXX_COMPILER_LAUNCHER=$(LAUNCHER))
 
 .PHONY: all deps build build-asan demo test test-native test-asan bench clean deps-windows build-windows \
-        test-windows
+        test-windows fuzz build-fuzz
 
 all: build
 
@@ -71,3 +74,33 @@ bench: deps $(BUILD)/CMakeCache.txt
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)
+
+# The libFuzzer targets (fuzz/), built with clang and the sanitizers in their own build folder. `make fuzz`
+# seeds each target's corpus in $(FUZZ_BUILD)/corpus/<target> and runs the targets one after the other
+# for FUZZ_SECONDS each, in a scratch folder (the document target creates its scratch file there). A run
+# goes on past a crash or hang; the inputs land in $(FUZZ_BUILD)/findings/<target> and make fails at the
+# end when there are any. Keep each under tests/data/fuzz/<target>/ once the engine is fixed.
+$(FUZZ_BUILD)/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENAR_FUZZ=ON \
+	    -DLUMENAR_TESTS=OFF -DLUMENAR_BENCH=OFF -DLUMENAR_TOOLS=OFF $(CMAKE_FLAGS)
+
+build-fuzz:
+	@tools/install-deps.sh --fuzz
+	@$(MAKE) --no-print-directory $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: build-fuzz
+	@set -e; cd $(FUZZ_BUILD); rm -rf findings; \
+	for t in $(FUZZ_TARGETS); do mkdir -p corpus/$$t findings/$$t; cp ../fuzz/seeds/$$t/* corpus/$$t/; done; \
+	./fuzz/fuzz_seeds ../examples/showcase.lmn corpus; \
+	mkdir -p run; cd run; \
+	for t in $(FUZZ_TARGETS); do \
+	  case $$t in document|writer|layer_record) len=65536;; *) len=8192;; esac; \
+	  echo "== fuzz_$$t ($(FUZZ_SECONDS) s)"; \
+	  ../fuzz/fuzz_$$t ../corpus/$$t -max_len=$$len -rss_limit_mb=2048 -timeout=10 -fork=1 -ignore_crashes=1 \
+	      -ignore_timeouts=1 -ignore_ooms=1 -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=../findings/$$t/ \
+	      > ../fuzz-$$t.log 2>&1; \
+	  grep -E '^#[0-9]+: cov' ../fuzz-$$t.log | tail -n 1; \
+	done; \
+	cd ..; found=$$(find findings -type f | sort); \
+	if [ -n "$$found" ]; then echo "fuzz: inputs that crashed or hung:"; echo "$$found"; exit 1; fi

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build and test dependencies with apt-get when they are missing (run as root).
-# Usage: tools/install-deps.sh [--windows]
+# Usage: tools/install-deps.sh [--windows | --fuzz]
+#
+# --fuzz adds clang with its sanitizer and libFuzzer runtimes (the runtime package of clang's own major
+# version) and llvm's coverage tools.
 #
 # --windows adds the cross compiler and wine with 32-bit support (the i386 architecture is added for
 # it). Wine is optional: when it cannot be installed (no root, a mirror out of step, no network) this
@@ -17,6 +20,16 @@ if [ "${1:-}" = "--windows" ]; then
   for p in g++-mingw-w64-i686 binutils-mingw-w64-i686; do
     have_pkg "$p" || need+=("$p")
   done
+fi
+if [ "${1:-}" = "--fuzz" ]; then
+  have_pkg clang || need+=(clang)
+  have_pkg llvm || need+=(llvm)
+  if command -v clang >/dev/null 2>&1; then
+    major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+    have_pkg "libclang-rt-$major-dev" || need+=("libclang-rt-$major-dev")
+  else
+    need+=(libclang-rt-dev)
+  fi
 fi
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"

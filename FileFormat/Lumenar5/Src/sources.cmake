@@ -19,7 +19,8 @@ set_target_properties(lumenar_shell PROPERTIES CXX_VISIBILITY_PRESET hidden VISI
 add_library(Lumenar5 SHARED $<TARGET_OBJECTS:lumenar_shell>)
 target_link_libraries(Lumenar5 PRIVATE lumenar_engine)
 set_target_properties(Lumenar5 PROPERTIES PREFIX "" OUTPUT_NAME "Lumenar5")
-if(NOT WIN32)
-  # The engine's own symbols stay inside the module as well.
+if(NOT WIN32 AND NOT LUMENAR_FUZZ)
+  # The engine's own symbols stay inside the module as well. (A sanitizer build leaves the sanitizer
+  # runtime to the program that loads the module.)
   target_link_options(Lumenar5 PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
 endif()

@@ -134,7 +134,9 @@ void CLumenarFormat::ReadMergedImageData(bool inReadMerged, LProgressScope* inPr
         }
         cursor += mRows;
     }
-    if (mColorMode == kModeIndexed) {
+    // Flattening needs an active layer: an indexed document whose records all became no layer has none,
+    // and stays without layers.
+    if (mColorMode == kModeIndexed && mImage->GetActiveLayer() != nullptr) {
         LProgressScope flattenProgress(inProgress, 1.0);
         mImage->FlattenImage(&flattenProgress);
     }

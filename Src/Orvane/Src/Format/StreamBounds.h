@@ -16,7 +16,8 @@ namespace StreamBounds {
 uint64 BytesLeft(const SReadStream& inStream);
 
 // Moves the stream to inPosition. Inside the file this is a plain seek; at or beyond its end the stream
-// is left there (positions past 2^32 - 1 are taken as 2^32 - 1) so that the next read fails.
+// is left there (positions more than 2^31 - 1 beyond the end, or past 2^32 - 1, are taken as the
+// farthest of those the stream can stand at) so that the next read fails.
 void MoveTo(SReadStream& inStream, uint64 inPosition);
 
 }  // namespace StreamBounds

@@ -383,13 +383,20 @@ bool TTiledPlane<T>::IsByteConstant(const GRect& inRect, int32 inByteOffset, uin
 }
 
 // The plane is read in pieces as wide as the scratch buffer allows (whole rows when they fit) and as many
-// rows as then fit; each row is searched from both ends for the first and last element that differs.
+// rows as then fit, but never less than a row of tiles high when the buffer holds one: a piece then
+// covers whole tiles. Each row is searched from both ends for the first and last element that differs. A
+// piece whose byte is one value throughout (untouched constant tiles: a layer stretched far beyond the
+// canvas is mostly that) is taken whole or not at all without reading it, so such a plane costs one
+// look per tile.
 template <class T>
 GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) const {
     if (mBounds.Empty()) return GRect();
     LScratchBuffer buffer;
     const int64 capacity = int64(buffer.Size()) / kElementBytes;
-    const int32 tileWidth = int32(std::max<int64>(1, std::min(Width64(mBounds), capacity)));
+    int64 pieceWidth = std::min(Width64(mBounds), capacity);
+    if (capacity / pieceWidth < std::min<int64>(kTileSide, Height64(mBounds)) && capacity >= int64(kTileSide) * kTileSide)
+        pieceWidth = (capacity / kTileSide) & ~int64(kTileMask);
+    const int32 tileWidth = int32(std::max<int64>(1, pieceWidth));
     const int32 tileHeight = int32(std::max<int64>(1, std::min(Height64(mBounds), capacity / tileWidth)));
     TILE_ASSERT(int64(buffer.Size()) >= int64(tileWidth) * tileHeight * kElementBytes,
                 "buffer.GetSize() >= ((tileWidth * tileHeight) * (int32)sizeof(T))");
@@ -398,6 +405,11 @@ GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) c
     GRect found;
     for (TileWalker walker(tileWidth, tileHeight, mBounds); walker.Valid(); walker.Next()) {
         const GRect& piece = walker.Tile();
+        uint8 constant = 0;
+        if (IsByteConstant(piece, inByteOffset, &constant)) {
+            if (constant != inValue) found.UnionWith(piece);
+            continue;
+        }
         const int64 rowBytes = int64(piece.Width()) * kElementBytes;
         ReadBytes(piece, pixels, rowBytes, kElementBytes, 0, kElementBytes, kPadNone, nullptr);
         for (int32 y = 0; y < piece.Height(); ++y) {

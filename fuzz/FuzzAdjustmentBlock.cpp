@@ -1,0 +1,55 @@
+// Every adjustment reader: the first byte picks the type, the rest is the block's data. A layer that was
+// built adjusts a row of pixels, writes its data, and that data must build the same layer again.
+#include <memory>
+#include <vector>
+
+#include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
+#include "Src/Orvane/Src/Storage/VMBufferPort.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "fuzz/FuzzSupport.h"
+
+namespace {
+
+std::vector<uint8> WrittenData(const CAdjustmentLayer& inLayer) {
+    VMBuffer buffer;
+    VMBufferPort port(&buffer);
+    {
+        SWriteStream stream(&port, 0, 4096, 0);
+        inLayer.WriteData(stream, 0);
+    }
+    std::vector<uint8> bytes(inLayer.GetDataLength());
+    if (!bytes.empty()) buffer.Read(0, std::min<uint32>(buffer.Size(), uint32(bytes.size())), bytes.data());
+    return bytes;
+}
+
+}  // namespace
+
+int FuzzAdjustmentBlock(const uint8_t* inData, size_t inSize) {
+    if (inSize < 2) return 0;
+    FuzzSession session;
+    const uint32 type = inData[0] % kAdjustmentTypeCount;
+    FuzzInputPort port(inData, inSize);
+    SReadStream stream(&port, 0, 4096, 0);
+    AdjustmentLayerSettings settings;
+    std::unique_ptr<CAdjustmentLayer> layer;
+    try {
+        layer.reset(CreateAdjustmentLayer(settings, type, stream, 1, uint32(inSize - 1)));
+    } catch (const BaseException&) {
+        return 0;
+    }
+    if (layer == nullptr) return 0;
+    std::vector<NativeQuad> row(256);
+    for (int32 i = 0; i < 256; ++i) row[size_t(i)] = MakeNativeQuad(i, 255 - i, (i * 7) & 255, i);
+    int32 rowBytes = 256 * 4;
+    layer->AdjustTile(GRect(0, 0, 256, 1), row.data(), rowBytes, row.data(), rowBytes);
+
+    const std::vector<uint8> written = WrittenData(*layer);
+    FuzzInputPort again(written.data(), written.size());
+    SReadStream rereadStream(&again, 0, 4096, 0);
+    std::unique_ptr<CAdjustmentLayer> reread(
+        CreateAdjustmentLayer(settings, type, rereadStream, 0, uint32(written.size())));
+    FuzzCheck(reread != nullptr && WrittenData(*reread) == written, "written adjustment data reads differently");
+    return 0;
+}

@@ -1,0 +1,62 @@
+// The writer fed by the reader: a document that loads is written back, and what was written must load
+// again with as many layers. Documents of more than kMostPixels (canvas and layers) are only read
+// (writing one composites and stores every pixel, which would make each run take seconds).
+#include <memory>
+
+#include "Src/Orvane/Src/Format/CImageResourceMgr.h"
+#include "Src/Orvane/Src/Format/CLumenarFormat.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CLayer.h"
+#include "Src/Orvane/Src/Storage/VMBufferPort.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "Src/PowerPellin/LProgressScope.h"
+#include "fuzz/FuzzSupport.h"
+
+namespace {
+
+// Reads the document on inPort into outImage; false when it was refused.
+bool Read(LFilePort& inPort, CImageResourceMgr& outResources, std::unique_ptr<CImage>& outImage) {
+    SReadStream stream(&inPort, 0, 4096, 0);
+    CLumenarFormat format(&outResources);
+    format.SetReadStream(&stream);
+    try {
+        format.ReadHeader();
+        outImage = std::make_unique<CImage>(int32(format.GetColumns()), int32(format.GetRows()));
+        LProgressScope progress;
+        format.ReadImage(outImage.get(), &progress);
+    } catch (const BaseException&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int FuzzDocumentWriter(const uint8_t* inData, size_t inSize) {
+    constexpr int64 kMostPixels = 1 << 20;
+    FuzzSession session;
+    FuzzInputPort port(inData, inSize);
+    CImageResourceMgr resources;
+    std::unique_ptr<CImage> image;
+    if (!Read(port, resources, image)) return 0;
+    int64 pixels = image->GetImageRect().Area();
+    for (int32 i = 0; i < image->GetLayerCount(); ++i) pixels += image->GetLayerWithPosition(i)->GetBounds().Area();
+    if (pixels > kMostPixels) return 0;
+
+    VMBuffer buffer;
+    VMBufferPort written(&buffer);
+    {
+        SWriteStream stream(&written, 0, 4096, 0);
+        CLumenarFormat format(&resources);
+        LProgressScope progress;
+        format.WriteImage(image.get(), &stream, &progress);
+        stream.Flush(true);
+    }
+    CImageResourceMgr rereadResources;
+    std::unique_ptr<CImage> reread;
+    FuzzCheck(Read(written, rereadResources, reread), "a written document is refused");
+    FuzzCheck(reread->GetLayerCount() == image->GetLayerCount(), "a written document has other layers");
+    return 0;
+}

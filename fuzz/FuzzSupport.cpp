@@ -1,0 +1,60 @@
+#include "fuzz/FuzzSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "API/Platform/PlatformTestHooks.h"
+#include "Src/Tarnwick/LibraryStartup.h"
+
+namespace Hooks = Platform::TestHooks;
+
+FuzzSession::FuzzSession(bool inStartLibrary) : mStarted(inStartLibrary) {
+    static const bool sConfigured = [] {
+        Hooks::SetEcho(false);
+        Hooks::SetTickSource([] {
+            static uint32 ticks = 0;
+            return ticks += 17;
+        });
+        return true;
+    }();
+    (void)sConfigured;
+    Hooks::ClearLogs();
+    if (mStarted) LibraryStart(nullptr);
+}
+
+namespace {
+
+// Assertions that the readers make about the data of a damaged document (the stream moved past the end
+// of the file, a line count or channel length that does not fit, a mask channel without a mask, curve
+// points out of order, a stored layer id that is the invalid id), and the composite's report for a
+// document without layers; reading goes on to a result or a refusal. Any other assertion is an
+// inconsistency the input caused.
+constexpr const char* kDataAssertions[] = {
+    "\"mCurBufPos <= mValidEnd\"", "\"inNewPos < mFileLen\"", "\"count < rowBytes*2\"", "beginChannelPos",
+    "\"rgbLayer->HasLayerMask()\"", "Points out of order", "Points are coincident",
+    "\"!(GetLayerCount() <= 0)\"", "mLayerID != kInvalidLayerID\"",
+};
+bool AboutTheData(const std::string& inText) {
+    for (const char* text : kDataAssertions)
+        if (inText.find(text) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+FuzzSession::~FuzzSession() {
+    if (mStarted) LibraryStop();
+    for (const Hooks::MessageBoxRecord& box : Hooks::MessageBoxes())
+        if (box.text.find("Assertion failed") != std::string::npos && !AboutTheData(box.text)) {
+            std::fprintf(stderr, "fuzz: %s\n", box.text.c_str());
+            std::abort();
+        }
+    FuzzCheck(LibraryStartCount() == 0, "the library was left started");
+    Hooks::ClearLogs();
+}
+
+void FuzzCheck(bool inCondition, const char* inWhat) {
+    if (inCondition) return;
+    std::fprintf(stderr, "fuzz: %s\n", inWhat);
+    std::abort();
+}
