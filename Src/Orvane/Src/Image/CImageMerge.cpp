@@ -36,6 +36,11 @@ void CImage::CompositeLayers(const std::vector<CLayer*>& inLayers, CNativeQuadTi
             mLayers[i]->SetVisible(formerVisibility[i], false);
     };
     try {
+        // Layers other than the first may lie anywhere; a merged area holding more pixels than the
+        // largest canvas (30000 x 30000) would make the image too big to hold.
+        const int64 pixels = (int64(area.right) - area.left) * (int64(area.bottom) - area.top);
+        if (!area.Empty() && pixels > int64(kMaxImageDimension) * kMaxImageDimension)
+            LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
         if (area.Empty())
             outBuffer = CNativeQuadTileBuffer(GRect(0, 0, 1, 1), kTransparentWhite);
         else
