@@ -12,6 +12,9 @@
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#if defined(__clang__)  // clang takes the same target as a function attribute
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#endif
 
 #include "Src/Orvane/Src/Compositing/BlendVector.h"
 
@@ -109,5 +112,8 @@ int32 BlendColumnsAvx2(const BlendArgs& inArgs, uint32 inMode) {
     return BlendVector::BlendVectorColumns<V256>(inArgs, inMode);
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 #endif

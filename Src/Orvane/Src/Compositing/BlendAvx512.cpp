@@ -13,6 +13,9 @@
 
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512bw,avx512dq")
+#if defined(__clang__)  // clang takes the same target as a function attribute
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw,avx512dq"))), apply_to = function)
+#endif
 // GCC 12 takes the undefined vectors inside its own AVX-512 intrinsics for uninitialised values.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
@@ -108,5 +111,8 @@ int32 BlendColumnsAvx512(const BlendArgs& inArgs, uint32 inMode) {
 }
 
 #pragma GCC diagnostic pop
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 #endif
