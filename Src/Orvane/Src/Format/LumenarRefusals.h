@@ -4,6 +4,8 @@
 // throw); only the default text after "=" is ever shown.
 #pragma once
 
+#include "Src/Orvane/Src/Image/CLayer.h"
+
 namespace LumenarRefusal {
 
 inline constexpr const char* kUnknownFormat =
@@ -27,6 +29,6 @@ inline constexpr const char* kNoMultichannel =
     "$$$/Err/Orvane/LumenarFormat/NoMultichannel=Multichannel color mode files are not supported";
 
 // Not a format refusal: a layer the engine could not hold.
-inline constexpr const char* kImageTooLarge = "$$$/Err/ImageTooLarge=the result would make the image too big";
+inline constexpr const char* kImageTooLarge = kImageTooLargeError;
 
 }  // namespace LumenarRefusal

@@ -2,8 +2,8 @@
 //
 // Every merge composites its chosen layers into a new RGB layer that replaces the active layer: name
 // and id of the active layer, visible (whatever the active layer was); normal mode, opaque, unlinked,
-// unclipped except after a merge down. The new layer is built before the stack changes, so a failing composite leaves the stack as it
-// was.
+// unclipped except after a merge down. The new layer is built before the stack changes, so a failing
+// composite leaves the stack as it was.
 #include <algorithm>
 
 #include "Src/Orvane/Src/Image/CImage.h"
@@ -40,7 +40,7 @@ void CImage::CompositeLayers(const std::vector<CLayer*>& inLayers, CNativeQuadTi
         // largest canvas (30000 x 30000) would make the image too big to hold.
         const int64 pixels = (int64(area.right) - area.left) * (int64(area.bottom) - area.top);
         if (!area.Empty() && pixels > int64(kMaxImageDimension) * kMaxImageDimension)
-            LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
+            LTHROW_MESSAGE(kImageTooLargeError);
         if (area.Empty())
             outBuffer = CNativeQuadTileBuffer(GRect(0, 0, 1, 1), kTransparentWhite);
         else

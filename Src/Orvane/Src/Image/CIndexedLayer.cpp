@@ -121,7 +121,7 @@ void CIndexedLayer::Activate() {
     GRect target = GetBounds();
     if (GetImage() != nullptr) target.UnionWith(GetImage()->GetImageRect());
     if (int64(target.right) - target.left > kMaxImageDimension || int64(target.bottom) - target.top > kMaxImageDimension)
-        LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
+        LTHROW_MESSAGE(kImageTooLargeError);
     ResizeTo(target);
 }
 

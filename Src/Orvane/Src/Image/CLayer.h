@@ -27,6 +27,8 @@ struct RasterPort;
 
 // Largest width or height a layer, its mask or an image may reach.
 inline constexpr int32 kMaxImageDimension = 30000;
+// What going past it is refused with.
+inline constexpr const char* kImageTooLargeError = "$$$/Err/ImageTooLarge=the result would make the image too big";
 
 class CLayer : public LAllocatedObject {
 public:

@@ -69,7 +69,7 @@ void CLayer::SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 
     if (!current.Contains(inRect)) {
         const GRect grown = current.Union(inRect);
         if (int64(grown.right) - grown.left > kMaxImageDimension || int64(grown.bottom) - grown.top > kMaxImageDimension)
-            LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
+            LTHROW_MESSAGE(kImageTooLargeError);
         CChannel larger(GRect(0, 0, grown.Width(), grown.Height()), mMaskDefaultColor);
         const GRect oldBounds = mLayerMask.GetBounds();
         larger.CopyRect(mLayerMask, oldBounds,

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* kImageTooLarge = "$$$/Err/ImageTooLarge=the result would make the image too big";
 
 GPoint Add(const GPoint& a, const GPoint& b) { return GPoint(a.h + b.h, a.v + b.v); }
 GPoint Subtract(const GPoint& a, const GPoint& b) { return GPoint(a.h - b.h, a.v - b.v); }
@@ -164,7 +163,7 @@ void CRGBLayer::Activate() {
     if (GetImage() != nullptr) target.UnionWith(GetImage()->GetImageRect());
     // Sides measured in 64 bits: a stored rectangle may span more than the coordinates can count.
     if (int64(target.right) - target.left > kMaxImageDimension || int64(target.bottom) - target.top > kMaxImageDimension)
-        LTHROW_MESSAGE(kImageTooLarge);
+        LTHROW_MESSAGE(kImageTooLargeError);
     ResizeTo(target);
 }
 

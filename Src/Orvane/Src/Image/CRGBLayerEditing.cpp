@@ -33,7 +33,7 @@ void CRGBLayer::Scale(double inHorizontalFactor, double inVerticalFactor, int32,
     const double newWidth = std::ceil(source.Width() * inHorizontalFactor);
     const double newHeight = std::ceil(source.Height() * inVerticalFactor);
     if (newWidth > kMaxImageDimension || newHeight > kMaxImageDimension)
-        LTHROW_MESSAGE("$$$/Err/ImageTooLarge=the result would make the image too big");
+        LTHROW_MESSAGE(kImageTooLargeError);
     const int32 width = std::max(1, int32(newWidth));
     const int32 height = std::max(1, int32(newHeight));
     CNativeQuadTileBuffer scaled(GRect(0, 0, width, height), kTransparentWhite);
