@@ -23,24 +23,6 @@ int64 NearestQuotient(int64 inNumerator, int64 inDenominator) {
     return quotient;
 }
 
-TEST(SetLineTest, FiguresAndTheOnlyEntriesWritten) {
-    ByteTable table;
-    SetLine(table, 0, 255, 0, 255);
-    for (int32 i = 0; i < 256; ++i) EXPECT_EQ(table[i], i);
-    SetLine(table, 0, 255, 255, 0);
-    for (int32 i = 0; i < 256; ++i) EXPECT_EQ(table[i], 255 - i);
-    SetConstant(table, 0, 255, 77);
-    SetLine(table, 0, 2, 0, 1);
-    EXPECT_EQ(table[0], 0);
-    EXPECT_EQ(table[1], 1);  // 0.5 rounds up
-    EXPECT_EQ(table[2], 1);
-    EXPECT_EQ(table[3], 77);
-    SetLine(table, 10, 12, 1, 0);
-    EXPECT_EQ(table[11], 0);  // 0.5 down from 1 rounds away from zero: 1 - 1
-    EXPECT_EQ(table[9], 77);
-    EXPECT_EQ(table[13], 77);
-}
-
 TEST(SetLineTest, RandomSegmentsRoundToTheNearestEntry) {
     std::mt19937 random(11);
     std::uniform_int_distribution<int32> coordinate(0, 255);
@@ -78,45 +60,37 @@ TEST(SetLineTest, DegenerateSegmentsAreReportedAndDivideByNothing) {
     EXPECT_EQ(table[255], 5);  // 350 * 5 / 350 on the way to 350
 }
 
-TEST(GammaTableTest, IdentityPowerLawAndCubicFoot) {
+int32 PowerLaw(int32 i, double inExponent) { return int32(std::floor(std::pow(i / 255.0, inExponent) * 255.0 + 0.5)); }
+
+TEST(GammaTableTest, IdentityPowerLawCubicFootAndGammasBelowOne) {
     ByteTable table;
     BuildGammaTable(table, 100);
-    EXPECT_EQ(Table(table), Table([] {
-                  static ByteTable identity;
-                  SetIdentity(identity);
-                  return identity;
-              }()));
+    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], i);
     // Gammas up to 1.0 are the plain power law.
     for (int16 g : {10, 50, 99}) {
         BuildGammaTable(table, g);
-        for (int32 i = 0; i < 256; ++i)
-            ASSERT_EQ(table[i], int32(std::floor(std::pow(i / 255.0, 100.0 / g) * 255.0 + 0.5))) << g << " " << i;
+        for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], PowerLaw(i, 100.0 / g)) << g << " " << i;
     }
     // Gamma 2.0: the knee is at 32; from there on the power law, below it a rising cubic from 0.
     BuildGammaTable(table, 200);
     EXPECT_EQ(table[0], 0);
-    for (int32 i = 32; i < 256; ++i) ASSERT_EQ(table[i], int32(std::floor(std::sqrt(i / 255.0) * 255.0 + 0.5))) << i;
+    for (int32 i = 32; i < 256; ++i) ASSERT_EQ(table[i], PowerLaw(i, 0.5)) << i;
     for (int32 i = 1; i <= 32; ++i) ASSERT_GE(table[i], table[i - 1]) << i;
-    EXPECT_LT(table[1], int32(std::floor(std::sqrt(1 / 255.0) * 255.0 + 0.5)));  // finite slope at black
+    EXPECT_LT(table[1], PowerLaw(1, 0.5));  // finite slope at black
     // Gamma 7.0: the knee is at 2, so entry 1 alone lies on the foot, below the power law.
     BuildGammaTable(table, 700);
-    EXPECT_LT(table[1], int32(std::floor(std::pow(1 / 255.0, 1 / 7.0) * 255.0 + 0.5)));
-    EXPECT_EQ(table[2], int32(std::floor(std::pow(2 / 255.0, 1 / 7.0) * 255.0 + 0.5)));
+    EXPECT_LT(table[1], PowerLaw(1, 1 / 7.0));
+    EXPECT_EQ(table[2], PowerLaw(2, 1 / 7.0));
     // Knee-less high gammas and every gamma in between stay monotone.
     for (int16 g = 101; g <= 999; g += 7) {
         BuildGammaTable(table, g);
         EXPECT_EQ(table[255], 255) << g;
         for (int32 i = 1; i < 256; ++i) ASSERT_GE(table[i], table[i - 1]) << g << " " << i;
     }
-}
-
-TEST(GammaTableTest, GammaBelowOneIsReportedAndComputed) {
-    ByteTable table;
-    for (int16 g : {0, -1, -300}) {
-        const std::string reports = CaptureReports([&] { BuildGammaTable(table, g); });
-        EXPECT_TRUE(Contains(reports, "Zero or negative gamma")) << g;
-    }
-    BuildGammaTable(table, 0);  // an infinite exponent: black up to the last entry
+    // Below one is reported and computed: an infinite exponent is black up to the last entry.
+    for (int16 g : {0, -1, -300})
+        EXPECT_TRUE(Contains(CaptureReports([&] { BuildGammaTable(table, g); }), "Zero or negative gamma")) << g;
+    BuildGammaTable(table, 0);
     EXPECT_EQ(table[254], 0);
     EXPECT_EQ(table[255], 255);
 }
@@ -274,61 +248,37 @@ TEST(SplineSolverTest, TwoPointsAreAStraightLineAndLimitsAreReported) {
     EXPECT_EQ(full.Count(), 16);
 }
 
+std::vector<uint8> Fitted(const std::vector<std::pair<int32, int32>>& inPoints) {
+    CurvePoints curve;
+    curve.count = int32(inPoints.size());
+    for (size_t i = 0; i < inPoints.size(); ++i) curve.points[i] = {inPoints[i].first, inPoints[i].second};
+    ByteTable table;
+    FitSplineCurve(curve, table);
+    return Table(table);
+}
+
+// The curve's table is the spline through its points, rounded halves away and held to 0..255; inputs
+// that do not increase are left out; one remaining point gives a constant table.
 TEST(FitSplineCurveTest, CurvesBecomeTables) {
     ByteTable table;
-    CurvePoints curve;
-    EXPECT_TRUE(curve.IsNull());
-    FitSplineCurve(curve, table);
+    CurvePoints null;
+    EXPECT_TRUE(null.IsNull());
+    FitSplineCurve(null, table);
     for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], i);
-
-    curve.count = 3;
-    curve.points[0] = {0, 0};
-    curve.points[1] = {128, 200};
-    curve.points[2] = {255, 255};
-    FitSplineCurve(curve, table);
-    EXPECT_EQ(table[0], 0);
-    EXPECT_EQ(table[128], 200);
-    EXPECT_EQ(table[255], 255);
-    CSplineSolver solver;
-    solver.AddPoint(0, 0);
-    solver.AddPoint(128, 200);
-    solver.AddPoint(255, 255);
-    solver.Solve();
-    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], std::lround(solver.Evaluate(i))) << i;  // halves away
-
-    // A hump between two white points rises above white; the table holds it at 255.
-    curve.count = 4;
-    curve.points[0] = {0, 0};
-    curve.points[1] = {10, 255};
-    curve.points[2] = {20, 255};
-    curve.points[3] = {30, 0};
-    FitSplineCurve(curve, table);
-    CSplineSolver hump;
-    for (int32 i = 0; i < 4; ++i) hump.AddPoint(curve.points[i].input, curve.points[i].output);
-    hump.Solve();
-    EXPECT_GT(hump.Evaluate(15.0), 255.5);
-    for (int32 i = 0; i < 256; ++i)
-        ASSERT_EQ(table[i], std::clamp(std::lround(hump.Evaluate(i)), 0L, 255L)) << i;
-
-    // Inputs that do not increase are left out; one remaining point gives a constant table.
-    curve.count = 4;
-    curve.points[0] = {0, 10};
-    curve.points[1] = {100, 90};
-    curve.points[2] = {100, 250};
-    curve.points[3] = {50, 0};
-    ByteTable pruned, twoPoints;
-    FitSplineCurve(curve, pruned);
-    CurvePoints line;
-    line.points[0] = {0, 10};
-    line.points[1] = {100, 90};
-    FitSplineCurve(line, twoPoints);
-    EXPECT_EQ(Table(pruned), Table(twoPoints));
+    for (const auto& points : {std::vector<std::pair<int32, int32>>{{0, 0}, {128, 200}, {255, 255}},
+                               std::vector<std::pair<int32, int32>>{{0, 0}, {10, 255}, {20, 255}, {30, 0}}}) {
+        CSplineSolver solver;
+        for (const auto& [input, output] : points) solver.AddPoint(input, output);
+        solver.Solve();
+        const std::vector<uint8> fitted = Fitted(points);
+        for (int32 i = 0; i < 256; ++i) ASSERT_EQ(fitted[i], std::clamp(std::lround(solver.Evaluate(i)), 0L, 255L)) << i;
+    }
+    EXPECT_EQ(Fitted({{0, 0}, {128, 200}, {255, 255}})[128], 200);
+    EXPECT_EQ(Fitted({{0, 0}, {10, 255}, {20, 255}, {30, 0}})[15], 255);  // the hump rises above white
+    const std::vector<uint8> pruned = Fitted({{0, 10}, {100, 90}, {100, 250}, {50, 0}});
+    EXPECT_EQ(pruned, Fitted({{0, 10}, {100, 90}}));
     EXPECT_EQ(pruned[200], 90);
-    curve.count = 2;
-    curve.points[0] = {40, 70};
-    curve.points[1] = {40, 80};
-    FitSplineCurve(curve, table);
-    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], 70);
+    EXPECT_EQ(Fitted({{40, 70}, {40, 80}}), std::vector<uint8>(256, 70));
 }
 
 TEST(FitSplineCurveTest, MapsBecomeNinePointCurves) {

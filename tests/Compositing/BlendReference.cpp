@@ -38,18 +38,14 @@ uint8 Noise(int32 x, int32 y) {
     // The generator as a plain multiplication modulo 2^31 - 1.
     static const std::array<uint8, 16384> table = [] {
         std::array<uint8, 16384> t{};
-        const int64_t m = 2147483647;
-        auto next = [m](int64_t v) { return ((v * 16807) % m + m) % m; };
-        int64_t v = next(int64_t(int32(0x93013843u)));
+        int64_t v = int64_t(int32(0x93013843u));
         for (auto& entry : t) {
+            v = ((v * 16807) % 2147483647 + 2147483647) % 2147483647;
             entry = uint8((v >> 8) & 255);
-            v = next(v);
         }
         return t;
     }();
-    const int32 column = ((x % 128) + 128) % 128;
-    const int32 row = ((y % 128) + 128) % 128;
-    return table[size_t(row * 128 + column)];
+    return table[size_t((((y % 128) + 128) % 128) * 128 + ((x % 128) + 128) % 128)];
 }
 
 namespace {
@@ -139,15 +135,10 @@ std::array<int32, 3> OrderGreenFirst(const int32 c[3]) {
 }
 
 void SetSat(int32 c[3], const std::array<int32, 3>& order, int32 sat) {
-    int32& max = c[order[0]];
-    int32& mid = c[order[1]];
-    int32& min = c[order[2]];
+    int32 &max = c[order[0]], &mid = c[order[1]], &min = c[order[2]];
     mid -= min;
     max -= min;
-    if (max != 0) {
-        mid = mid * sat / max;
-        max = sat;
-    }
+    if (max != 0) mid = mid * sat / max, max = sat;
     min = 0;
 }
 
@@ -160,29 +151,19 @@ void ClipColor(int32 c[3], int32 l) {
         for (int32 i = 0; i < 3; ++i) c[i] = l + (c[i] - l) * (255 - l) / (x - l);
 }
 
+// Hue and saturation first give the colour its new saturation (each with its own tie order); then every
+// mode moves it to the target lightness and clips it around that lightness.
 void NonSeparable(uint32 mode, int32 opacity, const Pixel& s, Pixel& d) {
     if (Mul(s.a, opacity) == 0) return;
     const int32 da = d.a;
     Background(d, s);
     d.a = da;
     Pixel r = mode == kBlendHue || mode == kBlendColor ? s : d;
-    if (mode == kBlendHue) {
-        SetSat(r.c, OrderRedFirst(r.c), Sat(d.c));
-        const int32 shift = Lum(d.c) - Lum(r.c);
-        for (int32& c : r.c) c += shift;
-        ClipColor(r.c, Lum(d.c));
-    } else if (mode == kBlendSaturation) {
-        SetSat(r.c, OrderGreenFirst(r.c), Sat(s.c));
-        const int32 shift = Lum(d.c) - Lum(r.c);
-        for (int32& c : r.c) c += shift;
-        ClipColor(r.c, Lum(d.c));
-    } else if (mode == kBlendColor) {
-        for (int32& c : r.c) c += Lum(d.c) - Lum(s.c);
-        ClipColor(r.c, Lum(d.c));
-    } else {
-        for (int32& c : r.c) c += Lum(s.c) - Lum(d.c);
-        ClipColor(r.c, Lum(s.c));
-    }
+    if (mode == kBlendHue) SetSat(r.c, OrderRedFirst(r.c), Sat(d.c));
+    if (mode == kBlendSaturation) SetSat(r.c, OrderGreenFirst(r.c), Sat(s.c));
+    const int32 lightness = mode == kBlendLuminosity ? Lum(s.c) : Lum(d.c), shift = lightness - Lum(r.c);
+    for (int32& c : r.c) c += shift;
+    ClipColor(r.c, lightness);
     r.a = s.a;
     NormalKernel(opacity, r, d);
 }

@@ -89,6 +89,7 @@ TEST_F(CompositeProperties, PiecesAssembleToTheWhole) {
     }
 }
 
+// A composite buffer, new or of a matching size elsewhere (reused), holds the composite tile.
 TEST_F(CompositeProperties, CompositeBufferEqualsCompositeTile) {
     std::mt19937 random(5);
     for (int32 run = 0; run < 25; ++run) {
@@ -99,11 +100,14 @@ TEST_F(CompositeProperties, CompositeBufferEqualsCompositeTile) {
         const GRect area = Around(options, GRect(int32(random() % 20) - 10, int32(random() % 20) - 10,
                                                  90 + int32(random() % 80), 71));
         CNativeQuadTileBuffer buffer;
+        if (run % 2) buffer = CNativeQuadTileBuffer(GRect(area).Offset(GPoint(300, 7)), NativeQuad{1, 2, 3, 4});
         image->GetCompositeBuffer(area, buffer, nullptr);
         ASSERT_EQ(buffer.GetBounds(), area);
         std::vector<NativeQuad> fromBuffer(size_t(area.Area()));
         buffer.GetTile(area, fromBuffer.data(), area.Width() * 4);
         ASSERT_EQ(Differences(fromBuffer, Composite(*image, area)), 0) << "run " << run;
+        image->GetEntireComposite(buffer, nullptr);
+        ASSERT_EQ(buffer.GetBounds(), image->GetImageRect());
     }
 }
 

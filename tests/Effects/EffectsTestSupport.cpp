@@ -41,18 +41,8 @@ ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16
 
 ByteVector ShadowFields(uint32 inBlur, uint32 inIntensity, uint32 inAngle, uint32 inDistance,
                         const char (&inMode)[5], uint8 inEnabled, uint8 inOpacity) {
-    return Bytes()
-        .U32(0)
-        .U32(inBlur)
-        .U32(inIntensity)
-        .U32(inAngle)
-        .U32(inDistance)
-        .Color(0, 0x1111, 0x2222, 0x3333, 0)
-        .Mode(inMode)
-        .U8(inEnabled)
-        .U8(0)
-        .U8(inOpacity)
-        .Get();
+    return Bytes().U32(0).U32(inBlur).U32(inIntensity).U32(inAngle).U32(inDistance)
+        .Color(0, 0x1111, 0x2222, 0x3333, 0).Mode(inMode).U8(inEnabled).U8(0).U8(inOpacity).Get();
 }
 
 ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], uint8 inEnabled) {
@@ -63,22 +53,8 @@ ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], 
 }
 
 ByteVector BevelFields(uint8 inStyle, uint32 inAngle, uint32 inStrength, uint32 inBlur) {
-    return Bytes()
-        .U32(0)
-        .U32(inAngle)
-        .U32(inStrength)
-        .U32(inBlur)
-        .Mode("lite")
-        .Mode("dark")
-        .Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0)
-        .Color(0, 0, 0, 0, 0)
-        .U8(inStyle)
-        .U8(10)
-        .U8(20)
-        .U8(1)
-        .U8(0)
-        .U8(1)
-        .Get();
+    return Bytes().U32(0).U32(inAngle).U32(inStrength).U32(inBlur).Mode("lite").Mode("dark")
+        .Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0).Color(0, 0, 0, 0, 0).U8(inStyle).U8(10).U8(20).U8(1).U8(0).U8(1).Get();
 }
 
 std::optional<LayerFXParameters> ReadPayload(const ByteVector& inPayload, std::string* outRefusal) {

@@ -21,21 +21,23 @@ TEST(LayerFXBlock, ACountOfZeroGivesEveryEffectDisabledWithTheDefaults) {
     EXPECT_EQ(*p, LayerFXParameters());
     EXPECT_FALSE(p->mDropShadowEnabled || p->mInnerShadowEnabled || p->mOuterGlowEnabled || p->mInnerGlowEnabled ||
                  p->mBevelEnabled);
-    EXPECT_EQ(p->mDropShadowBlendMode, uint32(kBlendMultiply));
-    EXPECT_EQ(p->mOuterGlowBlendMode, uint32(kBlendScreen));
-    EXPECT_EQ(p->mBevelShadowBlendMode, uint32(kBlendMultiply));
-    EXPECT_EQ(p->mInnerShadowOpacity, 191);
-    EXPECT_EQ(p->mDropShadowDistance, 0x50000);
-    EXPECT_EQ(p->mBevelAngle, 0x780000);
-    EXPECT_EQ(p->mBevelStyle, int32(OuterBevel));
     EXPECT_TRUE(p->mInnerGlowInvert && p->mDropShadowUseGlobalAngle && p->mInnerEffectsVisible);
-    EXPECT_FALSE(p->mDropShadowColor.IsValid());
 }
 
-TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndExtraBytesAreSkipped) {
+// Records are found by their keys; bytes a record has beyond its fields are skipped, records of another
+// signature or of unknown keys are skipped by their length, an inner glow of version 0 declaring 33 bytes
+// is read as 32, and an unknown blend key falls back to normal with a report.
+TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
     ByteVector padded = ShadowFields(0x20000, 0x640000, 0xFFD30000, 0x30000, "diff", 1, 77);
-    padded.resize(51, 0xEE);  // 10 bytes the reader does not know
-    const auto p = ReadPayload(Payload({Record("dsdw", padded), Record("oglw", GlowFields(0, 0x8000, "over", 1))}));
+    padded.resize(51, 0xEE);
+    ByteVector glow1 = GlowFields(1, 0x30000, "norm", 1);
+    glow1.back() = 0;  // inward flag off
+    std::optional<LayerFXParameters> p;
+    const std::string reports = CaptureReports([&] {
+        p = ReadPayload(Payload({Record("dsdw", ShadowFields(), std::nullopt, "XXXX"), Record("what", ByteVector(9, 0xAB)),
+                                 Record("dsdw", padded), Record("oglw", GlowFields(0, 0x8000, "over", 1)),
+                                 Record("iglw", glow1), Record("isdw", ShadowFields(0, 0, 0x5A0000, 0, "zzzz"))}));
+    });
     ASSERT_TRUE(p.has_value());
     EXPECT_TRUE(p->mDropShadowEnabled);
     EXPECT_EQ(p->mDropShadowBlur, 0x20000);
@@ -50,47 +52,19 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndExtraBytesAreSkipped) {
     EXPECT_EQ(p->mOuterGlowBlur, 0x8000);
     EXPECT_EQ(p->mOuterGlowBlendMode, uint32(kBlendOverlay));
     EXPECT_EQ(p->mOuterGlowOpacity, 99);
-    EXPECT_FALSE(p->mInnerShadowEnabled);
-}
+    EXPECT_TRUE(p->mInnerGlowEnabled && !p->mInnerGlowInvert);
+    EXPECT_TRUE(p->mInnerShadowEnabled);
+    EXPECT_EQ(p->mInnerShadowAngle, 0x5A0000);
+    EXPECT_EQ(p->mInnerShadowBlendMode, uint32(kBlendNormal));
+    EXPECT_TRUE(Contains(reports, "ExtractBlendModeFromStream: Unknown external blend mode -- using kBlendNormal"));
 
-TEST(LayerFXBlock, AnInnerGlowOfVersionZeroIsReadAs32BytesAndKeepsItsFlag) {
-    ByteVector v1 = GlowFields(1, 0x30000, "norm", 1);
-    v1.back() = 0;  // inward flag off
-    const auto newer = ReadPayload(Payload({Record("iglw", v1)}));
-    ASSERT_TRUE(newer.has_value());
-    EXPECT_FALSE(newer->mInnerGlowInvert);
-
-    // Version 0 declares 33 bytes but is read as 32: whatever its length says, the next record starts
-    // right after them.
-    const ByteVector v0 = GlowFields(0, 0x30000, "norm", 1);
-    const ByteVector bevel = Record("bevl", BevelFields(3));
-    ByteVector payload = Payload({Record("iglw", v0, 33), bevel});
-    const auto older = ReadPayload(payload);
+    const auto older = ReadPayload(Payload({Record("iglw", GlowFields(0, 0x30000, "norm", 1), 33), Record("bevl", BevelFields(3))}));
     ASSERT_TRUE(older.has_value());
-    EXPECT_TRUE(older->mInnerGlowEnabled);
-    EXPECT_TRUE(older->mInnerGlowInvert);
+    EXPECT_TRUE(older->mInnerGlowEnabled && older->mInnerGlowInvert);
     EXPECT_EQ(older->mBevelStyle, int32(Emboss));
     EXPECT_TRUE(older->mBevelEnabled && older->mBevelDirection && !older->mBevelUseGlobalAngle);
     EXPECT_EQ(older->mBevelHighlightBlendMode, uint32(kBlendLighten));
     EXPECT_EQ(older->mBevelShadowOpacity, 20);
-}
-
-TEST(LayerFXBlock, ForeignRecordsAreSkippedByTheirLength) {
-    const ByteVector foreign = Record("dsdw", ShadowFields(), std::nullopt, "XXXX");
-    const ByteVector unknown = Record("what", ByteVector(9, 0xAB));
-    const auto p = ReadPayload(Payload({foreign, unknown, Record("isdw", ShadowFields(0, 0, 0x5A0000, 0))}));
-    ASSERT_TRUE(p.has_value());
-    EXPECT_FALSE(p->mDropShadowEnabled);
-    EXPECT_TRUE(p->mInnerShadowEnabled);
-    EXPECT_EQ(p->mInnerShadowAngle, 0x5A0000);
-}
-
-TEST(LayerFXBlock, AnUnknownBlendKeyFallsBackToNormalWithAReport) {
-    std::optional<LayerFXParameters> p;
-    const std::string reports = CaptureReports([&] { p = ReadPayload(Payload({Record("dsdw", ShadowFields(0, 0, 0, 0, "zzzz"))})); });
-    ASSERT_TRUE(p.has_value());
-    EXPECT_EQ(p->mDropShadowBlendMode, uint32(kBlendNormal));
-    EXPECT_TRUE(Contains(reports, "ExtractBlendModeFromStream: Unknown external blend mode -- using kBlendNormal"));
 }
 
 // Each ranged field: where it sits in its record's fields, its limits and the names of its check.

@@ -1,0 +1,560 @@
+// Colour adjustments read from their blocks: colour balance, channel mixer, selective colour and
+// hue/saturation (the shared arithmetic, the hue-indexed tables with their range profiles, pixels in both
+// modes, both block versions).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CSelectiveColorAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/HueSaturationTables.h"
+#include "tests/Adjustments/AdjustmentTestSupport.h"
+
+using namespace AdjustmentTest;
+
+namespace {
+
+// A "blnc" block: shadows, midtones, highlights (three axes each), the luminosity flag, one pad byte.
+ByteVector BalanceBlock(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
+    Block block;
+    for (int32 value : inValues) block.I16(value);
+    block.U8(inPreserveLuminosity ? 1 : 0).U8(0);
+    return block.bytes;
+}
+
+std::vector<int32> Balance(int32 inRange, int32 inAxis, int32 inValue) {
+    std::vector<int32> values(9, 0);
+    values[inRange * 3 + inAxis] = inValue;
+    return values;
+}
+
+// Black below x1, then a gamma segment to white at x2 with a gamma of g hundredths, worked out from the
+// power law (g at most 101, where no foot is fitted).
+std::vector<uint8> GammaRamp(int32 inX1, int32 inX2, int32 inGamma) {
+    std::vector<uint8> table(256, 255);
+    for (int32 x = 0; x <= inX1; ++x) table[x] = 0;
+    const int32 dx = inX2 - inX1;
+    for (int32 x = inX1; x <= inX2; ++x) {
+        const int32 j = ((x - inX1) * 255 + dx / 2) / dx;
+        const int32 g = int32(std::pow(j / 255.0, 100.0 / inGamma) * 255.0 + 0.5);
+        table[x] = uint8(int32((g * 255 + 127) / 255.0));
+    }
+    return table;
+}
+
+std::unique_ptr<CAdjustmentLayer> ReadBalance(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
+    ReadResult result = ReadAdjustment(kColorBalanceAdjustment, BalanceBlock(inValues, inPreserveLuminosity));
+    EXPECT_EQ(result.error, "");
+    return std::move(result.layer);
+}
+
+}  // namespace
+
+TEST(ColorBalance, ZeroValuesGiveIdentityTablesInBothModes) {
+    for (bool preserve : {false, true}) {
+        auto layer = ReadBalance(std::vector<int32>(9, 0), preserve);
+        ASSERT_NE(layer, nullptr);
+        for (int32 channel = 0; channel < 3; ++channel)
+            EXPECT_EQ(AppliedTable(*layer, channel), Identity()) << "preserve " << preserve << " channel " << channel;
+    }
+}
+
+// Each case changes one value and names the table it must produce for the axis it moves; the other two
+// axes must stay the identity unless luminosity preservation makes them move too.
+TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
+    const auto linear = [](int32 x1, int32 x2) { return GammaRamp(x1, x2, 100); };
+    struct Case {
+        const char* name;
+        std::vector<int32> values;
+        bool preserve;
+        std::vector<uint8> red, green, blue;
+    };
+    const Case cases[] = {
+        // Shadows cyan-red -20: black up to 20, and the midtone shift of -10 gives the gamma 2^-0.1 = 0.93.
+        {"shadow red -20", Balance(0, 0, -20), false, GammaRamp(20, 255, 93), Identity(), Identity()},
+        // Preserving luminosity, the same shadow moves only the black point: no midtone shift.
+        {"shadow red -20, preserved", Balance(0, 0, -20), true, linear(20, 255), Identity(), Identity()},
+        // A positive shadow on red, preserved, raises the black point of the other two axes instead.
+        {"shadow red +10, preserved", Balance(0, 0, 10), true, Identity(), linear(10, 255), linear(10, 255)},
+        // Highlights yellow-blue 5: white from 250, and m = 0 - (-5 - 0) / 2 = 2 (truncated, not 3): gamma 101.
+        {"highlight blue +5", Balance(2, 2, 5), false, Identity(), Identity(), GammaRamp(0, 250, 101)},
+        // Midtones alone bend the whole table: magenta-green -7 gives gamma 2^-0.07, 95 hundredths.
+        {"midtone green -7", Balance(1, 1, -7), false, Identity(), GammaRamp(0, 255, 95), Identity()},
+    };
+    for (const Case& c : cases) {
+        auto layer = ReadBalance(c.values, c.preserve);
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(AppliedTable(*layer, 0), c.red) << c.name;
+        EXPECT_EQ(AppliedTable(*layer, 1), c.green) << c.name;
+        EXPECT_EQ(AppliedTable(*layer, 2), c.blue) << c.name;
+    }
+}
+
+namespace {
+
+// A "mixr" block: version, monochrome, then four records of five percentages.
+ByteVector MixerBlock(const std::vector<std::vector<int32>>& inRecords, bool inMonochrome) {
+    Block block;
+    block.I16(1).U16(inMonochrome ? 1 : 0);
+    for (const auto& record : inRecords)
+        for (int32 percent : record) block.I16(percent);
+    return block.bytes;
+}
+
+std::vector<std::vector<int32>> IdentityMixer() {
+    return {{100, 0, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}, {0, 0, 0, 100, 0}};
+}
+
+}  // namespace
+
+TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<int32>> records;
+        bool monochrome;
+        NativeQuad in, out;
+    };
+    auto records = [](std::vector<int32> red, std::vector<int32> green, std::vector<int32> blue) {
+        return std::vector<std::vector<int32>>{red, green, blue, {0, 0, 0, 100, 0}};
+    };
+    const Case cases[] = {
+        {"identity", IdentityMixer(), false, MakeNativeQuad(200, 100, 50, 7), MakeNativeQuad(200, 100, 50, 4)},
+        {"constant 100 % adds 255", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 100}, {0, 0, 100, 0, 0}), false,
+         MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(10, 255, 30, 4)},
+        {"swap red and blue", records({0, 0, 100, 0, 0}, {0, 100, 0, 0, 0}, {100, 0, 0, 0, 0}), false,
+         MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(30, 20, 10, 4)},
+        // 40 % is 409 (409.6 truncated): (200 * 409 + 100 * 409 + 50 * 204 + 512) >> 10 = 130 for all three;
+        // the other records do not count.
+        {"monochrome 40/40/20", records({40, 40, 20, 0, 0}, {0, 0, 0, 0, 100}, {100, 0, 0, 0, 0}), true,
+         MakeNativeQuad(200, 100, 50, 7), MakeNativeQuad(130, 130, 130, 4)},
+        // -33 % is -337 (truncated toward zero, not -338): (41 * -337 + 255 * 1024 + 512) >> 10 = 242.
+        {"negative factor truncates toward zero", records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}),
+         false, MakeNativeQuad(41, 0, 0, 7), MakeNativeQuad(242, 0, 0, 4)},
+        // A negative sum shifts arithmetically and clamps to 0; the fourth factor is never applied.
+        {"negative sums clamp to 0", records({-100, 0, 0, 100, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
+         MakeNativeQuad(1, 2, 3, 7), MakeNativeQuad(0, 2, 3, 4)},
+        {"large sums clamp to 255", records({200, 200, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
+         MakeNativeQuad(100, 100, 3, 7), MakeNativeQuad(255, 100, 3, 4)},
+    };
+    for (const Case& c : cases) {
+        ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(c.records, c.monochrome));
+        ASSERT_NE(result.layer, nullptr) << c.name << ": " << result.error;
+        EXPECT_EQ(Word(AdjustInto(*result.layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+namespace {
+
+using Records = std::array<std::array<int32, 4>, kSelectiveRangeCount>;
+
+ByteVector SelectiveBlock(const Records& inRecords, int32 inMethod, int32 inVersion = 1,
+                          std::array<int32, 4> inFirstRecord = {0, 0, 0, 0}) {
+    Block block;
+    block.I16(inVersion).I16(inMethod);
+    for (int32 value : inFirstRecord) block.I16(value);
+    for (const auto& record : inRecords)
+        for (int32 value : record) block.I16(value);
+    return block.bytes;
+}
+
+std::unique_ptr<CAdjustmentLayer> ReadSelective(const Records& inRecords, int32 inMethod) {
+    ReadResult result = ReadAdjustment(kSelectiveColorAdjustment, SelectiveBlock(inRecords, inMethod));
+    EXPECT_EQ(result.error, "");
+    return std::move(result.layer);
+}
+
+}  // namespace
+
+TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
+    struct Case {
+        int32 red, green, blue;
+        int32 primaryRange, secondaryRange, primary, secondary, whites, neutrals, blacks;
+    };
+    const Case cases[] = {
+        {100, 50, 0, kSelectiveReds, kSelectiveYellows, 50, 50, 0, 100, 55},
+        {10, 200, 240, kSelectiveBlues, kSelectiveCyans, 40, 190, 0, 25, 0},
+        {250, 220, 230, kSelectiveReds, kSelectiveMagentas, 20, 10, 185, 40, 0},
+        // Ties go by the order of the comparisons.
+        {128, 128, 128, kSelectiveReds, kSelectiveYellows, 0, 0, 1, 254, 0},
+        {9, 200, 200, kSelectiveGreens, kSelectiveCyans, 0, 191, 0, 64, 0},
+        {200, 9, 200, kSelectiveReds, kSelectiveMagentas, 0, 191, 0, 64, 0},
+        {200, 200, 9, kSelectiveReds, kSelectiveYellows, 0, 191, 0, 64, 0},
+        {9, 9, 200, kSelectiveBlues, kSelectiveMagentas, 191, 0, 0, 64, 0},
+        {9, 200, 9, kSelectiveGreens, kSelectiveYellows, 191, 0, 0, 64, 0},
+        {0, 0, 0, kSelectiveReds, kSelectiveYellows, 0, 0, 0, 0, 255},
+        {255, 255, 255, kSelectiveReds, kSelectiveYellows, 0, 0, 255, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const SelectiveWeights w = ComputeSelectiveWeights(c.red, c.green, c.blue);
+        const std::array<int32, 7> got = {w.primaryRange, w.secondaryRange, w.primary, w.secondary,
+                                          w.whites,       w.neutrals,       w.blacks};
+        const std::array<int32, 7> want = {c.primaryRange, c.secondaryRange, c.primary, c.secondary,
+                                           c.whites,       c.neutrals,       c.blacks};
+        EXPECT_EQ(got, want) << c.red << "," << c.green << "," << c.blue;
+    }
+}
+
+TEST(SelectiveColorWeights, AddUpTo255ForEveryPixel) {
+    for (int32 r = 0; r < 256; r += 3)
+        for (int32 g = 0; g < 256; g += 5)
+            for (int32 b = 0; b < 256; b += 7) {
+                const SelectiveWeights w = ComputeSelectiveWeights(r, g, b);
+                ASSERT_EQ(w.primary + w.secondary + w.whites + w.neutrals + w.blacks, 255) << r << "," << g << "," << b;
+                ASSERT_GE(w.neutrals, 0);
+            }
+}
+
+TEST(SelectiveColorTables, ScalingByBlackRoundsHalvesAwayFromZero) {
+    struct Case {
+        int32 value, black, scaled;
+    };
+    const Case cases[] = {
+        {37, 0, 37},     {-1, 50, 49},      // 99 * 1.5 = 148.5 -> 149
+        {1, 50, 52},     {100, 100, 300},   // the largest reachable
+        {-100, 100, -100}, {80, -100, -100},  // no colour left
+        {-60, -50, -80},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScaleSelectiveValue(c.value, c.black), c.scaled) << c.value << "/" << c.black;
+}
+
+// Table entries at chosen inputs. Negative values lift the foot to d = 255 - (255 (v + 100) + 50) / 100;
+// positive ones move the start to x = 255 - ((v + 100) / 4 + 25500) / (v + 100).
+TEST(SelectiveColorTables, FootAndStartOfEachPercentage) {
+    struct Case {
+        int32 value;
+        bool fullRange;
+        std::vector<std::pair<int32, int32>> entries;  // (input, output)
+    };
+    const Case cases[] = {
+        {0, true, {{0, 0}, {1, 1}, {128, 128}, {255, 255}}},
+        {0, false, {{0, 0}, {77, 77}, {255, 255}}},
+        {-100, true, {{0, 255}, {100, 255}, {255, 255}}},
+        {-100, false, {{0, 255}, {1, 255}, {255, 255}}},
+        // d = 127: full range climbs from 127 to 255; otherwise it reaches 255 at 128 and stays there.
+        {-50, true, {{0, 127}, {1, 128}, {128, 191}, {255, 255}}},
+        {-50, false, {{0, 127}, {64, 191}, {128, 255}, {129, 255}, {255, 255}}},
+        // x = 85: zero below, then to 255 (full range) or to 170.
+        {50, true, {{0, 0}, {84, 0}, {85, 0}, {170, 128}, {255, 255}}},
+        {50, false, {{0, 0}, {84, 0}, {85, 0}, {170, 85}, {255, 170}}},
+        // x = 255 - (50 + 25500) / 200 = 255 - 127 = 128 (the quotient truncated).
+        {100, true, {{127, 0}, {128, 0}, {129, 2}, {255, 255}}},
+        {300, false, {{190, 0}, {191, 0}, {255, 64}}},
+    };
+    for (const Case& c : cases) {
+        uint8 table[256];
+        BuildSelectiveTable(table, c.value, c.fullRange);
+        for (const auto& [input, output] : c.entries)
+            EXPECT_EQ(table[input], output) << "value " << c.value << " full " << c.fullRange << " at " << input;
+    }
+}
+
+TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
+    struct Case {
+        const char* name;
+        int32 range;
+        std::array<int32, 4> record;
+        int32 method;
+        NativeQuad in, out;
+    };
+    const Case cases[] = {
+        // Without changes only the weighted sum is rounded: red Mul8(100, 50) + Mul8(100, 50) +
+        // Mul8(100, 100) + Mul8(100, 55) = 20 + 20 + 39 + 22.
+        {"no changes", kSelectiveReds, {0, 0, 0, 0}, 0, MakeNativeQuad(100, 50, 0, 0), MakeNativeQuad(101, 51, 0, 4)},
+        // Pure red belongs to reds alone. Full range keeps 255 at 255; relative halves it.
+        {"reds +cyan absolute", kSelectiveReds, {100, 0, 0, 0}, 0, MakeNativeQuad(255, 0, 0, 0), MakeNativeQuad(255, 0, 0, 4)},
+        {"reds +cyan relative", kSelectiveReds, {100, 0, 0, 0}, 1, MakeNativeQuad(255, 0, 0, 0), MakeNativeQuad(127, 0, 0, 4)},
+        // Black 100 doubles the cyan distance from -100: cyan 0 becomes 100.
+        {"reds black scales cyan", kSelectiveReds, {0, 0, 0, 100}, 1, MakeNativeQuad(255, 0, 0, 0), MakeNativeQuad(127, 0, 0, 4)},
+        // Removing all magenta from the greens lifts their green table to 255: Mul8(255, 200) plus the
+        // neutral share Mul8(200, 55).
+        {"greens -magenta", kSelectiveGreens, {0, -100, 0, 0}, 0, MakeNativeQuad(0, 200, 0, 0), MakeNativeQuad(0, 243, 0, 4)},
+        {"greens leave blue alone", kSelectiveGreens, {0, -100, 0, 0}, 0, MakeNativeQuad(0, 0, 200, 0), MakeNativeQuad(0, 0, 200, 4)},
+        // Blacks: for (0, 0, 0) the blacks weight is 255; removing yellow lifts blue to 255.
+        {"blacks -yellow", kSelectiveBlacks, {0, 0, -100, 0}, 0, MakeNativeQuad(0, 0, 0, 0), MakeNativeQuad(0, 0, 255, 4)},
+        {"whites untouched by blacks", kSelectiveBlacks, {0, 0, -100, 0}, 0, MakeNativeQuad(255, 255, 255, 0), MakeNativeQuad(255, 255, 255, 4)},
+    };
+    for (const Case& c : cases) {
+        Records records{};
+        records[c.range] = c.record;
+        auto layer = ReadSelective(records, c.method);
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+namespace {
+
+// The positions a version-1 block gives range r: ramps of 60 degrees around a one-degree core.
+HueRange Version1Range(int32 inRange) {
+    HueRange range;
+    range.beginRamp = (60 * inRange + 300) % 360;
+    range.begin = 60 * inRange;
+    range.end = (60 * inRange + 1) % 360;
+    range.endRamp = (60 * inRange + 60) % 360;
+    return range;
+}
+
+HueSaturationParameters Version1Parameters() {
+    HueSaturationParameters parameters;
+    for (int32 r = 0; r < kHueRangeCount; ++r) parameters.ranges[r] = Version1Range(r);
+    return parameters;
+}
+
+// A version-2 block; the ranges a layer starts with by default: 60 degrees apart from red, each ramping
+// over 30 degrees on either side of a 30-degree core.
+struct Version2 {
+    bool colorize = false;
+    std::array<int32, 3> colorizeValues = {0, 0, 0};
+    std::array<int32, 3> master = {0, 0, 0};
+    std::array<std::array<int32, 7>, 6> ranges;
+    int32 version = 2;
+    Version2() {
+        for (int32 r = 0; r < 6; ++r)
+            ranges[r] = {(60 * r + 315) % 360, (60 * r + 345) % 360, (60 * r + 15) % 360, (60 * r + 45) % 360, 0, 0, 0};
+    }
+    ByteVector Bytes() const {
+        Block block;
+        block.I16(version).U8(colorize ? 1 : 0).U8(0);
+        for (int32 value : colorizeValues) block.I16(value);
+        for (int32 value : master) block.I16(value);
+        for (const auto& range : ranges)
+            for (int32 value : range) block.I16(value);
+        return block.bytes;
+    }
+};
+
+// A version-1 block: colorize flag, zero byte, the colorize triple, then hues, saturations and
+// lightnesses (master first, then the six ranges).
+ByteVector Version1Block(bool inColorize, const std::array<int32, 24>& inValues) {
+    Block block;
+    block.I16(1).U8(inColorize ? 1 : 0).U8(0);
+    for (int32 value : inValues) block.I16(value);
+    return block.bytes;
+}
+
+std::unique_ptr<CAdjustmentLayer> ReadHue(uint32 inType, const ByteVector& inBlock) {
+    ReadResult result = ReadAdjustment(inType, inBlock);
+    EXPECT_EQ(result.error, "");
+    return std::move(result.layer);
+}
+
+const CHueSaturationAdjustmentLayer& AsHue(const CAdjustmentLayer& inLayer) {
+    return static_cast<const CHueSaturationAdjustmentLayer&>(inLayer);
+}
+
+}  // namespace
+
+TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
+    EXPECT_EQ(HueRescale(100, -100, 100, -180, 180), 180);
+    EXPECT_EQ(HueRescale(-100, -100, 100, -180, 180), -180);
+    EXPECT_EQ(HueRescale(-1, -100, 100, -60, 60), -1);   // -60 + (99 * 120 + 100) / 200 = -60 + 59
+    EXPECT_EQ(HueRescale(0, -100, 100, 0, 100), 50);     // 10100 / 200 = 50.5, truncated
+    EXPECT_EQ(HueRescale(359, 0, 359, 0, 1529), 1529);
+    EXPECT_EQ(HueRescale(1, 0, 359, 0, 1529), 4);
+    EXPECT_EQ(HueRescale(120, -180, 180, -765, 765), 510);
+
+    struct LightnessCase {
+        int32 lightness, input, output;
+    };
+    const LightnessCase lightness[] = {
+        {0, 0, 0},     {0, 200, 200},   {100, 0, 255},  {-100, 255, 0}, {50, 0, 127},  {50, 255, 255},
+        {-50, 255, 128}, {-50, 0, 0},   {1, 0, 2},      {-1, 255, 253}, {150, 0, 255}, {-150, 255, 0},
+    };
+    for (const LightnessCase& c : lightness) {
+        uint8 table[256];
+        BuildLightnessTable(c.lightness, table);
+        EXPECT_EQ(table[c.input], c.output) << "lightness " << c.lightness << " at " << c.input;
+    }
+
+    const std::pair<int32, int32> factors[] = {{0, 256},    {-100, 0},     {-50, 128}, {1, 258},
+                                               {50, 510},   {99, 16320},   {100, 32767}, {101, 32767},
+                                               {-1, 254}};
+    for (const auto& [saturation, factor] : factors) EXPECT_EQ(HueSaturationFactor(saturation), factor) << saturation;
+}
+
+TEST(HueSaturationArithmetic, ColourRampFlanksMirrorEachOther) {
+    const std::pair<int32, int32> entries[] = {{0, 255},  {43, 255}, {44, 244}, {64, 126}, {84, 7},   {85, 0},
+                                               {171, 0}, {172, 7},  {212, 244}, {213, 255}, {255, 255}};
+    for (const auto& [index, value] : entries) EXPECT_EQ(kColorizeRamp[index], value) << index;
+    for (int32 i = 1; i < 256; ++i) EXPECT_EQ(kColorizeRamp[i], kColorizeRamp[256 - i]) << i;
+    for (int32 i = 44; i < 85; ++i) EXPECT_LT(kColorizeRamp[i], kColorizeRamp[i - 1]) << i;
+}
+
+TEST(HueSaturationTables, MasterSettingsFillEveryHue) {
+    struct Case {
+        int32 masterHue, masterSaturation, shift, factor;
+    };
+    const Case cases[] = {{0, 0, 0, 256}, {120, 0, 510, 256}, {-180, 50, 765, 510}, {-60, -100, 1275, 0}};
+    for (const Case& c : cases) {
+        HueSaturationParameters parameters = Version1Parameters();
+        parameters.masterHue = c.masterHue;
+        parameters.masterSaturation = c.masterSaturation;
+        HueTables tables;
+        BuildHueTables(parameters, tables);
+        for (int32 step = 0; step < kHueSteps; ++step) {
+            ASSERT_EQ(tables.hueTable[step], (step + c.shift) % kHueSteps) << c.masterHue << " at " << step;
+            ASSERT_EQ(tables.saturationTable[step], c.factor) << c.masterSaturation << " at " << step;
+            ASSERT_EQ(tables.lightnessByHue[step], 0) << step;
+        }
+    }
+}
+
+// Range profiles at chosen steps. Version-1 positions in steps: red 1278, 0, 4, 256 (the rise wraps past
+// 1529); yellow 0, 256, 260, 511; green 256, 511, 515, 767.
+TEST(HueSaturationTables, RangesRampUpHoldAndRampDown) {
+    HueTables tables;
+
+    // Green lightness 100 (amount 8192): rises over 256..511, holds to 515, falls to 0 at 767.
+    HueSaturationParameters green = Version1Parameters();
+    green.ranges[2].lightness = 100;
+    BuildHueTables(green, tables);
+    const std::pair<int32, int32> lightness[] = {{255, 0},    {256, 0},    {300, 1414}, {511, 8192},
+                                                 {513, 8192}, {515, 8192}, {600, 5429}, {767, 0}, {768, 0}};
+    for (const auto& [step, value] : lightness) EXPECT_EQ(tables.lightnessByHue[step], value) << "green at " << step;
+
+    // Red saturation -100 (amount -256) on the master factor 256: the rise wraps past the end of the circle.
+    HueSaturationParameters red = Version1Parameters();
+    red.ranges[0].saturation = -100;
+    BuildHueTables(red, tables);
+    const std::pair<int32, int32> saturation[] = {{1277, 256}, {1278, 256}, {1529, 1}, {0, 0},
+                                                  {4, 0},      {130, 128},  {256, 256}, {700, 256}};
+    for (const auto& [step, value] : saturation) EXPECT_EQ(tables.saturationTable[step], value) << "red at " << step;
+
+    // Each range's addition is clamped before the next: master 50 (510), red +100 reaches the 32767
+    // ceiling, and then yellow -100 (amount -510, 8 at step 4 of its rise) takes off from there.
+    HueSaturationParameters clamped = Version1Parameters();
+    clamped.masterSaturation = 50;
+    clamped.ranges[0].saturation = 100;
+    clamped.ranges[1].saturation = -100;
+    BuildHueTables(clamped, tables);
+    EXPECT_EQ(tables.saturationTable[4], 32759);
+    EXPECT_EQ(tables.saturationTable[256], 0);  // yellow's full amount on the master: 510 - 510
+}
+
+TEST_F(ColourTest, HueSaturationPixels) {
+    struct Case {
+        const char* name;
+        Version2 block;
+        NativeQuad in, out;
+    };
+    Version2 none;
+    Version2 turn120;
+    turn120.master = {120, 0, 0};
+    Version2 gray;
+    gray.master = {0, -100, 0};
+    Version2 white;
+    white.master = {0, 0, 100};
+    Version2 black;
+    black.master = {0, 0, -100};
+    // Green range around 100..140 degrees with lightness +100 / -100; red lies outside its ramps.
+    Version2 lightGreens;
+    lightGreens.ranges[2] = {90, 100, 140, 150, 0, 0, 100};
+    Version2 darkGreens = lightGreens;
+    darkGreens.ranges[2][6] = -100;
+    const Case cases[] = {
+        {"unchanged orange", none, MakeNativeQuad(255, 128, 0, 9), MakeNativeQuad(255, 128, 0, 9)},
+        {"unchanged gray", none, MakeNativeQuad(77, 77, 77, 9), MakeNativeQuad(77, 77, 77, 9)},
+        {"red turns green", turn120, MakeNativeQuad(255, 0, 0, 9), MakeNativeQuad(0, 255, 0, 9)},
+        {"blue turns red", turn120, MakeNativeQuad(0, 0, 255, 9), MakeNativeQuad(255, 0, 0, 9)},
+        {"orange turns spring green", turn120, MakeNativeQuad(255, 128, 0, 9), MakeNativeQuad(0, 255, 128, 9)},
+        {"desaturated to its lightness", gray, MakeNativeQuad(200, 100, 50, 9), MakeNativeQuad(125, 125, 125, 9)},
+        {"lightness 100", white, MakeNativeQuad(10, 100, 50, 9), MakeNativeQuad(255, 255, 255, 9)},
+        {"lightness -100", black, MakeNativeQuad(250, 100, 50, 9), MakeNativeQuad(0, 0, 0, 9)},
+        {"green lightened", lightGreens, MakeNativeQuad(0, 255, 0, 9), MakeNativeQuad(255, 255, 255, 9)},
+        {"dark green lightened to its top", lightGreens, MakeNativeQuad(0, 128, 0, 9), MakeNativeQuad(128, 128, 128, 9)},
+        {"green darkened", darkGreens, MakeNativeQuad(0, 255, 0, 9), MakeNativeQuad(0, 0, 0, 9)},
+        {"red outside the green range", lightGreens, MakeNativeQuad(255, 0, 0, 9), MakeNativeQuad(255, 0, 0, 9)},
+        {"cyan outside the green range", darkGreens, MakeNativeQuad(0, 255, 255, 9), MakeNativeQuad(0, 255, 255, 9)},
+    };
+    for (const Case& c : cases) {
+        auto layer = ReadHue(kHueSaturation2Adjustment, c.block.Bytes());
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
+    std::mt19937 random(1234);
+    const auto uniform = [&](int32 low, int32 high) { return std::uniform_int_distribution<int32>(low, high)(random); };
+    for (int32 round = 0; round < 40; ++round) {
+        Version2 block;
+        block.master = {uniform(-180, 180), uniform(-100, 100), 0};
+        for (auto& range : block.ranges)
+            range = {uniform(0, 359), uniform(0, 359), uniform(0, 359), uniform(0, 359),
+                     uniform(-60, 60), uniform(-100, 100), uniform(-100, 100)};
+        auto layer = ReadHue(kHueSaturation2Adjustment, block.Bytes());
+        ASSERT_NE(layer, nullptr);
+        std::vector<NativeQuad> grays(256);
+        for (int32 v = 0; v < 256; ++v) grays[v] = MakeNativeQuad(uint8(v), uint8(v), uint8(v), 3);
+        int32 rowBytes = 256 * 4;
+        layer->AdjustTile(GRect(0, 0, 256, 1), grays.data(), rowBytes, grays.data(), rowBytes);
+        for (int32 v = 0; v < 256; ++v)
+            ASSERT_EQ(Word(grays[v]), Word(MakeNativeQuad(uint8(v), uint8(v), uint8(v), 3))) << "round " << round;
+    }
+}
+
+TEST_F(ColourTest, ColorizePaintsByLightness) {
+    struct Case {
+        const char* name;
+        std::array<int32, 3> colorize;  // hue, saturation, lightness
+        NativeQuad in, out;
+    };
+    const Case cases[] = {
+        {"no saturation: gray of max and min", {0, 0, 0}, MakeNativeQuad(200, 100, 50, 0), MakeNativeQuad(125, 125, 125, 4)},
+        {"white stays white", {0, 100, 0}, MakeNativeQuad(255, 255, 255, 0), MakeNativeQuad(255, 255, 255, 4)},
+        {"red at mid lightness", {0, 100, 0}, MakeNativeQuad(200, 54, 100, 0), MakeNativeQuad(255, 0, 0, 4)},
+        {"green at mid lightness", {120, 100, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 255, 0, 4)},
+        {"negative hue wraps to blue", {-120, 100, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 0, 255, 4)},
+        // s = 127, c = 127, base = 127 - 63.
+        {"half saturation", {0, 50, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(191, 64, 64, 4)},
+        {"lightness -100", {0, 100, -100}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 0, 0, 4)},
+    };
+    for (const Case& c : cases) {
+        Version2 block;
+        block.colorize = true;
+        block.colorizeValues = c.colorize;
+        auto layer = ReadHue(kHueSaturation2Adjustment, block.Bytes());
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
+    std::array<int32, 24> values{};
+    values[0] = -50;  // colorize hue: -90 degrees, kept as 270
+    values[1] = 0;    // colorize saturation: 50
+    values[3] = 100;  // master hue: 180 degrees
+    values[4] = 100;  // red range hue: 60 degrees
+    values[10] = -40;  // master saturation, unchanged
+    values[23] = 7;    // magenta lightness, unchanged
+    const ByteVector block = Version1Block(false, values);
+    for (uint32 type : {uint32(kHueSaturationAdjustment), uint32(kHueSaturation2Adjustment)}) {
+        auto layer = ReadHue(type, block);
+        ASSERT_NE(layer, nullptr);
+        const HueSaturationParameters& p = AsHue(*layer).GetParameters();
+        EXPECT_EQ(p.colorizeHue, 270);
+        EXPECT_EQ(p.colorizeSaturation, 50);
+        EXPECT_EQ(p.masterHue, 180);
+        EXPECT_EQ(p.masterSaturation, -40);
+        EXPECT_EQ(p.ranges[0].hue, 60);
+        EXPECT_EQ(p.ranges[5].lightness, 7);
+        for (int32 r = 0; r < kHueRangeCount; ++r) {
+            const HueRange want = Version1Range(r);
+            EXPECT_EQ((std::array<int32, 4>{p.ranges[r].beginRamp, p.ranges[r].begin, p.ranges[r].end, p.ranges[r].endRamp}),
+                      (std::array<int32, 4>{want.beginRamp, want.begin, want.end, want.endRamp}))
+                << r;
+        }
+    }
+}
+
+TEST_F(ColourTest, Version1RedRangeHueTurnsRedIntoYellow) {
+    std::array<int32, 24> values{};
+    values[4] = 100;
+    auto layer = ReadHue(kHueSaturationAdjustment, Version1Block(false, values));
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(Word(AdjustInto(*layer, MakeNativeQuad(255, 0, 0, 0))), Word(MakeNativeQuad(255, 255, 0, 0)));
+    EXPECT_EQ(Word(AdjustInto(*layer, MakeNativeQuad(0, 0, 255, 0))), Word(MakeNativeQuad(0, 0, 255, 0)));
+}
