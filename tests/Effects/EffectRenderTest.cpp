@@ -1,11 +1,14 @@
 // Drawing effects: every effect against the reference model over random layers and parameters, tile
-// independence, and the figures of the blur, the offsets, the bounds and the bevel.
+// independence, and the figures of the blur, the offsets, the bounds and the bevel; and effects in the
+// composite: where each group is drawn, the mask and clip groups. (What each effect draws is owned by the
+// reference comparison; outer effects over transparent tiles by the composite rules.)
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "Src/Orvane/Src/Effects/EffectGeometry.h"
 #include "Src/Orvane/Src/Effects/LayerEffectsRenderer.h"
+#include "Src/Orvane/Src/Effects/LayerFXSource.h"
 #include "Src/Orvane/Src/Effects/TentBlur.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Effects/EffectReference.h"
@@ -185,6 +188,74 @@ TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
     p.mBevelUseGlobalAngle = true;
     EXPECT_EQ(BevelLightAngle(p, 200, true), 20);
     EXPECT_EQ(BevelLightAngle(p, -30, false), 330);
+}
+
+const NativeQuad kRed = MakeNativeQuad(255, 0, 0, 255);
+const NativeQuad kGreen = MakeNativeQuad(0, 255, 0, 255);
+
+using EffectComposite = EffectRender;
+
+NativeQuad CompositePixel(CImage& inImage, int32 inX, int32 inY) {
+    NativeQuad q{};
+    inImage.GetCompositeTile(GRect(inX, inY, inX + 1, inY + 1), &q, 4);
+    return q;
+}
+
+// A hard black shadow inDistance pixels to the right.
+LayerFXParameters HardShadow(int32 inDistance) {
+    LayerFXParameters p = QuietParameters();
+    p.mDropShadowEnabled = true, p.mDropShadowBlur = 0, p.mDropShadowOpacity = 255;
+    p.mDropShadowBlendMode = kBlendNormal, p.mDropShadowUseGlobalAngle = false;
+    p.mDropShadowAngle = 180 << 16, p.mDropShadowDistance = inDistance << 16;
+    return p;
+}
+
+// A white background and a red square whose mask hides its left half; the square casts a hard black
+// shadow 3 pixels to the right and glows green inside.
+TEST_F(EffectComposite, EffectsFollowTheMaskedShapeAndInnerOnesAreMaskedWithTheLayer) {
+    TestImage test = MakeImage(20, 10, GRect(0, 0, 20, 10), [](int32, int32) { return kOpaqueWhite; });
+    CNativeQuadTileBuffer square(GRect(2, 2, 12, 8), kRed);
+    auto* layer = new CRGBLayer(nullptr, square, "square", true, kBlendNormal, 255, 2);
+    test.image->AddLayer(layer, false, -1, true);
+    layer->CreateLayerMask(0, GRect(7, 0, 20, 10));
+    for (int32 y = 0; y < 10; ++y)
+        for (int32 x = 7; x < 20; ++x) {
+            const uint8 m = 255;
+            layer->SetLayerMaskTile(GRect(x, y, x + 1, y + 1), &m, 1);
+        }
+    LayerFXParameters p = HardShadow(3);
+    p.mInnerGlowEnabled = true, p.mInnerGlowBlur = 0, p.mInnerGlowInvert = false, p.mInnerGlowOpacity = 255;
+    p.mInnerGlowBlendMode = kBlendNormal, p.mInnerGlowColor = ColorRecord::FromRGB(0, 255, 0);
+    layer->SetEffects(LayerFXSource::MakeEffects([&] {
+        LayerFX fx;
+        fx.SetParameters(p);
+        return fx;
+    }()));
+    for (int32 y = 2; y < 8; ++y) {
+        for (int32 x = 2; x < 7; ++x) EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueWhite) << x << "," << y;
+        for (int32 x = 7; x < 12; ++x) EXPECT_EQ(CompositePixel(*test.image, x, y), kGreen) << x << "," << y;
+        for (int32 x = 12; x < 15; ++x) EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueBlack) << x << "," << y;
+        EXPECT_EQ(CompositePixel(*test.image, 15, y), kOpaqueWhite);
+    }
+}
+
+TEST_F(EffectComposite, AClippedLayersShadowStaysInsideTheGroupsBase) {
+    auto image = std::make_unique<CImage>(16, 12);
+    auto* base = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(2, 2, 10, 10), kOpaqueWhite), "base", true,
+                               kBlendNormal, 255, 1);
+    auto* clipped = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(4, 4, 8, 8), kRed), "clipped", true,
+                                  kBlendNormal, 255, 2);
+    image->AddLayer(base, false, -1, true);
+    image->AddLayer(clipped, false, -1, true);
+    clipped->SetClipping(1);
+    LayerFX fx;
+    fx.SetParameters(HardShadow(3));
+    clipped->SetEffects(LayerFXSource::MakeEffects(fx));
+    EXPECT_EQ(CompositePixel(*image, 5, 5), kRed);
+    EXPECT_EQ(CompositePixel(*image, 8, 5), kOpaqueBlack);
+    EXPECT_EQ(CompositePixel(*image, 9, 5), kOpaqueBlack);
+    EXPECT_EQ(CompositePixel(*image, 10, 5), kTransparentWhite);
+    EXPECT_EQ(CompositePixel(*image, 3, 5), kOpaqueWhite);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Reading effects blocks: defaults, record framing, ranges and refusals; writing them back; and what a
-// document's reader makes of good and refused blocks.
+// Reading effects blocks: defaults, record framing, ranges and refusals; writing them back; what a
+// document's reader makes of good and refused blocks; what the pipeline is told; the colours of effect
+// records in each colour space.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -271,6 +272,81 @@ TEST_F(LayerFXDocument, AReadBlockBecomesTheLayersEffectsAndARefusedOneLeavesItW
     EXPECT_TRUE(refused->Layer(0)->GetEffects().IsEmptyRecord());
     EXPECT_EQ(refused->Layer(0)->GetLayerID(), 7u);
     EXPECT_EQ(Word(PixelOf(*refused->Layer(0), 5, 5)), 0xFF010203u);
+}
+
+TEST(LayerFX, VisibilityHidesBothGroupsAndDecidesWhatThePipelineIsTold) {
+    LayerFX fx;
+    const auto source = [&] { return LayerFXSource(fx); };
+    EXPECT_FALSE(source().HasEffects());  // nothing switched on
+    fx.Set(&LayerFXParameters::mInnerShadowEnabled, true);
+    EXPECT_TRUE(source().HasEffects());
+    EXPECT_FALSE(source().HasOuterEffects());
+    fx.Set(&LayerFXParameters::mBevelEnabled, true);
+    EXPECT_TRUE(source().HasOuterEffects());  // an outer bevel part
+    fx.Set(&LayerFXParameters::mBevelStyle, int32(InnerBevel));
+    EXPECT_FALSE(source().HasOuterEffects());
+    fx.Set(&LayerFXParameters::mDropShadowEnabled, true);
+    EXPECT_TRUE(source().HasOuterEffects());
+
+    fx.SetEffectsVisible(false);
+    EXPECT_FALSE(fx.InnerEffectsVisible() || fx.OuterEffectsVisible() || fx.EffectsVisible());
+    EXPECT_FALSE(source().HasEffects());
+    EXPECT_FALSE(source().HasOuterEffects());
+    fx.Set(&LayerFXParameters::mInnerEffectsVisible, true);
+    EXPECT_TRUE(fx.EffectsVisible());
+    EXPECT_TRUE(source().HasEffects());
+    EXPECT_FALSE(source().HasOuterEffects());
+}
+
+ColorRecord Colour(int16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD) {
+    return ColorRecord{inSpace, {inA, inB, inC, inD}};
+}
+
+TEST(ColorRecord, ColoursOfEachSpace) {
+    const struct {
+        ColorRecord record;
+        NativeQuad colour;
+    } cases[] = {
+        {ColorRecord::FromRGB(12, 200, 255), MakeNativeQuad(12, 200, 255, 255)},
+        {Colour(0, 0x12FF, 0xAB00, 0x0080, 0xFFFF), MakeNativeQuad(0x12, 0xAB, 0x00, 255)},
+        {Colour(1, 0, 65535, 65535, 0), MakeNativeQuad(255, 0, 0, 255)},          // pure red
+        {Colour(1, 12345, 0, 0x80FF, 0), MakeNativeQuad(128, 128, 128, 255)},     // no saturation: grey
+        {Colour(1, 32768, 32768, 65535, 0), MakeNativeQuad(127, 255, 255, 255)},  // half-saturated cyan
+        {Colour(2, 65535, 65535, 65535, 65535), MakeNativeQuad(255, 255, 255, 255)},  // no ink: paper
+        {Colour(2, 40000, 0, 65535, 50000), MakeNativeQuad(119, 0, 195, 255)},
+        {Colour(2, 45696, 65535, 0, 2570), MakeNativeQuad(6, 10, 0, 255)},  // 1791.999...: the float order counts
+        {Colour(2, 65535, 65535, 65535, 0), MakeNativeQuad(0, 0, 0, 255)},  // black ink
+        {Colour(3, 65535, 65535, 65535, 0), kOpaqueBlack},
+        {Colour(-1, 65535, 65535, 65535, 0), kOpaqueBlack},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NativeQuadToWord(c.record.ToNativeQuad()), NativeQuadToWord(c.colour)) << c.record.mSpace;
+    EXPECT_TRUE(ColorRecord::FromRGB(0, 0, 0).IsValid());
+    EXPECT_FALSE(ColorRecord::Empty().IsValid());
+    EXPECT_EQ(ColorRecord::FromRGB(1, 2, 3), Colour(0, 257, 514, 771, 0));
+}
+
+// HSB in exact integer arithmetic: with h, s, v as fractions of 65536, f x 65536 = 6 c1 - 65536 i, and
+// every product v (1 - s f) x 65536 = c3 (2^32 - c2 F) / 2^32, floored.
+NativeQuad ExactHSB(uint16 c1, uint16 c2, uint16 c3) {
+    if (c2 == 0) return MakeNativeQuad(uint8(c3 >> 8), uint8(c3 >> 8), uint8(c3 >> 8), 255);
+    const uint64 six = uint64(c1) * 6;
+    const uint64 i = six >> 16, f = six & 0xFFFF;
+    const uint64 one = uint64(1) << 32;
+    const uint64 p = uint64(c3) * (65536 - c2) / 65536;
+    const uint64 q = uint64(c3) * (one - c2 * f) / one;
+    const uint64 t = uint64(c3) * (one - c2 * (65536 - f)) / one;
+    const uint64 rgb[6][3] = {{c3, t, p}, {q, c3, p}, {p, c3, t}, {p, q, c3}, {t, p, c3}, {c3, p, q}};
+    return MakeNativeQuad(uint8(rgb[i][0] >> 8), uint8(rgb[i][1] >> 8), uint8(rgb[i][2] >> 8), 255);
+}
+
+TEST(ColorRecord, HSBColoursAgreeWithExactArithmeticInEverySextant) {
+    std::mt19937 random(3);
+    for (int i = 0; i < 20000; ++i) {
+        const uint16 h = uint16(random()), s = uint16(i % 5 == 0 ? 65535 : random()), v = uint16(random());
+        EXPECT_EQ(NativeQuadToWord(Colour(1, h, s, v, 0).ToNativeQuad()), NativeQuadToWord(ExactHSB(h, s, v)))
+            << h << " " << s << " " << v;
+    }
 }
 
 }  // namespace
