@@ -17,28 +17,14 @@ constexpr int32 kWidth = 8;
 constexpr int32 kHeight = 4;
 const NativeQuad kBase = MakeNativeQuad(200, 100, 50, 255);
 
-struct AdjustmentSetup {
-    uint8 maskFlags = 0;  // bit 1 disabled, bit 2 inverted
-    uint8 opacity = 255;
-    uint8 flags = 0;      // bit 1 hidden
-    bool mask = true;     // a mask revealing the left half
-    bool emptyMask = false;  // instead a mask block with an empty rectangle and default colour 255
-};
-
-// A base layer of one colour (with inBaseAlpha) and above it an adjustment layer.
-ByteVector Document(uint32 inKey, const ByteVector& inData, const AdjustmentSetup& inSetup = {},
-                    uint8 inBaseAlpha = 255) {
+// A base layer of one colour (with inBaseAlpha) and above it an adjustment layer whose mask reveals the
+// left half.
+ByteVector Document(uint32 inKey, const ByteVector& inData, uint8 inBaseAlpha = 255) {
     DocumentBuilder doc(kWidth, kHeight);
     doc.AddLayer(LayerSpec::Solid(0, 0, kWidth, kHeight, kBase.red, kBase.green, kBase.blue, inBaseAlpha));
     LayerSpec adjustment;
-    adjustment.name = "adjust";
-    adjustment.opacity = inSetup.opacity;
-    adjustment.flags = inSetup.flags;
-    if (inSetup.emptyMask) adjustment.mask = MaskSpec::Rect(0, 0, 0, 0, 255);
-    if (inSetup.mask) {
-        adjustment.mask = MaskSpec::Rect(0, 0, kWidth / 2, kHeight, 0, inSetup.maskFlags);
-        adjustment.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
-    }
+    adjustment.mask = MaskSpec::Rect(0, 0, kWidth / 2, kHeight, 0);
+    adjustment.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
     adjustment.blocks.push_back(AdditionalBlock::Raw(inKey, inData));
     doc.AddLayer(adjustment);
     return doc.Build();
@@ -77,7 +63,7 @@ TEST_F(AdjustmentDocumentTest, AdjustmentRecoloursBeneathItsMaskOnly) {
         if (Word(adjusted) == Word(kBase)) continue;
         ++kinds;
         for (uint8 baseAlpha : {255, 128}) {
-            ReadDocument document(Document(kind.key, kind.data, {}, baseAlpha));
+            ReadDocument document(Document(kind.key, kind.data, baseAlpha));
             ASSERT_TRUE(document.loaded) << kind.name << ": " << document.error;
             ASSERT_EQ(document.image->GetLayerCount(), 2) << kind.name;
             CLayer* layer = document.image->GetLayerWithPosition(1);
@@ -89,36 +75,6 @@ TEST_F(AdjustmentDocumentTest, AdjustmentRecoloursBeneathItsMaskOnly) {
         }
     }
     EXPECT_GE(kinds, 15);
-}
-
-TEST_F(AdjustmentDocumentTest, MaskSettingsVisibilityAndNoMask) {
-    const KindCase invert = EveryKind()[7];
-    ASSERT_EQ(invert.type, kInvertAdjustment);
-    const NativeQuad inverted = Adjusted(invert, kBase);
-    AdjustmentSetup setup;
-    setup.maskFlags = 4;  // inverted: the right half is recoloured
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, inverted, "inverted mask");
-    setup.maskFlags = 2;  // disabled: the layer does nothing
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, kBase, "disabled mask");
-    setup = {};
-    setup.flags = 2;  // hidden
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), kBase, kBase, "hidden");
-    setup = {};
-    setup.mask = false;  // no mask block: the layer covers nothing
-    ReadDocument unmasked(Document(invert.key, invert.data, setup));
-    ASSERT_TRUE(unmasked.loaded) << unmasked.error;
-    EXPECT_FALSE(unmasked.image->GetLayerWithPosition(1)->HasLayerMask());
-    EXPECT_TRUE(unmasked.image->GetLayerWithPosition(1)->GetBounds().Empty());
-    ExpectHalves(Composite(unmasked), kBase, kBase, "no mask");
-    setup.emptyMask = true;  // a mask of the canvas in the default colour 255: everything is recoloured
-    ExpectHalves(Composite(ReadDocument(Document(invert.key, invert.data, setup))), inverted, inverted, "open mask");
-    // Half opacity mixes the inverted colour with the base colour.
-    setup = {};
-    setup.opacity = 128;
-    const std::vector<NativeQuad> half = Composite(ReadDocument(Document(invert.key, invert.data, setup)));
-    EXPECT_GT(half[0].red, inverted.red);
-    EXPECT_LT(half[0].red, kBase.red);
-    EXPECT_EQ(Word(half[kWidth - 1]), Word(kBase));
 }
 
 TEST_F(AdjustmentDocumentTest, RefusedBlocksFailTheRead) {
