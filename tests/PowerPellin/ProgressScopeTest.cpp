@@ -30,19 +30,6 @@ TEST(LProgressScope, ChildMapsIntoItsSlice) {
     EXPECT_DOUBLE_EQ(parent.Current(), 0.6);
 }
 
-TEST(LProgressScope, ZeroStartMeansParentsCurrentFraction) {
-    RecordingScope parent;
-    parent.SetPortionComplete(0.25);
-    {
-        RecordingScope child(&parent, 0.75);
-        EXPECT_DOUBLE_EQ(child.Start(), 0.25);
-        EXPECT_DOUBLE_EQ(child.End(), 0.75);
-        child.SetPortionComplete(0.5);
-        EXPECT_DOUBLE_EQ(parent.Current(), 0.5);
-    }  // destruction completes the child, and so its slice
-    EXPECT_DOUBLE_EQ(parent.Current(), 0.75);
-}
-
 // Which reports change the display: forward steps over 0.005, completion, indeterminacy.
 TEST(LProgressScope, DisplayRule) {
     struct Case {
@@ -82,17 +69,6 @@ TEST(LProgressScope, ReportsReachTheParents) {
     leaf.MarkIndeterminate();
     EXPECT_EQ(middle.Current(), -1.0);
     EXPECT_EQ(root.Current(), -1.0);
-}
-
-TEST(LProgressScope, OutOfRangeValuesAreUsed) {
-    ReportLog log;
-    RecordingScope scope;
-    scope.SetPortionComplete(1.5);  // reported, then used
-    EXPECT_EQ(scope.Current(), 1.5);
-    scope.SetPortionComplete(-0.5);
-    scope.MarkIndeterminate();  // -1.0 is not out of range
-    EXPECT_EQ(log.DebugStrings(), (std::vector<std::string>{"Assertion failed: \"inPortionComplete <= 1.0\"",
-                                                            "Assertion failed: \"inPortionComplete >= 0.0\""}));
 }
 
 }  // namespace

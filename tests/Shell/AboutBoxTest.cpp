@@ -60,14 +60,6 @@ TEST_F(AboutBoxTest, ClosesOnOkAndOnAClickAnywhere) {
     }
 }
 
-TEST_F(AboutBoxTest, OtherCommandsAreNotHandled) {
-    const Hooks::DialogRecord record = Run(false, Hooks::DialogAction::kNothing);
-    EXPECT_FALSE(record.ended);
-    for (Platform::MessageParam command : {Platform::MessageParam(2), Platform::MessageParam(0x10002)})
-        EXPECT_EQ(AboutDlgProc(nullptr, kCommand, command, 0), 0);
-    EXPECT_EQ(AboutDlgProc(nullptr, 0x0200, 0, 0), 0);
-}
-
 TEST_F(AboutBoxTest, LookFollowsTheNewLookFlag) {
     struct Case {
         bool newLook;

@@ -74,27 +74,6 @@ TEST_F(ReportingTest, DebugStringWithoutReceiverShowsABoxAndTellsTheDebugger) {
     EXPECT_EQ(Hooks::DebugOutputs(), std::vector<std::string>{"lonely report"});
 }
 
-// A non-zero last-error value from before a report survives it; a zero one is not forced back.
-TEST_F(ReportingTest, ReportersKeepANonZeroLastError) {
-    struct Case {
-        bool withReceiver;
-        uint32 before;
-        uint32 after;
-    };
-    const Case cases[] = {{false, 87, 87}, {true, 87, 87}, {false, 0, Hooks::kErrorNoWindow}, {true, 0, 0}};
-    for (const Case& c : cases) {
-        Hooks::Reset();
-        Hooks::SetEcho(false);
-        if (c.withReceiver) AddReceiver();
-        Platform::SetLastErrorValue(c.before);
-        ShowDebugString("text");
-        EXPECT_EQ(Platform::LastError(), c.after) << c.withReceiver << " " << c.before;
-    }
-    Platform::SetLastErrorValue(31);
-    BreakToDebugger();
-    EXPECT_EQ(Platform::LastError(), 31u);
-}
-
 TEST_F(ReportingTest, EachModeSelectsItsReporter) {
     struct Case {
         int32 mode;

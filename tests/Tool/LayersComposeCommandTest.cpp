@@ -166,11 +166,6 @@ TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone)
         EXPECT_EQ(Slurp(Path("out.lmn")), "keep") << stack;
         EXPECT_FALSE(Exists(Path("out.lmn.lumenar-tmp")));
     }
-    const std::pair<const char*, int> usage[] = {{"layers a.lmn", 2},
-                                                 {"layers --flat a.lmn d", 2},
-                                                 {"compose stack.json", 2},
-                                                 {"compose missing.json o.lmn", 1}};
-    for (const auto& [arguments, exitCode] : usage) EXPECT_EQ(Run(arguments).exitCode, exitCode) << arguments;
 }
 
 }  // namespace
