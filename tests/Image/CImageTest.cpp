@@ -25,28 +25,6 @@ std::unique_ptr<CImage> StackWithClipping(const std::vector<uint32>& inClipping)
     return image;
 }
 
-TEST(ImageStack, InsertingInsideAClipGroupJoinsIt) {
-    struct Case {
-        std::vector<uint32> clipping;
-        int32 position;
-        uint32 expected;
-    };
-    const Case cases[] = {
-        {{0, 1, 1}, 2, 1},  // between two clipped members
-        {{0, 1}, 1, 0},     // between base and member: below's clipping is 0
-        {{0, 2, 2}, 2, 2},  // the shared value is taken over
-        {{0, 1, 2}, 2, 0},  // different values: stays unclipped
-        {{0, 1, 1}, 3, 0},  // on top: no layer above
-    };
-    for (const Case& c : cases) {
-        auto image = StackWithClipping(c.clipping);
-        CLayer* added = MakeLayer(99, GRect(0, 0, 2, 2), kRed);
-        image->AddLayer(added, false, c.position, true);
-        EXPECT_EQ(image->GetLayerPosition(added), c.position);
-        EXPECT_EQ(added->GetClipping(), c.expected) << "position " << c.position;
-    }
-}
-
 TEST(ImageStack, RemovalRules) {
     auto image = StackWithClipping({0, 0, 0});
     image->SetActiveLayerByPosition(0);
