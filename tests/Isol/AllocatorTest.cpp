@@ -73,20 +73,6 @@ TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
     AllocatorTesting::FailHeapRequests(0);
 }
 
-TEST(Allocator, PurgeAsksEachHookForTheRemainder) {
-    EXPECT_EQ(LPurge(100), 0u);  // no hooks
-    {
-        CountingHook first(30), second(30), third(30);
-        EXPECT_EQ(GrowZoneHook::HookCount(), 3);
-        EXPECT_EQ(LPurge(50), 60u);
-        EXPECT_EQ(first.requests, (std::vector<uint32>{50}));
-        EXPECT_EQ(second.requests, (std::vector<uint32>{20}));
-        EXPECT_TRUE(third.requests.empty());  // the target was reached before it
-        EXPECT_EQ(LPurge(0xFFFFFFFFu), 90u);
-    }
-    EXPECT_EQ(GrowZoneHook::HookCount(), 0);  // hooks leave the registry on destruction
-}
-
 struct Tracked : LAllocatedObject {
     int32 payload[8] = {};
 };

@@ -30,28 +30,6 @@ TEST(LProgressScope, ChildMapsIntoItsSlice) {
     EXPECT_DOUBLE_EQ(parent.Current(), 0.6);
 }
 
-// Which reports change the display: forward steps over 0.005, completion, indeterminacy.
-TEST(LProgressScope, DisplayRule) {
-    struct Case {
-        double before;
-        double report;
-        bool shown;
-    };
-    const Case cases[] = {
-        {0.0, 0.003, false}, {0.0, 0.005, false}, {0.0, 0.0051, true}, {0.5, 0.2, false},
-        {0.999, 1.0, true},  {1.0, 1.0, false},   {0.3, -1.0, true},   {-1.0, -1.0, false},
-        {-1.0, 0.0, true},
-    };
-    for (const Case& c : cases) {
-        RecordingScope scope;
-        if (c.before != 0.0) scope.SetPortionComplete(c.before);
-        scope.shown.clear();
-        scope.SetPortionComplete(c.report);
-        EXPECT_EQ(!scope.shown.empty(), c.shown) << c.before << " -> " << c.report;
-        EXPECT_EQ(scope.Current(), c.shown ? c.report : c.before) << c.before << " -> " << c.report;
-    }
-}
-
 // Every report reaches the parent, even one too small for the child's own display; indeterminacy
 // propagates all the way up.
 TEST(LProgressScope, ReportsReachTheParents) {
