@@ -97,27 +97,6 @@ TEST_F(FilePortTest, WriteAtPlacesBytesAndSetLengthWaitsForAWrite) {
     Platform::FileClose(file);
 }
 
-// Both ports offer the same maximum transfer; only the scratch file owns its handle. A host port over an
-// invalid handle fails quietly; one over a real handle leaves it open when destroyed.
-TEST_F(FilePortTest, TransferLimitOwnershipAndInvalidHandles) {
-    HostFilePort invalid(Platform::kInvalidFile);
-    MergerTempFile scratch;
-    EXPECT_EQ(invalid.GetMaxTransfer(), 16777216u);
-    EXPECT_EQ(scratch.GetMaxTransfer(), 16777216u);
-    EXPECT_EQ(invalid.OwnFlag(), 0);
-    EXPECT_EQ(scratch.OwnFlag(), 1);
-    uint8 byte = 0x5A;
-    EXPECT_FALSE(invalid.IsOpen());
-    EXPECT_EQ(invalid.GetLength(), 0u);
-    EXPECT_EQ(invalid.ReadAt(0, 1, &byte), 0);
-    EXPECT_EQ(invalid.WriteAt(0, 1, &byte), 0);
-    EXPECT_EQ(byte, 0x5A);
-    Platform::FileHandle file = MakeFile(4);
-    { HostFilePort port(file); }
-    EXPECT_EQ(Platform::FileSeek(file, 0, Platform::SeekOrigin::kEnd), 4);
-    EXPECT_TRUE(Platform::FileClose(file));
-}
-
 TEST_F(FilePortTest, ScratchFileIsEmptiedUsedAndGoneAfterDestruction) {
     {
         Platform::FileHandle stale = Platform::FileCreate(MergerTempFile::kFileName);

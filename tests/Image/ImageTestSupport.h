@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,32 +13,12 @@
 #include "Src/PowerPellin/LListener.h"
 #include "tests/support/ReportCapture.h"
 
-// Records every message (and the area/id of layer changes) an image broadcasts.
+// Records every message an image broadcasts.
 class MessageLog : public LListener {
 public:
-    struct Entry {
-        uint32 message;
-        GRect area;
-        uint32 layerID;
-    };
-
-    void ListenToMessage(int32 inMessage, void* ioParam) override {
-        Entry entry{uint32(inMessage), GRect(), kInvalidLayerID};
-        if (uint32(inMessage) == kMsgLayerChanged && ioParam != nullptr) {
-            const auto* change = static_cast<const ImageChangeParameter*>(ioParam);
-            entry.area = change->mArea;
-            entry.layerID = change->mLayerID;
-        }
-        entries.push_back(entry);
-    }
-    int32 Count(uint32 inMessage) const {
-        int32 n = 0;
-        for (const Entry& e : entries) n += e.message == inMessage ? 1 : 0;
-        return n;
-    }
-    void Clear() { entries.clear(); }
-
-    std::vector<Entry> entries;
+    void ListenToMessage(int32 inMessage, void*) override { messages.push_back(uint32(inMessage)); }
+    int32 Count(uint32 inMessage) const { return int32(std::count(messages.begin(), messages.end(), inMessage)); }
+    std::vector<uint32> messages;
 };
 
 // An RGB layer whose pixels cover inRect (image coordinates) in inColor.

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "Src/Orvane/Src/Image/NativeQuad.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
-#include "tests/support/ReportCapture.h"
 
 namespace {
 
@@ -46,26 +44,6 @@ TEST(NativeQuadTest, MemoryOrderIsBlueGreenRedAlphaAndNamedQuads) {
     } named[] = {{kTransparentWhite, 0x00FFFFFF}, {kOpaqueWhite, 0xFFFFFFFF}, {kOpaqueBlack, 0xFF000000},
                  {kOpaqueGrey, 0xFF808080}};
     for (const auto& n : named) EXPECT_EQ(NativeQuadToWord(n.quad), n.word);
-}
-
-TEST(NativeQuadTest, ChannelPointersAddressRedGreenBlueAlpha) {
-    NativeQuad q = MakeNativeQuad(10, 20, 30, 40);
-    const struct {
-        int32 channel;
-        int32 byteOffset;
-    } cases[] = {{kRedChannel, 2}, {kGreenChannel, 1}, {kBlueChannel, 0}, {kAlphaChannel, 3}};
-    for (const auto& c : cases) {
-        uint8* p = GetChannelPtr(&q, c.channel);
-        EXPECT_EQ(p - reinterpret_cast<uint8*>(&q), c.byteOffset) << c.channel;
-        const NativeQuad& constant = q;
-        EXPECT_EQ(GetChannelPtr(&constant, c.channel), p);
-    }
-    for (int32 unknown : {-1, 4, 1000}) {
-        uint8* p = nullptr;
-        const std::string reports = CaptureReports([&] { p = GetChannelPtr(&q, unknown); });
-        EXPECT_TRUE(Contains(reports, "GetChannelPtr: Unknown channel!")) << unknown;
-        EXPECT_EQ(p, &q.alpha) << unknown;
-    }
 }
 
 }  // namespace

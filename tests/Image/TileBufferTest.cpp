@@ -56,39 +56,6 @@ public:
     }
 };
 
-TEST(TileBufferGeometry, TilesAreCountedAndIndexedFromTheTopLeft) {
-    const CNativeQuadTileBuffer wide(GRect(0, 0, 65, 1), kRed);
-    EXPECT_EQ(wide.TilesAcross(), 2);
-    EXPECT_EQ(wide.TilesDown(), 1);
-    EXPECT_EQ(wide.TileIndexOf(GPoint(64, 0)), 1);
-    EXPECT_EQ(wide.TileIndexOf(GPoint(63, 0)), 0);
-
-    const CNativeQuadTileBuffer shifted(GRect(-10, -70, 120, 60), kRed);
-    EXPECT_EQ(shifted.TilesAcross(), 3);
-    EXPECT_EQ(shifted.TilesDown(), 3);
-    EXPECT_EQ(shifted.TileIndexOf(GPoint(-10, -70)), 0);
-    EXPECT_EQ(shifted.TileIndexOf(GPoint(54, -6)), 4);
-    EXPECT_EQ(shifted.TileIndexOf(GPoint(119, 59)), 8);
-}
-
-TEST(TileBufferGeometry, WalkHandsOutEachPartAtItsOffsetInsideTheTile) {
-    const CNativeQuadTileBuffer buffer(GRect(0, 0, 65, 1), kRed);
-    Recorder whole;
-    buffer.ForEachPixelInArea(GRect(0, 0, 65, 1), whole, nullptr);
-    EXPECT_EQ(whole.mParts, (std::vector<GRect>{GRect(0, 0, 64, 1), GRect(64, 0, 65, 1)}));
-    EXPECT_EQ(whole.mRowBytes, 256);
-
-    // Inside one tile, a part starting at local (lx, ly) lies ly * 256 + lx * 4 bytes past local (0, 0).
-    const CNativeQuadTileBuffer big(GRect(-3, -3, 200, 200), kRed);
-    Recorder corner, inner;
-    big.ForEachPixelInArea(GRect(61, 61, 62, 62), corner, nullptr);  // local (64, 64): tile (1, 1) at (0, 0)
-    big.ForEachPixelInArea(GRect(66, 68, 67, 69), inner, nullptr);  // local (69, 71): tile (1, 1) at (5, 7)
-    ASSERT_EQ(corner.mPointers.size(), 1u);
-    ASSERT_EQ(inner.mPointers.size(), 1u);
-    EXPECT_EQ(reinterpret_cast<const uint8*>(inner.mPointers[0]) - reinterpret_cast<const uint8*>(corner.mPointers[0]),
-              7 * 256 + 5 * 4);
-}
-
 // Which tiles of a 130 x 130 buffer filled blue (3 x 3 cells) store pixels after one operation; the
 // others stay constant, without pixel memory unless a read-only walk needed it. The pixel values
 // themselves are the model runs' business.
@@ -146,24 +113,6 @@ public:
     std::vector<double> mReports;
 };
 
-TEST(TileBufferWalk, ProgressCountsGridCellsAndCompletesWhenStopped) {
-    const CNativeQuadTileBuffer buffer(GRect(0, 0, 200, 200), kBlue);
-    ProgressLog all;
-    Recorder reader;
-    // (60, 60, 70, 130) touches 2 x 3 grid cells.
-    buffer.ForEachPixelInArea(GRect(60, 60, 70, 130), reader, &all);
-    EXPECT_EQ(reader.mParts.size(), 6u);
-    const std::vector<double> expected = {1 / 6.0, 2 / 6.0, 3 / 6.0, 4 / 6.0, 5 / 6.0, 1.0, 1.0};
-    ASSERT_EQ(all.mReports.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_DOUBLE_EQ(all.mReports[i], expected[i]) << i;
-
-    ProgressLog stopped;
-    Recorder second(2);
-    buffer.ForEachPixelInArea(GRect(0, 0, 200, 200), second, &stopped);
-    EXPECT_EQ(second.mParts.size(), 2u);
-    EXPECT_EQ(stopped.mReports, (std::vector<double>{1 / 16.0, 1.0}));
-}
-
 TEST(TileBufferArguments, HugeBoundsAreRefusedBeforeAllocating) {
     EXPECT_THROW(CNativeQuadTileBuffer(GRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), kBlue), std::bad_alloc);
     EXPECT_THROW(CChannel(GRect(0, 0, INT_MAX, 1 << 16), 0), std::bad_alloc);
@@ -212,15 +161,6 @@ TEST(TileBufferBounds, NonTransparentBoundsFollowTheAlphaOnly) {
     EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-2, 3, 251, 151));
     buffer.FillRect(GRect(-5, 190, 0, 200), kRed);
     EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-5, 3, 251, 200));
-}
-
-TEST(TileBufferBounds, MovingKeepsSizeAndContent) {
-    CNativeQuadTileBuffer buffer(GRect(0, 0, 70, 5), kBlue);
-    buffer.SetPixel(GPoint(69, 4), kRed);
-    buffer.MoveTo(GPoint(-100, 20));
-    EXPECT_EQ(buffer.GetBounds(), GRect(-100, 20, -30, 25));
-    EXPECT_EQ(Word(PixelAt(buffer, -31, 24)), Word(kRed));
-    EXPECT_EQ(Word(PixelAt(buffer, -32, 24)), Word(kBlue));
 }
 
 }  // namespace

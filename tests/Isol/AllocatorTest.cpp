@@ -27,27 +27,6 @@ private:
     uint32 mPerCall;
 };
 
-TEST(Allocator, SizesBelowOneClearAndReallocate) {
-    for (int32 size : {0, -5}) {
-        auto* block = static_cast<uint8*>(LAllocate(size));
-        ASSERT_NE(block, nullptr);
-        block[0] = 0xAB;  // one byte is there (the sanitizer build checks)
-        LFree(block);
-    }
-    auto* block = static_cast<uint8*>(LAllocateClear(100));
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(block[i], 0) << i;
-    for (int i = 0; i < 100; ++i) block[i] = uint8(i);
-    for (int32 size : {5000, 10}) {
-        block = static_cast<uint8*>(LReallocate(block, size));
-        for (int i = 0; i < 10; ++i) ASSERT_EQ(block[i], uint8(i)) << size;
-    }
-    LFree(block);
-    void* fresh = LReallocate(nullptr, 8);  // a null block is an allocation
-    ASSERT_NE(fresh, nullptr);
-    LFree(fresh);
-    LFree(nullptr);
-}
-
 // A failed heap request: null at once when the caller allows failure, otherwise a purge of the whole
 // request inside the grow zone and a retry while the purge frees something, then "bad allocation".
 TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
@@ -94,31 +73,8 @@ TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
     AllocatorTesting::FailHeapRequests(0);
 }
 
-TEST(Allocator, PurgeAsksEachHookForTheRemainder) {
-    EXPECT_EQ(LPurge(100), 0u);  // no hooks
-    {
-        CountingHook first(30), second(30), third(30);
-        EXPECT_EQ(GrowZoneHook::HookCount(), 3);
-        EXPECT_EQ(LPurge(50), 60u);
-        EXPECT_EQ(first.requests, (std::vector<uint32>{50}));
-        EXPECT_EQ(second.requests, (std::vector<uint32>{20}));
-        EXPECT_TRUE(third.requests.empty());  // the target was reached before it
-        EXPECT_EQ(LPurge(0xFFFFFFFFu), 90u);
-    }
-    EXPECT_EQ(GrowZoneHook::HookCount(), 0);  // hooks leave the registry on destruction
-}
-
 struct Tracked : LAllocatedObject {
     int32 payload[8] = {};
 };
-
-TEST(Allocator, EngineObjectsGoThroughTheAllocator) {
-    const uint32 before = AllocatorTesting::HeapRequestCount();
-    delete new Tracked;
-    delete[] new Tracked[3];
-    EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, 2u);
-    AllocatorTesting::FailHeapRequests(1);
-    EXPECT_THROW(new Tracked, std::bad_alloc);
-}
 
 }  // namespace

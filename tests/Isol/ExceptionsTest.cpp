@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -10,49 +9,6 @@
 #include <typeinfo>
 
 namespace {
-
-TEST(ZString, KeepsTextAfterFirstEquals) {
-    struct Case {
-        const char* key;
-        const char* text;
-    };
-    const Case cases[] = {
-        {"$$$/Err/Pellin/Error/NilPtr=a pointer was nil when it should not have been",
-         "a pointer was nil when it should not have been"},
-        {"$$$/A/B=x=y", "x=y"},  // the second "=" belongs to the text
-        {"$$$/A/B=", ""},
-        {"no equals sign here", ""},
-        {"", ""},
-        {"=leading", "leading"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ZString(c.key).Text(), c.text) << c.key;
-}
-
-// The message into a caller's buffer: at most size - 1 characters and a NUL, nothing written past it,
-// nothing at all for size 0.
-TEST(ZString, CopyIntoABufferTruncatesAndTerminates) {
-    const struct {
-        uint32 size;
-        const char* text;
-    } cases[] = {{16, "a pointer was n"}, {10, "a pointer"}, {1, ""}, {0, nullptr}};
-    for (const auto& c : cases) {
-        for (bool viaException : {false, true}) {
-            char buffer[17];
-            std::memset(buffer, 'Z', sizeof buffer);
-            if (viaException)
-                NilPointerException().GetMessageInto(buffer, c.size);
-            else
-                ZString("$$$/K=a pointer was nil when it should not have been").CopyTo(buffer, c.size);
-            EXPECT_EQ(buffer[c.size], 'Z') << c.size;
-            if (c.text != nullptr) {
-                EXPECT_STREQ(buffer, c.text) << c.size;
-            }
-        }
-    }
-    char buffer[16];
-    ZString("$$$/K=abc").CopyTo(buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "abc");
-}
 
 // Every class of the family: its message, and that Clone keeps the dynamic type and the message.
 TEST(ExceptionFamily, MessagesAndClones) {
@@ -90,19 +46,6 @@ TEST(ExceptionFamily, MessagesAndClones) {
     }
 }
 
-// Construction from an exception and copying are in the facade cases below (the sanitizer build
-// catches a copy that shares the original's exception); assignment clones as well.
-TEST(TWException, AssignmentClonesTheException) {
-    TWException assigned(1);
-    {
-        const TWException source(Exception("gone soon"));
-        assigned = source;
-        EXPECT_NE(&assigned.GetException(), &source.GetException());
-    }
-    EXPECT_EQ(assigned.GetException().Message().Text(), "gone soon");
-    EXPECT_EQ(assigned.GetCode(), 0);
-}
-
 // What a facade turns each kind of escaping exception into; values pass through untouched.
 TEST(TWException, FacadeTranslation) {
     const struct {
@@ -129,31 +72,6 @@ TEST(TWException, FacadeTranslation) {
         }
     }
     EXPECT_EQ(TranslateToTWException([] { return 7; }), 7);
-}
-
-TEST(ThrowHelpers, ThrowWhatTheyName) {
-    int value = 3;
-    EXPECT_EQ(ThrowIfNil(&value), &value);  // the throwing side is in FoundationReportsTest
-    try {
-        LTHROW_MESSAGE("broken thing");
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.GetText(), "broken thing");
-    }
-    try {
-        LTHROW_SUITE(SuiteErrException::kDiskError);
-        ADD_FAILURE();
-    } catch (const SuiteErrException& e) {
-        EXPECT_EQ(e.GetError(), SuiteErrException::kDiskError);
-    }
-    for (int32 code : {2, 27}) {
-        try {
-            LTHROW_TW(code);
-            ADD_FAILURE();
-        } catch (const TWException& e) {
-            EXPECT_EQ(e.GetCode(), code);
-        }
-    }
 }
 
 }  // namespace

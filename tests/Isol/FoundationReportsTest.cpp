@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Src/Pellin/Isol/Exceptions.h"
-#include "Src/Pellin/Isol/HashedCollection.h"
 #include "Src/Pellin/Isol/SListX.h"
 #include "tests/Isol/ReportLog.h"
 
@@ -52,12 +51,6 @@ TEST(FoundationReports, MisuseIsReportedThenIgnored) {
          "Assertion failed: \"startPos >= 0 && length >= 0 && startPos+length <= entryCount\"", untouched},
         {[](SListX& l) { return l.SetCount(0), l.Pop(); }, "Assertion failed: \"!Empty()\"", {}},
         {[](SListX& l) { return l.SetCount(0), l.First(); }, index, {}},
-        {[](SListX&) { return HashedCollection::Iterator(Set()).Key(); }, "iterFetch: empty collection", untouched},
-        {[](SListX&) {  // odd values are refused by an even-values dictionary
-             MultiDict dict(true);
-             return LWord(dict.AddValue(1, 3)) + LWord(dict.Includes(1));
-         },
-         "Assertion failed: \"Even(value)\"", untouched},
         {[](SListX&) { return LWord(SuiteErrException(0).Message().Text() != "a plug-in system error has occurred"); },
          "Assertion failed: \"inError != 0x00000000L\"", untouched},
     };

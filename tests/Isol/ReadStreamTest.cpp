@@ -13,55 +13,6 @@ namespace {
 
 using Transfer = MemoryFilePort::Transfer;
 
-TEST(ReadStreamNumbers, DecodeByByteOrder) {
-    MemoryFilePort port({0x00, 0x00, 0x01, 0x02, 0xFF, 0xFE, 0x6E, 0x6F, 0x72, 0x6D});
-    struct Case {
-        int32 order;
-        uint32 u32;
-        uint16 u16;
-    };
-    const Case cases[] = {{kBigEndianOrder, 258, 0xFFFE}, {kNativeOrder, 0x02010000, 0xFEFF}};
-    for (const Case& c : cases) {
-        SReadStream stream(&port, c.order, 4096, 0);
-        EXPECT_EQ(stream.ReadU32(), c.u32);
-        EXPECT_EQ(stream.ReadU16(), c.u16);
-        // Four-character codes ignore the byte order.
-        EXPECT_EQ(stream.ReadFourCharCode(), 0x6E6F726Du);
-        EXPECT_EQ(stream.GetPosition(), 10u);
-        stream.SetPosition(6);
-        uint8 memory[4];
-        stream.ReadFourCharCode(memory);
-        EXPECT_EQ(memory[0], 0x6D);
-        EXPECT_EQ(memory[3], 0x6E);
-        stream.SetPosition(4);
-        EXPECT_EQ(stream.ReadI16(), int16(c.order == kBigEndianOrder ? -2 : -257));
-    }
-}
-
-// (Lengths up to 255 across buffer ends are in the stream round trip.)
-TEST(ReadStreamStrings, LengthPrefixedStringsTakeAnEvenNumberOfBytes) {
-    struct Case {
-        std::vector<uint8> bytes;
-        std::string text;
-        uint32 consumed;
-    };
-    const Case cases[] = {
-        {{0, 0, 9}, "", 2},
-        {{3, 'a', 'b', 'c', 9}, "abc", 4},
-        {{4, 'a', 'b', 'c', 'd', 0, 9}, "abcd", 6},
-        {{1, 'x', 9}, "x", 2},
-    };
-    for (const Case& c : cases) {
-        MemoryFilePort port(c.bytes);
-        SReadStream stream(&port, kBigEndianOrder, 4096, 0);
-        std::string text = "old";
-        stream.ReadPString(text);
-        EXPECT_EQ(text, c.text);
-        EXPECT_EQ(stream.GetPosition(), c.consumed);
-        EXPECT_EQ(stream.ReadU8(), 9);
-    }
-}
-
 // Random mixes of reads and skips must deliver exactly the file's bytes, and the port reads must follow
 // the rule: none while the buffer can serve; otherwise the buffered part is handed out, the rest read
 // straight from the port, and the buffer refilled behind it with up to its size.
@@ -122,24 +73,6 @@ TEST(ReadStreamEnd, ReadingAcrossTheEndFailsOnTheNextRead) {
         EXPECT_EQ(stream.ReadU8(), 0);
         EXPECT_EQ(stream.ReadU32(), 0x01020304u);
     }
-}
-
-TEST(ReadStreamPutBack, PutBackAndPeek) {
-    MemoryFilePort port({10, 20, 30, 40});
-    SReadStream stream(&port, kBigEndianOrder, 4096, 0);
-    // The very first byte comes by direct read; the refill starts after it, so there is no room before.
-    EXPECT_EQ(stream.ReadU8(), 10);
-    std::string reports = CaptureReports([&] { stream.PutBackByte(99); });
-    EXPECT_TRUE(Contains(reports, "Not enough room in buffer to put back the byte.")) << reports;
-    EXPECT_EQ(stream.GetPosition(), 1u);
-
-    EXPECT_EQ(stream.ReadU8(), 20);
-    EXPECT_EQ(stream.PeekU8(), 30);
-    EXPECT_EQ(stream.GetPosition(), 2u);
-    stream.PutBackByte(77);  // any byte may be put back
-    EXPECT_EQ(stream.ReadU8(), 77);
-    EXPECT_EQ(stream.ReadU8(), 30);
-    EXPECT_EQ(stream.ReadU8(), 40);
 }
 
 }  // namespace

@@ -55,56 +55,6 @@ TEST(WriteStreamEncoding, NumbersCodesAndTexts) {
     for (const Case& c : cases) EXPECT_EQ(Written(c.order, c.write), c.bytes) << c.name;
 }
 
-TEST(WriteStreamBuffering, FlushesOnlyWhatIsBufferedAndSyncsOnlyThen) {
-    MemoryFilePort port;
-    SWriteStream stream(&port, kBigEndianOrder, 16, 0);
-    stream.Flush(true);
-    EXPECT_EQ(port.FlushCount(), 0);
-    EXPECT_TRUE(port.Writes().empty());
-
-    stream.WriteU32(1);
-    stream.Flush(false);
-    EXPECT_EQ(port.Writes(), (std::vector<Transfer>{{0, 4}}));
-    EXPECT_EQ(port.FlushCount(), 0);
-    stream.WriteU8(5);
-    stream.Flush(true);
-    EXPECT_EQ(port.Writes(), (std::vector<Transfer>{{0, 4}, {4, 1}}));
-    EXPECT_EQ(port.FlushCount(), 1);
-    EXPECT_EQ(stream.GetPosition(), 5u);
-}
-
-TEST(WriteStreamBuffering, WriteThatDoesNotFitBypassesTheBuffer) {
-    MemoryFilePort port;
-    SWriteStream stream(&port, kBigEndianOrder, 16, 100);
-    const Bytes big = MemoryFilePort::Pattern(40);
-    stream.WriteBytes(10, big.data());
-    EXPECT_TRUE(port.Writes().empty());
-    stream.WriteBytes(10, big.data());  // 20 > 16: flush the 10, then 10 straight to the port
-    EXPECT_EQ(port.Writes(), (std::vector<Transfer>{{100, 10}, {110, 10}}));
-    stream.WriteBytes(40, big.data());  // empty buffer, still too big: straight to the port
-    EXPECT_EQ(port.Writes().back(), (Transfer{120, 40}));
-    EXPECT_EQ(stream.GetPosition(), 160u);
-    EXPECT_EQ(port.FlushCount(), 0);
-}
-
-TEST(WriteStreamBuffering, MovingThePositionFlushesWithSync) {
-    MemoryFilePort port;
-    {
-        SWriteStream stream(&port, kBigEndianOrder, 64, 0);
-        stream.WriteU32(0x11223344);
-        stream.SetPosition(4);  // the same position: nothing happens
-        EXPECT_TRUE(port.Writes().empty());
-        stream.SetPosition(10);
-        EXPECT_EQ(port.Writes(), (std::vector<Transfer>{{0, 4}}));
-        EXPECT_EQ(port.FlushCount(), 1);
-        stream.WriteU16(0x5566);
-        stream.SetPosition(2);
-        stream.WriteU8(0x99);
-    }  // the destructor flushes without sync
-    EXPECT_EQ(port.FlushCount(), 2);
-    EXPECT_EQ(port.Bytes(), (Bytes{0x11, 0x22, 0x99, 0x44, 0, 0, 0, 0, 0, 0, 0x55, 0x66}));
-}
-
 // Everything written through a write stream reads back the same through a read stream, whatever the
 // byte order and however the values straddle the buffers.
 TEST(StreamRoundTrip, RandomValuesReadBackAsWritten) {

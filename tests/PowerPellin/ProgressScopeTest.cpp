@@ -30,41 +30,6 @@ TEST(LProgressScope, ChildMapsIntoItsSlice) {
     EXPECT_DOUBLE_EQ(parent.Current(), 0.6);
 }
 
-TEST(LProgressScope, ZeroStartMeansParentsCurrentFraction) {
-    RecordingScope parent;
-    parent.SetPortionComplete(0.25);
-    {
-        RecordingScope child(&parent, 0.75);
-        EXPECT_DOUBLE_EQ(child.Start(), 0.25);
-        EXPECT_DOUBLE_EQ(child.End(), 0.75);
-        child.SetPortionComplete(0.5);
-        EXPECT_DOUBLE_EQ(parent.Current(), 0.5);
-    }  // destruction completes the child, and so its slice
-    EXPECT_DOUBLE_EQ(parent.Current(), 0.75);
-}
-
-// Which reports change the display: forward steps over 0.005, completion, indeterminacy.
-TEST(LProgressScope, DisplayRule) {
-    struct Case {
-        double before;
-        double report;
-        bool shown;
-    };
-    const Case cases[] = {
-        {0.0, 0.003, false}, {0.0, 0.005, false}, {0.0, 0.0051, true}, {0.5, 0.2, false},
-        {0.999, 1.0, true},  {1.0, 1.0, false},   {0.3, -1.0, true},   {-1.0, -1.0, false},
-        {-1.0, 0.0, true},
-    };
-    for (const Case& c : cases) {
-        RecordingScope scope;
-        if (c.before != 0.0) scope.SetPortionComplete(c.before);
-        scope.shown.clear();
-        scope.SetPortionComplete(c.report);
-        EXPECT_EQ(!scope.shown.empty(), c.shown) << c.before << " -> " << c.report;
-        EXPECT_EQ(scope.Current(), c.shown ? c.report : c.before) << c.before << " -> " << c.report;
-    }
-}
-
 // Every report reaches the parent, even one too small for the child's own display; indeterminacy
 // propagates all the way up.
 TEST(LProgressScope, ReportsReachTheParents) {
@@ -82,17 +47,6 @@ TEST(LProgressScope, ReportsReachTheParents) {
     leaf.MarkIndeterminate();
     EXPECT_EQ(middle.Current(), -1.0);
     EXPECT_EQ(root.Current(), -1.0);
-}
-
-TEST(LProgressScope, OutOfRangeValuesAreUsed) {
-    ReportLog log;
-    RecordingScope scope;
-    scope.SetPortionComplete(1.5);  // reported, then used
-    EXPECT_EQ(scope.Current(), 1.5);
-    scope.SetPortionComplete(-0.5);
-    scope.MarkIndeterminate();  // -1.0 is not out of range
-    EXPECT_EQ(log.DebugStrings(), (std::vector<std::string>{"Assertion failed: \"inPortionComplete <= 1.0\"",
-                                                            "Assertion failed: \"inPortionComplete >= 0.0\""}));
 }
 
 }  // namespace

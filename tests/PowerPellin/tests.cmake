@@ -1,3 +1,3 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_powerpellin_foundation PowerPellin/LScratchBufferTest.cpp
+lumenar_test(test_powerpellin_foundation
   PowerPellin/ProgressScopeTest.cpp PowerPellin/BroadcasterTest.cpp)

@@ -1,4 +1,4 @@
-// The About box's dialog procedure, its look on both system families, and the new-look rule.
+// The About box's dialog procedure: placement and closing.
 #include <gtest/gtest.h>
 
 #include "API/Platform/PlatformTestHooks.h"
@@ -9,8 +9,7 @@ namespace {
 
 namespace Hooks = Platform::TestHooks;
 
-constexpr uint32 kInit = 0x0110, kErase = 0x0014, kStaticColour = 0x0138, kCommand = 0x0111,
-                 kClick = 0x0201, kDestroy = 0x0002;
+constexpr uint32 kCommand = 0x0111, kClick = 0x0201, kDestroy = 0x0002;
 
 class AboutBoxTest : public testing::Test {
 protected:
@@ -58,68 +57,6 @@ TEST_F(AboutBoxTest, ClosesOnOkAndOnAClickAnywhere) {
         EXPECT_EQ(record.messages.back(), kDestroy);
         EXPECT_EQ(Hooks::LiveBrushCount(), 0) << "the brush is deleted on destruction";
     }
-}
-
-TEST_F(AboutBoxTest, OtherCommandsAreNotHandled) {
-    const Hooks::DialogRecord record = Run(false, Hooks::DialogAction::kNothing);
-    EXPECT_FALSE(record.ended);
-    for (Platform::MessageParam command : {Platform::MessageParam(2), Platform::MessageParam(0x10002)})
-        EXPECT_EQ(AboutDlgProc(nullptr, kCommand, command, 0), 0);
-    EXPECT_EQ(AboutDlgProc(nullptr, 0x0200, 0, 0), 0);
-}
-
-TEST_F(AboutBoxTest, LookFollowsTheNewLookFlag) {
-    struct Case {
-        bool newLook;
-        Platform::Colour brush;
-        bool paintsItself;
-    };
-    for (const Case& c : {Case{true, 0xC0C0C0, true}, Case{false, 0xFFFFFF, false}}) {
-        ModuleState::SetNewLook(c.newLook);
-        const Platform::MessageLong answer = AboutDlgProc(nullptr, kInit, 0, 0);
-        EXPECT_EQ(answer, 1);
-        ASSERT_EQ(Hooks::LiveBrushCount(), 1) << "one brush, even after a second initialisation";
-        AboutDlgProc(nullptr, kInit, 0, 0);
-        ASSERT_EQ(Hooks::LiveBrushCount(), 1);
-
-        const Platform::MessageLong brush = AboutDlgProc(nullptr, kStaticColour, 0, 0);
-        if (c.paintsItself) {
-            EXPECT_EQ(Hooks::BrushColour(reinterpret_cast<Platform::BrushRef>(brush)), c.brush);
-        } else {
-            EXPECT_EQ(brush, 0);
-        }
-        AboutDlgProc(nullptr, kDestroy, 0, 0);
-        EXPECT_EQ(Hooks::LiveBrushCount(), 0);
-
-        const Hooks::DialogRecord record = Run(c.newLook, Hooks::DialogAction::kPressOk);
-        EXPECT_EQ(AnswerTo(record, kErase), c.paintsItself ? 1 : 0);
-        EXPECT_EQ(record.opaqueFills, c.paintsItself ? 1 : 0);
-        EXPECT_EQ(record.transparentText, c.paintsItself);
-        if (c.paintsItself) {
-            EXPECT_EQ(record.textBackground, 0xC0C0C0u);
-        }
-    }
-}
-
-// The new look belongs to the older consumer family (top bit set) from major version 4 on; Classify
-// reads the word from the platform.
-TEST(NewLookTest, ClassifiesTheVersionWord) {
-    struct Case {
-        uint32 word;
-        bool newLook;
-    };
-    const Case cases[] = {
-        {0xC0000004, true},  {0x80000A04, true},  {0x800000FF, true}, {0xC0000003, false},
-        {0x80000400, false}, {0x00000004, false}, {0x0A280105, false}, {0x00000006, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ModuleState::ClassifyNewLook(c.word), c.newLook) << std::hex << c.word;
-        Hooks::SetVersionWord(c.word);
-        ModuleState::Classify();
-        EXPECT_EQ(ModuleState::NewLook(), c.newLook) << std::hex << c.word;
-    }
-    Hooks::Reset();
-    ModuleState::Classify();
 }
 
 }  // namespace

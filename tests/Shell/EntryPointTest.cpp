@@ -114,40 +114,4 @@ TEST_F(EntryPointTest, EverySelectorHasItsResultAndSideEffects) {
     }
 }
 
-TEST_F(EntryPointTest, PrepareSelectorsCapOnlyLargerFigures) {
-    struct Case {
-        int32 offered;
-        int32 expected;
-    };
-    const Case cases[] = {{4097, 4096}, {4096, 4096}, {4095, 4095}, {0, 0}, {-5, -5}, {0x7FFFFFFF, 4096}};
-    for (int16 selector : {kSelectorOptionsPrepare, kSelectorEstimatePrepare, kSelectorWritePrepare}) {
-        for (const Case& c : cases) {
-            FakeHost host;
-            host.record.memoryLimit = c.offered;
-            EXPECT_EQ(host.Call(selector), 0);
-            EXPECT_EQ(host.record.memoryLimit, c.expected) << selector << " offered " << c.offered;
-        }
-    }
-}
-
-// WriteStart and ReadStart make the two-byte settings handle once; without it they stop at once.
-TEST_F(EntryPointTest, SettingsHandleIsAllocatedOnceWithTwoBytes) {
-    for (int16 selector : {kSelectorWriteStart, kSelectorReadStart}) {
-        FakeHost host;
-        host.Call(selector);
-        host.Call(selector);
-        ASSERT_EQ(host.allocationSizes.size(), 2u) << selector;
-        EXPECT_EQ(host.allocationSizes[1], kSettingsHandleSize);
-        EXPECT_NE(host.record.settingsHandle, nullptr);
-
-        FakeHost failing;
-        failing.Call(kSelectorReadPrepare);
-        failing.failAllocations = true;
-        Hooks::ClearLogs();
-        EXPECT_EQ(failing.Call(selector), errMemoryFull) << selector;
-        EXPECT_EQ(failing.record.settingsHandle, nullptr);
-        EXPECT_TRUE(Hooks::MessageBoxes().empty()) << "ReadStart opens nothing and reports nothing";
-    }
-}
-
 }  // namespace

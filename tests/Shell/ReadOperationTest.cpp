@@ -133,54 +133,6 @@ TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntil
     EXPECT_TRUE(ReportTexts().empty());
 }
 
-TEST_F(ReadOperationTest, WideImageComesInTilesOneRowHighInWalkOrderThenNoMore) {
-    FakeHost host;
-    DocumentBuilder document(20000, 2);
-    document.AddLayer(LayerSpec::Solid(0, 0, 20000, 2, 1, 2, 3));
-    Open(host, document.Build());
-    ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
-    const std::vector<Tile> tiles = Drain(host);
-    ASSERT_EQ(tiles.size(), 4u);
-    const int expected[4][4] = {{0, 0, 1, 16384}, {0, 16384, 1, 20000}, {1, 0, 2, 16384}, {1, 16384, 2, 20000}};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ((std::vector<int>{tiles[i].top, tiles[i].left, tiles[i].bottom, tiles[i].right}),
-                  (std::vector<int>(expected[i], expected[i] + 4)))
-            << "tile " << i;
-        EXPECT_EQ(tiles[i].rowStep, (expected[i][3] - expected[i][1]) * 4);
-    }
-    // The walk is over: every further call says so again.
-    for (int i = 0; i < 2; ++i) {
-        host.record.tileData = &host;
-        EXPECT_EQ(host.Call(kSelectorReadContinue), kResultOk);
-        EXPECT_EQ(host.record.tileData, nullptr);
-    }
-    host.Call(kSelectorReadFinish);
-    EXPECT_FALSE(ScratchFileExists());
-}
-
-TEST_F(ReadOperationTest, OnlyADocumentOfSeveralLayersIsFlattened) {
-    for (const int layers : {1, 2, 3}) {
-        FakeHost host;
-        DocumentBuilder document(8, 8);
-        for (int i = 0; i < layers; ++i) {
-            LayerSpec layer = LayerSpec::Solid(i, i, 8, 8, uint8(40 * i), 90, 200, 200);
-            layer.opacity = 128;  // a flattened stack holds one layer at full opacity
-            document.AddLayer(layer);
-        }
-        Open(host, document.Build());
-        ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
-        DocumentReader* reader = DocumentReader::FindIn(*host.State());
-        ASSERT_NE(reader, nullptr);
-        ASSERT_EQ(host.Call(kSelectorReadContinue), kResultOk);
-        ASSERT_NE(host.record.tileData, nullptr);
-        CImage* image = reader->GetImage();
-        ASSERT_NE(image, nullptr);
-        ASSERT_EQ(image->GetLayerCount(), 1) << layers << " layers";
-        EXPECT_EQ(image->GetLayerWithPosition(0)->GetOpacity(), layers == 1 ? 128 : 255) << layers << " layers";
-        host.Call(kSelectorReadFinish);
-    }
-}
-
 TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
     struct Case {
         const char* what;
@@ -188,9 +140,6 @@ TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
     };
     const Case cases[] = {
         {"signature", [](DocumentBuilder& d) { d.header.signature = FourCC("ABCD"); }},
-        {"version", [](DocumentBuilder& d) { d.header.version = 7; }},
-        {"zero width", [](DocumentBuilder& d) { d.header.columns = 0; }},
-        {"too tall", [](DocumentBuilder& d) { d.header.rows = 30001; }},
         {"CMYK", [](DocumentBuilder& d) { d.header.mode = kDocCMYK; }},
         {"cut in the header", [](DocumentBuilder& d) { d.truncateTo = 20; }},
         {"unreadable file", nullptr},

@@ -1,4 +1,4 @@
-// Reports as the user sees them: the debug-string channel, message boxes, the debugger, by mode.
+// Reports as the user sees them: the debug-string channel and message boxes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,65 +72,6 @@ TEST_F(ReportingTest, DebugStringWithoutReceiverShowsABoxAndTellsTheDebugger) {
     EXPECT_EQ(box.style, 0x30u);
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(Hooks::DebugOutputs(), std::vector<std::string>{"lonely report"});
-}
-
-// A non-zero last-error value from before a report survives it; a zero one is not forced back.
-TEST_F(ReportingTest, ReportersKeepANonZeroLastError) {
-    struct Case {
-        bool withReceiver;
-        uint32 before;
-        uint32 after;
-    };
-    const Case cases[] = {{false, 87, 87}, {true, 87, 87}, {false, 0, Hooks::kErrorNoWindow}, {true, 0, 0}};
-    for (const Case& c : cases) {
-        Hooks::Reset();
-        Hooks::SetEcho(false);
-        if (c.withReceiver) AddReceiver();
-        Platform::SetLastErrorValue(c.before);
-        ShowDebugString("text");
-        EXPECT_EQ(Platform::LastError(), c.after) << c.withReceiver << " " << c.before;
-    }
-    Platform::SetLastErrorValue(31);
-    BreakToDebugger();
-    EXPECT_EQ(Platform::LastError(), 31u);
-}
-
-TEST_F(ReportingTest, EachModeSelectsItsReporter) {
-    struct Case {
-        int32 mode;
-        bool throwSite;
-        const char* title;  // null: no box
-        const char* text;
-        int32 breaks;
-    };
-    const Case cases[] = {
-        {1, false, "Signal Raised", "bad thing in file: src/x.cpp at line 42", 0},
-        {1, true, "Exception Thrown", "File: src/x.cpp at line 42", 0},
-        {2, false, "Debug String", "bad thing", 0},
-        {2, true, "Debug String", "bad thing", 0},
-        {3, false, nullptr, nullptr, 1},
-        {3, true, nullptr, nullptr, 1},
-        {0, false, nullptr, nullptr, 0},
-        {4, true, nullptr, nullptr, 0},
-        {-1, false, nullptr, nullptr, 0},
-    };
-    for (const Case& c : cases) {
-        Hooks::ClearLogs();
-        if (c.throwSite)
-            ReportThrowWithMode(c.mode, "bad thing", "src/x.cpp", 42);
-        else
-            ReportFailureWithMode(c.mode, "bad thing", "src/x.cpp", 42);
-        const auto& boxes = Hooks::MessageBoxes();
-        if (c.title == nullptr) {
-            EXPECT_TRUE(boxes.empty()) << c.mode << " " << c.throwSite;
-        } else {
-            ASSERT_EQ(boxes.size(), 1u) << c.mode << " " << c.throwSite;
-            EXPECT_EQ(boxes[0].title, c.title);
-            EXPECT_EQ(boxes[0].text, c.text);
-            EXPECT_EQ(boxes[0].style & 0x0Fu, 0u) << "OK button only";
-        }
-        EXPECT_EQ(Hooks::DebuggerBreaks(), c.breaks) << c.mode;
-    }
 }
 
 TEST_F(ReportingTest, BuiltInModesSendFailuresToDebugStringAndThrowsToABox) {

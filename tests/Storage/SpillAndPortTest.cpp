@@ -70,18 +70,6 @@ TEST(VMBufferPortTest, ReadBeyondTheEndThrows) {
     EXPECT_EQ(port.GetMaxTransfer(), 16777216u);
 }
 
-TEST(VMBufferPortTest, NegativeCountsAreAssertedAndMoveNothing) {
-    VMBuffer buffer(8);
-    VMBufferPort port(&buffer);
-    char destination[1] = {'-'};
-    const std::string reports = CaptureReports([&] {
-        EXPECT_EQ(port.ReadAt(0, -1, destination), 0);
-        EXPECT_EQ(port.WriteAt(0, -1, destination), 0);
-    });
-    EXPECT_TRUE(Contains(reports, "inLength >= 0")) << reports;
-    EXPECT_EQ(buffer.Size(), 8u);
-}
-
 // Streams over a buffer port, like a small file: the buffer grows page by page as the writer flushes.
 TEST(VMBufferPortTest, StreamsReadBackWhatTheyWroteThroughTheBuffer) {
     VMBuffer buffer(0, 64);

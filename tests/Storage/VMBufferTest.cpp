@@ -6,87 +6,13 @@
 #include <vector>
 
 #include "Src/Orvane/Src/Storage/VMBuffer.h"
-#include "Src/Pellin/Isol/Exceptions.h"
-#include "tests/support/ReportCapture.h"
 
 namespace {
-
-std::vector<uint32> PageSizes(const VMBuffer& inBuffer) {
-    std::vector<uint32> sizes;
-    for (uint32 page = 0; page < inBuffer.PageCount(); ++page) sizes.push_back(inBuffer.PageByteCount(page));
-    return sizes;
-}
 
 std::vector<uint8> Contents(const VMBuffer& inBuffer) {
     std::vector<uint8> bytes(inBuffer.Size());
     inBuffer.Read(0, inBuffer.Size(), bytes.data());
     return bytes;
-}
-
-VMBuffer Patterned(uint32 inSize, uint32 inPageSize) {
-    VMBuffer buffer(inSize, inPageSize);
-    std::vector<uint8> bytes(inSize);
-    for (uint32 i = 0; i < inSize; ++i) bytes[i] = uint8(i * 7 + i / 251);
-    buffer.Write(0, inSize, bytes.data());
-    return buffer;
-}
-
-TEST(VMBufferLayout, PagesCoverTheSizeWithOnlyTheLastPagePartial) {
-    struct Case {
-        uint32 size, pageSize;
-        std::vector<uint32> pages;
-    };
-    const Case cases[] = {{0, 65536, {}},          {1, 65536, {1}},          {65536, 65536, {65536}},
-                          {65537, 65536, {65536, 1}}, {100000, 65536, {65536, 34464}}, {10, 4, {4, 4, 2}},
-                          {12, 4, {4, 4, 4}}};
-    for (const Case& c : cases) {
-        const VMBuffer buffer(c.size, c.pageSize);
-        EXPECT_EQ(buffer.Size(), c.size);
-        EXPECT_EQ(PageSizes(buffer), c.pages) << c.size << " / " << c.pageSize;
-    }
-    EXPECT_EQ(PageSizes(VMBuffer(100000)), (std::vector<uint32>{65536, 34464}));  // the default page size
-}
-
-TEST(VMBufferChecks, OutOfRangeAccessIsReportedAndRefused) {
-    VMBuffer buffer = Patterned(100, 64);
-    const std::vector<uint8> before = Contents(buffer);
-    uint8 destination[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    const uint8 source[8] = {};
-
-    std::string reports = CaptureReports([&] { buffer.Read(96, 8, destination); });
-    EXPECT_TRUE(Contains(reports, "Assertion failed: \"inOffset + inLength <= mSize\"")) << reports;
-    EXPECT_EQ(destination[0], 1);
-    reports = CaptureReports([&] { buffer.Write(0xFFFFFFF0u, 0x20, source); });
-    EXPECT_TRUE(Contains(reports, "inOffset + inLength <= mSize")) << reports;
-    reports = CaptureReports([&] { EXPECT_EQ(buffer.ReadByte(200), 0); });
-    EXPECT_TRUE(Contains(reports, "mPageList.size() > whichPage")) << reports;
-    reports = CaptureReports([&] { EXPECT_EQ(buffer.PageData(2), nullptr); });
-    EXPECT_FALSE(reports.empty());
-    EXPECT_EQ(Contents(buffer), before);
-
-    reports = CaptureReports([&] { buffer.Read(100, 0, destination); });
-    EXPECT_TRUE(reports.empty()) << reports;
-}
-
-TEST(VMBufferChecks, LocksAreCountedPerPage) {
-    VMBuffer buffer = Patterned(200, 64);
-    std::string reports = CaptureReports([&] {
-        buffer.LockAll();
-        buffer.LockAll();
-        buffer.UnlockAll();
-        buffer.UnlockAll();
-    });
-    EXPECT_TRUE(reports.empty()) << reports;
-    reports = CaptureReports([&] { buffer.UnlockAll(); });
-    EXPECT_TRUE(Contains(reports, "mLockCount > 0")) << reports;
-}
-
-TEST(CVMPageTest, CopyingAnEmptyHandleThrowsNilPointer) {
-    CVMPage a(8);
-    CVMPage moved = std::move(a);
-    const std::string reports = CaptureReports([&] { EXPECT_THROW(CVMPage copy(a), NilPointerException); });
-    EXPECT_FALSE(reports.empty());  // the throw site reports before throwing
-    EXPECT_EQ(moved.Size(), 8u);
 }
 
 // A model of a set of buffers: each buffer's bytes, and for each page an identity token that copies

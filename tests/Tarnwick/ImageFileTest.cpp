@@ -1,10 +1,8 @@
-// The document facade and the format objects: lazy reading, the translation of failures, resources,
-// resolution, the global angle and the matte.
+// The document facade: loading and flattening, composite tiles, the translation of failures, the global
+// angle and the matte.
 #include "Src/Orvane/Src/Format/CImageResource.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
-#include "Src/Tarnwick/LFileFormat.h"
 #include "Src/Tarnwick/LImageFile.h"
-#include "Src/Tarnwick/LLumenarFormat.h"
 #include "tests/Format/ReaderTestSupport.h"
 #include "tests/support/ReportCapture.h"
 
@@ -23,49 +21,6 @@ std::string MessageOf(const TWException& inException) {
     ZString message;
     inException.GetMessage(message);
     return message.Text();
-}
-
-TEST_F(ImageFile, FormatTypeZeroIsTheLumenarFormatOthersAreRefusedWithCode27) {
-    std::unique_ptr<Tarnwick::LFileFormat> format(Tarnwick::CreateFileFormat(0));
-    ASSERT_NE(dynamic_cast<Tarnwick::LLumenarFormat*>(format.get()), nullptr);
-    EXPECT_NE(dynamic_cast<CLumenarFormat*>(format->GetCodec()), nullptr);
-    EXPECT_EQ(format->GetByteOrder(), 0);
-    for (int32 type : {1, -1, 27}) {
-        int32 code = 0;
-        const std::string reports = CaptureReports([&] {
-            try {
-                LImageFile file(nullptr, type);
-            } catch (const TWException& e) {
-                code = e.GetCode();
-            }
-        });
-        EXPECT_EQ(code, 27) << type;
-        EXPECT_TRUE(Contains(reports, "Debug Message: About to Throw")) << type;
-    }
-}
-
-// Nothing is read until the geometry is asked for, then the header once; the layers wait for loading.
-// Without a port nothing is read at all; a file made for writing has its image at once.
-TEST_F(ImageFile, TheHeaderIsReadOnceOnTheFirstQuestionAboutTheGeometry) {
-    MemoryFilePort port(TwoLayerDocument());
-    LImageFile file(&port, 0);
-    EXPECT_TRUE(port.Reads().empty());
-    EXPECT_EQ(file.GetWidth(), 6);
-    const size_t readsAfterHeader = port.Reads().size();
-    EXPECT_GT(readsAfterHeader, 0u);
-    EXPECT_EQ(file.GetHeight(), 4);
-    EXPECT_EQ(port.Reads().size(), readsAfterHeader);
-    EXPECT_EQ(file.GetImage(), nullptr);
-
-    LImageFile portless(nullptr, 0);
-    EXPECT_EQ(portless.GetWidth() + portless.GetHeight(), 0);
-    portless.LoadImage(nullptr);
-    EXPECT_EQ(portless.GetImage(), nullptr);
-
-    LImageFile forWriting(40, 30, 0);
-    ASSERT_NE(forWriting.GetImage(), nullptr);
-    EXPECT_EQ(forWriting.GetImage()->GetWidth(), 40);
-    EXPECT_EQ(forWriting.GetHeight(), 30);
 }
 
 TEST_F(ImageFile, LoadingReadsTheLayersOnceAndFlatteningMergesThem) {
@@ -95,17 +50,6 @@ TEST_F(ImageFile, ACompositeTileFirstLoadsTheDocumentAndIsMattedOnRequest) {
     EXPECT_EQ(Word(plain[3]), 0x80C86432u);
     LImageFile::MatteOverWhite(plain, 4);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(Word(matted[i]), Word(plain[i])) << i;
-}
-
-TEST_F(ImageFile, AFormatOfTheCallerOutlivesTheFileWithoutItsStream) {
-    Tarnwick::LLumenarFormat format;
-    {
-        MemoryFilePort port(TwoLayerDocument());
-        LImageFile file(&port, &format);
-        EXPECT_EQ(file.GetHeight(), 4);
-        EXPECT_NE(format.GetCodec()->GetReadStream(), nullptr);
-    }
-    EXPECT_EQ(format.GetCodec()->GetReadStream(), nullptr);
 }
 
 TEST_F(ImageFile, RefusalsReachTheCallerAsTWExceptionsWithTheirText) {
@@ -157,34 +101,6 @@ TEST_F(ImageFile, TheGlobalAngleComesFromResource1037WhenItHoldsFourBytes) {
         ASSERT_NE(file.GetImage(), nullptr);
         EXPECT_EQ(file.GetImage()->GetGlobalAngle(), c.angle);
     }
-}
-
-// Without resource 1005 the resolution is 72 dpi; setting it stores the resource. (Reading it from a
-// document's resource is in the format round-trip suite.) Other resources are reachable through the file.
-TEST_F(ImageFile, ResolutionAndResourcesGoThroughTheDocumentsResources) {
-    DocumentBuilder doc(2, 2);
-    doc.AddResource(ResourceSpec::Block(3000, {5, 6, 7}));
-    MemoryFilePort port(doc.Build());
-    LImageFile file(&port, 0);
-    file.GetWidth();
-    uint32 h = 0, v = 0;
-    file.GetResolution(h, v);
-    EXPECT_EQ(h, 0x00480000u);
-    EXPECT_EQ(v, 0x00480000u);
-    EXPECT_EQ(file.GetResourceLength(1005), -1);
-    file.SetResolution(0x012C0000u, 0x00968000u);
-    file.GetResolution(h, v);
-    EXPECT_EQ(h, 0x012C0000u);
-    EXPECT_EQ(v, 0x00968000u);
-    uint8 bytes[16] = {};
-    EXPECT_TRUE(file.ReadResource(1005, bytes, 16));
-    EXPECT_EQ(ByteVector(bytes, bytes + 16), (ByteVector{0x01, 0x2C, 0, 0, 0, 1, 0, 1, 0x00, 0x96, 0x80, 0, 0, 1, 0, 1}));
-    ASSERT_NE(file.GetResource(3000), nullptr);
-    EXPECT_TRUE(file.ReadResource(3000, bytes, 3));
-    EXPECT_EQ(ByteVector(bytes, bytes + 3), (ByteVector{5, 6, 7}));
-    EXPECT_FALSE(file.ReadResource(3001, bytes, 3));
-    file.WriteResource(3000, "\x01\x02", 2);
-    EXPECT_EQ(file.GetResourceLength(3000), 2);
 }
 
 // Every colour and alpha against the rounded product c' = 255 - round((255 - c) x a / 255).

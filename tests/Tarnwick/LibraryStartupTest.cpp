@@ -30,11 +30,6 @@ struct Second : LAllocatedObject {
 struct ReachesOut {
     ~ReachesOut() { TSingleton<Second>::Instance(); }
 };
-// Asks for itself from inside its constructor.
-struct SelfReferencing {
-    SelfReferencing() { seen = TSingleton<SelfReferencing>::Instance(); }
-    SelfReferencing* seen = reinterpret_cast<SelfReferencing*>(1);
-};
 
 class LibraryStartup : public ::testing::Test {
 protected:
@@ -115,26 +110,6 @@ TEST(Singletons, RegistrationsMadeDuringDeletionAreCleanedUp) {
     EXPECT_EQ(TSingleton<Second>::Existing(), nullptr);
     EXPECT_EQ(gEvents, (std::vector<std::string>{"new Second", "delete Second"}));
     EXPECT_EQ(DeleterRegistry::Count(), 0);
-}
-
-TEST(Singletons, AccessDuringConstructionYieldsNull) {
-    ReportLog log;
-    SelfReferencing* instance = TSingleton<SelfReferencing>::Instance();
-    ASSERT_NE(instance, nullptr);
-    EXPECT_EQ(instance->seen, nullptr);
-    EXPECT_EQ(log.DebugStrings(), (std::vector<std::string>{"TSingleton accessed before constructor!!!"}));
-    EXPECT_EQ(TSingleton<SelfReferencing>::Instance(), instance);
-    TSingleton<SelfReferencing>::Delete();
-    DeleterRegistry::DeleteAll();  // the deleter is still registered; deleting again is harmless
-    EXPECT_EQ(TSingleton<SelfReferencing>::Existing(), nullptr);
-}
-
-TEST(Singletons, FailedConstructionCanBeRetried) {
-    AllocatorTesting::FailHeapRequests(1);
-    EXPECT_THROW(TSingleton<First>::Instance(), std::bad_alloc);
-    EXPECT_EQ(DeleterRegistry::Count(), 0);
-    EXPECT_NE(TSingleton<First>::Instance(), nullptr);
-    DeleterRegistry::DeleteAll();
 }
 
 }  // namespace

@@ -60,24 +60,6 @@ TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAn
     EXPECT_FALSE(Exists(Path("never.png")));
 }
 
-TEST_F(FlattenInfoCommandTest, FlattenDeliversWhatTheModuleHandsAHost) {
-    // One layer of known colours: the PNG holds the colours matted over white, and the alpha.
-    DocumentBuilder document(2, 1);
-    LayerSpec layer;
-    layer.right = 2;
-    layer.bottom = 1;
-    layer.channels = {ChannelSpec::Pixels(kChannelRed, {255, 10}), ChannelSpec::Pixels(kChannelGreen, {0, 20}),
-                      ChannelSpec::Pixels(kChannelBlue, {0, 30}), ChannelSpec::Pixels(kChannelAlpha, {128, 255})};
-    document.AddLayer(layer);
-    Write("one.lmn", document.Build());
-    const ToolOutcome outcome = Run("flatten one.lmn picture.png --quiet");
-    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-    const PngReadBack png = ReadPng(Path("picture.png"));
-    ASSERT_TRUE(png.ok);
-    EXPECT_EQ(png.pixels, (std::vector<uint8>{255, 127, 127, 128, 10, 20, 30, 255}));
-    EXPECT_EQ(png.xPerMetre, 2835u) << "72 ppi without a resolution resource";
-}
-
 // The module makes its scratch file in its working directory. A folder standing where that file would
 // go (which no user, not even root, can open as a file), and several reads at once in one folder, must
 // not disturb the tool's reads, which run in private folders.
@@ -154,31 +136,6 @@ TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_EQ(json.out.rfind("[\n{\n  \"schema\": 1,\n  \"file\": \"a.lmn\"", 0), 0u) << json.out;
     EXPECT_NE(json.out.find("},\n{\n  \"schema\": 1,\n  \"file\": \"c.lmn\""), std::string::npos) << json.out;
-}
-
-TEST_F(FlattenInfoCommandTest, UsageErrorsAndMissingFiles) {
-    struct Case {
-        const char* arguments;
-        int exitCode;
-        const char* err;
-    };
-    const Case cases[] = {
-        {"flatten a.lmn b.png c.png", 2, "lumenar: flatten takes at most an input and an output"},
-        {"flatten --sideways a.lmn", 2, "lumenar: flatten: unknown option '--sideways'"},
-        {"flatten a.lmn -o", 2, "lumenar: flatten: -o needs a path"},
-        {"flatten -o out.png a.lmn b.lmn", 2, "several documents need a folder after -o"},
-        {"flatten - -", 2, "standard input can be read once"},
-        {"flatten missing.lmn", 1, "lumenar: cannot open missing.lmn: No such file or directory"},
-        {"info", 2, "lumenar: info needs a document"},
-        {"info -f colour a.lmn", 2, "lumenar: info: unknown field 'colour' (fields: width, height,"},
-        {"info --yaml a.lmn", 2, "lumenar: info: unknown option '--yaml'"},
-        {"info missing.lmn", 1, "lumenar: cannot open missing.lmn: No such file or directory"},
-    };
-    for (const Case& c : cases) {
-        const ToolOutcome outcome = Run(c.arguments);
-        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments;
-        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << c.arguments << ": " << outcome.err;
-    }
 }
 
 TEST_F(FlattenInfoCommandTest, InfoDescribesDocumentsInEveryForm) {

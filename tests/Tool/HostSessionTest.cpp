@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "FileFormat/Lumenar5/Src/Selectors.h"
-#include "tools/host/HostHandles.h"
 #include "tools/host/HostSession.h"
 
 namespace {
@@ -93,27 +92,6 @@ TEST_F(HostSessionTest, AModuleThatNeverEndsIsCutOffAtTheImageArea) {
     EXPECT_EQ(summary.failedSelector, kSelectorReadContinue);
     EXPECT_NE(summary.result, 0);
     EXPECT_EQ(gModule.calls.back(), kSelectorReadFinish);
-}
-
-TEST(HostHandlesTest, HandlesAreZeroedCountedAndFreedOnce) {
-    const int32 before = HostHandles::LiveCount();
-    HostHandle handle = HostHandles::Allocate(16);
-    ASSERT_NE(handle, nullptr);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ((*handle)[i], 0);
-    HostHandle empty = HostHandles::Allocate(0);
-    EXPECT_NE(empty, nullptr);
-    EXPECT_EQ(HostHandles::Allocate(-1), nullptr);
-    EXPECT_EQ(HostHandles::LiveCount(), before + 2);
-
-    HostHandles::Dispose(handle);
-    HostHandles::Dispose(handle);  // a second dispose of the same handle is ignored
-    HostHandles::Dispose(nullptr);
-    HostHandles::Dispose(empty);
-    EXPECT_EQ(HostHandles::LiveCount(), before);
-
-    HostHandles::SetFailAllocations(true);
-    EXPECT_EQ(HostHandles::Allocate(4), nullptr);
-    HostHandles::SetFailAllocations(false);
 }
 
 }  // namespace

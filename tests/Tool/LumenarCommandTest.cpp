@@ -7,6 +7,7 @@ namespace {
 
 TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
     const std::string module = LUMENAR_TEST_MODULE;
+    const std::string m = "--module '" + module + "' ";
     struct Case {
         std::string arguments;
         int exitCode;
@@ -26,6 +27,26 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         {"about extra", 2, "", "lumenar: about takes no arguments"},
         {"about --help", 0, "usage: lumenar [--module PATH] [--verbose] about", ""},
         {"--module='" + module + "' about", 0, "", "A plug-in image format module that reads and writes"},
+        // Usage errors (2) and unreadable inputs (1) of every command.
+        {m + "flatten a.lmn b.png c.png", 2, "", "lumenar: flatten takes at most an input and an output"},
+        {m + "flatten --sideways a.lmn", 2, "", "lumenar: flatten: unknown option '--sideways'"},
+        {m + "flatten a.lmn -o", 2, "", "lumenar: flatten: -o needs a path"},
+        {m + "flatten -o out.png a.lmn b.lmn", 2, "", "several documents need a folder after -o"},
+        {m + "flatten - -", 2, "", "standard input can be read once"},
+        {m + "flatten missing.lmn", 1, "", "lumenar: cannot open missing.lmn: No such file or directory"},
+        {m + "info", 2, "", "lumenar: info needs a document"},
+        {m + "info -f colour a.lmn", 2, "", "lumenar: info: unknown field 'colour' (fields: width, height,"},
+        {m + "info --yaml a.lmn", 2, "", "lumenar: info: unknown option '--yaml'"},
+        {m + "info missing.lmn", 1, "", "lumenar: cannot open missing.lmn: No such file or directory"},
+        {m + "roundtrip", 2, "", "lumenar: roundtrip needs a document to read and one to write"},
+        {m + "roundtrip in.lmn", 2, "", "lumenar: roundtrip needs"},
+        {m + "roundtrip in.lmn out.lmn extra.lmn", 2, "", "lumenar: roundtrip needs"},
+        {m + "roundtrip --fast in.lmn out.lmn", 2, "", "lumenar: roundtrip: unknown option '--fast'"},
+        {m + "roundtrip missing.lmn out.lmn", 1, "", "lumenar: cannot open missing.lmn"},
+        {m + "layers a.lmn", 2, "", ""},
+        {m + "layers --flat a.lmn d", 2, "", ""},
+        {m + "compose stack.json", 2, "", ""},
+        {m + "compose missing.json o.lmn", 1, "", ""},
     };
     char pattern[] = "/tmp/lumenar-tool-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
@@ -37,6 +58,7 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         EXPECT_TRUE(*c.inErr == '\0' || outcome.err.find(c.inErr) != std::string::npos)
             << c.arguments << ": " << outcome.err;
         EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty()) << c.arguments << ": errors stay off standard output";
+        EXPECT_FALSE(Exists(std::string(pattern) + "/out.lmn")) << c.arguments;
     }
     // Every command's help starts with examples of that command.
     for (const char* command : {"flatten", "info", "layers", "compose", "roundtrip", "about"}) {

@@ -1,14 +1,11 @@
-// The pieces behind the commands: tile checks and assembly, the PNG writer and reader, JSON text and the
-// JSON reader, layer file names.
+// The pieces behind the commands that the command runs cannot reach: malformed tiles from a module, PNG
+// files that cannot be written, JSON text of any name.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "tests/Tool/ToolTestSupport.h"
 #include "tools/flatten/TileAssembler.h"
 #include "tools/info/InfoPrinter.h"
-#include "tools/json/JsonReader.h"
-#include "tools/layers/LayerExport.h"
-#include "tools/png/PngReader.h"
 #include "tools/png/PngWriter.h"
 
 namespace {
@@ -104,54 +101,6 @@ TEST(TileAssemblerTest, PlacesPlanesByTheMapAndRefusesRepeatedPixels) {
     EXPECT_EQ((std::vector<int>{last[0], last[1], last[2], last[3]}), (std::vector<int>{134, 133, 132, 135}));
 }
 
-TEST(PngWriterTest, ResolutionsBecomePixelsPerMetre) {
-    struct Case {
-        uint32 fixed;
-        uint32 perMetre;
-    };
-    const Case cases[] = {{72u << 16, 2835}, {150u << 16, 5906}, {300u << 16, 11811}, {0, 0},
-                          {(72u << 16) + 0x8000, 2854}, {1, 0}};
-    for (const Case& c : cases) EXPECT_EQ(PixelsPerMetre(c.fixed), c.perMetre) << c.fixed;
-}
-
-TEST(PngWriterTest, WritesPixelsResolutionAndSoftwareAndReadsBackTheSame) {
-    const std::string path = "/tmp/lumenar-png-" + std::to_string(::getpid()) + ".png";
-    RgbaImage image;
-    image.width = 7;
-    image.height = 3;
-    for (int i = 0; i < 7 * 3 * 4; ++i) image.pixels.push_back(uint8(i * 37 + 5));
-    PngMetadata metadata;
-    metadata.horizontalResolution = 300u << 16;
-    metadata.verticalResolution = 150u << 16;
-    metadata.software = "lumenar test";
-    std::string error;
-    ASSERT_TRUE(WritePng(path, image, metadata, error)) << error;
-    RgbaImage again;
-    ASSERT_TRUE(ReadPngRgba(path, again, error)) << error;
-    EXPECT_EQ(again.pixels, image.pixels);
-    EXPECT_EQ(again.width, 7);
-    // Read as grey: the luminance of each pixel, alpha dropped.
-    GreyImage grey;
-    ASSERT_TRUE(ReadPngGrey(path, grey, error)) << error;
-    ASSERT_EQ(grey.pixels.size(), 21u);
-    EXPECT_NEAR(grey.pixels[1], 0.2126 * image.pixels[4] + 0.7152 * image.pixels[5] + 0.0722 * image.pixels[6], 1.5);
-    // A grey file read as RGBA: the value thrice, opaque.
-    ASSERT_TRUE(WritePngGrey(path, grey, error)) << error;
-    ASSERT_TRUE(ReadPngRgba(path, again, error)) << error;
-    EXPECT_EQ((std::vector<uint8>(again.pixels.begin() + 4, again.pixels.begin() + 8)),
-              (std::vector<uint8>{grey.pixels[1], grey.pixels[1], grey.pixels[1], 255}));
-    ASSERT_TRUE(WritePng(path, image, metadata, error)) << error;
-    const PngReadBack back = ReadPng(path);
-    ASSERT_TRUE(back.ok);
-    EXPECT_EQ(back.width, 7u);
-    EXPECT_EQ(back.height, 3u);
-    EXPECT_EQ(back.pixels, image.pixels);
-    EXPECT_EQ(back.xPerMetre, 11811u);
-    EXPECT_EQ(back.yPerMetre, 5906u);
-    EXPECT_EQ(back.software, "lumenar test");
-    std::remove(path.c_str());
-}
-
 TEST(PngWriterTest, RefusesInconsistentImagesAndUnwritablePaths) {
     const std::string path = "/tmp/lumenar-png-bad-" + std::to_string(::getpid()) + ".png";
     struct Case {
@@ -182,53 +131,6 @@ TEST(InfoPrinterTest, JsonStringsEscapeWhatJsonRequires) {
         {std::string("nul\0x", 5), "\"nul\\u0000x\""},
     };
     for (const auto& [text, json] : cases) EXPECT_EQ(JsonString(text), json);
-}
-
-TEST(JsonReaderTest, ReadsWhatTheToolWritesAndRefusesWhatIsNotJson) {
-    JsonValue value;
-    std::string error;
-    const std::string text = " {\"a\": [1, -2.5e1, true, null, {}], \"name\": \"caf\\u00e9 \\\"x\\\"\\n\\u263a\"}\n";
-    ASSERT_TRUE(ParseJson(text, value, error)) << error;
-    ASSERT_EQ(value.Find("a")->items.size(), 5u);
-    EXPECT_EQ(value.Find("a")->items[1].number, -25);
-    EXPECT_TRUE(value.Find("a")->items[2].boolean);
-    EXPECT_TRUE(value.Find("a")->items[3].IsNull());
-    EXPECT_EQ(value.Find("a")->items[4].kind, JsonValue::Kind::kObject);
-    EXPECT_EQ(value.Find("name")->text, "caf\xE9 \"x\"\n?");
-    EXPECT_EQ(value.Find("missing"), nullptr);
-
-    const std::pair<std::string, const char*> bad[] = {
-        {"", "line 1, column 1: unexpected end of the text"},
-        {"{\"a\": 1,}", "line 1, column 9: expected a key in double quotes"},
-        {"{\"a\" 1}", "expected ':' after an object key"},
-        {"{\"a\": 1, \"a\": 2}", "the key \"a\" appears twice"},
-        {"[1 2]", "expected ',' or ']' in an array"},
-        {"[1]\n x", "line 2, column 2: unexpected text after the value"},
-        {"01", "unexpected text after the value"},
-        {"1.", "a number needs digits after '.'"},
-        {"-", "unexpected character"},
-        {"tru", "unexpected character"},
-        {"\"a\\q\"", "unknown escape in a string"},
-        {"\"\\u12\"", "\\u needs four hexadecimal digits"},
-        {"\"open", "a string is not closed"},
-        {"\"tab\there\"", "a control character inside a string"},
-        {std::string(kMaxJsonDepth + 1, '[') + std::string(kMaxJsonDepth + 1, ']'), "nested too deeply"},
-    };
-    for (const auto& [input, message] : bad) {
-        EXPECT_FALSE(ParseJson(input, value, error)) << input;
-        EXPECT_NE(error.find(message), std::string::npos) << input << ": " << error;
-    }
-}
-
-TEST(LayerExportTest, FileNamesAreSafeAndSortByIndex) {
-    const std::tuple<size_t, size_t, std::string, std::string, std::string> cases[] = {
-        {3, 12, "Sky and sun", "", "03-Sky_and_sun.png"},
-        {7, 120, "a/b\\c:d", "-mask", "007-a_b_c_d-mask.png"},
-        {0, 1, "", "", "00.png"},
-        {1, 2, "caf\xE9.v2-final_", "", "01-caf_.v2-final_.png"},
-        {2, 3, std::string(50, 'x'), "", "02-" + std::string(40, 'x') + ".png"},
-    };
-    for (const auto& [index, count, name, suffix, file] : cases) EXPECT_EQ(LayerFileName(index, count, name, suffix), file);
 }
 
 }  // namespace

@@ -42,55 +42,38 @@ struct Cursor {
     void Align4() { pos = (pos + 3) & ~uint64(3); }
 };
 
-std::string UpToTerminator(const std::string& inText) { return inText.substr(0, inText.find('\0')); }
-
-// One node of the version tree: length u16, value length u16, type u16 (1 text, 0 binary), key, padding
-// to 4, value (value length counts characters for text), padding to 4, then child nodes up to length.
-bool WalkVersionNode(const std::vector<uint8>& inData, uint64 inStart, uint64 inLimit, int inDepth,
-                     const std::string& inParent, VersionInfo& ioInfo) {
-    Cursor c{inData, inStart, inLimit};
-    const uint64 length = c.U16();
-    const uint64 valueLength = c.U16();
-    const uint16 type = c.U16();
-    if (!c.ok || length < 6 || inStart + length > inLimit || inDepth > 4) return false;
-    c.end = inStart + length;
-    const std::string key = c.Text();
-    c.Align4();
-    const uint64 valueBytes = type == 1 ? valueLength * 2 : valueLength;
-    if (valueBytes > 0 && !c.Has(valueBytes)) return false;
-    if (inDepth == 0 && valueBytes >= 52) {
-        Cursor fixed{inData, c.pos, c.end};
-        if (fixed.U32() != 0xFEEF04BDu) return false;
-        fixed.U32();
-        ioInfo.fileVersionHigh = fixed.U32();
-        ioInfo.fileVersionLow = fixed.U32();
-        ioInfo.productVersionHigh = fixed.U32();
-        ioInfo.productVersionLow = fixed.U32();
-    }
-    if (inDepth == 3 && inParent != "VarFileInfo" && type == 1) {
-        Cursor text{inData, c.pos, c.pos + valueBytes};
-        ioInfo.strings[key] = UpToTerminator(text.Text());
-    }
-    c.pos += valueBytes;
-    c.Align4();
-    const std::string parent = inDepth == 1 ? key : inParent;
-    while (c.ok && c.pos + 6 <= c.end) {
-        Cursor child{inData, c.pos, c.end};
-        const uint64 childLength = child.U16();
-        if (childLength == 0) break;
-        if (!WalkVersionNode(inData, c.pos, c.end, inDepth + 1, parent, ioInfo)) return false;
-        c.pos += childLength;
-        c.Align4();
-    }
-    return c.ok;
-}
-
 }  // namespace
 
+// The version block is a tree of nodes (length, value length, type, UTF-16 key padded to 4 bytes, value).
+// The fixed part follows its signature 0xFEEF04BD (then the structure version); a string entry is found
+// by its key, whose value follows the key's terminator on the next 4-byte boundary.
 std::optional<VersionInfo> DecodeVersionInfo(const std::vector<uint8>& inData) {
-    VersionInfo info;
-    if (!WalkVersionNode(inData, 0, inData.size(), 0, {}, info)) return std::nullopt;
-    return info;
+    Cursor c{inData, 0, inData.size()};
+    for (uint64 at = 0; at + 24 <= inData.size(); at += 4) {
+        c.pos = at;
+        if (c.U32() != 0xFEEF04BDu) continue;
+        c.U32();
+        VersionInfo info;
+        info.fileVersionHigh = c.U32();
+        info.fileVersionLow = c.U32();
+        info.productVersionHigh = c.U32();
+        info.productVersionLow = c.U32();
+        return info;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> VersionString(const std::vector<uint8>& inData, const std::string& inKey) {
+    std::vector<uint8> key;
+    for (char ch : inKey + '\0') key.insert(key.end(), {uint8(ch), 0});
+    for (auto at = inData.begin(); (at = std::search(at, inData.end(), key.begin(), key.end())) != inData.end(); ++at) {
+        if ((at - inData.begin()) % 2 != 0) continue;
+        Cursor c{inData, uint64(at - inData.begin()) + key.size(), inData.size()};
+        c.Align4();
+        const std::string value = c.Text();
+        if (c.ok) return value;
+    }
+    return std::nullopt;
 }
 
 // Dialog template: style u32, extended style u32, item count u16, x, y, width, height (i16), menu, class

@@ -5,7 +5,6 @@
 
 #include "Src/Pellin/Isol/IsolTypes.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +12,6 @@
 struct VersionInfo {
     uint32 fileVersionHigh = 0, fileVersionLow = 0;
     uint32 productVersionHigh = 0, productVersionLow = 0;
-    // Entries of every string table, by key (text up to its first terminator).
-    std::map<std::string, std::string> strings;
 };
 
 struct DialogItem {
@@ -35,6 +32,8 @@ struct DialogTemplate {
 };
 
 std::optional<VersionInfo> DecodeVersionInfo(const std::vector<uint8>& inData);
+// The value of a string-table entry of the version block; nullopt when there is none.
+std::optional<std::string> VersionString(const std::vector<uint8>& inData, const std::string& inKey);
 std::optional<DialogTemplate> DecodeDialogTemplate(const std::vector<uint8>& inData);
 
 // The dialog as a person sees it, one line per element, in the form the Windows host program prints
