@@ -38,8 +38,8 @@ Bytes Odd(size_t inCount, std::initializer_list<uint8> inTail = {}) {
 }
 
 Bytes Concat(uint8 inControl, const Bytes& inRow, size_t inCount, std::initializer_list<uint8> inTail) {
-    Bytes packed{inControl};
-    packed.insert(packed.end(), inRow.begin(), inRow.begin() + std::ptrdiff_t(inCount));
+    Bytes packed(inRow.begin(), inRow.begin() + std::ptrdiff_t(inCount));
+    packed.insert(packed.begin(), inControl);
     packed.insert(packed.end(), inTail);
     return packed;
 }
