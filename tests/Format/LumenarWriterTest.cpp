@@ -98,7 +98,7 @@ TEST_F(Writer, RecordFieldsAreWrittenAtTheirPlace) {
     const ByteVector bytes = WriteDocument(image);
     const std::vector<size_t> records = WrittenLayout(bytes).records;
     ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(Slice(bytes, NameStart(bytes, records[0]), 5), Bytes().Raw({3, 'a', 'b', 'c'}).Key("ZQRS").Get());
+    EXPECT_EQ(Slice(bytes, NameStart(bytes, records[0]), 8), Bytes().Raw({3, 'a', 'b', 'c'}).Key("ZQRS").Get());
     EXPECT_EQ(Slice(bytes, NameStart(bytes, records[1]), 260), Bytes().U8(255).Repeat('x', 255).Key("ZQRS").Get());
     EXPECT_EQ(Slice(bytes, ExtraStart(bytes, records[2]) - 16, 12), Bytes().Key("ZQRS").Key("mul ").Raw({128, 1, 0, 0}).Get());
     EXPECT_EQ(Slice(bytes, ExtraStart(bytes, records[3]), 28),
