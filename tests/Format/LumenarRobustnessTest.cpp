@@ -1,6 +1,6 @@
-// Damaged documents: every prefix of a valid document and random mutations of it are either read or
-// refused, never a crash, a hang, a foreign exception (such as running out of memory) or a leak.
-#include <chrono>
+// Damaged documents: every prefix of a valid document gets the exact refusal of its failing read, and
+// wide-field mutations of it are either read or refused, never a crash, a hang, a foreign exception (such
+// as running out of memory) or a leak.
 #include <random>
 #include <set>
 
@@ -48,7 +48,7 @@ protected:
 
     // Reads the bytes; a refusal must be one a reading step defines (the effects block's own refusals are
     // caught inside the reader and never reach here).
-    static bool ReadOrRefuse(const ByteVector& inBytes, const std::string& inWhat) {
+    static void ReadOrRefuse(const ByteVector& inBytes, const std::string& inWhat) {
         static const std::set<std::string> kRefusals = {
             kUnknownFormat, kNoMultidisk, kBadLumenarType, kObsoleteLumenar, kBadColorMode, kNoBitmaps,
             kNoLab,         kNoCMYK,      kNoDuotone,      kNoMultichannel,  kMiscDisk,     kImageTooLarge,
@@ -56,7 +56,6 @@ protected:
         ReadDocument read(inBytes);
         EXPECT_TRUE(read.loaded || kRefusals.count(read.error) == 1) << inWhat << ": " << read.error;
         Platform::TestHooks::ClearLogs();
-        return read.loaded;
     }
 };
 
@@ -86,28 +85,6 @@ TEST_F(Damaged, EveryPrefixGetsTheRefusalOfItsFailingRead) {
     ASSERT_TRUE(whole.loaded) << whole.error;
     EXPECT_EQ(whole.image->GetLayerCount(), 2);
     EXPECT_EQ(whole.image->GetExtraChannelCount(), 1);
-}
-
-TEST_F(Damaged, RandomByteMutationsAreReadOrRefused) {
-    const ByteVector bytes = LayeredDocument(nullptr);
-    std::mt19937 random(20261206);
-    const uint8 extremes[] = {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF};
-    const auto start = std::chrono::steady_clock::now();
-    int32 loaded = 0;
-    for (int32 trial = 0; trial < 3000; ++trial) {
-        ByteVector mutated = bytes;
-        const int32 changes = trial < 2000 ? 1 : 2 + int32(random() % 6);
-        for (int32 c = 0; c < changes; ++c) {
-            const size_t at = random() % mutated.size();
-            mutated[at] = random() % 2 == 0 ? uint8(random()) : extremes[random() % 6];
-        }
-        loaded += ReadOrRefuse(mutated, "trial " + std::to_string(trial)) ? 1 : 0;
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 60.0);
-    // Most single-byte changes hit pixels or names: the suite must exercise both outcomes.
-    EXPECT_GT(loaded, 100);
-    EXPECT_LT(loaded, 3000);
 }
 
 TEST_F(Damaged, WideFieldMutationsAreReadOrRefused) {

@@ -1,60 +1,40 @@
 // The layer and mask section's framing, the merged image data and the documents without layers.
 #include <functional>
-#include <random>
+#include <optional>
+#include <tuple>
 
 #include "tests/Format/ReaderTestSupport.h"
 
 namespace {
 
-ByteVector Plane(size_t inCount, uint32 inSeed) {
-    std::mt19937 random(inSeed);
-    ByteVector bytes(inCount);
-    for (uint8& b : bytes) b = uint8(random());
-    return bytes;
-}
+ByteVector Plane(size_t inCount, uint32 inSeed) { return RandomBytes(inCount, inSeed); }
 
 using Sections = ReaderTest;
 
 // ---- Documents without layers --------------------------------------------------------------------------
 
-struct FlatCase {
-    const char* name;
-    uint16 coding;
-    std::function<void(DocumentBuilder&)> frame;  // how the (empty) layer section is framed
-};
-
-class FlatDocuments : public ReaderTest, public testing::WithParamInterface<FlatCase> {};
-
-TEST_P(FlatDocuments, BecomeOneBackgroundLayerFromTheMergedData) {
-    DocumentBuilder doc(5, 3);
-    const ByteVector red = Plane(15, 1), green = Plane(15, 2), blue = Plane(15, 3);
-    doc.AddMergedChannel(red).AddMergedChannel(green).AddMergedChannel(blue);
-    doc.mergedCompression = GetParam().coding;
-    GetParam().frame(doc);
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    ASSERT_EQ(read.image->GetLayerCount(), 1);
-    const CRGBLayer& background = *read.Layer(0);
-    EXPECT_EQ(background.GetName(), "");
-    EXPECT_EQ(background.GetOpacity(), 255);
-    EXPECT_EQ(background.GetBlendMode(), 12000u);
-    EXPECT_EQ(background.GetBounds(), GRect(0, 0, 5, 3));
-    for (int32 i = 0; i < 15; ++i) {
-        const NativeQuad p = PixelOf(background, i % 5, i / 5);
-        EXPECT_EQ(Word(p), 0xFF000000u | uint32(red[i]) << 16 | uint32(green[i]) << 8 | blue[i]) << i;
-    }
-    EXPECT_EQ(read.image->GetExtraChannelCount(), 0);
+// Without layer records (no section, one shorter than four bytes, empty layer information) the merged
+// data, raw or packed, becomes one background layer.
+TEST_F(Sections, FlatDocumentsBecomeOneBackgroundLayerFromTheMergedData) {
+    const std::optional<ByteVector> frames[] = {std::nullopt, ByteVector{1, 2, 3}, ByteVector(8, 0)};
+    for (const uint16 coding : {kCodingRaw, kCodingPacked})
+        for (const auto& frame : frames) {
+            DocumentBuilder doc(5, 3);
+            const ByteVector red = Plane(15, 1), green = Plane(15, 2), blue = Plane(15, 3);
+            doc.AddMergedChannel(red).AddMergedChannel(green).AddMergedChannel(blue);
+            doc.mergedCompression = coding;
+            doc.layerSection = frame;
+            ReadDocument read(doc.Build());
+            ASSERT_TRUE(read.loaded) << read.error;
+            ASSERT_EQ(read.image->GetLayerCount(), 1);
+            const CRGBLayer& background = *read.Layer(0);
+            EXPECT_EQ(std::make_tuple(background.GetName(), background.GetOpacity(), background.GetBlendMode(), background.GetBounds()),
+                      std::make_tuple(std::string(), uint8(255), 12000u, GRect(0, 0, 5, 3)));
+            for (int32 i = 0; i < 15; ++i)
+                EXPECT_EQ(Word(PixelOf(background, i % 5, i / 5)), 0xFF000000u | uint32(red[i]) << 16 | uint32(green[i]) << 8 | blue[i]) << i;
+            EXPECT_EQ(read.image->GetExtraChannelCount(), 0);
+        }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Reader, FlatDocuments,
-    testing::Values(FlatCase{"NoSection", kCodingRaw, [](auto&) {}},
-                    FlatCase{"NoSectionPacked", kCodingPacked, [](auto&) {}},
-                    FlatCase{"SectionShorterThanFour", kCodingPacked,
-                             [](auto& d) { d.layerSection = ByteVector{1, 2, 3}; }},
-                    FlatCase{"EmptyLayerInformation", kCodingRaw,
-                             [](auto& d) { d.layerSection = ByteVector{0, 0, 0, 0, 0, 0, 0, 0}; }}),
-    [](const auto& inInfo) { return std::string(inInfo.param.name); });
 
 // Layer information that is present but holds no records still means the layers carry the picture: the
 // merged colour planes are skipped and the image has no layer at all.
@@ -74,107 +54,81 @@ TEST_F(Sections, GrayscaleWithAnAlphaChannelGivesGrayBackgroundAndOneExtraChanne
     ReadDocument read(doc.Build());
     ASSERT_TRUE(read.loaded) << read.error;
     ASSERT_EQ(read.image->GetLayerCount(), 1);
-    for (int32 i = 0; i < 8; ++i) {
-        const uint32 g = gray[i];
-        EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 4, i / 4)), 0xFF000000u | g << 16 | g << 8 | g);
-    }
+    for (int32 i = 0; i < 8; ++i) EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 4, i / 4)), 0xFF000000u | gray[i] * 0x010101u);
     ASSERT_EQ(read.image->GetExtraChannelCount(), 1);
-    const CChannel& extra = read.image->GetExtraChannel(0);
-    EXPECT_EQ(extra.GetBounds(), GRect(0, 0, 4, 2));
-    uint8 values[8];
-    extra.GetTile(GRect(0, 0, 4, 2), values, 4);
-    EXPECT_EQ(ByteVector(values, values + 8), alpha);
+    EXPECT_EQ(read.image->GetExtraChannel(0).GetBounds(), GRect(0, 0, 4, 2));
+    EXPECT_EQ(ExtraChannelBytes(*read.image, 0), alpha);
 }
 
+// The colour table is three planes of opaque entries; the indexes are looked up and the document ends
+// as one layer that no longer holds the table (the reader's reference is the only other one).
 TEST_F(Sections, IndexedDocumentsLookTheirIndexesUpAndEndAsOneLayer) {
     DocumentBuilder doc(3, 2, kDocIndexed);
-    doc.ColourTable({0x102030, 0x405060, 0x708090});
-    doc.AddMergedChannel({0, 1, 2, 2, 1, 0});
+    std::vector<uint32> table(256);
+    for (uint32 i = 0; i < 256; ++i) table[i] = (i << 16) | ((255 - i) << 8) | ((i * 7) & 255);
+    doc.ColourTable(table);
+    doc.AddMergedChannel({0, 1, 255, 255, 1, 0});
     ReadDocument read(doc.Build());
     ASSERT_TRUE(read.loaded) << read.error;
     ASSERT_EQ(read.image->GetLayerCount(), 1);
-    // The flattened layer no longer holds the table: the reader's reference is the only other one.
-    EXPECT_EQ(read.format->GetColorTable()->GetRefCount(), 1);
-    const uint32 expected[] = {0xFF102030, 0xFF405060, 0xFF708090, 0xFF708090, 0xFF405060, 0xFF102030};
+    const NativeQuadCLUTRef& colours = read.format->GetColorTable();
+    EXPECT_EQ(colours->GetRefCount(), 1);
+    EXPECT_EQ(colours->GetEntryCount(), 256);
+    for (int32 i = 0; i < 256; ++i) EXPECT_EQ(Word(colours->GetColor(i)), 0xFF000000u | table[size_t(i)]) << i;
+    const uint32 expected[] = {0xFF00FF00, 0xFF01FE07, 0xFFFF00F9, 0xFFFF00F9, 0xFF01FE07, 0xFF00FF00};
     for (int32 i = 0; i < 6; ++i) EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 3, i / 3)), expected[i]) << i;
 }
 
 // ---- Merged data of layered documents --------------------------------------------------------------------
 
-struct MergedCase {
-    const char* name;
-    bool transparency;  // negative layer count: a leading transparency plane
-    uint16 coding;
-};
-
-class LayeredMerged : public ReaderTest, public testing::WithParamInterface<MergedCase> {};
-
 // Colour planes of the merged data are skipped (the layers carry the picture); the planes after them are
-// the document's extra channels, found behind a leading transparency plane as well.
-TEST_P(LayeredMerged, ColourPlanesAreSkippedAndTheRestBecomeExtraChannels) {
-    const MergedCase& c = GetParam();
-    DocumentBuilder doc(3, 2);
-    doc.AddLayer(LayerSpec::Solid(0, 0, 3, 2, 10, 20, 30));
-    doc.AddLayer(LayerSpec::Solid(1, 1, 2, 2, 40, 50, 60));
-    doc.mergedTransparency = c.transparency;
-    doc.mergedCompression = c.coding;
-    if (c.transparency) doc.AddMergedChannel(Plane(6, 10));
-    for (uint32 seed = 11; seed < 14; ++seed) doc.AddMergedChannel(Plane(6, seed));
-    const ByteVector alpha1 = Plane(6, 20), alpha2 = Plane(6, 21);
-    doc.AddMergedChannel(alpha1).AddMergedChannel(alpha2);
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    EXPECT_EQ(read.format->MergedHasTransparency(), c.transparency);
-    EXPECT_EQ(read.format->LayerCountNegative(), c.transparency);
-    // A negative layer count takes the transparency plane out of the stored channel count (6 or 5).
-    EXPECT_EQ(read.format->GetChannelCount(), 5u);
-    ASSERT_EQ(read.image->GetLayerCount(), 2);
-    EXPECT_EQ(Word(PixelOf(*read.Layer(0), 2, 0)), 0xFF0A141Eu);
-    EXPECT_EQ(Word(PixelOf(*read.Layer(1), 1, 1)), 0xFF28323Cu);
-    ASSERT_EQ(read.image->GetExtraChannelCount(), 2);
-    uint8 values[6];
-    read.image->GetExtraChannel(0).GetTile(GRect(0, 0, 3, 2), values, 3);
-    EXPECT_EQ(ByteVector(values, values + 6), alpha1);
-    read.image->GetExtraChannel(1).GetTile(GRect(0, 0, 3, 2), values, 3);
-    EXPECT_EQ(ByteVector(values, values + 6), alpha2);
+// the document's extra channels, found behind a leading transparency plane (negative layer count) as well.
+TEST_F(Sections, LayeredMergedColourPlanesAreSkippedAndTheRestBecomeExtraChannels) {
+    for (const bool transparency : {false, true})
+        for (const uint16 coding : {kCodingRaw, kCodingPacked}) {
+            DocumentBuilder doc(3, 2);
+            doc.AddLayer(LayerSpec::Solid(0, 0, 3, 2, 10, 20, 30)).AddLayer(LayerSpec::Solid(1, 1, 2, 2, 40, 50, 60));
+            doc.mergedTransparency = transparency;
+            doc.mergedCompression = coding;
+            if (transparency) doc.AddMergedChannel(Plane(6, 10));
+            for (uint32 seed = 11; seed < 14; ++seed) doc.AddMergedChannel(Plane(6, seed));
+            doc.AddMergedChannel(Plane(6, 20)).AddMergedChannel(Plane(6, 21));
+            ReadDocument read(doc.Build());
+            ASSERT_TRUE(read.loaded) << read.error;
+            EXPECT_EQ(read.format->MergedHasTransparency(), transparency);
+            EXPECT_EQ(read.format->LayerCountNegative(), transparency);
+            // A negative layer count takes the transparency plane out of the stored channel count (6 or 5).
+            EXPECT_EQ(read.format->GetChannelCount(), 5u);
+            ASSERT_EQ(read.image->GetLayerCount(), 2);
+            EXPECT_EQ(Word(PixelOf(*read.Layer(0), 2, 0)), 0xFF0A141Eu);
+            EXPECT_EQ(Word(PixelOf(*read.Layer(1), 1, 1)), 0xFF28323Cu);
+            ASSERT_EQ(read.image->GetExtraChannelCount(), 2);
+            EXPECT_EQ(ExtraChannelBytes(*read.image, 0), Plane(6, 20));
+            EXPECT_EQ(ExtraChannelBytes(*read.image, 1), Plane(6, 21));
+        }
 }
-
-INSTANTIATE_TEST_SUITE_P(Reader, LayeredMerged,
-                         testing::Values(MergedCase{"Raw", false, kCodingRaw},
-                                         MergedCase{"Packed", false, kCodingPacked},
-                                         MergedCase{"TransparencyRaw", true, kCodingRaw},
-                                         MergedCase{"TransparencyPacked", true, kCodingPacked}),
-                         [](const auto& inInfo) { return std::string(inInfo.param.name); });
 
 // ---- Framing of the layer and mask section --------------------------------------------------------------
 
+// A global mask length read one byte early is read again one byte later; a standard one is not.
 TEST_F(Sections, GlobalMaskLengthReadOneByteEarlyIsReadAgain) {
-    DocumentBuilder doc(2, 2);
-    LayerSpec layer = LayerSpec::Solid(0, 0, 2, 2, 1, 2, 3);
-    layer.mask = MaskSpec::Rect(0, 0, 1, 1, 255);
-    doc.AddLayer(layer);
-    doc.globalMask = DocumentBuilder::StandardGlobalMask();
-    doc.shiftGlobalMaskBack = true;
-    const ByteVector alpha = Plane(4, 3);
-    for (uint32 seed = 0; seed < 3; ++seed) doc.AddMergedChannel(Plane(4, seed));
-    doc.AddMergedChannel(alpha);
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    EXPECT_TRUE(read.format->GlobalMaskSteppedBack());
-    EXPECT_EQ(read.image->GetLayerCount(), 1);
-    ASSERT_EQ(read.image->GetExtraChannelCount(), 1);  // the merged data was found where it starts
-    uint8 values[4];
-    read.image->GetExtraChannel(0).GetTile(GRect(0, 0, 2, 2), values, 2);
-    EXPECT_EQ(ByteVector(values, values + 4), alpha);
-}
-
-TEST_F(Sections, AStandardGlobalMaskIsReadWithoutSteppingBack) {
-    DocumentBuilder doc(2, 2);
-    doc.AddLayer(LayerSpec::Solid(0, 0, 2, 2, 1, 2, 3));
-    doc.globalMask = DocumentBuilder::StandardGlobalMask();
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    EXPECT_FALSE(read.format->GlobalMaskSteppedBack());
+    for (const bool shifted : {true, false}) {
+        DocumentBuilder doc(2, 2);
+        LayerSpec layer = LayerSpec::Solid(0, 0, 2, 2, 1, 2, 3);
+        layer.mask = MaskSpec::Rect(0, 0, 1, 1, 255);
+        doc.AddLayer(layer);
+        doc.globalMask = DocumentBuilder::StandardGlobalMask();
+        doc.shiftGlobalMaskBack = shifted;
+        const ByteVector alpha = Plane(4, 3);
+        for (uint32 seed = 0; seed < 3; ++seed) doc.AddMergedChannel(Plane(4, seed));
+        doc.AddMergedChannel(alpha);
+        ReadDocument read(doc.Build());
+        ASSERT_TRUE(read.loaded) << read.error;
+        EXPECT_EQ(read.format->GlobalMaskSteppedBack(), shifted);
+        EXPECT_EQ(read.image->GetLayerCount(), 1);
+        ASSERT_EQ(read.image->GetExtraChannelCount(), 1);  // the merged data was found where it starts
+        EXPECT_EQ(ExtraChannelBytes(*read.image, 0), alpha);
+    }
 }
 
 // Packed rows whose line counts are zero claim their whole row without a byte to fill it. Up to 16 MiB of
@@ -224,38 +178,23 @@ INSTANTIATE_TEST_SUITE_P(
     Reader, SectionOverruns,
     testing::Values(
         OverrunCase{"LayerInfoBeyondSection", [](auto& d, auto&) { d.layerInfoLength = 0x7FFFFFF0u; }, kUnknownFormat},
-        OverrunCase{"LayerInfoNearFourGigabytes", [](auto& d, auto&) { d.layerInfoLength = 0xFFFFFFFFu; },
-                    kUnknownFormat},
+        OverrunCase{"LayerInfoNearFourGigabytes", [](auto& d, auto&) { d.layerInfoLength = 0xFFFFFFFFu; }, kUnknownFormat},
         OverrunCase{"RecordsBeyondLayerInfo", [](auto& d, auto&) { d.layerInfoLength = 20; }, kUnknownFormat},
         OverrunCase{"ChannelDataBeyondLayerInfo",
-                    [](auto& d, const DocumentLayout& l) {
-                        d.layerInfoLength = uint32(l.channels[0][2] - l.layerInfo - 4);
-                    },
-                    kUnknownFormat},
+                    [](auto& d, auto& l) { d.layerInfoLength = uint32(l.channels[0][2] - l.layerInfo - 4); }, kUnknownFormat},
         OverrunCase{"GlobalMaskBeyondSection",
-                    [](auto& d, const DocumentLayout& l) {
-                        d.layerSectionLength = uint32(l.merged - l.layerAndMask - 4 - 1);
-                    },
-                    kUnknownFormat},
-        OverrunCase{"GlobalMaskShorterThanItsFields",
-                    [](auto& d, auto&) { d.globalMask = ByteVector(6, 0); }, kUnknownFormat},
-        OverrunCase{"LayerCountBeyondTheFile",
-                    [](auto& d, auto&) { d.layerCount = 30000; }, kMiscDisk},
+                    [](auto& d, auto& l) { d.layerSectionLength = uint32(l.merged - l.layerAndMask - 4 - 1); }, kUnknownFormat},
+        OverrunCase{"GlobalMaskShorterThanItsFields", [](auto& d, auto&) { d.globalMask = ByteVector(6, 0); }, kUnknownFormat},
+        OverrunCase{"LayerCountBeyondTheFile", [](auto& d, auto&) { d.layerCount = 30000; }, kMiscDisk},
         OverrunCase{"ChannelCountBeyondTheFile",
                     [](auto& d, auto&) {
                         LayerSpec l = LayerSpec::Solid(0, 0, 1, 1, 1, 1, 1);
                         l.channelCount = 60000;
                         d.AddLayer(l);
-                    },
-                    kMiscDisk},
+                    }, kMiscDisk},
         OverrunCase{"MergedLineCountsBeyondTheFile",
-                    [](auto& d, auto&) {
-                        d.header.channelCount = 60000;
-                        d.mergedCompression = kCodingPacked;
-                    },
-                    kMiscDisk},
-        OverrunCase{"RawExtraChannelBeyondTheFile", [](auto& d, auto&) { d.header.channelCount = 5; },
-                    kMiscDisk}),
+                    [](auto& d, auto&) { d.header.channelCount = 60000, d.mergedCompression = kCodingPacked; }, kMiscDisk},
+        OverrunCase{"RawExtraChannelBeyondTheFile", [](auto& d, auto&) { d.header.channelCount = 5; }, kMiscDisk}),
     [](const auto& inInfo) { return std::string(inInfo.param.name); });
 
 }  // namespace

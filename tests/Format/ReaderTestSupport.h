@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -96,3 +97,28 @@ inline NativeQuad PixelOf(const CRGBLayer& inLayer, int32 inX, int32 inY) {
 inline uint32 Word(NativeQuad inPixel) {
     return uint32(inPixel.alpha) << 24 | uint32(inPixel.red) << 16 | uint32(inPixel.green) << 8 | inPixel.blue;
 }
+
+// inCount random bytes from inSeed, each at least inLowest.
+inline ByteVector RandomBytes(size_t inCount, uint32 inSeed, uint8 inLowest = 0) {
+    std::mt19937 random(inSeed);
+    ByteVector bytes(inCount);
+    for (uint8& b : bytes) b = uint8(inLowest + random() % (256 - inLowest));
+    return bytes;
+}
+
+// The canvas of an image's extra channel inIndex, row by row.
+inline ByteVector ExtraChannelBytes(const CImage& inImage, int32 inIndex) {
+    const GRect canvas = inImage.GetImageRect();
+    ByteVector values(size_t(canvas.Area()));
+    inImage.GetExtraChannel(inIndex).GetTile(canvas, values.data(), canvas.Width());
+    return values;
+}
+
+// A progress scope that keeps every portion reported to it.
+struct RecordingScope : LProgressScope {
+    std::vector<double> seen;
+    void SetPortionComplete(double inPortion) override {
+        seen.push_back(inPortion);
+        LProgressScope::SetPortionComplete(inPortion);
+    }
+};

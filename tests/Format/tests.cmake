@@ -1,6 +1,5 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_format_codec Format/PackBitsTest.cpp Format/BlendModeKeysTest.cpp
-             Format/ChannelLengthTest.cpp)
+lumenar_test(test_format_codec Format/PackBitsTest.cpp Format/BlendModeKeysTest.cpp)
 lumenar_test(test_format_resources Format/ImageResourcesTest.cpp)
 lumenar_test(test_format_reader Format/LumenarHeaderTest.cpp Format/LumenarLayersTest.cpp
              Format/LumenarSectionsTest.cpp)

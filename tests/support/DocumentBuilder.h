@@ -25,25 +25,10 @@
 using ByteVector = std::vector<uint8>;
 
 // Colour modes of the header.
-enum DocumentMode : uint16 {
-    kDocBitmap = 0,
-    kDocGrayscale = 1,
-    kDocIndexed = 2,
-    kDocRGB = 3,
-    kDocCMYK = 4,
-    kDocMultichannel = 7,
-    kDocDuotone = 8,
-    kDocLab = 9,
-};
+enum DocumentMode : uint16 { kDocGrayscale = 1, kDocIndexed = 2, kDocRGB = 3, kDocCMYK = 4 };
 
 // Stored channel ids of layer channels.
-enum ChannelID : int16 {
-    kChannelRed = 0,
-    kChannelGreen = 1,
-    kChannelBlue = 2,
-    kChannelAlpha = -1,
-    kChannelMask = -2
-};
+enum ChannelID : int16 { kChannelRed = 0, kChannelGreen = 1, kChannelBlue = 2, kChannelAlpha = -1, kChannelMask = -2 };
 
 // Compression codes of channel data.
 enum ChannelCoding : uint16 { kCodingRaw = 0, kCodingPacked = 1 };
@@ -57,7 +42,6 @@ struct ChannelSpec {
 
     // Knobs, written as they stand instead of the computed values:
     std::optional<std::vector<ByteVector>> packedRows;  // each row's packets (compression 1)
-    std::optional<std::vector<uint16>> lineCounts;      // the line-count table (compression 1)
     std::optional<ByteVector> storedBytes;              // everything after the compression code
     std::optional<uint32> entryLength;                  // the length in the record's channel entry
 
@@ -68,21 +52,18 @@ struct ChannelSpec {
 // The layer mask block of a record.
 struct MaskSpec {
     int32 top = 0, left = 0, bottom = 0, right = 0;
-    uint8 defaultColour = 0;
-    uint8 flags = 0;  // bit 0 not linked, bit 1 disabled, bit 2 inverted
+    uint8 defaultColour = 0, flags = 0;  // flags: bit 0 not linked, bit 1 disabled, bit 2 inverted
     // 16: rectangle only; 17: and the colour; 18: and the flags; more: zero bytes follow. Below 16 the
     // block holds that many zero bytes and describes no mask.
     uint32 blockLength = 20;
 
     static MaskSpec Rect(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inDefaultColour = 0,
                          uint8 inFlags = 0, uint32 inBlockLength = 20);
-    static MaskSpec OfLength(uint32 inBlockLength);  // an empty rectangle, colour and flags 0
 };
 
 // A tagged block at the end of a record's extra data.
 struct AdditionalBlock {
-    uint32 signature = FourCC("ZQRS");
-    uint32 key = 0;
+    uint32 signature = FourCC("ZQRS"), key = 0;
     ByteVector data;
     std::optional<uint32> length;  // the length field as written; default data.size()
 
@@ -96,21 +77,15 @@ struct AdditionalBlock {
 struct LayerSpec {
     int32 top = 0, left = 0, bottom = 0, right = 0;
     std::vector<ChannelSpec> channels;
-    uint32 blendSignature = FourCC("ZQRS");
-    uint32 blendKey = FourCC("norm");
-    uint8 opacity = 255;
-    uint8 clipping = 0;
-    uint8 flags = 0;  // bit 0 transparency protected, bit 1 hidden
-    uint8 filler = 0;
-    std::optional<MaskSpec> mask;              // none: a mask block of length 0
-    std::optional<ByteVector> blendingRanges;  // none: ten groups of 0, 0, 255, 255
+    uint32 blendSignature = FourCC("ZQRS"), blendKey = FourCC("norm");
+    uint8 opacity = 255, clipping = 0, flags = 0;  // flags: bit 0 transparency protected, bit 1 hidden
+    std::optional<MaskSpec> mask;              // none: a mask block of length 0; ranges are always 0 0 255 255
     std::string name;                          // length byte and characters, zero-padded to a multiple of 4
     std::vector<AdditionalBlock> blocks;       // in order, after the name
     std::optional<uint32> layerID;             // adds a "lyid" block after `blocks`
 
     // Knobs, written as they stand:
     std::optional<ByteVector> extraData;  // the whole extra data (mask block to the last block)
-    std::optional<uint32> extraLength;    // the extra length field
     std::optional<uint16> channelCount;   // the channel count field (entries are still all written)
 
     // A layer of one colour: channels red, green, blue and transparency, each filled with its value.
@@ -124,8 +99,7 @@ struct ResourceSpec {
     uint16 id = 0;
     std::string name;
     ByteVector data;
-    std::optional<uint32> size;  // the size field as written; default data.size()
-    bool pad = true;             // a zero byte after data of odd size
+    std::optional<uint32> size;  // the size field as written; default data.size(); odd data is padded
 
     static ResourceSpec Block(uint16 inID, ByteVector inData, std::string inName = "");
     // A block in the plug-in id range whose data starts with the plug-in resource's own type.
@@ -134,38 +108,24 @@ struct ResourceSpec {
 
 // Where things landed in the last Build(): offsets from the start of the document.
 struct DocumentLayout {
-    size_t colourModeData = 0;                  // its length field
-    size_t imageResources = 0;                  // its length field
-    size_t layerAndMask = 0;                    // its length field
-    size_t layerInfo = 0;                       // the layer-information length field (0 when absent)
-    size_t globalMask = 0;                      // the global mask length field (0 when absent)
-    size_t merged = 0;                          // the merged compression code
+    // The length fields of the resources, the layer section and the layer information (0 when absent),
+    // and the merged compression code.
+    size_t imageResources = 0, layerAndMask = 0, layerInfo = 0, merged = 0;
     std::vector<size_t> records;                // start of each layer record
     std::vector<std::vector<size_t>> channels;  // compression code of each record's channels
     std::vector<size_t> resources;              // start of each resource block
-    size_t end = 0;
 };
 
 class DocumentBuilder {
 public:
     struct Header {
         uint32 signature = FourCC("ZQLM");
-        uint16 version = 1;
-        uint32 reserved1 = 0;
-        uint16 reserved2 = 0;
+        uint16 version = 1, depth = 8, mode = kDocRGB;
         std::optional<uint16> channelCount;  // default: the number of merged channels written
-        std::optional<uint32> rows;          // default: the document height
-        std::optional<uint32> columns;       // default: the document width
-        uint16 depth = 8;
-        uint16 mode = kDocRGB;
+        std::optional<uint32> rows, columns; // default: the document height and width
     };
 
     DocumentBuilder(uint32 inWidth, uint32 inHeight, uint16 inMode = kDocRGB);
-
-    uint32 Width() const { return mWidth; }
-    uint32 Height() const { return mHeight; }
-    // Bytes per row of a rectangle inWidth wide at the header's depth.
-    uint32 RowBytes(int64 inWidth) const;
 
     // Header: every field may be set directly.
     Header header;
@@ -183,27 +143,21 @@ public:
     DocumentBuilder& AddLayer(LayerSpec inLayer);
     bool mergedTransparency = false;        // layer count written negative; merged data starts with alpha
     std::optional<int16> layerCount;        // the count field as it stands
-    bool padLayerInfo = true;               // layer information padded to an even length
     std::optional<uint32> layerInfoLength;  // its length field
     bool layerInfoWithoutLayers = false;    // write the layer information even with no layers
-    std::optional<ByteVector>
-        globalMask;               // content after its length; none: length 0 with layers, else absent
-    bool omitGlobalMask = false;  // no global mask length at all
+    std::optional<ByteVector> globalMask;   // content after its length; none: length 0 with layers, else absent
     // The layer information is declared one byte longer than written, so the global mask length starts
     // one byte before where a reader expects it; one trailing byte keeps the section's length honest.
     bool shiftGlobalMaskBack = false;
-    ByteVector layerSectionTrailer;  // bytes at the end of the section
     std::optional<uint32> layerSectionLength;
     std::optional<ByteVector> layerSection;  // the whole section content as it stands
     static ByteVector StandardGlobalMask();  // the 14 bytes a writer emits when masks exist
 
     // Merged image data. Without AddMergedChannel, the document gets one plane per colour channel of
-    // its mode (and a leading transparency plane when mergedTransparency), each all `mergedFill`.
+    // its mode (and a leading transparency plane when mergedTransparency), each all 255.
     DocumentBuilder& AddMergedChannel(ByteVector inPlane);  // height x RowBytes(width) bytes
     uint16 mergedCompression = kCodingRaw;
-    uint8 mergedFill = 255;
-    std::optional<std::vector<uint16>> mergedLineCounts;  // the whole line-count table as it stands
-    std::optional<ByteVector> mergedData;                 // everything after the compression code
+    std::optional<ByteVector> mergedData;  // everything after the compression code
 
     std::optional<size_t> truncateTo;  // cut the finished document to this many bytes
 
@@ -215,15 +169,11 @@ public:
 
 private:
     class Writer;
-    void WriteColourModeData(Writer& ioOut) const;
-    void WriteResources(Writer& ioOut, DocumentLayout& ioLayout) const;
+    uint32 RowBytes(int64 inWidth) const;  // bytes per row inWidth wide at the header's depth
     void WriteLayerSection(Writer& ioOut, DocumentLayout& ioLayout) const;
-    void WriteLayerInfo(Writer& ioOut, DocumentLayout& ioLayout) const;
     void WriteRecord(Writer& ioOut, const LayerSpec& inLayer) const;
-    ByteVector ExtraData(const LayerSpec& inLayer) const;
     ByteVector StoredChannel(const LayerSpec& inLayer, const ChannelSpec& inChannel) const;
     std::vector<ByteVector> MergedPlanes() const;
-    void WriteMerged(Writer& ioOut) const;
 
     uint32 mWidth;
     uint32 mHeight;

@@ -8,9 +8,7 @@ void MemoryFilePort::SetLength(uint32 inLength) {
     mBytes.resize(inLength);
 }
 
-uint32 MemoryFilePort::GetLength() {
-    return uint32(mBytes.size());
-}
+uint32 MemoryFilePort::GetLength() { return uint32(mBytes.size()); }
 
 int32 MemoryFilePort::ReadAt(uint32 inPosition, int32 inCount, void* outDestination) {
     mReads.push_back({inPosition, inCount});
@@ -27,13 +25,6 @@ int32 MemoryFilePort::WriteAt(uint32 inPosition, int32 inCount, const void* inSo
     if (end > mBytes.size()) mBytes.resize(end);
     std::memcpy(mBytes.data() + inPosition, inSource, size_t(inCount));
     return inCount;
-}
-
-void MemoryFilePort::ClearLog() {
-    mReads.clear();
-    mWrites.clear();
-    mFlushCount = 0;
-    mSetLengthCount = 0;
 }
 
 std::vector<uint8> MemoryFilePort::Pattern(uint32 inLength) {

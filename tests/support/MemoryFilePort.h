@@ -31,7 +31,6 @@ public:
     const std::vector<Transfer>& Writes() const { return mWrites; }
     int32 FlushCount() const { return mFlushCount; }
     int32 SetLengthCount() const { return mSetLengthCount; }
-    void ClearLog();
 
     // 0, 1, 2, ... as bytes: a file whose every byte tells its own position (mod 251, a prime, so
     // that power-of-two strides never line up with the pattern).
