@@ -105,16 +105,21 @@ void CLumenarFormat::ReadLayerData(LProgressScope* inProgress) {
         LayerRecord& record = mLayerRecords[i];
         CLayer* layer = mRecordLayers[i];
         if (layer != nullptr) ApplyRecordSettings(layer, record);
-        for (ChannelLength& channel : record.mChannels) {
-            const uint32 beginChannelPos = mReadStream->GetPosition();
-            channel.SetStoredCompression(ReadLayerChannel(channel, layer, record));
-            if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
-                ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
-                              "channel.GetLength()\"",
-                              __FILE__, __LINE__);
-        }
+        if (!ReadQuadRecord(record, layer)) ReadRecordChannels(record, layer);
         if (layer != nullptr) layer->Deactivate();
         if (inProgress != nullptr) inProgress->SetPortionComplete(double(i + 1) / double(count));
+    }
+}
+
+// The channels one after the other, each checked to end where its length says.
+void CLumenarFormat::ReadRecordChannels(LayerRecord& ioRecord, CLayer* inLayer) {
+    for (ChannelLength& channel : ioRecord.mChannels) {
+        const uint32 beginChannelPos = mReadStream->GetPosition();
+        channel.SetStoredCompression(ReadLayerChannel(channel, inLayer, ioRecord));
+        if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
+            ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
+                          "channel.GetLength()\"",
+                          __FILE__, __LINE__);
     }
 }
 

@@ -479,6 +479,27 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
     });
 }
 
+template <class T>
+void TTiledPlane<T>::WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes) {
+    const GRect clipped = inRect.Intersection(mBounds);
+    if (clipped.Empty()) return;
+    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+        WriteLock lock(mTiles[size_t(inIndex)], CoversTile(inCell, inPart));
+        const int64 offset = inRowBytes * (int64(inPart.top) - inRect.top) + (int64(inPart.left) - inRect.left);
+        uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
+        if constexpr (kElementBytes == 4) {
+            const uint8* const from[4] = {inBytes[0] + offset, inBytes[1] + offset, inBytes[2] + offset,
+                                          inBytes[3] + offset};
+            InterleaveBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inPart.Width(), inPart.Height());
+        } else {
+            for (int32 k = 0; k < kElementBytes; ++k)
+                CopyElements(inBytes[k] + offset, inRowBytes, 1, to + k, kTileRowBytes, kElementBytes, 1,
+                             inPart.Width(), inPart.Height());
+        }
+        return true;
+    });
+}
+
 // ---- Padding ----
 
 namespace {
