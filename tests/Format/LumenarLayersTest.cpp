@@ -377,7 +377,7 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
 // Rows whose packets fall short keep what row decoding leaves behind: a count of 0 decodes the channel's
 // earlier packed bytes again, and an unfilled row keeps the row a batch earlier (16 rows of 4096 bytes),
 // zeros in the first batch. The four channels read together (one of them raw) give what reading them one
-// by one does; a fifth channel of unknown id makes the reader take them one by one.
+// by one does; a channel of unknown id ahead of them makes the reader take them one by one.
 TEST_F(Layers, ShortRowsReadTogetherAsOneByOne) {
     const int32 width = 4096, height = 40;
     LayerSpec layer = LayerSpec::Solid(0, 0, width, height, 5, 6, 7, 200);
@@ -396,7 +396,7 @@ TEST_F(Layers, ShortRowsReadTogetherAsOneByOne) {
     layer.channels[0].packedRows = rows;
     std::vector<NativeQuad> images[2];
     for (int32 apart = 0; apart < 2; ++apart) {
-        if (apart == 1) layer.channels.push_back(ChannelSpec::Filled(5, 99));
+        if (apart == 1) layer.channels.insert(layer.channels.begin(), ChannelSpec::Filled(5, 99));
         DocumentBuilder doc(width, height);
         doc.AddLayer(layer);
         std::unique_ptr<ReadDocument> read;

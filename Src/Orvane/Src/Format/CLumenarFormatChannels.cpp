@@ -52,17 +52,18 @@ uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* 
 }
 
 // The common record of an RGB document: a layer's red, green, blue and transparency channels (in any
-// order), each stored whole inside the file with a length that agrees with its line counts, and no line
+// order) first, then any others (a mask), each stored whole inside the file with a length that agrees with its line counts, and no line
 // count reaching twice the row. Their rows are decoded together, one band of up to 64 rows (a row of
 // tiles of the layer) at a time, and woven into whole quads, instead of each channel's bytes being
 // spread into the quads in a pass of their own. The result is the one ReadLayerChannel gives channel by
 // channel, short rows included: each channel keeps its own packed-row buffer, and a row its packets do
 // not fill keeps the bytes of the row DecodeRows would have left in its slot (the row a scratch buffer's
-// worth of rows earlier, zeros in the first batch). Nothing in such a record can fail, so a record that
-// could is left to the channel-by-channel path, with the stream back at its start.
+// worth of rows earlier, zeros in the first batch). Nothing in these four channels can fail, so a
+// record where they could is left to the channel-by-channel path, with the stream back at its start; the
+// channels after them are read one by one either way.
 bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || mDepth != 8 || mColorMode == kModeIndexed ||
-        mColorMode == kModeGrayscale || ioRecord.mChannels.size() != 4 || ioRecord.mBounds.Empty())
+        mColorMode == kModeGrayscale || ioRecord.mChannels.size() < 4 || ioRecord.mBounds.Empty())
         return false;
     const GRect rect = ioRecord.mBounds;
     const int64 width = int64(rect.right) - int64(rect.left);
@@ -70,7 +71,8 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     if (width > int64(LScratchBuffer::kDefaultSize)) return false;
     uint32 kinds = 0;
     uint64 total = 0;
-    for (const ChannelLength& channel : ioRecord.mChannels) {
+    for (size_t c = 0; c < 4; ++c) {
+        const ChannelLength& channel = ioRecord.mChannels[c];
         if (channel.GetKind() > kChannelKindTransparency) return false;
         kinds |= 1u << channel.GetKind();
         total += channel.GetLength();

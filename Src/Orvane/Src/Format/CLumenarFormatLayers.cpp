@@ -105,15 +105,16 @@ void CLumenarFormat::ReadLayerData(LProgressScope* inProgress) {
         LayerRecord& record = mLayerRecords[i];
         CLayer* layer = mRecordLayers[i];
         if (layer != nullptr) ApplyRecordSettings(layer, record);
-        if (!ReadQuadRecord(record, layer)) ReadRecordChannels(record, layer);
+        ReadRecordChannels(record, layer, ReadQuadRecord(record, layer) ? 4 : 0);
         if (layer != nullptr) layer->Deactivate();
         if (inProgress != nullptr) inProgress->SetPortionComplete(double(i + 1) / double(count));
     }
 }
 
-// The channels one after the other, each checked to end where its length says.
-void CLumenarFormat::ReadRecordChannels(LayerRecord& ioRecord, CLayer* inLayer) {
-    for (ChannelLength& channel : ioRecord.mChannels) {
+// The channels from inFirst on, one after the other, each checked to end where its length says.
+void CLumenarFormat::ReadRecordChannels(LayerRecord& ioRecord, CLayer* inLayer, size_t inFirst) {
+    for (size_t i = inFirst; i < ioRecord.mChannels.size(); ++i) {
+        ChannelLength& channel = ioRecord.mChannels[i];
         const uint32 beginChannelPos = mReadStream->GetPosition();
         channel.SetStoredCompression(ReadLayerChannel(channel, inLayer, ioRecord));
         if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
