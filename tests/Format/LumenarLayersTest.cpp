@@ -386,7 +386,8 @@ TEST_F(Layers, ShortRowsReadTogetherAsOneByOne) {
     layer.channels[0] = ChannelSpec::Pixels(kChannelRed, pixels);
     layer.channels[2] = ChannelSpec::Pixels(kChannelBlue, pixels, kCodingRaw);
     std::vector<ByteVector> rows;
-    for (int32 y = 0; y < height; ++y) rows.push_back(DocumentBuilder::PackRow(pixels.data() + size_t(y) * width, width));
+    for (int32 y = 0; y < height; ++y)
+        rows.push_back(DocumentBuilder::PackRow(pixels.data() + size_t(y) * width, width));
     rows[3].clear();
     rows[5].clear();
     // Runs of 33 to 4095 bytes, then a run of 44 too long for the row: the row's last byte is left.

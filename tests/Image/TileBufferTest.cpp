@@ -211,7 +211,8 @@ TEST(TileBufferCopies, FourChannelsAtOnceMatchOneChannelAtATime) {
     CNativeQuadTileBuffer together(bounds, kBlue), apart(bounds, kBlue);
     for (int32 c = 0; c < 4; ++c) {
         planes[c].resize(size_t(rowBytes) * size_t(rect.Height()));
-        for (size_t i = 0; i < planes[c].size(); ++i) planes[c][i] = uint8(i * size_t(2 * c + 3) + size_t(c * 71) + (i >> 9));
+        for (size_t i = 0; i < planes[c].size(); ++i)
+            planes[c][i] = uint8(i * size_t(2 * c + 3) + size_t(c * 71) + (i >> 9));
         channels[c] = planes[c].data();
         apart.SetChannel(rect, c, planes[c].data(), rowBytes, 1);
     }

@@ -52,15 +52,16 @@ uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* 
 }
 
 // The common record of an RGB document: a layer's red, green, blue and transparency channels (in any
-// order) first, then any others (a mask), each stored whole inside the file with a length that agrees with its line counts, and no line
-// count reaching twice the row. Their rows are decoded together, one band of up to 64 rows (a row of
-// tiles of the layer) at a time, and woven into whole quads, instead of each channel's bytes being
-// spread into the quads in a pass of their own. The result is the one ReadLayerChannel gives channel by
-// channel, short rows included: each channel keeps its own packed-row buffer, and a row its packets do
-// not fill keeps the bytes of the row DecodeRows would have left in its slot (the row a scratch buffer's
-// worth of rows earlier, zeros in the first batch). Nothing in these four channels can fail, so a
-// record where they could is left to the channel-by-channel path, with the stream back at its start; the
-// channels after them are read one by one either way.
+// order) first, then any others (a mask). When those four are stored whole inside the file, each with a
+// length that agrees with its line counts and no line count reaching twice the row, their rows are
+// decoded together, one band of up to 64 rows (a row of tiles of the layer) at a time, and woven into
+// whole quads, instead of each channel's bytes being spread into the quads in a pass of their own. The
+// result is the one ReadLayerChannel gives channel by channel, short rows included: each channel keeps
+// its own packed-row buffer, and a row its packets do not fill keeps the bytes of the row DecodeRows
+// would have left in its slot (the row a scratch buffer's worth of rows earlier, zeros in the first
+// batch). Nothing in these four channels can fail, so a record where they could is left to the
+// channel-by-channel path, with the stream back at its start; the channels after them are read one by
+// one either way.
 bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || mDepth != 8 || mColorMode == kModeIndexed ||
         mColorMode == kModeGrayscale || ioRecord.mChannels.size() < 4 || ioRecord.mBounds.Empty())
@@ -169,7 +170,8 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
                     if (earlier != slot) std::memcpy(slot + produced, earlier + produced, stride - produced);
                 }
             }
-            channels[ioRecord.mChannels[size_t(c)].GetKind()] = plane.rows.data() + size_t((first + phase) % ringRows) * stride;
+            const size_t firstSlot = size_t((first + phase) % ringRows) * stride;
+            channels[ioRecord.mChannels[size_t(c)].GetKind()] = plane.rows.data() + firstSlot;
         }
         layer->SetChannels(GRect(rect.left, rect.top + int32(first), rect.right, rect.top + int32(end)), channels,
                            int32(stride));

@@ -85,7 +85,8 @@ void InterleaveRow(const uint8* const inBytes[4], int64 inOffset, uint8* outQuad
 
 void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
                               int64 inWidth, int64 inHeight) {
-    for (int64 y = 0; y < inHeight; ++y, outQuads += inDstRowBytes) InterleaveRow(inBytes, y * inSrcRowBytes, outQuads, inWidth);
+    for (int64 y = 0; y < inHeight; ++y, outQuads += inDstRowBytes)
+        InterleaveRow(inBytes, y * inSrcRowBytes, outQuads, inWidth);
 }
 
 void CopyBytesIntoQuads(const uint8* inSrc, int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
