@@ -292,4 +292,44 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
     }
 }
 
+// Rows whose packets fall short keep what row decoding leaves behind: a count of 0 decodes the channel's
+// earlier packed bytes again, and an unfilled row keeps the row a batch earlier (16 rows of 4096 bytes),
+// zeros in the first batch. The four channels read together (one of them raw) give what reading them one
+// by one does; a channel of unknown id ahead of them makes the reader take them one by one.
+TEST_F(Layers, ShortRowsReadTogetherAsOneByOne) {
+    const int32 width = 4096, height = 40;
+    LayerSpec layer = LayerSpec::Solid(0, 0, width, height, 5, 6, 7, 200);
+    ByteVector pixels(size_t(width) * height);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8(i * 7 + i / 4093);
+    layer.channels[0] = ChannelSpec::Pixels(kChannelRed, pixels);
+    layer.channels[2] = ChannelSpec::Pixels(kChannelBlue, pixels, kCodingRaw);
+    std::vector<ByteVector> rows;
+    for (int32 y = 0; y < height; ++y)
+        rows.push_back(DocumentBuilder::PackRow(pixels.data() + size_t(y) * width, width));
+    rows[3].clear();
+    rows[5].clear();
+    // Runs of 33 to 4095 bytes, then a run of 44 too long for the row: the row's last byte is left.
+    for (int32 run = 0; run < 32; ++run) rows[5].insert(rows[5].end(), {uint8(run < 31 ? 0x81 : 0x82), 33});
+    rows[5].insert(rows[5].end(), {0x81, 44});
+    rows[20] = rows[5];
+    layer.channels[0].packedRows = rows;
+    std::vector<NativeQuad> images[2];
+    for (int32 apart = 0; apart < 2; ++apart) {
+        if (apart == 1) layer.channels.insert(layer.channels.begin(), ChannelSpec::Filled(5, 99));
+        DocumentBuilder doc(width, height);
+        doc.AddLayer(layer);
+        std::unique_ptr<ReadDocument> read;
+        CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+        ASSERT_TRUE(read->loaded && read->Layer(0) != nullptr) << read->error;
+        images[apart].resize(pixels.size());
+        read->Layer(0)->GetTile(GRect(0, 0, width, height), images[apart].data(), width * 4);
+    }
+    EXPECT_TRUE(images[0] == images[1]);
+    const auto red = [&](int32 x, int32 y) { return images[0][size_t(y) * width + size_t(x)].red; };
+    EXPECT_EQ(red(1, 3), pixels[2 * size_t(width) + 1]);
+    EXPECT_EQ(red(4094, 5), 33);
+    EXPECT_EQ(red(4095, 5), 0);
+    EXPECT_EQ(red(4095, 20), pixels[4 * size_t(width) + 4095]);
+}
+
 }  // namespace

@@ -150,6 +150,32 @@ TEST(TileBufferCopies, ChannelsExpandToGreyOrThroughAColourTable) {
     }
 }
 
+// Four channels woven in at once (16 pixels to a vector step, then singly) give the bytes of four
+// single-channel writes, in tiles the rectangle covers and in those whose other pixels keep the fill.
+TEST(TileBufferCopies, FourChannelsAtOnceMatchOneChannelAtATime) {
+    const GRect bounds(0, 0, 200, 150), rect(5, 3, 152, 134);
+    const int32 rowBytes = rect.Width() + 7;
+    std::vector<uint8> planes[4];
+    const uint8* channels[4];
+    CNativeQuadTileBuffer together(bounds, kBlue), apart(bounds, kBlue);
+    for (int32 c = 0; c < 4; ++c) {
+        planes[c].resize(size_t(rowBytes) * size_t(rect.Height()));
+        for (size_t i = 0; i < planes[c].size(); ++i)
+            planes[c][i] = uint8(i * size_t(2 * c + 3) + size_t(c * 71) + (i >> 9));
+        channels[c] = planes[c].data();
+        apart.SetChannel(rect, c, planes[c].data(), rowBytes, 1);
+    }
+    together.SetChannels(rect, channels, rowBytes);
+    std::vector<NativeQuad> expected(size_t(bounds.Width()) * size_t(bounds.Height())), actual(expected.size());
+    apart.GetTile(bounds, expected.data(), bounds.Width() * 4);
+    together.GetTile(bounds, actual.data(), bounds.Width() * 4);
+    EXPECT_TRUE(actual == expected);
+    const size_t last = size_t(rowBytes) * 130 + 146;  // the pixel at (151, 133)
+    EXPECT_EQ(Word(actual[size_t(bounds.Width()) * 133 + 151]),
+              Word(MakeNativeQuad(planes[0][last], planes[1][last], planes[2][last], planes[3][last])));
+    EXPECT_EQ(Word(actual[size_t(bounds.Width()) * 134 + 152]), Word(kBlue));
+}
+
 TEST(TileBufferBounds, NonTransparentBoundsFollowTheAlphaOnly) {
     CNativeQuadTileBuffer buffer(GRect(-5, -5, 300, 200), kTransparentWhite);
     EXPECT_TRUE(buffer.FindNonTransparentBounds().Empty());

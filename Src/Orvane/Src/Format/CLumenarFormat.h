@@ -84,6 +84,10 @@ private:
     CLayer* MakeBackgroundLayer();
     // Returns the channel's compression code.
     uint16 ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord);
+    // Decodes the first four channels of an RGB layer's record together, when they allow it; false (the
+    // stream back where it was) leaves them to ReadLayerChannel.
+    bool ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer);
+    void ReadRecordChannels(LayerRecord& ioRecord, CLayer* inLayer, size_t inFirst);
     void ApplyRecordSettings(CLayer* inLayer, const LayerRecord& inRecord);
     CLayer* MakeRecordLayer(const LayerRecord& inRecord, const GRect& inBounds, uint32 inLayerID);
     // Bytes per stored row of a rectangle inWidth wide at the document's depth.

@@ -105,16 +105,22 @@ void CLumenarFormat::ReadLayerData(LProgressScope* inProgress) {
         LayerRecord& record = mLayerRecords[i];
         CLayer* layer = mRecordLayers[i];
         if (layer != nullptr) ApplyRecordSettings(layer, record);
-        for (ChannelLength& channel : record.mChannels) {
-            const uint32 beginChannelPos = mReadStream->GetPosition();
-            channel.SetStoredCompression(ReadLayerChannel(channel, layer, record));
-            if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
-                ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
-                              "channel.GetLength()\"",
-                              __FILE__, __LINE__);
-        }
+        ReadRecordChannels(record, layer, ReadQuadRecord(record, layer) ? 4 : 0);
         if (layer != nullptr) layer->Deactivate();
         if (inProgress != nullptr) inProgress->SetPortionComplete(double(i + 1) / double(count));
+    }
+}
+
+// The channels from inFirst on, one after the other, each checked to end where its length says.
+void CLumenarFormat::ReadRecordChannels(LayerRecord& ioRecord, CLayer* inLayer, size_t inFirst) {
+    for (size_t i = inFirst; i < ioRecord.mChannels.size(); ++i) {
+        ChannelLength& channel = ioRecord.mChannels[i];
+        const uint32 beginChannelPos = mReadStream->GetPosition();
+        channel.SetStoredCompression(ReadLayerChannel(channel, inLayer, ioRecord));
+        if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
+            ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
+                          "channel.GetLength()\"",
+                          __FILE__, __LINE__);
     }
 }
 

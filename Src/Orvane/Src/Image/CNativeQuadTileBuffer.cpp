@@ -54,6 +54,12 @@ void CNativeQuadTileBuffer::SetChannel(const GRect& inRect, int32 inChannel, con
     WriteBytes(inRect, inPtr, inRowBytes, inColBytes, ComponentOffset(inChannel), 1);
 }
 
+void CNativeQuadTileBuffer::SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes) {
+    const uint8* bytes[4];
+    for (int32 c = 0; c < 4; ++c) bytes[ComponentOffset(c)] = inChannels[c];
+    WriteBytePlanes(inRect, bytes, inRowBytes);
+}
+
 void CNativeQuadTileBuffer::CopyFromChannel(const CChannel& inChannel, const GRect& inSrcRect,
                                             const GRect& inDestRect) {
     const GRect srcBounds = inChannel.GetBounds();

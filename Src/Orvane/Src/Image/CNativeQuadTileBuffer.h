@@ -59,6 +59,9 @@ public:
                     PaddingMode inPaddingMode, const NativeQuad* inPaddingValue) const;
     // Writes one component of each pixel of the rectangle ∩ bounds; the other components are kept.
     void SetChannel(const GRect& inRect, int32 inChannel, const uint8* inPtr, int32 inRowBytes, int32 inColBytes);
+    // Writes all four components of each pixel of the rectangle ∩ bounds, component c from inChannels[c]
+    // (one byte per pixel, inRowBytes per row).
+    void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes);
 
     // Fills inDestRect from the channel's inSrcRect: red = green = blue = the channel byte, alpha 255.
     // The source must lie inside the channel and the sizes must agree (assertions).

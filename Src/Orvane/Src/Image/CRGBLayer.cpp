@@ -92,6 +92,11 @@ void CRGBLayer::SetChannel(const GRect& inRect, int32 inChannelIndex, const uint
     PixelsWritten(inRect);
 }
 
+void CRGBLayer::SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes) {
+    mPixels.SetChannels(GRect(inRect).OffsetNegative(Placement()), inChannels, inRowBytes);
+    PixelsWritten(inRect);
+}
+
 void CRGBLayer::FillRect(const GRect& inRect, NativeQuad inValue) {
     mPixels.FillRect(GRect(inRect).OffsetNegative(Placement()), inValue);
     PixelsWritten(inRect);

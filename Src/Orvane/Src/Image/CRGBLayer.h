@@ -64,6 +64,9 @@ public:
                     int32 inColumnBytes) const;
     void SetChannel(const GRect& inRect, int32 inChannelIndex, const uint8* inSource, int32 inRowBytes,
                     int32 inColumnBytes);
+    // All four components of the rectangle's pixels at once, inChannels[c] holding component c (red 0,
+    // green 1, blue 2, alpha 3) one byte per pixel, inRowBytes per row.
+    void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes);
     void FillRect(const GRect& inRect, NativeQuad inValue);
 
     // The pixel buffer itself (bounds start at (0, 0)).

@@ -20,3 +20,7 @@ void CopyBytesIntoQuads(const uint8* inSrc, int64 inSrcRowBytes, uint8* outQuads
                         int32 inByteOffset, int64 inWidth, int64 inHeight);
 void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByteOffset, uint8* outDst,
                          int64 inDstRowBytes, int64 inWidth, int64 inHeight);
+// Whole quads from four planes of one byte per pixel: byte k of each quad comes from inBytes[k] (all
+// planes share inSrcRowBytes).
+void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
+                              int64 inWidth, int64 inHeight);

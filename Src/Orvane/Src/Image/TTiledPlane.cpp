@@ -68,9 +68,10 @@ void TTiledPlane<T>::Tile::MakeConstant(const T& inValue) {
 
 namespace {
 
-// Gives a tile record's buffer its page if it has none yet (a new page reads as zeros).
-void EnsureTileMemory(VMBuffer& ioBuffer, uint32 inTileBytes) {
-    if (ioBuffer.Size() != inTileBytes) ioBuffer = VMBuffer(inTileBytes, inTileBytes);
+// Gives a tile record's buffer its page if it has none yet: zeros, or, when the lock is about to write
+// every byte of the page itself, whatever the allocator hands out.
+void EnsureTileMemory(VMBuffer& ioBuffer, uint32 inTileBytes, bool inCleared) {
+    if (ioBuffer.Size() != inTileBytes) ioBuffer = VMBuffer(inTileBytes, inTileBytes, inCleared);
 }
 
 }  // namespace
@@ -80,8 +81,9 @@ template <class T>
 class TTiledPlane<T>::ReadLock {
 public:
     explicit ReadLock(Tile& ioTile) : mTile(ioTile) {
-        EnsureTileMemory(mTile.mBuffer, kTileBytes);
-        if ((mTile.mFlags & flag_IsConstant) && (mTile.mFlags & flag_FillPending)) {
+        const bool pending = (mTile.mFlags & flag_IsConstant) && (mTile.mFlags & flag_FillPending);
+        EnsureTileMemory(mTile.mBuffer, kTileBytes, !pending);
+        if (pending) {
             FillElements(mTile.mBuffer.PageDataForWrite(0), kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant),
                          kElementBytes, kTileSide, kTileSide);
             mTile.mFlags &= uint8(~flag_FillPending);
@@ -101,13 +103,14 @@ private:
 };
 
 // Like the read lock, and the tile stops being constant. When the caller is about to overwrite every
-// meaningful element of the tile, the pending constant is not written first.
+// meaningful element of the tile, the pending constant is not written first; when it overwrites every
+// element of the tile's memory (inside the bounds or not), a new page is not cleared either.
 template <class T>
 class TTiledPlane<T>::WriteLock {
 public:
-    WriteLock(Tile& ioTile, bool inOverwritesTile) : mTile(ioTile) {
-        EnsureTileMemory(mTile.mBuffer, kTileBytes);
+    WriteLock(Tile& ioTile, bool inOverwritesTile, bool inOverwritesMemory = false) : mTile(ioTile) {
         const bool pending = (mTile.mFlags & flag_IsConstant) && (mTile.mFlags & flag_FillPending);
+        EnsureTileMemory(mTile.mBuffer, kTileBytes, !(pending && (!inOverwritesTile || inOverwritesMemory)));
         mPtr = mTile.mBuffer.PageDataForWrite(0);
         if (pending && !inOverwritesTile)
             FillElements(mPtr, kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant), kElementBytes, kTileSide,
@@ -199,6 +202,11 @@ GRect TTiledPlane<T>::CellOf(int32 inColumn, int32 inRow) const {
 
 // Byte offset inside a tile's memory of the first element of a part of it.
 namespace {
+// True when a part is a whole 64 x 64 cell: a write of it reaches every byte of the tile's memory.
+bool FillsCell(const GRect& inCell, const GRect& inPart) {
+    return inPart == inCell && inCell.Width() == kTileSide && inCell.Height() == kTileSide;
+}
+
 int64 TileOffset(const GRect& inTileRect, const GRect& inPart, int32 inElementBytes) {
     LASSERT(!inTileRect.Empty());
     const GRect localTileRect = GRect(inPart).Offset(-inTileRect.left, -inTileRect.top);
@@ -467,7 +475,8 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
     if (clipped.Empty()) return;
     const bool wholeElements = inByteCount == kElementBytes;
     ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
-        WriteLock lock(mTiles[size_t(inIndex)], wholeElements && CoversTile(inCell, inPart));
+        WriteLock lock(mTiles[size_t(inIndex)], wholeElements && CoversTile(inCell, inPart),
+                       wholeElements && FillsCell(inCell, inPart));
         const uint8* from = CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft());
         uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
         if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
@@ -475,6 +484,27 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
         else
             CopyElements(from, inRowBytes, inColBytes, to + inByteOffset, kTileRowBytes, kElementBytes, inByteCount,
                          inPart.Width(), inPart.Height());
+        return true;
+    });
+}
+
+template <class T>
+void TTiledPlane<T>::WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes) {
+    const GRect clipped = inRect.Intersection(mBounds);
+    if (clipped.Empty()) return;
+    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+        WriteLock lock(mTiles[size_t(inIndex)], CoversTile(inCell, inPart), FillsCell(inCell, inPart));
+        const int64 offset = inRowBytes * (int64(inPart.top) - inRect.top) + (int64(inPart.left) - inRect.left);
+        uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
+        if constexpr (kElementBytes == 4) {
+            const uint8* const from[4] = {inBytes[0] + offset, inBytes[1] + offset, inBytes[2] + offset,
+                                          inBytes[3] + offset};
+            InterleaveBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inPart.Width(), inPart.Height());
+        } else {
+            for (int32 k = 0; k < kElementBytes; ++k)
+                CopyElements(inBytes[k] + offset, inRowBytes, 1, to + k, kTileRowBytes, kElementBytes, 1,
+                             inPart.Width(), inPart.Height());
+        }
         return true;
     });
 }

@@ -91,6 +91,10 @@ protected:
     // Writes those bytes of every element of inRect ∩ bounds from caller memory.
     void WriteBytes(const GRect& inRect, const uint8* inPtr, int64 inRowBytes, int64 inColBytes,
                     int32 inByteOffset, int32 inByteCount);
+    // Writes every byte of every element of inRect ∩ bounds, byte k from the plane inBytes[k] (one byte
+    // per pixel, inRowBytes per row, the first at inRect's top-left). Tiles a part covers are not filled
+    // with their old value first.
+    void WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes);
 
     // One visit of the tile walk: the part rectangle, the address of its first element inside the tile
     // and the tile's row bytes. Returning false stops the walk.

@@ -16,12 +16,13 @@ bool RangeInPage(uint32 inOffset, uint32 inLength, uint32 mSize, const char* inF
 
 }  // namespace
 
-CVMPageRep::CVMPageRep(uint32 inSize) : mSize(inSize) {
+CVMPageRep::CVMPageRep(uint32 inSize, bool inCleared) : mSize(inSize) {
     // Pages are at most the buffer's page size; sizes beyond what one allocation takes are refused.
     LASSERT(inSize <= 0x7FFFFFFFu);
     if (inSize > 0x7FFFFFFFu) mSize = 0;
-    // Zero-filled so that bytes nobody wrote read the same on every run.
-    mVMData.mBytes = static_cast<uint8*>(LAllocateClear(int32(mSize)));
+    // Zero-filled so that bytes nobody wrote read the same on every run; a page its creator overwrites
+    // whole at once need not be.
+    mVMData.mBytes = static_cast<uint8*>(inCleared ? LAllocateClear(int32(mSize)) : LAllocate(int32(mSize)));
 }
 
 CVMPageRep::~CVMPageRep() {
@@ -76,7 +77,7 @@ void CVMPageRep::Release() {
     if (mRefCount < 1) delete this;
 }
 
-CVMPage::CVMPage(uint32 inSize) : mRep(new CVMPageRep(inSize)) {}
+CVMPage::CVMPage(uint32 inSize, bool inCleared) : mRep(new CVMPageRep(inSize, inCleared)) {}
 
 CVMPage::CVMPage(const CVMPage& inOther) : mRep(inOther.mRep) {
     ThrowIfNil(mRep);
@@ -119,7 +120,7 @@ void CVMPage::Detach() {
     if (mRep->RefCount() <= 1) return;
     // Build the private copy before letting go of the shared one, so a failed allocation leaves this
     // handle still sharing a valid representation.
-    CVMPageRep* own = new CVMPageRep(mRep->Size());
+    CVMPageRep* own = new CVMPageRep(mRep->Size(), false);
     own->CopyFrom(*mRep);
     mRep->Release();
     mRep = own;

@@ -11,8 +11,9 @@
 
 class CVMPageRep : public LAllocatedObject {
 public:
-    // A representation of inSize bytes (zero-filled) with reference count 1 and no locks.
-    explicit CVMPageRep(uint32 inSize);
+    // A representation of inSize bytes (zero-filled unless inCleared is false: the caller then writes
+    // every byte before any is read) with reference count 1 and no locks.
+    explicit CVMPageRep(uint32 inSize, bool inCleared = true);
     // Asserts that no lock is held; frees the memory.
     virtual ~CVMPageRep();
     CVMPageRep(const CVMPageRep&) = delete;
@@ -56,8 +57,8 @@ private:
 
 class CVMPage {
 public:
-    // A page of inSize bytes on a new representation.
-    explicit CVMPage(uint32 inSize);
+    // A page of inSize bytes on a new representation (see CVMPageRep for inCleared).
+    explicit CVMPage(uint32 inSize, bool inCleared = true);
     // Shares inOther's representation. Throws NilPointerException when inOther holds none (moved from).
     CVMPage(const CVMPage& inOther);
     CVMPage(CVMPage&& inOther) noexcept : mRep(inOther.mRep) { inOther.mRep = nullptr; }

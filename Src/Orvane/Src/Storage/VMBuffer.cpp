@@ -8,13 +8,13 @@
 
 VMBuffer::VMBuffer() = default;
 
-VMBuffer::VMBuffer(uint32 inSize, uint32 inPageSize) : mSize(inSize), mPageSize(inPageSize) {
+VMBuffer::VMBuffer(uint32 inSize, uint32 inPageSize, bool inCleared) : mSize(inSize), mPageSize(inPageSize) {
     LASSERT(inPageSize > 0);
     if (mPageSize == 0) mPageSize = kDefaultPageSize;
     mPageList.reserve(inSize == 0 ? 0 : (inSize - 1) / mPageSize + 1);
     for (uint32 remaining = inSize; remaining > 0;) {
         const uint32 pageBytes = std::min(remaining, mPageSize);
-        mPageList.emplace_back(pageBytes);
+        mPageList.emplace_back(pageBytes, inCleared);
         remaining -= pageBytes;
     }
 }

@@ -22,7 +22,8 @@ public:
     // An empty buffer with 64 KB pages.
     VMBuffer();
     // inSize bytes in pages of inPageSize bytes (asserted non-zero; 0 is taken as the default size).
-    explicit VMBuffer(uint32 inSize, uint32 inPageSize = kDefaultPageSize);
+    // Without inCleared the pages are not zero-filled: the caller writes every byte before reading any.
+    explicit VMBuffer(uint32 inSize, uint32 inPageSize = kDefaultPageSize, bool inCleared = true);
     VMBuffer(const VMBuffer& inOther) = default;
     VMBuffer& operator=(const VMBuffer& inOther) = default;
     VMBuffer(VMBuffer&& inOther) noexcept;
