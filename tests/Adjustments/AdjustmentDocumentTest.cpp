@@ -8,6 +8,7 @@
 
 #include "tests/Adjustments/AdjustmentTestSupport.h"
 #include "tests/Adjustments/ColourTestSupport.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "tests/Format/ReaderTestSupport.h"
 
 using namespace AdjustmentTest;
@@ -99,7 +100,7 @@ ByteVector Document(uint32 inKey, const ByteVector& inData, const AdjustmentSetu
 
 std::vector<NativeQuad> Composite(const ReadDocument& inDocument) {
     std::vector<NativeQuad> pixels(kWidth * kHeight);
-    inDocument.image->GetCompositeTile(GRect(0, 0, kWidth, kHeight), pixels.data(), kWidth * 4);
+    GetCompositeTile(*inDocument.image, GRect(0, 0, kWidth, kHeight), pixels.data(), kWidth * 4);
     return pixels;
 }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Compositing/BlendReference.h"
 #include "tests/Compositing/BlendTestImages.h"

@@ -10,7 +10,8 @@
 
 #include <random>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Compositing/CompositeReference.h"
 #include "tests/Compositing/CompositeTestSupport.h"
@@ -83,7 +84,7 @@ TEST_F(CompositeProperties, PiecesAssembleToTheWhole) {
                 const GRect piece(xs[i], ys[j], xs[i + 1], ys[j + 1]);
                 if (piece.Empty()) continue;
                 NativeQuad* first = assembled.data() + size_t(piece.top - whole.top) * whole.Width() + size_t(piece.left - whole.left);
-                image->GetCompositeTile(piece, first, whole.Width() * 4);
+                GetCompositeTile(*image, piece, first, whole.Width() * 4);
             }
         ASSERT_EQ(Differences(assembled, expected), 0) << "run " << run;
     }
@@ -99,7 +100,7 @@ TEST_F(CompositeProperties, CompositeBufferEqualsCompositeTile) {
         const GRect area = Around(options, GRect(int32(random() % 20) - 10, int32(random() % 20) - 10,
                                                  90 + int32(random() % 80), 71));
         CNativeQuadTileBuffer buffer;
-        image->GetCompositeBuffer(area, buffer, nullptr);
+        GetCompositeBuffer(*image, area, buffer, nullptr);
         ASSERT_EQ(buffer.GetBounds(), area);
         std::vector<NativeQuad> fromBuffer(size_t(area.Area()));
         buffer.GetTile(area, fromBuffer.data(), area.Width() * 4);
@@ -126,7 +127,7 @@ TEST_F(CompositeProperties, FlatteningKeepsTheComposite) {
         image->SetActiveLayer(visible);
         const GRect view(-15, -15, 60, 50);
         const std::vector<NativeQuad> before = Composite(*image, view);
-        image->FlattenImage(nullptr);
+        FlattenImage(*image, nullptr);
         ASSERT_EQ(image->GetLayerCount(), 1);
         const std::vector<NativeQuad> after = Composite(*image, view);
         int32 wrong = 0;

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 #include "Src/Pellin/Isol/ByteTables.h"
@@ -177,12 +178,12 @@ TEST_F(CompositeRules, EffectsDrawBeforeTheMaskAndOuterEffectsReachTransparentTi
 TEST_F(CompositeRules, CompositeBufferIsReusedWhenItsSizeMatches) {
     Add(PaintedLayer(1, GRect(0, 0, 16, 8), [](int32 x, int32 y) { return MakeNativeQuad(uint8(x), uint8(y), 7, 255); }));
     CNativeQuadTileBuffer buffer(GRect(100, 100, 110, 104), kRed);
-    mImage.GetCompositeBuffer(GRect(3, 2, 13, 6), buffer, nullptr);
+    GetCompositeBuffer(mImage, GRect(3, 2, 13, 6), buffer, nullptr);
     EXPECT_EQ(buffer.GetBounds(), GRect(3, 2, 13, 6));
     NativeQuad q{};
     buffer.GetTile(GRect(12, 5, 13, 6), &q, 4);
     EXPECT_EQ(q, MakeNativeQuad(12, 5, 7, 255));
-    mImage.GetEntireComposite(buffer, nullptr);
+    GetEntireComposite(mImage, buffer, nullptr);
     EXPECT_EQ(buffer.GetBounds(), GRect(0, 0, 16, 8));
     buffer.GetTile(GRect(0, 7, 1, 8), &q, 4);
     EXPECT_EQ(q, MakeNativeQuad(0, 7, 7, 255));

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Compositing/Checkerboard.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Compositing/BlendReference.h"
@@ -89,7 +90,7 @@ TEST_F(CompositeViews, ScaledCompositeSamplesNearestPixels) {
                           {0.3, {1, 1, 9, 6}},   {3.0, {-6, -3, 95, 61}}, {1.0, {4, 4, 9, 9}}};
     for (const Case& c : cases) {
         std::vector<NativeQuad> pixels(size_t(c.rect.Area()), NativeQuad{1, 2, 3, 4});
-        image->GetScaledCompositeTile(c.rect, c.scale, pixels.data(), c.rect.Width() * 4);
+        GetScaledCompositeTile(*image, c.rect, c.scale, pixels.data(), c.rect.Width() * 4);
         int32 wrong = 0;
         for (int32 j = 0; j < c.rect.Height(); ++j)
             for (int32 i = 0; i < c.rect.Width(); ++i) {
@@ -103,7 +104,7 @@ TEST_F(CompositeViews, ScaledCompositeSamplesNearestPixels) {
     }
     std::vector<NativeQuad> off(4);
     const std::string reports =
-        CaptureReports([&] { image->GetScaledCompositeTile(GRect(100, 100, 102, 102), 2.0, off.data(), 8); });
+        CaptureReports([&] { GetScaledCompositeTile(*image, GRect(100, 100, 102, 102), 2.0, off.data(), 8); });
     EXPECT_TRUE(Contains(reports, "Assertion failed: \"!inTileRect.Empty()\"")) << reports;
     EXPECT_EQ(off[3], kTransparentWhite);
 }

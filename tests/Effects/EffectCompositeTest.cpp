@@ -2,6 +2,7 @@
 // global angle of a read document.
 #include <gtest/gtest.h>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Effects/LayerEffectsRenderer.h"
 #include "Src/Orvane/Src/Effects/LayerFXSource.h"
 #include "Src/Pellin/Isol/ByteTables.h"
@@ -43,7 +44,7 @@ Drawn DrawOnce(const LayerFXParameters& inParameters, CLayer& inLayer, const GRe
 
 NativeQuad CompositePixel(CImage& inImage, int32 inX, int32 inY) {
     NativeQuad q{};
-    inImage.GetCompositeTile(GRect(inX, inY, inX + 1, inY + 1), &q, 4);
+    GetCompositeTile(inImage, GRect(inX, inY, inX + 1, inY + 1), &q, 4);
     return q;
 }
 
@@ -144,7 +145,7 @@ TEST_F(EffectComposite, OuterEffectsReachTilesWhereTheLayerIsTransparentOrAbsent
         fx.SetParameters(HardShadow(GPoint(1, 0), 8));
         layer->SetEffects(LayerFXSource::MakeEffects(fx));
         std::vector<NativeQuad> tile(11 * 10);
-        image->GetCompositeTile(GRect(9, 0, 20, 10), tile.data(), 11 * 4);
+        GetCompositeTile(*image, GRect(9, 0, 20, 10), tile.data(), 11 * 4);
         for (int32 y = 0; y < 10; ++y)
             for (int32 x = 9; x < 20; ++x) {
                 const bool shadow = x >= 10 && x < 14 && y >= 2 && y < 6;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "API/Platform/PlatformTestHooks.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 
 namespace {

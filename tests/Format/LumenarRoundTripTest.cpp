@@ -8,8 +8,9 @@
 #include <string>
 
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "Src/Tarnwick/LFileFormat.h"
 #include "Src/Tarnwick/LImageFile.h"
@@ -20,7 +21,7 @@ namespace {
 std::vector<uint32> Composite(CImage& inImage) {
     const GRect canvas = inImage.GetImageRect();
     std::vector<NativeQuad> pixels(size_t(canvas.Area()));
-    inImage.GetCompositeTile(canvas, pixels.data(), canvas.Width() * 4);
+    GetCompositeTile(inImage, canvas, pixels.data(), canvas.Width() * 4);
     std::vector<uint32> words;
     for (const NativeQuad& p : pixels) words.push_back(Word(p));
     return words;
