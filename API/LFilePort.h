@@ -5,7 +5,7 @@
 // only in the returned counts.
 #pragma once
 
-#include "Src/Pellin/Isol/IsolTypes.h"
+#include "API/Platform/FixedWidthTypes.h"
 
 class LFilePort {
 public:

@@ -1,5 +1,5 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the file ports layer (API/HostFilePort.h, API/MergerTempFile.h).
+target_sources(lumenar_ports PRIVATE
   API/HostFilePort.cpp
   API/MergerTempFile.cpp
 )
@@ -8,7 +8,7 @@ target_sources(lumenar_engine PRIVATE
 if(WIN32)
   include(API/Platform/Win32/sources.cmake OPTIONAL)
 else()
-  target_sources(lumenar_engine PRIVATE
+  target_sources(lumenar_platform PRIVATE
     API/Platform/Posix/PosixDialogs.cpp
     API/Platform/Posix/PosixFiles.cpp
     API/Platform/Posix/PosixSystem.cpp

@@ -1,41 +1,27 @@
 // make_flatten_document OUT.lmn [SIZE]: writes the end-to-end benchmark's document, SIZE x SIZE pixels
 // (4096 by default) with eight full-canvas layers in eight blend modes, two of them masked, a clipped
-// one and a translucent one, every channel packed.
+// one and a translucent one.
 //
-// Channels are packed row by row as they are generated and handed to the test document builder as
-// finished bytes, so the generator holds only the packed document, never the raw planes.
+// The layers are built in the engine's image model and the document is written by the engine's writer
+// (the one `lumenar compose` uses), which packs every channel.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "tests/support/DocumentBuilder.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Tarnwick/LImageFile.h"
+#include "Src/Tarnwick/LibraryStartup.h"
+#include "tools/engine/DocumentWriter.h"
 
 namespace {
 
-using ChannelFunction = std::function<uint8(int32 x, int32 y)>;
-
-// One packed channel: the line-count table, then every row's packets.
-ChannelSpec PackedChannel(int16 inID, int32 inSize, const ChannelFunction& inValue) {
-    ByteVector counts;
-    ByteVector rows;
-    std::vector<uint8> row(static_cast<size_t>(inSize));
-    counts.reserve(size_t(inSize) * 2);
-    for (int32 y = 0; y < inSize; ++y) {
-        for (int32 x = 0; x < inSize; ++x) row[size_t(x)] = inValue(x, y);
-        const ByteVector packed = DocumentBuilder::PackRow(row.data(), row.size());
-        counts.push_back(uint8(packed.size() >> 8));
-        counts.push_back(uint8(packed.size()));
-        rows.insert(rows.end(), packed.begin(), packed.end());
-    }
-    ChannelSpec channel;
-    channel.id = inID;
-    channel.compression = kCodingPacked;
-    counts.insert(counts.end(), rows.begin(), rows.end());
-    channel.storedBytes = std::move(counts);
-    return channel;
-}
+constexpr int32 kLumenarFormatType = 0;
 
 // Blocky gradients (runs of 16 pixels pack well) that differ per layer and per channel.
 uint8 Gradient(int32 inX, int32 inY, int32 inLayer, int32 inChannel) {
@@ -54,32 +40,50 @@ uint8 Coverage(int32 inX, int32 inY, int32 inLayer) {
     return inside >= radius * 16 ? 255 : uint8(inside * 255 / (radius * 16));
 }
 
-LayerSpec MakeLayer(int32 inLayer, int32 inSize) {
-    static const uint32 kKeys[8] = {FourCC("norm"), FourCC("mul "), FourCC("scrn"), FourCC("over"),
-                                    FourCC("sLit"), FourCC("diff"), FourCC("lite"), FourCC("div ")};
-    LayerSpec layer;
-    layer.name = "Layer " + std::to_string(inLayer + 1);
-    layer.right = inSize;
-    layer.bottom = inSize;
-    layer.blendKey = kKeys[inLayer];
-    layer.opacity = inLayer == 4 ? 160 : 255;
-    layer.clipping = inLayer == 6 ? 1 : 0;
-    layer.layerID = uint32(inLayer + 1);
-    layer.channels.push_back(PackedChannel(kChannelAlpha, inSize, [inLayer](int32 x, int32 y) {
-        return Coverage(x, y, inLayer);
-    }));
-    for (int16 channel = 0; channel < 3; ++channel) {
-        layer.channels.push_back(PackedChannel(channel, inSize, [inLayer, channel](int32 x, int32 y) {
-            return Gradient(x, y, inLayer, channel);
-        }));
+// Adds layer inLayer (0 is the bottom) to the image, row by row.
+void AddLayer(CImage& ioImage, int32 inLayer, int32 inSize) {
+    static const uint32 kModes[8] = {kBlendNormal,    kBlendMultiply,   kBlendScreen,  kBlendOverlay,
+                                     kBlendSoftLight, kBlendDifference, kBlendLighten, kBlendColorDodge};
+    const GRect bounds(0, 0, inSize, inSize);
+    CNativeQuadTileBuffer pixels(bounds, kTransparentWhite);
+    std::vector<NativeQuad> row(static_cast<size_t>(inSize));
+    for (int32 y = 0; y < inSize; ++y) {
+        for (int32 x = 0; x < inSize; ++x)
+            row[size_t(x)] = NativeQuad{Gradient(x, y, inLayer, 2), Gradient(x, y, inLayer, 1),
+                                        Gradient(x, y, inLayer, 0), Coverage(x, y, inLayer)};
+        pixels.SetTile(GRect(0, y, inSize, y + 1), row.data(), inSize * 4);
     }
+    const uint32 id = uint32(inLayer + 1);
+    auto* layer = new CRGBLayer(&ioImage, pixels, "Layer " + std::to_string(inLayer + 1), true, kModes[inLayer],
+                                inLayer == 4 ? 160 : 255, id);
+    std::unique_ptr<CLayer> owned(layer);
+    ioImage.AddLayer(layer, false, -1, false);
+    owned.release();
     if (inLayer == 2 || inLayer == 5) {
-        layer.mask = MaskSpec::Rect(0, 0, inSize, inSize, 255);
-        layer.channels.push_back(PackedChannel(kChannelMask, inSize, [inSize](int32 x, int32) {
-            return uint8((int64(x) * 255 / inSize) & 0xF0);
-        }));
+        ioImage.AddLayerMask(id, 255, bounds);
+        std::vector<uint8> mask(static_cast<size_t>(inSize));
+        for (int32 x = 0; x < inSize; ++x) mask[size_t(x)] = uint8((int64(x) * 255 / inSize) & 0xF0);
+        for (int32 y = 0; y < inSize; ++y) layer->SetLayerMaskTile(GRect(0, y, inSize, y + 1), mask.data(), inSize);
     }
-    return layer;
+    if (inLayer == 6) layer->SetClipping(1);
+    layer->Deactivate();
+}
+
+// Builds and writes the document; false with the reason on failure.
+bool WriteDocument(const std::string& inPath, int32 inSize, std::string& outReason) {
+    try {
+        LImageFile file(inSize, inSize, kLumenarFormatType);
+        CImage& image = *file.GetImage();
+        for (int32 layer = 0; layer < 8; ++layer) AddLayer(image, layer, inSize);
+        return WriteDocumentFile(file, inPath, outReason);
+    } catch (const BaseException& failure) {
+        ZString message;
+        failure.GetMessage(message);
+        outReason = message.Empty() ? "the document could not be built" : message.Text();
+    } catch (const std::exception& failure) {
+        outReason = failure.what();
+    }
+    return false;
 }
 
 }  // namespace
@@ -94,16 +98,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_flatten_document: SIZE must be 1 to 30000\n");
         return 2;
     }
-    DocumentBuilder document{uint32(size), uint32(size)};
-    for (int32 layer = 0; layer < 8; ++layer) document.AddLayer(MakeLayer(layer, size));
-    document.mergedCompression = kCodingPacked;
-    const ByteVector bytes = document.Build();
-    std::ofstream out(argv[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "make_flatten_document: cannot write %s\n", argv[1]);
+    LibraryStart(nullptr);
+    std::string reason;
+    const bool written = WriteDocument(argv[1], size, reason);
+    LibraryStop();
+    if (!written) {
+        std::fprintf(stderr, "make_flatten_document: cannot write %s: %s\n", argv[1], reason.c_str());
         return 1;
     }
-    std::printf("wrote %s (%d x %d, %zu bytes)\n", argv[1], int(size), int(size), bytes.size());
+    std::printf("wrote %s (%d x %d)\n", argv[1], int(size), int(size));
     return 0;
 }

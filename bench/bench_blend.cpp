@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 
 namespace {

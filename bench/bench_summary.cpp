@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "bench/PngTrials.h"
 

@@ -19,6 +19,9 @@
 #ifndef LUMENAR_MODULE_BUILD_PATH
 #define LUMENAR_MODULE_BUILD_PATH "Lumenar5.so"
 #endif
+#ifndef LUMENAR_INSTALLED_MODULE_FOLDER
+#define LUMENAR_INSTALLED_MODULE_FOLDER "../lib/lumenar5"
+#endif
 #ifndef LUMENAR_VERSION
 #define LUMENAR_VERSION "unknown"
 #endif
@@ -36,8 +39,8 @@ void PrintUsage(std::FILE* inStream) {
                  "  lumenar info *.lmn                         one line per document\n"
                  "  lumenar layers --masks photo.lmn parts/    a PNG per layer, and parts/layers.json\n\n"
                  "options:\n"
-                 "  --module PATH  the module to load (default: %s next to this program, else the one it\n"
-                 "                 was built with)\n"
+                 "  --module PATH  the module to load (default: %s next to this program, else in\n"
+                 "                 " LUMENAR_INSTALLED_MODULE_FOLDER " from it, else the one it was built with)\n"
                  "  --verbose, -v  pass on the module's own reports (also accepted after the command)\n"
                  "  --help         show this help\n"
                  "  --version      show the version\n\n"
@@ -52,7 +55,8 @@ bool FileExists(const std::string& inPath) {
     return ::stat(inPath.c_str(), &info) == 0;
 }
 
-// The module next to this program when there is one, else the module of the build.
+// The module next to this program when there is one, else where an installation puts it, else the
+// module of the build.
 std::string DefaultModulePath() {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
@@ -60,8 +64,10 @@ std::string DefaultModulePath() {
         std::string path(self, size_t(length));
         const size_t slash = path.rfind('/');
         if (slash != std::string::npos) {
-            path = path.substr(0, slash + 1) + kModuleFileName;
-            if (FileExists(path)) return path;
+            const std::string folder = path.substr(0, slash + 1);
+            for (const std::string& candidate :
+                 {folder + kModuleFileName, folder + LUMENAR_INSTALLED_MODULE_FOLDER + "/" + kModuleFileName})
+                if (FileExists(candidate)) return candidate;
         }
     }
     return LUMENAR_MODULE_BUILD_PATH;

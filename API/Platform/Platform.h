@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "Src/Pellin/Isol/IsolTypes.h"
+#include "API/Platform/FixedWidthTypes.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define PLATFORM_CALLBACK __attribute__((stdcall))

@@ -1,3 +1,4 @@
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Tarnwick/LImageFile.h"
 
 #include "Src/Orvane/Src/Format/CFileFormat.h"
@@ -68,7 +69,7 @@ void LImageFile::LoadAndFlatten(LProgressScope* inProgress) {
             LoadIfNeeded(&loadProgress);
         }
         CImage* image = mContents->image.get();
-        if (image != nullptr && image->GetLayerCount() >= 2) image->FlattenImage(inProgress);
+        if (image != nullptr && image->GetLayerCount() >= 2) FlattenImage(*image, inProgress);
     });
 }
 
@@ -82,7 +83,7 @@ void LImageFile::GetCompositeTile(const GRect& inRect, NativeQuad* outBuffer, bo
         }
         CImage* image = ThrowIfNil(mContents->image.get());
         const GRect rect = inRect;
-        image->GetCompositeTile(rect, outBuffer, rect.Width() * 4);
+        ::GetCompositeTile(*image, rect, outBuffer, rect.Width() * 4);
         if (inMatte) MatteOverWhite(outBuffer, uint32(rect.Width()) * uint32(rect.Height()));
     });
 }

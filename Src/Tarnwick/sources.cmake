@@ -1,5 +1,5 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the tarnwick layer (lumenar_tarnwick).
+target_sources(lumenar_tarnwick PRIVATE
   Src/Tarnwick/LDeleter.cpp
   Src/Tarnwick/LibraryStartup.cpp
   Src/Tarnwick/LFileFormat.cpp

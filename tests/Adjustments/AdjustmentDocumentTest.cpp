@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/Adjustments/AdjustmentTestSupport.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "tests/Format/ReaderTestSupport.h"
 
 using namespace AdjustmentTest;
@@ -32,7 +33,7 @@ ByteVector Document(uint32 inKey, const ByteVector& inData, uint8 inBaseAlpha = 
 
 std::vector<NativeQuad> Composite(const ReadDocument& inDocument) {
     std::vector<NativeQuad> pixels(kWidth * kHeight);
-    inDocument.image->GetCompositeTile(GRect(0, 0, kWidth, kHeight), pixels.data(), kWidth * 4);
+    GetCompositeTile(*inDocument.image, GRect(0, 0, kWidth, kHeight), pixels.data(), kWidth * 4);
     return pixels;
 }
 

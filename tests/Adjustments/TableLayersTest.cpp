@@ -9,7 +9,7 @@
 #include "Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "tests/Adjustments/AdjustmentTestSupport.h"
 #include "tests/support/ReportCapture.h"
 

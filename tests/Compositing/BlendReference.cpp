@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 
 namespace BlendReference {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
-#include "Src/Orvane/Src/Compositing/BlendTables.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendTables.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Compositing/BlendReference.h"
 #include "tests/support/ReportCapture.h"

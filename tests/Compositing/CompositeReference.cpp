@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "tests/Compositing/BlendReference.h"
 
 namespace CompositeReference {

@@ -14,7 +14,8 @@
 #include <random>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Compositing/Checkerboard.h"
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
 #include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
@@ -159,7 +160,7 @@ TEST_F(CompositeProperties, PiecesAssembleToTheWhole) {
                 const GRect piece(xs[i], ys[j], xs[i + 1], ys[j + 1]);
                 if (piece.Empty()) continue;
                 NativeQuad* first = assembled.data() + size_t(piece.top - whole.top) * whole.Width() + size_t(piece.left - whole.left);
-                image->GetCompositeTile(piece, first, whole.Width() * 4);
+                GetCompositeTile(*image, piece, first, whole.Width() * 4);
             }
         ASSERT_EQ(Differences(assembled, expected), 0) << "run " << run;
     }

@@ -1,6 +1,7 @@
 #include "tests/Compositing/CompositeTestSupport.h"
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 
 namespace CompositeTest {
@@ -34,7 +35,7 @@ void FakeEffects::Render(const LayerEffectsDrawing& inDrawing) const {
 
 std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect) {
     std::vector<NativeQuad> pixels(size_t(inRect.Width()) * size_t(inRect.Height()), NativeQuad{1, 2, 3, 4});
-    inImage.GetCompositeTile(inRect, pixels.data(), inRect.Width() * 4);
+    GetCompositeTile(inImage, inRect, pixels.data(), inRect.Width() * 4);
     return pixels;
 }
 

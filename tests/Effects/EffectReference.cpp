@@ -4,7 +4,7 @@
 #include <cmath>
 #include <functional>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Effects/EffectGeometry.h"
 #include "Src/Orvane/Src/Effects/LayerEffectsRenderer.h"
 #include "Src/Orvane/Src/Effects/LayerFXSource.h"
@@ -197,7 +198,7 @@ using EffectComposite = EffectRender;
 
 NativeQuad CompositePixel(CImage& inImage, int32 inX, int32 inY) {
     NativeQuad q{};
-    inImage.GetCompositeTile(GRect(inX, inY, inX + 1, inY + 1), &q, 4);
+    GetCompositeTile(inImage, GRect(inX, inY, inX + 1, inY + 1), &q, 4);
     return q;
 }
 

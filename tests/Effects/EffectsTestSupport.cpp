@@ -1,8 +1,8 @@
 #include "tests/Effects/EffectsTestSupport.h"
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Effects/LayerFXBlock.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "tests/support/MemoryFilePort.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "API/Platform/PlatformTestHooks.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Format/ChannelLength.h"
 #include "Src/Orvane/Src/Format/PackBits.h"
 #include "Src/Pellin/Isol/Exceptions.h"

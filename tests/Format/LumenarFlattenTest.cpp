@@ -3,6 +3,7 @@
 // adjustment layer without a mask or a cut inside the last row is added.
 #include <random>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Effects/LayerFXBlock.h"
 #include "Src/Orvane/Src/Effects/LayerFXRep.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
@@ -26,10 +27,10 @@ Flat Flatten(const ByteVector& inBytes) {
         if (!read.loaded) return;
         CImage& image = *read.image;
         LProgressScope progress;
-        if (image.GetLayerCount() > 1) image.FlattenImage(&progress);
+        if (image.GetLayerCount() > 1) FlattenImage(image, &progress);
         const GRect canvas = image.GetImageRect();
         std::vector<NativeQuad> quads(size_t(canvas.Width()) * size_t(canvas.Height()));
-        image.GetCompositeTile(canvas, quads.data(), canvas.Width() * 4);
+        GetCompositeTile(image, canvas, quads.data(), canvas.Width() * 4);
         for (const NativeQuad& quad : quads) flat.pixels.push_back(Word(quad));
     });
     return flat;

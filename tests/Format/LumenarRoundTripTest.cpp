@@ -6,8 +6,9 @@
 #include <tuple>
 
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "tests/Format/WriterTestSupport.h"
 
@@ -22,7 +23,7 @@ std::vector<uint32> Words(const std::vector<NativeQuad>& inPixels) {
 std::vector<uint32> Composite(CImage& inImage) {
     const GRect canvas = inImage.GetImageRect();
     std::vector<NativeQuad> pixels(size_t(canvas.Area()));
-    inImage.GetCompositeTile(canvas, pixels.data(), canvas.Width() * 4);
+    GetCompositeTile(inImage, canvas, pixels.data(), canvas.Width() * 4);
     return Words(pixels);
 }
 

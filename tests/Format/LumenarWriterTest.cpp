@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "tests/Format/WriterTestSupport.h"
 #include "tests/support/ReportCapture.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Image/ImageTestSupport.h"
 
@@ -36,7 +37,7 @@ TEST_F(ImageMerge, FlattenKeepsActiveIdAndNameAndDropsHiddenLayers) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(2);
     image->GetLayerWithID(3)->SetVisible(false);
-    image->FlattenImage(nullptr);
+    FlattenImage(*image, nullptr);
     ASSERT_EQ(IdsOf(*image), (std::vector<uint32>{2}));
     const CLayer* merged = image->GetActiveLayer();
     EXPECT_EQ(merged->GetName(), "middle");
@@ -50,7 +51,7 @@ TEST_F(ImageMerge, FlattenKeepsActiveIdAndNameAndDropsHiddenLayers) {
 TEST_F(ImageMerge, MergeDownAtTheBottomIsRefusedAndChangesNothing) {
     auto image = ThreeLayers();
     image->SetActiveLayerByPosition(0);
-    EXPECT_EQ(ThrownMessage([&] { image->MergeDown(nullptr, true); }), "merge down can not be performed on the bottom layer");
+    EXPECT_EQ(ThrownMessage([&] { MergeDown(*image, nullptr, true); }), "merge down can not be performed on the bottom layer");
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     EXPECT_EQ(image->GetActiveLayerID(), 1u);
 }
@@ -59,7 +60,7 @@ TEST_F(ImageMerge, MergeDownTakesTheLowerClippingAndRemovesIt) {
     auto image = ThreeLayers();
     image->GetLayerWithID(2)->SetClipping(1);
     image->SetActiveLayerByID(3);
-    image->MergeDown(nullptr, true);
+    MergeDown(*image, nullptr, true);
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 3}));
     EXPECT_EQ(image->GetLayerWithID(3)->GetClipping(), 1u);
     // The clipped lower layer's base is not part of the merge, and a hidden base hides its group.
@@ -71,7 +72,7 @@ TEST_F(ImageMerge, MergeDownTakesTheLowerClippingAndRemovesIt) {
 TEST_F(ImageMerge, MergeVisibleWithoutRemovalKeepsTheOthers) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(1);
-    image->MergeVisible(nullptr, false);
+    MergeVisible(*image, nullptr, false);
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kBlue);
     EXPECT_EQ(MergedPixel(*image, 1, 0, 0), kRed);
@@ -81,19 +82,19 @@ TEST_F(ImageMerge, MergeVisibleWithoutRemovalKeepsTheOthers) {
 TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(1);
-    image->MergeLinked(nullptr, true);      // not linked: nothing happens
-    image->MergeClipGroup(nullptr, true);   // not a group base: nothing happens
+    MergeLinked(*image, nullptr, true);      // not linked: nothing happens
+    MergeClipGroup(*image, nullptr, true);   // not a group base: nothing happens
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     image->GetLayerWithID(2)->SetClipping(1);
     image->SetActiveLayerByID(2);
-    image->MergeClipGroup(nullptr, true);  // a member, not the base: nothing happens either
+    MergeClipGroup(*image, nullptr, true);  // a member, not the base: nothing happens either
     EXPECT_EQ(ClippingOf(*image), (std::vector<uint32>{0, 1, 0}));
     EXPECT_EQ(MergedPixel(*image, 2, 9, 0), kBlue);
     EXPECT_EQ(MergedPixel(*image, 2, 0, 0).alpha, 0);
     image->GetLayerWithID(2)->SetClipping(0);
     image->SetActiveLayerByID(1);
     image->LinkLayers(image->GetLayerWithID(1), image->GetLayerWithID(3));
-    image->MergeLinked(nullptr, true);
+    MergeLinked(*image, nullptr, true);
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 9), kGreen);
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kRed);  // the unlinked blue layer is not part of it
@@ -105,7 +106,7 @@ TEST_F(ImageMerge, ClipGroupMergeKeepsLayersAboveTheGroup) {
     image->SetActiveLayerByID(1);
     MessageLog log;
     image->AddListener(&log);
-    image->MergeClipGroup(nullptr, true);
+    MergeClipGroup(*image, nullptr, true);
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 3}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kBlue);
     EXPECT_EQ(log.Count(kMsgLayerListChanged), 1);

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/FrameInfo.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Image/ImageTestSupport.h"
 #include "tests/support/ReportCapture.h"

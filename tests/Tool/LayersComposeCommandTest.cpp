@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "tests/Tool/ToolTestSupport.h"
 #include "tools/png/PngWriter.h"
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/PowerPellin/LProgressScope.h"
 #include "tools/commands/Command.h"
@@ -181,7 +182,7 @@ void PrintEngineSplit(const std::string& inPath) {
     try {
         if (layers >= 2) {
             LProgressScope progress;
-            document.Image().FlattenImage(&progress);
+            FlattenImage(document.Image(), &progress);
         }
     } catch (...) {
         return;

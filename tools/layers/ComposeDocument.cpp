@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "API/Platform/PlatformTestHooks.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"

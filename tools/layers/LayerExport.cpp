@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LayerRecord.h"
 #include "Src/Orvane/Src/Image/CImage.h"

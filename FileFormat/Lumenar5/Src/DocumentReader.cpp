@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
@@ -90,7 +91,7 @@ bool DocumentReader::NextTile(TileRequest& outRequest) {
 void DocumentReader::LoadAndFlatten() {
     mImageFile.LoadImage(&mProgress);
     CImage* image = ThrowIfNil(mImageFile.GetImage());
-    if (image->GetLayerCount() >= 2) TranslateToTWException([&] { image->FlattenImage(&mProgress); });
+    if (image->GetLayerCount() >= 2) TranslateToTWException([&] { FlattenImage(*image, &mProgress); });
 }
 
 void DocumentReader::FillRequest(TileRequest& outRequest) const {

@@ -12,7 +12,9 @@ add_library(lumenar_shell OBJECT
 if(WIN32)
   target_sources(lumenar_shell PRIVATE FileFormat/Lumenar5/Src/DllMain.cpp)
 endif()
-target_link_libraries(lumenar_shell PUBLIC lumenar_engine)
+# The top layer: it sees its own folder and, below it, Tarnwick (and all it stands on) and the file ports.
+lumenar_layer_tree(lumenar_shell FileFormat/Lumenar5/Src)
+target_link_libraries(lumenar_shell PUBLIC lumenar_tarnwick lumenar_ports)
 # Only what the shell marks for export leaves the module.
 set_target_properties(lumenar_shell PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 

@@ -1,5 +1,5 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the isol layer (lumenar_isol).
+target_sources(lumenar_isol PRIVATE
   Src/Pellin/Isol/Report.cpp
   Src/Pellin/Isol/Reporters.cpp
   Src/Pellin/Isol/Allocator.cpp

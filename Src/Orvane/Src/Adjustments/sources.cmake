@@ -1,5 +1,5 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the adjustments layer (lumenar_adjustments).
+target_sources(lumenar_adjustments PRIVATE
   Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.cpp
   Src/Orvane/Src/Adjustments/AdjustmentTables.cpp
   Src/Orvane/Src/Adjustments/CAdjustmentLayer.cpp

@@ -1,14 +1,14 @@
-// CImage: the composite of any rectangle of the canvas, whole composite buffers and scaled composites.
+// The composite of any rectangle of the canvas, whole composite buffers and scaled composites.
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Compositing/Checkerboard.h"
 #include "Src/Orvane/Src/Compositing/CompositeLayerStep.h"
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
 #include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
-#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
@@ -38,21 +38,25 @@ bool TakesFastPath(const CLayer& inLayer) {
 
 }  // namespace
 
-void CImage::GetCompositeTile(const GRect& inRect, NativeQuad* outDestination, int32 inRowBytes) {
-    CreateRasterPortIfNeeded();
+void GetCompositeTile(CImage& ioImage, const GRect& inRect, NativeQuad* outDestination, int32 inRowBytes) {
+    // Named as the image's own call, so that the assertion reports the text it always has.
+    const auto GetLayerCount = [&ioImage] { return ioImage.GetLayerCount(); };
+    ioImage.CreateRasterPortIfNeeded();
     FillQuads(outDestination, inRowBytes, inRect.Width(), inRect.Height(), kTransparentWhite);
     LASSERT(!(GetLayerCount() <= 0));
     if (GetLayerCount() <= 0 || inRect.Empty()) return;
-    StClearRasterBase clearBase(mRasterDescriptor);
+    RasterDescriptor& descriptor = ioImage.GetRasterDescriptor();
+    StClearRasterBase clearBase(descriptor);
+    const std::vector<CLayer*>& layers = ioImage.GetLayers();
 
-    if (GetLayerCount() == 1 && TakesFastPath(*mLayers[0])) {
-        CLayer& layer = *mLayers[0];
-        mRasterDescriptor.Set(inRect, outDestination, inRowBytes, kRasterKindCallerBuffer);
-        layer.GetTile(mRasterPort.get(), mRasterDevice.get(), &mRasterDescriptor, inRect);
+    if (GetLayerCount() == 1 && TakesFastPath(*layers[0])) {
+        CLayer& layer = *layers[0];
+        descriptor.Set(inRect, outDestination, inRowBytes, kRasterKindCallerBuffer);
+        layer.GetTile(ioImage.GetRasterPort(), ioImage.GetRasterDevice(), &descriptor, inRect);
         ScaleAlpha(outDestination, inRowBytes, inRect.Width(), inRect.Height(), layer.GetOpacity());
         return;
     }
-    if (std::none_of(mLayers.begin(), mLayers.end(), [](const CLayer* l) { return l->GetVisible(); })) return;
+    if (std::none_of(layers.begin(), layers.end(), [](const CLayer* l) { return l->GetVisible(); })) return;
 
     // Sub-tiles of w x h pixels fill the layer scratch buffer: w = min(width, size / 4),
     // h = min(height, size / (w * 4)).
@@ -70,13 +74,14 @@ void CImage::GetCompositeTile(const GRect& inRect, NativeQuad* outDestination, i
             const GRect tile(left, top, std::min(inRect.right, left + scratch.mWidth),
                              std::min(inRect.bottom, top + subHeight));
             NativeQuad* first = QuadAt(outDestination, inRowBytes, left - inRect.left, top - inRect.top);
-            CompositeSubTile(*this, tile, first, inRowBytes, scratch).Run();
+            CompositeSubTile(ioImage, tile, first, inRowBytes, scratch).Run();
         }
     }
 }
 
-void CImage::GetCompositeBuffer(const GRect& inRect, CNativeQuadTileBuffer& ioBuffer, LProgressScope* inProgress) {
-    StGetCompositeTileNoCheckerboard processor(this);
+void GetCompositeBuffer(CImage& ioImage, const GRect& inRect, CNativeQuadTileBuffer& ioBuffer,
+                        LProgressScope* inProgress) {
+    StGetCompositeTileNoCheckerboard processor(&ioImage);
     if (ioBuffer.GetBounds().Width() == inRect.Width() && ioBuffer.GetBounds().Height() == inRect.Height())
         ioBuffer.MoveTo(inRect.TopLeft());
     else
@@ -84,9 +89,10 @@ void CImage::GetCompositeBuffer(const GRect& inRect, CNativeQuadTileBuffer& ioBu
     ioBuffer.ForEachPixelInArea(inRect, processor, inProgress);
 }
 
-void CImage::GetCompositeBuffer(const GRect& inRect, CNativeQuadTileBuffer& ioBuffer, NativeQuad inCheckerColorA,
-                                NativeQuad inCheckerColorB, int32 inCheckerSize, LProgressScope* inProgress) {
-    StGetCompositeTileWithCheckerboard processor(this, inCheckerColorA, inCheckerColorB, inCheckerSize);
+void GetCompositeBuffer(CImage& ioImage, const GRect& inRect, CNativeQuadTileBuffer& ioBuffer,
+                        NativeQuad inCheckerColorA, NativeQuad inCheckerColorB, int32 inCheckerSize,
+                        LProgressScope* inProgress) {
+    StGetCompositeTileWithCheckerboard processor(&ioImage, inCheckerColorA, inCheckerColorB, inCheckerSize);
     if (ioBuffer.GetBounds().Width() == inRect.Width() && ioBuffer.GetBounds().Height() == inRect.Height())
         ioBuffer.MoveTo(inRect.TopLeft());
     else
@@ -94,6 +100,6 @@ void CImage::GetCompositeBuffer(const GRect& inRect, CNativeQuadTileBuffer& ioBu
     ioBuffer.ForEachPixelInArea(inRect, processor, inProgress);
 }
 
-void CImage::GetEntireComposite(CNativeQuadTileBuffer& ioBuffer, LProgressScope* inProgress) {
-    GetCompositeBuffer(GetImageRect(), ioBuffer, inProgress);
+void GetEntireComposite(CImage& ioImage, CNativeQuadTileBuffer& ioBuffer, LProgressScope* inProgress) {
+    GetCompositeBuffer(ioImage, ioImage.GetImageRect(), ioBuffer, inProgress);
 }

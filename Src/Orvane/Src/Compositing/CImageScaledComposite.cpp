@@ -1,12 +1,12 @@
-// CImage::GetScaledCompositeTile: the composite seen at a scale factor, sampled nearest-neighbour.
+// GetScaledCompositeTile: the composite seen at a scale factor, sampled nearest-neighbour.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <new>
 
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Compositing/Checkerboard.h"
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
-#include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
@@ -27,10 +27,10 @@ int32 CeilDiv(double inValue, double inScale) { return SaturatedInt(std::ceil(in
 // Output column i samples source column floor((left + i) / f) and output row j source row
 // floor((top + j) / f). Each output row composites the one source row it samples, over the source
 // columns the row needs, and picks the sampled pixels. Samples outside the canvas stay transparent white.
-void CImage::GetScaledCompositeTile(const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                                    int32 inRowBytes) {
+void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
+                            int32 inRowBytes) {
     if (inScale == 1.0) {
-        GetCompositeTile(inScaledRect, outDestination, inRowBytes);
+        GetCompositeTile(ioImage, inScaledRect, outDestination, inRowBytes);
         return;
     }
     const int32 width = inScaledRect.Width();
@@ -42,7 +42,7 @@ void CImage::GetScaledCompositeTile(const GRect& inScaledRect, double inScale, N
     }
     const GRect inTileRect = GRect(FloorDiv(inScaledRect.left, inScale), FloorDiv(inScaledRect.top, inScale),
                                    CeilDiv(inScaledRect.right, inScale), CeilDiv(inScaledRect.bottom, inScale))
-                                 .Intersection(GetImageRect());
+                                 .Intersection(ioImage.GetImageRect());
     LASSERT(!inTileRect.Empty());
     if (inTileRect.Empty() || inScaledRect.Empty()) return;
 
@@ -74,7 +74,7 @@ void CImage::GetScaledCompositeTile(const GRect& inScaledRect, double inScale, N
         const int32 sourceRow = rows[j];
         if (sourceRow < inTileRect.top || sourceRow >= inTileRect.bottom) continue;
         if (!loaded || sourceRow != loadedRow) {
-            GetCompositeTile(GRect(stripLeft, sourceRow, stripRight, sourceRow + 1), strip, stripRowBytes);
+            GetCompositeTile(ioImage, GRect(stripLeft, sourceRow, stripRight, sourceRow + 1), strip, stripRowBytes);
             loadedRow = sourceRow;
             loaded = true;
         }
@@ -84,9 +84,9 @@ void CImage::GetScaledCompositeTile(const GRect& inScaledRect, double inScale, N
     }
 }
 
-void CImage::GetScaledCompositeTile(const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                                    int32 inRowBytes, NativeQuad inCheckerColorA, NativeQuad inCheckerColorB,
-                                    int32 inCheckerSize) {
-    GetScaledCompositeTile(inScaledRect, inScale, outDestination, inRowBytes);
+void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
+                            int32 inRowBytes, NativeQuad inCheckerColorA, NativeQuad inCheckerColorB,
+                            int32 inCheckerSize) {
+    GetScaledCompositeTile(ioImage, inScaledRect, inScale, outDestination, inRowBytes);
     ApplyCheckerboard(inScaledRect, outDestination, inRowBytes, inCheckerColorA, inCheckerColorB, inCheckerSize);
 }

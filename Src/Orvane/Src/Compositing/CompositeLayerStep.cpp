@@ -13,7 +13,7 @@
 //   changes the coverage below it.
 #include "Src/Orvane/Src/Compositing/CompositeLayerStep.h"
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Exceptions.h"

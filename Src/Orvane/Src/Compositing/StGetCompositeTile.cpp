@@ -1,3 +1,4 @@
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
 
 #include "Src/Orvane/Src/Compositing/Checkerboard.h"
@@ -6,13 +7,13 @@
 
 bool StGetCompositeTileNoCheckerboard::Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) {
     ThrowIfNil(mImage);
-    mImage->GetCompositeTile(inTileRect, inTilePtr, inRowBytes);
+    GetCompositeTile(*mImage, inTileRect, inTilePtr, inRowBytes);
     return true;
 }
 
 bool StGetCompositeTileWithCheckerboard::Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) {
     ThrowIfNil(mImage);
-    mImage->GetCompositeTile(inTileRect, inTilePtr, inRowBytes);
+    GetCompositeTile(*mImage, inTileRect, inTilePtr, inRowBytes);
     ApplyCheckerboard(inTileRect, inTilePtr, inRowBytes, mColorA, mColorB, mSquareSize);
     return true;
 }

@@ -1,18 +1,12 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
-  Src/Orvane/Src/Compositing/BlendAvx2.cpp
-  Src/Orvane/Src/Compositing/BlendAvx512.cpp
-  Src/Orvane/Src/Compositing/BlendDispatch.cpp
-  Src/Orvane/Src/Compositing/BlendNonSeparable.cpp
-  Src/Orvane/Src/Compositing/BlendNormal.cpp
-  Src/Orvane/Src/Compositing/BlendPlane.cpp
-  Src/Orvane/Src/Compositing/BlendSse2.cpp
-  Src/Orvane/Src/Compositing/BlendTables.cpp
-  Src/Orvane/Src/Compositing/BlendTile.cpp
+# Sources of this folder, compiled into the compositing layer (lumenar_compositing).
+target_sources(lumenar_compositing PRIVATE
+  Src/Orvane/Src/Compositing/BlendModeKeys.cpp
   Src/Orvane/Src/Compositing/CompositePlanes.cpp
   Src/Orvane/Src/Compositing/Checkerboard.cpp
   Src/Orvane/Src/Compositing/CompositeLayerStep.cpp
   Src/Orvane/Src/Compositing/StGetCompositeTile.cpp
   Src/Orvane/Src/Compositing/CImageComposite.cpp
   Src/Orvane/Src/Compositing/CImageScaledComposite.cpp
+  Src/Orvane/Src/Compositing/CImageCompositeChannel.cpp
+  Src/Orvane/Src/Compositing/CImageMerge.cpp
 )

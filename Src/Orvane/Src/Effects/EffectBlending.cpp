@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Report.h"
 
 void ForEachEffectStrip(const GRect& inArea, int32 inColumns, const std::function<void(const GRect&)>& inBody) {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"

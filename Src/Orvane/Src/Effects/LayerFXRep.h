@@ -6,7 +6,7 @@
 // enabled, so it is never drawn.
 #pragma once
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Effects/ColorRecord.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/IsolTypes.h"

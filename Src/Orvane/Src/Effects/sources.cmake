@@ -1,5 +1,5 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the effects layer (lumenar_effects).
+target_sources(lumenar_effects PRIVATE
   Src/Orvane/Src/Effects/ApplyOneEffect.cpp
   Src/Orvane/Src/Effects/ApplyOneEmbossEffect.cpp
   Src/Orvane/Src/Effects/ColorRecord.cpp

@@ -59,6 +59,7 @@ public:
     // Whether the global mask length was found one byte early and read again.
     bool GlobalMaskSteppedBack() const { return mGlobalMaskSteppedBack; }
 
+private:
     // The two passes over the layer section (called by ReadImage; see docs/format.md, section 5).
     void ReadLayerRecords();
     void ReadLayerData(LProgressScope* inProgress);
@@ -71,7 +72,6 @@ public:
     void ReadExtraChannel(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
                           uint32 inCursor, CChannel& outChannel);
 
-private:
     void ReadColorModeData();
     void ReadImageResources();
     void CheckColorMode(uint32 inMode) const;

@@ -4,7 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"
@@ -138,7 +139,7 @@ void CLumenarFormat::ReadMergedImageData(bool inReadMerged, LProgressScope* inPr
     // and stays without layers.
     if (mColorMode == kModeIndexed && mImage->GetActiveLayer() != nullptr) {
         LProgressScope flattenProgress(inProgress, 1.0);
-        mImage->FlattenImage(&flattenProgress);
+        FlattenImage(*mImage, &flattenProgress);
     }
 }
 

@@ -1,6 +1,6 @@
 // CLumenarFormat: the picture of an indexed document, an indexed layer sharing the document's colour
 // table, into which the merged colour-index rows go.
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"

@@ -4,7 +4,7 @@
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Pellin/Isol/Report.h"

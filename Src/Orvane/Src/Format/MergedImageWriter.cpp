@@ -1,3 +1,4 @@
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Format/MergedImageWriter.h"
 
 #include <algorithm>
@@ -5,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Format/ChannelWriter.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CImage.h"
@@ -37,7 +38,7 @@ void CompositeInto(CImage& inImage, std::vector<CChannel>& ioChannels, const Nat
     for (int32 top = 0; top < height; top += pieceHeight) {
         for (int32 left = 0; left < width; left += pieceWidth) {
             const GRect piece(left, top, std::min(width, left + pieceWidth), std::min(height, top + pieceHeight));
-            inImage.GetCompositeTile(piece, quads, rowBytes);
+            GetCompositeTile(inImage, piece, quads, rowBytes);
             if (inTable.IsNull()) {
                 for (int32 c = 0; c < int32(ioChannels.size()); ++c)
                     ioChannels[size_t(c)].SetTile(piece, GetChannelPtr(quads, c), rowBytes, int32(sizeof(NativeQuad)));

@@ -1,8 +1,7 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the format layer (lumenar_format).
+target_sources(lumenar_format PRIVATE
   Src/Orvane/Src/Format/CImageResource.cpp
   Src/Orvane/Src/Format/CImageResourceMgr.cpp
-  Src/Orvane/Src/Format/BlendModeKeys.cpp
   Src/Orvane/Src/Format/ChannelLength.cpp
   Src/Orvane/Src/Format/PackBits.cpp
   Src/Orvane/Src/Format/StreamBounds.cpp

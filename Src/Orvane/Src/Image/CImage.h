@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Image/FrameInfo.h"
 #include "Src/Orvane/Src/Image/NativeQuad.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/ZString.h"
 #include "Src/PowerPellin/LBroadcaster.h"
@@ -106,17 +106,6 @@ public:
     // Entry point for layers: broadcasts kMsgLayerChanged with the area and the id.
     void LayerChanged(const GRect& inArea, uint32 inLayerID);
 
-    // ---- Merges (CImageMerge.cpp). There must be an active layer; the merged layer replaces it. ----
-    void FlattenImage(LProgressScope* inProgress);
-    void MergeVisible(LProgressScope* inProgress, bool inRemoveMerged);
-    void MergeDown(LProgressScope* inProgress, bool inRemoveMerged);
-    void MergeLinked(LProgressScope* inProgress, bool inRemoveMerged);
-    void MergeClipGroup(LProgressScope* inProgress, bool inRemoveMerged);
-    // Composites only inLayers (over the union of their content bounds) into outBuffer; every layer's
-    // visible flag is restored afterwards, without notification.
-    void CompositeLayers(const std::vector<CLayer*>& inLayers, CNativeQuadTileBuffer& outBuffer,
-                         LProgressScope* inProgress);
-
     // ---- Clip groups and link groups (CImageGroups.cpp) ----
     bool IsLayerInClipGroup(const CLayer* inLayer) const;
     bool IsLayerFirstInClipGroup(const CLayer* inLayer) const;
@@ -141,19 +130,10 @@ public:
     void SetLayerMask(uint32 inLayerID, const CChannel& inMask);
     void GetLayerMask(uint32 inLayerID, CChannel& outMask) const;
 
-    // ---- Composites (the compositing pipeline, Src/Orvane/Src/Compositing/CImageComposite.cpp) ----
-    void GetCompositeTile(const GRect& inRect, NativeQuad* outDestination, int32 inRowBytes);
-    void GetCompositeBuffer(const GRect& inRect, CNativeQuadTileBuffer& ioBuffer, LProgressScope* inProgress);
-    void GetCompositeBuffer(const GRect& inRect, CNativeQuadTileBuffer& ioBuffer, NativeQuad inCheckerColorA,
-                            NativeQuad inCheckerColorB, int32 inCheckerSize, LProgressScope* inProgress);
-    void GetEntireComposite(CNativeQuadTileBuffer& ioBuffer, LProgressScope* inProgress);
-    void GetScaledCompositeTile(const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                                int32 inRowBytes);
-    void GetScaledCompositeTile(const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                                int32 inRowBytes, NativeQuad inCheckerColorA, NativeQuad inCheckerColorB,
-                                int32 inCheckerSize);
-    // (CImageCompositeChannel.cpp) One component of the whole composite into a canvas-sized channel.
-    void GetEntireCompositeChannel(CChannel& outChannel, int32 inKind, LProgressScope* inProgress);
+    // Composites and merges are the compositing layer's (Src/Orvane/Src/Compositing/CImageComposite.h).
+    const std::vector<CLayer*>& GetLayers() const { return mLayers; }  // position 0 is the bottom
+    // Broadcasts kMsgLayerChanged for the whole composite.
+    void BroadcastWholeComposite();
 
     // The raster target handed to the layers' GetTile: created on first use, destroyed with the image.
     void CreateRasterPortIfNeeded();
@@ -212,10 +192,6 @@ private:
     void ApplyFrameSettings(const FrameInfo& inFrame);
     void InvalidateSelectionBounds() { mSelectionBoundsDirty = true; }
     void UpdateSelectionBounds() const;
-    void BroadcastWholeComposite();
-    // Steps shared by the five merges.
-    void MergeLayers(const std::vector<CLayer*>& inComposite, const std::vector<CLayer*>& inRemove,
-                     uint32 inResultClipping, bool inKeepClipping, LProgressScope* inProgress);
     CLayer* RequireLayerWithID(uint32 inLayerID) const;
 
     std::vector<CLayer*> mLayers;  // owned; position 0 is the bottom

@@ -5,7 +5,7 @@
 
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/RasterDescriptor.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"

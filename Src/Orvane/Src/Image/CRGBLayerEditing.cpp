@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Pellin/Isol/Exceptions.h"

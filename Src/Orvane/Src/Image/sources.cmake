@@ -1,5 +1,14 @@
-# Sources of this folder, compiled into the engine library.
-target_sources(lumenar_engine PRIVATE
+# Sources of this folder, compiled into the image layer (lumenar_image).
+target_sources(lumenar_image PRIVATE
+  Src/Orvane/Src/Image/BlendAvx2.cpp
+  Src/Orvane/Src/Image/BlendAvx512.cpp
+  Src/Orvane/Src/Image/BlendDispatch.cpp
+  Src/Orvane/Src/Image/BlendNonSeparable.cpp
+  Src/Orvane/Src/Image/BlendNormal.cpp
+  Src/Orvane/Src/Image/BlendPlane.cpp
+  Src/Orvane/Src/Image/BlendSse2.cpp
+  Src/Orvane/Src/Image/BlendTables.cpp
+  Src/Orvane/Src/Image/BlendTile.cpp
   Src/Orvane/Src/Image/TTiledPlane.cpp
   Src/Orvane/Src/Image/ElementRows.cpp
   Src/Orvane/Src/Image/CNativeQuadTileBuffer.cpp
@@ -17,8 +26,6 @@ target_sources(lumenar_engine PRIVATE
   Src/Orvane/Src/Image/CImage.cpp
   Src/Orvane/Src/Image/CImageStack.cpp
   Src/Orvane/Src/Image/CImageGroups.cpp
-  Src/Orvane/Src/Image/CImageMerge.cpp
   Src/Orvane/Src/Image/CImageFrames.cpp
   Src/Orvane/Src/Image/CImageChannels.cpp
-  Src/Orvane/Src/Image/CImageCompositeChannel.cpp
 )

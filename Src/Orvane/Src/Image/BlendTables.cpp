@@ -1,4 +1,4 @@
-#include "Src/Orvane/Src/Compositing/BlendTables.h"
+#include "Src/Orvane/Src/Image/BlendTables.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // its coverage scaled by the opacity; there is no background step and no alpha.
 #include <cstddef>
 
-#include "Src/Orvane/Src/Compositing/BlendKernels.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendKernels.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Report.h"
 
 namespace {

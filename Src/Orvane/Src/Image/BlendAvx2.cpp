@@ -1,14 +1,14 @@
 // The AVX2 instantiation of the vector blend loops: eight pixels per vector. Everything after the
 // includes is compiled for AVX2 through the target pragma (the rest of the program keeps the baseline),
 // and the dispatcher calls it only on processors that have AVX2.
-#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
 
 #if LUMENAR_BLEND_VECTORS
 #include <immintrin.h>
 
-#include "Src/Orvane/Src/Compositing/BlendKernels.h"
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendKernels.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
@@ -16,7 +16,7 @@
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
 #endif
 
-#include "Src/Orvane/Src/Compositing/BlendVector.h"
+#include "Src/Orvane/Src/Image/BlendVector.h"
 
 namespace {
 

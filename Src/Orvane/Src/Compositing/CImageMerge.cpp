@@ -1,4 +1,4 @@
-// CImage: the five merges and CompositeLayers.
+// The five merges of an image and CompositeLayers.
 //
 // Every merge composites its chosen layers into a new RGB layer that replaces the active layer: name
 // and id of the active layer, visible (whatever the active layer was); normal mode, opaque, unlinked,
@@ -6,21 +6,23 @@
 // composite leaves the stack as it was.
 #include <algorithm>
 
-#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
 
+// The locals named as the image's members keep the texts the assertions report.
 namespace {
 
 constexpr uint32 kMergedBlendMode = 12000;
 
 }  // namespace
 
-void CImage::CompositeLayers(const std::vector<CLayer*>& inLayers, CNativeQuadTileBuffer& outBuffer,
-                             LProgressScope* inProgress) {
-    StSuspendBroadcasting hold(*this);
+void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNativeQuadTileBuffer& outBuffer,
+                     LProgressScope* inProgress) {
+    const std::vector<CLayer*>& mLayers = ioImage.GetLayers();
+    LBroadcaster::StSuspendBroadcasting hold(ioImage);
     std::vector<bool> formerVisibility;
     formerVisibility.reserve(mLayers.size());
     GRect area;
@@ -44,7 +46,7 @@ void CImage::CompositeLayers(const std::vector<CLayer*>& inLayers, CNativeQuadTi
         if (area.Empty())
             outBuffer = CNativeQuadTileBuffer(GRect(0, 0, 1, 1), kTransparentWhite);
         else
-            GetCompositeBuffer(area, outBuffer, inProgress);
+            GetCompositeBuffer(ioImage, area, outBuffer, inProgress);
     } catch (...) {
         restore();
         throw;
@@ -52,84 +54,94 @@ void CImage::CompositeLayers(const std::vector<CLayer*>& inLayers, CNativeQuadTi
     restore();
 }
 
-void CImage::MergeLayers(const std::vector<CLayer*>& inComposite, const std::vector<CLayer*>& inRemove,
-                         uint32 inResultClipping, bool inKeepClipping, LProgressScope* inProgress) {
-    CLayer* active = mActiveLayer;
+namespace {
+
+// Steps shared by the five merges.
+void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite, const std::vector<CLayer*>& inRemove,
+                 uint32 inResultClipping, bool inKeepClipping, LProgressScope* inProgress) {
+    CLayer* active = ioImage.GetActiveLayer();
     active->Deactivate();
     CNativeQuadTileBuffer merged;
-    CompositeLayers(inComposite, merged, inProgress);
-    CRGBLayer* result = new CRGBLayer(this, merged, active->GetName(), true, kMergedBlendMode, 255,
+    CompositeLayers(ioImage, inComposite, merged, inProgress);
+    CRGBLayer* result = new CRGBLayer(&ioImage, merged, active->GetName(), true, kMergedBlendMode, 255,
                                       active->GetLayerID());
     if (inKeepClipping) result->SetClipping(inResultClipping, false);
     {
-        StSuspendBroadcasting hold(*this);
-        ReplaceLayer(active->GetLayerID(), result, false);
-        for (CLayer* layer : inRemove) RemoveLayer(layer, false);
+        LBroadcaster::StSuspendBroadcasting hold(ioImage);
+        ioImage.ReplaceLayer(active->GetLayerID(), result, false);
+        for (CLayer* layer : inRemove) ioImage.RemoveLayer(layer, false);
     }
     result->LayerChanged();
-    BroadcastWholeComposite();
-    if (!inRemove.empty()) BroadcastMessage(kMsgLayerListChanged, this);
-    if (GetCurrentImage() == this && mActiveLayer != nullptr) mActiveLayer->Activate();
+    ioImage.BroadcastWholeComposite();
+    if (!inRemove.empty()) ioImage.BroadcastMessage(kMsgLayerListChanged, &ioImage);
+    if (CImage::GetCurrentImage() == &ioImage && ioImage.GetActiveLayer() != nullptr) ioImage.GetActiveLayer()->Activate();
 }
 
-void CImage::FlattenImage(LProgressScope* inProgress) {
+}  // namespace
+
+void FlattenImage(CImage& ioImage, LProgressScope* inProgress) {
+    CLayer* const mActiveLayer = ioImage.GetActiveLayer();
     LASSERT(mActiveLayer != 0);
     if (mActiveLayer == nullptr) return;
     std::vector<CLayer*> visible, others;
-    for (CLayer* layer : mLayers) {
+    for (CLayer* layer : ioImage.GetLayers()) {
         if (layer->GetVisible()) visible.push_back(layer);
         if (layer != mActiveLayer) others.push_back(layer);
     }
-    MergeLayers(visible, others, 0, false, inProgress);
+    MergeLayers(ioImage, visible, others, 0, false, inProgress);
 }
 
-void CImage::MergeVisible(LProgressScope* inProgress, bool inRemoveMerged) {
+void MergeVisible(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
+    CLayer* const mActiveLayer = ioImage.GetActiveLayer();
     LASSERT(mActiveLayer != 0);
     if (mActiveLayer == nullptr) return;
     std::vector<CLayer*> visible, remove;
-    for (CLayer* layer : mLayers) {
+    for (CLayer* layer : ioImage.GetLayers()) {
         if (!layer->GetVisible()) continue;
         visible.push_back(layer);
         if (inRemoveMerged && layer != mActiveLayer) remove.push_back(layer);
     }
-    MergeLayers(visible, remove, 0, false, inProgress);
+    MergeLayers(ioImage, visible, remove, 0, false, inProgress);
 }
 
-void CImage::MergeDown(LProgressScope* inProgress, bool inRemoveMerged) {
+void MergeDown(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
+    CLayer* const mActiveLayer = ioImage.GetActiveLayer();
     LASSERT(mActiveLayer != 0);
     if (mActiveLayer == nullptr) return;
-    const int32 position = GetLayerPosition(mActiveLayer);
+    const int32 position = ioImage.GetLayerPosition(mActiveLayer);
     if (position <= 0)
         LTHROW_MESSAGE("$$$/Err/CImage/NoMergeDownBottomLayer=merge down can not be performed on the bottom layer");
-    CLayer* lower = mLayers[size_t(position - 1)];
+    CLayer* lower = ioImage.GetLayers()[size_t(position - 1)];
     std::vector<CLayer*> remove;
     if (inRemoveMerged) remove.push_back(lower);
-    MergeLayers({lower, mActiveLayer}, remove, lower->GetClipping(), true, inProgress);
+    MergeLayers(ioImage, {lower, mActiveLayer}, remove, lower->GetClipping(), true, inProgress);
 }
 
-void CImage::MergeLinked(LProgressScope* inProgress, bool inRemoveMerged) {
+void MergeLinked(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
+    CLayer* const mActiveLayer = ioImage.GetActiveLayer();
     LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr || !IsLayerLinked(mActiveLayer)) return;
+    if (mActiveLayer == nullptr || !ioImage.IsLayerLinked(mActiveLayer)) return;
     const uint32 link = mActiveLayer->GetLinkID();
     std::vector<CLayer*> linked, remove;
-    for (CLayer* layer : mLayers) {
+    for (CLayer* layer : ioImage.GetLayers()) {
         if (layer->GetLinkID() != link) continue;
         if (layer->GetVisible()) linked.push_back(layer);
         if (inRemoveMerged && layer != mActiveLayer) remove.push_back(layer);
     }
-    MergeLayers(linked, remove, 0, false, inProgress);
+    MergeLayers(ioImage, linked, remove, 0, false, inProgress);
 }
 
-void CImage::MergeClipGroup(LProgressScope* inProgress, bool inRemoveMerged) {
+void MergeClipGroup(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
+    CLayer* const mActiveLayer = ioImage.GetActiveLayer();
     LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr || !IsLayerFirstInClipGroup(mActiveLayer)) return;
-    const int32 base = GetLayerPosition(mActiveLayer);
-    const int32 end = GetClipGroupEnd(base);
+    if (mActiveLayer == nullptr || !ioImage.IsLayerFirstInClipGroup(mActiveLayer)) return;
+    const int32 base = ioImage.GetLayerPosition(mActiveLayer);
+    const int32 end = ioImage.GetClipGroupEnd(base);
     std::vector<CLayer*> members, remove;
     for (int32 p = base; p <= end; ++p) {
-        CLayer* layer = mLayers[size_t(p)];
+        CLayer* layer = ioImage.GetLayers()[size_t(p)];
         if (layer->GetVisible()) members.push_back(layer);
         if (inRemoveMerged && p != base) remove.push_back(layer);
     }
-    MergeLayers(members, remove, 0, false, inProgress);
+    MergeLayers(ioImage, members, remove, 0, false, inProgress);
 }

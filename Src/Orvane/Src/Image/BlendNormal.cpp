@@ -1,7 +1,7 @@
 // Normal mode has four loops of its own, split by preserved transparency and by full opacity, which
 // skip fully transparent sources and copy fully opaque ones. Unlike the kernels they form the new alpha
 // as Lerp8(a, d.a), and an opaque destination takes w = a directly.
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 
 namespace {

@@ -2,14 +2,14 @@
 // code after the includes is compiled for these instructions, and the dispatcher calls it only on
 // processors that report AVX-512 F, BW and DQ. Comparisons keep the vector form the loops expect (all
 // ones or zero per lane); selections turn them back into masks.
-#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
 
 #if LUMENAR_BLEND_VECTORS
 #include <immintrin.h>
 
-#include "Src/Orvane/Src/Compositing/BlendKernels.h"
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendKernels.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512bw,avx512dq")
@@ -21,7 +21,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
 
-#include "Src/Orvane/Src/Compositing/BlendVector.h"
+#include "Src/Orvane/Src/Image/BlendVector.h"
 
 namespace {
 

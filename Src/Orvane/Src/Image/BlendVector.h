@@ -16,9 +16,9 @@
 // signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
 #pragma once
 
-#include "Src/Orvane/Src/Compositing/BlendKernels.h"
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendKernels.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 
 namespace BlendVector {
 
@@ -456,7 +456,7 @@ int32 BehindLoop(const BlendArgs& inArgs) {
 
 }  // namespace BlendVector
 
-#include "Src/Orvane/Src/Compositing/BlendVectorHsl.h"
+#include "Src/Orvane/Src/Image/BlendVectorHsl.h"
 
 namespace BlendVector {
 

@@ -1,12 +1,12 @@
 // The SSE2 instantiation of the vector blend loops: four pixels per vector.
-#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
 
 #if LUMENAR_BLEND_VECTORS
 #include <emmintrin.h>
 
 #include <cstring>
 
-#include "Src/Orvane/Src/Compositing/BlendVector.h"
+#include "Src/Orvane/Src/Image/BlendVector.h"
 
 namespace {
 

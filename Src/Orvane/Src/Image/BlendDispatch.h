@@ -5,7 +5,7 @@
 // columns of a row that do not fill a whole vector, always run the scalar loop.
 #pragma once
 
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
 
 #if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))

@@ -6,8 +6,8 @@
 // the destination with the normal pixel kernel at the given opacity.
 #include <algorithm>
 
-#include "Src/Orvane/Src/Compositing/BlendKernels.h"
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendKernels.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
 
 namespace {
 

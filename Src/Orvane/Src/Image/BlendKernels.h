@@ -7,7 +7,7 @@
 // pixel alone when a is 0.
 #pragma once
 
-#include "Src/Orvane/Src/Compositing/BlendTables.h"
+#include "Src/Orvane/Src/Image/BlendTables.h"
 #include "Src/Orvane/Src/Image/NativeQuad.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 

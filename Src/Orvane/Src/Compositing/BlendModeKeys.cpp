@@ -1,6 +1,6 @@
-#include "Src/Orvane/Src/Format/BlendModeKeys.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
 

@@ -1,8 +1,8 @@
 // BlendTile: picks the loop of a mode once per call.
-#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
-#include "Src/Orvane/Src/Compositing/BlendKernels.h"
-#include "Src/Orvane/Src/Compositing/BlendLoop.h"
-#include "Src/Orvane/Src/Compositing/BlendModes.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendKernels.h"
+#include "Src/Orvane/Src/Image/BlendLoop.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Report.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Src/Orvane/Src/Compositing/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
 
 namespace {
 
