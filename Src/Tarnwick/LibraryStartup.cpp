@@ -22,8 +22,7 @@ void LibraryStart(LFilePort* inSpillPort) {
 }
 
 void LibraryStop() {
-    LASSERT(sStartCount > 0);
-    if (sStartCount <= 0) return;
+    if (!LCHECK(sStartCount > 0)) return;
     if (--sStartCount != 0) return;
     SpillSuite::Remove();
     LPurge(0xFFFFFFFFu);

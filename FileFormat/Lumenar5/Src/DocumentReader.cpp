@@ -14,11 +14,6 @@ namespace {
 // The default format type: the Lumenar format.
 constexpr int32 kDefaultFormatType = 0;
 
-// An assertion whose report names the condition in the reader's own words.
-void Check(bool inCondition, const char* inReport, int32 inLine) {
-    if (!inCondition) ReportFailure(inReport, __FILE__, inLine);
-}
-
 }  // namespace
 
 DocumentReader::SpillFile::SpillFile() {
@@ -48,11 +43,10 @@ DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
     const int32 tileHeight = TileHeightFor(height, tileWidth, mScratchBuffer.Size());
     mWalker.Reset(tileWidth, tileHeight, GRect(0, 0, width, height));
     mBuffer = static_cast<NativeQuad*>(mScratchBuffer.Ptr());
-    Check(mScratchBuffer.Ptr() != nullptr, "Assertion failed: \"mScratchBuffer.GetBuffer() != nil\"", __LINE__);
-    Check(int64(mScratchBuffer.Size()) >= int64(tileWidth) * tileHeight * int64(sizeof(NativeQuad)),
-          "Assertion failed: \"mScratchBuffer.GetSize() >= (int32) ((tileWidth * tileHeight) * "
-          "sizeof(NativeQuad))\"",
-          __LINE__);
+    // The reports name the conditions in the reader's own words.
+    LCHECK_AS(mScratchBuffer.Ptr() != nullptr, "mScratchBuffer.GetBuffer() != nil");
+    LCHECK_AS(int64(mScratchBuffer.Size()) >= int64(tileWidth) * tileHeight * int64(sizeof(NativeQuad)),
+              "mScratchBuffer.GetSize() >= (int32) ((tileWidth * tileHeight) * sizeof(NativeQuad))");
 }
 
 // Members go in reverse order: buffer, progress, document, host port, and last the scratch file, whose

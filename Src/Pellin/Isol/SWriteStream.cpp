@@ -22,8 +22,7 @@ void SWriteStream::SetPosition(uint32 inNewPos) {
 }
 
 void SWriteStream::WriteBytes(int32 inLength, const void* inSource) {
-    LASSERT(inLength >= 0);
-    if (inLength <= 0) return;
+    if (!LCHECK(inLength >= 0) || inLength == 0) return;
     if (uint64(mCurrent) + uint64(inLength) <= mBuffer.Size()) {
         std::memcpy(mBuffer.Start() + mCurrent, inSource, size_t(inLength));
         mCurrent += uint32(inLength);

@@ -41,8 +41,7 @@ bool TakesFastPath(const CLayer& inLayer) {
 void CImage::GetCompositeTile(const GRect& inRect, NativeQuad* outDestination, int32 inRowBytes) {
     CreateRasterPortIfNeeded();
     FillQuads(outDestination, inRowBytes, inRect.Width(), inRect.Height(), kTransparentWhite);
-    LASSERT(!(GetLayerCount() <= 0));
-    if (GetLayerCount() <= 0 || inRect.Empty()) return;
+    if (!LCHECK(!(GetLayerCount() <= 0)) || inRect.Empty()) return;
     StClearRasterBase clearBase(mRasterDescriptor);
 
     if (GetLayerCount() == 1 && TakesFastPath(*mLayers[0])) {

@@ -108,10 +108,8 @@ void CLumenarFormat::ReadLayerData(LProgressScope* inProgress) {
         for (ChannelLength& channel : record.mChannels) {
             const uint32 beginChannelPos = mReadStream->GetPosition();
             channel.SetStoredCompression(ReadLayerChannel(channel, layer, record));
-            if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
-                ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
-                              "channel.GetLength()\"",
-                              __FILE__, __LINE__);
+            LCHECK_AS(mReadStream->GetPosition() - beginChannelPos == channel.GetLength(),
+                      "(mReadStream->GetPos() - beginChannelPos) == (uint32) channel.GetLength()");
         }
         if (layer != nullptr) layer->Deactivate();
         if (inProgress != nullptr) inProgress->SetPortionComplete(double(i + 1) / double(count));

@@ -21,9 +21,8 @@ void CImage::GetEntireCompositeChannel(CChannel& outChannel, int32 inKind, LProg
     const int32 size = int32(sourceBuffer.Size());
     const int32 mTileWidth = std::max(1, std::min(mWidth, size / 4));
     const int32 mTileHeight = std::max(1, std::min(mHeight, size / (mTileWidth * 4)));
-    if (!(size >= (int32)((mTileWidth * mTileHeight) * sizeof(NativeQuad))))
-        ReportFailure("Assertion failed: \"sourceBuffer.GetSize() >= (int32) ((mTileWidth * mTileHeight) * sizeof(NativeQuad))\"",
-                      __FILE__, __LINE__);
+    LCHECK_AS(size >= (int32)((mTileWidth * mTileHeight) * sizeof(NativeQuad)),
+              "sourceBuffer.GetSize() >= (int32) ((mTileWidth * mTileHeight) * sizeof(NativeQuad))");
     auto* quads = static_cast<NativeQuad*>(sourceBuffer.Ptr());
     const int32 rowBytes = mTileWidth * int32(sizeof(NativeQuad));
     const int32 pieceCount = ((mWidth + mTileWidth - 1) / mTileWidth) * ((mHeight + mTileHeight - 1) / mTileHeight);

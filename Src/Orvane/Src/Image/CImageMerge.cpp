@@ -73,8 +73,7 @@ void CImage::MergeLayers(const std::vector<CLayer*>& inComposite, const std::vec
 }
 
 void CImage::FlattenImage(LProgressScope* inProgress) {
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr) return;
+    if (!LCHECK(mActiveLayer != 0)) return;
     std::vector<CLayer*> visible, others;
     for (CLayer* layer : mLayers) {
         if (layer->GetVisible()) visible.push_back(layer);
@@ -84,8 +83,7 @@ void CImage::FlattenImage(LProgressScope* inProgress) {
 }
 
 void CImage::MergeVisible(LProgressScope* inProgress, bool inRemoveMerged) {
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr) return;
+    if (!LCHECK(mActiveLayer != 0)) return;
     std::vector<CLayer*> visible, remove;
     for (CLayer* layer : mLayers) {
         if (!layer->GetVisible()) continue;
@@ -96,8 +94,7 @@ void CImage::MergeVisible(LProgressScope* inProgress, bool inRemoveMerged) {
 }
 
 void CImage::MergeDown(LProgressScope* inProgress, bool inRemoveMerged) {
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr) return;
+    if (!LCHECK(mActiveLayer != 0)) return;
     const int32 position = GetLayerPosition(mActiveLayer);
     if (position <= 0)
         LTHROW_MESSAGE("$$$/Err/CImage/NoMergeDownBottomLayer=merge down can not be performed on the bottom layer");
@@ -108,8 +105,7 @@ void CImage::MergeDown(LProgressScope* inProgress, bool inRemoveMerged) {
 }
 
 void CImage::MergeLinked(LProgressScope* inProgress, bool inRemoveMerged) {
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr || !IsLayerLinked(mActiveLayer)) return;
+    if (!LCHECK(mActiveLayer != 0) || !IsLayerLinked(mActiveLayer)) return;
     const uint32 link = mActiveLayer->GetLinkID();
     std::vector<CLayer*> linked, remove;
     for (CLayer* layer : mLayers) {
@@ -121,8 +117,7 @@ void CImage::MergeLinked(LProgressScope* inProgress, bool inRemoveMerged) {
 }
 
 void CImage::MergeClipGroup(LProgressScope* inProgress, bool inRemoveMerged) {
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr || !IsLayerFirstInClipGroup(mActiveLayer)) return;
+    if (!LCHECK(mActiveLayer != 0) || !IsLayerFirstInClipGroup(mActiveLayer)) return;
     const int32 base = GetLayerPosition(mActiveLayer);
     const int32 end = GetClipGroupEnd(base);
     std::vector<CLayer*> members, remove;

@@ -57,7 +57,7 @@ void CNativeQuadTileBuffer::SetChannel(const GRect& inRect, int32 inChannel, con
 void CNativeQuadTileBuffer::CopyFromChannel(const CChannel& inChannel, const GRect& inSrcRect,
                                             const GRect& inDestRect) {
     const GRect srcBounds = inChannel.GetBounds();
-    LASSERT(srcBounds.Contains (inSrcRect));
+    LCHECK_AS(srcBounds.Contains(inSrcRect), "srcBounds.Contains (inSrcRect)");
     LASSERT((inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height()));
     ExpandFromChannel(inChannel, nullptr, inSrcRect, inDestRect);
 }
@@ -65,10 +65,9 @@ void CNativeQuadTileBuffer::CopyFromChannel(const CChannel& inChannel, const GRe
 void CNativeQuadTileBuffer::CopyFromIndexedChannel(const CChannel& inChannel, const NativeQuad* inColorTable,
                                                    const GRect& inSrcRect, const GRect& inDestRect) {
     const GRect srcBounds = inChannel.GetBounds();
-    LASSERT(srcBounds.Contains (inSrcRect));
+    LCHECK_AS(srcBounds.Contains(inSrcRect), "srcBounds.Contains (inSrcRect)");
     LASSERT((inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height()));
-    LASSERT(inColorTable != 0);
-    if (inColorTable == nullptr) return;
+    if (!LCHECK(inColorTable != 0)) return;
     ExpandFromChannel(inChannel, inColorTable, inSrcRect, inDestRect);
 }
 
