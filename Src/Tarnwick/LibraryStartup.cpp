@@ -30,4 +30,12 @@ void LibraryStop() {
     DeleterRegistry::DeleteAll();
 }
 
+void LibraryStopInDestructor() noexcept {
+    try {
+        LibraryStop();
+    } catch (...) {
+        LREPORT("Unexpected failure while stopping the library");
+    }
+}
+
 int32 LibraryStartCount() { return sStartCount; }

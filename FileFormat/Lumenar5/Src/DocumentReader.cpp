@@ -23,15 +23,8 @@ DocumentReader::SpillFile::SpillFile() {
     LibraryStart(&mFile);
 }
 
-// Stopping the library destroys the singletons; nothing may leave a destructor, so a failure there is
-// reported and goes no further.
-DocumentReader::SpillFile::~SpillFile() {
-    try {
-        LibraryStop();
-    } catch (...) {
-        ReportFailure("Unexpected failure while stopping the library", __FILE__, __LINE__);
-    }
-}
+// Stopping the library destroys the singletons.
+DocumentReader::SpillFile::~SpillFile() { LibraryStopInDestructor(); }
 
 DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
     : mHostPort(inHostFile), mImageFile(&mHostPort, kDefaultFormatType) {

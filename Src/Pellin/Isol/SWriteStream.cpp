@@ -10,8 +10,14 @@
 SWriteStream::SWriteStream(LFilePort* inPort, int32 inByteOrder, uint32 inBufferSize, uint32 inStartPosition)
     : mBuffer(inBufferSize), mByteOrder(inByteOrder), mPort(ThrowIfNil(inPort)), mFilePos(inStartPosition) {}
 
+// Nothing leaves a destructor: a port that fails to take the last buffered bytes is reported. A caller
+// that must know flushes before the stream goes.
 SWriteStream::~SWriteStream() {
-    Flush(false);
+    try {
+        Flush(false);
+    } catch (...) {
+        LREPORT("SWriteStream: the buffered bytes could not be written");
+    }
 }
 
 void SWriteStream::SetPosition(uint32 inNewPos) {
