@@ -22,13 +22,20 @@ void LibraryStart(LFilePort* inSpillPort) {
 }
 
 void LibraryStop() {
-    LASSERT(sStartCount > 0);
-    if (sStartCount <= 0) return;
+    if (!LCHECK(sStartCount > 0)) return;
     if (--sStartCount != 0) return;
     SpillSuite::Remove();
     LPurge(0xFFFFFFFFu);
     LScratchBuffer::FreeIdleSharedBlocks();
     DeleterRegistry::DeleteAll();
+}
+
+void LibraryStopInDestructor() noexcept {
+    try {
+        LibraryStop();
+    } catch (...) {
+        LREPORT("Unexpected failure while stopping the library");
+    }
 }
 
 int32 LibraryStartCount() { return sStartCount; }

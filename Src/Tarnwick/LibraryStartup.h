@@ -14,5 +14,8 @@
 void LibraryStart(LFilePort* inSpillPort);
 // Stops the library; an unmatched stop is reported and ignored.
 void LibraryStop();
+// The stop for destructors, which let nothing out: a failure while stopping is reported
+// ("Unexpected failure while stopping the library") and goes no further.
+void LibraryStopInDestructor() noexcept;
 // Current nesting depth of starts.
 int32 LibraryStartCount();

@@ -36,7 +36,7 @@ EngineDocument::~EngineDocument() {
     mFile.reset();
     mPort.reset();
     if (mHandle >= 0) ::close(mHandle);
-    LibraryStop();
+    LibraryStopInDestructor();
 }
 
 // The engine's facade turns every failure into a TWException, whose message is the refusal's default

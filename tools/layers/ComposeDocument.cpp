@@ -159,7 +159,7 @@ public:
         Platform::TestHooks::SetEcho(false);
         LibraryStart(nullptr);
     }
-    ~EngineScope() { LibraryStop(); }
+    ~EngineScope() { LibraryStopInDestructor(); }
 };
 
 }  // namespace

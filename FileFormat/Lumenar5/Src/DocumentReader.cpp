@@ -15,11 +15,6 @@ namespace {
 // The default format type: the Lumenar format.
 constexpr int32 kDefaultFormatType = 0;
 
-// An assertion whose report names the condition in the reader's own words.
-void Check(bool inCondition, const char* inReport, int32 inLine) {
-    if (!inCondition) ReportFailure(inReport, __FILE__, inLine);
-}
-
 }  // namespace
 
 DocumentReader::SpillFile::SpillFile() {
@@ -29,15 +24,8 @@ DocumentReader::SpillFile::SpillFile() {
     LibraryStart(&mFile);
 }
 
-// Stopping the library destroys the singletons; nothing may leave a destructor, so a failure there is
-// reported and goes no further.
-DocumentReader::SpillFile::~SpillFile() {
-    try {
-        LibraryStop();
-    } catch (...) {
-        ReportFailure("Unexpected failure while stopping the library", __FILE__, __LINE__);
-    }
-}
+// Stopping the library destroys the singletons.
+DocumentReader::SpillFile::~SpillFile() { LibraryStopInDestructor(); }
 
 DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
     : mHostPort(inHostFile), mImageFile(&mHostPort, kDefaultFormatType) {
@@ -49,11 +37,10 @@ DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
     const int32 tileHeight = TileHeightFor(height, tileWidth, mScratchBuffer.Size());
     mWalker.Reset(tileWidth, tileHeight, GRect(0, 0, width, height));
     mBuffer = static_cast<NativeQuad*>(mScratchBuffer.Ptr());
-    Check(mScratchBuffer.Ptr() != nullptr, "Assertion failed: \"mScratchBuffer.GetBuffer() != nil\"", __LINE__);
-    Check(int64(mScratchBuffer.Size()) >= int64(tileWidth) * tileHeight * int64(sizeof(NativeQuad)),
-          "Assertion failed: \"mScratchBuffer.GetSize() >= (int32) ((tileWidth * tileHeight) * "
-          "sizeof(NativeQuad))\"",
-          __LINE__);
+    // The reports name the conditions in the reader's own words.
+    LCHECK_AS(mScratchBuffer.Ptr() != nullptr, "mScratchBuffer.GetBuffer() != nil");
+    LCHECK_AS(int64(mScratchBuffer.Size()) >= int64(tileWidth) * tileHeight * int64(sizeof(NativeQuad)),
+              "mScratchBuffer.GetSize() >= (int32) ((tileWidth * tileHeight) * sizeof(NativeQuad))");
 }
 
 // Members go in reverse order: buffer, progress, document, host port, and last the scratch file, whose

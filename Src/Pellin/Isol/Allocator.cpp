@@ -90,8 +90,7 @@ GrowZoneHook::~GrowZoneHook() {
     auto& hooks = HookSet();
     const auto it = std::find(hooks.begin(), hooks.end(), this);
     const bool hookSetIncludesThis = it != hooks.end();
-    LASSERT(hookSetIncludesThis);
-    if (hookSetIncludesThis) hooks.erase(it);
+    if (LCHECK(hookSetIncludesThis)) hooks.erase(it);
 }
 
 bool GrowZoneHook::InGrowZone() { return sInGrowZone; }

@@ -82,8 +82,7 @@ void HashedCollection::ReleaseAll() {
 void HashedCollection::RemoveAll() { ReleaseAll(); }
 
 LWord HashedCollection::SlotKey(int32 inSlot) const {
-    LASSERT(inSlot >= 0 && inSlot < mArraySize);
-    return (inSlot >= 0 && inSlot < mArraySize) ? SlotAt(inSlot)[0] : 0;
+    return LCHECK(inSlot >= 0 && inSlot < mArraySize) ? SlotAt(inSlot)[0] : 0;
 }
 
 bool HashedCollection::SearchForEntry(LWord inKey, int32& outSlot) const {
@@ -225,8 +224,7 @@ bool HashedCollection::Iterator::Fetch() const {
         return false;
     }
     const bool positioned = mSlot >= 0 && mSlot <= mCollection.mArraySize;
-    LASSERT(positioned);
-    return positioned;
+    return LCHECK(positioned);
 }
 
 LWord HashedCollection::Iterator::Key() const {

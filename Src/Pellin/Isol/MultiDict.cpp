@@ -40,8 +40,7 @@ LWord MultiDict::CopyValue(LWord inValue) const {
 bool MultiDict::AddValue(LWord inKey, LWord inValue) {
     if (mValuesAreEven) {
         const LWord value = inValue;
-        LASSERT(Even(value));
-        if (!Even(value)) return false;  // an odd value would read as the single form
+        if (!LCHECK(Even(value))) return false;  // an odd value would read as the single form
     }
     if (LWord* word = FindValue(inKey)) {
         if (!IsSingle(*word)) return AsSet(*word)->Add(inValue);

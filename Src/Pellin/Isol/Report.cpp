@@ -5,6 +5,8 @@
 // treat both alike.
 #include "Src/Pellin/Isol/Report.h"
 
+#include <cstdio>
+
 #include "Src/Pellin/Isol/Reporters.h"
 
 namespace {
@@ -43,4 +45,11 @@ void ReportFailure(const char* inText, const char* inFile, int32 inLine) {
 
 void ReportThrow(const char* inText, const char* inFile, int32 inLine) {
     ReportThrowWithMode(kThrowReportMode, inText, inFile, inLine);
+}
+
+void ReportFailedCondition(const char* inConditionText, const char* inFile, int32 inLine) {
+    char text[1024];
+    std::snprintf(text, sizeof text, "Assertion failed: \"%s\"",
+                  inConditionText != nullptr ? inConditionText : "");
+    ReportFailure(text, inFile, inLine);
 }

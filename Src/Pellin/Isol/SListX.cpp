@@ -44,8 +44,7 @@ SListX::~SListX() {
 }
 
 void SListX::SetCount(int32 inCount) {
-    LASSERT(inCount >= 0);
-    if (inCount < 0) inCount = 0;
+    if (!LCHECK(inCount >= 0)) inCount = 0;
     const int32 oldCount = mCount;
     const int32 capacity = Capacity();
     if (inCount > capacity) {
@@ -79,8 +78,7 @@ void SListX::SetCount(int32 inCount) {
 bool SListX::IndexOK(int32 inIndex) const {
     const int32 index = inIndex;
     const int32 entryCount = mCount;
-    LASSERT(index >= 0 && index < entryCount);
-    return index >= 0 && index < entryCount;
+    return LCHECK(index >= 0 && index < entryCount);
 }
 
 void SListX::Append(LWord inValue) {
@@ -91,8 +89,7 @@ void SListX::Append(LWord inValue) {
 void SListX::Insert(int32 inIndex, int32 inCopies, LWord inValue) {
     const int32 startPos = inIndex;
     const int32 entryCount = mCount;
-    LASSERT(startPos >= 0 && startPos <= entryCount);
-    if (startPos < 0 || startPos > entryCount || inCopies <= 0) return;
+    if (!LCHECK(startPos >= 0 && startPos <= entryCount) || inCopies <= 0) return;
     if (int64(mCount) + inCopies > 0x7FFFFFFF) throw std::bad_alloc();
     SetCount(mCount + inCopies);
     LWord* data = Data();
@@ -104,8 +101,10 @@ void SListX::Delete(int32 inIndex, int32 inLength) {
     const int32 startPos = inIndex;
     const int32 length = inLength;
     const int32 entryCount = mCount;
-    LASSERT(startPos >= 0 && length >= 0 && startPos+length <= entryCount);
-    if (startPos < 0 || length <= 0 || int64(startPos) + length > entryCount) return;
+    if (!LCHECK_AS(startPos >= 0 && length >= 0 && int64(startPos) + length <= entryCount,
+                   "startPos >= 0 && length >= 0 && startPos+length <= entryCount") ||
+        length == 0)
+        return;
     LWord* data = Data();
     std::memmove(data + startPos, data + startPos + length,
                  size_t(entryCount - startPos - length) * sizeof(LWord));
@@ -139,8 +138,7 @@ int32 SListX::RemoveAll(LWord inValue) {
 }
 
 LWord SListX::Pop() {
-    LASSERT(!Empty());
-    if (Empty()) return 0;
+    if (!LCHECK(!Empty())) return 0;
     const LWord last = Data()[mCount - 1];
     SetCount(mCount - 1);
     return last;
@@ -195,8 +193,8 @@ void SListX::Sort(SListXSortProc inProc, LWord inRefcon) {
     currentSortProcs.Append(reinterpret_cast<LWord>(inProc));
     currentSortRefcons.Append(inRefcon);
     std::qsort(Data(), size_t(mCount), sizeof(LWord), CompareTop);
-    LASSERT(!currentSortProcs.Empty());
-    LASSERT(!currentSortRefcons.Empty());
-    if (!currentSortProcs.Empty()) currentSortProcs.Pop();
-    if (!currentSortRefcons.Empty()) currentSortRefcons.Pop();
+    const bool procPushed = LCHECK(!currentSortProcs.Empty());
+    const bool refconPushed = LCHECK(!currentSortRefcons.Empty());
+    if (procPushed) currentSortProcs.Pop();
+    if (refconPushed) currentSortRefcons.Pop();
 }

@@ -29,9 +29,9 @@ void SReadStream::SetPosition(uint32 inNewPos) {
 }
 
 void SReadStream::ReadBytes(int32 inLength, void* outDestPtr) {
-    LASSERT(inLength >= 0);
-    LASSERT(outDestPtr != 0);
-    if (inLength < 0 || (outDestPtr == nullptr && inLength > 0)) return;
+    const bool lengthValid = LCHECK(inLength >= 0);
+    const bool destinationValid = LCHECK(outDestPtr != 0);
+    if (!lengthValid || (!destinationValid && inLength > 0)) return;
     uint8* destination = static_cast<uint8*>(outDestPtr);
 
     if (mCurBufPos + inLength <= mValidEnd) {

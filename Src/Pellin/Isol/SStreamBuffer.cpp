@@ -6,8 +6,7 @@ namespace {
 
 // The allocator takes signed sizes: a buffer size that does not fit is an assertion and gets no bytes.
 uint32 CheckedSize(uint32 inSize) {
-    LASSERT(inSize <= 0x7FFFFFFFu);
-    return inSize <= 0x7FFFFFFFu ? inSize : 0;
+    return LCHECK(inSize <= 0x7FFFFFFFu) ? inSize : 0;
 }
 
 }  // namespace

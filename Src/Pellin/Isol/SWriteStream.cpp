@@ -10,8 +10,14 @@
 SWriteStream::SWriteStream(LFilePort* inPort, int32 inByteOrder, uint32 inBufferSize, uint32 inStartPosition)
     : mBuffer(inBufferSize), mByteOrder(inByteOrder), mPort(ThrowIfNil(inPort)), mFilePos(inStartPosition) {}
 
+// Nothing leaves a destructor: a port that fails to take the last buffered bytes is reported. A caller
+// that must know flushes before the stream goes.
 SWriteStream::~SWriteStream() {
-    Flush(false);
+    try {
+        Flush(false);
+    } catch (...) {
+        LREPORT("SWriteStream: the buffered bytes could not be written");
+    }
 }
 
 void SWriteStream::SetPosition(uint32 inNewPos) {
@@ -22,8 +28,7 @@ void SWriteStream::SetPosition(uint32 inNewPos) {
 }
 
 void SWriteStream::WriteBytes(int32 inLength, const void* inSource) {
-    LASSERT(inLength >= 0);
-    if (inLength <= 0) return;
+    if (!LCHECK(inLength >= 0) || inLength == 0) return;
     if (uint64(mCurrent) + uint64(inLength) <= mBuffer.Size()) {
         std::memcpy(mBuffer.Start() + mCurrent, inSource, size_t(inLength));
         mCurrent += uint32(inLength);

@@ -18,8 +18,7 @@ public:
         mTileWidth = inTileWidth;
         mTileHeight = inTileHeight;
         mBounds = inBounds;
-        LASSERT(inTileWidth > 0 && inTileHeight > 0);
-        if (inTileWidth <= 0 || inTileHeight <= 0) {
+        if (!LCHECK(inTileWidth > 0 && inTileHeight > 0)) {
             mTile = GRect(inBounds.right, inBounds.bottom, inBounds.right, inBounds.bottom);  // not Valid
             return;
         }

@@ -55,7 +55,7 @@ void SetGammaLine(uint8* ioTable, int32 inX1, int32 inX2, int32 inY1, int32 inY2
 
 // The whole 0..255 gamma table for a gamma of inGamma hundredths (100 is the identity). Gammas above 1
 // get a cubic foot so that the curve leaves black with a finite slope. Reports "Zero or negative gamma"
-// for inGamma < 1 (and then builds nothing but the identity).
+// for inGamma < 1 and computes the table all the same.
 void BuildGammaTable(uint8* outTable, int16 inGamma);
 
 // outTable[i] = inSecond[inFirst[i]]: inFirst is applied first. outTable may be either input.

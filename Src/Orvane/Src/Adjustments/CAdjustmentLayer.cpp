@@ -50,7 +50,15 @@ StAdjustmentDataWriter::StAdjustmentDataWriter(SWriteStream& inStream, uint32 in
     inStream.SetPosition(inPosition);
 }
 
-StAdjustmentDataWriter::~StAdjustmentDataWriter() { mStream.SetPosition(mSavedPosition); }
+// Going back writes out the payload's buffered bytes, which may fail; nothing leaves a destructor, so the
+// failure is reported.
+StAdjustmentDataWriter::~StAdjustmentDataWriter() {
+    try {
+        mStream.SetPosition(mSavedPosition);
+    } catch (...) {
+        LREPORT("StAdjustmentDataWriter: the stream could not be put back");
+    }
+}
 
 uint32 StAdjustmentDataWriter::Written() const { return mStream.GetPosition() - mDataPosition; }
 

@@ -43,8 +43,7 @@ void GetCompositeTile(CImage& ioImage, const GRect& inRect, NativeQuad* outDesti
     const auto GetLayerCount = [&ioImage] { return ioImage.GetLayerCount(); };
     ioImage.CreateRasterPortIfNeeded();
     FillQuads(outDestination, inRowBytes, inRect.Width(), inRect.Height(), kTransparentWhite);
-    LASSERT(!(GetLayerCount() <= 0));
-    if (GetLayerCount() <= 0 || inRect.Empty()) return;
+    if (!LCHECK(!(GetLayerCount() <= 0)) || inRect.Empty()) return;
     RasterDescriptor& descriptor = ioImage.GetRasterDescriptor();
     StClearRasterBase clearBase(descriptor);
     const std::vector<CLayer*>& layers = ioImage.GetLayers();

@@ -23,9 +23,8 @@ void GetEntireCompositeChannel(CImage& ioImage, CChannel& outChannel, int32 inKi
     const int32 size = int32(sourceBuffer.Size());
     const int32 mTileWidth = std::max(1, std::min(width, size / 4));
     const int32 mTileHeight = std::max(1, std::min(height, size / (mTileWidth * 4)));
-    if (!(size >= (int32)((mTileWidth * mTileHeight) * sizeof(NativeQuad))))
-        ReportFailure("Assertion failed: \"sourceBuffer.GetSize() >= (int32) ((mTileWidth * mTileHeight) * sizeof(NativeQuad))\"",
-                      __FILE__, __LINE__);
+    LCHECK_AS(size >= (int32)((mTileWidth * mTileHeight) * sizeof(NativeQuad)),
+              "sourceBuffer.GetSize() >= (int32) ((mTileWidth * mTileHeight) * sizeof(NativeQuad))");
     auto* quads = static_cast<NativeQuad*>(sourceBuffer.Ptr());
     const int32 rowBytes = mTileWidth * int32(sizeof(NativeQuad));
     const int32 pieceCount = ((width + mTileWidth - 1) / mTileWidth) * ((height + mTileHeight - 1) / mTileHeight);

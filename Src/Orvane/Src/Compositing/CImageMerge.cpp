@@ -81,8 +81,7 @@ void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite, const
 
 void FlattenImage(CImage& ioImage, LProgressScope* inProgress) {
     CLayer* const mActiveLayer = ioImage.GetActiveLayer();
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr) return;
+    if (!LCHECK(mActiveLayer != 0)) return;
     std::vector<CLayer*> visible, others;
     for (CLayer* layer : ioImage.GetLayers()) {
         if (layer->GetVisible()) visible.push_back(layer);
@@ -93,8 +92,7 @@ void FlattenImage(CImage& ioImage, LProgressScope* inProgress) {
 
 void MergeVisible(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
     CLayer* const mActiveLayer = ioImage.GetActiveLayer();
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr) return;
+    if (!LCHECK(mActiveLayer != 0)) return;
     std::vector<CLayer*> visible, remove;
     for (CLayer* layer : ioImage.GetLayers()) {
         if (!layer->GetVisible()) continue;
@@ -106,8 +104,7 @@ void MergeVisible(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerg
 
 void MergeDown(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
     CLayer* const mActiveLayer = ioImage.GetActiveLayer();
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr) return;
+    if (!LCHECK(mActiveLayer != 0)) return;
     const int32 position = ioImage.GetLayerPosition(mActiveLayer);
     if (position <= 0)
         LTHROW_MESSAGE("$$$/Err/CImage/NoMergeDownBottomLayer=merge down can not be performed on the bottom layer");
@@ -119,8 +116,7 @@ void MergeDown(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged)
 
 void MergeLinked(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
     CLayer* const mActiveLayer = ioImage.GetActiveLayer();
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr || !ioImage.IsLayerLinked(mActiveLayer)) return;
+    if (!LCHECK(mActiveLayer != 0) || !ioImage.IsLayerLinked(mActiveLayer)) return;
     const uint32 link = mActiveLayer->GetLinkID();
     std::vector<CLayer*> linked, remove;
     for (CLayer* layer : ioImage.GetLayers()) {
@@ -133,8 +129,7 @@ void MergeLinked(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerge
 
 void MergeClipGroup(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {
     CLayer* const mActiveLayer = ioImage.GetActiveLayer();
-    LASSERT(mActiveLayer != 0);
-    if (mActiveLayer == nullptr || !ioImage.IsLayerFirstInClipGroup(mActiveLayer)) return;
+    if (!LCHECK(mActiveLayer != 0) || !ioImage.IsLayerFirstInClipGroup(mActiveLayer)) return;
     const int32 base = ioImage.GetLayerPosition(mActiveLayer);
     const int32 end = ioImage.GetClipGroupEnd(base);
     std::vector<CLayer*> members, remove;

@@ -43,18 +43,13 @@ void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double i
     const GRect inTileRect = GRect(FloorDiv(inScaledRect.left, inScale), FloorDiv(inScaledRect.top, inScale),
                                    CeilDiv(inScaledRect.right, inScale), CeilDiv(inScaledRect.bottom, inScale))
                                  .Intersection(ioImage.GetImageRect());
-    LASSERT(!inTileRect.Empty());
-    if (inTileRect.Empty() || inScaledRect.Empty()) return;
+    if (!LCHECK(!inTileRect.Empty()) || inScaledRect.Empty()) return;
 
     LScratchBuffer hTableBuffer, vTableBuffer;
-    const bool columnsFit = int64(width) * int64(sizeof(int32)) <= int64(hTableBuffer.Size());
-    const bool rowsFit = int64(height) * int64(sizeof(int32)) <= int64(vTableBuffer.Size());
-    if (!columnsFit)
-        ReportFailure("Assertion failed: \"(long) (inTileRect.Width() * sizeof(int32)) <= hTableBuffer.GetSize()\"",
-                      __FILE__, __LINE__);
-    if (!rowsFit)
-        ReportFailure("Assertion failed: \"(long) (inTileRect.Height() * sizeof(int32)) <= vTableBuffer.GetSize()\"",
-                      __FILE__, __LINE__);
+    const bool columnsFit = LCHECK_AS(int64(width) * int64(sizeof(int32)) <= int64(hTableBuffer.Size()),
+                                      "(long) (inTileRect.Width() * sizeof(int32)) <= hTableBuffer.GetSize()");
+    const bool rowsFit = LCHECK_AS(int64(height) * int64(sizeof(int32)) <= int64(vTableBuffer.Size()),
+                                   "(long) (inTileRect.Height() * sizeof(int32)) <= vTableBuffer.GetSize()");
     if (!columnsFit || !rowsFit) return;
     auto* columns = static_cast<int32*>(hTableBuffer.Ptr());
     auto* rows = static_cast<int32*>(vTableBuffer.Ptr());

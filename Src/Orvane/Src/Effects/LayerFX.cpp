@@ -21,8 +21,7 @@ LayerFX::LayerFX(SReadStream& inStream, uint32 inLength) {
 }
 
 LayerFX::LayerFX(const LayerFX& inLayerFX) : mLayerFXRep(inLayerFX.mLayerFXRep) {
-    LASSERT(inLayerFX.mLayerFXRep != 0);
-    if (mLayerFXRep != nullptr) mLayerFXRep->Retain();
+    if (LCHECK(inLayerFX.mLayerFXRep != 0)) mLayerFXRep->Retain();
 }
 
 LayerFX& LayerFX::operator=(const LayerFX& inLayerFX) {

@@ -14,10 +14,6 @@ namespace {
 constexpr const char* kBadLumenarType =
     "$$$/Err/Orvane/LumenarFormat/BadLumenarType=this is an unrecognized Lumenar file type";
 
-void AssertNotPluginID(int16 inResID, const char* inFile, int32 inLine) {
-    if (IsPluginID(inResID)) ReportFailure("Assertion failed: \"!::IsPluginID(inResID)\"", inFile, inLine);
-}
-
 }  // namespace
 
 CImageResourceMgr::CImageResourceMgr() = default;
@@ -137,7 +133,7 @@ void CImageResourceMgr::Write(SWriteStream& inStream, LProgressScope* inProgress
 }
 
 CImageResource* CImageResourceMgr::GetOrCreateResource(int16 inResID) {
-    AssertNotPluginID(inResID, __FILE__, __LINE__);
+    LASSERT(!::IsPluginID(inResID));
     auto [entry, inserted] = mResources.try_emplace(inResID);
     if (inserted)
         entry->second = std::make_unique<CImageResource>(CImageResource::kResourceSignature, inResID);
@@ -145,13 +141,13 @@ CImageResource* CImageResourceMgr::GetOrCreateResource(int16 inResID) {
 }
 
 CImageResource* CImageResourceMgr::FindResource(int16 inResID) const {
-    AssertNotPluginID(inResID, __FILE__, __LINE__);
+    LASSERT(!::IsPluginID(inResID));
     const auto entry = mResources.find(inResID);
     return entry != mResources.end() ? entry->second.get() : nullptr;
 }
 
 void CImageResourceMgr::RemoveResource(int16 inResID) {
-    AssertNotPluginID(inResID, __FILE__, __LINE__);
+    LASSERT(!::IsPluginID(inResID));
     mResources.erase(inResID);
 }
 

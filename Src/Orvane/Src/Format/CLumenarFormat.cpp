@@ -81,8 +81,7 @@ void CLumenarFormat::ReadImageResources() {
     const uint32 length = stream.ReadU32();
     if (length == 0) return;
     if (length < kSmallestResourceSection) LTHROW_MESSAGE(LumenarRefusal::kBadLumenarType);
-    LASSERT(mRsrcMgr);
-    if (mRsrcMgr == nullptr) {
+    if (!LCHECK(mRsrcMgr)) {
         stream.Skip(length);
         return;
     }

@@ -191,8 +191,9 @@ void CLumenarFormat::ReadChannelRows(const GRect& inRect, bool inPacked, const s
         if (rgbLayer != nullptr)
             sink = [rgbLayer](const GRect& r, const uint8* p, int32 s) { rgbLayer->SetChannel(r, 3, p, s, 1); };
     } else if (inKind == kChannelKindMask) {
-        if (rgbLayer != nullptr) LASSERT(rgbLayer->HasLayerMask());
-        if ((rgbLayer != nullptr || layerKind == eAdjustmentLayer) && inLayer->HasLayerMask())
+        const bool hasMask = rgbLayer != nullptr ? LCHECK(rgbLayer->HasLayerMask())
+                                                 : layerKind == eAdjustmentLayer && inLayer->HasLayerMask();
+        if (hasMask)
             sink = [inLayer](const GRect& r, const uint8* p, int32 s) { inLayer->SetLayerMaskTile(r, p, s, 1); };
     } else if (inKind > kChannelKindBlue) {
         // An unknown stored id: the rows are read and go nowhere.
@@ -265,7 +266,7 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
             // bytes earlier rows of this channel left in the buffer (zeros at first), and stops at the
             // buffer's end.
             const uint32 count = inLineCounts[inCursor + i];
-            LASSERT(count < rowBytes*2);
+            LCHECK_AS(count < rowBytes * 2, "count < rowBytes*2");
             if (count > packedRow.size()) packedRow.resize(count);
             stream.ReadBytes(int32(count), packedRow.data());
             PackBits::DecodeRow(packedRow.data(), uint32(packedRow.size()), slot, uint32(rowBytes));

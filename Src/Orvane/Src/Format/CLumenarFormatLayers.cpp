@@ -117,10 +117,8 @@ void CLumenarFormat::ReadRecordChannels(LayerRecord& ioRecord, CLayer* inLayer, 
         ChannelLength& channel = ioRecord.mChannels[i];
         const uint32 beginChannelPos = mReadStream->GetPosition();
         channel.SetStoredCompression(ReadLayerChannel(channel, inLayer, ioRecord));
-        if (mReadStream->GetPosition() - beginChannelPos != channel.GetLength())
-            ReportFailure("Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) "
-                          "channel.GetLength()\"",
-                          __FILE__, __LINE__);
+        LCHECK_AS(mReadStream->GetPosition() - beginChannelPos == channel.GetLength(),
+                  "(mReadStream->GetPos() - beginChannelPos) == (uint32) channel.GetLength()");
     }
 }
 

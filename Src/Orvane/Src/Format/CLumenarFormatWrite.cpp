@@ -98,12 +98,12 @@ void CLumenarFormat::WriteImage(CImage* inImage, SWriteStream* inStream, LProgre
     WriteHeader(stream, copy, mChannelCount, mColorMode);
     WriteColorModeData(stream, mColorMode, indexed);
 
-    LASSERT(mRsrcMgr != 0);
+    const bool haveResources = LCHECK(mRsrcMgr != 0);
     const double layerCount = copy.GetLayerCount();
     const double total = 0.05 + 0.1 * layerCount + 0.3;
     {
         LProgressScope resourcesProgress(inProgress, 0.05 / total);
-        if (mRsrcMgr != nullptr)
+        if (haveResources)
             mRsrcMgr->Write(stream, &resourcesProgress);
         else
             stream.WriteU32(0);

@@ -49,12 +49,8 @@ ChannelWriter::ChannelWriter(uint32 inKind, const GRect& inRect, RowSource inSou
         mSource(RowOf(mRect, y), row.Ptr());
         mLength.AddPackedRow(uint16(PackBits::PackedRowSize(row.Ptr(), rowBytes)));
     }
-    if (mLength.LineCounts().size() != size_t(mRect.Height())) {
-        if (inAllowRaw)
-            ReportFailure("Assertion failed: \"mLineCounts.size() == layerBounds.Height()\"", __FILE__, __LINE__);
-        else
-            ReportFailure("Assertion failed: \"mLineCounts.size() == bounds.Height()\"", __FILE__, __LINE__);
-    }
+    LCHECK_AS(mLength.LineCounts().size() == size_t(mRect.Height()),
+              inAllowRaw ? "mLineCounts.size() == layerBounds.Height()" : "mLineCounts.size() == bounds.Height()");
     mLength.Finish(uint32(mRect.Height()), rowBytes, inAllowRaw);
 }
 

@@ -69,8 +69,7 @@ void MergedImageWriter::Write(SWriteStream& inStream, LProgressScope* inProgress
         const CLayer* first = mImage.GetLayerCount() > 0 ? mImage.GetLayerWithPosition(0) : nullptr;
         if (first != nullptr && first->GetLayerType() == eIndexedLayer)
             table = static_cast<const CIndexedLayer*>(first)->GetColorTable();
-        LASSERT(!table.IsNull());
-        if (table.IsNull()) table = NativeQuadCLUTRef::Create();  // all black: every index 0
+        if (!LCHECK(!table.IsNull())) table = NativeQuadCLUTRef::Create();  // all black: every index 0
     }
 
     // Everything is composited over an opaque white layer beneath the stack.

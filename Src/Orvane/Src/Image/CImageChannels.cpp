@@ -4,12 +4,6 @@
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Report.h"
 
-#define CHECK_CHANNEL_INDEX(index)                                                           \
-    do {                                                                                     \
-        LASSERT((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()));         \
-        if ((index) < 0 || (index) >= GetExtraChannelCount()) return;                        \
-    } while (0)
-
 namespace {
 
 // Records the smallest and largest x and y of the bytes that pass a test during a read-only tile walk.
@@ -47,8 +41,7 @@ GRect Walk(const CChannel& inChannel, uint8 inThreshold, bool inGreaterThan) {
 
 const CChannel& CImage::GetExtraChannel(int32 inChannelIndex) const {
     static const CChannel sEmpty;
-    LASSERT((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()));
-    if (inChannelIndex < 0 || inChannelIndex >= GetExtraChannelCount()) return sEmpty;
+    if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return sEmpty;
     return mExtraChannels[size_t(inChannelIndex)];
 }
 
@@ -58,13 +51,13 @@ void CImage::AddExtraChannel(const CChannel& inChannel) {
 }
 
 void CImage::RemoveExtraChannel(int32 inChannelIndex) {
-    CHECK_CHANNEL_INDEX(inChannelIndex);
+    if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return;
     mExtraChannels.erase(mExtraChannels.begin() + inChannelIndex);
     BroadcastMessage(kMsgExtraChannelListChanged, this);
 }
 
 void CImage::ReplaceExtraChannel(int32 inChannelIndex, const CChannel& inChannel) {
-    CHECK_CHANNEL_INDEX(inChannelIndex);
+    if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return;
     mExtraChannels[size_t(inChannelIndex)] = inChannel;
     GRect area = inChannel.GetBounds();
     BroadcastMessage(kMsgChannelPixelsChanged, &area);
@@ -72,13 +65,13 @@ void CImage::ReplaceExtraChannel(int32 inChannelIndex, const CChannel& inChannel
 
 void CImage::GetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, uint8* outDestination,
                                  int32 inRowBytes) const {
-    CHECK_CHANNEL_INDEX(inChannelIndex);
+    if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return;
     const uint8 padding = 0;
     mExtraChannels[size_t(inChannelIndex)].GetTile(inRect, outDestination, inRowBytes, kPadValue, &padding);
 }
 
 void CImage::SetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, const uint8* inSource, int32 inRowBytes) {
-    CHECK_CHANNEL_INDEX(inChannelIndex);
+    if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return;
     mExtraChannels[size_t(inChannelIndex)].SetTile(inRect, inSource, inRowBytes);
     GRect area = inRect;
     BroadcastMessage(kMsgChannelPixelsChanged, &area);
@@ -86,7 +79,7 @@ void CImage::SetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, cons
 
 // Every byte b becomes 255 - b, one stored tile at a time.
 void CImage::InvertExtraChannel(int32 inChannelIndex) {
-    CHECK_CHANNEL_INDEX(inChannelIndex);
+    if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return;
     class Invert : public CChannelTileProcessor {
     public:
         bool Process(const GRect& inTileRect, uint8* inTilePtr, int32 inRowBytes) override {

@@ -6,15 +6,9 @@
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Report.h"
 
-// Reports a failed condition under a fixed text (for conditions whose natural spelling mixes signedness).
-#define ASSERT_WITH_TEXT(condition, text) \
-    do {                                  \
-        if (!(condition)) ReportFailure("Assertion failed: \"" text "\"", __FILE__, __LINE__); \
-    } while (0)
-
 FrameInfo CImage::GetFrame(int32 inIndex) const {
-    ASSERT_WITH_TEXT(inIndex >= 0 && inIndex < GetFrameCount(), "inIndex >= 0 && inIndex < mFrames.size()");
-    if (inIndex < 0 || inIndex >= GetFrameCount()) return FrameInfo();
+    if (!LCHECK_AS(inIndex >= 0 && inIndex < GetFrameCount(), "inIndex >= 0 && inIndex < mFrames.size()"))
+        return FrameInfo();
     return mFrames[size_t(inIndex)];
 }
 
@@ -33,9 +27,9 @@ void CImage::ApplyFrameSettings(const FrameInfo& inFrame) {
 }
 
 void CImage::SetActiveFrame(int32 inActiveFrameIndex) {
-    LASSERT((0 <= inActiveFrameIndex) && (inActiveFrameIndex < GetFrameCount()));
-    if (inActiveFrameIndex < 0 || inActiveFrameIndex >= GetFrameCount()) return;
-    if (inActiveFrameIndex == mActiveFrameIndex) return;
+    if (!LCHECK((0 <= inActiveFrameIndex) && (inActiveFrameIndex < GetFrameCount())) ||
+        inActiveFrameIndex == mActiveFrameIndex)
+        return;
     SyncFrames();
     mActiveFrameIndex = inActiveFrameIndex;
     ApplyFrameSettings(mFrames[size_t(mActiveFrameIndex)]);
@@ -54,8 +48,7 @@ void CImage::InsertFrame(int32 inPosition, const FrameInfo& inFrame) {
 
 // Deleting the active frame makes the frame now at its index (or the last one) active and applies it.
 void CImage::DeleteFrame(int32 inIndex) {
-    LASSERT(mFrames.size() > 1);
-    if (mFrames.size() < 2 || inIndex < 0 || inIndex >= GetFrameCount()) return;
+    if (!LCHECK(mFrames.size() > 1) || inIndex < 0 || inIndex >= GetFrameCount()) return;
     mFrames.erase(mFrames.begin() + inIndex);
     if (inIndex < mActiveFrameIndex) {
         --mActiveFrameIndex;
@@ -68,8 +61,7 @@ void CImage::DeleteFrame(int32 inIndex) {
 
 // The active frame index follows the frame it names.
 void CImage::MoveFrame(int32 inOldIndex, int32 inNewIndex) {
-    LASSERT(inOldIndex != inNewIndex);
-    if (inOldIndex == inNewIndex || inOldIndex < 0 || inOldIndex >= GetFrameCount()) return;
+    if (!LCHECK(inOldIndex != inNewIndex) || inOldIndex < 0 || inOldIndex >= GetFrameCount()) return;
     const int32 newIndex = Pin(0, inNewIndex, GetFrameCount() - 1);
     const FrameInfo moving = mFrames[size_t(inOldIndex)];
     mFrames.erase(mFrames.begin() + inOldIndex);
@@ -93,8 +85,7 @@ void CImage::TweenFrames(int32 inStartIndex, int32 inEndIndex, bool inChangeOrig
         return;
     }
     const bool valid = inStartIndex >= 0 && inEndIndex < GetFrameCount() && inEndIndex > inStartIndex;
-    LASSERT(valid);
-    if (!valid) return;
+    if (!LCHECK(valid)) return;
     SyncFrames();
     const FrameInfo start = mFrames[size_t(inStartIndex)];
     const FrameInfo end = mFrames[size_t(inEndIndex)];

@@ -35,8 +35,7 @@ CLayer* CImage::RequireLayerWithID(uint32 inLayerID) const {
 }
 
 void CImage::AddLayer(CLayer* inLayer, bool inMakeActive, int32 inPosition, bool inVisibleInOtherFrames) {
-    LASSERT(inLayer != 0);
-    if (inLayer == nullptr) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/AddLayerNil=the layer is invalid");
+    if (!LCHECK(inLayer != 0)) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/AddLayerNil=the layer is invalid");
     inLayer->SetImage(this);
     const int32 count = GetLayerCount();
     int32 position = count;
@@ -73,10 +72,8 @@ void CImage::SyncLayerIntoFrames(CLayer* inLayer, bool inVisibleInOtherFrames) {
 }
 
 void CImage::RemoveLayer(CLayer* inLayer, bool inNotify) {
-    if (mLayers.size() < 2) {
-        LASSERT(mLayers.size() > 1);
+    if (!LCHECK(mLayers.size() > 1))
         LTHROW_MESSAGE("$$$/Image/RemoveLayer/OnlyOneLayer=can't delete the last layer");
-    }
     const int32 position = GetLayerPosition(inLayer);
     if (position == kLayerNotFound) {
         LREPORT("CImage::RemoveLayer - the layer is not in this image");
@@ -101,8 +98,7 @@ void CImage::RemoveLayerAtPosition(int32 inPosition, bool inNotify) {
 }
 
 void CImage::ReplaceLayer(uint32 inLayerID, CLayer* inNewLayer, bool inNotify) {
-    LASSERT(inNewLayer != 0);
-    if (inNewLayer == nullptr) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/AddLayerNil=the layer is invalid");
+    if (!LCHECK(inNewLayer != 0)) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/AddLayerNil=the layer is invalid");
     inNewLayer->SetImage(this);
     const int32 position = GetLayerPositionWithID(inLayerID);
     if (position == kLayerNotFound) {
@@ -121,8 +117,7 @@ void CImage::ReplaceLayer(uint32 inLayerID, CLayer* inNewLayer, bool inNotify) {
 // is taken out first; the layer below the insertion point is then looked at in the remaining stack.
 void CImage::MoveLayer(CLayer* inLayer, int32 inNewPosition) {
     const int32 layerPosition = GetLayerPosition(inLayer);
-    LASSERT(layerPosition != kLayerNotFound);
-    if (layerPosition == kLayerNotFound) return;
+    if (!LCHECK(layerPosition != kLayerNotFound)) return;
     const int32 newPosition = Pin(0, inNewPosition, GetLayerCount());
     const bool isBase = IsLayerFirstInClipGroup(inLayer);
     const int32 groupEnd = isBase ? GetClipGroupEnd(layerPosition) : layerPosition;
@@ -149,8 +144,9 @@ void CImage::MoveLayer(CLayer* inLayer, int32 inNewPosition) {
 
 void CImage::SetActiveLayer(CLayer* inActiveLayer) {
     if (inActiveLayer == mActiveLayer) return;
-    LASSERT((inActiveLayer == 0) || (find(mLayers.begin(), mLayers.end(), inActiveLayer) != mLayers.end()));
-    if (inActiveLayer != nullptr && GetLayerPosition(inActiveLayer) == kLayerNotFound) return;
+    if (!LCHECK((inActiveLayer == 0) ||
+                (find(mLayers.begin(), mLayers.end(), inActiveLayer) != mLayers.end())))
+        return;
     if (mActiveLayer != nullptr) mActiveLayer->Deactivate();
     mActiveLayer = inActiveLayer;
     BroadcastMessage(kMsgActiveLayerChanged, inActiveLayer);

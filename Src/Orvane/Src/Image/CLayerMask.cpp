@@ -12,9 +12,9 @@ GPoint Add(const GPoint& a, const GPoint& b) { return GPoint(a.h + b.h, a.v + b.
 }  // namespace
 
 void CLayer::CreateLayerMask(uint8 inDefaultColor, const GRect& inRect) {
-    LASSERT(!HasLayerMask ());
-    LASSERT(mImage != 0);
-    if (HasLayerMask() || mImage == nullptr) return;
+    const bool noMaskYet = LCHECK_AS(!HasLayerMask(), "!HasLayerMask ()");
+    const bool inImage = LCHECK(mImage != 0);
+    if (!noMaskYet || !inImage) return;
     mMaskDefaultColor = inDefaultColor;
     const GRect canvas = mImage->GetImageRect();
     GRect maskRect = inRect.Empty() ? canvas : inRect.Intersection(canvas);
@@ -27,8 +27,7 @@ void CLayer::CreateLayerMask(uint8 inDefaultColor, const GRect& inRect) {
 
 void CLayer::SetLayerMask(const CChannel& inMask) {
     const GRect newBounds = inMask.GetBounds();
-    LASSERT(!newBounds.Empty());
-    if (newBounds.Empty()) return;
+    if (!LCHECK(!newBounds.Empty())) return;
     mLayerMask = inMask;
     mMaskOrigin = newBounds.TopLeft();
     mLayerMask.MoveTo(GPoint::zero);
@@ -56,15 +55,14 @@ void CLayer::RemoveLayerMask() {
 
 void CLayer::GetLayerMaskTile(const GRect& inRect, uint8* outDestination, int32 inRowBytes,
                               int32 inColumnBytes) const {
-    LASSERT(HasLayerMask ());
+    LCHECK_AS(HasLayerMask(), "HasLayerMask ()");
     const GRect local = GRect(inRect).OffsetNegative(Add(mMaskOrigin, mSettings.mMaskOffset));
     const uint8 padding = mMaskDefaultColor;
     mLayerMask.GetTile(local, outDestination, inRowBytes, inColumnBytes, kPadValue, &padding);
 }
 
 void CLayer::SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes, int32 inColumnBytes) {
-    LASSERT(HasLayerMask());
-    if (!HasLayerMask() || inRect.Empty()) return;
+    if (!LCHECK(HasLayerMask()) || inRect.Empty()) return;
     const GRect current = GetLayerMaskBounds();
     if (!current.Contains(inRect)) {
         const GRect grown = current.Union(inRect);

@@ -63,7 +63,7 @@ void CNativeQuadTileBuffer::SetChannels(const GRect& inRect, const uint8* const 
 void CNativeQuadTileBuffer::CopyFromChannel(const CChannel& inChannel, const GRect& inSrcRect,
                                             const GRect& inDestRect) {
     const GRect srcBounds = inChannel.GetBounds();
-    LASSERT(srcBounds.Contains (inSrcRect));
+    LCHECK_AS(srcBounds.Contains(inSrcRect), "srcBounds.Contains (inSrcRect)");
     LASSERT((inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height()));
     ExpandFromChannel(inChannel, nullptr, inSrcRect, inDestRect);
 }
@@ -71,10 +71,9 @@ void CNativeQuadTileBuffer::CopyFromChannel(const CChannel& inChannel, const GRe
 void CNativeQuadTileBuffer::CopyFromIndexedChannel(const CChannel& inChannel, const NativeQuad* inColorTable,
                                                    const GRect& inSrcRect, const GRect& inDestRect) {
     const GRect srcBounds = inChannel.GetBounds();
-    LASSERT(srcBounds.Contains (inSrcRect));
+    LCHECK_AS(srcBounds.Contains(inSrcRect), "srcBounds.Contains (inSrcRect)");
     LASSERT((inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height()));
-    LASSERT(inColorTable != 0);
-    if (inColorTable == nullptr) return;
+    if (!LCHECK(inColorTable != 0)) return;
     ExpandFromChannel(inChannel, inColorTable, inSrcRect, inDestRect);
 }
 

@@ -17,8 +17,7 @@ LayerSettings CFrameInfoRep::GetSettingsForLayer(uint32 inLayerID) const {
 }
 
 LayerSettings CFrameInfoRep::GetSettingsAt(int32 inIndex) const {
-    LASSERT((0 <= inIndex) && (inIndex < int32(mLayerSettings.size())));
-    if (inIndex < 0 || inIndex >= int32(mLayerSettings.size())) return LayerSettings();
+    if (!LCHECK((0 <= inIndex) && (inIndex < int32(mLayerSettings.size())))) return LayerSettings();
     auto entry = mLayerSettings.begin();
     std::advance(entry, inIndex);
     return entry->second;
@@ -42,14 +41,12 @@ FrameInfo::FrameInfo(int32 inProperty, bool inFlag) : mFrameInfoRep(new CFrameIn
 }
 
 FrameInfo::FrameInfo(const FrameInfo& inFrameInfo) : mFrameInfoRep(inFrameInfo.mFrameInfoRep) {
-    LASSERT(inFrameInfo.mFrameInfoRep != 0);
-    if (mFrameInfoRep != nullptr) mFrameInfoRep->AddReference();
+    if (LCHECK(inFrameInfo.mFrameInfoRep != 0)) mFrameInfoRep->AddReference();
 }
 
 FrameInfo& FrameInfo::operator=(const FrameInfo& inFrameInfo) {
-    LASSERT(inFrameInfo.mFrameInfoRep != 0);
     // Take the new reference before dropping the old one, so self-assignment is harmless.
-    if (inFrameInfo.mFrameInfoRep != nullptr) inFrameInfo.mFrameInfoRep->AddReference();
+    if (LCHECK(inFrameInfo.mFrameInfoRep != 0)) inFrameInfo.mFrameInfoRep->AddReference();
     if (mFrameInfoRep != nullptr) mFrameInfoRep->Release();
     mFrameInfoRep = inFrameInfo.mFrameInfoRep;
     return *this;
@@ -60,8 +57,7 @@ FrameInfo::~FrameInfo() {
 }
 
 void FrameInfo::MakeUnique() {
-    LASSERT(mFrameInfoRep != 0);
-    if (mFrameInfoRep == nullptr) {
+    if (!LCHECK(mFrameInfoRep != 0)) {
         mFrameInfoRep = new CFrameInfoRep(0, false);
         mFrameInfoRep->AddReference();
     } else if (mFrameInfoRep->GetRefCount() >= 2) {
@@ -79,13 +75,11 @@ bool FrameInfo::HasSettingsForLayer(uint32 inLayerID) const {
 }
 
 LayerSettings FrameInfo::GetSettingsForLayer(uint32 inLayerID) const {
-    LASSERT(mFrameInfoRep != 0);
-    return mFrameInfoRep != nullptr ? mFrameInfoRep->GetSettingsForLayer(inLayerID) : LayerSettings();
+    return LCHECK(mFrameInfoRep != 0) ? mFrameInfoRep->GetSettingsForLayer(inLayerID) : LayerSettings();
 }
 
 LayerSettings FrameInfo::GetSettingsAt(int32 inIndex) const {
-    LASSERT(mFrameInfoRep != 0);
-    return mFrameInfoRep != nullptr ? mFrameInfoRep->GetSettingsAt(inIndex) : LayerSettings();
+    return LCHECK(mFrameInfoRep != 0) ? mFrameInfoRep->GetSettingsAt(inIndex) : LayerSettings();
 }
 
 void FrameInfo::SetSettingsForLayer(uint32 inLayerID, const LayerSettings& inSettings) {

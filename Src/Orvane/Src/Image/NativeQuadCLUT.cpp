@@ -81,8 +81,7 @@ uint8 NativeQuadCLUT::NearestIndex(NativeQuad inColor) const {
 }
 
 void NativeQuadCLUT::ReleaseReference() {
-    LASSERT(mRefCount > 0);
-    if (mRefCount <= 0) return;
+    if (!LCHECK(mRefCount > 0)) return;
     if (--mRefCount == 0) delete this;
 }
 

@@ -13,12 +13,6 @@
 #include "Src/PowerPellin/LProgressScope.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
-// Reports an assertion whose text names the condition differently from the code that checks it.
-#define TILE_ASSERT(condition, text)                                                        \
-    do {                                                                                    \
-        if (!(condition)) ReportFailure("Assertion failed: \"" text "\"", __FILE__, __LINE__); \
-    } while (0)
-
 namespace {
 
 constexpr int64 kMaxTileCount = int64(1) << 22;
@@ -26,7 +20,7 @@ constexpr int64 kMaxTileCount = int64(1) << 22;
 // Address of a pixel in caller memory whose first byte belongs to the top-left of inBufferRect.
 template <class Byte>
 Byte* CallerAddress(Byte* inBase, const GRect& inBufferRect, int64 inRowBytes, int64 inColBytes, const GPoint& inPoint) {
-    TILE_ASSERT(inBufferRect.Contains(inPoint), "inBufferRect.ContainsPixel(inPoint)");
+    LCHECK_AS(inBufferRect.Contains(inPoint), "inBufferRect.ContainsPixel(inPoint)");
     return inBase + inRowBytes * (int64(inPoint.v) - inBufferRect.top) + inColBytes * (int64(inPoint.h) - inBufferRect.left);
 }
 
@@ -133,8 +127,7 @@ private:
 
 template <class T>
 TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill) : mBounds(inBounds), mGrid(inBounds.TopLeft()) {
-    LASSERT(!mBounds.Empty());
-    if (mBounds.Empty()) return;
+    if (!LCHECK(!mBounds.Empty())) return;
     const int64 across = (Width64(mBounds) + kTileMask) >> kTileShift;
     const int64 down = (Height64(mBounds) + kTileMask) >> kTileShift;
     if (across * down > kMaxTileCount) throw std::bad_alloc();
@@ -155,8 +148,7 @@ void TTiledPlane<T>::MoveTo(const GPoint& inTopLeft) {
 
 template <class T>
 void TTiledPlane<T>::ShrinkTo(const GRect& inInner) {
-    LASSERT(!inInner.Empty() && mBounds.Contains(inInner));
-    if (inInner.Empty() || !mBounds.Contains(inInner) || inInner == mBounds) return;
+    if (!LCHECK(!inInner.Empty() && mBounds.Contains(inInner)) || inInner == mBounds) return;
     const int32 firstColumn = int32((int64(inInner.left) - mGrid.h) >> kTileShift);
     const int32 lastColumn = int32((int64(inInner.right) - 1 - mGrid.h) >> kTileShift);
     const int32 firstRow = int32((int64(inInner.top) - mGrid.v) >> kTileShift);
@@ -185,8 +177,7 @@ bool TTiledPlane<T>::TileHasMemory(int32 inTileIndex) const {
 
 template <class T>
 int32 TTiledPlane<T>::TileIndexOf(const GPoint& inPixel) const {
-    TILE_ASSERT(mBounds.Contains(inPixel), "mBounds.ContainsPixel(inPixel)");
-    if (!mBounds.Contains(inPixel)) return -1;
+    if (!LCHECK_AS(mBounds.Contains(inPixel), "mBounds.ContainsPixel(inPixel)")) return -1;
     return int32((int64(inPixel.v) - mGrid.v) >> kTileShift) * mTilesAcross + int32((int64(inPixel.h) - mGrid.h) >> kTileShift);
 }
 
@@ -265,8 +256,7 @@ void TTiledPlane<T>::GetPixel(const GPoint& inPoint, T& outValue, PaddingMode in
             outValue = ElementAt(Pin(mBounds.left, inPoint.h, mBounds.right - 1), Pin(mBounds.top, inPoint.v, mBounds.bottom - 1));
             return;
         case kPadValue:
-            LASSERT(inPaddingValue != 0);
-            if (inPaddingValue != nullptr) outValue = *inPaddingValue;
+            if (LCHECK(inPaddingValue != 0)) outValue = *inPaddingValue;
             return;
         case kPadThrow:
             LTHROW(OutOfImageBounds);
@@ -325,8 +315,8 @@ void TTiledPlane<T>::CopyRect(const TTiledPlane& inSource, const GRect& inSrcRec
     }
     const GRect& srcBounds = inSource.GetBounds();
     LASSERT(srcBounds.Contains(inSrcRect));
-    TILE_ASSERT(Width64(inDestRect) == Width64(inSrcRect) && Height64(inDestRect) == Height64(inSrcRect),
-                "(inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height())");
+    LCHECK_AS(Width64(inDestRect) == Width64(inSrcRect) && Height64(inDestRect) == Height64(inSrcRect),
+              "(inDestRect.Width() == inSrcRect.Width()) && (inDestRect.Height() == inSrcRect.Height())");
     const GRect effective = ClipCopySource(inSrcRect, inDestRect, srcBounds);
     if (effective.Empty()) return;
     const int64 dx = int64(inDestRect.left) - inSrcRect.left;
@@ -406,9 +396,9 @@ GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) c
         pieceWidth = (capacity / kTileSide) & ~int64(kTileMask);
     const int32 tileWidth = int32(std::max<int64>(1, pieceWidth));
     const int32 tileHeight = int32(std::max<int64>(1, std::min(Height64(mBounds), capacity / tileWidth)));
-    TILE_ASSERT(int64(buffer.Size()) >= int64(tileWidth) * tileHeight * kElementBytes,
-                "buffer.GetSize() >= ((tileWidth * tileHeight) * (int32)sizeof(T))");
-    if (int64(buffer.Size()) < int64(tileWidth) * tileHeight * kElementBytes) return GRect();
+    if (!LCHECK_AS(int64(buffer.Size()) >= int64(tileWidth) * tileHeight * kElementBytes,
+                   "buffer.GetSize() >= ((tileWidth * tileHeight) * (int32)sizeof(T))"))
+        return GRect();
     uint8* pixels = static_cast<uint8*>(buffer.Ptr());
     GRect found;
     for (TileWalker walker(tileWidth, tileHeight, mBounds); walker.Valid(); walker.Next()) {
@@ -439,8 +429,7 @@ template <class T>
 void TTiledPlane<T>::ReadBytes(const GRect& inRect, uint8* outPtr, int64 inRowBytes, int64 inColBytes,
                                int32 inByteOffset, int32 inByteCount, PaddingMode inPaddingMode,
                                const T* inPaddingValue) const {
-    LASSERT(outPtr != 0);
-    if (outPtr == nullptr || inRect.Empty()) return;
+    if (!LCHECK(outPtr != 0) || inRect.Empty()) return;
     const GRect clipped = inRect.Intersection(mBounds);
     if (!clipped.Empty()) {
         ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
@@ -469,8 +458,7 @@ void TTiledPlane<T>::ReadBytes(const GRect& inRect, uint8* outPtr, int64 inRowBy
 template <class T>
 void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 inRowBytes, int64 inColBytes,
                                 int32 inByteOffset, int32 inByteCount) {
-    LASSERT(inPtr != 0);
-    if (inPtr == nullptr) return;
+    if (!LCHECK(inPtr != 0)) return;
     const GRect clipped = inRect.Intersection(mBounds);
     if (clipped.Empty()) return;
     const bool wholeElements = inByteCount == kElementBytes;
@@ -546,8 +534,7 @@ void TTiledPlane<T>::Pad(const GRect& inRect, uint8* outPtr, int64 inRowBytes, i
             PadEdge(inRect, outPtr, inRowBytes, inColBytes, inByteOffset, inByteCount);
             return;
         case kPadValue:
-            LASSERT(inPaddingValue != 0);
-            if (inPaddingValue == nullptr) return;
+            if (!LCHECK(inPaddingValue != 0)) return;
             ForEachOutsideSpan(inRect, mBounds, [&](int32 inY, int64 inX0, int64 inX1, bool) {
                 FillElements(address(inX0, inY), inRowBytes, inColBytes, BytesOf(*inPaddingValue) + inByteOffset,
                              inByteCount, inX1 - inX0, 1);

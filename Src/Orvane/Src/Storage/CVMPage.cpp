@@ -5,21 +5,9 @@
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
 
-namespace {
-
-// The page-range check shared by ReadAt and WriteAt, done in 64 bits so that no offset wraps past it.
-bool RangeInPage(uint32 inOffset, uint32 inLength, uint32 mSize, const char* inFile, int32 inLine) {
-    if (uint64(inLength) + inOffset <= mSize) return true;
-    ReportFailure("Assertion failed: \"(inLength + inOffset) <= mSize\"", inFile, inLine);
-    return false;
-}
-
-}  // namespace
-
 CVMPageRep::CVMPageRep(uint32 inSize, bool inCleared) : mSize(inSize) {
     // Pages are at most the buffer's page size; sizes beyond what one allocation takes are refused.
-    LASSERT(inSize <= 0x7FFFFFFFu);
-    if (inSize > 0x7FFFFFFFu) mSize = 0;
+    if (!LCHECK(inSize <= 0x7FFFFFFFu)) mSize = 0;
     // Zero-filled so that bytes nobody wrote read the same on every run; a page its creator overwrites
     // whole at once need not be.
     mVMData.mBytes = static_cast<uint8*>(inCleared ? LAllocateClear(int32(mSize)) : LAllocate(int32(mSize)));
@@ -43,27 +31,28 @@ uint8* CVMPageRep::LockForWrite() {
 }
 
 void CVMPageRep::Unlock() {
-    LASSERT(mLockCount > 0);
-    if (mLockCount > 0) --mLockCount;
+    if (LCHECK(mLockCount > 0)) --mLockCount;
 }
 
+// The range is checked in 64 bits, so that no offset wraps past it.
 void CVMPageRep::ReadAt(uint32 inOffset, uint32 inLength, void* outDestination) {
-    if (!RangeInPage(inOffset, inLength, mSize, __FILE__, __LINE__) || inLength == 0) return;
+    if (!LCHECK_AS(uint64(inLength) + inOffset <= mSize, "(inLength + inOffset) <= mSize") || inLength == 0)
+        return;
     const uint8* bytes = Lock();
     std::memcpy(outDestination, bytes + inOffset, inLength);
     Unlock();
 }
 
 void CVMPageRep::WriteAt(uint32 inOffset, uint32 inLength, const void* inSource) {
-    if (!RangeInPage(inOffset, inLength, mSize, __FILE__, __LINE__) || inLength == 0) return;
+    if (!LCHECK_AS(uint64(inLength) + inOffset <= mSize, "(inLength + inOffset) <= mSize") || inLength == 0)
+        return;
     uint8* bytes = LockForWrite();
     std::memcpy(bytes + inOffset, inSource, inLength);
     Unlock();
 }
 
 void CVMPageRep::CopyFrom(CVMPageRep& inPage) {
-    LASSERT(inPage.mSize == mSize);
-    if (inPage.mSize != mSize || &inPage == this) return;
+    if (!LCHECK(inPage.mSize == mSize) || &inPage == this) return;
     const uint8* source = inPage.Lock();
     uint8* destination = LockForWrite();
     if (mSize > 0) std::memcpy(destination, source, mSize);

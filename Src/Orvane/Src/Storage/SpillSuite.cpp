@@ -29,8 +29,7 @@ int32 SpillSuite::ActiveBlockRecords() {
 }
 
 const SpillSuite::BlockRec& SpillSuite::BlockRecord(int32 inIndex) {
-    LASSERT(inIndex >= 0 && inIndex < kSpillBlockRecCount);
-    if (inIndex < 0 || inIndex >= kSpillBlockRecCount) inIndex = 0;
+    if (!LCHECK(inIndex >= 0 && inIndex < kSpillBlockRecCount)) inIndex = 0;
     return sBlockRecs[inIndex];
 }
 

@@ -9,8 +9,7 @@
 VMBuffer::VMBuffer() = default;
 
 VMBuffer::VMBuffer(uint32 inSize, uint32 inPageSize, bool inCleared) : mSize(inSize), mPageSize(inPageSize) {
-    LASSERT(inPageSize > 0);
-    if (mPageSize == 0) mPageSize = kDefaultPageSize;
+    if (!LCHECK(inPageSize > 0)) mPageSize = kDefaultPageSize;
     mPageList.reserve(inSize == 0 ? 0 : (inSize - 1) / mPageSize + 1);
     for (uint32 remaining = inSize; remaining > 0;) {
         const uint32 pageBytes = std::min(remaining, mPageSize);
@@ -81,22 +80,14 @@ void VMBuffer::Resize(uint32 inNewSize) {
     mSize = inNewSize;
 }
 
-bool VMBuffer::RangeInBuffer(uint32 inOffset, uint32 inLength, const char* inFile, int32 inLine) const {
-    if (mPageSize == 0) {
-        ReportFailure("Assertion failed: \"mPageSize != 0\"", inFile, inLine);
-        return false;
-    }
-    if (uint64(inOffset) + inLength > mSize) {
-        ReportFailure("Assertion failed: \"inOffset + inLength <= mSize\"", inFile, inLine);
-        return false;
-    }
-    return true;
-}
 
 // A range is moved page by page: the first chunk starts at offset mod page size inside its page and runs
-// to the page end at most; every later chunk starts at the beginning of its page.
+// to the page end at most; every later chunk starts at the beginning of its page. The range is checked in
+// 64 bits, so that no offset wraps past it.
 void VMBuffer::Read(uint32 inOffset, uint32 inLength, void* outDestination) const {
-    if (!RangeInBuffer(inOffset, inLength, __FILE__, __LINE__)) return;
+    if (!LCHECK(mPageSize != 0) ||
+        !LCHECK_AS(uint64(inOffset) + inLength <= mSize, "inOffset + inLength <= mSize"))
+        return;
     uint8* destination = static_cast<uint8*>(outDestination);
     uint32 offset = inOffset;
     uint32 remaining = inLength;
@@ -111,7 +102,9 @@ void VMBuffer::Read(uint32 inOffset, uint32 inLength, void* outDestination) cons
 }
 
 void VMBuffer::Write(uint32 inOffset, uint32 inLength, const void* inSource) {
-    if (!RangeInBuffer(inOffset, inLength, __FILE__, __LINE__)) return;
+    if (!LCHECK(mPageSize != 0) ||
+        !LCHECK_AS(uint64(inOffset) + inLength <= mSize, "inOffset + inLength <= mSize"))
+        return;
     const uint8* source = static_cast<const uint8*>(inSource);
     uint32 offset = inOffset;
     uint32 remaining = inLength;
@@ -128,12 +121,10 @@ void VMBuffer::Write(uint32 inOffset, uint32 inLength, const void* inSource) {
 uint8 VMBuffer::ReadByte(uint32 inPosition) const {
     if (mPageSize == 0) return 0;
     const uint32 whichPage = inPosition / mPageSize;
-    LASSERT(mPageList.size() > whichPage);
-    if (mPageList.size() <= whichPage) return 0;
+    if (!LCHECK(mPageList.size() > whichPage)) return 0;
     const CVMPage& page = mPageList[whichPage];
     const uint32 byte = inPosition % mPageSize;
-    LASSERT(byte < page.Size());
-    if (byte >= page.Size()) return 0;
+    if (!LCHECK(byte < page.Size())) return 0;
     return page.Rep()->Data()[byte];
 }
 
@@ -145,22 +136,17 @@ void VMBuffer::UnlockAll() {
     for (auto page = mPageList.rbegin(); page != mPageList.rend(); ++page) page->Rep()->Unlock();
 }
 
-bool VMBuffer::PageInRange(uint32 inPage, const char* inFile, int32 inLine) const {
-    if (inPage < mPageList.size()) return true;
-    ReportFailure("Assertion failed: \"inPage < PageCount()\"", inFile, inLine);
-    return false;
-}
 
 uint32 VMBuffer::PageByteCount(uint32 inPage) const {
-    return PageInRange(inPage, __FILE__, __LINE__) ? mPageList[inPage].Size() : 0;
+    return LCHECK(inPage < PageCount()) ? mPageList[inPage].Size() : 0;
 }
 
 const uint8* VMBuffer::PageData(uint32 inPage) const {
-    return PageInRange(inPage, __FILE__, __LINE__) ? mPageList[inPage].Rep()->Data() : nullptr;
+    return LCHECK(inPage < PageCount()) ? mPageList[inPage].Rep()->Data() : nullptr;
 }
 
 uint8* VMBuffer::PageDataForWrite(uint32 inPage) {
-    if (!PageInRange(inPage, __FILE__, __LINE__)) return nullptr;
+    if (!LCHECK(inPage < PageCount())) return nullptr;
     CVMPage& page = mPageList[inPage];
     page.Detach();
     // Marks the page dirty the way a write lock does, without holding the lock.
@@ -171,5 +157,5 @@ uint8* VMBuffer::PageDataForWrite(uint32 inPage) {
 }
 
 bool VMBuffer::PageShared(uint32 inPage) const {
-    return PageInRange(inPage, __FILE__, __LINE__) && mPageList[inPage].Shared();
+    return LCHECK(inPage < PageCount()) && mPageList[inPage].Shared();
 }

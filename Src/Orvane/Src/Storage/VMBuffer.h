@@ -59,8 +59,6 @@ public:
     bool PageShared(uint32 inPage) const;
 
 private:
-    bool PageInRange(uint32 inPage, const char* inFile, int32 inLine) const;
-    bool RangeInBuffer(uint32 inOffset, uint32 inLength, const char* inFile, int32 inLine) const;
 
     uint32 mSize = 0;
     uint32 mPageSize = kDefaultPageSize;

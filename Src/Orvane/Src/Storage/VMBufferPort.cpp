@@ -14,8 +14,7 @@ uint32 VMBufferPort::GetLength() {
 }
 
 int32 VMBufferPort::ReadAt(uint32 inStartPos, int32 inLength, void* outDestination) {
-    LASSERT(inLength >= 0);
-    if (inLength < 0) return 0;
+    if (!LCHECK(inLength >= 0)) return 0;
     if (uint64(inStartPos) + uint64(inLength) > GetLength()) LTHROW(ReadOffEndException);
     if (inLength == 0) return 0;
     mBuffer->Read(inStartPos, uint32(inLength), outDestination);
@@ -23,12 +22,12 @@ int32 VMBufferPort::ReadAt(uint32 inStartPos, int32 inLength, void* outDestinati
 }
 
 int32 VMBufferPort::WriteAt(uint32 inStartPos, int32 inLength, const void* inSource) {
-    LASSERT(inLength >= 0);
-    if (inLength <= 0) return 0;
+    if (!LCHECK(inLength >= 0) || inLength == 0) return 0;
     const uint64 end = uint64(inStartPos) + uint64(inLength);
-    if (end > GetLength() && end <= 0xFFFFFFFFu) SetLength(uint32(end));
+    // A range that cannot be addressed in 32 bits writes nothing.
+    if (end > 0xFFFFFFFFu) return 0;
+    if (end > GetLength()) SetLength(uint32(end));
     LASSERT(inStartPos + inLength <= Size());
-    if (end > mBuffer->Size()) return 0;
     mBuffer->Write(inStartPos, uint32(inLength), inSource);
     return inLength;
 }
