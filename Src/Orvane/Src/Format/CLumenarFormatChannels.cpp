@@ -158,7 +158,7 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
                     continue;
                 }
                 const uint32 count = plane.lineCounts[i];
-                std::memcpy(plane.packedRow.data(), from, count);
+                if (count > 0) std::memcpy(plane.packedRow.data(), from, count);
                 from += count;
                 const uint32 produced =
                     PackBits::DecodeRow(plane.packedRow.data(), uint32(plane.packedRow.size()), slot, stride).produced;
