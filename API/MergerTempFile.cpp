@@ -2,7 +2,9 @@
 
 ScratchFileName::ScratchFileName(const char* inName) : mName(inName) {}
 
-ScratchFileName::~ScratchFileName() { Platform::FileDelete(mName.c_str()); }
+ScratchFileName::~ScratchFileName() {
+    Platform::FileDelete(mName.c_str());
+}
 
 // The create call's handle is closed at once and the file opened afresh for reading and writing, so the
 // port's handle is the plain read/write one whatever the create call's access would have been.

@@ -25,7 +25,8 @@ constexpr int32 kLumenarFormatType = 0;
 
 // Blocky gradients (runs of 16 pixels pack well) that differ per layer and per channel.
 uint8 Gradient(int32 inX, int32 inY, int32 inLayer, int32 inChannel) {
-    return uint8(((inX >> 4) * (inLayer + 3 + inChannel) + (inY >> 4) * (7 - inChannel) + inLayer * 40) & 0xFF);
+    return uint8(((inX >> 4) * (inLayer + 3 + inChannel) + (inY >> 4) * (7 - inChannel) + inLayer * 40) &
+                 0xFF);
 }
 
 // Coverage: a lattice of soft-edged discs, their size and spacing per layer; the bottom layer is opaque.
@@ -54,8 +55,8 @@ void AddLayer(CImage& ioImage, int32 inLayer, int32 inSize) {
         pixels.SetTile(GRect(0, y, inSize, y + 1), row.data(), inSize * 4);
     }
     const uint32 id = uint32(inLayer + 1);
-    auto* layer = new CRGBLayer(&ioImage, pixels, "Layer " + std::to_string(inLayer + 1), true, kModes[inLayer],
-                                inLayer == 4 ? 160 : 255, id);
+    auto* layer = new CRGBLayer(&ioImage, pixels, "Layer " + std::to_string(inLayer + 1), true,
+                                kModes[inLayer], inLayer == 4 ? 160 : 255, id);
     std::unique_ptr<CLayer> owned(layer);
     ioImage.AddLayer(layer, false, -1, false);
     owned.release();
@@ -63,7 +64,8 @@ void AddLayer(CImage& ioImage, int32 inLayer, int32 inSize) {
         ioImage.AddLayerMask(id, 255, bounds);
         std::vector<uint8> mask(static_cast<size_t>(inSize));
         for (int32 x = 0; x < inSize; ++x) mask[size_t(x)] = uint8((int64(x) * 255 / inSize) & 0xF0);
-        for (int32 y = 0; y < inSize; ++y) layer->SetLayerMaskTile(GRect(0, y, inSize, y + 1), mask.data(), inSize);
+        for (int32 y = 0; y < inSize; ++y)
+            layer->SetLayerMaskTile(GRect(0, y, inSize, y + 1), mask.data(), inSize);
     }
     if (inLayer == 6) layer->SetClipping(1);
     layer->Deactivate();

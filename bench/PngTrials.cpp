@@ -36,8 +36,9 @@ PngTrial EncodePng(const PngImage& inImage, const std::string& inPath, const Png
     if (inSettings.level >= 0) png_set_compression_level(png, inSettings.level);
     if (inSettings.strategy >= 0) png_set_compression_strategy(png, inSettings.strategy);
     if (inSettings.filters >= 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, inSettings.filters);
-    png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(inImage.width), png_uint_32(inImage.height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int32 row = 0; row < inImage.height; ++row)
         png_write_row(png, inImage.rgba.data() + size_t(row) * size_t(inImage.width) * 4);
@@ -49,7 +50,9 @@ PngTrial EncodePng(const PngImage& inImage, const std::string& inPath, const Png
     return trial;
 }
 
-PngSettings DefaultPngSettings() { return {"libpng defaults (zlib level 6, all filters)", -1, -1, -1}; }
+PngSettings DefaultPngSettings() {
+    return {"libpng defaults (zlib level 6, all filters)", -1, -1, -1};
+}
 
 void PrintPngTable(const PngImage& inImage, const std::string& inFolder) {
     const PngSettings trials[] = {

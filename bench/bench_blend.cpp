@@ -46,14 +46,13 @@ void BenchBlend(benchmark::State& state, uint32 inMode, uint8 inOpacity, bool in
 
 const int kRegistered = [] {
     for (uint32 mode : kAllBlendModes)
-        benchmark::RegisterBenchmark(("BlendTile/" + std::to_string(mode) + "/opacity200").c_str(), BenchBlend, mode,
-                                     uint8(200), false);
+        benchmark::RegisterBenchmark(("BlendTile/" + std::to_string(mode) + "/opacity200").c_str(),
+                                     BenchBlend, mode, uint8(200), false);
     for (bool preserve : {false, true})
         for (uint8 opacity : {uint8(128), uint8(255)})
-            benchmark::RegisterBenchmark(("BlendTile/12000/opacity" + std::to_string(opacity) +
-                                          (preserve ? "/preserve" : ""))
-                                             .c_str(),
-                                         BenchBlend, uint32(kBlendNormal), opacity, preserve);
+            benchmark::RegisterBenchmark(
+                ("BlendTile/12000/opacity" + std::to_string(opacity) + (preserve ? "/preserve" : "")).c_str(),
+                BenchBlend, uint32(kBlendNormal), opacity, preserve);
     return 0;
 }();
 

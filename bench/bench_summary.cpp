@@ -34,7 +34,8 @@ double BestSeconds(int inRepeats, Setup inSetup, Run inRun) {
         inSetup();
         const auto start = std::chrono::steady_clock::now();
         inRun();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best =
+            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }
@@ -62,7 +63,10 @@ double OursMPix(uint32 inMode, uint8 inOpacity, bool inPreserve, BlendInstructio
     auto* dst = reinterpret_cast<NativeQuad*>(gWork.data());
     const double seconds = BestSeconds(
         7, [] { gWork = gDestination; },
-        [&] { BlendTile(GRect(0, 0, kSide, kSide), src, kSide * 4, dst, kSide * 4, inMode, inOpacity, inPreserve); });
+        [&] {
+            BlendTile(GRect(0, 0, kSide, kSide), src, kSide * 4, dst, kSide * 4, inMode, inOpacity,
+                      inPreserve);
+        });
     SelectBlendInstructionSet(SupportedBlendInstructionSet());
     return kPixels / seconds / 1e6;
 }
@@ -101,8 +105,8 @@ std::string Format(const char* inFormat, double inValue) {
     return text;
 }
 
-void AddBlendLine(const std::string& inGoal, uint32 inMode, uint8 inOpacity, bool inPreserve, const char* inAnchor,
-                  pixman_op_t inOp, double inNeed) {
+void AddBlendLine(const std::string& inGoal, uint32 inMode, uint8 inOpacity, bool inPreserve,
+                  const char* inAnchor, pixman_op_t inOp, double inNeed) {
     const double best = OursMPix(inMode, inOpacity, inPreserve, SupportedBlendInstructionSet());
     const double avx2 = OursMPix(inMode, inOpacity, inPreserve, BlendInstructionSet::kAvx2);
     const double sse2 = OursMPix(inMode, inOpacity, inPreserve, BlendInstructionSet::kSse2);
@@ -122,8 +126,9 @@ void BlendLines() {
     BuildByteTables();
     for (bool preserve : {false, true})
         for (uint8 opacity : {uint8(255), uint8(200)})
-            AddBlendLine(std::string("normal, opacity ") + std::to_string(opacity) + (preserve ? ", preserved" : ""),
-                         kBlendNormal, opacity, preserve, "pixman OVER", PIXMAN_OP_OVER, 1.0);
+            AddBlendLine(
+                std::string("normal, opacity ") + std::to_string(opacity) + (preserve ? ", preserved" : ""),
+                kBlendNormal, opacity, preserve, "pixman OVER", PIXMAN_OP_OVER, 1.0);
     struct Pair {
         const char* name;
         uint32 mode;
@@ -163,7 +168,8 @@ void BlendLines() {
 double MemcpySeconds(double inBytes) {
     const size_t block = size_t(64) << 20;
     std::vector<uint8> from(block, 1), to(block, 2);
-    const double seconds = BestSeconds(5, [] {}, [&] { std::memcpy(to.data(), from.data(), block); });
+    const double seconds = BestSeconds(
+        5, [] {}, [&] { std::memcpy(to.data(), from.data(), block); });
     return seconds * inBytes / double(block);
 }
 
@@ -185,7 +191,8 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
     if (mkdtemp(folder) == nullptr) return;
     const std::string dir = folder;
     std::string text;
-    if (!Run("cd " + dir + " && '" + inGenerator + "' bench.lmn " + std::to_string(inSize) + " >/dev/null", text)) {
+    if (!Run("cd " + dir + " && '" + inGenerator + "' bench.lmn " + std::to_string(inSize) + " >/dev/null",
+             text)) {
         std::fprintf(stderr, "bench_summary: cannot generate the document\n");
         return;
     }
@@ -195,13 +202,16 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
     double read = 1e30, png = 1e30, rss = 1e30;
     for (int i = 0; i < 3; ++i) {
         text.clear();
-        Run("cd " + dir + " && '" + inTool + "' flatten --quiet --timings bench.lmn out.png 2>&1 >/dev/null", text);
+        Run("cd " + dir + " && '" + inTool + "' flatten --quiet --timings bench.lmn out.png 2>&1 >/dev/null",
+            text);
         const double seconds = (Field(text, "ReadStart ") + Field(text, "(load, flatten, first tile) ") +
-                                Field(text, "other tiles ") + Field(text, "ReadFinish ")) / 1000.0;
+                                Field(text, "other tiles ") + Field(text, "ReadFinish ")) /
+                               1000.0;
         read = std::min(read, seconds);
         png = std::min(png, Field(text, "PNG ") / 1000.0);
         text.clear();
-        Run("cd " + dir + " && /usr/bin/time -f 'rss %M' '" + inTool + "' flatten --quiet bench.lmn out.png 2>&1 >/dev/null",
+        Run("cd " + dir + " && /usr/bin/time -f 'rss %M' '" + inTool +
+                "' flatten --quiet bench.lmn out.png 2>&1 >/dev/null",
             text);
         rss = std::min(rss, Field(text, "rss ") / 1024.0);
     }
@@ -212,7 +222,8 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
                       Format("%.3f s", floor), read / floor, 4.0, true});
     gLines.push_back({"peak resident memory", Format("%.0f MiB", rss), "layers+result",
                       Format("%.0f MiB", decoded / 1048576.0), rss / (decoded / 1048576.0), 1.1, true});
-    gLines.push_back({"PNG write", Format("%.3f s", png), "our read", Format("%.3f s", read), png / read, 1.0, true});
+    gLines.push_back(
+        {"PNG write", Format("%.3f s", png), "our read", Format("%.3f s", read), png / read, 1.0, true});
     const PngImage image = ReadPng(dir + "/out.png");
     std::FILE* out = std::fopen((dir + "/out.png").c_str(), "rb");
     if (image.width > 0 && out != nullptr) {
@@ -228,8 +239,8 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
 }
 
 void PrintTable() {
-    std::printf("\n%-36s %-42s %-22s %-10s %7s %8s  %s\n", "goal", "ours: best set (MPix/s unless given)", "anchor", "anchor",
-                "ratio", "needed", "met");
+    std::printf("\n%-36s %-42s %-22s %-10s %7s %8s  %s\n", "goal", "ours: best set (MPix/s unless given)",
+                "anchor", "anchor", "ratio", "needed", "met");
     for (const Line& l : gLines) {
         const bool met = l.lowerIsBetter ? l.ratio <= l.need : l.ratio >= l.need;
         std::printf("%-36s %-42s %-22s %-10s %7.2f %3s%5.2f  %s\n", l.goal.c_str(), l.ours.c_str(),
@@ -247,13 +258,20 @@ int main(int argc, char** argv) {
     bool blend = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--tool" && i + 1 < argc) tool = argv[++i];
-        else if (arg == "--generator" && i + 1 < argc) generator = argv[++i];
-        else if (arg == "--size" && i + 1 < argc) size = std::atoi(argv[++i]);
-        else if (arg == "--png-table") pngTable = true;
-        else if (arg == "--no-blend") blend = false;
+        if (arg == "--tool" && i + 1 < argc)
+            tool = argv[++i];
+        else if (arg == "--generator" && i + 1 < argc)
+            generator = argv[++i];
+        else if (arg == "--size" && i + 1 < argc)
+            size = std::atoi(argv[++i]);
+        else if (arg == "--png-table")
+            pngTable = true;
+        else if (arg == "--no-blend")
+            blend = false;
         else {
-            std::fprintf(stderr, "usage: bench_summary [--tool LUMENAR --generator GENERATOR [--size N]] [--png-table] [--no-blend]\n");
+            std::fprintf(stderr,
+                         "usage: bench_summary [--tool LUMENAR --generator GENERATOR [--size N]] "
+                         "[--png-table] [--no-blend]\n");
             return 2;
         }
     }
@@ -264,8 +282,10 @@ int main(int argc, char** argv) {
         // The programs run from a scratch folder, so relative paths are made absolute first.
         char* toolPath = realpath(tool.c_str(), nullptr);
         char* generatorPath = realpath(generator.c_str(), nullptr);
-        if (toolPath != nullptr && generatorPath != nullptr) ReadPathLines(toolPath, generatorPath, size, pngTable);
-        else std::fprintf(stderr, "bench_summary: cannot find %s or %s\n", tool.c_str(), generator.c_str());
+        if (toolPath != nullptr && generatorPath != nullptr)
+            ReadPathLines(toolPath, generatorPath, size, pngTable);
+        else
+            std::fprintf(stderr, "bench_summary: cannot find %s or %s\n", tool.c_str(), generator.c_str());
         std::free(toolPath);
         std::free(generatorPath);
     }

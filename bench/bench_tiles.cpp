@@ -16,11 +16,13 @@ const GRect kBounds(0, 0, kSide + 64, kSide + 64);
 const GRect kAligned(0, 0, kSide, kSide);
 const GRect kOffset(13, 7, 13 + kSide, 7 + kSide);
 
-const GRect& Area(const benchmark::State& inState) { return inState.range(0) ? kOffset : kAligned; }
+const GRect& Area(const benchmark::State& inState) {
+    return inState.range(0) ? kOffset : kAligned;
+}
 
 void CountPixels(benchmark::State& ioState) {
-    ioState.counters["Mpixel/s"] =
-        benchmark::Counter(double(kSide) * kSide * double(ioState.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    ioState.counters["Mpixel/s"] = benchmark::Counter(
+        double(kSide) * kSide * double(ioState.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
 std::vector<NativeQuad> Pattern() {

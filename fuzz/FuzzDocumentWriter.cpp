@@ -42,7 +42,8 @@ int FuzzDocumentWriter(const uint8_t* inData, size_t inSize) {
     std::unique_ptr<CImage> image;
     if (!Read(port, resources, image)) return 0;
     int64 pixels = image->GetImageRect().Area();
-    for (int32 i = 0; i < image->GetLayerCount(); ++i) pixels += image->GetLayerWithPosition(i)->GetBounds().Area();
+    for (int32 i = 0; i < image->GetLayerCount(); ++i)
+        pixels += image->GetLayerWithPosition(i)->GetBounds().Area();
     if (pixels > kMostPixels) return 0;
 
     VMBuffer buffer;

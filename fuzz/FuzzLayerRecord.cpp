@@ -18,8 +18,9 @@ int FuzzLayerRecord(const uint8_t* inData, size_t inSize) {
         FuzzCheck(record.mChannels.size() == record.mChannelCount, "channel entries and count differ");
         if (record.mHasAdjustment) {
             AdjustmentLayerSettings settings;
-            std::unique_ptr<CAdjustmentLayer> layer(CreateAdjustmentLayer(
-                settings, record.mAdjustmentType, stream, record.mAdjustmentPosition, record.mAdjustmentLength));
+            std::unique_ptr<CAdjustmentLayer> layer(CreateAdjustmentLayer(settings, record.mAdjustmentType,
+                                                                          stream, record.mAdjustmentPosition,
+                                                                          record.mAdjustmentLength));
         }
     } catch (const BaseException&) {
     }

@@ -18,8 +18,10 @@ int FuzzPackBitsRow(const uint8_t* inData, size_t inSize) {
     const uint32 size = PackBits::PackRow(packed, packedSize, repacked.data());
     FuzzCheck(size == PackBits::PackedRowSize(packed, packedSize), "packed size differs from its estimate");
     std::vector<uint8> unpacked(packedSize);
-    const PackBits::DecodeResult back = PackBits::DecodeRow(repacked.data(), size, unpacked.data(), packedSize);
+    const PackBits::DecodeResult back =
+        PackBits::DecodeRow(repacked.data(), size, unpacked.data(), packedSize);
     FuzzCheck(back.consumed == size && back.produced == packedSize, "a packed row does not decode whole");
-    FuzzCheck(std::vector<uint8>(packed, packed + packedSize) == unpacked, "a packed row decodes differently");
+    FuzzCheck(std::vector<uint8>(packed, packed + packedSize) == unpacked,
+              "a packed row decodes differently");
     return 0;
 }

@@ -30,9 +30,11 @@ namespace {
 // document without layers; reading goes on to a result or a refusal. Any other assertion is an
 // inconsistency the input caused.
 constexpr const char* kDataAssertions[] = {
-    "\"mCurBufPos <= mValidEnd\"", "\"inNewPos < mFileLen\"", "\"count < rowBytes*2\"", "beginChannelPos",
-    "\"rgbLayer->HasLayerMask()\"", "Points out of order", "Points are coincident",
-    "\"!(GetLayerCount() <= 0)\"", "mLayerID != kInvalidLayerID\"",
+    "\"mCurBufPos <= mValidEnd\"",   "\"inNewPos < mFileLen\"",
+    "\"count < rowBytes*2\"",        "beginChannelPos",
+    "\"rgbLayer->HasLayerMask()\"",  "Points out of order",
+    "Points are coincident",         "\"!(GetLayerCount() <= 0)\"",
+    "mLayerID != kInvalidLayerID\"",
 };
 bool AboutTheData(const std::string& inText) {
     for (const char* text : kDataAssertions)

@@ -25,15 +25,16 @@ struct FuzzTarget {
     int (*entry)(const uint8_t*, size_t);
 };
 inline constexpr FuzzTarget kFuzzTargets[] = {
-    {"document", FuzzDocumentEntry},       {"packbits", FuzzPackBitsRow},   {"resources", FuzzImageResources},
-    {"layer_record", FuzzLayerRecord},     {"adjustment", FuzzAdjustmentBlock}, {"effects", FuzzEffectsBlock},
+    {"document", FuzzDocumentEntry},   {"packbits", FuzzPackBitsRow},       {"resources", FuzzImageResources},
+    {"layer_record", FuzzLayerRecord}, {"adjustment", FuzzAdjustmentBlock}, {"effects", FuzzEffectsBlock},
     {"writer", FuzzDocumentWriter},
 };
 
 // The input as a file: reads past the end deliver what exists and return that count.
 class FuzzInputPort : public LFilePort {
 public:
-    FuzzInputPort(const uint8_t* inData, size_t inSize) : LFilePort(1), mData(inData), mSize(uint32(inSize)) {}
+    FuzzInputPort(const uint8_t* inData, size_t inSize)
+        : LFilePort(1), mData(inData), mSize(uint32(inSize)) {}
     void SetLength(uint32) override {}
     uint32 GetLength() override { return mSize; }
     int32 ReadAt(uint32 inPosition, int32 inCount, void* outDestination) override {

@@ -29,8 +29,8 @@ ByteVector Cut(const ByteVector& inBytes, size_t inStart, size_t inEnd, ByteVect
     return inPrefix;
 }
 uint32 U32At(const ByteVector& inBytes, size_t inAt) {
-    return uint32(inBytes.at(inAt)) << 24 | uint32(inBytes.at(inAt + 1)) << 16 | uint32(inBytes.at(inAt + 2)) << 8 |
-           inBytes.at(inAt + 3);
+    return uint32(inBytes.at(inAt)) << 24 | uint32(inBytes.at(inAt + 1)) << 16 |
+           uint32(inBytes.at(inAt + 2)) << 8 | inBytes.at(inAt + 3);
 }
 
 // A small document whose one layer carries the block.
@@ -63,8 +63,8 @@ void SampleSeeds(const ByteVector& inDocument) {
             BlockDocument(record.mAdjustmentKey, data);
         }
         if (record.mEffectsPosition != 0) {
-            const ByteVector data = Cut(inDocument, record.mEffectsPosition,
-                                        record.mEffectsPosition + record.mEffectsLength);
+            const ByteVector data =
+                Cut(inDocument, record.mEffectsPosition, record.mEffectsPosition + record.mEffectsLength);
             Seed("effects", data);
             BlockDocument(FourCC("lrFX"), data);
         }
@@ -103,8 +103,9 @@ void BuilderSeeds() {
         Seed("writer", bytes);
         Seed("resources", Cut(bytes, layout.imageResources, layout.layerAndMask));
         for (size_t i = 0; i < layout.records.size(); ++i)
-            Seed("layer_record", Cut(bytes, layout.records[i],
-                                     i + 1 < layout.records.size() ? layout.records[i + 1] : layout.channels[0][0]));
+            Seed("layer_record",
+                 Cut(bytes, layout.records[i],
+                     i + 1 < layout.records.size() ? layout.records[i + 1] : layout.channels[0][0]));
     }
     const uint8 row[] = {1, 1, 1, 1, 2, 3, 4, 4, 4, 9, 9, 9, 9, 9, 9, 9, 0};
     ByteVector packed = DocumentBuilder::PackRow(row, sizeof row);

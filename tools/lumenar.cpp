@@ -7,12 +7,12 @@
 // error as "lumenar: ...".
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 #include "tools/commands/Command.h"
 
@@ -40,7 +40,8 @@ void PrintUsage(std::FILE* inStream) {
                  "  lumenar layers --masks photo.lmn parts/    a PNG per layer, and parts/layers.json\n\n"
                  "options:\n"
                  "  --module PATH  the module to load (default: %s next to this program, else in\n"
-                 "                 " LUMENAR_INSTALLED_MODULE_FOLDER " from it, else the one it was built with)\n"
+                 "                 " LUMENAR_INSTALLED_MODULE_FOLDER
+                 " from it, else the one it was built with)\n"
                  "  --verbose, -v  pass on the module's own reports (also accepted after the command)\n"
                  "  --help         show this help\n"
                  "  --version      show the version\n\n"
@@ -108,7 +109,8 @@ int main(int argc, char** argv) {
             return ReportError(kExitUsage, "unknown option '" + arg + "' (see lumenar --help)");
         } else {
             command = FindCommand(arg);
-            if (command == nullptr) return ReportError(kExitUsage, "unknown command '" + arg + "' (see lumenar --help)");
+            if (command == nullptr)
+                return ReportError(kExitUsage, "unknown command '" + arg + "' (see lumenar --help)");
         }
     }
     if (command == nullptr) {
@@ -119,8 +121,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> commandArgs;
     for (const std::string& arg : context.args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("examples:\n%s\nusage: lumenar [--module PATH] [--verbose] %s %s\n  %s\n", command->examples,
-                        command->name, command->arguments, command->summary);
+            std::printf("examples:\n%s\nusage: lumenar [--module PATH] [--verbose] %s %s\n  %s\n",
+                        command->examples, command->name, command->arguments, command->summary);
             if (*command->options != '\0') std::printf("\noptions:\n%s", command->options);
             return kExitOk;
         }

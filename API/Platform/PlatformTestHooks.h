@@ -44,12 +44,12 @@ struct DialogRecord {
     int32 resourceId = 0;
     WindowRef owner = nullptr;
     std::vector<std::string> lines;
-    ScreenRect rectAfterInit;       // where the dialog stood once its initialisation had run
-    std::vector<uint32> messages;   // messages sent to the dialog procedure, in order
+    ScreenRect rectAfterInit;          // where the dialog stood once its initialisation had run
+    std::vector<uint32> messages;      // messages sent to the dialog procedure, in order
     std::vector<MessageLong> answers;  // the procedure's answer to each
-    bool ended = false;             // EndDialogWith was called
+    bool ended = false;                // EndDialogWith was called
     MessageLong result = 0;
-    Colour textBackground = 0;      // the device's text background after painting
+    Colour textBackground = 0;  // the device's text background after painting
     bool transparentText = false;
     int32 opaqueFills = 0;
 };

@@ -5,8 +5,12 @@
 #include "Src/PowerPellin/LListener.h"
 
 namespace {
-LListener* AsListener(LWord inWord) { return reinterpret_cast<LListener*>(inWord); }
-LWord AsWord(const LListener* inListener) { return reinterpret_cast<LWord>(inListener); }
+LListener* AsListener(LWord inWord) {
+    return reinterpret_cast<LListener*>(inWord);
+}
+LWord AsWord(const LListener* inListener) {
+    return reinterpret_cast<LWord>(inListener);
+}
 }  // namespace
 
 LBroadcaster::~LBroadcaster() {

@@ -5,7 +5,9 @@
 #include "Src/PowerPellin/LBroadcaster.h"
 
 namespace {
-LWord AsWord(const LBroadcaster* inBroadcaster) { return reinterpret_cast<LWord>(inBroadcaster); }
+LWord AsWord(const LBroadcaster* inBroadcaster) {
+    return reinterpret_cast<LWord>(inBroadcaster);
+}
 }  // namespace
 
 LListener::~LListener() {
@@ -28,4 +30,6 @@ void LListener::AddBroadcaster(LBroadcaster* inBroadcaster) {
     if (!mBroadcasters.Contains(AsWord(inBroadcaster))) mBroadcasters.Append(AsWord(inBroadcaster));
 }
 
-void LListener::RemoveBroadcaster(LBroadcaster* inBroadcaster) { mBroadcasters.Remove(AsWord(inBroadcaster)); }
+void LListener::RemoveBroadcaster(LBroadcaster* inBroadcaster) {
+    mBroadcasters.Remove(AsWord(inBroadcaster));
+}

@@ -2,7 +2,9 @@
 
 #include "Src/Pellin/Isol/Report.h"
 
-LProgressScope::LProgressScope(LProgressScope* inParent, double inEnd) { SetParent(inParent, 0.0, inEnd); }
+LProgressScope::LProgressScope(LProgressScope* inParent, double inEnd) {
+    SetParent(inParent, 0.0, inEnd);
+}
 
 LProgressScope::~LProgressScope() {
     try {

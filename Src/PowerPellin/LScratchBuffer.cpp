@@ -21,7 +21,9 @@ LScratchBuffer::LScratchBuffer(uint32 inMinimumSize) {
     mSize = mData != nullptr ? inMinimumSize : 0;
 }
 
-LScratchBuffer::~LScratchBuffer() { LFree(mPrivateBlock); }
+LScratchBuffer::~LScratchBuffer() {
+    LFree(mPrivateBlock);
+}
 
 void LScratchBuffer::AddIdleSharedBlock(void* inBlock) {
     if (inBlock != nullptr) IdleSharedBlocks().push_back(inBlock);

@@ -8,7 +8,9 @@ namespace {
 std::vector<LDeleter*>* sRegistry = nullptr;
 }  // namespace
 
-void LDeleter::ReportDeleteSelfNotCalled() { LREPORT("DeleteSelf not called"); }
+void LDeleter::ReportDeleteSelfNotCalled() {
+    LREPORT("DeleteSelf not called");
+}
 
 namespace DeleterRegistry {
 
@@ -28,6 +30,8 @@ void DeleteAll() {
     }
 }
 
-int32 Count() { return sRegistry != nullptr ? int32(sRegistry->size()) : 0; }
+int32 Count() {
+    return sRegistry != nullptr ? int32(sRegistry->size()) : 0;
+}
 
 }  // namespace DeleterRegistry

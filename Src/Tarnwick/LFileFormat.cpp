@@ -10,15 +10,23 @@ namespace {
 constexpr int32 kUnknownFormatTypeCode = 27;
 }  // namespace
 
-LFileFormat::~LFileFormat() { delete mCodec; }
+LFileFormat::~LFileFormat() {
+    delete mCodec;
+}
 
 void LFileFormat::WriteResource(int16, const void*, int32) {}
 
-CImageResource* LFileFormat::GetResource(int16) { return nullptr; }
+CImageResource* LFileFormat::GetResource(int16) {
+    return nullptr;
+}
 
-bool LFileFormat::ReadResource(int16, void*, int32) { return false; }
+bool LFileFormat::ReadResource(int16, void*, int32) {
+    return false;
+}
 
-int32 LFileFormat::GetResourceLength(int16) { return -1; }
+int32 LFileFormat::GetResourceLength(int16) {
+    return -1;
+}
 
 void LFileFormat::SetResolution(uint32, uint32) {}
 

@@ -39,9 +39,11 @@ public:
     virtual void SetResolution(uint32 inHorizontal, uint32 inVertical);
     virtual void GetResolution(uint32& outHorizontal, uint32& outVertical);
     // Writes the image through the codec; inReserved is not used by any format.
-    virtual void WriteImage(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress, void* inReserved);
+    virtual void WriteImage(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress,
+                            void* inReserved);
     // Animation frames: no format writes them; does nothing.
-    virtual void WriteFrames(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress, void* inReserved);
+    virtual void WriteFrames(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress,
+                             void* inReserved);
 
     // The byte order of every stream opened for this format (0: big-endian).
     int32 GetByteOrder() const { return mByteOrder; }

@@ -1,5 +1,5 @@
-#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Tarnwick/LImageFile.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 
 #include "Src/Orvane/Src/Format/CFileFormat.h"
 #include "Src/Orvane/Src/Format/CImageResource.h"
@@ -22,15 +22,20 @@ struct LImageFile::Contents {
 };
 
 LImageFile::LImageFile(LFilePort* inPort, int32 inFormatType)
-    : mContents(std::make_unique<Contents>()), mPort(inPort), mOwnsFormat(true),
+    : mContents(std::make_unique<Contents>()),
+      mPort(inPort),
+      mOwnsFormat(true),
       mFormat(Tarnwick::CreateFileFormat(inFormatType)) {}
 
 LImageFile::LImageFile(LFilePort* inPort, Tarnwick::LFileFormat* inFormat)
     : mContents(std::make_unique<Contents>()), mPort(inPort), mFormat(inFormat) {}
 
 LImageFile::LImageFile(int32 inWidth, int32 inHeight, int32 inFormatType)
-    : mContents(std::make_unique<Contents>()), mOwnsFormat(true), mFormat(Tarnwick::CreateFileFormat(inFormatType)),
-      mWidth(inWidth), mHeight(inHeight) {
+    : mContents(std::make_unique<Contents>()),
+      mOwnsFormat(true),
+      mFormat(Tarnwick::CreateFileFormat(inFormatType)),
+      mWidth(inWidth),
+      mHeight(inHeight) {
     mContents->image = std::make_unique<CImage>(inWidth, inHeight);
 }
 
@@ -73,7 +78,9 @@ void LImageFile::LoadAndFlatten(LProgressScope* inProgress) {
     });
 }
 
-CImage* LImageFile::GetImage() const { return mContents->image.get(); }
+CImage* LImageFile::GetImage() const {
+    return mContents->image.get();
+}
 
 void LImageFile::GetCompositeTile(const GRect& inRect, NativeQuad* outBuffer, bool inMatte) {
     TranslateToTWException([&] {
@@ -105,7 +112,8 @@ CImageResource* LImageFile::GetResource(int16 inID) {
 }
 
 bool LImageFile::ReadResource(int16 inID, void* outDestination, int32 inCount) {
-    return TranslateToTWException([&] { return ThrowIfNil(mFormat)->ReadResource(inID, outDestination, inCount); });
+    return TranslateToTWException(
+        [&] { return ThrowIfNil(mFormat)->ReadResource(inID, outDestination, inCount); });
 }
 
 void LImageFile::WriteResource(int16 inID, const void* inSource, int32 inCount) {

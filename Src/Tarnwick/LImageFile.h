@@ -54,7 +54,8 @@ public:
     // inRect; with inMatte the colours are matted over white.
     void GetCompositeTile(const GRect& inRect, NativeQuad* outBuffer, bool inMatte);
     // Writes the image (when there is one) to inPort through inFormat's writer.
-    void Write(LFilePort* inPort, Tarnwick::LFileFormat* inFormat, LProgressScope* inProgress, void* inReserved);
+    void Write(LFilePort* inPort, Tarnwick::LFileFormat* inFormat, LProgressScope* inProgress,
+               void* inReserved);
 
     // Forwarded to the format object.
     CImageResource* GetResource(int16 inID);

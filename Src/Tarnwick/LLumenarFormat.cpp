@@ -19,7 +19,9 @@ LLumenarFormat::LLumenarFormat() : mResourceManager(new CImageResourceMgr()) {
     mCodec = new CLumenarFormat(mResourceManager);
 }
 
-LLumenarFormat::~LLumenarFormat() { delete mResourceManager; }
+LLumenarFormat::~LLumenarFormat() {
+    delete mResourceManager;
+}
 
 void LLumenarFormat::WriteResource(int16 inID, const void* inSource, int32 inCount) {
     CImageResource* resource = mResourceManager->GetOrCreateResource(inID);
@@ -30,7 +32,9 @@ void LLumenarFormat::WriteResource(int16 inID, const void* inSource, int32 inCou
     stream.Flush(true);
 }
 
-CImageResource* LLumenarFormat::GetResource(int16 inID) { return mResourceManager->FindResource(inID); }
+CImageResource* LLumenarFormat::GetResource(int16 inID) {
+    return mResourceManager->FindResource(inID);
+}
 
 bool LLumenarFormat::ReadResource(int16 inID, void* outDestination, int32 inCount) {
     CImageResource* resource = mResourceManager->FindResource(inID);

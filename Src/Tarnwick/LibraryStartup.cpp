@@ -38,4 +38,6 @@ void LibraryStopInDestructor() noexcept {
     }
 }
 
-int32 LibraryStartCount() { return sStartCount; }
+int32 LibraryStartCount() {
+    return sStartCount;
+}

@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "tests/Adjustments/AdjustmentTestSupport.h"
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "tests/Adjustments/AdjustmentTestSupport.h"
 #include "tests/Format/ReaderTestSupport.h"
 
 using namespace AdjustmentTest;
@@ -44,7 +44,8 @@ NativeQuad Adjusted(const KindCase& inKind, NativeQuad inPixel) {
 }
 
 // Every pixel: the adjusted colour in the left half, the base colour in the right half (or everywhere).
-void ExpectHalves(const std::vector<NativeQuad>& inPixels, NativeQuad inLeft, NativeQuad inRight, const char* inWhat) {
+void ExpectHalves(const std::vector<NativeQuad>& inPixels, NativeQuad inLeft, NativeQuad inRight,
+                  const char* inWhat) {
     for (int32 y = 0; y < kHeight; ++y)
         for (int32 x = 0; x < kWidth; ++x)
             ASSERT_EQ(Word(inPixels[y * kWidth + x]), Word(x < kWidth / 2 ? inLeft : inRight))
@@ -85,12 +86,16 @@ TEST_F(AdjustmentDocumentTest, RefusedBlocksFailTheRead) {
         ByteVector data;
     } cases[] = {
         {"curves version 2", FourCC("curv"), Block().U8(0).I16(2).U32(0).Zeros(1).bytes},
-        {"curve of one point", FourCC("curv"), Block().U8(0).I16(1).U32(1).I16(1).I16(0).I16(0).Zeros(1).bytes},
-        {"curve point 300", FourCC("curv"), Block().U8(0).I16(1).U32(1).I16(2).I16(300).I16(0).I16(255).I16(255).Zeros(1).bytes},
+        {"curve of one point", FourCC("curv"),
+         Block().U8(0).I16(1).U32(1).I16(1).I16(0).I16(0).Zeros(1).bytes},
+        {"curve point 300", FourCC("curv"),
+         Block().U8(0).I16(1).U32(1).I16(2).I16(300).I16(0).I16(255).I16(255).Zeros(1).bytes},
         {"curves version 0 in map form", FourCC("curv"), Block().U8(1).I16(0).U32(0).Zeros(8).bytes},
         {"curve of seventeen points", FourCC("curv"), Block().U8(0).I16(1).U32(1).I16(17).Zeros(80).bytes},
-        {"curve output 256", FourCC("curv"), Block().U8(0).I16(1).U32(1).I16(2).I16(0).I16(0).I16(256).I16(255).Zeros(4).bytes},
-        {"curve input -1", FourCC("curv"), Block().U8(0).I16(1).U32(8).I16(2).I16(0).I16(-1).I16(255).I16(255).Zeros(4).bytes},
+        {"curve output 256", FourCC("curv"),
+         Block().U8(0).I16(1).U32(1).I16(2).I16(0).I16(0).I16(256).I16(255).Zeros(4).bytes},
+        {"curve input -1", FourCC("curv"),
+         Block().U8(0).I16(1).U32(8).I16(2).I16(0).I16(-1).I16(255).I16(255).Zeros(4).bytes},
         {"levels version 1 of 6 records", FourCC("levl"), Block().I16(1).U16(6).Zeros(96).bytes},
         {"levels version 1 of no records", FourCC("levl"), Block().I16(1).U16(0).Zeros(96).bytes},
         {"levels version 1 of 65535 records", FourCC("levl"), Block().I16(1).U16(0xFFFF).Zeros(96).bytes},
@@ -132,11 +137,13 @@ TEST_F(AdjustmentDocumentTest, DamagedDocumentsAndHostileBlocksStayInBounds) {
     std::vector<NativeQuad> pixels;
     for (int32 r = 0; r < 256; r += 17)
         for (int32 g = 0; g < 256; g += 15)
-            for (int32 b = 0; b < 256; b += 51) pixels.push_back(MakeNativeQuad(uint8(r), uint8(g), uint8(b), 1));
+            for (int32 b = 0; b < 256; b += 51)
+                pixels.push_back(MakeNativeQuad(uint8(r), uint8(g), uint8(b), 1));
     const auto exercise = [&](CAdjustmentLayer& inLayer) {
         std::vector<NativeQuad> out(pixels.size(), MakeNativeQuad(0, 0, 0, 77));
         int32 rowBytes = int32(pixels.size() * 4), outRowBytes = rowBytes;
-        inLayer.AdjustTile(GRect(0, 0, int32(pixels.size()), 1), pixels.data(), rowBytes, out.data(), outRowBytes);
+        inLayer.AdjustTile(GRect(0, 0, int32(pixels.size()), 1), pixels.data(), rowBytes, out.data(),
+                           outRowBytes);
     };
     std::mt19937 random(77);
     int32 built = 0;
@@ -152,7 +159,8 @@ TEST_F(AdjustmentDocumentTest, DamagedDocumentsAndHostileBlocksStayInBounds) {
             ReadResult result = ReadAdjustment(kind.type, data);
             if (result.layer == nullptr) {
                 // A bad version, or a block running past the end of the file.
-                EXPECT_TRUE(result.error == kRefusal || result.error == kMiscDisk) << kind.name << ": " << result.error;
+                EXPECT_TRUE(result.error == kRefusal || result.error == kMiscDisk)
+                    << kind.name << ": " << result.error;
                 continue;
             }
             ++built;

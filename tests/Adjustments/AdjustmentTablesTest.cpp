@@ -12,7 +12,9 @@
 
 namespace {
 
-std::vector<uint8> Table(const uint8* inTable) { return std::vector<uint8>(inTable, inTable + 256); }
+std::vector<uint8> Table(const uint8* inTable) {
+    return std::vector<uint8>(inTable, inTable + 256);
+}
 
 // Nearest integer to inNumerator / inDenominator (inDenominator > 0), halves away from zero, computed from
 // the remainder rather than from a biased numerator.
@@ -35,7 +37,8 @@ TEST(SetLineTest, RandomSegmentsRoundToTheNearestEntry) {
         SetConstant(table, 0, 255, 3);
         SetLine(table, x1, x2, y1, y2);
         for (int32 x = 0; x < 256; ++x) {
-            const int64 expected = x < x1 || x > x2 ? 3 : y1 + NearestQuotient(int64(y2 - y1) * (x - x1), x2 - x1);
+            const int64 expected =
+                x < x1 || x > x2 ? 3 : y1 + NearestQuotient(int64(y2 - y1) * (x - x1), x2 - x1);
             ASSERT_EQ(table[x], expected) << x1 << ".." << x2 << " " << y1 << ".." << y2 << " at " << x;
         }
     }
@@ -60,7 +63,9 @@ TEST(SetLineTest, DegenerateSegmentsAreReportedAndDivideByNothing) {
     EXPECT_EQ(table[255], 5);  // 350 * 5 / 350 on the way to 350
 }
 
-int32 PowerLaw(int32 i, double inExponent) { return int32(std::floor(std::pow(i / 255.0, inExponent) * 255.0 + 0.5)); }
+int32 PowerLaw(int32 i, double inExponent) {
+    return int32(std::floor(std::pow(i / 255.0, inExponent) * 255.0 + 0.5));
+}
 
 TEST(GammaTableTest, IdentityPowerLawCubicFootAndGammasBelowOne) {
     ByteTable table;
@@ -89,7 +94,8 @@ TEST(GammaTableTest, IdentityPowerLawCubicFootAndGammasBelowOne) {
     }
     // Below one is reported and computed: an infinite exponent is black up to the last entry.
     for (int16 g : {0, -1, -300})
-        EXPECT_TRUE(Contains(CaptureReports([&] { BuildGammaTable(table, g); }), "Zero or negative gamma")) << g;
+        EXPECT_TRUE(Contains(CaptureReports([&] { BuildGammaTable(table, g); }), "Zero or negative gamma"))
+            << g;
     BuildGammaTable(table, 0);
     EXPECT_EQ(table[254], 0);
     EXPECT_EQ(table[255], 255);
@@ -144,7 +150,8 @@ TEST(ApplyTablesTest, RowsAdvanceByTheirOwnRowBytesAndAlphaIsKept) {
     }
     constexpr int32 kWidth = 3, kHeight = 2, kSourceStride = 5, kDestinationStride = 4;
     std::vector<NativeQuad> source(kSourceStride * kHeight), destination(kDestinationStride * kHeight);
-    for (size_t i = 0; i < source.size(); ++i) source[i] = MakeNativeQuad(uint8(i * 10), uint8(i * 20), uint8(i * 3), uint8(i));
+    for (size_t i = 0; i < source.size(); ++i)
+        source[i] = MakeNativeQuad(uint8(i * 10), uint8(i * 20), uint8(i * 3), uint8(i));
     for (NativeQuad& pixel : destination) pixel = MakeNativeQuad(1, 1, 1, 77);
     ApplyTables(GRect(5, 5, 5 + kWidth, 5 + kHeight), source.data(), kSourceStride * 4, destination.data(),
                 kDestinationStride * 4, red, green, blue);
@@ -196,8 +203,8 @@ public:
         int32 j = 1;
         while (j + 1 < n && x[j] < inX) ++j;
         const double h = x[j] - x[j - 1], a = x[j] - inX, b = inX - x[j - 1];
-        return m[j - 1] * a * a * a / (6 * h) + m[j] * b * b * b / (6 * h) + (y[j - 1] / h - m[j - 1] * h / 6) * a +
-               (y[j] / h - m[j] * h / 6) * b;
+        return m[j - 1] * a * a * a / (6 * h) + m[j] * b * b * b / (6 * h) +
+               (y[j - 1] / h - m[j - 1] * h / 6) * a + (y[j] / h - m[j] * h / 6) * b;
     }
 
 private:
@@ -271,7 +278,8 @@ TEST(FitSplineCurveTest, CurvesBecomeTables) {
         for (const auto& [input, output] : points) solver.AddPoint(input, output);
         solver.Solve();
         const std::vector<uint8> fitted = Fitted(points);
-        for (int32 i = 0; i < 256; ++i) ASSERT_EQ(fitted[i], std::clamp(std::lround(solver.Evaluate(i)), 0L, 255L)) << i;
+        for (int32 i = 0; i < 256; ++i)
+            ASSERT_EQ(fitted[i], std::clamp(std::lround(solver.Evaluate(i)), 0L, 255L)) << i;
     }
     EXPECT_EQ(Fitted({{0, 0}, {128, 200}, {255, 255}})[128], 200);
     EXPECT_EQ(Fitted({{0, 0}, {10, 255}, {20, 255}, {30, 0}})[15], 255);  // the hump rises above white

@@ -15,8 +15,8 @@
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
-#include "tests/support/DocumentBuilder.h"
 #include "tests/Format/ReaderTestSupport.h"  // Word: a pixel as 0xAARRGGBB, so failures print all four components
+#include "tests/support/DocumentBuilder.h"
 #include "tests/support/MemoryFilePort.h"
 
 namespace AdjustmentTest {
@@ -152,7 +152,8 @@ inline std::vector<KindCase> EveryKind() {
     }
     map.Zeros(1);
     mapWritten.Zeros(1);
-    Block levels1;  // version 1: 16-byte records with their values at +0, +4, +6, +8, +10; written as version 2
+    Block
+        levels1;  // version 1: 16-byte records with their values at +0, +4, +6, +8, +10; written as version 2
     levels1.I16(1).U16(2);
     levels1.U16(0).U16(0xDEAD).U16(255).U16(0).U16(255).U16(100).U32(0xBEEFBEEF);
     levels1.U16(25).U16(0xDEAD).U16(235).U16(5).U16(250).U16(90).U32(0xBEEFBEEF);
@@ -181,25 +182,72 @@ inline std::vector<KindCase> EveryKind() {
     Block balance;
     for (int32 v : {-20, 5, 17, 0, -33, 100, 12, -100, 3}) balance.I16(v);
     return {
-        {"levels", FourCC("levl"), kLevelsAdjustment, Block().I16(2).U16(0).U16(255).U16(0).U16(255).U16(100).U16(20).U16(230).U16(10).U16(240).U16(130).bytes, 24, {}},
+        {"levels",
+         FourCC("levl"),
+         kLevelsAdjustment,
+         Block()
+             .I16(2)
+             .U16(0)
+             .U16(255)
+             .U16(0)
+             .U16(255)
+             .U16(100)
+             .U16(20)
+             .U16(230)
+             .U16(10)
+             .U16(240)
+             .U16(130)
+             .bytes,
+         24,
+         {}},
         {"levels version 1", FourCC("levl"), kLevelsAdjustment, levels1.bytes, 24,
-         Block().I16(2).U16(0).U16(255).U16(0).U16(255).U16(100).U16(25).U16(235).U16(5).U16(250).U16(90).Zeros(2).bytes},
+         Block()
+             .I16(2)
+             .U16(0)
+             .U16(255)
+             .U16(0)
+             .U16(255)
+             .U16(100)
+             .U16(25)
+             .U16(235)
+             .U16(5)
+             .U16(250)
+             .U16(90)
+             .Zeros(2)
+             .bytes},
         {"curves", FourCC("curv"), kCurvesAdjustment, curves.bytes, 28, {}},
         {"curves map", FourCC("curv"), kCurvesAdjustment, map.bytes, 520, mapWritten.bytes},
         {"null curves", FourCC("curv"), kCurvesAdjustment, Block().U8(0).I16(1).U32(0).Zeros(1).bytes, 8, {}},
-        {"brightness/contrast", FourCC("brit"), kBrightnessContrastAdjustment, Block().I16(-32768).I16(32767).I16(-5).U8(7).U8(0xAA).bytes,
-         8, Block().I16(-32768).I16(32767).I16(-5).U8(1).U8(0).bytes},
-        {"threshold", FourCC("thrs"), kThresholdAdjustment, Block().I16(77).U16(0xFFFF).bytes, 4, Block().I16(77).U16(0).bytes},
+        {"brightness/contrast", FourCC("brit"), kBrightnessContrastAdjustment,
+         Block().I16(-32768).I16(32767).I16(-5).U8(7).U8(0xAA).bytes, 8,
+         Block().I16(-32768).I16(32767).I16(-5).U8(1).U8(0).bytes},
+        {"threshold", FourCC("thrs"), kThresholdAdjustment, Block().I16(77).U16(0xFFFF).bytes, 4,
+         Block().I16(77).U16(0).bytes},
         {"invert", FourCC("nvrt"), kInvertAdjustment, {}, 0, {}},
-        {"posterize below two", FourCC("post"), kPosterizeAdjustment, Block().I16(-7).U16(0x1234).bytes, 4, Block().I16(-7).U16(0).bytes},
-        {"colour balance", FourCC("blnc"), kColorBalanceAdjustment, Block(balance).U8(1).U8(0xAA).bytes, 20, Block(balance).U8(1).bytes},
+        {"posterize below two", FourCC("post"), kPosterizeAdjustment, Block().I16(-7).U16(0x1234).bytes, 4,
+         Block().I16(-7).U16(0).bytes},
+        {"colour balance", FourCC("blnc"), kColorBalanceAdjustment, Block(balance).U8(1).U8(0xAA).bytes, 20,
+         Block(balance).U8(1).bytes},
         {"channel mixer", FourCC("mixr"), kChannelMixerAdjustment, mixer.bytes, 44, {}},
-        {"selective colour", FourCC("selc"), kSelectiveColorAdjustment, selective.bytes, 84, selectiveWritten.bytes},
+        {"selective colour", FourCC("selc"), kSelectiveColorAdjustment, selective.bytes, 84,
+         selectiveWritten.bytes},
         {"hue/saturation 1", FourCC("hue "), kHueSaturationAdjustment, hue1.bytes, 52, {}},
-        {"hue/saturation 1 under the new key", FourCC("hue2"), kHueSaturation2Adjustment, hue1.bytes, 52, {}, kHueSaturationAdjustment},
+        {"hue/saturation 1 under the new key",
+         FourCC("hue2"),
+         kHueSaturation2Adjustment,
+         hue1.bytes,
+         52,
+         {},
+         kHueSaturationAdjustment},
         {"hue/saturation 2", FourCC("hue2"), kHueSaturation2Adjustment, hue2.bytes, 100, {}},
         {"hue/saturation 2 colorize", FourCC("hue2"), kHueSaturation2Adjustment, colorize2.bytes, 100, {}},
-        {"hue/saturation 2 under the old key", FourCC("hue "), kHueSaturationAdjustment, hue2.bytes, 100, {}, kHueSaturation2Adjustment},
+        {"hue/saturation 2 under the old key",
+         FourCC("hue "),
+         kHueSaturationAdjustment,
+         hue2.bytes,
+         100,
+         {},
+         kHueSaturation2Adjustment},
     };
 }
 
@@ -210,7 +258,9 @@ inline std::vector<uint8> Identity() {
 }
 
 // The type a layer of inCase reports.
-inline uint32 TypeOf(const KindCase& inCase) { return inCase.writtenType ? inCase.writtenType : inCase.type; }
+inline uint32 TypeOf(const KindCase& inCase) {
+    return inCase.writtenType ? inCase.writtenType : inCase.type;
+}
 
 }  // namespace AdjustmentTest
 

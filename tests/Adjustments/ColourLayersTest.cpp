@@ -58,7 +58,8 @@ TEST(ColorBalance, ZeroValuesGiveIdentityTablesInBothModes) {
         auto layer = ReadBalance(std::vector<int32>(9, 0), preserve);
         ASSERT_NE(layer, nullptr);
         for (int32 channel = 0; channel < 3; ++channel)
-            EXPECT_EQ(AppliedTable(*layer, channel), Identity()) << "preserve " << preserve << " channel " << channel;
+            EXPECT_EQ(AppliedTable(*layer, channel), Identity())
+                << "preserve " << preserve << " channel " << channel;
     }
 }
 
@@ -79,7 +80,8 @@ TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
         {"shadow red -20, preserved", Balance(0, 0, -20), true, linear(20, 255), Identity(), Identity()},
         // A positive shadow on red, preserved, raises the black point of the other two axes instead.
         {"shadow red +10, preserved", Balance(0, 0, 10), true, Identity(), linear(10, 255), linear(10, 255)},
-        // Highlights yellow-blue 5: white from 250, and m = 0 - (-5 - 0) / 2 = 2 (truncated, not 3): gamma 101.
+        // Highlights yellow-blue 5: white from 250, and m = 0 - (-5 - 0) / 2 = 2 (truncated, not 3): gamma
+        // 101.
         {"highlight blue +5", Balance(2, 2, 5), false, Identity(), Identity(), GammaRamp(0, 250, 101)},
         // Midtones alone bend the whole table: magenta-green -7 gives gamma 2^-0.07, 95 hundredths.
         {"midtone green -7", Balance(1, 1, -7), false, Identity(), GammaRamp(0, 255, 95), Identity()},
@@ -121,7 +123,8 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
         return std::vector<std::vector<int32>>{red, green, blue, {0, 0, 0, 100, 0}};
     };
     const Case cases[] = {
-        {"identity", IdentityMixer(), false, MakeNativeQuad(200, 100, 50, 7), MakeNativeQuad(200, 100, 50, 4)},
+        {"identity", IdentityMixer(), false, MakeNativeQuad(200, 100, 50, 7),
+         MakeNativeQuad(200, 100, 50, 4)},
         {"constant 100 % adds 255", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 100}, {0, 0, 100, 0, 0}), false,
          MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(10, 255, 30, 4)},
         {"swap red and blue", records({0, 0, 100, 0, 0}, {0, 100, 0, 0, 0}, {100, 0, 0, 0, 0}), false,
@@ -131,11 +134,12 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
         {"monochrome 40/40/20", records({40, 40, 20, 0, 0}, {0, 0, 0, 0, 100}, {100, 0, 0, 0, 0}), true,
          MakeNativeQuad(200, 100, 50, 7), MakeNativeQuad(130, 130, 130, 4)},
         // -33 % is -337 (truncated toward zero, not -338): (41 * -337 + 255 * 1024 + 512) >> 10 = 242.
-        {"negative factor truncates toward zero", records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}),
-         false, MakeNativeQuad(41, 0, 0, 7), MakeNativeQuad(242, 0, 0, 4)},
+        {"negative factor truncates toward zero",
+         records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
+         MakeNativeQuad(41, 0, 0, 7), MakeNativeQuad(242, 0, 0, 4)},
         // A negative sum shifts arithmetically and clamps to 0; the fourth factor is never applied.
-        {"negative sums clamp to 0", records({-100, 0, 0, 100, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
-         MakeNativeQuad(1, 2, 3, 7), MakeNativeQuad(0, 2, 3, 4)},
+        {"negative sums clamp to 0", records({-100, 0, 0, 100, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}),
+         false, MakeNativeQuad(1, 2, 3, 7), MakeNativeQuad(0, 2, 3, 4)},
         {"large sums clamp to 255", records({200, 200, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
          MakeNativeQuad(100, 100, 3, 7), MakeNativeQuad(255, 100, 3, 4)},
     };
@@ -202,7 +206,8 @@ TEST(SelectiveColorWeights, AddUpTo255ForEveryPixel) {
         for (int32 g = 0; g < 256; g += 5)
             for (int32 b = 0; b < 256; b += 7) {
                 const SelectiveWeights w = ComputeSelectiveWeights(r, g, b);
-                ASSERT_EQ(w.primary + w.secondary + w.whites + w.neutrals + w.blacks, 255) << r << "," << g << "," << b;
+                ASSERT_EQ(w.primary + w.secondary + w.whites + w.neutrals + w.blacks, 255)
+                    << r << "," << g << "," << b;
                 ASSERT_GE(w.neutrals, 0);
             }
 }
@@ -212,12 +217,13 @@ TEST(SelectiveColorTables, ScalingByBlackRoundsHalvesAwayFromZero) {
         int32 value, black, scaled;
     };
     const Case cases[] = {
-        {37, 0, 37},     {-1, 50, 49},      // 99 * 1.5 = 148.5 -> 149
-        {1, 50, 52},     {100, 100, 300},   // the largest reachable
+        {37, 0, 37},       {-1, 50, 49},      // 99 * 1.5 = 148.5 -> 149
+        {1, 50, 52},       {100, 100, 300},   // the largest reachable
         {-100, 100, -100}, {80, -100, -100},  // no colour left
         {-60, -50, -80},
     };
-    for (const Case& c : cases) EXPECT_EQ(ScaleSelectiveValue(c.value, c.black), c.scaled) << c.value << "/" << c.black;
+    for (const Case& c : cases)
+        EXPECT_EQ(ScaleSelectiveValue(c.value, c.black), c.scaled) << c.value << "/" << c.black;
 }
 
 // Table entries at chosen inputs. Negative values lift the foot to d = 255 - (255 (v + 100) + 50) / 100;
@@ -247,7 +253,8 @@ TEST(SelectiveColorTables, FootAndStartOfEachPercentage) {
         uint8 table[256];
         BuildSelectiveTable(table, c.value, c.fullRange);
         for (const auto& [input, output] : c.entries)
-            EXPECT_EQ(table[input], output) << "value " << c.value << " full " << c.fullRange << " at " << input;
+            EXPECT_EQ(table[input], output)
+                << "value " << c.value << " full " << c.fullRange << " at " << input;
     }
 }
 
@@ -262,19 +269,59 @@ TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
     const Case cases[] = {
         // Without changes only the weighted sum is rounded: red Mul8(100, 50) + Mul8(100, 50) +
         // Mul8(100, 100) + Mul8(100, 55) = 20 + 20 + 39 + 22.
-        {"no changes", kSelectiveReds, {0, 0, 0, 0}, 0, MakeNativeQuad(100, 50, 0, 0), MakeNativeQuad(101, 51, 0, 4)},
+        {"no changes",
+         kSelectiveReds,
+         {0, 0, 0, 0},
+         0,
+         MakeNativeQuad(100, 50, 0, 0),
+         MakeNativeQuad(101, 51, 0, 4)},
         // Pure red belongs to reds alone. Full range keeps 255 at 255; relative halves it.
-        {"reds +cyan absolute", kSelectiveReds, {100, 0, 0, 0}, 0, MakeNativeQuad(255, 0, 0, 0), MakeNativeQuad(255, 0, 0, 4)},
-        {"reds +cyan relative", kSelectiveReds, {100, 0, 0, 0}, 1, MakeNativeQuad(255, 0, 0, 0), MakeNativeQuad(127, 0, 0, 4)},
+        {"reds +cyan absolute",
+         kSelectiveReds,
+         {100, 0, 0, 0},
+         0,
+         MakeNativeQuad(255, 0, 0, 0),
+         MakeNativeQuad(255, 0, 0, 4)},
+        {"reds +cyan relative",
+         kSelectiveReds,
+         {100, 0, 0, 0},
+         1,
+         MakeNativeQuad(255, 0, 0, 0),
+         MakeNativeQuad(127, 0, 0, 4)},
         // Black 100 doubles the cyan distance from -100: cyan 0 becomes 100.
-        {"reds black scales cyan", kSelectiveReds, {0, 0, 0, 100}, 1, MakeNativeQuad(255, 0, 0, 0), MakeNativeQuad(127, 0, 0, 4)},
+        {"reds black scales cyan",
+         kSelectiveReds,
+         {0, 0, 0, 100},
+         1,
+         MakeNativeQuad(255, 0, 0, 0),
+         MakeNativeQuad(127, 0, 0, 4)},
         // Removing all magenta from the greens lifts their green table to 255: Mul8(255, 200) plus the
         // neutral share Mul8(200, 55).
-        {"greens -magenta", kSelectiveGreens, {0, -100, 0, 0}, 0, MakeNativeQuad(0, 200, 0, 0), MakeNativeQuad(0, 243, 0, 4)},
-        {"greens leave blue alone", kSelectiveGreens, {0, -100, 0, 0}, 0, MakeNativeQuad(0, 0, 200, 0), MakeNativeQuad(0, 0, 200, 4)},
+        {"greens -magenta",
+         kSelectiveGreens,
+         {0, -100, 0, 0},
+         0,
+         MakeNativeQuad(0, 200, 0, 0),
+         MakeNativeQuad(0, 243, 0, 4)},
+        {"greens leave blue alone",
+         kSelectiveGreens,
+         {0, -100, 0, 0},
+         0,
+         MakeNativeQuad(0, 0, 200, 0),
+         MakeNativeQuad(0, 0, 200, 4)},
         // Blacks: for (0, 0, 0) the blacks weight is 255; removing yellow lifts blue to 255.
-        {"blacks -yellow", kSelectiveBlacks, {0, 0, -100, 0}, 0, MakeNativeQuad(0, 0, 0, 0), MakeNativeQuad(0, 0, 255, 4)},
-        {"whites untouched by blacks", kSelectiveBlacks, {0, 0, -100, 0}, 0, MakeNativeQuad(255, 255, 255, 0), MakeNativeQuad(255, 255, 255, 4)},
+        {"blacks -yellow",
+         kSelectiveBlacks,
+         {0, 0, -100, 0},
+         0,
+         MakeNativeQuad(0, 0, 0, 0),
+         MakeNativeQuad(0, 0, 255, 4)},
+        {"whites untouched by blacks",
+         kSelectiveBlacks,
+         {0, 0, -100, 0},
+         0,
+         MakeNativeQuad(255, 255, 255, 0),
+         MakeNativeQuad(255, 255, 255, 4)},
     };
     for (const Case& c : cases) {
         Records records{};
@@ -313,7 +360,13 @@ struct Version2 {
     int32 version = 2;
     Version2() {
         for (int32 r = 0; r < 6; ++r)
-            ranges[r] = {(60 * r + 315) % 360, (60 * r + 345) % 360, (60 * r + 15) % 360, (60 * r + 45) % 360, 0, 0, 0};
+            ranges[r] = {(60 * r + 315) % 360,
+                         (60 * r + 345) % 360,
+                         (60 * r + 15) % 360,
+                         (60 * r + 45) % 360,
+                         0,
+                         0,
+                         0};
     }
     ByteVector Bytes() const {
         Block block;
@@ -350,8 +403,8 @@ const CHueSaturationAdjustmentLayer& AsHue(const CAdjustmentLayer& inLayer) {
 TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
     EXPECT_EQ(HueRescale(100, -100, 100, -180, 180), 180);
     EXPECT_EQ(HueRescale(-100, -100, 100, -180, 180), -180);
-    EXPECT_EQ(HueRescale(-1, -100, 100, -60, 60), -1);   // -60 + (99 * 120 + 100) / 200 = -60 + 59
-    EXPECT_EQ(HueRescale(0, -100, 100, 0, 100), 50);     // 10100 / 200 = 50.5, truncated
+    EXPECT_EQ(HueRescale(-1, -100, 100, -60, 60), -1);  // -60 + (99 * 120 + 100) / 200 = -60 + 59
+    EXPECT_EQ(HueRescale(0, -100, 100, 0, 100), 50);    // 10100 / 200 = 50.5, truncated
     EXPECT_EQ(HueRescale(359, 0, 359, 0, 1529), 1529);
     EXPECT_EQ(HueRescale(1, 0, 359, 0, 1529), 4);
     EXPECT_EQ(HueRescale(120, -180, 180, -765, 765), 510);
@@ -360,8 +413,8 @@ TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
         int32 lightness, input, output;
     };
     const LightnessCase lightness[] = {
-        {0, 0, 0},     {0, 200, 200},   {100, 0, 255},  {-100, 255, 0}, {50, 0, 127},  {50, 255, 255},
-        {-50, 255, 128}, {-50, 0, 0},   {1, 0, 2},      {-1, 255, 253}, {150, 0, 255}, {-150, 255, 0},
+        {0, 0, 0},       {0, 200, 200}, {100, 0, 255}, {-100, 255, 0}, {50, 0, 127},  {50, 255, 255},
+        {-50, 255, 128}, {-50, 0, 0},   {1, 0, 2},     {-1, 255, 253}, {150, 0, 255}, {-150, 255, 0},
     };
     for (const LightnessCase& c : lightness) {
         uint8 table[256];
@@ -369,15 +422,16 @@ TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
         EXPECT_EQ(table[c.input], c.output) << "lightness " << c.lightness << " at " << c.input;
     }
 
-    const std::pair<int32, int32> factors[] = {{0, 256},    {-100, 0},     {-50, 128}, {1, 258},
-                                               {50, 510},   {99, 16320},   {100, 32767}, {101, 32767},
-                                               {-1, 254}};
-    for (const auto& [saturation, factor] : factors) EXPECT_EQ(HueSaturationFactor(saturation), factor) << saturation;
+    const std::pair<int32, int32> factors[] = {{0, 256},    {-100, 0},    {-50, 128},   {1, 258}, {50, 510},
+                                               {99, 16320}, {100, 32767}, {101, 32767}, {-1, 254}};
+    for (const auto& [saturation, factor] : factors)
+        EXPECT_EQ(HueSaturationFactor(saturation), factor) << saturation;
 }
 
 TEST(HueSaturationArithmetic, ColourRampFlanksMirrorEachOther) {
-    const std::pair<int32, int32> entries[] = {{0, 255},  {43, 255}, {44, 244}, {64, 126}, {84, 7},   {85, 0},
-                                               {171, 0}, {172, 7},  {212, 244}, {213, 255}, {255, 255}};
+    const std::pair<int32, int32> entries[] = {{0, 255},   {43, 255},  {44, 244}, {64, 126},
+                                               {84, 7},    {85, 0},    {171, 0},  {172, 7},
+                                               {212, 244}, {213, 255}, {255, 255}};
     for (const auto& [index, value] : entries) EXPECT_EQ(kColorizeRamp[index], value) << index;
     for (int32 i = 1; i < 256; ++i) EXPECT_EQ(kColorizeRamp[i], kColorizeRamp[256 - i]) << i;
     for (int32 i = 44; i < 85; ++i) EXPECT_LT(kColorizeRamp[i], kColorizeRamp[i - 1]) << i;
@@ -411,17 +465,20 @@ TEST(HueSaturationTables, RangesRampUpHoldAndRampDown) {
     HueSaturationParameters green = Version1Parameters();
     green.ranges[2].lightness = 100;
     BuildHueTables(green, tables);
-    const std::pair<int32, int32> lightness[] = {{255, 0},    {256, 0},    {300, 1414}, {511, 8192},
-                                                 {513, 8192}, {515, 8192}, {600, 5429}, {767, 0}, {768, 0}};
-    for (const auto& [step, value] : lightness) EXPECT_EQ(tables.lightnessByHue[step], value) << "green at " << step;
+    const std::pair<int32, int32> lightness[] = {{255, 0},    {256, 0},    {300, 1414},
+                                                 {511, 8192}, {513, 8192}, {515, 8192},
+                                                 {600, 5429}, {767, 0},    {768, 0}};
+    for (const auto& [step, value] : lightness)
+        EXPECT_EQ(tables.lightnessByHue[step], value) << "green at " << step;
 
     // Red saturation -100 (amount -256) on the master factor 256: the rise wraps past the end of the circle.
     HueSaturationParameters red = Version1Parameters();
     red.ranges[0].saturation = -100;
     BuildHueTables(red, tables);
-    const std::pair<int32, int32> saturation[] = {{1277, 256}, {1278, 256}, {1529, 1}, {0, 0},
+    const std::pair<int32, int32> saturation[] = {{1277, 256}, {1278, 256}, {1529, 1},  {0, 0},
                                                   {4, 0},      {130, 128},  {256, 256}, {700, 256}};
-    for (const auto& [step, value] : saturation) EXPECT_EQ(tables.saturationTable[step], value) << "red at " << step;
+    for (const auto& [step, value] : saturation)
+        EXPECT_EQ(tables.saturationTable[step], value) << "red at " << step;
 
     // Each range's addition is clamped before the next: master 50 (510), red +100 reaches the 32767
     // ceiling, and then yellow -100 (amount -510, 8 at step 4 of its rise) takes off from there.
@@ -459,15 +516,20 @@ TEST_F(ColourTest, HueSaturationPixels) {
         {"unchanged gray", none, MakeNativeQuad(77, 77, 77, 9), MakeNativeQuad(77, 77, 77, 9)},
         {"red turns green", turn120, MakeNativeQuad(255, 0, 0, 9), MakeNativeQuad(0, 255, 0, 9)},
         {"blue turns red", turn120, MakeNativeQuad(0, 0, 255, 9), MakeNativeQuad(255, 0, 0, 9)},
-        {"orange turns spring green", turn120, MakeNativeQuad(255, 128, 0, 9), MakeNativeQuad(0, 255, 128, 9)},
-        {"desaturated to its lightness", gray, MakeNativeQuad(200, 100, 50, 9), MakeNativeQuad(125, 125, 125, 9)},
+        {"orange turns spring green", turn120, MakeNativeQuad(255, 128, 0, 9),
+         MakeNativeQuad(0, 255, 128, 9)},
+        {"desaturated to its lightness", gray, MakeNativeQuad(200, 100, 50, 9),
+         MakeNativeQuad(125, 125, 125, 9)},
         {"lightness 100", white, MakeNativeQuad(10, 100, 50, 9), MakeNativeQuad(255, 255, 255, 9)},
         {"lightness -100", black, MakeNativeQuad(250, 100, 50, 9), MakeNativeQuad(0, 0, 0, 9)},
         {"green lightened", lightGreens, MakeNativeQuad(0, 255, 0, 9), MakeNativeQuad(255, 255, 255, 9)},
-        {"dark green lightened to its top", lightGreens, MakeNativeQuad(0, 128, 0, 9), MakeNativeQuad(128, 128, 128, 9)},
+        {"dark green lightened to its top", lightGreens, MakeNativeQuad(0, 128, 0, 9),
+         MakeNativeQuad(128, 128, 128, 9)},
         {"green darkened", darkGreens, MakeNativeQuad(0, 255, 0, 9), MakeNativeQuad(0, 0, 0, 9)},
-        {"red outside the green range", lightGreens, MakeNativeQuad(255, 0, 0, 9), MakeNativeQuad(255, 0, 0, 9)},
-        {"cyan outside the green range", darkGreens, MakeNativeQuad(0, 255, 255, 9), MakeNativeQuad(0, 255, 255, 9)},
+        {"red outside the green range", lightGreens, MakeNativeQuad(255, 0, 0, 9),
+         MakeNativeQuad(255, 0, 0, 9)},
+        {"cyan outside the green range", darkGreens, MakeNativeQuad(0, 255, 255, 9),
+         MakeNativeQuad(0, 255, 255, 9)},
     };
     for (const Case& c : cases) {
         auto layer = ReadHue(kHueSaturation2Adjustment, c.block.Bytes());
@@ -478,12 +540,14 @@ TEST_F(ColourTest, HueSaturationPixels) {
 
 TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
     std::mt19937 random(1234);
-    const auto uniform = [&](int32 low, int32 high) { return std::uniform_int_distribution<int32>(low, high)(random); };
+    const auto uniform = [&](int32 low, int32 high) {
+        return std::uniform_int_distribution<int32>(low, high)(random);
+    };
     for (int32 round = 0; round < 40; ++round) {
         Version2 block;
         block.master = {uniform(-180, 180), uniform(-100, 100), 0};
         for (auto& range : block.ranges)
-            range = {uniform(0, 359), uniform(0, 359), uniform(0, 359), uniform(0, 359),
+            range = {uniform(0, 359),  uniform(0, 359),    uniform(0, 359),   uniform(0, 359),
                      uniform(-60, 60), uniform(-100, 100), uniform(-100, 100)};
         auto layer = ReadHue(kHueSaturation2Adjustment, block.Bytes());
         ASSERT_NE(layer, nullptr);
@@ -492,7 +556,8 @@ TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
         int32 rowBytes = 256 * 4;
         layer->AdjustTile(GRect(0, 0, 256, 1), grays.data(), rowBytes, grays.data(), rowBytes);
         for (int32 v = 0; v < 256; ++v)
-            ASSERT_EQ(Word(grays[v]), Word(MakeNativeQuad(uint8(v), uint8(v), uint8(v), 3))) << "round " << round;
+            ASSERT_EQ(Word(grays[v]), Word(MakeNativeQuad(uint8(v), uint8(v), uint8(v), 3)))
+                << "round " << round;
     }
 }
 
@@ -503,11 +568,23 @@ TEST_F(ColourTest, ColorizePaintsByLightness) {
         NativeQuad in, out;
     };
     const Case cases[] = {
-        {"no saturation: gray of max and min", {0, 0, 0}, MakeNativeQuad(200, 100, 50, 0), MakeNativeQuad(125, 125, 125, 4)},
-        {"white stays white", {0, 100, 0}, MakeNativeQuad(255, 255, 255, 0), MakeNativeQuad(255, 255, 255, 4)},
+        {"no saturation: gray of max and min",
+         {0, 0, 0},
+         MakeNativeQuad(200, 100, 50, 0),
+         MakeNativeQuad(125, 125, 125, 4)},
+        {"white stays white",
+         {0, 100, 0},
+         MakeNativeQuad(255, 255, 255, 0),
+         MakeNativeQuad(255, 255, 255, 4)},
         {"red at mid lightness", {0, 100, 0}, MakeNativeQuad(200, 54, 100, 0), MakeNativeQuad(255, 0, 0, 4)},
-        {"green at mid lightness", {120, 100, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 255, 0, 4)},
-        {"negative hue wraps to blue", {-120, 100, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 0, 255, 4)},
+        {"green at mid lightness",
+         {120, 100, 0},
+         MakeNativeQuad(127, 127, 127, 0),
+         MakeNativeQuad(0, 255, 0, 4)},
+        {"negative hue wraps to blue",
+         {-120, 100, 0},
+         MakeNativeQuad(127, 127, 127, 0),
+         MakeNativeQuad(0, 0, 255, 4)},
         // s = 127, c = 127, base = 127 - 63.
         {"half saturation", {0, 50, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(191, 64, 64, 4)},
         {"lightness -100", {0, 100, -100}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 0, 0, 4)},
@@ -524,10 +601,10 @@ TEST_F(ColourTest, ColorizePaintsByLightness) {
 
 TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
     std::array<int32, 24> values{};
-    values[0] = -50;  // colorize hue: -90 degrees, kept as 270
-    values[1] = 0;    // colorize saturation: 50
-    values[3] = 100;  // master hue: 180 degrees
-    values[4] = 100;  // red range hue: 60 degrees
+    values[0] = -50;   // colorize hue: -90 degrees, kept as 270
+    values[1] = 0;     // colorize saturation: 50
+    values[3] = 100;   // master hue: 180 degrees
+    values[4] = 100;   // red range hue: 60 degrees
     values[10] = -40;  // master saturation, unchanged
     values[23] = 7;    // magenta lightness, unchanged
     const ByteVector block = Version1Block(false, values);
@@ -543,7 +620,8 @@ TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
         EXPECT_EQ(p.ranges[5].lightness, 7);
         for (int32 r = 0; r < kHueRangeCount; ++r) {
             const HueRange want = Version1Range(r);
-            EXPECT_EQ((std::array<int32, 4>{p.ranges[r].beginRamp, p.ranges[r].begin, p.ranges[r].end, p.ranges[r].endRamp}),
+            EXPECT_EQ((std::array<int32, 4>{p.ranges[r].beginRamp, p.ranges[r].begin, p.ranges[r].end,
+                                            p.ranges[r].endRamp}),
                       (std::array<int32, 4>{want.beginRamp, want.begin, want.end, want.endRamp}))
                 << r;
         }

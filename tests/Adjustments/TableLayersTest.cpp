@@ -18,8 +18,9 @@ using namespace AdjustmentTest;
 namespace {
 
 std::vector<uint8> BrightnessContrast(int32 inBrightness, int32 inContrast, int32 inPivot) {
-    ReadResult read = ReadAdjustment(kBrightnessContrastAdjustment,
-                                     Block().I16(inBrightness).I16(inContrast).I16(inPivot).U8(1).U8(0xAA).bytes);
+    ReadResult read =
+        ReadAdjustment(kBrightnessContrastAdjustment,
+                       Block().I16(inBrightness).I16(inContrast).I16(inPivot).U8(1).U8(0xAA).bytes);
     EXPECT_NE(read.layer, nullptr);
     return AppliedTable(*read.layer, 1);
 }
@@ -52,7 +53,9 @@ TEST(AdjustmentFactoryTest, EveryKindBuildsItsLayerWritesItsBlockBackAndClones) 
         EXPECT_EQ(layer.GetDataLength(), each.length) << each.name;
         const ByteVector written = WrittenData(layer);
         const ByteVector& want = each.written.empty() ? each.data : each.written;
-        EXPECT_EQ(ByteVector(written.begin(), written.begin() + std::ptrdiff_t(std::min(written.size(), want.size()))), want)
+        EXPECT_EQ(ByteVector(written.begin(),
+                             written.begin() + std::ptrdiff_t(std::min(written.size(), want.size()))),
+                  want)
             << each.name;
         std::unique_ptr<CAdjustmentLayer> clone(static_cast<CAdjustmentLayer*>(layer.Clone()));
         EXPECT_EQ(clone->GetAdjustmentType(), type) << each.name;
@@ -116,13 +119,15 @@ TEST(BrightnessContrastLayerTest, FiguresOfBothBranches) {
     EXPECT_EQ(steep[200], 255);
     // Flatter: s = -127 + 255 = 128, output centre 110, input centre 100.
     const std::vector<uint8> flat = BrightnessContrast(10, -50, 100);
-    EXPECT_EQ(flat[0], 60);    // 110 - (128 * 100 + 127) / 255
+    EXPECT_EQ(flat[0], 60);  // 110 - (128 * 100 + 127) / 255
     EXPECT_EQ(flat[100], 110);
     EXPECT_EQ(flat[255], 188);  // 110 + (128 * 155 + 127) / 255
 }
 
 TEST(ThresholdLayerTest, LuminanceDecidesBlackOrWhite) {
-    auto threshold = [](int32 inLevel) { return ReadAdjustment(kThresholdAdjustment, Block().I16(inLevel).U16(0).bytes).layer; };
+    auto threshold = [](int32 inLevel) {
+        return ReadAdjustment(kThresholdAdjustment, Block().I16(inLevel).U16(0).bytes).layer;
+    };
     // Pure red has luminance (255 * 4915 + 8192) >> 14 = 76; pure green 150; pure blue 28.
     std::unique_ptr<CAdjustmentLayer> at76 = threshold(76), at77 = threshold(77);
     EXPECT_EQ(Adjust(*at76, MakeNativeQuad(255, 0, 0, 3)), MakeNativeQuad(255, 255, 255, 3));
@@ -170,7 +175,8 @@ TEST(AdjustmentTileTest, EveryKindAdjustsWholeTilesAsSinglePixels) {
     constexpr int32 kWidth = 7, kHeight = 3, kStride = 9, kOutStride = 11;
     for (const KindCase& each : EveryKind()) {
         ReadResult read = ReadAdjustment(each.type, each.data);
-        std::vector<NativeQuad> pixels(kStride * kHeight), out(kOutStride * kHeight, MakeNativeQuad(1, 2, 3, 4));
+        std::vector<NativeQuad> pixels(kStride * kHeight),
+            out(kOutStride * kHeight, MakeNativeQuad(1, 2, 3, 4));
         for (size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = MakeNativeQuad(uint8(i * 37), uint8(i * 11), uint8(i * 5 + 100), uint8(i * 13));
         const std::vector<NativeQuad> before = pixels;
@@ -181,11 +187,13 @@ TEST(AdjustmentTileTest, EveryKindAdjustsWholeTilesAsSinglePixels) {
         for (int32 y = 0; y < kHeight; ++y)
             for (int32 x = 0; x < kOutStride; ++x) {
                 const size_t i = size_t(y * kStride + x), o = size_t(y * kOutStride + x);
-                NativeQuad expected = x < kWidth ? Adjust(*read.layer, before[i]) : MakeNativeQuad(1, 2, 3, 4);
+                NativeQuad expected =
+                    x < kWidth ? Adjust(*read.layer, before[i]) : MakeNativeQuad(1, 2, 3, 4);
                 if (x < kStride) {
                     ASSERT_EQ(Word(pixels[i]), Word(x < kWidth ? expected : before[i])) << each.name;
                 }
-                if (x < kWidth) expected.alpha = out[o].alpha;  // which fourth byte each kind writes: its own suites
+                if (x < kWidth)
+                    expected.alpha = out[o].alpha;  // which fourth byte each kind writes: its own suites
                 ASSERT_EQ(Word(out[o]), Word(expected)) << each.name << " at " << x << "," << y;
             }
     }
@@ -202,7 +210,8 @@ struct Record {
 ByteVector LevelsBlock(const std::vector<Record>& inRecords) {
     Block block;
     block.I16(2);
-    for (const Record& r : inRecords) block.U16(r.inputBlack).U16(r.inputWhite).U16(r.outputBlack).U16(r.outputWhite).U16(r.gamma);
+    for (const Record& r : inRecords)
+        block.U16(r.inputBlack).U16(r.inputWhite).U16(r.outputBlack).U16(r.outputWhite).U16(r.gamma);
     return block.bytes;
 }
 
@@ -258,7 +267,8 @@ TEST(LevelsLayerTest, MasterIsComposedAfterTheColourOrMergedIntoOneGamma) {
 
     // A full-range master with a gamma and colour records with full output ranges merge: gamma 1.50 x 1.20
     // gives one segment of gamma 1.80 over the colour's input range and the master's output range.
-    const Record gammaMaster{0, 255, 10, 240, 150}, gammaRed{0, 255, 0, 255, 120}, inputGreen{40, 255, 0, 255, 100};
+    const Record gammaMaster{0, 255, 10, 240, 150}, gammaRed{0, 255, 0, 255, 120},
+        inputGreen{40, 255, 0, 255, 100};
     ReadResult merged = ReadAdjustment(kLevelsAdjustment, LevelsBlock({gammaMaster, gammaRed, inputGreen}));
     ASSERT_NE(merged.layer, nullptr);
     EXPECT_EQ(AppliedTable(*merged.layer, 0), LevelsTable({0, 255, 10, 240, 180}));
@@ -341,4 +351,3 @@ TEST(CurvesLayerTest, MapFormAppliesChannelMapThenMasterMap) {
 }
 
 }  // namespace
-

@@ -11,10 +11,18 @@
 
 namespace BlendReference {
 
-int32 Mul(int32 a, int32 b) { return (2 * a * b + 255) / 510; }
-int32 MulSigned(int32 a, int32 d) { return d < 0 ? -Mul(a, -d) : Mul(a, d); }
-int32 Screen(int32 a, int32 b) { return 255 - Mul(255 - a, 255 - b); }
-int32 Lerp(int32 a, int32 b) { return Mul(255 - a, b) + a; }
+int32 Mul(int32 a, int32 b) {
+    return (2 * a * b + 255) / 510;
+}
+int32 MulSigned(int32 a, int32 d) {
+    return d < 0 ? -Mul(a, -d) : Mul(a, d);
+}
+int32 Screen(int32 a, int32 b) {
+    return 255 - Mul(255 - a, 255 - b);
+}
+int32 Lerp(int32 a, int32 b) {
+    return Mul(255 - a, b) + a;
+}
 int32 Div(int32 a, int32 b) {
     if (a == 0) return 0;
     if (b <= a) return 255;
@@ -27,7 +35,9 @@ int32 SoftLightUp(int32 d) {
     return int32(std::lround(255 * curve - d));
 }
 
-int32 SoftLightDown(int32 d) { return int32(std::lround(d * (255 - d) / 255.0)); }
+int32 SoftLightDown(int32 d) {
+    return int32(std::lround(d * (255 - d) / 255.0));
+}
 
 int32 ScaleFactor(int32 a) {
     if (a == 254) return 65279;
@@ -55,7 +65,9 @@ struct Pixel {
     int32 a;
 };
 
-Pixel FromQuad(const NativeQuad& q) { return Pixel{{q.red, q.green, q.blue}, q.alpha}; }
+Pixel FromQuad(const NativeQuad& q) {
+    return Pixel{{q.red, q.green, q.blue}, q.alpha};
+}
 // Every formula must land in 0..255 on its own: nothing is clamped or wrapped on the way back.
 uint8 Checked(int32 v) {
     if (v < 0 || v > 255) ADD_FAILURE() << "component out of range: " << v;
@@ -106,8 +118,12 @@ void NormalMode(int32 opacity, bool preserve, const Pixel& s, Pixel& d) {
     d.a = n;
 }
 
-int32 Lum(const int32 c[3]) { return (c[0] * 4915 + c[1] * 9667 + c[2] * 1802 + 8192) >> 14; }
-int32 Sat(const int32 c[3]) { return std::max({c[0], c[1], c[2]}) - std::min({c[0], c[1], c[2]}); }
+int32 Lum(const int32 c[3]) {
+    return (c[0] * 4915 + c[1] * 9667 + c[2] * 1802 + 8192) >> 14;
+}
+int32 Sat(const int32 c[3]) {
+    return std::max({c[0], c[1], c[2]}) - std::min({c[0], c[1], c[2]});
+}
 
 // Indices (max, mid, min) with the two tie-breaking sequences.
 std::array<int32, 3> OrderRedFirst(const int32 c[3]) {
@@ -170,10 +186,15 @@ void NonSeparable(uint32 mode, int32 opacity, const Pixel& s, Pixel& d) {
 
 Pixel BackgroundOf(uint32 mode) {
     switch (mode) {
-        case kBlendDarken: case kBlendMultiply: case kBlendScaleDarken: case kBlendCurveDarken:
+        case kBlendDarken:
+        case kBlendMultiply:
+        case kBlendScaleDarken:
+        case kBlendCurveDarken:
         case kBlendColorBurn:
             return Pixel{{255, 255, 255}, 255};
-        case kBlendOverlay: case kBlendHardLight: case kBlendSoftLight:
+        case kBlendOverlay:
+        case kBlendHardLight:
+        case kBlendSoftLight:
             return Pixel{{128, 128, 128}, 255};
         default:
             return Pixel{{0, 0, 0}, 255};
@@ -217,15 +238,24 @@ void Kernel(uint32 mode, int32 opacity, const Pixel& s, Pixel& d) {
 
 int32 ChannelRule(uint32 mode, int32 a, int32 s, int32 d) {
     switch (mode) {
-        case kBlendNormal: return d + MulSigned(a, s - d);
-        case kBlendDarken: return s < d ? d - Mul(a, d - s) : d;
-        case kBlendLighten: return s > d ? d + Mul(a, s - d) : d;
-        case kBlendMultiply: return d - Mul(a, d - Mul(s, d));
-        case kBlendScreen: return d + Mul(a, Screen(s, d) - d);
-        case kBlendCurveLighten: return d + Mul(a, SoftLightUp(d));
-        case kBlendScaleLighten: return std::clamp((d * ScaleFactor(a)) >> 15, 0, 255);
-        case kBlendScaleDarken: return 255 - std::clamp(((255 - d) * ScaleFactor(a)) >> 15, 0, 255);
-        case kBlendCurveDarken: return d - Mul(a, SoftLightDown(d));
+        case kBlendNormal:
+            return d + MulSigned(a, s - d);
+        case kBlendDarken:
+            return s < d ? d - Mul(a, d - s) : d;
+        case kBlendLighten:
+            return s > d ? d + Mul(a, s - d) : d;
+        case kBlendMultiply:
+            return d - Mul(a, d - Mul(s, d));
+        case kBlendScreen:
+            return d + Mul(a, Screen(s, d) - d);
+        case kBlendCurveLighten:
+            return d + Mul(a, SoftLightUp(d));
+        case kBlendScaleLighten:
+            return std::clamp((d * ScaleFactor(a)) >> 15, 0, 255);
+        case kBlendScaleDarken:
+            return 255 - std::clamp(((255 - d) * ScaleFactor(a)) >> 15, 0, 255);
+        case kBlendCurveDarken:
+            return d - Mul(a, SoftLightDown(d));
         case kBlendOverlay: {
             const int32 p = d < 128 ? Mul(2 * d, s) : Screen(2 * d - 255, s);
             return d + MulSigned(a, p - d);
@@ -246,9 +276,12 @@ int32 ChannelRule(uint32 mode, int32 a, int32 s, int32 d) {
             const int32 t = s - p;
             return t >= p ? d + Mul(t - p, a) : d - Mul(p - t, a);
         }
-        case kBlendColorDodge: return Div(d, 255 - Mul(s, a));
-        case kBlendColorBurn: return 255 - Div(255 - d, 255 - Mul(a, 255 - s));
-        default: return d;
+        case kBlendColorDodge:
+            return Div(d, 255 - Mul(s, a));
+        case kBlendColorBurn:
+            return 255 - Div(255 - d, 255 - Mul(a, 255 - s));
+        default:
+            return d;
     }
 }
 

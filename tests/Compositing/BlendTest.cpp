@@ -16,8 +16,8 @@
 namespace {
 
 std::string Describe(const NativeQuad& q) {
-    return "(" + std::to_string(q.red) + ", " + std::to_string(q.green) + ", " + std::to_string(q.blue) + ", a " +
-           std::to_string(q.alpha) + ")";
+    return "(" + std::to_string(q.red) + ", " + std::to_string(q.green) + ", " + std::to_string(q.blue) +
+           ", a " + std::to_string(q.alpha) + ")";
 }
 
 // The engine computes the curves in integers; the reference uses floating point.
@@ -28,7 +28,8 @@ TEST(BlendTables, EveryEntryMatchesTheCurvesAndTheNoiseGenerator) {
         EXPECT_EQ(ScaleFactor[size_t(i)], BlendReference::ScaleFactor(i)) << i;
     }
     for (int32 y = -128; y < 256; ++y)
-        for (int32 x = -128; x < 256; x += 3) ASSERT_EQ(DissolveNoiseAt(x, y), BlendReference::Noise(x, y)) << x << "," << y;
+        for (int32 x = -128; x < 256; x += 3)
+            ASSERT_EQ(DissolveNoiseAt(x, y), BlendReference::Noise(x, y)) << x << "," << y;
 }
 
 // Padded rows of random quads (alphas and colours biased towards 0, 255, 128 and equal components, the
@@ -70,8 +71,8 @@ class BlendModeTest : public testing::TestWithParam<uint32> {
 protected:
     static void SetUpTestSuite() { BuildByteTables(); }
     QuadImage Blend(QuadImage dst, uint8 opacity, bool preserve) {
-        BlendTile(kRect, mSrc.quads.data(), mSrc.RowBytes(), dst.quads.data(), dst.RowBytes(), GetParam(), opacity,
-                  preserve);
+        BlendTile(kRect, mSrc.quads.data(), mSrc.RowBytes(), dst.quads.data(), dst.RowBytes(), GetParam(),
+                  opacity, preserve);
         return dst;
     }
     QuadImage mSrc{kRect.Width(), kRect.Height(), 17 + GetParam()};
@@ -91,31 +92,38 @@ TEST_P(BlendModeTest, MatchesReferenceAtEveryOpacityWithAndWithoutPreservedTrans
                 for (int32 x = 0; x < kRect.Width(); ++x) {
                     alphasChanged += result.At(x, y).alpha != mDst.At(x, y).alpha;
                     NativeQuad expected = mDst.At(x, y);
-                    BlendReference::BlendPixel(mode, opacity, preserve, kRect.left + x, kRect.top + y, mSrc.At(x, y),
-                                               expected);
+                    BlendReference::BlendPixel(mode, opacity, preserve, kRect.left + x, kRect.top + y,
+                                               mSrc.At(x, y), expected);
                     if (result.At(x, y) == expected || ++mismatches > 3) continue;
                     ADD_FAILURE() << "opacity " << int(opacity) << " preserve " << preserve << " s "
                                   << Describe(mSrc.At(x, y)) << " d " << Describe(mDst.At(x, y)) << ": got "
                                   << Describe(result.At(x, y)) << ", expected " << Describe(expected);
                 }
-            EXPECT_TRUE(!preserve || mode == kBlendDissolve || alphasChanged == 0) << "opacity " << int(opacity);
+            EXPECT_TRUE(!preserve || mode == kBlendDissolve || alphasChanged == 0)
+                << "opacity " << int(opacity);
         }
     }
     QuadImage both = mDst;  // the source may be the destination
-    BlendTile(kRect, both.quads.data(), both.RowBytes(), both.quads.data(), both.RowBytes(), mode, 200, false);
+    BlendTile(kRect, both.quads.data(), both.RowBytes(), both.quads.data(), both.RowBytes(), mode, 200,
+              false);
     mSrc = mDst;
     EXPECT_EQ(both.quads, Blend(mDst, 200, false).quads);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, BlendModeTest, testing::ValuesIn(kAllBlendModes),
-                         [](const testing::TestParamInfo<uint32>& param) { return std::to_string(param.param); });
+                         [](const testing::TestParamInfo<uint32>& param) {
+                             return std::to_string(param.param);
+                         });
 
-const uint32 kPlaneModes[] = {kBlendNormal,      kBlendDarken,      kBlendLighten,      kBlendMultiply, kBlendScreen,
-                              kBlendDissolve,    kBlendCurveLighten, kBlendScaleLighten, kBlendScaleDarken,
-                              kBlendCurveDarken, kBlendOverlay,     kBlendHardLight,    kBlendSoftLight,
-                              kBlendDifference,  kBlendExclusion,   kBlendColorDodge,   kBlendColorBurn};
+const uint32 kPlaneModes[] = {kBlendNormal,      kBlendDarken,      kBlendLighten,      kBlendMultiply,
+                              kBlendScreen,      kBlendDissolve,    kBlendCurveLighten, kBlendScaleLighten,
+                              kBlendScaleDarken, kBlendCurveDarken, kBlendOverlay,      kBlendHardLight,
+                              kBlendSoftLight,   kBlendDifference,  kBlendExclusion,    kBlendColorDodge,
+                              kBlendColorBurn};
 
-NativeQuad Q(uint8 r, uint8 g, uint8 b, uint8 a) { return MakeNativeQuad(r, g, b, a); }
+NativeQuad Q(uint8 r, uint8 g, uint8 b, uint8 a) {
+    return MakeNativeQuad(r, g, b, a);
+}
 
 // Worked by hand from the formulas; each one fails for a typical slip (a missing background step, 255
 // for 256, a mix instead of a scaled source, a wrong tie order).
@@ -127,23 +135,40 @@ TEST(BlendFigures, WorkedFiguresAndValuesThatAreNotModes) {
         uint8 opacity;
         NativeQuad s, d, expected;
     } figures[] = {
-        {"normal onto transparent takes alpha Mul8(200, 128)", kBlendNormal, 128, Q(10, 20, 30, 200), Q(1, 2, 3, 0), Q(10, 20, 30, 100)},
-        {"normal over a translucent destination", kBlendNormal, 255, Q(0, 0, 0, 128), Q(255, 255, 255, 128), Q(85, 85, 85, 192)},
-        {"multiply opaque on opaque is the product", kBlendMultiply, 255, Q(100, 200, 0, 255), Q(50, 150, 255, 255), Q(20, 118, 0, 255)},
-        {"multiply onto transparent takes the source", kBlendMultiply, 128, Q(100, 200, 0, 255), Q(50, 150, 255, 0), Q(100, 200, 0, 128)},
-        {"darken first lays the destination over white", kBlendDarken, 255, Q(255, 255, 255, 255), Q(0, 0, 0, 128), Q(127, 127, 127, 255)},
-        {"soft light over mid grey", kBlendSoftLight, 255, Q(0, 0, 0, 255), Q(9, 9, 9, 0), Q(64, 64, 64, 255)},
-        {"hard light uses 2s - 256", kBlendHardLight, 255, Q(255, 255, 255, 255), Q(0, 0, 0, 255), Q(254, 254, 254, 255)},
-        {"difference scales the source", kBlendDifference, 128, Q(200, 200, 200, 255), Q(50, 50, 50, 255), Q(50, 50, 50, 255)},
-        {"erase removes alpha and keeps colours", kBlendErase, 255, Q(1, 1, 1, 255), Q(10, 20, 30, 200), Q(10, 20, 30, 0)},
-        {"colour dodge divides", kBlendColorDodge, 255, Q(128, 128, 128, 255), Q(100, 100, 100, 255), Q(201, 201, 201, 255)},
-        {"colour dodge lays the destination over black", kBlendColorDodge, 255, Q(0, 0, 0, 255), Q(200, 200, 200, 128), Q(100, 100, 100, 255)},
-        {"colour burn", kBlendColorBurn, 255, Q(128, 128, 128, 255), Q(200, 200, 200, 255), Q(145, 145, 145, 255)},
-        {"behind lays the destination back on top", kBlendBehind, 255, Q(0, 0, 0, 255), Q(100, 100, 100, 128), Q(50, 50, 50, 255)},
-        {"colour: grey source at red's lightness", kBlendColor, 255, Q(50, 50, 50, 255), Q(255, 0, 0, 255), Q(76, 76, 76, 255)},
-        {"saturation: a grey source removes saturation", kBlendSaturation, 255, Q(50, 50, 50, 255), Q(200, 100, 50, 255), Q(124, 124, 124, 255)},
-        {"luminosity clips above 255", kBlendLuminosity, 255, Q(100, 100, 100, 255), Q(255, 0, 0, 255), Q(255, 35, 35, 255)},
-        {"hue of blue at the destination's saturation", kBlendHue, 255, Q(0, 0, 255, 255), Q(200, 100, 50, 255), Q(109, 109, 255, 255)},
+        {"normal onto transparent takes alpha Mul8(200, 128)", kBlendNormal, 128, Q(10, 20, 30, 200),
+         Q(1, 2, 3, 0), Q(10, 20, 30, 100)},
+        {"normal over a translucent destination", kBlendNormal, 255, Q(0, 0, 0, 128), Q(255, 255, 255, 128),
+         Q(85, 85, 85, 192)},
+        {"multiply opaque on opaque is the product", kBlendMultiply, 255, Q(100, 200, 0, 255),
+         Q(50, 150, 255, 255), Q(20, 118, 0, 255)},
+        {"multiply onto transparent takes the source", kBlendMultiply, 128, Q(100, 200, 0, 255),
+         Q(50, 150, 255, 0), Q(100, 200, 0, 128)},
+        {"darken first lays the destination over white", kBlendDarken, 255, Q(255, 255, 255, 255),
+         Q(0, 0, 0, 128), Q(127, 127, 127, 255)},
+        {"soft light over mid grey", kBlendSoftLight, 255, Q(0, 0, 0, 255), Q(9, 9, 9, 0),
+         Q(64, 64, 64, 255)},
+        {"hard light uses 2s - 256", kBlendHardLight, 255, Q(255, 255, 255, 255), Q(0, 0, 0, 255),
+         Q(254, 254, 254, 255)},
+        {"difference scales the source", kBlendDifference, 128, Q(200, 200, 200, 255), Q(50, 50, 50, 255),
+         Q(50, 50, 50, 255)},
+        {"erase removes alpha and keeps colours", kBlendErase, 255, Q(1, 1, 1, 255), Q(10, 20, 30, 200),
+         Q(10, 20, 30, 0)},
+        {"colour dodge divides", kBlendColorDodge, 255, Q(128, 128, 128, 255), Q(100, 100, 100, 255),
+         Q(201, 201, 201, 255)},
+        {"colour dodge lays the destination over black", kBlendColorDodge, 255, Q(0, 0, 0, 255),
+         Q(200, 200, 200, 128), Q(100, 100, 100, 255)},
+        {"colour burn", kBlendColorBurn, 255, Q(128, 128, 128, 255), Q(200, 200, 200, 255),
+         Q(145, 145, 145, 255)},
+        {"behind lays the destination back on top", kBlendBehind, 255, Q(0, 0, 0, 255), Q(100, 100, 100, 128),
+         Q(50, 50, 50, 255)},
+        {"colour: grey source at red's lightness", kBlendColor, 255, Q(50, 50, 50, 255), Q(255, 0, 0, 255),
+         Q(76, 76, 76, 255)},
+        {"saturation: a grey source removes saturation", kBlendSaturation, 255, Q(50, 50, 50, 255),
+         Q(200, 100, 50, 255), Q(124, 124, 124, 255)},
+        {"luminosity clips above 255", kBlendLuminosity, 255, Q(100, 100, 100, 255), Q(255, 0, 0, 255),
+         Q(255, 35, 35, 255)},
+        {"hue of blue at the destination's saturation", kBlendHue, 255, Q(0, 0, 255, 255),
+         Q(200, 100, 50, 255), Q(109, 109, 255, 255)},
     };
     for (const auto& f : figures) {
         NativeQuad d = f.d;
@@ -154,8 +179,10 @@ TEST(BlendFigures, WorkedFiguresAndValuesThatAreNotModes) {
     for (uint32 mode : {0u, 11999u, 12010u, 12015u, 12020u, 12021u, 12022u, 12027u, 12029u}) {
         const NativeQuad s = Q(1, 2, 3, 255);
         NativeQuad d = Q(9, 8, 7, 100);
-        EXPECT_TRUE(Contains(CaptureReports([&] { BlendTile(GRect(0, 0, 1, 1), &s, 4, &d, 4, mode, 255, false); }),
-                             "Switch guard failed.")) << mode;
+        EXPECT_TRUE(
+            Contains(CaptureReports([&] { BlendTile(GRect(0, 0, 1, 1), &s, 4, &d, 4, mode, 255, false); }),
+                     "Switch guard failed."))
+            << mode;
         EXPECT_EQ(d, Q(9, 8, 7, 100)) << mode;
     }
     for (uint32 mode : kAllBlendModes) {
@@ -163,7 +190,8 @@ TEST(BlendFigures, WorkedFiguresAndValuesThatAreNotModes) {
         uint8 d = 10;
         const std::string reports = CaptureReports(
             [&] { BlendPlane(GRect(0, 0, 1, 1), &s, 1, 1, &d, 1, 1, &coverage, 1, 1, 255, mode); });
-        const bool plane = std::find(std::begin(kPlaneModes), std::end(kPlaneModes), mode) != std::end(kPlaneModes);
+        const bool plane =
+            std::find(std::begin(kPlaneModes), std::end(kPlaneModes), mode) != std::end(kPlaneModes);
         EXPECT_EQ(IsPlaneBlendMode(mode), plane) << mode;
         if (plane) continue;
         EXPECT_TRUE(Contains(reports, "Switch guard failed.")) << mode;
@@ -191,24 +219,30 @@ TEST_P(BlendPlaneTest, EveryComponentPairMatchesTheReference) {
         }
     for (bool full : {true, false}) {
         for (int32 y = 0; y < 256; ++y)
-            for (int32 x = 0; x < 256; ++x) coverage[size_t(y * 512 + x * 2)] = full ? 255 : uint8((x * 7) ^ (y * 3));
+            for (int32 x = 0; x < 256; ++x)
+                coverage[size_t(y * 512 + x * 2)] = full ? 255 : uint8((x * 7) ^ (y * 3));
         for (uint8 weight : {0, 1, 2, 64, 127, 128, 129, 200, 254, 255}) {
             if (!full && weight % 64 != 0 && weight != 255) continue;
             std::vector<uint8> result = dst;
-            BlendPlane(rect, src.data() + 1, 2, 512, result.data(), 1, kDstRow, coverage.data(), 2, 512, weight, mode);
+            BlendPlane(rect, src.data() + 1, 2, 512, result.data(), 1, kDstRow, coverage.data(), 2, 512,
+                       weight, mode);
             for (int32 y = 0; y < 256; ++y)
                 for (int32 x = 0; x < kDstRow; ++x) {
                     const size_t at = size_t(y * kDstRow + x);
                     const uint8 expected = x >= 256 ? dst[at]
-                                                    : BlendReference::BlendPlanePixel(mode, weight, rect.left + x, rect.top + y,
-                                                                                      uint8(x), uint8(y), coverage[size_t(y * 512 + x * 2)]);
-                    ASSERT_EQ(result[at], expected) << "weight " << int(weight) << " full " << full << " s " << x << " d " << y;
+                                                    : BlendReference::BlendPlanePixel(
+                                                          mode, weight, rect.left + x, rect.top + y, uint8(x),
+                                                          uint8(y), coverage[size_t(y * 512 + x * 2)]);
+                    ASSERT_EQ(result[at], expected)
+                        << "weight " << int(weight) << " full " << full << " s " << x << " d " << y;
                 }
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(PlaneModes, BlendPlaneTest, testing::ValuesIn(kPlaneModes),
-                         [](const testing::TestParamInfo<uint32>& param) { return std::to_string(param.param); });
+                         [](const testing::TestParamInfo<uint32>& param) {
+                             return std::to_string(param.param);
+                         });
 
 }  // namespace

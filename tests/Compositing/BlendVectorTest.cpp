@@ -1,5 +1,5 @@
-// The SSE2, AVX2 and AVX-512 blend loops against the scalar loops, byte for byte. The images pair every source
-// alpha with every destination alpha, and every source component with every destination component (a
+// The SSE2, AVX2 and AVX-512 blend loops against the scalar loops, byte for byte. The images pair every
+// source alpha with every destination alpha, and every source component with every destination component (a
 // different pairing per colour), so each vector path meets every (s.a, d.a) and (s.c, d.c) case; normal
 // mode runs at every opacity, the others at the opacities where the arithmetic turns.
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ std::vector<NativeQuad> Pairs(bool inSource) {
 }
 
 class BlendVectorTest : public testing::TestWithParam<uint32> {
-  protected:
+protected:
     static void SetUpTestSuite() { BuildByteTables(); }
     void TearDown() override { SelectBlendInstructionSet(SupportedBlendInstructionSet()); }
 
@@ -51,9 +51,11 @@ TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
     if (GetParam() == kBlendNormal)
         for (int32 o = 0; o < 256; ++o) opacities.push_back(uint8(o));
     std::vector<BlendInstructionSet> sets;
-    for (BlendInstructionSet set : {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2, BlendInstructionSet::kAvx512})
+    for (BlendInstructionSet set :
+         {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2, BlendInstructionSet::kAvx512})
         if (int32(set) <= int32(SupportedBlendInstructionSet())) sets.push_back(set);
-    if (sets.size() < 3) std::cout << "note: this processor runs only the first " << sets.size() << " vector sets\n";
+    if (sets.size() < 3)
+        std::cout << "note: this processor runs only the first " << sets.size() << " vector sets\n";
     for (bool preserve : {false, true}) {
         for (uint8 opacity : opacities) {
             const std::vector<NativeQuad> expected = Blend(BlendInstructionSet::kScalar, opacity, preserve);
@@ -72,7 +74,9 @@ TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, BlendVectorTest, testing::ValuesIn(kAllBlendModes),
-                         [](const testing::TestParamInfo<uint32>& param) { return std::to_string(param.param); });
+                         [](const testing::TestParamInfo<uint32>& param) {
+                             return std::to_string(param.param);
+                         });
 
 TEST(BlendInstructionSetTest, AskingForMoreThanTheProcessorHasGivesTheBestItHas) {
     const BlendInstructionSet best = SupportedBlendInstructionSet();

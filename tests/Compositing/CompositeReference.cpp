@@ -17,9 +17,12 @@ using Plane = std::vector<NativeQuad>;
 class ClipGroups {
 public:
     explicit ClipGroups(const CImage& inImage) {
-        for (int32 p = 0; p < inImage.GetLayerCount(); ++p) mClipping.push_back(inImage.GetLayerWithPosition(p)->GetClipping());
+        for (int32 p = 0; p < inImage.GetLayerCount(); ++p)
+            mClipping.push_back(inImage.GetLayerWithPosition(p)->GetClipping());
     }
-    bool Base(int32 p) const { return Count() >= 2 && mClipping[p] == 0 && p + 1 < Count() && mClipping[p + 1] != 0; }
+    bool Base(int32 p) const {
+        return Count() >= 2 && mClipping[p] == 0 && p + 1 < Count() && mClipping[p + 1] != 0;
+    }
     bool Member(int32 p) const {
         return Count() >= 2 && (mClipping[p] != 0 || (p + 1 < Count() && mClipping[p + 1] != 0));
     }
@@ -57,7 +60,8 @@ bool AllTransparent(const Plane& inPixels) {
     return std::all_of(inPixels.begin(), inPixels.end(), [](NativeQuad q) { return q.alpha == 0; });
 }
 
-void Blend(const GRect& inTile, uint32 inMode, uint8 inOpacity, bool inPreserve, const Plane& inSource, Plane& ioTarget) {
+void Blend(const GRect& inTile, uint32 inMode, uint8 inOpacity, bool inPreserve, const Plane& inSource,
+           Plane& ioTarget) {
     for (size_t i = 0; i < ioTarget.size(); ++i) {
         const int32 x = inTile.left + int32(i % size_t(inTile.Width()));
         const int32 y = inTile.top + int32(i / size_t(inTile.Width()));
@@ -122,10 +126,12 @@ Plane SubTile(CImage& inImage, const GRect& inTile) {
             const bool transparent = AllTransparent(pixels);
             if (layer.HasEnabledLayerMask()) {
                 const std::vector<uint8> mask = MaskBytes(layer, inTile);
-                for (size_t i = 0; i < pixels.size(); ++i) pixels[i].alpha = uint8(BlendReference::Mul(mask[i], pixels[i].alpha));
+                for (size_t i = 0; i < pixels.size(); ++i)
+                    pixels[i].alpha = uint8(BlendReference::Mul(mask[i], pixels[i].alpha));
             }
             if (!transparent)
-                Blend(inTile, layer.GetBlendMode(), layer.GetOpacity(), inGroup && p != base, pixels, *target);
+                Blend(inTile, layer.GetBlendMode(), layer.GetOpacity(), inGroup && p != base, pixels,
+                      *target);
         }
         ++p;
     }
@@ -140,7 +146,8 @@ std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect) {
     const int32 count = inImage.GetLayerCount();
     if (count == 0) return result;
     CLayer& bottom = *inImage.GetLayerWithPosition(0);
-    if (count == 1 && bottom.GetBlendMode() == kBlendNormal && bottom.GetVisible() && !bottom.HasEnabledLayerMask()) {
+    if (count == 1 && bottom.GetBlendMode() == kBlendNormal && bottom.GetVisible() &&
+        !bottom.HasEnabledLayerMask()) {
         result = LayerPixels(bottom, inRect);
         for (NativeQuad& q : result) q.alpha = uint8(BlendReference::Mul(q.alpha, bottom.GetOpacity()));
         return result;
@@ -154,7 +161,8 @@ std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect) {
             const Plane pixels = SubTile(inImage, tile);
             for (int32 y = 0; y < tile.Height(); ++y)
                 std::copy_n(pixels.begin() + ptrdiff_t(y) * tile.Width(), tile.Width(),
-                            result.begin() + ptrdiff_t(tile.top - inRect.top + y) * inRect.Width() + (tile.left - inRect.left));
+                            result.begin() + ptrdiff_t(tile.top - inRect.top + y) * inRect.Width() +
+                                (tile.left - inRect.left));
         }
     }
     return result;

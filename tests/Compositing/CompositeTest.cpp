@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Compositing/Checkerboard.h"
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
 #include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Exceptions.h"
@@ -59,16 +59,21 @@ TEST(CompositePlanes, VectorPassesMatchTheirDefinitionsAtEveryWidth) {
             const Rect before = RandomRect(width, random);
             Rect expected = before;
             for (int32 y = 0; y < kHeight; ++y)
-                for (int32 x = 0; x < width; ++x) expected.Q(x, y).alpha = Mul8(expected.Q(x, y).alpha, opacity);
+                for (int32 x = 0; x < width; ++x)
+                    expected.Q(x, y).alpha = Mul8(expected.Q(x, y).alpha, opacity);
             Rect got = before;
             ScaleAlpha(got.quads.data(), got.RowBytes(), width, kHeight, opacity);
-            ASSERT_EQ(got.quads, expected.quads) << "ScaleAlpha, width " << width << " opacity " << int(opacity);
+            ASSERT_EQ(got.quads, expected.quads)
+                << "ScaleAlpha, width " << width << " opacity " << int(opacity);
         }
         const Rect before = RandomRect(width, random);
         Rect masked = before, toBytes = before, fromBytes = before, expected = before, filled = before;
-        MultiplyAlphaByBytes(before.bytes.data(), before.ByteRowBytes(), masked.quads.data(), masked.RowBytes(), width, kHeight);
-        CopyAlphaToBytes(before.quads.data(), before.RowBytes(), toBytes.bytes.data(), toBytes.ByteRowBytes(), width, kHeight);
-        CopyBytesToAlpha(before.bytes.data(), before.ByteRowBytes(), fromBytes.quads.data(), fromBytes.RowBytes(), width, kHeight);
+        MultiplyAlphaByBytes(before.bytes.data(), before.ByteRowBytes(), masked.quads.data(),
+                             masked.RowBytes(), width, kHeight);
+        CopyAlphaToBytes(before.quads.data(), before.RowBytes(), toBytes.bytes.data(), toBytes.ByteRowBytes(),
+                         width, kHeight);
+        CopyBytesToAlpha(before.bytes.data(), before.ByteRowBytes(), fromBytes.quads.data(),
+                         fromBytes.RowBytes(), width, kHeight);
         FillQuads(filled.quads.data(), filled.RowBytes(), width, kHeight, kOpaqueGrey);
         Rect expectMasked = before, expectTo = before, expectFrom = before, expectFilled = before;
         for (int32 y = 0; y < kHeight; ++y) {
@@ -120,7 +125,6 @@ int32 Differences(const std::vector<NativeQuad>& inA, const std::vector<NativeQu
     return count;
 }
 
-
 // Every tenth stack is wide enough (more than 16384 pixels) to be composited in several sub-tiles.
 TEST_F(CompositeProperties, MatchesTheReferenceComposite) {
     std::mt19937 random(2024);
@@ -159,7 +163,8 @@ TEST_F(CompositeProperties, PiecesAssembleToTheWhole) {
             for (size_t i = 0; i + 1 < xs.size(); ++i) {
                 const GRect piece(xs[i], ys[j], xs[i + 1], ys[j + 1]);
                 if (piece.Empty()) continue;
-                NativeQuad* first = assembled.data() + size_t(piece.top - whole.top) * whole.Width() + size_t(piece.left - whole.left);
+                NativeQuad* first = assembled.data() + size_t(piece.top - whole.top) * whole.Width() +
+                                    size_t(piece.left - whole.left);
                 GetCompositeTile(*image, piece, first, whole.Width() * 4);
             }
         ASSERT_EQ(Differences(assembled, expected), 0) << "run " << run;
@@ -194,7 +199,8 @@ TEST_F(CompositeRules, NothingVisibleGivesTransparentWhite) {
 TEST_F(CompositeRules, EffectsDrawBeforeTheMaskAndOuterEffectsReachTransparentTiles) {
     auto effects = std::make_shared<FakeEffects>();
     effects->mGrow = 2;
-    Add(PaintedLayer(9, GRect(0, 0, 1, 1), [](int32, int32) { return kTransparentWhite; }));  // the active layer
+    Add(PaintedLayer(9, GRect(0, 0, 1, 1),
+                     [](int32, int32) { return kTransparentWhite; }));  // the active layer
     CLayer* layer = Add(PaintedLayer(1, GRect(4, 0, 8, 8), [](int32, int32) { return kRed; }));
     layer->SetEffects(LayerEffects(effects));
     layer->CreateLayerMask(255, GRect(6, 0, 8, 8));
@@ -248,12 +254,13 @@ TEST_F(CompositeViews, MatteArithmetic) {
     };
     const Case cases[] = {
         {MakeNativeQuad(1, 2, 3, 255), MakeNativeQuad(1, 2, 3, 0)},  // opaque: colour kept, alpha cleared
-        {MakeNativeQuad(1, 2, 3, 0), kB},                           // transparent: the background quad
-        {MakeNativeQuad(0, 255, 250, 128),                          // 127 of 255 toward (40, 90, 250)
-         MakeNativeQuad(uint8(0 + BlendReference::Mul(40, 127)), uint8(255 - BlendReference::Mul(165, 127)), 250, 0)},
-        {MakeNativeQuad(100, 100, 100, 1), MakeNativeQuad(uint8(100 - BlendReference::Mul(60, 254)),
-                                                          uint8(100 - BlendReference::Mul(10, 254)),
-                                                          uint8(100 + BlendReference::Mul(150, 254)), 0)},
+        {MakeNativeQuad(1, 2, 3, 0), kB},                            // transparent: the background quad
+        {MakeNativeQuad(0, 255, 250, 128),                           // 127 of 255 toward (40, 90, 250)
+         MakeNativeQuad(uint8(0 + BlendReference::Mul(40, 127)), uint8(255 - BlendReference::Mul(165, 127)),
+                        250, 0)},
+        {MakeNativeQuad(100, 100, 100, 1),
+         MakeNativeQuad(uint8(100 - BlendReference::Mul(60, 254)), uint8(100 - BlendReference::Mul(10, 254)),
+                        uint8(100 + BlendReference::Mul(150, 254)), 0)},
     };
     for (const Case& c : cases) {
         NativeQuad pixel = c.pixel;
@@ -277,7 +284,9 @@ TEST_F(CompositeViews, CheckerboardPatternFollowsImageCoordinates) {
             for (int32 y = tile.top; y < tile.bottom; ++y)
                 for (int32 x = tile.left; x < tile.right; ++x) {
                     const NativeQuad expected = ((x & size) != (y & size)) ? kB : kA;
-                    wrong += pixels[size_t(y - tile.top) * tile.Width() + size_t(x - tile.left)] == expected ? 0 : 1;
+                    wrong += pixels[size_t(y - tile.top) * tile.Width() + size_t(x - tile.left)] == expected
+                                 ? 0
+                                 : 1;
                 }
             EXPECT_EQ(wrong, 0) << size << " at " << tile.left << "," << tile.top;
         }

@@ -9,8 +9,10 @@ namespace CompositeTest {
 void InvertLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
                              NativeQuad* outDestination, int32& ioDestinationRowBytes) {
     for (int32 y = 0; y < inRect.Height(); ++y) {
-        const auto* from = reinterpret_cast<const NativeQuad*>(reinterpret_cast<const uint8*>(inSource) + y * ioSourceRowBytes);
-        auto* to = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(outDestination) + y * ioDestinationRowBytes);
+        const auto* from = reinterpret_cast<const NativeQuad*>(reinterpret_cast<const uint8*>(inSource) +
+                                                               y * ioSourceRowBytes);
+        auto* to = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(outDestination) +
+                                                 y * ioDestinationRowBytes);
         for (int32 x = 0; x < inRect.Width(); ++x) {
             to[x].red = uint8(255 - from[x].red);
             to[x].green = uint8(255 - from[x].green);
@@ -22,8 +24,10 @@ void InvertLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource, in
 void FakeEffects::Render(const LayerEffectsDrawing& inDrawing) const {
     bool opaque = true;
     for (int32 y = 0; y < inDrawing.mInnerArea.Height(); ++y) {
-        auto* inner = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inDrawing.mInner) + y * inDrawing.mInnerRowBytes);
-        auto* outer = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inDrawing.mOuter) + y * inDrawing.mOuterRowBytes);
+        auto* inner = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inDrawing.mInner) +
+                                                    y * inDrawing.mInnerRowBytes);
+        auto* outer = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inDrawing.mOuter) +
+                                                    y * inDrawing.mOuterRowBytes);
         for (int32 x = 0; x < inDrawing.mInnerArea.Width(); ++x) {
             opaque = opaque && inner[x].alpha == 255;
             inner[x] = mInnerColor;
@@ -39,7 +43,8 @@ std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect) {
     return pixels;
 }
 
-CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect, const std::function<NativeQuad(int32, int32)>& inPixel) {
+CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect,
+                        const std::function<NativeQuad(int32, int32)>& inPixel) {
     CNativeQuadTileBuffer pixels(inRect, kTransparentWhite);
     for (int32 y = inRect.top; y < inRect.bottom; ++y)
         for (int32 x = inRect.left; x < inRect.right; ++x) {
@@ -54,9 +59,12 @@ namespace {
 // Alpha drawn from 0, 255 and anything between, so every branch of the modes is reached.
 uint8 RandomAlpha(std::mt19937& ioRandom) {
     switch (ioRandom() % 4) {
-        case 0: return 0;
-        case 1: return 255;
-        default: return uint8(ioRandom());
+        case 0:
+            return 0;
+        case 1:
+            return 255;
+        default:
+            return uint8(ioRandom());
     }
 }
 
@@ -71,7 +79,8 @@ CLayer* RandomPixelLayer(std::mt19937& ioRandom, const StackOptions& inOptions, 
     if (inOptions.allowIndexed && ioRandom() % 5 == 0) {
         NativeQuadCLUTRef table = NativeQuadCLUTRef::Create();
         for (int32 i = 0; i < 4; ++i)
-            table->SetColor(i, MakeNativeQuad(uint8(ioRandom()), uint8(ioRandom()), uint8(ioRandom()), RandomAlpha(ioRandom)));
+            table->SetColor(i, MakeNativeQuad(uint8(ioRandom()), uint8(ioRandom()), uint8(ioRandom()),
+                                              RandomAlpha(ioRandom)));
         auto* layer = new CIndexedLayer(nullptr, "indexed", true, rect, kBlendNormal, 255, table, 1, inID);
         std::vector<uint8> rows(size_t(rect.Width()) * size_t(rect.Height()));
         for (uint8& index : rows) index = uint8(ioRandom() % 4);
@@ -79,16 +88,19 @@ CLayer* RandomPixelLayer(std::mt19937& ioRandom, const StackOptions& inOptions, 
         return layer;
     }
     const bool flat = ioRandom() % 3 == 0;
-    const NativeQuad flatColor = MakeNativeQuad(uint8(ioRandom()), uint8(ioRandom()), uint8(ioRandom()), RandomAlpha(ioRandom));
+    const NativeQuad flatColor =
+        MakeNativeQuad(uint8(ioRandom()), uint8(ioRandom()), uint8(ioRandom()), RandomAlpha(ioRandom));
     return PaintedLayer(inID, rect, [&](int32, int32) {
         return flat ? flatColor
-                    : MakeNativeQuad(uint8(ioRandom()), uint8(ioRandom()), uint8(ioRandom()), RandomAlpha(ioRandom));
+                    : MakeNativeQuad(uint8(ioRandom()), uint8(ioRandom()), uint8(ioRandom()),
+                                     RandomAlpha(ioRandom));
     });
 }
 
 void RandomMask(std::mt19937& ioRandom, const StackOptions& inOptions, CLayer& ioLayer) {
     const uint8 defaultColor = ioRandom() % 2 ? 255 : 0;
-    const GRect rect = RandomRect(ioRandom, inOptions).Intersection(GRect(0, 0, inOptions.width, inOptions.height));
+    const GRect rect =
+        RandomRect(ioRandom, inOptions).Intersection(GRect(0, 0, inOptions.width, inOptions.height));
     if (rect.Empty()) return;
     ioLayer.CreateLayerMask(defaultColor, rect);
     std::vector<uint8> bytes(size_t(rect.Width()) * size_t(rect.Height()));
@@ -105,8 +117,9 @@ std::unique_ptr<CImage> RandomStack(std::mt19937& ioRandom, const StackOptions& 
     const int32 count = 1 + int32(ioRandom() % uint32(inOptions.maxLayers));
     for (int32 i = 0; i < count; ++i) {
         const uint32 id = uint32(100 + i);
-        CLayer* layer = inOptions.allowAdjustment && ioRandom() % 6 == 0 ? new InvertLayer(id)
-                                                                         : RandomPixelLayer(ioRandom, inOptions, id);
+        CLayer* layer = inOptions.allowAdjustment && ioRandom() % 6 == 0
+                            ? new InvertLayer(id)
+                            : RandomPixelLayer(ioRandom, inOptions, id);
         image->AddLayer(layer, false, -1, true);
         uint32 mode = kAllBlendModes[ioRandom() % uint32(kBlendModeCount)];
         if (!inOptions.allowBehind && mode == kBlendBehind) mode = kBlendNormal;

@@ -14,10 +14,11 @@ namespace CompositeTest {
 // An adjustment layer (kind 4) over the whole canvas that inverts red, green and blue.
 class InvertLayer : public CLayer {
 public:
-    explicit InvertLayer(uint32 inID) : CLayer("invert", LayerSettings(inID, GPoint::zero, true, 12000, 255)) {}
+    explicit InvertLayer(uint32 inID)
+        : CLayer("invert", LayerSettings(inID, GPoint::zero, true, 12000, 255)) {}
     void GetTile(RasterPort*, RasterDevice*, RasterDescriptor*, const GRect&) override {}
-    void AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes, NativeQuad* outDestination,
-                    int32& ioDestinationRowBytes) override;
+    void AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
+                    NativeQuad* outDestination, int32& ioDestinationRowBytes) override;
     GRect GetBounds() const override { return GetImage() != nullptr ? GetImage()->GetImageRect() : GRect(); }
     GRect GetContentBounds() const override { return GetBounds(); }
     bool IsEmpty() const override { return false; }
@@ -55,7 +56,8 @@ public:
 // The composite of inRect, row after row.
 std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect);
 // An RGB layer over inRect whose pixels are given by inPixel(x, y) in image coordinates.
-CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect, const std::function<NativeQuad(int32, int32)>& inPixel);
+CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect,
+                        const std::function<NativeQuad(int32, int32)>& inPixel);
 
 // What a random stack may hold.
 struct StackOptions {
@@ -64,7 +66,7 @@ struct StackOptions {
     int32 maxLayers = 5;
     bool allowBehind = true;      // Behind changes pixels under fully transparent sources
     bool allowAdjustment = true;  // InvertLayer
-    bool allowIndexed = false;    // indexed layers write index 0 colours over the whole tile they are asked for
+    bool allowIndexed = false;  // indexed layers write index 0 colours over the whole tile they are asked for
 };
 // A random stack: modes, opacities, visibility, clipping, masks (default colour, inverted, disabled),
 // layer bounds inside and outside the canvas, pixels with every kind of alpha.

@@ -50,9 +50,13 @@ private:
     std::vector<int32> mValues;
 };
 
-int32 Radius(Fixed inBlur) { return std::clamp((inBlur + 65534) >> 16, 2, 50); }
+int32 Radius(Fixed inBlur) {
+    return std::clamp((inBlur + 65534) >> 16, 2, 50);
+}
 
-int32 Growth(Fixed inBlur) { return inBlur <= 0 ? 0 : (std::max(inBlur, 0x20000) + 65534) >> 16; }
+int32 Growth(Fixed inBlur) {
+    return inBlur <= 0 ? 0 : (std::max(inBlur, 0x20000) + 65534) >> 16;
+}
 
 GRect Grown(GRect inRect, Fixed inBlur) {
     const int32 g = Growth(inBlur);
@@ -64,13 +68,15 @@ GRect Grown(GRect inRect, Fixed inBlur) {
 // values, every row value and every sum computed directly from its weights.
 class TentSums {
 public:
-    TentSums(const std::function<int32(int32, int32)>& inSource, const GRect& inRect, int32 r) : mRect(inRect) {
+    TentSums(const std::function<int32(int32, int32)>& inSource, const GRect& inRect, int32 r)
+        : mRect(inRect) {
         const GRect rows = GRect(inRect).Inset(0, -(r - 1));
         std::vector<int64> h(size_t(rows.Area()));
         for (int32 y = rows.top; y < rows.bottom; ++y)
             for (int32 x = rows.left; x < rows.right; ++x) {
                 int64 row = 0;
-                for (int32 dx = -(r - 1); dx <= r - 1; ++dx) row += int64(r - std::abs(dx)) * inSource(x + dx, y);
+                for (int32 dx = -(r - 1); dx <= r - 1; ++dx)
+                    row += int64(r - std::abs(dx)) * inSource(x + dx, y);
                 h[size_t(y - rows.top) * size_t(rows.Width()) + size_t(x - rows.left)] =
                     std::min<int64>(row * 256 / (int64(r) * r), 65280);
             }
@@ -113,7 +119,8 @@ void BlendPixel(Canvas& ioCanvas, int32 inX, int32 inY, NativeQuad inColor, int3
                 uint8 inOpacity) {
     NativeQuad source = inColor;
     source.alpha = uint8(inMask);
-    BlendTile(GRect(inX, inY, inX + 1, inY + 1), &source, 4, &ioCanvas.At(inX, inY), 4, inMode, inOpacity, false);
+    BlendTile(GRect(inX, inY, inX + 1, inY + 1), &source, 4, &ioCanvas.At(inX, inY), 4, inMode, inOpacity,
+              false);
 }
 
 struct Shadowish {
@@ -129,7 +136,8 @@ struct Shadowish {
 void OneEffect(const CLayer& inLayer, const Coverage& inCoverage, Canvas& ioCanvas, const Shadowish& e) {
     const uint8 opacity = Mul8(e.opacity, inLayer.GetOpacity());
     if (opacity == 0) return;
-    const GRect drawn = Grown(GRect(inLayer.GetBounds()).Offset(e.offset), e.blur).Intersection(ioCanvas.area);
+    const GRect drawn =
+        Grown(GRect(inLayer.GetBounds()).Offset(e.offset), e.blur).Intersection(ioCanvas.area);
     if (drawn.Empty()) return;
     const int32 r = Radius(e.blur);
     const TentSums sums(std::cref(inCoverage), GRect(drawn).OffsetNegative(e.offset), r);
@@ -159,7 +167,8 @@ void Emboss(const LayerFXParameters& p, const CLayer& inLayer, const Coverage& i
     const uint8 highlightOpacity = Mul8(p.mBevelHighlightOpacity, inLayer.GetOpacity());
     const uint8 shadowOpacity = Mul8(p.mBevelShadowOpacity, inLayer.GetOpacity());
     if (highlightOpacity == 0 && shadowOpacity == 0) return;
-    const bool reverse = inInside ? p.mBevelDirection : (p.mBevelDirection != (p.mBevelStyle == PillowEmboss));
+    const bool reverse =
+        inInside ? p.mBevelDirection : (p.mBevelDirection != (p.mBevelStyle == PillowEmboss));
     int32 angle = (p.mBevelUseGlobalAngle ? inGlobalAngle : p.mBevelAngle / 65536) + (reverse ? 180 : 0);
     angle = ((angle % 360) + 360) % 360;
     const double a = angle * kPi / 180.0;
@@ -200,39 +209,43 @@ void Emboss(const LayerFXParameters& p, const CLayer& inLayer, const Coverage& i
                 BlendPixel(ioCanvas, x, y, p.mBevelHighlightColor.ToNativeQuad(), highlight,
                            p.mBevelHighlightBlendMode, highlightOpacity);
             if (shadowOpacity != 0)
-                BlendPixel(ioCanvas, x, y, p.mBevelShadowColor.ToNativeQuad(), shadow, p.mBevelShadowBlendMode,
-                           shadowOpacity);
+                BlendPixel(ioCanvas, x, y, p.mBevelShadowColor.ToNativeQuad(), shadow,
+                           p.mBevelShadowBlendMode, shadowOpacity);
         }
 }
 
 }  // namespace
 
-void ReferenceEffects(const LayerFXParameters& p, const CLayer& inLayer, bool inUseLayerMask, int32 inGlobalAngle,
-                      Canvas& ioOuter, Canvas& ioInner) {
+void ReferenceEffects(const LayerFXParameters& p, const CLayer& inLayer, bool inUseLayerMask,
+                      int32 inGlobalAngle, Canvas& ioOuter, Canvas& ioInner) {
     const Coverage coverage(inLayer, inUseLayerMask);
-    const GPoint drop = Offset(p.mDropShadowAngle, p.mDropShadowDistance, p.mDropShadowUseGlobalAngle, inGlobalAngle);
-    const GPoint inner = Offset(p.mInnerShadowAngle, p.mInnerShadowDistance, p.mInnerShadowUseGlobalAngle, inGlobalAngle);
+    const GPoint drop =
+        Offset(p.mDropShadowAngle, p.mDropShadowDistance, p.mDropShadowUseGlobalAngle, inGlobalAngle);
+    const GPoint inner =
+        Offset(p.mInnerShadowAngle, p.mInnerShadowDistance, p.mInnerShadowUseGlobalAngle, inGlobalAngle);
     if (p.mOuterEffectsVisible) {
         if (p.mDropShadowEnabled)
             OneEffect(inLayer, coverage, ioOuter,
-                      {p.mDropShadowColor, p.mDropShadowBlendMode, p.mDropShadowOpacity, drop, p.mDropShadowBlur,
-                       p.mDropShadowIntensity, false});
-        if (p.mBevelEnabled && p.mBevelStyle != InnerBevel) Emboss(p, inLayer, coverage, ioOuter, inGlobalAngle, false);
+                      {p.mDropShadowColor, p.mDropShadowBlendMode, p.mDropShadowOpacity, drop,
+                       p.mDropShadowBlur, p.mDropShadowIntensity, false});
+        if (p.mBevelEnabled && p.mBevelStyle != InnerBevel)
+            Emboss(p, inLayer, coverage, ioOuter, inGlobalAngle, false);
         if (p.mOuterGlowEnabled)
             OneEffect(inLayer, coverage, ioOuter,
-                      {p.mOuterGlowColor, p.mOuterGlowBlendMode, p.mOuterGlowOpacity, GPoint(), p.mOuterGlowBlur,
-                       p.mOuterGlowIntensity, false});
+                      {p.mOuterGlowColor, p.mOuterGlowBlendMode, p.mOuterGlowOpacity, GPoint(),
+                       p.mOuterGlowBlur, p.mOuterGlowIntensity, false});
     }
     if (p.mInnerEffectsVisible) {
         if (p.mInnerGlowEnabled)
             OneEffect(inLayer, coverage, ioInner,
-                      {p.mInnerGlowColor, p.mInnerGlowBlendMode, p.mInnerGlowOpacity, GPoint(), p.mInnerGlowBlur,
-                       p.mInnerGlowIntensity, p.mInnerGlowInvert});
+                      {p.mInnerGlowColor, p.mInnerGlowBlendMode, p.mInnerGlowOpacity, GPoint(),
+                       p.mInnerGlowBlur, p.mInnerGlowIntensity, p.mInnerGlowInvert});
         if (p.mInnerShadowEnabled)
             OneEffect(inLayer, coverage, ioInner,
-                      {p.mInnerShadowColor, p.mInnerShadowBlendMode, p.mInnerShadowOpacity, inner, p.mInnerShadowBlur,
-                       p.mInnerShadowIntensity, true});
-        if (p.mBevelEnabled && p.mBevelStyle != OuterBevel) Emboss(p, inLayer, coverage, ioInner, inGlobalAngle, true);
+                      {p.mInnerShadowColor, p.mInnerShadowBlendMode, p.mInnerShadowOpacity, inner,
+                       p.mInnerShadowBlur, p.mInnerShadowIntensity, true});
+        if (p.mBevelEnabled && p.mBevelStyle != OuterBevel)
+            Emboss(p, inLayer, coverage, ioInner, inGlobalAngle, true);
     }
 }
 

@@ -25,8 +25,8 @@ protected:
 };
 
 // Draws through the pipeline's entry point, cutting the canvas into the given tiles.
-void Draw(const LayerFXParameters& inParameters, CLayer& inLayer, bool inUseMask, Canvas& ioOuter, Canvas& ioInner,
-          const std::vector<GRect>& inTiles) {
+void Draw(const LayerFXParameters& inParameters, CLayer& inLayer, bool inUseMask, Canvas& ioOuter,
+          Canvas& ioInner, const std::vector<GRect>& inTiles) {
     for (const GRect& tile : inTiles) {
         LayerEffectsDrawing drawing;
         drawing.mLayer = &inLayer;
@@ -68,7 +68,8 @@ TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
         const uint32 seed = random();
         const GRect layerRect(int32(random() % 8) - 3, int32(random() % 6) - 2, 18 + int32(random() % 14),
                               14 + int32(random() % 10));
-        TestImage test = MakeImage(30, 22, layerRect, [seed](int32 x, int32 y) { return BlobPixel(x, y, seed); });
+        TestImage test =
+            MakeImage(30, 22, layerRect, [seed](int32 x, int32 y) { return BlobPixel(x, y, seed); });
         test.layer->SetOpacity(random() % 4 == 0 ? uint8(random()) : uint8(255));
         const bool useMask = random() % 3 == 0;
         if (useMask) {
@@ -97,14 +98,15 @@ TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
 
         const int32 cutX = 1 + int32(random() % 28), cutY = 1 + int32(random() % 20);
         Draw(p, *test.layer, useMask, outer, inner,
-             {GRect(0, 0, cutX, cutY), GRect(cutX, 0, 30, cutY), GRect(0, cutY, cutX, 22), GRect(cutX, cutY, 30, 22)});
+             {GRect(0, 0, cutX, cutY), GRect(cutX, 0, 30, cutY), GRect(0, cutY, cutX, 22),
+              GRect(cutX, cutY, 30, 22)});
         EXPECT_TRUE(outer.pixels == expectedOuter.pixels) << "outer in tiles, round " << round;
         EXPECT_TRUE(inner.pixels == expectedInner.pixels) << "inner in tiles, round " << round;
     }
 }
 
-void ExpectReferenceFor(const LayerFXParameters& inParameters, int32 inWidth, int32 inHeight, const GRect& inLayerRect,
-                        const std::function<NativeQuad(int32, int32)>& inPixel) {
+void ExpectReferenceFor(const LayerFXParameters& inParameters, int32 inWidth, int32 inHeight,
+                        const GRect& inLayerRect, const std::function<NativeQuad(int32, int32)>& inPixel) {
     const GRect canvasArea(0, 0, inWidth, inHeight);
     TestImage test = MakeImage(inWidth, inHeight, inLayerRect, inPixel);
     std::mt19937 random(1);
@@ -117,7 +119,9 @@ void ExpectReferenceFor(const LayerFXParameters& inParameters, int32 inWidth, in
 }
 
 TEST_F(EffectRender, TheWidestBlurAndAreasWiderThanOneStripMatchTheReference) {
-    const auto stripes = [](int32 x, int32) { return MakeNativeQuad(10, 20, 30, uint8(x % 50 < 30 ? 255 : x % 50 * 5)); };
+    const auto stripes = [](int32 x, int32) {
+        return MakeNativeQuad(10, 20, 30, uint8(x % 50 < 30 ? 255 : x % 50 * 5));
+    };
     LayerFXParameters p = QuietParameters();
     p.mOuterGlowEnabled = true, p.mOuterGlowBlur = kMaxFXFixedBlurValue, p.mOuterGlowIntensity = 0x1000000;
     p.mOuterGlowBlendMode = kBlendNormal, p.mOuterGlowOpacity = 255;
@@ -130,8 +134,10 @@ TEST_F(EffectRender, TheWidestBlurAndAreasWiderThanOneStripMatchTheReference) {
 }
 
 // Alpha of an outer glow drawn in normal mode into a transparent canvas is the glow's mask.
-std::vector<int32> GlowMaskAcrossLeftEdge(Fixed inBlur, Fixed inIntensity, int32 inEdge, int32 inFrom, int32 inTo) {
-    TestImage test = MakeImage(120, 120, GRect(inEdge, 0, 120, 120), [](int32, int32) { return kOpaqueBlack; });
+std::vector<int32> GlowMaskAcrossLeftEdge(Fixed inBlur, Fixed inIntensity, int32 inEdge, int32 inFrom,
+                                          int32 inTo) {
+    TestImage test =
+        MakeImage(120, 120, GRect(inEdge, 0, 120, 120), [](int32, int32) { return kOpaqueBlack; });
     LayerFXParameters p = QuietParameters();
     p.mOuterGlowEnabled = true, p.mOuterGlowBlur = inBlur, p.mOuterGlowIntensity = inIntensity;
     p.mOuterGlowBlendMode = kBlendNormal, p.mOuterGlowOpacity = 255;
@@ -155,8 +161,8 @@ TEST(EffectBlur, RadiusIsTheBlurRoundedUpBetweenTwoAndFifty) {
     const struct {
         Fixed blur;
         int32 radius;
-    } cases[] = {{0, 2}, {0x8000, 2}, {0x10000, 2}, {0x20000, 2}, {0x20001, 2}, {0x20002, 3},
-                 {0x50000, 5}, {0x58000, 6}, {0x320000, 50}, {0x3C0000, 50}};
+    } cases[] = {{0, 2},       {0x8000, 2},  {0x10000, 2}, {0x20000, 2},   {0x20001, 2},
+                 {0x20002, 3}, {0x50000, 5}, {0x58000, 6}, {0x320000, 50}, {0x3C0000, 50}};
     for (const auto& c : cases) EXPECT_EQ(TentBlur::RadiusOf(c.blur), c.radius) << c.blur;
 }
 
@@ -233,17 +239,19 @@ TEST_F(EffectComposite, EffectsFollowTheMaskedShapeAndInnerOnesAreMaskedWithTheL
         return fx;
     }()));
     for (int32 y = 2; y < 8; ++y) {
-        for (int32 x = 2; x < 7; ++x) EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueWhite) << x << "," << y;
+        for (int32 x = 2; x < 7; ++x)
+            EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueWhite) << x << "," << y;
         for (int32 x = 7; x < 12; ++x) EXPECT_EQ(CompositePixel(*test.image, x, y), kGreen) << x << "," << y;
-        for (int32 x = 12; x < 15; ++x) EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueBlack) << x << "," << y;
+        for (int32 x = 12; x < 15; ++x)
+            EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueBlack) << x << "," << y;
         EXPECT_EQ(CompositePixel(*test.image, 15, y), kOpaqueWhite);
     }
 }
 
 TEST_F(EffectComposite, AClippedLayersShadowStaysInsideTheGroupsBase) {
     auto image = std::make_unique<CImage>(16, 12);
-    auto* base = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(2, 2, 10, 10), kOpaqueWhite), "base", true,
-                               kBlendNormal, 255, 1);
+    auto* base = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(2, 2, 10, 10), kOpaqueWhite), "base",
+                               true, kBlendNormal, 255, 1);
     auto* clipped = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(4, 4, 8, 8), kRed), "clipped", true,
                                   kBlendNormal, 255, 2);
     image->AddLayer(base, false, -1, true);

@@ -1,8 +1,8 @@
 #include "tests/Effects/EffectsTestSupport.h"
 
-#include "Src/Orvane/Src/Image/BlendModes.h"
-#include "Src/Orvane/Src/Effects/LayerFXBlock.h"
 #include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
+#include "Src/Orvane/Src/Effects/LayerFXBlock.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "tests/support/MemoryFilePort.h"
@@ -13,8 +13,12 @@ Bytes& Bytes::U8(uint32 inValue) {
     mBytes.push_back(uint8(inValue));
     return *this;
 }
-Bytes& Bytes::U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
-Bytes& Bytes::U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
+Bytes& Bytes::U16(uint32 inValue) {
+    return U8(inValue >> 8).U8(inValue);
+}
+Bytes& Bytes::U32(uint32 inValue) {
+    return U16(inValue >> 16).U16(inValue);
+}
 Bytes& Bytes::Key(const char (&inKey)[5]) {
     for (int i = 0; i < 4; ++i) U8(uint8(inKey[i]));
     return *this;
@@ -29,7 +33,12 @@ Bytes& Bytes::Append(const ByteVector& inBytes) {
 
 ByteVector Record(const char (&inKey)[5], const ByteVector& inFields, std::optional<uint32> inLength,
                   const char (&inSignature)[5]) {
-    return Bytes().Key(inSignature).Key(inKey).U32(inLength.value_or(uint32(inFields.size()))).Append(inFields).Get();
+    return Bytes()
+        .Key(inSignature)
+        .Key(inKey)
+        .U32(inLength.value_or(uint32(inFields.size())))
+        .Append(inFields)
+        .Get();
 }
 
 ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16> inCount) {
@@ -41,20 +50,50 @@ ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16
 
 ByteVector ShadowFields(uint32 inBlur, uint32 inIntensity, uint32 inAngle, uint32 inDistance,
                         const char (&inMode)[5], uint8 inEnabled, uint8 inOpacity) {
-    return Bytes().U32(0).U32(inBlur).U32(inIntensity).U32(inAngle).U32(inDistance)
-        .Color(0, 0x1111, 0x2222, 0x3333, 0).Mode(inMode).U8(inEnabled).U8(0).U8(inOpacity).Get();
+    return Bytes()
+        .U32(0)
+        .U32(inBlur)
+        .U32(inIntensity)
+        .U32(inAngle)
+        .U32(inDistance)
+        .Color(0, 0x1111, 0x2222, 0x3333, 0)
+        .Mode(inMode)
+        .U8(inEnabled)
+        .U8(0)
+        .U8(inOpacity)
+        .Get();
 }
 
 ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], uint8 inEnabled) {
     Bytes bytes;
-    bytes.U32(inVersion).U32(inBlur).U32(0x10000).Color(0, 0xFFFF, 0xEEEE, 0xDDDD, 0).Mode(inMode).U8(inEnabled).U8(99);
+    bytes.U32(inVersion)
+        .U32(inBlur)
+        .U32(0x10000)
+        .Color(0, 0xFFFF, 0xEEEE, 0xDDDD, 0)
+        .Mode(inMode)
+        .U8(inEnabled)
+        .U8(99);
     if (inVersion >= 1) bytes.U8(0);
     return bytes.Get();
 }
 
 ByteVector BevelFields(uint8 inStyle, uint32 inAngle, uint32 inStrength, uint32 inBlur) {
-    return Bytes().U32(0).U32(inAngle).U32(inStrength).U32(inBlur).Mode("lite").Mode("dark")
-        .Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0).Color(0, 0, 0, 0, 0).U8(inStyle).U8(10).U8(20).U8(1).U8(0).U8(1).Get();
+    return Bytes()
+        .U32(0)
+        .U32(inAngle)
+        .U32(inStrength)
+        .U32(inBlur)
+        .Mode("lite")
+        .Mode("dark")
+        .Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0)
+        .Color(0, 0, 0, 0, 0)
+        .U8(inStyle)
+        .U8(10)
+        .U8(20)
+        .U8(1)
+        .U8(0)
+        .U8(1)
+        .Get();
 }
 
 std::optional<LayerFXParameters> ReadPayload(const ByteVector& inPayload, std::string* outRefusal) {
@@ -85,17 +124,24 @@ TestImage MakeImage(int32 inWidth, int32 inHeight, const GRect& inLayerRect,
 }
 
 LayerFXParameters RandomParameters(std::mt19937& ioRandom, int32 inMaxBlur, int32 inMaxDistance) {
-    auto in = [&](int64 inMin, int64 inMax) { return Fixed(inMin + int64(ioRandom() % uint64(inMax - inMin + 1))); };
+    auto in = [&](int64 inMin, int64 inMax) {
+        return Fixed(inMin + int64(ioRandom() % uint64(inMax - inMin + 1)));
+    };
     auto flag = [&] { return (ioRandom() & 1) != 0; };
     auto opacity = [&] { return ioRandom() % 5 == 0 ? uint8(0) : uint8(ioRandom()); };
     auto mode = [&] { return kBlendModeKeys[ioRandom() % 17].mode; };
-    auto blur = [&] { return ioRandom() % 4 == 0 ? Fixed(0) : ioRandom() % 3 == 0 ? in(1, 0xFFFF) : in(0, int64(inMaxBlur) << 16); };
+    auto blur = [&] {
+        return ioRandom() % 4 == 0   ? Fixed(0)
+               : ioRandom() % 3 == 0 ? in(1, 0xFFFF)
+                                     : in(0, int64(inMaxBlur) << 16);
+    };
     auto angle = [&] { return in(kMinFXFixedAngleValue, kMaxFXFixedAngleValue); };
     auto intensity = [&] { return in(0, kMaxFXFixedIntensityValue); };
     auto distance = [&] { return in(0, int64(inMaxDistance) << 16); };
     auto color = [&] {
         if (ioRandom() % 6 == 0) return ColorRecord::Empty();
-        return ColorRecord{int16(ioRandom() % 4), {uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom())}};
+        return ColorRecord{int16(ioRandom() % 4),
+                           {uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom()), uint16(ioRandom())}};
     };
     LayerFXParameters p;
     p.mDropShadowEnabled = flag(), p.mDropShadowBlendMode = mode(), p.mDropShadowOpacity = opacity();

@@ -35,8 +35,8 @@ private:
 };
 
 // One record: signature, key, length (default: the fields' size), fields.
-ByteVector Record(const char (&inKey)[5], const ByteVector& inFields, std::optional<uint32> inLength = std::nullopt,
-                  const char (&inSignature)[5] = "ZQRS");
+ByteVector Record(const char (&inKey)[5], const ByteVector& inFields,
+                  std::optional<uint32> inLength = std::nullopt, const char (&inSignature)[5] = "ZQRS");
 // A payload: version 0, the count (default: the number of records), the records.
 ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16> inCount = std::nullopt);
 

@@ -20,8 +20,8 @@ TEST(LayerFXBlock, ACountOfZeroGivesEveryEffectDisabledWithTheDefaults) {
     const auto p = ReadPayload(Payload({}));
     ASSERT_TRUE(p.has_value());
     EXPECT_EQ(*p, LayerFXParameters());
-    EXPECT_FALSE(p->mDropShadowEnabled || p->mInnerShadowEnabled || p->mOuterGlowEnabled || p->mInnerGlowEnabled ||
-                 p->mBevelEnabled);
+    EXPECT_FALSE(p->mDropShadowEnabled || p->mInnerShadowEnabled || p->mOuterGlowEnabled ||
+                 p->mInnerGlowEnabled || p->mBevelEnabled);
     EXPECT_TRUE(p->mInnerGlowInvert && p->mDropShadowUseGlobalAngle && p->mInnerEffectsVisible);
 }
 
@@ -35,9 +35,10 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
     glow1.back() = 0;  // inward flag off
     std::optional<LayerFXParameters> p;
     const std::string reports = CaptureReports([&] {
-        p = ReadPayload(Payload({Record("dsdw", ShadowFields(), std::nullopt, "XXXX"), Record("what", ByteVector(9, 0xAB)),
-                                 Record("dsdw", padded), Record("oglw", GlowFields(0, 0x8000, "over", 1)),
-                                 Record("iglw", glow1), Record("isdw", ShadowFields(0, 0, 0x5A0000, 0, "zzzz"))}));
+        p = ReadPayload(Payload({Record("dsdw", ShadowFields(), std::nullopt, "XXXX"),
+                                 Record("what", ByteVector(9, 0xAB)), Record("dsdw", padded),
+                                 Record("oglw", GlowFields(0, 0x8000, "over", 1)), Record("iglw", glow1),
+                                 Record("isdw", ShadowFields(0, 0, 0x5A0000, 0, "zzzz"))}));
     });
     ASSERT_TRUE(p.has_value());
     EXPECT_TRUE(p->mDropShadowEnabled);
@@ -57,9 +58,11 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
     EXPECT_TRUE(p->mInnerShadowEnabled);
     EXPECT_EQ(p->mInnerShadowAngle, 0x5A0000);
     EXPECT_EQ(p->mInnerShadowBlendMode, uint32(kBlendNormal));
-    EXPECT_TRUE(Contains(reports, "ExtractBlendModeFromStream: Unknown external blend mode -- using kBlendNormal"));
+    EXPECT_TRUE(
+        Contains(reports, "ExtractBlendModeFromStream: Unknown external blend mode -- using kBlendNormal"));
 
-    const auto older = ReadPayload(Payload({Record("iglw", GlowFields(0, 0x30000, "norm", 1), 33), Record("bevl", BevelFields(3))}));
+    const auto older = ReadPayload(
+        Payload({Record("iglw", GlowFields(0, 0x30000, "norm", 1), 33), Record("bevl", BevelFields(3))}));
     ASSERT_TRUE(older.has_value());
     EXPECT_TRUE(older->mInnerGlowEnabled && older->mInnerGlowInvert);
     EXPECT_EQ(older->mBevelStyle, int32(Emboss));
@@ -81,17 +84,23 @@ struct RangeCase {
 
 const RangeCase kRanges[] = {
     {"dsdw", 4, "mDropShadowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"dsdw", 8, "mDropShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"dsdw", 8, "mDropShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
+     0x2580000},
     {"dsdw", 12, "mDropShadowAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
-    {"dsdw", 16, "mDropShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0, 0x75300000},
+    {"dsdw", 16, "mDropShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0,
+     0x75300000},
     {"isdw", 4, "mInnerShadowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"isdw", 8, "mInnerShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"isdw", 8, "mInnerShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
+     0x2580000},
     {"isdw", 12, "mInnerShadowAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
-    {"isdw", 16, "mInnerShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0, 0x75300000},
+    {"isdw", 16, "mInnerShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0,
+     0x75300000},
     {"oglw", 4, "mOuterGlowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"oglw", 8, "mOuterGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"oglw", 8, "mOuterGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
+     0x2580000},
     {"iglw", 4, "mInnerGlowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"iglw", 8, "mInnerGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0, 0x2580000},
+    {"iglw", 8, "mInnerGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
+     0x2580000},
     {"bevl", 4, "mBevelAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
     {"bevl", 8, "mBevelStrength", "kMinFXFixedStrengthValue", "kMaxFXFixedStrengthValue", 0x10000, 0x140000},
     {"bevl", 12, "mBevelBlur", "kMinFXFixedEmbossBlurValue", "kMaxFXFixedEmbossBlurValue", 0, 0x320000},
@@ -103,7 +112,8 @@ ByteVector FieldsFor(const std::string& inKey) {
     return GlowFields();
 }
 
-std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 inValue, std::string* outRefusal) {
+std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 inValue,
+                                               std::string* outRefusal) {
     ByteVector fields = FieldsFor(inCase.key);
     const uint32 value = uint32(int32(inValue));
     for (int i = 0; i < 4; ++i) fields[inCase.offset + i] = uint8(value >> (24 - 8 * i));
@@ -116,11 +126,12 @@ std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 in
 
 TEST(LayerFXBlock, EveryRangeAcceptsItsLimitsAndRefusesOneUnitBeyondThem) {
     for (const RangeCase& c : kRanges) {
-        const std::string refusal = std::string("Warning: !((") + c.field + " >= " + c.minName + ") && (" + c.field +
-                                    " <= " + c.maxName + "))";
+        const std::string refusal = std::string("Warning: !((") + c.field + " >= " + c.minName + ") && (" +
+                                    c.field + " <= " + c.maxName + "))";
         for (int64 accepted : {c.min, c.max}) {
             std::string text;
-            EXPECT_TRUE(ReadWithValue(c, accepted, &text).has_value()) << c.field << " " << accepted << " " << text;
+            EXPECT_TRUE(ReadWithValue(c, accepted, &text).has_value())
+                << c.field << " " << accepted << " " << text;
         }
         for (int64 refused : {c.min - 1, c.max + 1}) {
             std::string text;
@@ -158,7 +169,8 @@ TEST(LayerFXBlock, RefusalsOfCountStyleAndRecordsPastTheEnd) {
         EXPECT_FALSE(p.has_value()) << c.refusal;
         EXPECT_EQ(text, c.refusal);
     }
-    for (uint8 style = 1; style <= 4; ++style) EXPECT_TRUE(ReadPayload(Payload({Record("bevl", BevelFields(style))})));
+    for (uint8 style = 1; style <= 4; ++style)
+        EXPECT_TRUE(ReadPayload(Payload({Record("bevl", BevelFields(style))})));
     // Skipping an unknown record past the end reads nothing; a count cut in half reads as 0 records.
     EXPECT_TRUE(ReadPayload(Payload({Record("what", ByteVector(4), 40)})).has_value());
     EXPECT_TRUE(ReadPayload(ByteVector{0, 0, 0}).has_value());
@@ -190,7 +202,8 @@ TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
         size_t at;
         const char* key;
         uint32 length;
-    } headers[] = {{4, "cmnS", 7}, {23, "dsdw", 41}, {76, "isdw", 41}, {129, "oglw", 32}, {173, "iglw", 33}, {218, "bevl", 58}};
+    } headers[] = {{4, "cmnS", 7},    {23, "dsdw", 41},  {76, "isdw", 41},
+                   {129, "oglw", 32}, {173, "iglw", 33}, {218, "bevl", 58}};
     for (const auto& h : headers) {
         EXPECT_EQ(std::string(bytes.begin() + long(h.at), bytes.begin() + long(h.at) + 4), "ZQRS") << h.key;
         EXPECT_EQ(std::string(bytes.begin() + long(h.at) + 4, bytes.begin() + long(h.at) + 8), h.key);
@@ -218,7 +231,8 @@ TEST(LayerFXBlock, DamagedBlocksAreReadOrRefusedNeverReadBeyond) {
         std::string text;
         std::optional<LayerFXParameters> p;
         CaptureReports([&] { p = ReadPayload(inPayload, &text); });
-        return p.has_value() || text.rfind("Warning: !(", 0) == 0 || text == "a file-system error has occurred";
+        return p.has_value() || text.rfind("Warning: !(", 0) == 0 ||
+               text == "a file-system error has occurred";
     };
     for (size_t length = 0; length <= whole.size(); ++length)
         EXPECT_TRUE(readsOrRefuses(ByteVector(whole.begin(), whole.begin() + long(length)))) << length;
@@ -249,7 +263,8 @@ ByteVector DocumentWithEffects(const ByteVector& inPayload, uint32 inSignature =
 using LayerFXDocument = ReaderTest;
 
 TEST_F(LayerFXDocument, AReadBlockBecomesTheLayersEffectsAndARefusedOneLeavesItWithout) {
-    ReadDocument good(DocumentWithEffects(Payload({Record("dsdw", ShadowFields(0x10000, 0, 0x5A0000, 0x30000))})));
+    ReadDocument good(
+        DocumentWithEffects(Payload({Record("dsdw", ShadowFields(0x10000, 0, 0x5A0000, 0x30000))})));
     ASSERT_TRUE(good.loaded) << good.error;
     const LayerFX* fx = LayerFXSource::Find(good.Layer(0)->GetEffects());
     ASSERT_NE(fx, nullptr);
@@ -309,12 +324,13 @@ TEST(ColorRecord, ColoursOfEachSpace) {
     } cases[] = {
         {ColorRecord::FromRGB(12, 200, 255), MakeNativeQuad(12, 200, 255, 255)},
         {Colour(0, 0x12FF, 0xAB00, 0x0080, 0xFFFF), MakeNativeQuad(0x12, 0xAB, 0x00, 255)},
-        {Colour(1, 0, 65535, 65535, 0), MakeNativeQuad(255, 0, 0, 255)},          // pure red
-        {Colour(1, 12345, 0, 0x80FF, 0), MakeNativeQuad(128, 128, 128, 255)},     // no saturation: grey
-        {Colour(1, 32768, 32768, 65535, 0), MakeNativeQuad(127, 255, 255, 255)},  // half-saturated cyan
+        {Colour(1, 0, 65535, 65535, 0), MakeNativeQuad(255, 0, 0, 255)},              // pure red
+        {Colour(1, 12345, 0, 0x80FF, 0), MakeNativeQuad(128, 128, 128, 255)},         // no saturation: grey
+        {Colour(1, 32768, 32768, 65535, 0), MakeNativeQuad(127, 255, 255, 255)},      // half-saturated cyan
         {Colour(2, 65535, 65535, 65535, 65535), MakeNativeQuad(255, 255, 255, 255)},  // no ink: paper
         {Colour(2, 40000, 0, 65535, 50000), MakeNativeQuad(119, 0, 195, 255)},
-        {Colour(2, 45696, 65535, 0, 2570), MakeNativeQuad(6, 10, 0, 255)},  // 1791.999...: the float order counts
+        {Colour(2, 45696, 65535, 0, 2570),
+         MakeNativeQuad(6, 10, 0, 255)},  // 1791.999...: the float order counts
         {Colour(2, 65535, 65535, 65535, 0), MakeNativeQuad(0, 0, 0, 255)},  // black ink
         {Colour(3, 65535, 65535, 65535, 0), kOpaqueBlack},
         {Colour(-1, 65535, 65535, 65535, 0), kOpaqueBlack},

@@ -40,7 +40,8 @@ protected:
 
     static std::vector<std::string> Reports() {
         std::vector<std::string> texts;
-        for (const auto& box : Platform::TestHooks::MessageBoxes()) texts.push_back(box.title + ": " + box.text);
+        for (const auto& box : Platform::TestHooks::MessageBoxes())
+            texts.push_back(box.title + ": " + box.text);
         Platform::TestHooks::ClearLogs();
         return texts;
     }
@@ -70,13 +71,16 @@ TEST_F(Codec, ModesWithoutKeysAndNonModesBecomeNormal) {
         InternalToExternalBlendMode(mode, signature, key);
         EXPECT_EQ(signature, FourCC("ZQRS")) << mode;
         EXPECT_EQ(key, FourCC("norm")) << mode;
-        EXPECT_EQ(Reports(), std::vector<std::string>{"Debug String: InternalToExternalBlendMode: Unrecognized internal blend mode"})
+        EXPECT_EQ(Reports(),
+                  std::vector<std::string>{
+                      "Debug String: InternalToExternalBlendMode: Unrecognized internal blend mode"})
             << mode;
     }
 }
 
 TEST_F(Codec, UnknownKeysAndSignaturesThrowWithTheirText) {
-    const char* cases[][2] = {{"ZQRS", "xxxx"}, {"ZQRS", "NORM"}, {"ZQRS", "hue\0"}, {"ZQRT", "norm"}, {"\0\0\0\0", "mul "}};
+    const char* cases[][2] = {
+        {"ZQRS", "xxxx"}, {"ZQRS", "NORM"}, {"ZQRS", "hue\0"}, {"ZQRT", "norm"}, {"\0\0\0\0", "mul "}};
     for (const auto& c : cases) {
         try {
             ExternalToInternalBlendMode(Key(c[0]), Key(c[1]));
@@ -93,7 +97,10 @@ TEST_F(Codec, StoredChannelIDsMapToKindsAndBack) {
     const struct {
         int16 id;
         uint32 kind;
-    } known[] = {{0, kChannelKindRed}, {1, kChannelKindGreen}, {2, kChannelKindBlue}, {-1, kChannelKindTransparency},
+    } known[] = {{0, kChannelKindRed},
+                 {1, kChannelKindGreen},
+                 {2, kChannelKindBlue},
+                 {-1, kChannelKindTransparency},
                  {-2, kChannelKindMask}};
     for (const auto& c : known) {
         const ChannelLength channel = ChannelLength::FromEntry(c.id, 100);
@@ -115,7 +122,8 @@ TEST_F(Codec, StoredChannelIDsMapToKindsAndBack) {
 ChannelLength Build(const std::vector<std::vector<uint8>>& inRows, bool inAllowRaw) {
     ChannelLength channel(kChannelKindRed);
     const uint32 rowBytes = inRows.empty() ? 0 : uint32(inRows[0].size());
-    for (const auto& row : inRows) channel.AddPackedRow(uint16(PackBits::PackedRowSize(row.data(), rowBytes)));
+    for (const auto& row : inRows)
+        channel.AddPackedRow(uint16(PackBits::PackedRowSize(row.data(), rowBytes)));
     channel.Finish(uint32(inRows.size()), rowBytes, inAllowRaw);
     return channel;
 }

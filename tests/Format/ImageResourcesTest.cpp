@@ -18,7 +18,8 @@ struct ResourceDocument {
     uint32 SectionLength() const { return uint32(layout.layerAndMask - layout.imageResources - 4); }
     // The length field and the blocks, as stored.
     ByteVector Section() const {
-        return ByteVector(bytes.begin() + long(layout.imageResources), bytes.begin() + long(layout.layerAndMask));
+        return ByteVector(bytes.begin() + long(layout.imageResources),
+                          bytes.begin() + long(layout.layerAndMask));
     }
 };
 
@@ -67,7 +68,8 @@ TEST(ImageResourceBlocks, NamesAndDataArePaddedToEvenLengths) {
     ByteVector big(150001);  // data spanning several pages
     for (size_t i = 0; i < big.size(); ++i) big[i] = uint8(i * 13 + (i >> 9));
     const Case cases[] = {
-        {"", {}, 12}, {"a", {}, 12}, {"ab", {}, 14}, {"", {1, 2, 3}, 16}, {"xyz", {1, 2, 3, 4}, 18}, {"big", big, 150016},
+        {"", {}, 12},         {"a", {}, 12}, {"ab", {}, 14}, {"", {1, 2, 3}, 16}, {"xyz", {1, 2, 3, 4}, 18},
+        {"big", big, 150016},
     };
     for (const Case& c : cases) {
         const ResourceDocument doc =
@@ -105,7 +107,8 @@ TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
 
     ASSERT_EQ(manager.PluginResourceCount(FourCC("plg1")), 1);
     const CImageResource* plugin = manager.FindPluginResource(FourCC("plg1"), 1);
-    EXPECT_EQ(std::make_tuple(plugin->mType, plugin->mID), std::make_tuple(FourCC("plg1"), CImageResource::kPluginResourceID));
+    EXPECT_EQ(std::make_tuple(plugin->mType, plugin->mID),
+              std::make_tuple(FourCC("plg1"), CImageResource::kPluginResourceID));
     EXPECT_EQ(DataOf(*plugin), (ByteVector{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(plugin->BlockSize(true), 10u + 2u + 10u);
 
@@ -176,19 +179,23 @@ TEST(ImageResourceRefusals, OversizedSizesFailInTheStream) {
     ResourceSpec huge = ResourceSpec::Block(1000, {1, 2, 3, 4});
     huge.size = 0x7FFFFFF0u;
     const ResourceDocument hugeDoc = Document({huge});
-    CaptureReports([&] { EXPECT_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager), MiscDiskException); });
+    CaptureReports([&] {
+        EXPECT_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager), MiscDiskException);
+    });
     EXPECT_TRUE(manager.Resources().empty());
     // When the crossing read is the block's last, the block is kept and the document's next read fails.
     for (const size_t cut : {size_t(65536 + 5), size_t(20)}) {
         const ResourceDocument large = Document({ResourceSpec::Block(1001, ByteVector(70000, 9))});
-        const ByteVector bytes(large.bytes.begin(), large.bytes.begin() + long(large.layout.resources[0] + 12 + cut));
+        const ByteVector bytes(large.bytes.begin(),
+                               large.bytes.begin() + long(large.layout.resources[0] + 12 + cut));
         CImageResourceMgr cutManager;
         CaptureReports([&] {
             if (cut > 65536) {
                 EXPECT_NO_THROW(ReadSection(bytes, large.layout.imageResources, cutManager));
                 EXPECT_EQ(cutManager.FindResource(1001)->DataSize(), cut);
             }
-            EXPECT_THROW(ReadSection(bytes, large.layout.imageResources, cutManager, 1), MiscDiskException) << cut;
+            EXPECT_THROW(ReadSection(bytes, large.layout.imageResources, cutManager, 1), MiscDiskException)
+                << cut;
         });
     }
 }
@@ -196,7 +203,8 @@ TEST(ImageResourceRefusals, OversizedSizesFailInTheStream) {
 TEST(ImageResourceManager, IdOperations) {
     CImageResourceMgr manager;
     CImageResource* created = manager.GetOrCreateResource(1005);
-    EXPECT_EQ(std::make_tuple(created->mType, created->mID, created->DataSize()), std::make_tuple(kZQRS, int16(1005), 0u));
+    EXPECT_EQ(std::make_tuple(created->mType, created->mID, created->DataSize()),
+              std::make_tuple(kZQRS, int16(1005), 0u));
     EXPECT_EQ(manager.GetOrCreateResource(1005), created);
     EXPECT_EQ(manager.FindResource(1005), created);
     EXPECT_FALSE(manager.AddResource(new CImageResource(kZQRS, 1005)));
@@ -214,7 +222,8 @@ TEST(ImageResourceManager, PluginOperationsCountFromOne) {
     const uint32 type = FourCC("plg1");
     EXPECT_EQ(manager.FindPluginResource(type, 1), nullptr);
     CImageResource* first = manager.GetOrCreatePluginResource(type, 1);
-    EXPECT_EQ(std::make_tuple(first->mType, first->mID), std::make_tuple(type, CImageResource::kPluginResourceID));
+    EXPECT_EQ(std::make_tuple(first->mType, first->mID),
+              std::make_tuple(type, CImageResource::kPluginResourceID));
     EXPECT_EQ(manager.GetOrCreatePluginResource(type, 1), first);
     // An index beyond the count appends one new resource.
     CImageResource* second = manager.GetOrCreatePluginResource(type, 5);
@@ -225,7 +234,8 @@ TEST(ImageResourceManager, PluginOperationsCountFromOne) {
 
     auto* untyped = new CImageResource(0, 77);
     manager.AddPluginResource(type, untyped);
-    EXPECT_EQ(std::make_tuple(untyped->mType, untyped->mID), std::make_tuple(type, CImageResource::kPluginResourceID));
+    EXPECT_EQ(std::make_tuple(untyped->mType, untyped->mID),
+              std::make_tuple(type, CImageResource::kPluginResourceID));
     const std::string reports =
         CaptureReports([&] { manager.AddPluginResource(type, new CImageResource(FourCC("else"), 1)); });
     EXPECT_TRUE(Contains(reports, "inResource->mType == inTypeID")) << reports;

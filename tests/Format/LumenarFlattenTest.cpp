@@ -91,8 +91,10 @@ LayerSpec RandomLayer(std::mt19937& ioRandom, int32 inSide, bool inBottom) {
     layer.clipping = inBottom || pick(4) != 0 ? 0 : 1;
     for (ChannelSpec& channel : layer.channels) channel.compression = uint16(pick(2));
     if (pick(3) == 0) {
-        layer.mask = MaskSpec::Rect(left + pick(3), top, right, bottom - pick(2), uint8(ioRandom()), uint8(pick(8)));
-        ByteVector plane(size_t(std::max(0, right - layer.mask->left)) * size_t(std::max(0, layer.mask->bottom - top)));
+        layer.mask =
+            MaskSpec::Rect(left + pick(3), top, right, bottom - pick(2), uint8(ioRandom()), uint8(pick(8)));
+        ByteVector plane(size_t(std::max(0, right - layer.mask->left)) *
+                         size_t(std::max(0, layer.mask->bottom - top)));
         for (uint8& byte : plane) byte = uint8(ioRandom());
         layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, plane, uint16(pick(2))));
     }
@@ -104,7 +106,10 @@ LayerSpec RandomLayer(std::mt19937& ioRandom, int32 inSide, bool inBottom) {
 LayerSpec EmptyLayer(std::mt19937& ioRandom) {
     LayerSpec layer;
     const int32 extent = 1 + int32(ioRandom() % 5);
-    if (ioRandom() % 2 == 0) layer.bottom = extent; else layer.right = extent;
+    if (ioRandom() % 2 == 0)
+        layer.bottom = extent;
+    else
+        layer.right = extent;
     for (int16 id : {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha})
         layer.channels.push_back(ChannelSpec::Filled(id, 77, uint16(ioRandom() % 2)));
     if (ioRandom() % 2 == 0) {
@@ -148,18 +153,21 @@ TEST_F(Flattening, RandomDocumentsKeepTheirPictureUnderNeutralChanges) {
         hidden.flags = 2;
         varied = layers;
         varied.insert(varied.begin(), hidden);
-        EXPECT_EQ(Flatten(build(varied, false).Build()).pixels, base.pixels) << what << ": hidden bottom layer";
+        EXPECT_EQ(Flatten(build(varied, false).Build()).pixels, base.pixels)
+            << what << ": hidden bottom layer";
 
         varied = layers;
         varied.push_back(InvertWithoutMask());
-        EXPECT_EQ(Flatten(build(varied, false).Build()).pixels, base.pixels) << what << ": adjustment without mask";
+        EXPECT_EQ(Flatten(build(varied, false).Build()).pixels, base.pixels)
+            << what << ": adjustment without mask";
 
         // Cut inside the extra channel's last row (the last read): it loads. Cut before that row: the
         // read after the one that crosses the end fails.
         DocumentLayout layout;
         DocumentBuilder withExtra = build(layers, true);
         const ByteVector whole = withExtra.Build(&layout);
-        const size_t lastRow = DocumentBuilder::PackRow(ByteVector(size_t(side), uint8(round)).data(), size_t(side)).size();
+        const size_t lastRow =
+            DocumentBuilder::PackRow(ByteVector(size_t(side), uint8(round)).data(), size_t(side)).size();
         withExtra.truncateTo = whole.size() - 1 - random() % lastRow;
         EXPECT_EQ(Flatten(withExtra.Build()).pixels, base.pixels) << what << ": cut in the last row";
         withExtra.truncateTo = whole.size() - lastRow - 1;

@@ -22,20 +22,47 @@ TEST_P(HeaderRefusals, RefusesWithTheFirstFailingCheck) {
     EXPECT_EQ(read.loaded, GetParam().expected.empty());
 }
 
-void Mode(DocumentBuilder& d, uint16 m) { d.header.mode = m; }
+void Mode(DocumentBuilder& d, uint16 m) {
+    d.header.mode = m;
+}
 
 const RefusalCase kRefusals[] = {
     // Signature before version: a multidisk signature wins over an obsolete version.
-    {"Multidisk1BeforeVersion", [](auto& d) { d.header.signature = FourCC("ZQM1"); d.header.version = 2; }, kNoMultidisk},
+    {"Multidisk1BeforeVersion",
+     [](auto& d) {
+         d.header.signature = FourCC("ZQM1");
+         d.header.version = 2;
+     },
+     kNoMultidisk},
     {"Multidisk2", [](auto& d) { d.header.signature = FourCC("ZQM2"); }, kNoMultidisk},
-    {"ForeignSignature", [](auto& d) { d.header.signature = FourCC("ZQLN"); d.header.version = 2; }, kBadLumenarType},
+    {"ForeignSignature",
+     [](auto& d) {
+         d.header.signature = FourCC("ZQLN");
+         d.header.version = 2;
+     },
+     kBadLumenarType},
     {"Version0", [](auto& d) { d.header.version = 0; }, kBadLumenarType},
     {"Version2", [](auto& d) { d.header.version = 2; }, kObsoleteLumenar},
     {"Version3", [](auto& d) { d.header.version = 3; }, kBadLumenarType},
-    {"VersionBeforeChannels", [](auto& d) { d.header.version = 2; d.header.channelCount = 0; }, kObsoleteLumenar},
+    {"VersionBeforeChannels",
+     [](auto& d) {
+         d.header.version = 2;
+         d.header.channelCount = 0;
+     },
+     kObsoleteLumenar},
     // Geometry before the mode.
-    {"NoChannels", [](auto& d) { d.header.channelCount = 0; Mode(d, 10); }, kUnknownFormat},
-    {"RowsZero", [](auto& d) { d.header.rows = 0; Mode(d, 10); }, kUnknownFormat},
+    {"NoChannels",
+     [](auto& d) {
+         d.header.channelCount = 0;
+         Mode(d, 10);
+     },
+     kUnknownFormat},
+    {"RowsZero",
+     [](auto& d) {
+         d.header.rows = 0;
+         Mode(d, 10);
+     },
+     kUnknownFormat},
     {"Rows30001", [](auto& d) { d.header.rows = 30001; }, kUnknownFormat},
     {"ColumnsZero", [](auto& d) { d.header.columns = 0; }, kUnknownFormat},
     {"Columns30001", [](auto& d) { d.header.columns = 30001; }, kUnknownFormat},
@@ -51,20 +78,52 @@ const RefusalCase kRefusals[] = {
     {"Mode5ReadsLikeRGB", [](auto& d) { Mode(d, 5); }, ""},
     {"Mode6ReadsLikeRGB", [](auto& d) { Mode(d, 6); }, ""},
     // Colour-mode data: 768 bytes exactly for indexed documents; skipped whatever its length otherwise.
-    {"Indexed767", [](auto& d) { Mode(d, kDocIndexed); d.colourModeData = ByteVector(767, 0); }, kUnknownFormat},
-    {"Indexed769", [](auto& d) { Mode(d, kDocIndexed); d.colourModeData = ByteVector(769, 0); }, kUnknownFormat},
-    {"IndexedEmpty", [](auto& d) { Mode(d, kDocIndexed); d.colourModeData = ByteVector(); }, kUnknownFormat},
+    {"Indexed767",
+     [](auto& d) {
+         Mode(d, kDocIndexed);
+         d.colourModeData = ByteVector(767, 0);
+     },
+     kUnknownFormat},
+    {"Indexed769",
+     [](auto& d) {
+         Mode(d, kDocIndexed);
+         d.colourModeData = ByteVector(769, 0);
+     },
+     kUnknownFormat},
+    {"IndexedEmpty",
+     [](auto& d) {
+         Mode(d, kDocIndexed);
+         d.colourModeData = ByteVector();
+     },
+     kUnknownFormat},
     {"RGBColourDataSkipped", [](auto& d) { d.colourModeData = ByteVector(5, 0xAB); }, ""},
-    {"ModeBeforeColourData", [](auto& d) { Mode(d, 9); d.colourModeLength = 0xFFFFFFF0u; }, kNoLab},
+    {"ModeBeforeColourData",
+     [](auto& d) {
+         Mode(d, 9);
+         d.colourModeLength = 0xFFFFFFF0u;
+     },
+     kNoLab},
     // Image resources (a section of 1..11 bytes, which cannot hold a block, is refused: see below).
-    {"ResourceSectionNegativeBlock", [](auto& d) {
+    {"ResourceSectionNegativeBlock",
+     [](auto& d) {
          ResourceSpec r = ResourceSpec::Block(1000, {1, 2, 3, 4});
          r.size = 0x80000000u;
          d.AddResource(r);
-     }, kBadLumenarType},
+     },
+     kBadLumenarType},
     // Merged data framing.
-    {"MergedCompression2", [](auto& d) { d.mergedCompression = 2; d.mergedData = ByteVector(40, 0); }, kUnknownFormat},
-    {"PackedMergedDepth16", [](auto& d) { d.header.depth = 16; d.mergedCompression = kCodingPacked; }, kUnknownFormat},
+    {"MergedCompression2",
+     [](auto& d) {
+         d.mergedCompression = 2;
+         d.mergedData = ByteVector(40, 0);
+     },
+     kUnknownFormat},
+    {"PackedMergedDepth16",
+     [](auto& d) {
+         d.header.depth = 16;
+         d.mergedCompression = kCodingPacked;
+     },
+     kUnknownFormat},
     {"RawMergedDepth16", [](auto& d) { d.header.depth = 16; }, ""},
 };
 
@@ -79,7 +138,8 @@ TEST_F(Header, ResourceSectionLengthsOneToElevenAreRefusedZeroIsNot) {
         doc.resourceSectionLength = length;
         // Twelve bytes of a real block follow, so a length of 12 reads a complete block.
         doc.AddResource(ResourceSpec::Block(1000, {}));
-        EXPECT_EQ(ReadDocument(doc.Build(), true).error, length >= 1 && length <= 11 ? kBadLumenarType : "") << length;
+        EXPECT_EQ(ReadDocument(doc.Build(), true).error, length >= 1 && length <= 11 ? kBadLumenarType : "")
+            << length;
     }
 }
 

@@ -26,9 +26,11 @@ TEST_F(Layers, ChannelsLandInTheirComponents) {
             const bool gray = mode == kDocGrayscale;
             DocumentBuilder doc(6, 5, mode);
             LayerSpec layer = RectLayer(1, 1, 5, 4);  // 4 x 3
-            layer.channels = {ChannelSpec::Pixels(kChannelAlpha, alpha, coding), ChannelSpec::Pixels(kChannelRed, red, coding)};
+            layer.channels = {ChannelSpec::Pixels(kChannelAlpha, alpha, coding),
+                              ChannelSpec::Pixels(kChannelRed, red, coding)};
             if (!gray)
-                for (const auto& [id, plane] : {std::pair(kChannelBlue, blue), std::pair(kChannelGreen, green)})
+                for (const auto& [id, plane] :
+                     {std::pair(kChannelBlue, blue), std::pair(kChannelGreen, green)})
                     layer.channels.push_back(ChannelSpec::Pixels(id, plane, coding));
             doc.AddLayer(layer);
             ReadDocument read(doc.Build());
@@ -38,9 +40,13 @@ TEST_F(Layers, ChannelsLandInTheirComponents) {
             for (int32 y = 0; y < 5; ++y)
                 for (int32 x = 0; x < 6; ++x) {
                     const size_t i = size_t((y - 1) * 4 + (x - 1));
-                    const uint32 expected = !GRect(1, 1, 5, 4).Contains(GPoint(x, y)) ? 0x00FFFFFFu
-                        : uint32(alpha[i]) << 24 | uint32(red[i]) << 16 | uint32(gray ? red[i] : green[i]) << 8 | (gray ? red[i] : blue[i]);
-                    EXPECT_EQ(Word(PixelOf(*read.Layer(0), x, y)), expected) << mode << coding << " " << x << "," << y;
+                    const uint32 expected = !GRect(1, 1, 5, 4).Contains(GPoint(x, y))
+                                                ? 0x00FFFFFFu
+                                                : uint32(alpha[i]) << 24 | uint32(red[i]) << 16 |
+                                                      uint32(gray ? red[i] : green[i]) << 8 |
+                                                      (gray ? red[i] : blue[i]);
+                    EXPECT_EQ(Word(PixelOf(*read.Layer(0), x, y)), expected)
+                        << mode << coding << " " << x << "," << y;
                 }
         }
 }
@@ -90,7 +96,8 @@ TEST_F(Layers, OnlyTheFirstLayerIsHeldToTheCanvasLimit) {
     for (const auto& c : cases) {
         DocumentBuilder doc(2, 2);
         const bool huge = int64(c.right) - c.left > 100000;  // no pixels: only the rectangle matters
-        LayerSpec wide = huge ? RectLayer(c.left, 0, c.right, 2) : LayerSpec::Solid(c.left, 0, c.right, 2, 10, 20, 30);
+        LayerSpec wide =
+            huge ? RectLayer(c.left, 0, c.right, 2) : LayerSpec::Solid(c.left, 0, c.right, 2, 10, 20, 30);
         LayerSpec plain = LayerSpec::Solid(0, 0, 1, 1, 200, 100, 50);
         if (c.first)
             doc.AddLayer(wide).AddLayer(plain);
@@ -130,11 +137,14 @@ TEST_F(Layers, RecordSettingsReachTheLayer) {
     ASSERT_TRUE(read->loaded) << read->error;
     for (int32 i = 0; i < 4; ++i) {
         const CRGBLayer& l = *read->Layer(i);
-        EXPECT_EQ(std::make_tuple(l.GetBlendMode(), l.GetOpacity(), l.GetClipping(), l.GetVisible(), l.GetTransparencyProtected()),
-                  std::make_tuple(cases[i].mode, cases[i].opacity, uint32(cases[i].clipping), cases[i].visible, cases[i].protectedAlpha))
+        EXPECT_EQ(std::make_tuple(l.GetBlendMode(), l.GetOpacity(), l.GetClipping(), l.GetVisible(),
+                                  l.GetTransparencyProtected()),
+                  std::make_tuple(cases[i].mode, cases[i].opacity, uint32(cases[i].clipping),
+                                  cases[i].visible, cases[i].protectedAlpha))
             << i;
     }
-    EXPECT_TRUE(Contains(reports, "CLumenarFormat::ReadLayerData: Unrecognized blend mode -- using kBlendNormal"));
+    EXPECT_TRUE(
+        Contains(reports, "CLumenarFormat::ReadLayerData: Unrecognized blend mode -- using kBlendNormal"));
 }
 
 // Names are padded to multiples of four (the id block after the name is found only if the padding was
@@ -142,7 +152,8 @@ TEST_F(Layers, RecordSettingsReachTheLayer) {
 // no name and a fresh id.
 TEST_F(Layers, NamesAndStoredIdsAreKeptMissingOnesReplaced) {
     DocumentBuilder doc(2, 2);
-    const std::string names[] = {"", "a", "abc", "abcd", "abcdefg", std::string(255, 'n'), "z", "ignored", "ignored"};
+    const std::string names[] = {"",  "a",       "abc",    "abcd", "abcdefg", std::string(255, 'n'),
+                                 "z", "ignored", "ignored"};
     const uint32 ids[] = {42, 42, 0xFFFFFFFF, 101, 102, 103, 0};
     for (int32 i = 0; i < 9; ++i) {
         LayerSpec layer = LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3);
@@ -182,21 +193,25 @@ TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {
         uint8 colour;
         bool inverted, linked, enabled;
     } cases[] = {
-        {0, false, 0, false, true, true},   {8, false, 0, false, true, true},  {15, false, 0, false, true, true},
-        {16, true, 0, false, true, true},   {17, true, 200, false, true, true}, {18, true, 200, true, false, false},
+        {0, false, 0, false, true, true},    {8, false, 0, false, true, true},
+        {15, false, 0, false, true, true},   {16, true, 0, false, true, true},
+        {17, true, 200, false, true, true},  {18, true, 200, true, false, false},
         {20, true, 200, true, false, false}, {36, true, 200, true, false, false},
     };
     for (const auto& c : cases) {
         DocumentBuilder doc(4, 4);
         LayerSpec layer = LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3);
-        layer.mask = MaskSpec::Rect(1, 1, 3, 3, 200, kMaskNotLinked | kMaskDisabled | kMaskInverted, c.length);
+        layer.mask =
+            MaskSpec::Rect(1, 1, 3, 3, 200, kMaskNotLinked | kMaskDisabled | kMaskInverted, c.length);
         layer.layerID = 5;  // read only when the mask block's length was honoured
         doc.AddLayer(layer);
         ReadDocument read(doc.Build());
         ASSERT_TRUE(read.loaded) << c.length << ": " << read.error;
         const CRGBLayer& l = *read.Layer(0);
-        EXPECT_EQ(std::make_tuple(l.GetLayerID(), l.HasLayerMask(), l.GetMaskInverted(), l.GetMaskLinked(), l.GetMaskEnabled()),
-                  std::make_tuple(5u, c.hasMask, c.inverted, c.linked, c.enabled)) << c.length;
+        EXPECT_EQ(std::make_tuple(l.GetLayerID(), l.HasLayerMask(), l.GetMaskInverted(), l.GetMaskLinked(),
+                                  l.GetMaskEnabled()),
+                  std::make_tuple(5u, c.hasMask, c.inverted, c.linked, c.enabled))
+            << c.length;
         if (c.hasMask) {
             EXPECT_EQ(l.GetMaskDefaultColor(), c.colour) << c.length;
         }
@@ -274,7 +289,10 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
          [](LayerSpec& l) { l.channels.insert(l.channels.begin() + 1, ChannelSpec::Filled(5, 99)); },
          "Switch guard failed.", 0, 0xFF050607u},
         // Two bytes of a four-byte row: the run fills two pixels and the rest stays unwritten.
-        {"short packed row", [](LayerSpec& l) { l.channels[0].packedRows = std::vector<ByteVector>{{0xFF, 33}}; },
+        {"short packed row",
+         [](LayerSpec& l) {
+             l.channels[0].packedRows = std::vector<ByteVector>{{0xFF, 33}};
+         },
          nullptr, 1, 0xFF210607u},
     };
     for (const Case& c : cases) {
@@ -283,7 +301,8 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
         c.damage(layer);
         doc.AddLayer(layer);
         std::unique_ptr<ReadDocument> read;
-        const std::string reports = CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
+        const std::string reports =
+            CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
         ASSERT_TRUE(read->loaded) << c.name << ": " << read->error;
         if (c.report != nullptr) {
             EXPECT_TRUE(Contains(reports, c.report)) << c.name << ": " << reports;

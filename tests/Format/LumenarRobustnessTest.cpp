@@ -49,10 +49,19 @@ protected:
     // Reads the bytes; a refusal must be one a reading step defines (the effects block's own refusals are
     // caught inside the reader and never reach here).
     static void ReadOrRefuse(const ByteVector& inBytes, const std::string& inWhat) {
-        static const std::set<std::string> kRefusals = {
-            kUnknownFormat, kNoMultidisk, kBadLumenarType, kObsoleteLumenar, kBadColorMode, kNoBitmaps,
-            kNoLab,         kNoCMYK,      kNoDuotone,      kNoMultichannel,  kMiscDisk,     kImageTooLarge,
-            "the layer already has a layer mask"};
+        static const std::set<std::string> kRefusals = {kUnknownFormat,
+                                                        kNoMultidisk,
+                                                        kBadLumenarType,
+                                                        kObsoleteLumenar,
+                                                        kBadColorMode,
+                                                        kNoBitmaps,
+                                                        kNoLab,
+                                                        kNoCMYK,
+                                                        kNoDuotone,
+                                                        kNoMultichannel,
+                                                        kMiscDisk,
+                                                        kImageTooLarge,
+                                                        "the layer already has a layer mask"};
         ReadDocument read(inBytes);
         EXPECT_TRUE(read.loaded || kRefusals.count(read.error) == 1) << inWhat << ": " << read.error;
         Platform::TestHooks::ClearLogs();
@@ -72,7 +81,7 @@ TEST_F(Damaged, EveryPrefixGetsTheRefusalOfItsFailingRead) {
         size_t end;  // lengths below this one and at or above the previous row's end
         std::string error;
     } header[] = {{6, kBadLumenarType}, {12, kMiscDisk}, {14, kUnknownFormat}, {18, kMiscDisk},
-                  {22, kUnknownFormat}, {24, kMiscDisk},  {26, kNoBitmaps}};
+                  {22, kUnknownFormat}, {24, kMiscDisk}, {26, kNoBitmaps}};
     for (size_t length = 0; length < bytes.size(); ++length) {
         std::string expected = length < bytes.size() - lastRead ? kMiscDisk : "";
         for (auto it = std::rbegin(header); it != std::rend(header); ++it)
@@ -90,7 +99,8 @@ TEST_F(Damaged, EveryPrefixGetsTheRefusalOfItsFailingRead) {
 TEST_F(Damaged, WideFieldMutationsAreReadOrRefused) {
     // Whole 32-bit fields overwritten with extreme values, at every 2-byte aligned offset.
     const ByteVector bytes = LayeredDocument(nullptr);
-    const uint32 values[] = {0, 1, 3, 4, 12, 0x7FFF, 0x8000, 0xFFFF, 0x00000E00, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    const uint32 values[] = {0,      1,      3,          4,          12,         0x7FFF,
+                             0x8000, 0xFFFF, 0x00000E00, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
     for (size_t at = 0; at + 4 <= bytes.size(); at += 2) {
         for (uint32 value : values) {
             ByteVector mutated = bytes;

@@ -6,9 +6,9 @@
 #include <tuple>
 
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
+#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/BlendModes.h"
-#include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "tests/Format/WriterTestSupport.h"
 
@@ -51,14 +51,17 @@ std::vector<uint8> ChannelBytes(const CChannel& inChannel, const GRect& inRect) 
 void ExpectSameLayer(const CLayer& inExpected, const CLayer& inActual, const GRect& inCanvas) {
     const auto settings = [](const CLayer& l, bool inMasked) {
         return std::make_tuple(l.GetLayerType(), l.GetName().substr(0, 255), l.GetLayerID(), l.GetOpacity(),
-                               l.GetBlendMode(), l.GetVisible(), l.GetClipping() != 0, l.HasLayerMask() || inMasked);
+                               l.GetBlendMode(), l.GetVisible(), l.GetClipping() != 0,
+                               l.HasLayerMask() || inMasked);
     };
     const auto mask = [](const CLayer& l) {
-        return std::make_tuple(l.GetMaskDefaultColor(), l.GetMaskLinked(), l.GetMaskEnabled(), l.GetMaskInverted());
+        return std::make_tuple(l.GetMaskDefaultColor(), l.GetMaskLinked(), l.GetMaskEnabled(),
+                               l.GetMaskInverted());
     };
     // An adjustment layer always stores a mask: without one, its mask default colour over its bounds.
     const bool adjustment = inExpected.GetLayerType() == eAdjustmentLayer;
-    ASSERT_EQ(settings(inActual, false), settings(inExpected, adjustment)) << "type, name, id, opacity, mode, visible, clipped, mask";
+    ASSERT_EQ(settings(inActual, false), settings(inExpected, adjustment))
+        << "type, name, id, opacity, mode, visible, clipped, mask";
     EXPECT_TRUE(inActual.GetEffects() == inExpected.GetEffects());
     if (adjustment) {
         EXPECT_EQ(static_cast<const CAdjustmentLayer&>(inActual).GetAdjustmentType(),
@@ -73,7 +76,8 @@ void ExpectSameLayer(const CLayer& inExpected, const CLayer& inActual, const GRe
     }
     if (!inExpected.HasLayerMask()) {
         const GRect bounds = adjustment ? inExpected.GetBounds() : GRect();
-        EXPECT_EQ(MaskBytes(inActual, bounds), ByteVector(size_t(bounds.Area()), inExpected.GetMaskDefaultColor()));
+        EXPECT_EQ(MaskBytes(inActual, bounds),
+                  ByteVector(size_t(bounds.Area()), inExpected.GetMaskDefaultColor()));
         return;
     }
     EXPECT_EQ(mask(inActual), mask(inExpected)) << "default colour, linked, enabled, inverted";
@@ -92,7 +96,8 @@ void ExpectSameImage(CImage& inExpected, CImage& inActual) {
     }
     ASSERT_EQ(inActual.GetExtraChannelCount(), inExpected.GetExtraChannelCount());
     for (int32 i = 0; i < inExpected.GetExtraChannelCount(); ++i)
-        EXPECT_EQ(ChannelBytes(inActual.GetExtraChannel(i), canvas), ChannelBytes(inExpected.GetExtraChannel(i), canvas));
+        EXPECT_EQ(ChannelBytes(inActual.GetExtraChannel(i), canvas),
+                  ChannelBytes(inExpected.GetExtraChannel(i), canvas));
     EXPECT_EQ(Composite(inActual), Composite(inExpected));
 }
 
@@ -189,7 +194,8 @@ TEST_F(RoundTrip, AdjustmentLayerWithoutMaskIsStoredEmptyWithItsBlock) {
     ASSERT_EQ(layout.records.size(), 2u);
     const size_t record = layout.records[1];
     EXPECT_EQ(Slice(bytes, record, 18), Bytes().U32(0).U32(0).U32(0).U32(0).U16(5).Get());
-    for (uint32 c = 0; c < 5; ++c) EXPECT_EQ(U16At(bytes, record + 18 + 6 * c), uint32(uint16(c < 3 ? c : c == 3 ? -1 : -2)));
+    for (uint32 c = 0; c < 5; ++c)
+        EXPECT_EQ(U16At(bytes, record + 18 + 6 * c), uint32(uint16(c < 3 ? c : c == 3 ? -1 : -2)));
     const size_t extra = record + 34 + 30;
     EXPECT_EQ(Slice(bytes, extra, 24), Bytes().U32(20).U32(0).U32(0).U32(0).U32(0).Raw({0, 0, 0, 0}).Get());
     const size_t block = extra + 24 + 44 + 4;

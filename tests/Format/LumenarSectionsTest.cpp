@@ -7,7 +7,9 @@
 
 namespace {
 
-ByteVector Plane(size_t inCount, uint32 inSeed) { return RandomBytes(inCount, inSeed); }
+ByteVector Plane(size_t inCount, uint32 inSeed) {
+    return RandomBytes(inCount, inSeed);
+}
 
 using Sections = ReaderTest;
 
@@ -28,10 +30,13 @@ TEST_F(Sections, FlatDocumentsBecomeOneBackgroundLayerFromTheMergedData) {
             ASSERT_TRUE(read.loaded) << read.error;
             ASSERT_EQ(read.image->GetLayerCount(), 1);
             const CRGBLayer& background = *read.Layer(0);
-            EXPECT_EQ(std::make_tuple(background.GetName(), background.GetOpacity(), background.GetBlendMode(), background.GetBounds()),
+            EXPECT_EQ(std::make_tuple(background.GetName(), background.GetOpacity(),
+                                      background.GetBlendMode(), background.GetBounds()),
                       std::make_tuple(std::string(), uint8(255), 12000u, GRect(0, 0, 5, 3)));
             for (int32 i = 0; i < 15; ++i)
-                EXPECT_EQ(Word(PixelOf(background, i % 5, i / 5)), 0xFF000000u | uint32(red[i]) << 16 | uint32(green[i]) << 8 | blue[i]) << i;
+                EXPECT_EQ(Word(PixelOf(background, i % 5, i / 5)),
+                          0xFF000000u | uint32(red[i]) << 16 | uint32(green[i]) << 8 | blue[i])
+                    << i;
             EXPECT_EQ(read.image->GetExtraChannelCount(), 0);
         }
 }
@@ -54,7 +59,8 @@ TEST_F(Sections, GrayscaleWithAnAlphaChannelGivesGrayBackgroundAndOneExtraChanne
     ReadDocument read(doc.Build());
     ASSERT_TRUE(read.loaded) << read.error;
     ASSERT_EQ(read.image->GetLayerCount(), 1);
-    for (int32 i = 0; i < 8; ++i) EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 4, i / 4)), 0xFF000000u | gray[i] * 0x010101u);
+    for (int32 i = 0; i < 8; ++i)
+        EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 4, i / 4)), 0xFF000000u | gray[i] * 0x010101u);
     ASSERT_EQ(read.image->GetExtraChannelCount(), 1);
     EXPECT_EQ(read.image->GetExtraChannel(0).GetBounds(), GRect(0, 0, 4, 2));
     EXPECT_EQ(ExtraChannelBytes(*read.image, 0), alpha);
@@ -74,7 +80,8 @@ TEST_F(Sections, IndexedDocumentsLookTheirIndexesUpAndEndAsOneLayer) {
     const NativeQuadCLUTRef& colours = read.format->GetColorTable();
     EXPECT_EQ(colours->GetRefCount(), 1);
     EXPECT_EQ(colours->GetEntryCount(), 256);
-    for (int32 i = 0; i < 256; ++i) EXPECT_EQ(Word(colours->GetColor(i)), 0xFF000000u | table[size_t(i)]) << i;
+    for (int32 i = 0; i < 256; ++i)
+        EXPECT_EQ(Word(colours->GetColor(i)), 0xFF000000u | table[size_t(i)]) << i;
     const uint32 expected[] = {0xFF00FF00, 0xFF01FE07, 0xFFFF00F9, 0xFFFF00F9, 0xFF01FE07, 0xFF00FF00};
     for (int32 i = 0; i < 6; ++i) EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 3, i / 3)), expected[i]) << i;
 }
@@ -87,7 +94,8 @@ TEST_F(Sections, LayeredMergedColourPlanesAreSkippedAndTheRestBecomeExtraChannel
     for (const bool transparency : {false, true})
         for (const uint16 coding : {kCodingRaw, kCodingPacked}) {
             DocumentBuilder doc(3, 2);
-            doc.AddLayer(LayerSpec::Solid(0, 0, 3, 2, 10, 20, 30)).AddLayer(LayerSpec::Solid(1, 1, 2, 2, 40, 50, 60));
+            doc.AddLayer(LayerSpec::Solid(0, 0, 3, 2, 10, 20, 30))
+                .AddLayer(LayerSpec::Solid(1, 1, 2, 2, 40, 50, 60));
             doc.mergedTransparency = transparency;
             doc.mergedCompression = coding;
             if (transparency) doc.AddMergedChannel(Plane(6, 10));
@@ -177,24 +185,34 @@ TEST_P(SectionOverruns, AreRefused) {
 INSTANTIATE_TEST_SUITE_P(
     Reader, SectionOverruns,
     testing::Values(
-        OverrunCase{"LayerInfoBeyondSection", [](auto& d, auto&) { d.layerInfoLength = 0x7FFFFFF0u; }, kUnknownFormat},
-        OverrunCase{"LayerInfoNearFourGigabytes", [](auto& d, auto&) { d.layerInfoLength = 0xFFFFFFFFu; }, kUnknownFormat},
+        OverrunCase{"LayerInfoBeyondSection", [](auto& d, auto&) { d.layerInfoLength = 0x7FFFFFF0u; },
+                    kUnknownFormat},
+        OverrunCase{"LayerInfoNearFourGigabytes", [](auto& d, auto&) { d.layerInfoLength = 0xFFFFFFFFu; },
+                    kUnknownFormat},
         OverrunCase{"RecordsBeyondLayerInfo", [](auto& d, auto&) { d.layerInfoLength = 20; }, kUnknownFormat},
         OverrunCase{"ChannelDataBeyondLayerInfo",
-                    [](auto& d, auto& l) { d.layerInfoLength = uint32(l.channels[0][2] - l.layerInfo - 4); }, kUnknownFormat},
-        OverrunCase{"GlobalMaskBeyondSection",
-                    [](auto& d, auto& l) { d.layerSectionLength = uint32(l.merged - l.layerAndMask - 4 - 1); }, kUnknownFormat},
-        OverrunCase{"GlobalMaskShorterThanItsFields", [](auto& d, auto&) { d.globalMask = ByteVector(6, 0); }, kUnknownFormat},
+                    [](auto& d, auto& l) { d.layerInfoLength = uint32(l.channels[0][2] - l.layerInfo - 4); },
+                    kUnknownFormat},
+        OverrunCase{
+            "GlobalMaskBeyondSection",
+            [](auto& d, auto& l) { d.layerSectionLength = uint32(l.merged - l.layerAndMask - 4 - 1); },
+            kUnknownFormat},
+        OverrunCase{"GlobalMaskShorterThanItsFields", [](auto& d, auto&) { d.globalMask = ByteVector(6, 0); },
+                    kUnknownFormat},
         OverrunCase{"LayerCountBeyondTheFile", [](auto& d, auto&) { d.layerCount = 30000; }, kMiscDisk},
         OverrunCase{"ChannelCountBeyondTheFile",
                     [](auto& d, auto&) {
                         LayerSpec l = LayerSpec::Solid(0, 0, 1, 1, 1, 1, 1);
                         l.channelCount = 60000;
                         d.AddLayer(l);
-                    }, kMiscDisk},
-        OverrunCase{"MergedLineCountsBeyondTheFile",
-                    [](auto& d, auto&) { d.header.channelCount = 60000, d.mergedCompression = kCodingPacked; }, kMiscDisk},
-        OverrunCase{"RawExtraChannelBeyondTheFile", [](auto& d, auto&) { d.header.channelCount = 5; }, kMiscDisk}),
+                    },
+                    kMiscDisk},
+        OverrunCase{
+            "MergedLineCountsBeyondTheFile",
+            [](auto& d, auto&) { d.header.channelCount = 60000, d.mergedCompression = kCodingPacked; },
+            kMiscDisk},
+        OverrunCase{"RawExtraChannelBeyondTheFile", [](auto& d, auto&) { d.header.channelCount = 5; },
+                    kMiscDisk}),
     [](const auto& inInfo) { return std::string(inInfo.param.name); });
 
 }  // namespace

@@ -53,16 +53,17 @@ using Writer = ReaderTest;
 // although that is longer than raw.
 TEST_F(Writer, WholeSmallDocumentIsWrittenByteForByte) {
     CImage image(3, 2);
-    AddRGBLayer(image, GRect(0, 0, 3, 2),
-                [](int32 x, int32) { return MakeNativeQuad(1, 2, 3, x == 1 ? 0 : 255); }, 0x01020304);
+    AddRGBLayer(
+        image, GRect(0, 0, 3, 2), [](int32 x, int32) { return MakeNativeQuad(1, 2, 3, x == 1 ? 0 : 255); },
+        0x01020304);
     CImageResourceMgr resources;
     const ByteVector written = WriteDocument(image, &resources);
 
     Bytes expected;
     expected.Key("ZQLM").U16(1).U32(0).U16(0).U16(3).U32(2).U32(3).U16(8).U16(3);
-    expected.U32(0).U32(0);        // colour-mode data, image resources
-    expected.U32(174).U32(166);    // section, layer information
-    expected.U16(1);               // one record
+    expected.U32(0).U32(0);      // colour-mode data, image resources
+    expected.U32(174).U32(166);  // section, layer information
+    expected.U16(1);             // one record
     expected.U32(0).U32(0).U32(2).U32(3).U16(4);
     expected.U16(0).U32(10).U16(1).U32(10).U16(2).U32(10).U16(0xFFFF).U32(8);
     expected.Key("ZQRS").Key("norm").Raw({255, 0, 0, 0}).U32(68);
@@ -98,9 +99,12 @@ TEST_F(Writer, RecordFieldsAreWrittenAtTheirPlace) {
     const ByteVector bytes = WriteDocument(image);
     const std::vector<size_t> records = WrittenLayout(bytes).records;
     ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(Slice(bytes, NameStart(bytes, records[0]), 8), Bytes().Raw({3, 'a', 'b', 'c'}).Key("ZQRS").Get());
-    EXPECT_EQ(Slice(bytes, NameStart(bytes, records[1]), 260), Bytes().U8(255).Repeat('x', 255).Key("ZQRS").Get());
-    EXPECT_EQ(Slice(bytes, ExtraStart(bytes, records[2]) - 16, 12), Bytes().Key("ZQRS").Key("mul ").Raw({128, 1, 0, 0}).Get());
+    EXPECT_EQ(Slice(bytes, NameStart(bytes, records[0]), 8),
+              Bytes().Raw({3, 'a', 'b', 'c'}).Key("ZQRS").Get());
+    EXPECT_EQ(Slice(bytes, NameStart(bytes, records[1]), 260),
+              Bytes().U8(255).Repeat('x', 255).Key("ZQRS").Get());
+    EXPECT_EQ(Slice(bytes, ExtraStart(bytes, records[2]) - 16, 12),
+              Bytes().Key("ZQRS").Key("mul ").Raw({128, 1, 0, 0}).Get());
     EXPECT_EQ(Slice(bytes, ExtraStart(bytes, records[3]), 28),
               Bytes().U32(20).U32(2).U32(1).U32(4).U32(3).Raw({200, 7, 0, 0}).U32(40).Get());
 }
@@ -137,7 +141,15 @@ TEST_F(Writer, ExtraChannelsFollowTheColourChannelsInHeaderAndMergedData) {
     EXPECT_EQ(U16At(bytes, 12), 5u);
     const size_t merged = WrittenLayout(bytes).merged;
     EXPECT_EQ(Slice(bytes, merged, bytes.size() - merged),
-              Bytes().U16(1).U16(2).U16(2).U16(2).U16(3).U16(3).Raw({0xFF, 255, 0xFF, 255, 0xFF, 255, 1, 5, 6, 1, 9, 0}).Get());
+              Bytes()
+                  .U16(1)
+                  .U16(2)
+                  .U16(2)
+                  .U16(2)
+                  .U16(3)
+                  .U16(3)
+                  .Raw({0xFF, 255, 0xFF, 255, 0xFF, 255, 1, 5, 6, 1, 9, 0})
+                  .Get());
 }
 
 // The resource section is the manager's; without a manager it is empty and the assertion reported.
@@ -149,7 +161,8 @@ TEST_F(Writer, ImageResourcesAreTheManagersSection) {
     resource->ResizeData(3);
     resource->WriteData(0, 3, "\7\10\11");
     const ByteVector bytes = WriteDocument(image, &resources);
-    EXPECT_EQ(Slice(bytes, 30, 20), Bytes().U32(16).Key("ZQRS").U16(1005).U16(0).U32(3).Raw({7, 8, 9, 0}).Get());
+    EXPECT_EQ(Slice(bytes, 30, 20),
+              Bytes().U32(16).Key("ZQRS").U16(1005).U16(0).U32(3).Raw({7, 8, 9, 0}).Get());
     EXPECT_EQ(WrittenLayout(bytes).layerSection, 50u);
     ByteVector without;
     const std::string reports = CaptureReports([&] { without = WriteDocument(image, nullptr); });
@@ -196,8 +209,9 @@ TEST_F(Writer, ProgressIsWeightedByResourcesLayersAndMergedData) {
     EXPECT_TRUE(std::is_sorted(progress.seen.begin(), progress.seen.end()));
     EXPECT_DOUBLE_EQ(progress.seen.back(), 1.0);
     for (const double expected : {0.05 / total, 0.35 / total})
-        EXPECT_TRUE(std::any_of(progress.seen.begin(), progress.seen.end(),
-                                [&](double r) { return std::abs(r - expected) < 1e-12; })) << expected;
+        EXPECT_TRUE(std::any_of(progress.seen.begin(), progress.seen.end(), [&](double r) {
+            return std::abs(r - expected) < 1e-12;
+        })) << expected;
 }
 
 // An indexed bottom layer makes an indexed document: mode 2, one colour channel, the layer's table and
@@ -205,7 +219,8 @@ TEST_F(Writer, ProgressIsWeightedByResourcesLayersAndMergedData) {
 TEST_F(Writer, IndexedFirstLayerWritesModeTwoTheTableAndAnEmptyLayerSection) {
     CImage image(3, 1);
     NativeQuadCLUTRef table = NativeQuadCLUTRef::Create();
-    for (int32 i = 0; i < 256; ++i) table->SetColor(i, MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), 255));
+    for (int32 i = 0; i < 256; ++i)
+        table->SetColor(i, MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), 255));
     auto* layer = new CIndexedLayer(&image, "", true, GRect(0, 0, 3, 1), kBlendNormal, 255, table, 0, 5);
     const uint8 indexes[3] = {4, 200, 4};
     layer->SetIndexRows(GRect(0, 0, 3, 1), indexes, 3);

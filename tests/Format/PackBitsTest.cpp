@@ -48,7 +48,7 @@ TEST(PackBitsPack, KnownRowsGiveExactPackets) {
     Bytes twoChunks(130);
     for (size_t i = 0; i < twoChunks.size(); ++i) twoChunks[i] = uint8(i);
     const Bytes straddle = Odd(125, {0, 0, 0, 0, 0});  // a run straddling the chunk boundary is cut there
-    const Bytes pairAtEnd = Odd(126, {0, 0, 0});        // two equal bytes closing a chunk join its literal
+    const Bytes pairAtEnd = Odd(126, {0, 0, 0});       // two equal bytes closing a chunk join its literal
     const std::vector<PackCase> cases = {
         {"empty row", {}, {}},
         {"one byte", {9}, {0, 9}},

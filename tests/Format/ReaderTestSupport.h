@@ -67,7 +67,8 @@ struct ReadDocument {
 
     CRGBLayer* Layer(int32 inPosition) const {
         CLayer* layer = image->GetLayerWithPosition(inPosition);
-        return layer != nullptr && layer->GetLayerType() == eRGBLayer ? static_cast<CRGBLayer*>(layer) : nullptr;
+        return layer != nullptr && layer->GetLayerType() == eRGBLayer ? static_cast<CRGBLayer*>(layer)
+                                                                      : nullptr;
     }
 };
 
@@ -95,7 +96,8 @@ inline NativeQuad PixelOf(const CRGBLayer& inLayer, int32 inX, int32 inY) {
 }
 
 inline uint32 Word(NativeQuad inPixel) {
-    return uint32(inPixel.alpha) << 24 | uint32(inPixel.red) << 16 | uint32(inPixel.green) << 8 | inPixel.blue;
+    return uint32(inPixel.alpha) << 24 | uint32(inPixel.red) << 16 | uint32(inPixel.green) << 8 |
+           inPixel.blue;
 }
 
 // inCount random bytes from inSeed, each at least inLowest.

@@ -32,9 +32,13 @@ public:
     Bytes& U8(uint32 inValue) { return Repeat(uint8(inValue), 1); }
     Bytes& U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
     Bytes& U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
-    Bytes& Key(const char* inKey) { return Raw({uint8(inKey[0]), uint8(inKey[1]), uint8(inKey[2]), uint8(inKey[3])}); }
+    Bytes& Key(const char* inKey) {
+        return Raw({uint8(inKey[0]), uint8(inKey[1]), uint8(inKey[2]), uint8(inKey[3])});
+    }
     Bytes& Raw(std::initializer_list<uint8> inBytes) { return mBytes.insert(mBytes.end(), inBytes), *this; }
-    Bytes& Repeat(uint8 inValue, size_t inCount) { return mBytes.insert(mBytes.end(), inCount, inValue), *this; }
+    Bytes& Repeat(uint8 inValue, size_t inCount) {
+        return mBytes.insert(mBytes.end(), inCount, inValue), *this;
+    }
     const ByteVector& Get() const { return mBytes; }
 
 private:
@@ -49,7 +53,8 @@ inline uint32 U32At(const ByteVector& inBytes, size_t inOffset) {
 }
 inline ByteVector Slice(const ByteVector& inBytes, size_t inOffset, size_t inCount) {
     if (inOffset + inCount > inBytes.size()) return {};
-    return ByteVector(inBytes.begin() + std::ptrdiff_t(inOffset), inBytes.begin() + std::ptrdiff_t(inOffset + inCount));
+    return ByteVector(inBytes.begin() + std::ptrdiff_t(inOffset),
+                      inBytes.begin() + std::ptrdiff_t(inOffset + inCount));
 }
 
 // Offsets of a written document's parts, found from its length fields alone.
@@ -57,9 +62,9 @@ struct WrittenLayout {
     size_t layerSection = 0;  // its length field
     size_t layerInfo = 0;     // its length field (when the section is not empty)
     std::vector<size_t> records;
-    size_t channelData = 0;   // first byte of the first record's channel data
-    size_t globalMask = 0;    // its length field
-    size_t merged = 0;        // the merged compression code
+    size_t channelData = 0;  // first byte of the first record's channel data
+    size_t globalMask = 0;   // its length field
+    size_t merged = 0;       // the merged compression code
 
     explicit WrittenLayout(const ByteVector& inBytes) {
         const size_t resources = 30 + U32At(inBytes, 26);

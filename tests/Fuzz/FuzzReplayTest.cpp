@@ -13,7 +13,9 @@
 #include "fuzz/FuzzSupport.h"
 
 // Test names and failure messages show the target by its name.
-void PrintTo(const FuzzTarget& inTarget, std::ostream* outStream) { *outStream << inTarget.name; }
+void PrintTo(const FuzzTarget& inTarget, std::ostream* outStream) {
+    *outStream << inTarget.name;
+}
 
 namespace {
 
@@ -31,9 +33,11 @@ TEST_P(FuzzReplayTest, EveryKeptInputIsReadOrRefusedCleanly) {
     size_t replayed = 0;
     for (const char* root : {"tests/data/fuzz/", "fuzz/seeds/"}) {
         std::error_code absent;  // a target may keep no inputs under one of the roots
-        for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(LUMENAR_SOURCE_DIR) / root / target.name, absent)) {
+        for (const fs::directory_entry& entry :
+             fs::directory_iterator(fs::path(LUMENAR_SOURCE_DIR) / root / target.name, absent)) {
             std::ifstream in(entry.path(), std::ios::binary);
-            const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                             std::istreambuf_iterator<char>()};
             EXPECT_EQ(target.entry(bytes.data(), bytes.size()), 0) << entry.path();
             ++replayed;
         }
@@ -44,6 +48,8 @@ TEST_P(FuzzReplayTest, EveryKeptInputIsReadOrRefusedCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplayTest, testing::ValuesIn(kFuzzTargets),
-                         [](const testing::TestParamInfo<FuzzTarget>& inInfo) { return std::string(inInfo.param.name); });
+                         [](const testing::TestParamInfo<FuzzTarget>& inInfo) {
+                             return std::string(inInfo.param.name);
+                         });
 
 }  // namespace

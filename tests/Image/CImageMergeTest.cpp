@@ -44,14 +44,15 @@ TEST_F(ImageMerge, FlattenKeepsActiveIdAndNameAndDropsHiddenLayers) {
     EXPECT_EQ(merged->GetLayerType(), eRGBLayer);
     EXPECT_EQ(merged->GetBlendMode(), 12000u);
     EXPECT_EQ(merged->GetOpacity(), 255);
-    EXPECT_EQ(MergedPixel(*image, 2, 0, 9), kRed);   // the hidden green layer is gone
+    EXPECT_EQ(MergedPixel(*image, 2, 0, 9), kRed);  // the hidden green layer is gone
     EXPECT_EQ(MergedPixel(*image, 2, 9, 9), kBlue);
 }
 
 TEST_F(ImageMerge, MergeDownAtTheBottomIsRefusedAndChangesNothing) {
     auto image = ThreeLayers();
     image->SetActiveLayerByPosition(0);
-    EXPECT_EQ(ThrownMessage([&] { MergeDown(*image, nullptr, true); }), "merge down can not be performed on the bottom layer");
+    EXPECT_EQ(ThrownMessage([&] { MergeDown(*image, nullptr, true); }),
+              "merge down can not be performed on the bottom layer");
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     EXPECT_EQ(image->GetActiveLayerID(), 1u);
 }
@@ -82,8 +83,8 @@ TEST_F(ImageMerge, MergeVisibleWithoutRemovalKeepsTheOthers) {
 TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(1);
-    MergeLinked(*image, nullptr, true);      // not linked: nothing happens
-    MergeClipGroup(*image, nullptr, true);   // not a group base: nothing happens
+    MergeLinked(*image, nullptr, true);     // not linked: nothing happens
+    MergeClipGroup(*image, nullptr, true);  // not a group base: nothing happens
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     image->GetLayerWithID(2)->SetClipping(1);
     image->SetActiveLayerByID(2);

@@ -34,7 +34,8 @@ TEST(ImageStack, RemovalRules) {
     image->RemoveLayerAtPosition(1, false);
     EXPECT_EQ(image->GetActiveLayerID(), 2u);  // the layer below
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{2}));
-    EXPECT_EQ(ThrownMessage([&] { image->RemoveLayer(image->GetActiveLayer(), true); }), "can't delete the last layer");
+    EXPECT_EQ(ThrownMessage([&] { image->RemoveLayer(image->GetActiveLayer(), true); }),
+              "can't delete the last layer");
     EXPECT_EQ(image->GetLayerCount(), 1);
 }
 
@@ -48,10 +49,12 @@ TEST(ImageMasks, ByIdErrorsAndMessages) {
     auto image = StackWithClipping({0, 0});
     MessageLog log;
     image->AddListener(&log);
-    EXPECT_EQ(ThrownMessage([&] { image->AddLayerMask(9, 255, GRect()); }), "the layer with that ID could not be found");
+    EXPECT_EQ(ThrownMessage([&] { image->AddLayerMask(9, 255, GRect()); }),
+              "the layer with that ID could not be found");
     EXPECT_EQ(ThrownMessage([&] { image->RemoveLayerMask(2); }), "the layer does not have a layer mask");
     image->AddLayerMask(2, 255, GRect(1, 1, 4, 4));
-    EXPECT_EQ(ThrownMessage([&] { image->AddLayerMask(2, 0, GRect()); }), "the layer already has a layer mask");
+    EXPECT_EQ(ThrownMessage([&] { image->AddLayerMask(2, 0, GRect()); }),
+              "the layer already has a layer mask");
     CChannel mask;
     image->GetLayerMask(2, mask);
     EXPECT_EQ(mask.GetBounds(), GRect(1, 1, 4, 4));

@@ -25,7 +25,8 @@ private:
     void Walk(const GRect& inArea) override {
         StInvertChannel invert;
         mPlane.ForEachPixelInArea(inArea, invert, nullptr);
-        mModel.ForEachInside(inArea, [&](int32 x, int32 y) { mModel.At(x, y) = uint8(255 - mModel.At(x, y)); });
+        mModel.ForEachInside(inArea,
+                             [&](int32 x, int32 y) { mModel.At(x, y) = uint8(255 - mModel.At(x, y)); });
     }
 
     template <class Passes>

@@ -17,7 +17,9 @@
 class MessageLog : public LListener {
 public:
     void ListenToMessage(int32 inMessage, void*) override { messages.push_back(uint32(inMessage)); }
-    int32 Count(uint32 inMessage) const { return int32(std::count(messages.begin(), messages.end(), inMessage)); }
+    int32 Count(uint32 inMessage) const {
+        return int32(std::count(messages.begin(), messages.end(), inMessage));
+    }
     std::vector<uint32> messages;
 };
 
@@ -27,7 +29,9 @@ inline CRGBLayer* MakeLayer(uint32 inID, const GRect& inRect, NativeQuad inColor
     return new CRGBLayer(inImage, pixels, "layer", true, 12000, 255, inID);
 }
 
-inline NativeQuad Quad(uint8 r, uint8 g, uint8 b, uint8 a) { return MakeNativeQuad(r, g, b, a); }
+inline NativeQuad Quad(uint8 r, uint8 g, uint8 b, uint8 a) {
+    return MakeNativeQuad(r, g, b, a);
+}
 
 inline NativeQuad PixelAt(const CRGBLayer& inLayer, int32 inX, int32 inY) {
     NativeQuad q{};
@@ -38,12 +42,14 @@ inline NativeQuad PixelAt(const CRGBLayer& inLayer, int32 inX, int32 inY) {
 // Layer ids or clipping values from the bottom of the stack up.
 inline std::vector<uint32> IdsOf(const CImage& inImage) {
     std::vector<uint32> ids;
-    for (int32 p = 0; p < inImage.GetLayerCount(); ++p) ids.push_back(inImage.GetLayerWithPosition(p)->GetLayerID());
+    for (int32 p = 0; p < inImage.GetLayerCount(); ++p)
+        ids.push_back(inImage.GetLayerWithPosition(p)->GetLayerID());
     return ids;
 }
 inline std::vector<uint32> ClippingOf(const CImage& inImage) {
     std::vector<uint32> values;
-    for (int32 p = 0; p < inImage.GetLayerCount(); ++p) values.push_back(inImage.GetLayerWithPosition(p)->GetClipping());
+    for (int32 p = 0; p < inImage.GetLayerCount(); ++p)
+        values.push_back(inImage.GetLayerWithPosition(p)->GetClipping());
     return values;
 }
 

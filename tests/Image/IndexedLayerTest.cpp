@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "Src/Orvane/Src/Image/BlendModes.h"
-#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/support/ReportCapture.h"
 
@@ -18,7 +18,8 @@ namespace {
 // A table whose entry i is (i, 255 - i, i / 2) with alpha i | 1, so every entry differs.
 NativeQuadCLUTRef GradientTable() {
     NativeQuadCLUTRef table = NativeQuadCLUTRef::Create();
-    for (int32 i = 0; i < 256; ++i) table->SetColor(i, MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i | 1)));
+    for (int32 i = 0; i < 256; ++i)
+        table->SetColor(i, MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i | 1)));
     return table;
 }
 
@@ -49,15 +50,16 @@ TEST_F(IndexedLayerTest, GetTileLooksUpEveryIndexWithZeroOutsideThePlane) {
     for (uint8& index : model) index = uint8(random() % 255 + 1);
     layer.SetIndexRows(bounds, model.data(), bounds.Width());
 
-    const GRect rects[] = {{10, 5, 20, 15}, {0, 0, 30, 30}, {400, 290, 420, 320}, {-50, -50, -10, -10},
-                           {0, 0, 420, 310}, {200, 100, 201, 300}};
+    const GRect rects[] = {{10, 5, 20, 15},      {0, 0, 30, 30},   {400, 290, 420, 320},
+                           {-50, -50, -10, -10}, {0, 0, 420, 310}, {200, 100, 201, 300}};
     for (const GRect& rect : rects) {
         const std::vector<NativeQuad> pixels = ReadTile(layer, rect);
         int32 mismatches = 0;
         for (int32 y = rect.top; y < rect.bottom; ++y) {
             for (int32 x = rect.left; x < rect.right; ++x) {
                 const bool inside = bounds.Contains(GPoint(x, y));
-                const uint8 index = inside ? model[size_t(y - bounds.top) * bounds.Width() + size_t(x - bounds.left)] : 0;
+                const uint8 index =
+                    inside ? model[size_t(y - bounds.top) * bounds.Width() + size_t(x - bounds.left)] : 0;
                 const NativeQuad got = pixels[size_t(y - rect.top) * rect.Width() + size_t(x - rect.left)];
                 mismatches += got == table->GetColor(index) ? 0 : 1;
             }
@@ -68,7 +70,8 @@ TEST_F(IndexedLayerTest, GetTileLooksUpEveryIndexWithZeroOutsideThePlane) {
     std::vector<NativeQuad> pixels(16);
     RasterDescriptor descriptor;
     descriptor.Set(GRect(0, 0, 4, 4), pixels.data(), 16, kRasterKindCallerBuffer);
-    const std::string reports = CaptureReports([&] { layer.GetTile(nullptr, nullptr, &descriptor, GRect(0, 0, 2, 2)); });
+    const std::string reports =
+        CaptureReports([&] { layer.GetTile(nullptr, nullptr, &descriptor, GRect(0, 0, 2, 2)); });
     EXPECT_TRUE(Contains(reports, "Assertion failed: \"portRect == inRect\"")) << reports;
 }
 

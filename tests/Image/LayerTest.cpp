@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/FrameInfo.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Image/ImageTestSupport.h"
 #include "tests/support/ReportCapture.h"
@@ -130,7 +130,8 @@ TEST(LayerMask, WritingOutsideGrowsTheMaskAndKeepsOldValues) {
     // Growing to exactly the size limit is accepted; one more column is refused.
     layer->SetLayerMaskTile(GRect(30009, 5, 30010, 6), &high, 1);
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 20));
-    CaptureReports([&] { EXPECT_THROW(layer->SetLayerMaskTile(GRect(30010, 5, 30011, 6), &high, 1), Exception); });
+    CaptureReports(
+        [&] { EXPECT_THROW(layer->SetLayerMaskTile(GRect(30010, 5, 30011, 6), &high, 1), Exception); });
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 20));
 }
 

@@ -10,7 +10,9 @@
 namespace {
 
 // round(x / 255) for x >= 0; 255 is odd, so there are no ties.
-int32 RoundedBy255(int32 x) { return (2 * x + 255) / 510; }
+int32 RoundedBy255(int32 x) {
+    return (2 * x + 255) / 510;
+}
 
 // Every pair of bytes; the signed product takes b and -b, so every difference from -255 to 255 occurs.
 TEST(PixelMathTest, EveryPairIsRoundedExactly) {
@@ -41,7 +43,9 @@ TEST(NativeQuadTest, MemoryOrderIsBlueGreenRedAlphaAndNamedQuads) {
     const struct {
         NativeQuad quad;
         uint32 word;
-    } named[] = {{kTransparentWhite, 0x00FFFFFF}, {kOpaqueWhite, 0xFFFFFFFF}, {kOpaqueBlack, 0xFF000000},
+    } named[] = {{kTransparentWhite, 0x00FFFFFF},
+                 {kOpaqueWhite, 0xFFFFFFFF},
+                 {kOpaqueBlack, 0xFF000000},
                  {kOpaqueGrey, 0xFF808080}};
     for (const auto& n : named) EXPECT_EQ(NativeQuadToWord(n.quad), n.word);
 }

@@ -17,8 +17,8 @@
 #include "tests/support/ReportCapture.h"
 
 inline std::string Describe(const GRect& inRect) {
-    return "(" + std::to_string(inRect.left) + ", " + std::to_string(inRect.top) + ", " + std::to_string(inRect.right) +
-           ", " + std::to_string(inRect.bottom) + ")";
+    return "(" + std::to_string(inRect.left) + ", " + std::to_string(inRect.top) + ", " +
+           std::to_string(inRect.right) + ", " + std::to_string(inRect.bottom) + ")";
 }
 
 template <class T>
@@ -38,10 +38,13 @@ public:
     void Fill(const GRect& inRect, T inValue) {
         ForEachInside(inRect, [&](int32 x, int32 y) { At(x, y) = inValue; });
     }
-    // Element (x, y) of the rectangle comes from the bytes at (y - top) * inRowBytes + (x - left) * inColBytes.
+    // Element (x, y) of the rectangle comes from the bytes at (y - top) * inRowBytes + (x - left) *
+    // inColBytes.
     void Write(const GRect& inRect, const std::vector<uint8>& inBytes, int32 inRowBytes, int32 inColBytes) {
         ForEachInside(inRect, [&](int32 x, int32 y) {
-            std::memcpy(&At(x, y), &inBytes[size_t(y - inRect.top) * size_t(inRowBytes) + size_t(x - inRect.left) * size_t(inColBytes)],
+            std::memcpy(&At(x, y),
+                        &inBytes[size_t(y - inRect.top) * size_t(inRowBytes) +
+                                 size_t(x - inRect.left) * size_t(inColBytes)],
                         sizeof(T));
         });
     }
@@ -51,7 +54,8 @@ public:
         const int32 dx = inDestRect.left - inSrcRect.left;
         const int32 dy = inDestRect.top - inSrcRect.top;
         for (int32 y = inSrcRect.top; y < inSrcRect.bottom; ++y)
-            for (int32 x = inSrcRect.left; x < inSrcRect.right; ++x) SetPixel(x + dx, y + dy, snapshot.At(x, y));
+            for (int32 x = inSrcRect.left; x < inSrcRect.right; ++x)
+                SetPixel(x + dx, y + dy, snapshot.At(x, y));
     }
 
     // What a read of the rectangle returns into a destination prefilled with inUntouched.
@@ -63,7 +67,8 @@ public:
                 if (Inside(x, y))
                     out = At(x, y);
                 else if (inMode == kPadEdge)
-                    out = At(Pin(mBounds.left, x, mBounds.right - 1), Pin(mBounds.top, y, mBounds.bottom - 1));
+                    out =
+                        At(Pin(mBounds.left, x, mBounds.right - 1), Pin(mBounds.top, y, mBounds.bottom - 1));
                 else if (inMode == kPadValue)
                     out = inPadding;
             }
@@ -77,7 +82,9 @@ public:
         inner.ForEachInside(inInner, [&](int32 x, int32 y) { inner.At(x, y) = At(x, y); });
         *this = inner;
     }
-    void MoveTo(const GPoint& inTopLeft) { mBounds.Offset(inTopLeft.h - mBounds.left, inTopLeft.v - mBounds.top); }
+    void MoveTo(const GPoint& inTopLeft) {
+        mBounds.Offset(inTopLeft.h - mBounds.left, inTopLeft.v - mBounds.top);
+    }
 
     template <class F>
     void ForEachInside(const GRect& inRect, F&& inVisit) const {
@@ -101,7 +108,9 @@ class RectDice {
 public:
     explicit RectDice(uint32 inSeed) : mEngine(inSeed) {}
 
-    int32 Range(int32 inLow, int32 inHigh) { return std::uniform_int_distribution<int32>(inLow, inHigh)(mEngine); }
+    int32 Range(int32 inLow, int32 inHigh) {
+        return std::uniform_int_distribution<int32>(inLow, inHigh)(mEngine);
+    }
     bool Chance(int32 inPercent) { return Range(0, 99) < inPercent; }
 
     GRect Around(const GRect& inBounds) {
@@ -121,7 +130,8 @@ public:
         return GRect(left, top, left + 64 * Range(1, 2), top + 64 * Range(1, 2));
     }
     GPoint PointAround(const GRect& inBounds) {
-        return GPoint(Range(inBounds.left - 3, inBounds.right + 2), Range(inBounds.top - 3, inBounds.bottom + 2));
+        return GPoint(Range(inBounds.left - 3, inBounds.right + 2),
+                      Range(inBounds.top - 3, inBounds.bottom + 2));
     }
     PaddingMode Mode() { return PaddingMode(Range(0, 3)); }
 
@@ -132,8 +142,8 @@ private:
 // Bounds the model runs cover: one pixel, 65 pixels (one pixel into a second tile), negative origins,
 // partial edge tiles on both axes, exact multiples of the tile size.
 inline const GRect kModelBounds[] = {
-    GRect(0, 0, 1, 1),       GRect(0, 0, 65, 1),    GRect(0, 0, 1, 65),     GRect(0, 0, 65, 65),
-    GRect(-70, -3, 60, 130), GRect(5, 7, 200, 70),  GRect(0, 0, 128, 64),   GRect(-1, -1, 0, 0),
+    GRect(0, 0, 1, 1),       GRect(0, 0, 65, 1),   GRect(0, 0, 1, 65),   GRect(0, 0, 65, 65),
+    GRect(-70, -3, 60, 130), GRect(5, 7, 200, 70), GRect(0, 0, 128, 64), GRect(-1, -1, 0, 0),
 };
 
 // A random run over a plane of T (one of the tiled planes), mirrored on the model: SetTile with pixel
@@ -150,16 +160,24 @@ public:
     using RandomValue = T (*)(RectDice&);
 
     PlaneModelRun(const GRect& inBounds, uint32 inSeed, RandomValue inRandom, T inPadding)
-        : mDice(inSeed), mRandom(inRandom), mPadding(inPadding), mFill(inRandom(mDice)), mPlane(inBounds, mFill),
-          mModel(inBounds, mFill), mSource(kSourceBounds, inPadding), mSourceModel(kSourceBounds, inPadding),
-          mSnapshot(mPlane), mSnapshotModel(mModel) {
+        : mDice(inSeed),
+          mRandom(inRandom),
+          mPadding(inPadding),
+          mFill(inRandom(mDice)),
+          mPlane(inBounds, mFill),
+          mModel(inBounds, mFill),
+          mSource(kSourceBounds, inPadding),
+          mSourceModel(kSourceBounds, inPadding),
+          mSnapshot(mPlane),
+          mSnapshotModel(mModel) {
         std::memset(&mUntouched, kUntouchedByte, sizeof(T));
         // The copy source gets stored and constant tiles of its own.
         const int32 rowBytes = kSourceBounds.Width() * int32(sizeof(T));
         const std::vector<uint8> bytes = RandomBytes(size_t(rowBytes) * size_t(kSourceBounds.Height()));
         mSource.SetTile(kSourceBounds, reinterpret_cast<const T*>(bytes.data()), rowBytes);
         mSourceModel.Write(kSourceBounds, bytes, rowBytes, int32(sizeof(T)));
-        const GRect firstCell(kSourceBounds.left, kSourceBounds.top, kSourceBounds.left + 64, kSourceBounds.top + 64);
+        const GRect firstCell(kSourceBounds.left, kSourceBounds.top, kSourceBounds.left + 64,
+                              kSourceBounds.top + 64);
         mSource.FillRect(firstCell, inPadding);
         mSourceModel.Fill(firstCell, inPadding);
     }
@@ -238,9 +256,11 @@ private:
                 const GRect rect = mDice.Around(bounds);
                 const int32 colBytes = ColBytes();
                 const int32 rowBytes = rect.Width() * colBytes + int32(sizeof(T)) * mDice.Range(0, 2);
-                const std::vector<uint8> bytes = RandomBytes(size_t(rowBytes) * size_t(std::max(rect.Height(), 0)));
+                const std::vector<uint8> bytes =
+                    RandomBytes(size_t(rowBytes) * size_t(std::max(rect.Height(), 0)));
                 const T* data = reinterpret_cast<const T*>(bytes.data());
-                colBytes == int32(sizeof(T)) ? mPlane.SetTile(rect, data, rowBytes) : mPlane.SetTile(rect, data, rowBytes, colBytes);
+                colBytes == int32(sizeof(T)) ? mPlane.SetTile(rect, data, rowBytes)
+                                             : mPlane.SetTile(rect, data, rowBytes, colBytes);
                 mModel.Write(rect, bytes, rowBytes, colBytes);
                 break;
             }
@@ -255,7 +275,8 @@ private:
                 const bool self = mDice.Chance(40);
                 const GRect srcRect = mDice.Inside(self ? bounds : mSourceModel.Bounds());
                 const GRect destRect = mDice.Chance(30) ? mDice.Cells(bounds) : mDice.Around(bounds);
-                const GRect sized(destRect.left, destRect.top, destRect.left + srcRect.Width(), destRect.top + srcRect.Height());
+                const GRect sized(destRect.left, destRect.top, destRect.left + srcRect.Width(),
+                                  destRect.top + srcRect.Height());
                 mPlane.CopyRect(self ? mPlane : mSource, srcRect, sized);
                 mModel.Copy(self ? mModel : mSourceModel, srcRect, sized);
                 break;
@@ -270,7 +291,8 @@ private:
             case 4:
                 Walk(mDice.Inside(bounds));
                 break;
-            default: {  // a copy (assigned or constructed) then written to: neither side sees the other's writes
+            default: {  // a copy (assigned or constructed) then written to: neither side sees the other's
+                        // writes
                 if (mDice.Chance(50))
                     mSnapshot = mPlane;
                 else
@@ -286,7 +308,8 @@ private:
     }
 
     // A throwing read copies the inside part first; the outside stays as it was.
-    void CheckGetTile(const Plane& inPlane, const Model& inModel, const GRect& inRect, PaddingMode inMode, int32 inColBytes) {
+    void CheckGetTile(const Plane& inPlane, const Model& inModel, const GRect& inRect, PaddingMode inMode,
+                      int32 inColBytes) {
         if (inRect.Empty()) return;
         const int32 rowBytes = inRect.Width() * inColBytes + int32(sizeof(T));
         std::vector<uint8> got(size_t(rowBytes) * size_t(inRect.Height()), kUntouchedByte);
@@ -301,7 +324,8 @@ private:
             CaptureReports([&] { EXPECT_THROW(read(), OutOfImageBounds) << Describe(inRect); });
         else
             read();
-        const std::vector<T> model = inModel.Read(inRect, inMode == kPadThrow ? kPadNone : inMode, mPadding, mUntouched);
+        const std::vector<T> model =
+            inModel.Read(inRect, inMode == kPadThrow ? kPadNone : inMode, mPadding, mUntouched);
         std::vector<uint8> expected(got.size(), kUntouchedByte);
         for (int32 y = 0; y < inRect.Height(); ++y)
             for (int32 x = 0; x < inRect.Width(); ++x)
@@ -310,9 +334,10 @@ private:
         const auto mismatch = std::mismatch(got.begin(), got.end(), expected.begin());
         if (mismatch.first != got.end()) {
             const size_t at = size_t(mismatch.first - got.begin());
-            ADD_FAILURE() << "GetTile mode " << inMode << " column bytes " << inColBytes << " of " << Describe(inRect)
-                          << " differs at byte " << at % size_t(rowBytes) << " of row " << at / size_t(rowBytes) << ": "
-                          << int(*mismatch.first) << " != " << int(*mismatch.second);
+            ADD_FAILURE() << "GetTile mode " << inMode << " column bytes " << inColBytes << " of "
+                          << Describe(inRect) << " differs at byte " << at % size_t(rowBytes) << " of row "
+                          << at / size_t(rowBytes) << ": " << int(*mismatch.first)
+                          << " != " << int(*mismatch.second);
         }
     }
     void CheckWhole(const Plane& inPlane, const Model& inModel) {
@@ -323,11 +348,13 @@ private:
         T got = mUntouched;
         const GRect one(inPoint.h, inPoint.v, inPoint.h + 1, inPoint.v + 1);
         if (inMode == kPadThrow && !mModel.Inside(inPoint.h, inPoint.v)) {
-            CaptureReports([&] { EXPECT_THROW(mPlane.GetPixel(inPoint, got, inMode, &mPadding), OutOfImageBounds); });
+            CaptureReports(
+                [&] { EXPECT_THROW(mPlane.GetPixel(inPoint, got, inMode, &mPadding), OutOfImageBounds); });
             return;
         }
         mPlane.GetPixel(inPoint, got, inMode, &mPadding);
-        EXPECT_TRUE(got == mModel.Read(one, inMode, mPadding, mUntouched)[0]) << "GetPixel mode " << inMode << " at " << Describe(one);
+        EXPECT_TRUE(got == mModel.Read(one, inMode, mPadding, mUntouched)[0])
+            << "GetPixel mode " << inMode << " at " << Describe(one);
     }
 
     Plane mSource;

@@ -19,7 +19,8 @@ uint8 Component(const NativeQuad& inQuad, int32 inChannel) {
 
 // Mostly quads from a small palette, so that equal values (and constant tiles holding them) meet often.
 NativeQuad RandomQuad(RectDice& ioDice) {
-    static constexpr NativeQuad kPalette[] = {{255, 255, 255, 0}, {0, 0, 0, 255}, {10, 20, 30, 40}, {7, 7, 7, 7}};
+    static constexpr NativeQuad kPalette[] = {
+        {255, 255, 255, 0}, {0, 0, 0, 255}, {10, 20, 30, 40}, {7, 7, 7, 7}};
     if (ioDice.Chance(60)) return kPalette[ioDice.Range(0, 3)];
     return NativeQuad{uint8(ioDice.Range(0, 255)), uint8(ioDice.Range(0, 255)), uint8(ioDice.Range(0, 255)),
                       uint8(ioDice.Range(0, 255))};
@@ -29,11 +30,15 @@ NativeQuad RandomQuad(RectDice& ioDice) {
 class Stamp : public CNQTileProcessor {
 public:
     explicit Stamp(uint8 inSalt) : mSalt(inSalt) {}
-    static NativeQuad Value(int32 inX, int32 inY, uint8 inSalt) { return NativeQuad{uint8(inX), uint8(inY), inSalt, uint8(inX ^ inY)}; }
+    static NativeQuad Value(int32 inX, int32 inY, uint8 inSalt) {
+        return NativeQuad{uint8(inX), uint8(inY), inSalt, uint8(inX ^ inY)};
+    }
     bool Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) override {
         for (int32 y = inTileRect.top; y < inTileRect.bottom; ++y) {
-            auto* row = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inTilePtr) + (y - inTileRect.top) * inRowBytes);
-            for (int32 x = inTileRect.left; x < inTileRect.right; ++x) row[x - inTileRect.left] = Value(x, y, mSalt);
+            auto* row = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inTilePtr) +
+                                                      (y - inTileRect.top) * inRowBytes);
+            for (int32 x = inTileRect.left; x < inTileRect.right; ++x)
+                row[x - inTileRect.left] = Value(x, y, mSalt);
         }
         return true;
     }
@@ -44,7 +49,8 @@ private:
 
 class TileBufferRun : public PlaneModelRun<CNativeQuadTileBuffer, NativeQuad> {
 public:
-    TileBufferRun(const GRect& inBounds, uint32 inSeed) : PlaneModelRun(inBounds, inSeed, RandomQuad, NativeQuad{1, 2, 3, 4}) {}
+    TileBufferRun(const GRect& inBounds, uint32 inSeed)
+        : PlaneModelRun(inBounds, inSeed, RandomQuad, NativeQuad{1, 2, 3, 4}) {}
 
 private:
     void Walk(const GRect& inArea) override {
@@ -86,7 +92,8 @@ private:
         std::vector<uint8> expected(got.size(), kUntouchedByte);
         for (int32 y = 0; y < rect.Height(); ++y)
             for (int32 x = 0; x < rect.Width(); ++x)
-                expected[size_t(y) * size_t(rowBytes) + size_t(x) * size_t(colBytes)] = Component(model[size_t(y) * size_t(rect.Width()) + size_t(x)], channel);
+                expected[size_t(y) * size_t(rowBytes) + size_t(x) * size_t(colBytes)] =
+                    Component(model[size_t(y) * size_t(rect.Width()) + size_t(x)], channel);
         EXPECT_EQ(got, expected) << "GetChannel " << channel << " mode " << mode << " of " << Describe(rect);
     }
 

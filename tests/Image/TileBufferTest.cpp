@@ -21,7 +21,9 @@ constexpr NativeQuad kBlue = MakeNativeQuad(0, 0, 255, 128);
 constexpr NativeQuad kMarker = MakeNativeQuad(1, 2, 3, 4);
 constexpr NativeQuad kUntouched = MakeNativeQuad(0xDE, 0xAD, 0xBE, 0xEF);
 
-uint32 Word(const NativeQuad& inQuad) { return NativeQuadToWord(inQuad); }
+uint32 Word(const NativeQuad& inQuad) {
+    return NativeQuadToWord(inQuad);
+}
 
 NativeQuad PixelAt(const CNativeQuadTileBuffer& inBuffer, int32 inX, int32 inY) {
     NativeQuad result = kUntouched;
@@ -74,21 +76,27 @@ TEST(TileBufferConstantTiles, OnlyPartialWritesStoreTiles) {
         {"set a pixel to its value", [](Buffer& b) { b.SetPixel(GPoint(3, 3), kBlue); }, {}},
         {"set a pixel outside", [](Buffer& b) { b.SetPixel(GPoint(130, 3), kRed); }, {}},
         {"set a pixel", [](Buffer& b) { b.SetPixel(GPoint(70, 3), kRed); }, {1}},
-        {"read-only walk", [](Buffer& b) {
+        {"read-only walk",
+         [](Buffer& b) {
              Recorder reader;
              b.ForEachPixelInArea(GRect(0, 0, 70, 70), reader, nullptr);
              EXPECT_EQ(reader.mParts.size(), 4u);
              EXPECT_EQ(Word(*reader.mPointers[3]), Word(kBlue));
-         }, {}},
-        {"writing walk", [](Buffer& b) {
+         },
+         {}},
+        {"writing walk",
+         [](Buffer& b) {
              ExpectBlue writer;
              b.ForEachPixelInArea(GRect(0, 0, 70, 70), writer, nullptr);
-         }, {0, 1, 3, 4}},
-        {"aligned copy of a constant and a stored tile", [](Buffer& b) {
+         },
+         {0, 1, 3, 4}},
+        {"aligned copy of a constant and a stored tile",
+         [](Buffer& b) {
              Buffer source(GRect(0, 0, 128, 64), kRed);
              source.SetPixel(GPoint(100, 10), kMarker);
              b.CopyRect(source, GRect(0, 0, 128, 64), GRect(0, 64, 128, 128));
-         }, {4}},
+         },
+         {4}},
     };
     for (const Case& c : cases) {
         Buffer buffer(GRect(0, 0, 130, 130), kBlue);
@@ -124,9 +132,10 @@ TEST(TileBufferArguments, BoundsAtTheEndOfTheCoordinateRangeStayUsable) {
     buffer.FillRect(GRect(INT_MAX - 6, INT_MAX - 3, INT_MAX, INT_MAX), kRed);
     buffer.SetPixel(GPoint(INT_MAX - 70, INT_MAX - 1), kMarker);
     std::vector<NativeQuad> out(72 * 4, kUntouched);
-    buffer.GetTile(GRect(INT_MAX - 71, INT_MAX - 4, INT_MAX, INT_MAX - 0), out.data(), 71 * 4, kPadEdge, nullptr);
-    EXPECT_EQ(Word(out[70]), Word(kRed));            // (INT_MAX - 1, INT_MAX - 4) padded from the row below
-    EXPECT_EQ(Word(out[3 * 71]), Word(kMarker));     // left of the bounds, row INT_MAX - 1
+    buffer.GetTile(GRect(INT_MAX - 71, INT_MAX - 4, INT_MAX, INT_MAX - 0), out.data(), 71 * 4, kPadEdge,
+                   nullptr);
+    EXPECT_EQ(Word(out[70]), Word(kRed));         // (INT_MAX - 1, INT_MAX - 4) padded from the row below
+    EXPECT_EQ(Word(out[3 * 71]), Word(kMarker));  // left of the bounds, row INT_MAX - 1
     EXPECT_EQ(Word(out[3 * 71 + 1]), Word(kMarker));
     EXPECT_EQ(Word(out[2 * 71 + 30]), Word(kBlue));
 }
@@ -138,13 +147,15 @@ TEST(TileBufferCopies, ChannelsExpandToGreyOrThroughAColourTable) {
     CNativeQuadTileBuffer grey(GRect(10, 10, 310, 110), kBlue);
     grey.CopyFromChannel(channel, GRect(0, 0, 300, 100), GRect(10, 10, 310, 110));
     std::vector<NativeQuad> table(256);
-    for (int32 i = 0; i < 256; ++i) table[i] = MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i ^ 0x55));
+    for (int32 i = 0; i < 256; ++i)
+        table[i] = MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i ^ 0x55));
     CNativeQuadTileBuffer indexed(GRect(0, 0, 300, 100), kBlue);
     indexed.CopyFromIndexedChannel(channel, table.data(), GRect(0, 0, 300, 100), GRect(0, 0, 300, 100));
     for (int32 x = 0; x < 300; x += 7) {
         for (int32 y : {x % 100, (x + 1) % 100}) {
             const uint8 value = y == x % 100 ? uint8(x) : 0;
-            ASSERT_EQ(Word(PixelAt(grey, x + 10, y + 10)), Word(MakeNativeQuad(value, value, value, 255))) << x << "," << y;
+            ASSERT_EQ(Word(PixelAt(grey, x + 10, y + 10)), Word(MakeNativeQuad(value, value, value, 255)))
+                << x << "," << y;
             ASSERT_EQ(Word(PixelAt(indexed, x, y)), Word(table[value])) << x << "," << y;
         }
     }
@@ -166,7 +177,8 @@ TEST(TileBufferCopies, FourChannelsAtOnceMatchOneChannelAtATime) {
         apart.SetChannel(rect, c, planes[c].data(), rowBytes, 1);
     }
     together.SetChannels(rect, channels, rowBytes);
-    std::vector<NativeQuad> expected(size_t(bounds.Width()) * size_t(bounds.Height())), actual(expected.size());
+    std::vector<NativeQuad> expected(size_t(bounds.Width()) * size_t(bounds.Height())),
+        actual(expected.size());
     apart.GetTile(bounds, expected.data(), bounds.Width() * 4);
     together.GetTile(bounds, actual.data(), bounds.Width() * 4);
     EXPECT_TRUE(actual == expected);

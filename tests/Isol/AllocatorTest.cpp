@@ -39,9 +39,11 @@ TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
         std::vector<uint32> purges;
     };
     const Case cases[] = {
-        {-1, 1, false, false, "bad allocation", 1, {}}, {-1, 1, true, false, "null", 1, {}},
+        {-1, 1, false, false, "bad allocation", 1, {}},
+        {-1, 1, true, false, "null", 1, {}},
         {10, 1, true, true, "null", 1, {}},  // may fail never purges
-        {10, 2, false, false, "block", 3, {300, 300}},  {10, 1, false, true, "block", 2, {300}},
+        {10, 2, false, false, "block", 3, {300, 300}},
+        {10, 1, false, true, "block", 2, {300}},
         {0, 1, false, true, "bad allocation", 1, {300}},
     };
     for (const Case& c : cases) {

@@ -20,12 +20,16 @@ TEST(CheckCondition, ReportsTheFailedConditionAndAnswersIt) {
         Texts reports;
     } cases[] = {
         {[](decltype(counted)& f) { return LCHECK(f(true)); }, true, {}},
-        {[](decltype(counted)& f) { return LCHECK(!f(true) && 1+1 == 2); }, false,
-         {"Assertion failed: \"!f(true) && 1+1 == 2\""}},
-        {[](decltype(counted)& f) { return LCHECK_AS(f(false), "HasLayerMask ()"); }, false,
+        {[](decltype(counted)& f) { return LCHECK(!f(true) && 1 + 1 == 2); },
+         false,
+         {"Assertion failed: \"!f(true) && 1 + 1 == 2\""}},
+        {[](decltype(counted)& f) { return LCHECK_AS(f(false), "HasLayerMask ()"); },
+         false,
          {"Assertion failed: \"HasLayerMask ()\""}},
         {[](decltype(counted)& f) { return LCHECK_AS(f(true), "never shown"); }, true, {}},
-        {[](decltype(counted)& f) { return LASSERT(f(false)), true; }, true, {"Assertion failed: \"f(false)\""}},
+        {[](decltype(counted)& f) { return LASSERT(f(false)), true; },
+         true,
+         {"Assertion failed: \"f(false)\""}},
     };
     for (const auto& c : cases) {
         ReportLog log;

@@ -12,7 +12,9 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-std::string At(int line) { return std::string("File: ") + __FILE__ + " at line " + std::to_string(line); }
+std::string At(int line) {
+    return std::string("File: ") + __FILE__ + " at line " + std::to_string(line);
+}
 
 TEST(FoundationReports, ThrowSitesReportTheirPositionFirst) {
     ReportLog log;
@@ -51,7 +53,9 @@ TEST(FoundationReports, MisuseIsReportedThenIgnored) {
          "Assertion failed: \"startPos >= 0 && length >= 0 && startPos+length <= entryCount\"", untouched},
         {[](SListX& l) { return l.SetCount(0), l.Pop(); }, "Assertion failed: \"!Empty()\"", {}},
         {[](SListX& l) { return l.SetCount(0), l.First(); }, index, {}},
-        {[](SListX&) { return LWord(SuiteErrException(0).Message().Text() != "a plug-in system error has occurred"); },
+        {[](SListX&) {
+             return LWord(SuiteErrException(0).Message().Text() != "a plug-in system error has occurred");
+         },
          "Assertion failed: \"inError != 0x00000000L\"", untouched},
     };
     for (const auto& c : cases) {

@@ -22,7 +22,8 @@ std::vector<GRect> Walk(int32 w, int32 h, const GRect& bounds) {
 // rest of the order and the cutting).
 TEST(TileWalker, TilesStartAtTheBoundsCorner) {
     EXPECT_EQ(Walk(64, 64, GRect(10, 20, 74, 84)), (std::vector<GRect>{GRect(10, 20, 74, 84)}));
-    EXPECT_EQ(Walk(100, 1, GRect(-5, -2, 5, 0)), (std::vector<GRect>{GRect(-5, -2, 5, -1), GRect(-5, -1, 5, 0)}));
+    EXPECT_EQ(Walk(100, 1, GRect(-5, -2, 5, 0)),
+              (std::vector<GRect>{GRect(-5, -2, 5, -1), GRect(-5, -1, 5, 0)}));
 }
 
 TEST(TileWalker, DegenerateWalksEnd) {
@@ -31,9 +32,9 @@ TEST(TileWalker, DegenerateWalksEnd) {
         GRect bounds;
     };
     const Case cases[] = {
-        {64, 64, GRect()},                      // empty bounds
-        {64, 64, GRect(10, 0, 0, 10)},          // inverted
-        {0, 64, GRect(0, 0, 100, 100)},         // zero width would never advance
+        {64, 64, GRect()},               // empty bounds
+        {64, 64, GRect(10, 0, 0, 10)},   // inverted
+        {0, 64, GRect(0, 0, 100, 100)},  // zero width would never advance
         {64, 0, GRect(0, 0, 100, 100)},
         {-4, 64, GRect(0, 0, 100, 100)},
     };
@@ -43,7 +44,8 @@ TEST(TileWalker, DegenerateWalksEnd) {
     }
     // Bounds reaching the largest coordinates end without overflow.
     EXPECT_EQ(Walk(1 << 30, 1 << 30, GRect(INT_MAX - 5, INT_MAX - 3, INT_MAX, INT_MAX)).size(), 1u);
-    EXPECT_EQ(TileWalker(INT_MAX, INT_MAX, GRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)).Count(), 9);  // 3 x 3: the span is 2^32 - 1
+    EXPECT_EQ(TileWalker(INT_MAX, INT_MAX, GRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)).Count(),
+              9);  // 3 x 3: the span is 2^32 - 1
 }
 
 // Random bounds and tile sizes: the tiles partition the bounds exactly, in row-major order, and Count
@@ -64,7 +66,8 @@ TEST(TileWalker, TilesPartitionTheBounds) {
             ASSERT_LE(tile.Width(), w);
             ASSERT_LE(tile.Height(), h);
             if (!previous.Empty()) {
-                ASSERT_TRUE(tile.top > previous.top || (tile.top == previous.top && tile.left == previous.right));
+                ASSERT_TRUE(tile.top > previous.top ||
+                            (tile.top == previous.top && tile.left == previous.right));
             }
             for (int32 y = tile.top; y < tile.bottom; ++y)
                 for (int32 x = tile.left; x < tile.right; ++x)

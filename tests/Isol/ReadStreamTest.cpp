@@ -63,7 +63,8 @@ TEST(ReadStreamEnd, ReadingAcrossTheEndFailsOnTheNextRead) {
         std::vector<uint8> data(size_t(length), 0xAA);
         stream.ReadBytes(length, data.data());
         EXPECT_EQ(std::vector<uint8>(data.begin(), data.begin() + 100), MemoryFilePort::Pattern(100));
-        EXPECT_EQ(std::vector<uint8>(data.begin() + 100, data.end()), std::vector<uint8>(size_t(length - 100), 0xAA));
+        EXPECT_EQ(std::vector<uint8>(data.begin() + 100, data.end()),
+                  std::vector<uint8>(size_t(length - 100), 0xAA));
         EXPECT_EQ(stream.GetPosition(), uint32(length));
         if (length == 100) stream.ReadU8();  // one byte beyond: noticed only by the read after it
         const std::string reports = CaptureReports([&] { EXPECT_THROW(stream.ReadU8(), MiscDiskException); });

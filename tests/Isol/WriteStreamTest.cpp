@@ -49,7 +49,9 @@ TEST(WriteStreamEncoding, NumbersCodesAndTexts) {
         {"text", kBigEndianOrder, [](SWriteStream& s) { s.WriteText("Hi!"); }, {'H', 'i', '!'}},
         {"boolean", kBigEndianOrder, [](SWriteStream& s) { s.WriteBoolean(true); }, {1}},
         // 258 characters store the length byte 2 and only the first two characters.
-        {"long string", kBigEndianOrder, [](SWriteStream& s) { s.WritePString(std::string(258, 'q')); },
+        {"long string",
+         kBigEndianOrder,
+         [](SWriteStream& s) { s.WritePString(std::string(258, 'q')); },
          {2, 'q', 'q', 0}},
     };
     for (const Case& c : cases) EXPECT_EQ(Written(c.order, c.write), c.bytes) << c.name;

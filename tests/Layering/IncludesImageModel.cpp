@@ -2,4 +2,6 @@
 // and must not be found, and as a file of the image layer, where it must compile.
 #include "Src/Orvane/Src/Image/CImage.h"
 
-int32 LayeringProbeCanvasWidth(const CImage& inImage) { return inImage.GetWidth(); }
+int32 LayeringProbeCanvasWidth(const CImage& inImage) {
+    return inImage.GetWidth();
+}

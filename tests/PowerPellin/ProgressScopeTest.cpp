@@ -12,7 +12,8 @@ namespace {
 // Records every value its display was updated with.
 class RecordingScope : public LProgressScope {
 public:
-    explicit RecordingScope(LProgressScope* inParent = nullptr, double inEnd = 1.0) : LProgressScope(inParent, inEnd) {}
+    explicit RecordingScope(LProgressScope* inParent = nullptr, double inEnd = 1.0)
+        : LProgressScope(inParent, inEnd) {}
     void UpdateDisplay() override { shown.push_back(Current()); }
     std::vector<double> shown;
 };

@@ -94,12 +94,18 @@ TEST_F(EntryPointTest, EverySelectorHasItsResultAndSideEffects) {
         bool allocatesSettings;
     };
     const Case cases[] = {
-        {kSelectorReadPrepare, 0, 4097, false, false},      {kSelectorOptionsPrepare, 0, 4096, false, false},
-        {kSelectorOptionsStart, errGeneric, 4097, false, false}, {kSelectorOptionsContinue, 0, 4097, false, false},
-        {kSelectorOptionsFinish, 0, 4097, false, false},    {kSelectorEstimatePrepare, 0, 4096, false, false},
-        {kSelectorEstimateStart, 0, 4097, true, false},     {kSelectorEstimateContinue, 0, 4097, false, false},
-        {kSelectorEstimateFinish, 0, 4097, false, false},   {kSelectorWritePrepare, 0, 4096, false, false},
-        {kSelectorWriteStart, 0, 4097, false, true},        {kSelectorWriteContinue, 0, 4097, false, false},
+        {kSelectorReadPrepare, 0, 4097, false, false},
+        {kSelectorOptionsPrepare, 0, 4096, false, false},
+        {kSelectorOptionsStart, errGeneric, 4097, false, false},
+        {kSelectorOptionsContinue, 0, 4097, false, false},
+        {kSelectorOptionsFinish, 0, 4097, false, false},
+        {kSelectorEstimatePrepare, 0, 4096, false, false},
+        {kSelectorEstimateStart, 0, 4097, true, false},
+        {kSelectorEstimateContinue, 0, 4097, false, false},
+        {kSelectorEstimateFinish, 0, 4097, false, false},
+        {kSelectorWritePrepare, 0, 4096, false, false},
+        {kSelectorWriteStart, 0, 4097, false, true},
+        {kSelectorWriteContinue, 0, 4097, false, false},
         {kSelectorWriteFinish, 0, 4097, true, false},
     };
     for (const Case& c : cases) {

@@ -35,7 +35,7 @@ FakeHost::FakeHost() {
 
 FakeHost::~FakeHost() {
     for (HostHandle handle : mLive) {
-        delete[] *handle;
+        delete[] * handle;
         delete handle;
     }
     sCurrent = nullptr;

@@ -83,8 +83,12 @@ protected:
             EXPECT_EQ(ioHost.Call(kSelectorReadContinue), kResultOk);
             const FormatParamRecord& r = ioHost.record;
             if (r.tileData == nullptr) break;
-            Tile tile{r.tileRect[kTileTop], r.tileRect[kTileLeft], r.tileRect[kTileBottom], r.tileRect[kTileRight],
-                      r.rowStep, {}};
+            Tile tile{r.tileRect[kTileTop],
+                      r.tileRect[kTileLeft],
+                      r.tileRect[kTileBottom],
+                      r.tileRect[kTileRight],
+                      r.rowStep,
+                      {}};
             const auto* data = static_cast<const uint8*>(r.tileData);
             tile.bytes.assign(data, data + size_t(r.rowStep) * size_t(tile.bottom - tile.top));
             tiles.push_back(std::move(tile));
@@ -117,14 +121,16 @@ TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntil
 
     const std::vector<Tile> tiles = Drain(host);
     ASSERT_EQ(tiles.size(), 1u);
-    EXPECT_EQ((std::vector<int>{tiles[0].top, tiles[0].left, tiles[0].bottom, tiles[0].right, tiles[0].rowStep}),
-              (std::vector<int>{0, 0, 5, 3, 12}));
+    EXPECT_EQ(
+        (std::vector<int>{tiles[0].top, tiles[0].left, tiles[0].bottom, tiles[0].right, tiles[0].rowStep}),
+        (std::vector<int>{0, 0, 5, 3, 12}));
     EXPECT_EQ((std::vector<int>{r.firstPlane, r.planeLimit, r.columnStep, r.planeStep}),
               (std::vector<int>{0, 4, 4, 1}));
     EXPECT_EQ((std::vector<int>{r.planeMap[0], r.planeMap[1], r.planeMap[2], r.planeMap[3]}),
               (std::vector<int>{2, 1, 0, 3}));
     for (size_t at = 0; at < 15 * 4; at += 4)
-        EXPECT_EQ(ByteVector(&tiles[0].bytes[at], &tiles[0].bytes[at + 4]), (ByteVector{127, 127, 255, 128})) << at;
+        EXPECT_EQ(ByteVector(&tiles[0].bytes[at], &tiles[0].bytes[at + 4]), (ByteVector{127, 127, 255, 128}))
+            << at;
 
     EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
     EXPECT_EQ(host.record.tileData, nullptr);
@@ -214,15 +220,16 @@ TEST(DocumentReaderTileSize, FollowsTheScratchBuffer) {
         int32 tileWidth, tileHeight;
     };
     const Case cases[] = {
-        {3, 5, 65536, 3, 5},           {1000, 600, 65536, 1000, 16},  {16384, 10, 65536, 16384, 1},
-        {20000, 2, 65536, 16384, 1},   {30000, 30000, 65536, 16384, 1}, {1, 30000, 65536, 1, 16384},
-        {128, 128, 65536, 128, 128},   {129, 128, 65536, 129, 127},   {100, 100, 4096, 100, 10},
+        {3, 5, 65536, 3, 5},         {1000, 600, 65536, 1000, 16},    {16384, 10, 65536, 16384, 1},
+        {20000, 2, 65536, 16384, 1}, {30000, 30000, 65536, 16384, 1}, {1, 30000, 65536, 1, 16384},
+        {128, 128, 65536, 128, 128}, {129, 128, 65536, 129, 127},     {100, 100, 4096, 100, 10},
         {2000, 100, 4096, 1024, 1},
     };
     for (const Case& c : cases) {
         const int32 width = DocumentReader::TileWidthFor(c.width, c.buffer);
         EXPECT_EQ(width, c.tileWidth) << c.width << " x " << c.height;
-        EXPECT_EQ(DocumentReader::TileHeightFor(c.height, width, c.buffer), c.tileHeight) << c.width << " x " << c.height;
+        EXPECT_EQ(DocumentReader::TileHeightFor(c.height, width, c.buffer), c.tileHeight)
+            << c.width << " x " << c.height;
     }
 }
 
@@ -244,7 +251,8 @@ TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
         layer.bottom = height;
         const int16 ids[4] = {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha};
         for (int i = 0; i < 4; ++i)
-            layer.channels.push_back(ChannelSpec::Pixels(ids[i], planes[i], round % 2 ? kCodingPacked : kCodingRaw));
+            layer.channels.push_back(
+                ChannelSpec::Pixels(ids[i], planes[i], round % 2 ? kCodingPacked : kCodingRaw));
         DocumentBuilder document{uint32(width), uint32(height)};
         document.AddLayer(layer);
 
@@ -257,7 +265,8 @@ TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
                 for (int32 x = tile.left; x < tile.right; ++x) {
                     const size_t i = size_t(y) * size_t(width) + size_t(x);
                     ++seen[i];
-                    const uint8* got = tile.bytes.data() + size_t(y - tile.top) * size_t(tile.rowStep) + 4 * size_t(x - tile.left);
+                    const uint8* got = tile.bytes.data() + size_t(y - tile.top) * size_t(tile.rowStep) +
+                                       4 * size_t(x - tile.left);
                     const uint32 a = planes[3][i];
                     for (int p = 0; p < 3; ++p) {
                         const uint32 t = (255u - planes[p][i]) * a + 128u;

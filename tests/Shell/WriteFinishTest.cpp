@@ -82,7 +82,8 @@ TEST_F(WriteFinishTest, WritesTheParametersThroughTheHostsWriter) {
         EXPECT_EQ(host.record.tileData, nullptr) << c.name;
         EXPECT_EQ(host.events, c.events) << c.name;
         const bool closed = !c.events.empty() && c.events.back() == "close";
-        EXPECT_EQ(host.disposed, closed && c.withOld ? std::vector<HostHandle>{old} : std::vector<HostHandle>{})
+        EXPECT_EQ(host.disposed,
+                  closed && c.withOld ? std::vector<HostHandle>{old} : std::vector<HostHandle>{})
             << c.name;
         EXPECT_EQ(params.descriptor, closed ? gScript.stored : old) << c.name << ": holds what close stored";
         EXPECT_EQ(params.descriptorState, closed ? 0 : 77) << c.name;

@@ -70,7 +70,8 @@ protected:
     void Write(int inIndex, uint32 inOffset, const std::vector<uint8>& inData, bool inThroughPage) {
         ModelBuffer& m = mModels[inIndex];
         if (inThroughPage)
-            std::copy(inData.begin(), inData.end(), mBuffers[inIndex].PageDataForWrite(inOffset / kPageSize) + inOffset % kPageSize);
+            std::copy(inData.begin(), inData.end(),
+                      mBuffers[inIndex].PageDataForWrite(inOffset / kPageSize) + inOffset % kPageSize);
         else
             mBuffers[inIndex].Write(inOffset, uint32(inData.size()), inData.data());
         std::copy(inData.begin(), inData.end(), m.bytes.begin() + inOffset);

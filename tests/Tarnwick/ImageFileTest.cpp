@@ -59,7 +59,8 @@ TEST_F(ImageFile, RefusalsReachTheCallerAsTWExceptionsWithTheirText) {
         std::string text;
     } cases[] = {
         {[](auto& d) { d.header.version = 2; }, [](LImageFile& f) { f.GetWidth(); }, kObsoleteLumenar},
-        {[](auto& d) { d.mergedCompression = 3; }, [](LImageFile& f) { f.LoadImage(nullptr); }, kUnknownFormat},
+        {[](auto& d) { d.mergedCompression = 3; }, [](LImageFile& f) { f.LoadImage(nullptr); },
+         kUnknownFormat},
         // Cut inside a layer record's blend key: the stream fails at the next field.
         {[](auto& d) {
              d.AddLayer(LayerSpec::Solid(0, 0, 1, 1, 1, 2, 3));
@@ -90,8 +91,11 @@ TEST_F(ImageFile, TheGlobalAngleComesFromResource1037WhenItHoldsFourBytes) {
     const struct {
         std::optional<ByteVector> resource;
         int32 angle;
-    } cases[] = {{std::nullopt, 30}, {ByteVector{0, 0, 0, 120}, 120}, {ByteVector{0, 0, 0, 45, 9}, 45},
-                 {ByteVector{0, 0, 120}, 30}, {ByteVector{}, 30}};
+    } cases[] = {{std::nullopt, 30},
+                 {ByteVector{0, 0, 0, 120}, 120},
+                 {ByteVector{0, 0, 0, 45, 9}, 45},
+                 {ByteVector{0, 0, 120}, 30},
+                 {ByteVector{}, 30}};
     for (const auto& c : cases) {
         DocumentBuilder doc(2, 2);
         if (c.resource) doc.AddResource(ResourceSpec::Block(1037, *c.resource));
@@ -107,7 +111,8 @@ TEST_F(ImageFile, TheGlobalAngleComesFromResource1037WhenItHoldsFourBytes) {
 TEST(MatteOverWhite, MattesEveryColourAndAlphaAndKeepsAlpha) {
     std::vector<NativeQuad> pixels;
     for (uint32 a = 0; a < 256; ++a)
-        for (uint32 c = 0; c < 256; ++c) pixels.push_back(MakeNativeQuad(uint8(c), uint8(255 - c), uint8(c / 2), uint8(a)));
+        for (uint32 c = 0; c < 256; ++c)
+            pixels.push_back(MakeNativeQuad(uint8(c), uint8(255 - c), uint8(c / 2), uint8(a)));
     std::vector<NativeQuad> matted = pixels;
     LImageFile::MatteOverWhite(matted.data(), uint32(matted.size()));
     auto expected = [](uint32 c, uint32 a) { return uint8(255 - ((255 - c) * a * 2 + 255) / 510); };

@@ -87,7 +87,7 @@ TEST_F(LibraryStartup, RepeatedSessionsInOneProcess) {
         LibraryStop();
         EXPECT_EQ(SpillSuite::Port(), nullptr);
         EXPECT_EQ(LScratchBuffer::FreeIdleSharedBlocks(), 0);  // already freed by the stop
-        gMultiplyTable[200][100] = 1;  // a rebuild at the next start would restore it
+        gMultiplyTable[200][100] = 1;                          // a rebuild at the next start would restore it
     }
     gMultiplyTable[200][100] = saved;
     EXPECT_EQ(gEvents.size(), 10u);
@@ -99,7 +99,8 @@ TEST_F(LibraryStartup, SingletonsAreDeletedInRegistrationOrder) {
     TSingleton<First>::Instance();
     TSingleton<Second>::Instance();
     LibraryStop();
-    EXPECT_EQ(gEvents, (std::vector<std::string>{"new Second", "new First", "delete Second", "delete First"}));
+    EXPECT_EQ(gEvents,
+              (std::vector<std::string>{"new Second", "new First", "delete Second", "delete First"}));
 }
 
 TEST(Singletons, RegistrationsMadeDuringDeletionAreCleanedUp) {

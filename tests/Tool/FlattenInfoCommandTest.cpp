@@ -12,7 +12,8 @@ using FlattenInfoCommandTest = ToolFolderTest;
 // Two layers: opaque red at the left half, half-covering blue everywhere on top; resolution 200 ppi.
 ByteVector TwoLayerDocument() {
     DocumentBuilder document(6, 4);
-    document.AddResource(ResourceSpec::Block(1005, {0, 200, 0, 0, 0, 1, 0, 1, 0, 200, 0, 0, 0, 1, 0, 1}, "res"));
+    document.AddResource(
+        ResourceSpec::Block(1005, {0, 200, 0, 0, 0, 1, 0, 1, 0, 200, 0, 0, 0, 1, 0, 1}, "res"));
     LayerSpec red = LayerSpec::Solid(0, 0, 3, 4, 255, 0, 0);
     red.name = "Red";
     red.layerID = 7;
@@ -70,11 +71,14 @@ TEST_F(FlattenInfoCommandTest, ReadsRunInAPrivateFolderNotTheUsers) {
     EXPECT_EQ(blocked.exitCode, 0) << blocked.err;
     ASSERT_EQ(::rmdir(Path("LRMerger.tmp").c_str()), 0);
 
-    const std::string tool = std::string("'") + LUMENAR_TEST_TOOL + "' --module '" + LUMENAR_TEST_MODULE + "'";
+    const std::string tool =
+        std::string("'") + LUMENAR_TEST_TOOL + "' --module '" + LUMENAR_TEST_MODULE + "'";
     std::string together = "cd '" + mDirectory + "' && (";
     for (int i = 0; i < 4; ++i) together += tool + " flatten -q two.lmn p" + std::to_string(i) + ".png & ";
     ASSERT_EQ(std::system((together + "wait) >/dev/null 2>&1").c_str()), 0);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(ReadPng(Path("p" + std::to_string(i) + ".png")).pixels, ReadPng(Path("two.png")).pixels) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ReadPng(Path("p" + std::to_string(i) + ".png")).pixels, ReadPng(Path("two.png")).pixels)
+            << i;
     EXPECT_FALSE(Exists(Path("LRMerger.tmp")));
 }
 
@@ -87,7 +91,8 @@ TEST_F(FlattenInfoCommandTest, RefusedDocumentsGiveTheReasonAndTheModulesReports
     const Case cases[] = {
         {"signature", [](DocumentBuilder& d) { d.header.signature = FourCC("ABCD"); },
          "this is an unrecognized Lumenar file type"},
-        {"CMYK", [](DocumentBuilder& d) { d.header.mode = kDocCMYK; }, "CMYK files must first be converted to RGB in Lumenar"},
+        {"CMYK", [](DocumentBuilder& d) { d.header.mode = kDocCMYK; },
+         "CMYK files must first be converted to RGB in Lumenar"},
         {"width", [](DocumentBuilder& d) { d.header.columns = 40000; }, "this file is in an unknown format"},
     };
     for (const Case& c : cases) {
@@ -100,9 +105,11 @@ TEST_F(FlattenInfoCommandTest, RefusedDocumentsGiveTheReasonAndTheModulesReports
         EXPECT_EQ(quiet.err, std::string("lumenar: bad.lmn: ") + c.reason + "\n") << c.what;
         const ToolOutcome verbose = Run("flatten --verbose bad.lmn");
         EXPECT_EQ(verbose.exitCode, 1) << c.what;
-        EXPECT_NE(verbose.err.find("lumenar: module report: Problem reading lumenar file."), std::string::npos)
+        EXPECT_NE(verbose.err.find("lumenar: module report: Problem reading lumenar file."),
+                  std::string::npos)
             << c.what << ": " << verbose.err;
-        EXPECT_NE(verbose.err.find(std::string("lumenar: bad.lmn: ") + c.reason), std::string::npos) << verbose.err;
+        EXPECT_NE(verbose.err.find(std::string("lumenar: bad.lmn: ") + c.reason), std::string::npos)
+            << verbose.err;
         EXPECT_FALSE(Exists(Path("bad.png"))) << c.what;
 
         const ToolOutcome info = Run("info bad.lmn --json");
@@ -119,8 +126,9 @@ TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
     const ToolOutcome flatten = Run("flatten -o pngs a.lmn bad.lmn c.lmn");
     EXPECT_EQ(flatten.exitCode, 1);
     EXPECT_EQ(flatten.out, "wrote pngs/a.png (6 x 4)\nwrote pngs/c.png (6 x 4)\n");
-    EXPECT_EQ(flatten.err, "lumenar: bad.lmn: CMYK files must first be converted to RGB in Lumenar\n"
-                           "lumenar: 1 of 3 documents failed\n");
+    EXPECT_EQ(flatten.err,
+              "lumenar: bad.lmn: CMYK files must first be converted to RGB in Lumenar\n"
+              "lumenar: 1 of 3 documents failed\n");
     EXPECT_TRUE(ReadPng(Path("pngs/c.png")).ok);
     EXPECT_FALSE(Exists(Path("pngs/bad.png")));
     const ToolOutcome good = Run("flatten -o pngs a.lmn c.lmn");
@@ -128,9 +136,11 @@ TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
 
     const ToolOutcome info = Run("info a.lmn bad.lmn missing.lmn c.lmn");
     EXPECT_EQ(info.exitCode, 1);
-    EXPECT_EQ(info.out, "a.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n"
-                        "c.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n");
-    EXPECT_NE(info.err.find("lumenar: cannot open missing.lmn: No such file or directory"), std::string::npos);
+    EXPECT_EQ(info.out,
+              "a.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n"
+              "c.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n");
+    EXPECT_NE(info.err.find("lumenar: cannot open missing.lmn: No such file or directory"),
+              std::string::npos);
     EXPECT_NE(info.err.find("lumenar: 2 of 4 documents failed"), std::string::npos) << info.err;
     const ToolOutcome json = Run("info --json a.lmn bad.lmn c.lmn");
     EXPECT_EQ(json.exitCode, 1);
@@ -157,14 +167,16 @@ TEST_F(FlattenInfoCommandTest, InfoDescribesDocumentsInEveryForm) {
         "\"transparencyProtected\": false, \"mask\": null",
         "\"name\": \"Blue \\\"glass\\\"\", \"id\": null",
         "\"blend\": \"mul \", \"opacity\": 200",
-        "\"mask\": {\"bounds\": {\"left\": 1, \"top\": 1, \"right\": 5, \"bottom\": 3}, \"defaultColour\": 0, "
+        "\"mask\": {\"bounds\": {\"left\": 1, \"top\": 1, \"right\": 5, \"bottom\": 3}, \"defaultColour\": "
+        "0, "
         "\"flags\": 4}",
         "{\"id\": -2, \"compression\": 0, \"length\": 10}",
         "{\"id\": -1, \"compression\": 1,",
         "\"adjustment\": null, \"effects\": false}",
         "\"extraChannels\": []",
     };
-    for (const char* part : expected) EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+    for (const char* part : expected)
+        EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
 
     const ToolOutcome text = Run("info --long two.lmn");
     ASSERT_EQ(text.exitCode, 0) << text.err;
@@ -174,8 +186,13 @@ TEST_F(FlattenInfoCommandTest, InfoDescribesDocumentsInEveryForm) {
 
     const std::pair<const char*, const char*> fields[] = {
         {"", "two.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n"},
-        {"-f width", "6\n"}, {"-f height", "4\n"}, {"-f modeName", "RGB\n"}, {"-f layers", "2\n"},
-        {"-f resolution", "200 x 200\n"}, {"-f extraChannels", "0\n"}, {"-f resources", "1\n"}};
+        {"-f width", "6\n"},
+        {"-f height", "4\n"},
+        {"-f modeName", "RGB\n"},
+        {"-f layers", "2\n"},
+        {"-f resolution", "200 x 200\n"},
+        {"-f extraChannels", "0\n"},
+        {"-f resources", "1\n"}};
     for (const auto& [option, out] : fields) {
         const ToolOutcome field = Run(std::string("info ") + option + " two.lmn");
         EXPECT_EQ(field.exitCode, 0) << option;

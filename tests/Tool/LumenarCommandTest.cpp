@@ -21,7 +21,8 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         {"bogus", 2, "", "lumenar: unknown command 'bogus'"},
         {"--frobnicate about", 2, "", "lumenar: unknown option '--frobnicate'"},
         {"--module", 2, "", "lumenar: --module needs a path"},
-        {"--module /nonexistent/x.so about", 1, "", "lumenar: cannot load module /nonexistent/x.so: /nonexistent"},
+        {"--module /nonexistent/x.so about", 1, "",
+         "lumenar: cannot load module /nonexistent/x.so: /nonexistent"},
         {"about", 0, "", "Lumenar 5 File Format"},
         {"about", 0, "", "Lumenar 5 files."},
         {"about extra", 2, "", "lumenar: about takes no arguments"},
@@ -57,7 +58,8 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
             << c.arguments << ": " << outcome.out;
         EXPECT_TRUE(*c.inErr == '\0' || outcome.err.find(c.inErr) != std::string::npos)
             << c.arguments << ": " << outcome.err;
-        EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty()) << c.arguments << ": errors stay off standard output";
+        EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty())
+            << c.arguments << ": errors stay off standard output";
         EXPECT_FALSE(Exists(std::string(pattern) + "/out.lmn")) << c.arguments;
     }
     // Every command's help starts with examples of that command.
@@ -65,7 +67,8 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         const ToolOutcome help = RunTool(pattern, std::string(command) + " --help");
         EXPECT_EQ(help.exitCode, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("examples:\n  lumenar ") + command, 0), 0u) << help.out;
-        EXPECT_NE(help.out.find(std::string("usage: lumenar [--module PATH] [--verbose] ") + command), std::string::npos);
+        EXPECT_NE(help.out.find(std::string("usage: lumenar [--module PATH] [--verbose] ") + command),
+                  std::string::npos);
     }
     std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
 }

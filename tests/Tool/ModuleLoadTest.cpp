@@ -20,8 +20,8 @@ protected:
 TEST_F(ModuleLoadTest, ExportsOnlyTheEntryAndTheDialogProcedure) {
     EXPECT_NE(module->Entry(), nullptr);
     EXPECT_NE(module->Symbol("AboutDlgProc"), nullptr);
-    for (const char* hidden : {"_Z13ReportFailurePKcS0_i", "_ZN8Platform9TickCountEv", "_Z11RunSelectorsR11PluginState",
-                               "_Z10ShowSignalPKcS0_i"})
+    for (const char* hidden : {"_Z13ReportFailurePKcS0_i", "_ZN8Platform9TickCountEv",
+                               "_Z11RunSelectorsR11PluginState", "_Z10ShowSignalPKcS0_i"})
         EXPECT_EQ(module->Symbol(hidden), nullptr) << hidden;
 }
 

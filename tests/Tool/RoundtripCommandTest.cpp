@@ -25,7 +25,8 @@ TEST_F(RoundtripCommand, WrittenDocumentHasTheSamePictureAndWritesAgainUnchanged
     Write("in.lmn", LayeredDocument());
     const ToolOutcome unwritable = Run("roundtrip in.lmn no/such/dir/out.lmn");
     EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("lumenar: cannot write no/such/dir/out.lmn"), std::string::npos) << unwritable.err;
+    EXPECT_NE(unwritable.err.find("lumenar: cannot write no/such/dir/out.lmn"), std::string::npos)
+        << unwritable.err;
     Write("out.lmn", ByteVector(5, 1));  // replaced
     const ToolOutcome first = Run("roundtrip in.lmn out.lmn");
     ASSERT_EQ(first.exitCode, 0) << first.err;
@@ -35,7 +36,8 @@ TEST_F(RoundtripCommand, WrittenDocumentHasTheSamePictureAndWritesAgainUnchanged
     ASSERT_EQ(Run("flatten -q -o flat in.lmn out.lmn").exitCode, 0);
     EXPECT_EQ(ReadPng(Path("flat/out.png")).pixels, ReadPng(Path("flat/in.png")).pixels);
     const ToolOutcome info = Run("info --json out.lmn");
-    EXPECT_NE(info.out.find("\"resolution\": {\"horizontal\": 150, \"vertical\": 150}"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"resolution\": {\"horizontal\": 150, \"vertical\": 150}"), std::string::npos)
+        << info.out;
     EXPECT_NE(info.out.find("{\"index\": 1, \"name\": \"top\""), std::string::npos) << info.out;
 
     const ToolOutcome second = Run("roundtrip out.lmn again.lmn");

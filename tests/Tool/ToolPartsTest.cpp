@@ -108,7 +108,8 @@ TEST(PngWriterTest, RefusesInconsistentImagesAndUnwritablePaths) {
         size_t bytes;
         std::string path;
     };
-    const Case cases[] = {{2, 2, 15, path}, {0, 2, 0, path}, {2, -1, 0, path}, {2, 2, 16, "/nonexistent/dir/x.png"}};
+    const Case cases[] = {
+        {2, 2, 15, path}, {0, 2, 0, path}, {2, -1, 0, path}, {2, 2, 16, "/nonexistent/dir/x.png"}};
     for (const Case& c : cases) {
         RgbaImage image;
         image.width = c.width;

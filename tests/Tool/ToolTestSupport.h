@@ -32,8 +32,8 @@ inline std::string Slurp(const std::string& inPath) {
 // Runs the tool inside inDirectory (where the module puts its scratch file); standard error is a file,
 // not a terminal.
 inline ToolOutcome RunTool(const std::string& inDirectory, const std::string& inArguments) {
-    const std::string command = "cd '" + inDirectory + "' && '" + LUMENAR_TEST_TOOL + "' " + inArguments +
-                                " >out.txt 2>err.txt";
+    const std::string command =
+        "cd '" + inDirectory + "' && '" + LUMENAR_TEST_TOOL + "' " + inArguments + " >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
     ToolOutcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -103,7 +103,9 @@ protected:
         std::ofstream out(Path(inName), std::ios::binary);
         out.write(reinterpret_cast<const char*>(inBytes.data()), std::streamsize(inBytes.size()));
     }
-    void WriteText(const std::string& inName, const std::string& inText) const { std::ofstream(Path(inName)) << inText; }
+    void WriteText(const std::string& inName, const std::string& inText) const {
+        std::ofstream(Path(inName)) << inText;
+    }
 
     ToolOutcome Run(const std::string& inArguments) const {
         return RunTool(mDirectory, std::string("--module '") + LUMENAR_TEST_MODULE + "' " + inArguments);

@@ -24,8 +24,8 @@ struct Script {
     int16 rows, columns;
     int16 tileWidth, tileHeight;
     int16 startResult = 0;
-    int32 failAtTile = -1;      // ReadContinue returns 1 at this tile
-    bool tileOutside = false;   // the second tile lies below the image
+    int32 failAtTile = -1;     // ReadContinue returns 1 at this tile
+    bool tileOutside = false;  // the second tile lies below the image
 };
 
 struct Observed {
@@ -39,10 +39,18 @@ int32 gNextTile = 0;
 std::vector<uint8> gTile;
 
 // The stand-in's pixel at (x, y), in memory order blue, green, red, alpha.
-uint8 Blue(int32 x, int32) { return uint8(x * 7); }
-uint8 Green(int32, int32 y) { return uint8(y * 5); }
-uint8 Red(int32 x, int32 y) { return uint8(x + 3 * y); }
-uint8 Alpha(int32 x, int32 y) { return uint8(255 - x - y); }
+uint8 Blue(int32 x, int32) {
+    return uint8(x * 7);
+}
+uint8 Green(int32, int32 y) {
+    return uint8(y * 5);
+}
+uint8 Red(int32 x, int32 y) {
+    return uint8(x + 3 * y);
+}
+uint8 Alpha(int32 x, int32 y) {
+    return uint8(255 - x - y);
+}
 
 void DeliverTile(FormatParamRecord& ioRecord) {
     const int32 across = (gScript.columns + gScript.tileWidth - 1) / gScript.tileWidth;

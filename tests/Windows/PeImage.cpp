@@ -32,7 +32,9 @@ uint16 PeImage::U16(uint64 inOffset) const {
     return uint16(mBytes[inOffset] | (mBytes[inOffset + 1] << 8));
 }
 
-uint32 PeImage::U32(uint64 inOffset) const { return uint32(U16(inOffset)) | (uint32(U16(inOffset + 2)) << 16); }
+uint32 PeImage::U32(uint64 inOffset) const {
+    return uint32(U16(inOffset)) | (uint32(U16(inOffset + 2)) << 16);
+}
 
 bool PeImage::Parse() {
     if (!Has(0, 0x40) || mBytes[0] != 'M' || mBytes[1] != 'Z') return Fail("no executable stub");

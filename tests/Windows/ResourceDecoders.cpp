@@ -66,7 +66,8 @@ std::optional<VersionInfo> DecodeVersionInfo(const std::vector<uint8>& inData) {
 std::optional<std::string> VersionString(const std::vector<uint8>& inData, const std::string& inKey) {
     std::vector<uint8> key;
     for (char ch : inKey + '\0') key.insert(key.end(), {uint8(ch), 0});
-    for (auto at = inData.begin(); (at = std::search(at, inData.end(), key.begin(), key.end())) != inData.end(); ++at) {
+    for (auto at = inData.begin();
+         (at = std::search(at, inData.end(), key.begin(), key.end())) != inData.end(); ++at) {
         if ((at - inData.begin()) % 2 != 0) continue;
         Cursor c{inData, uint64(at - inData.begin()) + key.size(), inData.size()};
         c.Align4();

@@ -67,10 +67,12 @@ bool CheckFileCalls(std::string& outDetail) {
     if (file == Platform::kInvalidFile) return Refuse(outDetail, "create failed");
     const char bytes[] = "0123456789";
     char back[10] = {};
-    const bool ok = Platform::FileWrite(file, bytes, 10) == 10 && Platform::FileSeek(file, 0, SeekOrigin::kCurrent) == 10 &&
-                    Platform::FileSeek(file, 2, SeekOrigin::kBegin) == 2 && Platform::FileRead(file, back, 10) == 8 &&
-                    std::memcmp(back, bytes + 2, 8) == 0 && Platform::FileRead(file, back, 10) == 0 &&
-                    Platform::FileRead(file, back, 0) == 0 && Platform::FileSeek(file, -1, SeekOrigin::kBegin) == -1 &&
+    const bool ok = Platform::FileWrite(file, bytes, 10) == 10 &&
+                    Platform::FileSeek(file, 0, SeekOrigin::kCurrent) == 10 &&
+                    Platform::FileSeek(file, 2, SeekOrigin::kBegin) == 2 &&
+                    Platform::FileRead(file, back, 10) == 8 && std::memcmp(back, bytes + 2, 8) == 0 &&
+                    Platform::FileRead(file, back, 10) == 0 && Platform::FileRead(file, back, 0) == 0 &&
+                    Platform::FileSeek(file, -1, SeekOrigin::kBegin) == -1 &&
                     Platform::FileSeek(file, 0, SeekOrigin::kEnd) == 10 &&
                     Platform::FileSeek(file, int64(3) << 30, SeekOrigin::kBegin) == int64(3) << 30;
     Platform::FileClose(file);
@@ -79,7 +81,8 @@ bool CheckFileCalls(std::string& outDetail) {
     const int64 truncated = Platform::FileSeek(file, 0, SeekOrigin::kEnd);
     Platform::FileClose(file);
     if (truncated != 0) return Refuse(outDetail, "create does not truncate");
-    if (!Platform::FileDelete(path.c_str()) || Platform::FileOpenReadWrite(path.c_str()) != Platform::kInvalidFile)
+    if (!Platform::FileDelete(path.c_str()) ||
+        Platform::FileOpenReadWrite(path.c_str()) != Platform::kInvalidFile)
         return Refuse(outDetail, "delete");
     return true;
 }
@@ -94,7 +97,8 @@ bool CheckPorts(std::string& outDetail) {
         Platform::FileSeek(scratch.Handle(), 3, SeekOrigin::kBegin);
         if (scratch.GetLength() != 6 || Platform::FileSeek(scratch.Handle(), 0, SeekOrigin::kCurrent) != 3)
             return Refuse(outDetail, "GetLength moves the position or is wrong");
-        if (scratch.ReadAt(100, 4, back) != 0 || back[0] != 'x') return Refuse(outDetail, "read past the end");
+        if (scratch.ReadAt(100, 4, back) != 0 || back[0] != 'x')
+            return Refuse(outDetail, "read past the end");
         if (scratch.ReadAt(4, 4, back) != 2 || back[0] != 'e' || back[2] != 'x')
             return Refuse(outDetail, "short read");
     }
@@ -108,7 +112,8 @@ bool CheckAtoms(std::string& outDetail) {
     char name[64] = {};
     const int32 length = Platform::GlobalAtomName(atom, name, sizeof name);
     Platform::DeleteGlobalAtom(atom);
-    if (atom == 0 || length != 21 || std::strcmp(name, "Lumenar backend check") != 0) return Refuse(outDetail, name);
+    if (atom == 0 || length != 21 || std::strcmp(name, "Lumenar backend check") != 0)
+        return Refuse(outDetail, name);
     return true;
 }
 

@@ -84,7 +84,9 @@ std::vector<uint8> ExpectedPropertyList() {
     return list.data;
 }
 
-std::vector<uint8> ExpectedNameResource() { return Bytes().U16(3).Text("Lumenar 5").Byte(0).data; }
+std::vector<uint8> ExpectedNameResource() {
+    return Bytes().U16(3).Text("Lumenar 5").Byte(0).data;
+}
 
 std::vector<uint8> ExpectedInformationResource() {
     return Bytes().U16(3).Text("Lumenar 5").Byte(0).ZeroTo(84).Text("LMN KRV ").data;
@@ -121,7 +123,8 @@ bool SameBytes(const std::optional<std::vector<uint8>>& inActual, const std::vec
 }
 
 std::string Lower(std::string inText) {
-    std::transform(inText.begin(), inText.end(), inText.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(inText.begin(), inText.end(), inText.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return inText;
 }
 
@@ -163,10 +166,12 @@ bool CheckDialog(PeImage& inDll, std::string& outDetail) {
         text + "60 size 115 x 16: \"A plug-in image format module that reads and writes\"",
         text + "76 size 115 x 8: \"Lumenar 5 files.\""};
     const std::vector<std::string> got = DescribeDialogTemplate(*dialog);
-    if (dialog->items.size() != 5 || got.size() != expected.size()) return Refuse(outDetail, "not five static texts");
+    if (dialog->items.size() != 5 || got.size() != expected.size())
+        return Refuse(outDetail, "not five static texts");
     for (size_t i = 0; i < got.size(); ++i) {
         const bool owner = i == 2;  // a prefix, and more than the closing quote after it
-        if (owner ? got[i].rfind(expected[i], 0) != 0 || got[i].size() <= expected[i].size() + 1 : got[i] != expected[i])
+        if (owner ? got[i].rfind(expected[i], 0) != 0 || got[i].size() <= expected[i].size() + 1
+                  : got[i] != expected[i])
             return Refuse(outDetail, got[i]);
     }
     return true;
@@ -195,7 +200,8 @@ std::vector<Check> ModuleChecks(PeImage& dll) {
     return {
         {"module is a 32-bit x86 DLL",
          [&](std::string& d) {
-             if (dll.Machine() == PeImage::kMachineI386 && (dll.Characteristics() & PeImage::kCharacteristicDll))
+             if (dll.Machine() == PeImage::kMachineI386 &&
+                 (dll.Characteristics() & PeImage::kCharacteristicDll))
                  return true;
              return Refuse(d, "machine " + std::to_string(dll.Machine()));
          }},
@@ -230,7 +236,8 @@ std::vector<Check> HostChecks(PeImage& exe) {
     return {
         {"host is a 32-bit x86 console program",
          [&](std::string& d) {
-             if (exe.Machine() == PeImage::kMachineI386 && !(exe.Characteristics() & PeImage::kCharacteristicDll) &&
+             if (exe.Machine() == PeImage::kMachineI386 &&
+                 !(exe.Characteristics() & PeImage::kCharacteristicDll) &&
                  exe.Subsystem() == PeImage::kSubsystemConsole)
                  return true;
              return Refuse(d, "machine " + std::to_string(exe.Machine()) + ", subsystem " +

@@ -22,7 +22,9 @@ public:
 
 namespace {
 
-int64 Extent(int32 inLow, int32 inHigh) { return inHigh > inLow ? int64(inHigh) - inLow : 0; }
+int64 Extent(int32 inLow, int32 inHigh) {
+    return inHigh > inLow ? int64(inHigh) - inLow : 0;
+}
 
 ByteVector U32Bytes(uint32 inValue) {
     return {uint8(inValue >> 24), uint8(inValue >> 16), uint8(inValue >> 8), uint8(inValue)};
@@ -48,7 +50,9 @@ AdditionalBlock AdditionalBlock::Raw(uint32 inKey, ByteVector inData, uint32 inS
     return b;
 }
 
-AdditionalBlock AdditionalBlock::LayerID(uint32 inID) { return Raw(FourCC("lyid"), U32Bytes(inID)); }
+AdditionalBlock AdditionalBlock::LayerID(uint32 inID) {
+    return Raw(FourCC("lyid"), U32Bytes(inID));
+}
 
 AdditionalBlock AdditionalBlock::UnicodeName(const std::u16string& inName) {
     ByteVector data = U32Bytes(uint32(inName.size()));
@@ -82,7 +86,8 @@ ResourceSpec ResourceSpec::Plugin(uint16 inID, uint32 inPluginType, const ByteVe
     return r;
 }
 
-DocumentBuilder::DocumentBuilder(uint32 inWidth, uint32 inHeight, uint16 inMode) : mWidth(inWidth), mHeight(inHeight) {
+DocumentBuilder::DocumentBuilder(uint32 inWidth, uint32 inHeight, uint16 inMode)
+    : mWidth(inWidth), mHeight(inHeight) {
     header.mode = inMode;
 }
 
@@ -159,7 +164,8 @@ ByteVector DocumentBuilder::Build(DocumentLayout* outLayout) const {
     } else if (header.mode == kDocIndexed) {
         colours.assign(768, 0);
         for (size_t i = 0; i < mColourTable.size(); ++i)
-            for (size_t plane = 0; plane < 3; ++plane) colours[256 * plane + i] = uint8(mColourTable[i] >> (16 - 8 * plane));
+            for (size_t plane = 0; plane < 3; ++plane)
+                colours[256 * plane + i] = uint8(mColourTable[i] >> (16 - 8 * plane));
     }
     out.Block(colours, colourModeLength);
 
@@ -228,7 +234,8 @@ void DocumentBuilder::WriteLayerSection(Writer& ioOut, DocumentLayout& ioLayout)
             }
         }
         if (!shiftGlobalMaskBack && info.Pos() % 2 == 1) info.U8(0);
-        section.Block(info.bytes, layerInfoLength.value_or(uint32(info.Pos()) + (shiftGlobalMaskBack ? 1 : 0)));
+        section.Block(info.bytes,
+                      layerInfoLength.value_or(uint32(info.Pos()) + (shiftGlobalMaskBack ? 1 : 0)));
     }
     if (globalMask || hasLayerInfo) section.Block(globalMask.value_or(ByteVector{}));
     if (shiftGlobalMaskBack) section.U8(0);
@@ -292,7 +299,8 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
     const size_t rowBytes = RowBytes(width);
     ByteVector pixels = inChannel.pixels;
     if (pixels.empty()) pixels.assign(size_t(rows) * rowBytes, inChannel.fill);
-    if (pixels.size() != size_t(rows) * rowBytes) throw std::invalid_argument("channel pixels do not match its rectangle");
+    if (pixels.size() != size_t(rows) * rowBytes)
+        throw std::invalid_argument("channel pixels do not match its rectangle");
 
     if (inChannel.compression == kCodingRaw) {
         out.Bytes(pixels);
@@ -301,7 +309,8 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
         if (inChannel.packedRows) {
             packed = *inChannel.packedRows;
         } else {
-            for (int64 row = 0; row < rows; ++row) packed.push_back(PackRow(pixels.data() + row * rowBytes, rowBytes));
+            for (int64 row = 0; row < rows; ++row)
+                packed.push_back(PackRow(pixels.data() + row * rowBytes, rowBytes));
         }
         for (const ByteVector& row : packed) out.U16(uint16(row.size()));
         for (const ByteVector& row : packed) out.Bytes(row);

@@ -28,7 +28,13 @@ using ByteVector = std::vector<uint8>;
 enum DocumentMode : uint16 { kDocGrayscale = 1, kDocIndexed = 2, kDocRGB = 3, kDocCMYK = 4 };
 
 // Stored channel ids of layer channels.
-enum ChannelID : int16 { kChannelRed = 0, kChannelGreen = 1, kChannelBlue = 2, kChannelAlpha = -1, kChannelMask = -2 };
+enum ChannelID : int16 {
+    kChannelRed = 0,
+    kChannelGreen = 1,
+    kChannelBlue = 2,
+    kChannelAlpha = -1,
+    kChannelMask = -2
+};
 
 // Compression codes of channel data.
 enum ChannelCoding : uint16 { kCodingRaw = 0, kCodingPacked = 1 };
@@ -79,10 +85,10 @@ struct LayerSpec {
     std::vector<ChannelSpec> channels;
     uint32 blendSignature = FourCC("ZQRS"), blendKey = FourCC("norm");
     uint8 opacity = 255, clipping = 0, flags = 0;  // flags: bit 0 transparency protected, bit 1 hidden
-    std::optional<MaskSpec> mask;              // none: a mask block of length 0; ranges are always 0 0 255 255
-    std::string name;                          // length byte and characters, zero-padded to a multiple of 4
-    std::vector<AdditionalBlock> blocks;       // in order, after the name
-    std::optional<uint32> layerID;             // adds a "lyid" block after `blocks`
+    std::optional<MaskSpec> mask;         // none: a mask block of length 0; ranges are always 0 0 255 255
+    std::string name;                     // length byte and characters, zero-padded to a multiple of 4
+    std::vector<AdditionalBlock> blocks;  // in order, after the name
+    std::optional<uint32> layerID;        // adds a "lyid" block after `blocks`
 
     // Knobs, written as they stand:
     std::optional<ByteVector> extraData;  // the whole extra data (mask block to the last block)
@@ -121,8 +127,8 @@ public:
     struct Header {
         uint32 signature = FourCC("ZQLM");
         uint16 version = 1, depth = 8, mode = kDocRGB;
-        std::optional<uint16> channelCount;  // default: the number of merged channels written
-        std::optional<uint32> rows, columns; // default: the document height and width
+        std::optional<uint16> channelCount;   // default: the number of merged channels written
+        std::optional<uint32> rows, columns;  // default: the document height and width
     };
 
     DocumentBuilder(uint32 inWidth, uint32 inHeight, uint16 inMode = kDocRGB);
@@ -145,7 +151,8 @@ public:
     std::optional<int16> layerCount;        // the count field as it stands
     std::optional<uint32> layerInfoLength;  // its length field
     bool layerInfoWithoutLayers = false;    // write the layer information even with no layers
-    std::optional<ByteVector> globalMask;   // content after its length; none: length 0 with layers, else absent
+    std::optional<ByteVector>
+        globalMask;  // content after its length; none: length 0 with layers, else absent
     // The layer information is declared one byte longer than written, so the global mask length starts
     // one byte before where a reader expects it; one trailing byte keeps the section's length honest.
     bool shiftGlobalMaskBack = false;

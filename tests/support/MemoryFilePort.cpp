@@ -8,7 +8,9 @@ void MemoryFilePort::SetLength(uint32 inLength) {
     mBytes.resize(inLength);
 }
 
-uint32 MemoryFilePort::GetLength() { return uint32(mBytes.size()); }
+uint32 MemoryFilePort::GetLength() {
+    return uint32(mBytes.size());
+}
 
 int32 MemoryFilePort::ReadAt(uint32 inPosition, int32 inCount, void* outDestination) {
     mReads.push_back({inPosition, inCount});

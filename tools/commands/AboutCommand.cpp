@@ -10,7 +10,8 @@ int RunAbout(const CommandContext& inContext) {
     if (!inContext.args.empty()) return ReportError(kExitUsage, "about takes no arguments");
     std::string error;
     std::unique_ptr<PluginModule> module = PluginModule::Load(inContext.modulePath, error);
-    if (module == nullptr) return ReportError(kExitFailed, "cannot load module " + inContext.modulePath + ": " + error);
+    if (module == nullptr)
+        return ReportError(kExitFailed, "cannot load module " + inContext.modulePath + ": " + error);
     HostSession session(module->Entry());
     session.About(nullptr);
     return kExitOk;
@@ -18,7 +19,10 @@ int RunAbout(const CommandContext& inContext) {
 
 }  // namespace
 
-extern const Command kAboutCommand = {"about", "", "show the module's About box",
+extern const Command kAboutCommand = {"about",
+                                      "",
+                                      "show the module's About box",
                                       "  lumenar about\n"
                                       "  lumenar --module build/Lumenar5.so about\n",
-                                      "", &RunAbout};
+                                      "",
+                                      &RunAbout};

@@ -10,8 +10,9 @@ extern const Command kLayersCommand;
 extern const Command kRoundtripCommand;
 
 const std::vector<const Command*>& AllCommands() {
-    static const std::vector<const Command*> sCommands = {&kFlattenCommand, &kInfoCommand,   &kLayersCommand,
-                                                          &kComposeCommand, &kRoundtripCommand, &kAboutCommand};
+    static const std::vector<const Command*> sCommands = {&kFlattenCommand,   &kInfoCommand,
+                                                          &kLayersCommand,    &kComposeCommand,
+                                                          &kRoundtripCommand, &kAboutCommand};
     return sCommands;
 }
 
@@ -20,4 +21,6 @@ int ReportError(int inExitCode, const std::string& inMessage) {
     return inExitCode;
 }
 
-std::string DisplayName(const std::string& inPath) { return inPath == "-" ? "standard input" : inPath; }
+std::string DisplayName(const std::string& inPath) {
+    return inPath == "-" ? "standard input" : inPath;
+}

@@ -70,7 +70,8 @@ std::string BaseName(const std::string& inPath) {
 //   IN... (no -o)     each beside its input
 //   -o DIR IN...      each into DIR (created when missing) under its own name
 //   -o OUT IN         one input to OUT (a file, "-", or an existing folder)
-bool ParseArguments(const std::vector<std::string>& inArgs, FlattenArguments& outArgs, std::string& outError) {
+bool ParseArguments(const std::vector<std::string>& inArgs, FlattenArguments& outArgs,
+                    std::string& outError) {
     std::vector<std::string> paths;
     std::string output;
     bool outputGiven = false;
@@ -109,8 +110,10 @@ bool ParseArguments(const std::vector<std::string>& inArgs, FlattenArguments& ou
     for (const std::string& path : paths) {
         standardInputs += path == "-";
         if (paths.size() > 1 && EndsWithPng(path)) {
-            outError = "flatten takes at most an input and an output; several documents go to a folder with -o DIR ('" +
-                       path + "' looks like an output)";
+            outError =
+                "flatten takes at most an input and an output; several documents go to a folder with -o DIR "
+                "('" +
+                path + "' looks like an output)";
             return false;
         }
     }
@@ -153,8 +156,10 @@ public:
         if (!mShow || inTotal <= 0) return;
         const int percent = int(inDone * 100 / inTotal);
         if (mShown && percent == mLast) return;
-        std::fprintf(stderr, inDone == 0 ? "\rlumenar: loading and flattening..." : "\r\033[Klumenar: delivering tiles %3d%%",
-                     percent);
+        std::fprintf(
+            stderr,
+            inDone == 0 ? "\rlumenar: loading and flattening..." : "\r\033[Klumenar: delivering tiles %3d%%",
+            percent);
         std::fflush(stderr);
         mShown = true;
         mLast = percent;
@@ -193,12 +198,14 @@ void PrintEngineSplit(const std::string& inPath) {
 
 // inPng below 0: no PNG was written (--discard).
 void PrintTimings(const ReadTimings& inTimings, double inPng) {
-    const double read = inTimings.readStart + inTimings.firstTile + inTimings.otherTiles + inTimings.readFinish;
-    std::fprintf(stderr,
-                 "lumenar: timings: ReadStart %.1f ms, first ReadContinue (load, flatten, first tile) %.1f ms, "
-                 "other tiles %.1f ms (%d tiles in all), ReadFinish %.1f ms, read in all %.1f ms",
-                 inTimings.readStart, inTimings.firstTile, inTimings.otherTiles, int(inTimings.tiles),
-                 inTimings.readFinish, read);
+    const double read =
+        inTimings.readStart + inTimings.firstTile + inTimings.otherTiles + inTimings.readFinish;
+    std::fprintf(
+        stderr,
+        "lumenar: timings: ReadStart %.1f ms, first ReadContinue (load, flatten, first tile) %.1f ms, "
+        "other tiles %.1f ms (%d tiles in all), ReadFinish %.1f ms, read in all %.1f ms",
+        inTimings.readStart, inTimings.firstTile, inTimings.otherTiles, int(inTimings.tiles),
+        inTimings.readFinish, read);
     if (inPng >= 0)
         std::fprintf(stderr, ", PNG %.1f ms\n", inPng);
     else
@@ -214,8 +221,8 @@ std::string RefusalReason(const std::string& inPath) {
 }
 
 // The read of the document at inPath (absolute), with inFolder as the working directory.
-ModuleReadResult ReadInFolder(const PluginModule& inModule, const std::string& inPath, const ScratchDirectory& inFolder,
-                              bool inShowProgress, std::string& outError) {
+ModuleReadResult ReadInFolder(const PluginModule& inModule, const std::string& inPath,
+                              const ScratchDirectory& inFolder, bool inShowProgress, std::string& outError) {
     ModuleReadResult read;
     const int file = ::open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
@@ -266,13 +273,15 @@ bool FlattenOne(const CommandContext& inContext, const PluginModule& inModule, c
     std::string input = AbsolutePath(inJob.input);
     if (inJob.input == "-") {
         input = folder.File("stdin.lmn");
-        if (!CopyStandardInputTo(input, error)) return ReportError(kExitFailed, "cannot read standard input: " + error), false;
+        if (!CopyStandardInputTo(input, error))
+            return ReportError(kExitFailed, "cannot read standard input: " + error), false;
     }
     const ModuleReadResult read =
         ReadInFolder(inModule, input, folder, !inArgs.quiet && ::isatty(STDERR_FILENO) == 1, error);
     if (!error.empty()) return ReportError(kExitFailed, "cannot open " + name + ": " + error), false;
     if (inContext.verbose)
-        for (const std::string& line : read.moduleReports) std::fprintf(stderr, "lumenar: module report: %s\n", line.c_str());
+        for (const std::string& line : read.moduleReports)
+            std::fprintf(stderr, "lumenar: module report: %s\n", line.c_str());
     if (!read.ok) {
         const std::string reason = read.refused ? RefusalReason(input) : "";
         return ReportError(kExitFailed, name + ": " + (reason.empty() ? read.error : reason)), false;
@@ -297,7 +306,8 @@ int RunFlatten(const CommandContext& inContext) {
     std::string error;
     if (!ParseArguments(inContext.args, args, error)) return ReportError(kExitUsage, error);
     std::unique_ptr<PluginModule> module = PluginModule::Load(inContext.modulePath, error);
-    if (module == nullptr) return ReportError(kExitFailed, "cannot load module " + inContext.modulePath + ": " + error);
+    if (module == nullptr)
+        return ReportError(kExitFailed, "cannot load module " + inContext.modulePath + ": " + error);
     int failed = 0;
     for (const FlattenJob& job : args.jobs) {
         failed += !FlattenOne(inContext, *module, args, job);
@@ -312,7 +322,8 @@ int RunFlatten(const CommandContext& inContext) {
 }  // namespace
 
 extern const Command kFlattenCommand = {
-    "flatten", "[-o OUT] [--discard] [--timings] [--quiet] [IN.lmn ...]",
+    "flatten",
+    "[-o OUT] [--discard] [--timings] [--quiet] [IN.lmn ...]",
     "flatten documents to RGBA PNGs (default: the bundled sample)",
     "  lumenar flatten photo.lmn                  writes photo.png beside it\n"
     "  lumenar flatten -o pngs/ a.lmn b.lmn c.lmn  one PNG each into pngs/\n"

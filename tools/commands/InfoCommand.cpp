@@ -15,7 +15,8 @@ namespace {
 enum class InfoForm { kLine, kLong, kJson, kField };
 
 // Describes one document into outText; false after a message.
-bool DescribeOne(const std::string& inPath, InfoForm inForm, const std::string& inField, std::string& outText) {
+bool DescribeOne(const std::string& inPath, InfoForm inForm, const std::string& inField,
+                 std::string& outText) {
     const std::string name = DisplayName(inPath);
     std::optional<ScratchDirectory> folder;
     std::string path = inPath;
@@ -23,18 +24,28 @@ bool DescribeOne(const std::string& inPath, InfoForm inForm, const std::string& 
         std::string error;
         if (!folder.emplace().Ok()) return ReportError(kExitFailed, name + ": " + folder->Error()), false;
         path = folder->File("stdin.lmn");
-        if (!CopyStandardInputTo(path, error)) return ReportError(kExitFailed, "cannot read standard input: " + error), false;
+        if (!CopyStandardInputTo(path, error))
+            return ReportError(kExitFailed, "cannot read standard input: " + error), false;
     }
     EngineDocument document(path);
-    if (!document.IsOpen()) return ReportError(kExitFailed, "cannot open " + name + ": " + document.OpenError()), false;
+    if (!document.IsOpen())
+        return ReportError(kExitFailed, "cannot open " + name + ": " + document.OpenError()), false;
     std::string reason;
     if (!document.Load(reason)) return ReportError(kExitFailed, name + ": " + reason), false;
     const DocumentInfo info = DescribeDocument(document);
     switch (inForm) {
-        case InfoForm::kLine: outText = InfoAsLine(name, info); break;
-        case InfoForm::kLong: outText = InfoAsText(name, info); break;
-        case InfoForm::kJson: outText = InfoAsJson(name, info); break;
-        case InfoForm::kField: outText = InfoField(info, inField) + "\n"; break;
+        case InfoForm::kLine:
+            outText = InfoAsLine(name, info);
+            break;
+        case InfoForm::kLong:
+            outText = InfoAsText(name, info);
+            break;
+        case InfoForm::kJson:
+            outText = InfoAsJson(name, info);
+            break;
+        case InfoForm::kField:
+            outText = InfoField(info, inField) + "\n";
+            break;
     }
     return true;
 }
@@ -55,7 +66,8 @@ int RunInfo(const CommandContext& inContext) {
             field = args[++i];
             form = InfoForm::kField;
             if (!IsInfoField(field))
-                return ReportError(kExitUsage, "info: unknown field '" + field + "' (fields: " + InfoFieldNames() + ")");
+                return ReportError(kExitUsage,
+                                   "info: unknown field '" + field + "' (fields: " + InfoFieldNames() + ")");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return ReportError(kExitUsage, "info: unknown option '" + arg + "'");
         } else {
@@ -90,7 +102,8 @@ int RunInfo(const CommandContext& inContext) {
 }  // namespace
 
 extern const Command kInfoCommand = {
-    "info", "[--long | --json | -f FIELD] IN.lmn ...",
+    "info",
+    "[--long | --json | -f FIELD] IN.lmn ...",
     "describe documents: one line each, or in full",
     "  lumenar info *.lmn                 one line per document\n"
     "  lumenar info --long photo.lmn      resources, layers and extra channels\n"

@@ -16,30 +16,36 @@ namespace {
 int RunRoundtrip(const CommandContext& inContext) {
     std::vector<std::string> paths;
     for (const std::string& arg : inContext.args) {
-        if (arg.size() > 1 && arg[0] == '-') return ReportError(kExitUsage, "roundtrip: unknown option '" + arg + "'");
+        if (arg.size() > 1 && arg[0] == '-')
+            return ReportError(kExitUsage, "roundtrip: unknown option '" + arg + "'");
         paths.push_back(arg);
     }
-    if (paths.size() != 2) return ReportError(kExitUsage, "roundtrip needs a document to read and one to write");
+    if (paths.size() != 2)
+        return ReportError(kExitUsage, "roundtrip needs a document to read and one to write");
     const std::string& input = paths[0];
     const std::string& output = paths[1];
 
     EngineDocument document(input);
-    if (!document.IsOpen()) return ReportError(kExitFailed, "cannot open " + input + ": " + document.OpenError());
+    if (!document.IsOpen())
+        return ReportError(kExitFailed, "cannot open " + input + ": " + document.OpenError());
     std::string reason;
     if (!document.Load(reason)) return ReportError(kExitFailed, input + ": " + reason);
 
     if (!WriteDocumentFile(document.File(), output, reason))
         return ReportError(kExitFailed, "cannot write " + output + ": " + reason);
     CImage& image = document.Image();
-    std::printf("wrote %s (%d x %d, %d layer%s)\n", output.c_str(), int(image.GetWidth()), int(image.GetHeight()),
-                int(image.GetLayerCount()), image.GetLayerCount() == 1 ? "" : "s");
+    std::printf("wrote %s (%d x %d, %d layer%s)\n", output.c_str(), int(image.GetWidth()),
+                int(image.GetHeight()), int(image.GetLayerCount()), image.GetLayerCount() == 1 ? "" : "s");
     return kExitOk;
 }
 
 }  // namespace
 
-extern const Command kRoundtripCommand = {"roundtrip", "IN.lmn OUT.lmn",
-                                          "read a document and write it again with the engine's writer",
-                                          "  lumenar roundtrip photo.lmn copy.lmn\n"
-                                          "  lumenar roundtrip old.lmn old.lmn     rewrite in place (replaced once complete)\n",
-                                          "", &RunRoundtrip};
+extern const Command kRoundtripCommand = {
+    "roundtrip",
+    "IN.lmn OUT.lmn",
+    "read a document and write it again with the engine's writer",
+    "  lumenar roundtrip photo.lmn copy.lmn\n"
+    "  lumenar roundtrip old.lmn old.lmn     rewrite in place (replaced once complete)\n",
+    "",
+    &RunRoundtrip};

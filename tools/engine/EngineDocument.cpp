@@ -77,11 +77,17 @@ bool EngineDocument::Load(std::string& outReason) {
         outReason);
 }
 
-CLumenarFormat& EngineDocument::Codec() { return *static_cast<CLumenarFormat*>(mFile->GetFormat()->GetCodec()); }
+CLumenarFormat& EngineDocument::Codec() {
+    return *static_cast<CLumenarFormat*>(mFile->GetFormat()->GetCodec());
+}
 
-LFilePort* EngineDocument::Port() const { return mPort.get(); }
+LFilePort* EngineDocument::Port() const {
+    return mPort.get();
+}
 
-CImage& EngineDocument::Image() { return *mFile->GetImage(); }
+CImage& EngineDocument::Image() {
+    return *mFile->GetImage();
+}
 
 void EngineDocument::GetResolution(uint32& outHorizontal, uint32& outVertical) {
     outHorizontal = outVertical = Tarnwick::kDefaultResolution;

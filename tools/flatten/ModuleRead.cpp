@@ -26,9 +26,9 @@ private:
 };
 
 std::string Describe(const FormatParamRecord& inRecord) {
-    return "mode " + std::to_string(inRecord.imageMode) + ", " + std::to_string(inRecord.imageColumns) + " x " +
-           std::to_string(inRecord.imageRows) + ", depth " + std::to_string(inRecord.bitDepth) + ", " +
-           std::to_string(inRecord.planeCount) + " planes";
+    return "mode " + std::to_string(inRecord.imageMode) + ", " + std::to_string(inRecord.imageColumns) +
+           " x " + std::to_string(inRecord.imageRows) + ", depth " + std::to_string(inRecord.bitDepth) +
+           ", " + std::to_string(inRecord.planeCount) + " planes";
 }
 
 bool GeometryUsable(const FormatParamRecord& inRecord) {
@@ -47,7 +47,8 @@ void DeliverTiles(HostSession& ioSession, ModuleOutput& ioOutput, const ReadProg
     for (;;) {
         record.tileData = nullptr;
         const int16 result = ioOutput.Capture([&] { return ioSession.Call(kSelectorReadContinue); });
-        (ioResult.timings.tiles == 0 ? ioResult.timings.firstTile : ioResult.timings.otherTiles) += clock.Lap();
+        (ioResult.timings.tiles == 0 ? ioResult.timings.firstTile : ioResult.timings.otherTiles) +=
+            clock.Lap();
         if (result != 0) {
             ioResult.error = "ReadContinue failed with result " + std::to_string(result);
             return;
@@ -70,7 +71,8 @@ void DeliverTiles(HostSession& ioSession, ModuleOutput& ioOutput, const ReadProg
 
 }  // namespace
 
-ModuleReadResult ReadThroughModule(EntryPointProc inEntry, int32 inFileHandle, const ReadProgress& inProgress) {
+ModuleReadResult ReadThroughModule(EntryPointProc inEntry, int32 inFileHandle,
+                                   const ReadProgress& inProgress) {
     ModuleReadResult result;
     ModuleOutput output;
     HostSession session(inEntry);
@@ -79,7 +81,8 @@ ModuleReadResult ReadThroughModule(EntryPointProc inEntry, int32 inFileHandle, c
     Stopwatch clock;
     if (const int16 code = output.Capture([&] { return session.Call(kSelectorReadPrepare); }); code != 0) {
         result.error = "ReadPrepare failed with result " + std::to_string(code);
-    } else if (const int16 start = output.Capture([&] { return session.Call(kSelectorReadStart); }); start != 0) {
+    } else if (const int16 start = output.Capture([&] { return session.Call(kSelectorReadStart); });
+               start != 0) {
         result.timings.readStart = clock.Lap();
         result.refused = true;
         result.error = "the module refused the document (result " + std::to_string(start) + ")";

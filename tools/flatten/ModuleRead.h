@@ -21,9 +21,9 @@ struct ReadTimings {
 
 struct ModuleReadResult {
     bool ok = false;
-    bool refused = false;     // the module refused the document (ReadStart failed, or it stopped early)
-    std::string error;        // what went wrong, for the user
-    RgbaImage image;          // the assembled image when ok
+    bool refused = false;  // the module refused the document (ReadStart failed, or it stopped early)
+    std::string error;     // what went wrong, for the user
+    RgbaImage image;       // the assembled image when ok
     ReadTimings timings;
     std::vector<std::string> moduleReports;  // what the module reported while it ran
 };
@@ -33,4 +33,5 @@ using ReadProgress = std::function<void(int64 inDelivered, int64 inTotal)>;
 
 // Reads the document open as inFileHandle through inEntry. Before the first ReadContinue inProgress is
 // called with 0 delivered. The module's standard error output is collected into moduleReports.
-ModuleReadResult ReadThroughModule(EntryPointProc inEntry, int32 inFileHandle, const ReadProgress& inProgress);
+ModuleReadResult ReadThroughModule(EntryPointProc inEntry, int32 inFileHandle,
+                                   const ReadProgress& inProgress);

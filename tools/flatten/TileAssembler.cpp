@@ -29,13 +29,16 @@ bool TileAssembler::CheckGeometry(const TileView& inTile, std::string& outError)
     };
     if (inTile.data == nullptr) return refuse("no pixel data");
     if (inTile.left < 0 || inTile.top < 0 || inTile.right > mImage.width || inTile.bottom > mImage.height)
-        return refuse("outside the " + std::to_string(mImage.width) + " x " + std::to_string(mImage.height) + " image");
+        return refuse("outside the " + std::to_string(mImage.width) + " x " + std::to_string(mImage.height) +
+                      " image");
     if (inTile.left >= inTile.right || inTile.top >= inTile.bottom) return refuse("empty rectangle");
     if (inTile.firstPlane != 0 || inTile.planeLimit != kPlanes)
-        return refuse("planes " + std::to_string(inTile.firstPlane) + " to " + std::to_string(inTile.planeLimit) +
-                      ", expected 0 to 4");
-    if (inTile.columnStep != kPlanes) return refuse("column step " + std::to_string(inTile.columnStep) + ", expected 4");
-    if (inTile.planeStep != 1) return refuse("plane step " + std::to_string(inTile.planeStep) + ", expected 1");
+        return refuse("planes " + std::to_string(inTile.firstPlane) + " to " +
+                      std::to_string(inTile.planeLimit) + ", expected 0 to 4");
+    if (inTile.columnStep != kPlanes)
+        return refuse("column step " + std::to_string(inTile.columnStep) + ", expected 4");
+    if (inTile.planeStep != 1)
+        return refuse("plane step " + std::to_string(inTile.planeStep) + ", expected 1");
     if (int64(inTile.rowStep) < int64(inTile.right - inTile.left) * inTile.columnStep)
         return refuse("row step " + std::to_string(inTile.rowStep) + " shorter than a row");
     bool used[kPlanes] = {};

@@ -32,12 +32,16 @@ HostHandle LUMENAR_CDECL Allocate(int32 inSize) {
 
 void LUMENAR_CDECL Dispose(HostHandle inHandle) {
     if (Live().erase(inHandle) == 0) return;
-    delete[] *inHandle;
+    delete[] * inHandle;
     delete inHandle;
 }
 
-int32 LiveCount() { return int32(Live().size()); }
+int32 LiveCount() {
+    return int32(Live().size());
+}
 
-void SetFailAllocations(bool inFail) { sFail = inFail; }
+void SetFailAllocations(bool inFail) {
+    sFail = inFail;
+}
 
 }  // namespace HostHandles

@@ -47,7 +47,8 @@ TileView HostSession::TileFromRecord() const {
     return tile;
 }
 
-ReadSummary HostSession::ReadDocument(int32 inFileHandle, const std::function<void(const TileView&)>& inSink) {
+ReadSummary HostSession::ReadDocument(int32 inFileHandle,
+                                      const std::function<void(const TileView&)>& inSink) {
     ReadSummary summary;
     auto fail = [&summary](int16 inSelector, int16 inResult) {
         summary.result = inResult;

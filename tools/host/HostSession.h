@@ -65,7 +65,6 @@ public:
     TileView TileFromRecord() const;
 
 private:
-
     EntryPointProc mEntry;
     FormatParamRecord mRecord{};
     HandleProcs mHandleProcs{};

@@ -19,6 +19,10 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::string& inPath, std:
     return std::unique_ptr<PluginModule>(new PluginModule(library, reinterpret_cast<EntryPointProc>(entry)));
 }
 
-PluginModule::~PluginModule() { ::dlclose(mLibrary); }
+PluginModule::~PluginModule() {
+    ::dlclose(mLibrary);
+}
 
-void* PluginModule::Symbol(const char* inName) const { return ::dlsym(mLibrary, inName); }
+void* PluginModule::Symbol(const char* inName) const {
+    return ::dlsym(mLibrary, inName);
+}

@@ -6,7 +6,8 @@
 
 #include "FileFormat/Lumenar5/Src/FormatParamRecord.h"
 
-using EntryPointProc = void(LUMENAR_CDECL*)(int16 inSelector, void* inRecord, HostHandle* ioData, int16* outResult);
+using EntryPointProc = void(LUMENAR_CDECL*)(int16 inSelector, void* inRecord, HostHandle* ioData,
+                                            int16* outResult);
 
 class PluginModule {
 public:

@@ -32,7 +32,9 @@ DocumentInfo::Layer DescribeLayer(const LayerRecord& inRecord) {
     layer.clipping = inRecord.mClipping;
     layer.visible = (inRecord.mFlags & kRecordHidden) == 0;
     layer.transparencyProtected = (inRecord.mFlags & kRecordTransparencyProtected) != 0;
-    if (inRecord.mHasMask) layer.mask = DocumentInfo::Mask{inRecord.mMaskBounds, inRecord.mMaskDefaultColor, inRecord.mMaskFlags};
+    if (inRecord.mHasMask)
+        layer.mask =
+            DocumentInfo::Mask{inRecord.mMaskBounds, inRecord.mMaskDefaultColor, inRecord.mMaskFlags};
     for (const ChannelLength& stored : inRecord.mChannels)
         layer.channels.push_back({ChannelLength::StoredIDFromKind(stored.GetKind()),
                                   stored.GetStoredCompression() == ChannelLength::kCompressionUnread
@@ -57,15 +59,24 @@ std::string FourCharText(uint32 inCode) {
 
 std::string ModeName(uint32 inMode) {
     switch (inMode) {
-        case kModeBitmap: return "bitmap";
-        case kModeGrayscale: return "grayscale";
-        case kModeIndexed: return "indexed";
-        case kModeRGB: return "RGB";
-        case kModeCMYK: return "CMYK";
-        case kModeMultichannel: return "multichannel";
-        case kModeDuotone: return "duotone";
-        case kModeLab: return "Lab";
-        default: return "mode " + std::to_string(inMode);
+        case kModeBitmap:
+            return "bitmap";
+        case kModeGrayscale:
+            return "grayscale";
+        case kModeIndexed:
+            return "indexed";
+        case kModeRGB:
+            return "RGB";
+        case kModeCMYK:
+            return "CMYK";
+        case kModeMultichannel:
+            return "multichannel";
+        case kModeDuotone:
+            return "duotone";
+        case kModeLab:
+            return "Lab";
+        default:
+            return "mode " + std::to_string(inMode);
     }
 }
 
@@ -81,7 +92,8 @@ DocumentInfo DescribeDocument(EngineDocument& ioDocument) {
 
     auto* format = static_cast<Tarnwick::LLumenarFormat*>(ioDocument.File().GetFormat());
     const CImageResourceMgr& resources = *format->GetResourceManager();
-    for (const auto& [id, resource] : resources.Resources()) info.resources.push_back(DescribeResource(*resource, false));
+    for (const auto& [id, resource] : resources.Resources())
+        info.resources.push_back(DescribeResource(*resource, false));
     for (const auto& [type, list] : resources.PluginResources())
         for (const auto& resource : list) info.resources.push_back(DescribeResource(*resource, true));
 

@@ -23,7 +23,7 @@ struct DocumentInfo {
         uint32 size = 0;
     };
     struct Channel {
-        int16 id = 0;  // 0, 1, 2 colour, -1 transparency, -2 layer mask
+        int16 id = 0;            // 0, 1, 2 colour, -1 transparency, -2 layer mask
         uint16 compression = 0;  // 0 raw, 1 packed
         uint32 length = 0;       // stored bytes, compression code included
     };

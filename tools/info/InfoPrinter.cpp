@@ -11,11 +11,14 @@ std::string Format(const char* inFormat, double inValue) {
 }
 
 // A 16.16 resolution in pixels per inch, without trailing zeros ("72", "299.9969").
-std::string Resolution(uint32 inFixed) { return Format("%.8g", double(inFixed) / 65536.0); }
+std::string Resolution(uint32 inFixed) {
+    return Format("%.8g", double(inFixed) / 65536.0);
+}
 
 std::string RectJson(const GRect& inRect) {
     return "{\"left\": " + std::to_string(inRect.left) + ", \"top\": " + std::to_string(inRect.top) +
-           ", \"right\": " + std::to_string(inRect.right) + ", \"bottom\": " + std::to_string(inRect.bottom) + "}";
+           ", \"right\": " + std::to_string(inRect.right) + ", \"bottom\": " + std::to_string(inRect.bottom) +
+           "}";
 }
 
 std::string RectText(const GRect& inRect) {
@@ -23,7 +26,9 @@ std::string RectText(const GRect& inRect) {
            std::to_string(inRect.right) + ", " + std::to_string(inRect.bottom) + ")";
 }
 
-std::string Bool(bool inValue) { return inValue ? "true" : "false"; }
+std::string Bool(bool inValue) {
+    return inValue ? "true" : "false";
+}
 
 std::string CompressionText(uint16 inCode) {
     if (inCode == 0) return "raw";
@@ -46,14 +51,15 @@ std::string ChannelsJson(const DocumentInfo::Layer& inLayer) {
 std::string LayerJson(size_t inIndex, const DocumentInfo::Layer& inLayer) {
     std::string mask = "null";
     if (inLayer.mask) {
-        mask = "{\"bounds\": " + RectJson(inLayer.mask->bounds) + ", \"defaultColour\": " +
-               std::to_string(inLayer.mask->defaultColour) + ", \"flags\": " + std::to_string(inLayer.mask->flags) + "}";
+        mask = "{\"bounds\": " + RectJson(inLayer.mask->bounds) +
+               ", \"defaultColour\": " + std::to_string(inLayer.mask->defaultColour) +
+               ", \"flags\": " + std::to_string(inLayer.mask->flags) + "}";
     }
     return "    {\"index\": " + std::to_string(inIndex) + ", \"name\": " + JsonString(inLayer.name) +
-           ", \"id\": " + (inLayer.id ? std::to_string(*inLayer.id) : "null") + ", \"bounds\": " +
-           RectJson(inLayer.bounds) + ", \"blend\": " + JsonString(inLayer.blendKey) +
-           ", \"opacity\": " + std::to_string(inLayer.opacity) + ", \"clipping\": " +
-           std::to_string(inLayer.clipping) + ", \"visible\": " + Bool(inLayer.visible) +
+           ", \"id\": " + (inLayer.id ? std::to_string(*inLayer.id) : "null") +
+           ", \"bounds\": " + RectJson(inLayer.bounds) + ", \"blend\": " + JsonString(inLayer.blendKey) +
+           ", \"opacity\": " + std::to_string(inLayer.opacity) +
+           ", \"clipping\": " + std::to_string(inLayer.clipping) + ", \"visible\": " + Bool(inLayer.visible) +
            ", \"transparencyProtected\": " + Bool(inLayer.transparencyProtected) + ", \"mask\": " + mask +
            ", \"channels\": " + ChannelsJson(inLayer) + ", \"adjustment\": " +
            (inLayer.adjustmentKey.empty() ? "null" : JsonString(inLayer.adjustmentKey)) +
@@ -64,7 +70,8 @@ template <typename T, typename F>
 std::string JsonList(const std::vector<T>& inItems, F inItem) {
     if (inItems.empty()) return "[]";
     std::string out = "[\n";
-    for (size_t i = 0; i < inItems.size(); ++i) out += inItem(i, inItems[i]) + (i + 1 < inItems.size() ? ",\n" : "\n");
+    for (size_t i = 0; i < inItems.size(); ++i)
+        out += inItem(i, inItems[i]) + (i + 1 < inItems.size() ? ",\n" : "\n");
     return out + "  ]";
 }
 
@@ -79,8 +86,9 @@ std::string LayerText(size_t inIndex, const DocumentInfo::Layer& inLayer) {
     if (inLayer.effects) out += ", effects";
     out += "\n";
     if (inLayer.mask) {
-        out += "     mask " + RectText(inLayer.mask->bounds) + ", default " + std::to_string(inLayer.mask->defaultColour) +
-               ", flags " + std::to_string(inLayer.mask->flags) + "\n";
+        out += "     mask " + RectText(inLayer.mask->bounds) + ", default " +
+               std::to_string(inLayer.mask->defaultColour) + ", flags " +
+               std::to_string(inLayer.mask->flags) + "\n";
     }
     out += "     channels:";
     for (const DocumentInfo::Channel& channel : inLayer.channels)
@@ -121,23 +129,32 @@ std::string InfoAsJson(const std::string& inPath, const DocumentInfo& inInfo) {
     out += "  \"modeName\": " + JsonString(ModeName(inInfo.mode)) + ",\n";
     out += "  \"resolution\": {\"horizontal\": " + Resolution(inInfo.horizontalResolution) +
            ", \"vertical\": " + Resolution(inInfo.verticalResolution) + "},\n";
-    out += "  \"resources\": " + JsonList(inInfo.resources, [](size_t, const DocumentInfo::Resource& inResource) {
-               return "    {\"id\": " + (inResource.plugin ? std::string("null") : std::to_string(inResource.id)) +
-                      ", \"plugin\": " + Bool(inResource.plugin) + ", \"type\": " + JsonString(inResource.type) +
-                      ", \"name\": " + JsonString(inResource.name) + ", \"size\": " + std::to_string(inResource.size) +
-                      "}";
-           }) + ",\n";
+    out += "  \"resources\": " +
+           JsonList(inInfo.resources,
+                    [](size_t, const DocumentInfo::Resource& inResource) {
+                        return "    {\"id\": " +
+                               (inResource.plugin ? std::string("null") : std::to_string(inResource.id)) +
+                               ", \"plugin\": " + Bool(inResource.plugin) +
+                               ", \"type\": " + JsonString(inResource.type) +
+                               ", \"name\": " + JsonString(inResource.name) +
+                               ", \"size\": " + std::to_string(inResource.size) + "}";
+                    }) +
+           ",\n";
     out += "  \"layers\": " + JsonList(inInfo.layers, &LayerJson) + ",\n";
-    out += "  \"extraChannels\": " + JsonList(inInfo.extraChannels, [](size_t inIndex, const DocumentInfo::ExtraChannel& inChannel) {
-               return "    {\"index\": " + std::to_string(inIndex) + ", \"bounds\": " + RectJson(inChannel.bounds) + "}";
-           }) + "\n";
+    out += "  \"extraChannels\": " +
+           JsonList(inInfo.extraChannels,
+                    [](size_t inIndex, const DocumentInfo::ExtraChannel& inChannel) {
+                        return "    {\"index\": " + std::to_string(inIndex) +
+                               ", \"bounds\": " + RectJson(inChannel.bounds) + "}";
+                    }) +
+           "\n";
     return out + "}\n";
 }
 
 namespace {
 
-const char* const kFieldNames[] = {"width",      "height", "channels",      "depth",    "mode", "modeName",
-                                   "resolution", "layers", "extraChannels", "resources"};
+const char* const kFieldNames[] = {"width",    "height",     "channels", "depth",         "mode",
+                                   "modeName", "resolution", "layers",   "extraChannels", "resources"};
 
 std::string Plural(size_t inCount, const char* inWord) {
     return std::to_string(inCount) + " " + inWord + (inCount == 1 ? "" : "s");
@@ -175,18 +192,20 @@ std::string InfoField(const DocumentInfo& inInfo, const std::string& inName) {
 std::string InfoAsLine(const std::string& inPath, const DocumentInfo& inInfo) {
     return inPath + ": " + std::to_string(inInfo.width) + " x " + std::to_string(inInfo.height) + ", " +
            ModeName(inInfo.mode) + ", " + std::to_string(inInfo.depth) + " bits, " +
-           Plural(inInfo.layers.size(), "layer") + ", " + Plural(inInfo.extraChannels.size(), "extra channel") + "\n";
+           Plural(inInfo.layers.size(), "layer") + ", " +
+           Plural(inInfo.extraChannels.size(), "extra channel") + "\n";
 }
 
 std::string InfoAsText(const std::string& inPath, const DocumentInfo& inInfo) {
-    std::string out = inPath + ": " + std::to_string(inInfo.width) + " x " + std::to_string(inInfo.height) + ", " +
-                      std::to_string(inInfo.channels) + " channels, " + std::to_string(inInfo.depth) + " bits, " +
-                      ModeName(inInfo.mode) + ", " + Resolution(inInfo.horizontalResolution) + " x " +
-                      Resolution(inInfo.verticalResolution) + " ppi\n";
+    std::string out = inPath + ": " + std::to_string(inInfo.width) + " x " + std::to_string(inInfo.height) +
+                      ", " + std::to_string(inInfo.channels) + " channels, " + std::to_string(inInfo.depth) +
+                      " bits, " + ModeName(inInfo.mode) + ", " + Resolution(inInfo.horizontalResolution) +
+                      " x " + Resolution(inInfo.verticalResolution) + " ppi\n";
     out += "image resources (" + std::to_string(inInfo.resources.size()) + "):\n";
     for (const DocumentInfo::Resource& resource : inInfo.resources) {
-        out += "  " + (resource.plugin ? std::string("plug-in") : std::to_string(resource.id)) + " " + resource.type +
-               " " + JsonString(resource.name) + " " + std::to_string(resource.size) + " bytes\n";
+        out += "  " + (resource.plugin ? std::string("plug-in") : std::to_string(resource.id)) + " " +
+               resource.type + " " + JsonString(resource.name) + " " + std::to_string(resource.size) +
+               " bytes\n";
     }
     out += "layers, bottom to top (" + std::to_string(inInfo.layers.size()) + "):\n";
     for (size_t i = 0; i < inInfo.layers.size(); ++i) out += LayerText(i, inInfo.layers[i]);

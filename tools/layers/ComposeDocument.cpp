@@ -187,7 +187,8 @@ ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFo
             if (!LoadLayer(inStack, i, inFolder, layer, outError)) return ComposeResult::kStackRefused;
             AddLayer(image, layer);
         }
-        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone : ComposeResult::kWriteFailed;
+        return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone
+                                                           : ComposeResult::kWriteFailed;
     } catch (const TWException& failure) {
         ZString message;
         failure.GetMessage(message);

@@ -20,4 +20,3 @@ inline constexpr uint32 kMaxPngSide = 30000;
 bool ReadPngRgba(const std::string& inPath, RgbaImage& outImage, std::string& outError);
 // Reads inPath as grey.
 bool ReadPngGrey(const std::string& inPath, GreyImage& outImage, std::string& outError);
-

@@ -16,7 +16,8 @@ struct ErrorState {
 
 void OnPngError(png_structp inPng, png_const_charp inMessage) {
     auto* state = static_cast<ErrorState*>(png_get_error_ptr(inPng));
-    std::snprintf(state->message, sizeof state->message, "%s", inMessage != nullptr ? inMessage : "libpng error");
+    std::snprintf(state->message, sizeof state->message, "%s",
+                  inMessage != nullptr ? inMessage : "libpng error");
     png_longjmp(inPng, 1);
 }
 
@@ -68,7 +69,8 @@ bool WriteRows(std::FILE* inFile, const Rows& inImage, const PngMetadata& inMeta
     }
     png_write_info(png, info);
     const size_t rowBytes = size_t(inImage.width) * size_t(inImage.channels);
-    for (int32 row = 0; row < inImage.height; ++row) png_write_row(png, inImage.pixels + size_t(row) * rowBytes);
+    for (int32 row = 0; row < inImage.height; ++row)
+        png_write_row(png, inImage.pixels + size_t(row) * rowBytes);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -86,8 +88,8 @@ uint32 PixelsPerMetre(uint32 inFixedPixelsPerInch) {
 namespace {
 
 // Creates or replaces inPath with the rows; a partly written file is removed.
-bool WriteFile(const std::string& inPath, const Rows& inRows, size_t inPixelBytes, const PngMetadata& inMetadata,
-               std::string& outError) {
+bool WriteFile(const std::string& inPath, const Rows& inRows, size_t inPixelBytes,
+               const PngMetadata& inMetadata, std::string& outError) {
     if (inRows.width < 1 || inRows.height < 1 ||
         inPixelBytes != size_t(inRows.width) * size_t(inRows.height) * size_t(inRows.channels)) {
         outError = "the image to write is inconsistent";
@@ -113,11 +115,11 @@ bool WriteFile(const std::string& inPath, const Rows& inRows, size_t inPixelByte
 
 bool WritePng(const std::string& inPath, const RgbaImage& inImage, const PngMetadata& inMetadata,
               std::string& outError) {
-    return WriteFile(inPath, Rows{inImage.width, inImage.height, 4, inImage.pixels.data()}, inImage.pixels.size(),
-                     inMetadata, outError);
+    return WriteFile(inPath, Rows{inImage.width, inImage.height, 4, inImage.pixels.data()},
+                     inImage.pixels.size(), inMetadata, outError);
 }
 
 bool WritePngGrey(const std::string& inPath, const GreyImage& inImage, std::string& outError) {
-    return WriteFile(inPath, Rows{inImage.width, inImage.height, 1, inImage.pixels.data()}, inImage.pixels.size(),
-                     PngMetadata(), outError);
+    return WriteFile(inPath, Rows{inImage.width, inImage.height, 1, inImage.pixels.data()},
+                     inImage.pixels.size(), PngMetadata(), outError);
 }

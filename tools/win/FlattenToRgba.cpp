@@ -18,8 +18,8 @@ bool CopyTile(const TileView& inTile, FlatImage& ioImage) {
         return false;
     for (int32 y = inTile.top; y < inTile.bottom; ++y) {
         for (int32 x = inTile.left; x < inTile.right; ++x) {
-            const uint8* pixel =
-                inTile.data + int64(y - inTile.top) * inTile.rowStep + int64(x - inTile.left) * inTile.columnStep;
+            const uint8* pixel = inTile.data + int64(y - inTile.top) * inTile.rowStep +
+                                 int64(x - inTile.left) * inTile.columnStep;
             uint8* out = &ioImage.rgba[(size_t(y) * size_t(ioImage.columns) + size_t(x)) * 4];
             for (int32 plane = 0; plane < 4; ++plane) out[plane] = pixel[inTile.planeMap[plane]];
         }
@@ -37,7 +37,8 @@ bool FlattenToRgba(EntryPointProc inEntry, int32 inFileHandle, FlatImage& outIma
         if (outImage.rgba.empty()) {
             outImage.rows = session.Record().imageRows;
             outImage.columns = session.Record().imageColumns;
-            outImage.rgba.assign(size_t(std::max(outImage.rows, 0)) * size_t(std::max(outImage.columns, 0)) * 4, 0);
+            outImage.rgba.assign(
+                size_t(std::max(outImage.rows, 0)) * size_t(std::max(outImage.columns, 0)) * 4, 0);
         }
         if (tilesFit) tilesFit = CopyTile(inTile, outImage);
     });
@@ -52,8 +53,8 @@ bool FlattenToRgba(EntryPointProc inEntry, int32 inFileHandle, FlatImage& outIma
     if (summary.result != 0) {
         outError = summary.failedSelector == kSelectorReadStart
                        ? "the module refused the document (result " + std::to_string(summary.result) + ")"
-                       : "reading failed at selector " + std::to_string(summary.failedSelector) + " (result " +
-                             std::to_string(summary.result) + ")";
+                       : "reading failed at selector " + std::to_string(summary.failedSelector) +
+                             " (result " + std::to_string(summary.result) + ")";
         return false;
     }
     if (summary.rows <= 0 || summary.columns <= 0 || summary.tiles == 0) {

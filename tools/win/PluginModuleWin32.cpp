@@ -27,7 +27,9 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::string& inPath, std:
         new PluginModule(library, reinterpret_cast<EntryPointProc>(reinterpret_cast<void*>(entry))));
 }
 
-PluginModule::~PluginModule() { ::FreeLibrary(static_cast<HMODULE>(mLibrary)); }
+PluginModule::~PluginModule() {
+    ::FreeLibrary(static_cast<HMODULE>(mLibrary));
+}
 
 void* PluginModule::Symbol(const char* inName) const {
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(mLibrary), inName));

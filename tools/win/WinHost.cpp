@@ -50,7 +50,8 @@ int Fail(const char* inFormat, const std::string& inText) {
 LRESULT CALLBACK ReportWindowProc(HWND inWindow, UINT inMessage, WPARAM inParam, LPARAM inLong) {
     if (inMessage != kReportMessage) return ::DefWindowProcA(inWindow, inMessage, inParam, inLong);
     char text[256] = {};
-    if (::GlobalGetAtomNameA(static_cast<ATOM>(inParam), text, sizeof text) > 0) Say("module report: %s", text);
+    if (::GlobalGetAtomNameA(static_cast<ATOM>(inParam), text, sizeof text) > 0)
+        Say("module report: %s", text);
     return 0;
 }
 
@@ -87,8 +88,8 @@ int Flatten(const std::string& inModulePath, const std::string& inDocument, cons
     const auto module = LoadModule(inModulePath);
     if (!module) return kExitFailed;
     std::string error;
-    const HANDLE document = ::CreateFileA(inDocument.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE document = ::CreateFileA(inDocument.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (document == INVALID_HANDLE_VALUE) return Fail("cannot open %s", inDocument);
     FlatImage image;
     const bool ok = FlattenToRgba(module->Entry(), int32(reinterpret_cast<intptr_t>(document)), image, error);

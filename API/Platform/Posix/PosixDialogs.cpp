@@ -69,7 +69,8 @@ MessageLong RunModalDialog(InstanceRef, int32 inResourceId, const DialogText& in
     record.rectAfterInit = WindowScreenRect(dialog);
     if (!record.ended) {
         Deliver(record, inProc, dialog, kMessageEraseBackground, deviceParam, 0);
-        for (int32 i = 0; i < inText.lineCount; ++i) Deliver(record, inProc, dialog, kMessageStaticColour, deviceParam, 0);
+        for (int32 i = 0; i < inText.lineCount; ++i)
+            Deliver(record, inProc, dialog, kMessageStaticColour, deviceParam, 0);
         ActAsUser(record, inProc, dialog, state.dialogAction);
     }
     if (!record.ended) record.result = kUnclosedResult;
@@ -92,8 +93,12 @@ void EndDialogWith(WindowRef inDialog, MessageLong inResult) {
 
 namespace TestHooks {
 
-void SetDialogAction(DialogAction inAction) { Posix::GetState().dialogAction = inAction; }
-const std::vector<DialogRecord>& Dialogs() { return Posix::GetState().dialogs; }
+void SetDialogAction(DialogAction inAction) {
+    Posix::GetState().dialogAction = inAction;
+}
+const std::vector<DialogRecord>& Dialogs() {
+    return Posix::GetState().dialogs;
+}
 
 }  // namespace TestHooks
 }  // namespace Platform

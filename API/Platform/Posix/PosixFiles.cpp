@@ -24,9 +24,13 @@ FileHandle OpenWith(const char* inPath, int inFlags) {
 
 }  // namespace
 
-FileHandle FileCreate(const char* inPath) { return OpenWith(inPath, O_RDWR | O_CREAT | O_TRUNC); }
+FileHandle FileCreate(const char* inPath) {
+    return OpenWith(inPath, O_RDWR | O_CREAT | O_TRUNC);
+}
 
-FileHandle FileOpenReadWrite(const char* inPath) { return OpenWith(inPath, O_RDWR); }
+FileHandle FileOpenReadWrite(const char* inPath) {
+    return OpenWith(inPath, O_RDWR);
+}
 
 int64 FileSeek(FileHandle inFile, int64 inDistance, SeekOrigin inOrigin) {
     int whence = SEEK_SET;

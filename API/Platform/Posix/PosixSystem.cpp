@@ -62,11 +62,17 @@ uint32 TickCount() {
     return uint32(uint64(now.tv_sec) * 1000u + uint64(now.tv_nsec) / 1000000u);
 }
 
-uint32 VersionWord() { return Posix::GetState().versionWord; }
+uint32 VersionWord() {
+    return Posix::GetState().versionWord;
+}
 
-uint32 LastError() { return tLastError; }
+uint32 LastError() {
+    return tLastError;
+}
 
-void SetLastErrorValue(uint32 inValue) { tLastError = inValue; }
+void SetLastErrorValue(uint32 inValue) {
+    tLastError = inValue;
+}
 
 void DebugOutput(const char* inText) {
     Posix::State& state = Posix::GetState();
@@ -82,10 +88,18 @@ void DebuggerBreak() {
 
 namespace TestHooks {
 
-void SetEcho(bool inEcho) { Posix::GetState().echo = inEcho; }
-const std::vector<MessageBoxRecord>& MessageBoxes() { return Posix::GetState().boxes; }
-const std::vector<std::string>& DebugOutputs() { return Posix::GetState().debugOutputs; }
-int32 DebuggerBreaks() { return Posix::GetState().debuggerBreaks; }
+void SetEcho(bool inEcho) {
+    Posix::GetState().echo = inEcho;
+}
+const std::vector<MessageBoxRecord>& MessageBoxes() {
+    return Posix::GetState().boxes;
+}
+const std::vector<std::string>& DebugOutputs() {
+    return Posix::GetState().debugOutputs;
+}
+int32 DebuggerBreaks() {
+    return Posix::GetState().debuggerBreaks;
+}
 
 void ClearLogs() {
     Posix::State& state = Posix::GetState();
@@ -95,8 +109,12 @@ void ClearLogs() {
     state.debuggerBreaks = 0;
 }
 
-void SetTickSource(std::function<uint32()> inSource) { Posix::GetState().tickSource = std::move(inSource); }
-void SetVersionWord(uint32 inWord) { Posix::GetState().versionWord = inWord; }
+void SetTickSource(std::function<uint32()> inSource) {
+    Posix::GetState().tickSource = std::move(inSource);
+}
+void SetVersionWord(uint32 inWord) {
+    Posix::GetState().versionWord = inWord;
+}
 
 void Reset() {
     Posix::State& state = Posix::GetState();

@@ -40,7 +40,8 @@ WindowRef FindTopLevelWindow(const char* inClassName, const char* inTitle) {
     return nullptr;
 }
 
-MessageLong SendWindowMessage(WindowRef inWindow, uint32 inMessage, MessageParam inParam, MessageLong inLong) {
+MessageLong SendWindowMessage(WindowRef inWindow, uint32 inMessage, MessageParam inParam,
+                              MessageLong inLong) {
     if (!GetState().Owns(inWindow) || !inWindow->spec.receiver) return 0;
     return inWindow->spec.receiver(inMessage, inParam, inLong);
 }
@@ -63,15 +64,21 @@ int32 GlobalAtomName(uint16 inAtom, char* outBuffer, int32 inBufferSize) {
     return int32(length);
 }
 
-void DeleteGlobalAtom(uint16 inAtom) { GetState().atoms.erase(inAtom); }
+void DeleteGlobalAtom(uint16 inAtom) {
+    GetState().atoms.erase(inAtom);
+}
 
 WindowRef ParentWindow(WindowRef inWindow) {
     return GetState().Owns(inWindow) ? inWindow->spec.parent : nullptr;
 }
 
-WindowRef DesktopWindow() { return GetState().Desktop(); }
+WindowRef DesktopWindow() {
+    return GetState().Desktop();
+}
 
-bool IsChildWindow(WindowRef inWindow) { return GetState().Owns(inWindow) && inWindow->spec.child; }
+bool IsChildWindow(WindowRef inWindow) {
+    return GetState().Owns(inWindow) && inWindow->spec.child;
+}
 
 ScreenRect WindowScreenRect(WindowRef inWindow) {
     return GetState().Owns(inWindow) ? inWindow->spec.rect : ScreenRect{};
@@ -103,8 +110,12 @@ void MoveWindowTo(WindowRef inWindow, int32 inX, int32 inY) {
     rect = ScreenRect{inX, inY, inX + width, inY + height};
 }
 
-int32 ScreenWidth() { return GetState().Desktop()->spec.rect.Width(); }
-int32 ScreenHeight() { return GetState().Desktop()->spec.rect.Height(); }
+int32 ScreenWidth() {
+    return GetState().Desktop()->spec.rect.Width();
+}
+int32 ScreenHeight() {
+    return GetState().Desktop()->spec.rect.Height();
+}
 
 // Fixed stand-ins for the colours the module asks for: button face light grey, window white.
 Colour SystemColour(int32 inIndex) {
@@ -163,7 +174,9 @@ void SetScreenSize(int32 inWidth, int32 inHeight) {
     GetState().Desktop()->spec.rect = ScreenRect{0, 0, inWidth, inHeight};
 }
 
-int32 LiveBrushCount() { return int32(GetState().brushes.size()); }
+int32 LiveBrushCount() {
+    return int32(GetState().brushes.size());
+}
 
 Colour BrushColour(BrushRef inBrush) {
     for (const auto& brush : GetState().brushes)
@@ -171,7 +184,9 @@ Colour BrushColour(BrushRef inBrush) {
     return 0;
 }
 
-int32 LiveAtomCount() { return int32(GetState().atoms.size()); }
+int32 LiveAtomCount() {
+    return int32(GetState().atoms.size());
+}
 
 }  // namespace TestHooks
 }  // namespace Platform

@@ -19,6 +19,8 @@ MessageLong RunModalDialog(InstanceRef inInstance, int32 inResourceId, const Dia
                              reinterpret_cast<HWND>(inOwner), reinterpret_cast<DLGPROC>(inProc), 0);
 }
 
-void EndDialogWith(WindowRef inDialog, MessageLong inResult) { ::EndDialog(reinterpret_cast<HWND>(inDialog), inResult); }
+void EndDialogWith(WindowRef inDialog, MessageLong inResult) {
+    ::EndDialog(reinterpret_cast<HWND>(inDialog), inResult);
+}
 
 }  // namespace Platform

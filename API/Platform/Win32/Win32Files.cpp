@@ -12,23 +12,30 @@ namespace Platform {
 
 namespace {
 
-HANDLE ToHandle(FileHandle inFile) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(inFile)); }
+HANDLE ToHandle(FileHandle inFile) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(inFile));
+}
 
 FileHandle FromHandle(HANDLE inHandle) {
     return static_cast<FileHandle>(reinterpret_cast<intptr_t>(inHandle));
 }
 
 FileHandle OpenWith(const char* inPath, DWORD inDisposition) {
-    const HANDLE file = ::CreateFileA(inPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, inDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileA(inPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      inDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? kInvalidFile : FromHandle(file);
 }
 
 }  // namespace
 
-FileHandle FileCreate(const char* inPath) { return OpenWith(inPath, CREATE_ALWAYS); }
+FileHandle FileCreate(const char* inPath) {
+    return OpenWith(inPath, CREATE_ALWAYS);
+}
 
-FileHandle FileOpenReadWrite(const char* inPath) { return OpenWith(inPath, OPEN_EXISTING); }
+FileHandle FileOpenReadWrite(const char* inPath) {
+    return OpenWith(inPath, OPEN_EXISTING);
+}
 
 int64 FileSeek(FileHandle inFile, int64 inDistance, SeekOrigin inOrigin) {
     static_assert(FILE_BEGIN == 0 && FILE_CURRENT == 1 && FILE_END == 2, "origins map one to one");
@@ -52,8 +59,12 @@ int32 FileWrite(FileHandle inFile, const void* inBuffer, int32 inCount) {
     return static_cast<int32>(done);
 }
 
-bool FileClose(FileHandle inFile) { return inFile != kInvalidFile && ::CloseHandle(ToHandle(inFile)); }
+bool FileClose(FileHandle inFile) {
+    return inFile != kInvalidFile && ::CloseHandle(ToHandle(inFile));
+}
 
-bool FileDelete(const char* inPath) { return ::DeleteFileA(inPath) != 0; }
+bool FileDelete(const char* inPath) {
+    return ::DeleteFileA(inPath) != 0;
+}
 
 }  // namespace Platform

@@ -22,15 +22,25 @@ LONG CALLBACK StepOverBreakpoint(EXCEPTION_POINTERS* inException) {
 
 }  // namespace
 
-uint32 TickCount() { return ::GetTickCount(); }
+uint32 TickCount() {
+    return ::GetTickCount();
+}
 
-uint32 VersionWord() { return ::GetVersion(); }
+uint32 VersionWord() {
+    return ::GetVersion();
+}
 
-uint32 LastError() { return ::GetLastError(); }
+uint32 LastError() {
+    return ::GetLastError();
+}
 
-void SetLastErrorValue(uint32 inValue) { ::SetLastError(inValue); }
+void SetLastErrorValue(uint32 inValue) {
+    ::SetLastError(inValue);
+}
 
-void DebugOutput(const char* inText) { ::OutputDebugStringA(inText); }
+void DebugOutput(const char* inText) {
+    ::OutputDebugStringA(inText);
+}
 
 // Without a debugger nothing would take the breakpoint exception and the system would end the host
 // process, so the break happens only when one is attached. Raising the breakpoint as a software

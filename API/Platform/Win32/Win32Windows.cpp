@@ -10,11 +10,19 @@ namespace Platform {
 
 namespace {
 
-HWND ToWindow(WindowRef inWindow) { return reinterpret_cast<HWND>(inWindow); }
-WindowRef FromWindow(HWND inWindow) { return reinterpret_cast<WindowRef>(inWindow); }
-HDC ToDevice(DeviceRef inDevice) { return reinterpret_cast<HDC>(inDevice); }
+HWND ToWindow(WindowRef inWindow) {
+    return reinterpret_cast<HWND>(inWindow);
+}
+WindowRef FromWindow(HWND inWindow) {
+    return reinterpret_cast<WindowRef>(inWindow);
+}
+HDC ToDevice(DeviceRef inDevice) {
+    return reinterpret_cast<HDC>(inDevice);
+}
 
-ScreenRect FromRect(const RECT& inRect) { return {inRect.left, inRect.top, inRect.right, inRect.bottom}; }
+ScreenRect FromRect(const RECT& inRect) {
+    return {inRect.left, inRect.top, inRect.right, inRect.bottom};
+}
 
 }  // namespace
 
@@ -26,24 +34,35 @@ WindowRef FindTopLevelWindow(const char* inClassName, const char* inTitle) {
     return FromWindow(::FindWindowA(inClassName, inTitle));
 }
 
-MessageLong SendWindowMessage(WindowRef inWindow, uint32 inMessage, MessageParam inParam, MessageLong inLong) {
+MessageLong SendWindowMessage(WindowRef inWindow, uint32 inMessage, MessageParam inParam,
+                              MessageLong inLong) {
     return ::SendMessageA(ToWindow(inWindow), inMessage, inParam, inLong);
 }
 
-uint16 AddGlobalAtom(const char* inText) { return ::GlobalAddAtomA(inText); }
+uint16 AddGlobalAtom(const char* inText) {
+    return ::GlobalAddAtomA(inText);
+}
 
 int32 GlobalAtomName(uint16 inAtom, char* outBuffer, int32 inBufferSize) {
     if (inBufferSize < 1) return 0;
     return static_cast<int32>(::GlobalGetAtomNameA(inAtom, outBuffer, inBufferSize));
 }
 
-void DeleteGlobalAtom(uint16 inAtom) { ::GlobalDeleteAtom(inAtom); }
+void DeleteGlobalAtom(uint16 inAtom) {
+    ::GlobalDeleteAtom(inAtom);
+}
 
-WindowRef ParentWindow(WindowRef inWindow) { return FromWindow(::GetParent(ToWindow(inWindow))); }
+WindowRef ParentWindow(WindowRef inWindow) {
+    return FromWindow(::GetParent(ToWindow(inWindow)));
+}
 
-WindowRef DesktopWindow() { return FromWindow(::GetDesktopWindow()); }
+WindowRef DesktopWindow() {
+    return FromWindow(::GetDesktopWindow());
+}
 
-bool IsChildWindow(WindowRef inWindow) { return (::GetWindowLongA(ToWindow(inWindow), GWL_STYLE) & WS_CHILD) != 0; }
+bool IsChildWindow(WindowRef inWindow) {
+    return (::GetWindowLongA(ToWindow(inWindow), GWL_STYLE) & WS_CHILD) != 0;
+}
 
 ScreenRect WindowScreenRect(WindowRef inWindow) {
     RECT rect{};
@@ -68,21 +87,33 @@ void MoveWindowTo(WindowRef inWindow, int32 inX, int32 inY) {
     ::SetWindowPos(ToWindow(inWindow), nullptr, inX, inY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-int32 ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
+int32 ScreenWidth() {
+    return ::GetSystemMetrics(SM_CXSCREEN);
+}
 
-int32 ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+int32 ScreenHeight() {
+    return ::GetSystemMetrics(SM_CYSCREEN);
+}
 
-Colour SystemColour(int32 inIndex) { return ::GetSysColor(inIndex); }
+Colour SystemColour(int32 inIndex) {
+    return ::GetSysColor(inIndex);
+}
 
-BrushRef CreateSolidBrush(Colour inColour) { return reinterpret_cast<BrushRef>(::CreateSolidBrush(inColour)); }
+BrushRef CreateSolidBrush(Colour inColour) {
+    return reinterpret_cast<BrushRef>(::CreateSolidBrush(inColour));
+}
 
 void DeleteBrush(BrushRef inBrush) {
     if (inBrush != nullptr) ::DeleteObject(reinterpret_cast<HBRUSH>(inBrush));
 }
 
-void SetTextBackgroundTransparent(DeviceRef inDevice) { ::SetBkMode(ToDevice(inDevice), TRANSPARENT); }
+void SetTextBackgroundTransparent(DeviceRef inDevice) {
+    ::SetBkMode(ToDevice(inDevice), TRANSPARENT);
+}
 
-void SetTextBackgroundColour(DeviceRef inDevice, Colour inColour) { ::SetBkColor(ToDevice(inDevice), inColour); }
+void SetTextBackgroundColour(DeviceRef inDevice, Colour inColour) {
+    ::SetBkColor(ToDevice(inDevice), inColour);
+}
 
 void FillOpaque(DeviceRef inDevice, const ScreenRect& inRect) {
     const RECT rect{inRect.left, inRect.top, inRect.right, inRect.bottom};

@@ -64,9 +64,10 @@ void ShowAboutBox(Platform::WindowRef inOwner) {
     Platform::RunModalDialog(ModuleState::Instance(), kAboutDialogId, text, inOwner, &AboutDlgProc);
 }
 
-extern "C" Platform::MessageLong PLATFORM_CALLBACK AboutDlgProc(Platform::WindowRef inWindow, uint32 inMessage,
-                                                               Platform::MessageParam inParam,
-                                                               Platform::MessageLong) {
+extern "C" Platform::MessageLong PLATFORM_CALLBACK AboutDlgProc(Platform::WindowRef inWindow,
+                                                                uint32 inMessage,
+                                                                Platform::MessageParam inParam,
+                                                                Platform::MessageLong) {
     switch (inMessage) {
         case Platform::kMessageInitDialog:
             return Initialise(inWindow);

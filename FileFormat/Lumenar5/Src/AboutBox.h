@@ -18,6 +18,6 @@ void ShowAboutBox(Platform::WindowRef inOwner);
 // command and on a click anywhere in the box, and paints it in the button-face colour on systems with
 // the new look. It keeps one background brush, created at initialisation and deleted on destruction.
 extern "C" LUMENAR_EXPORT Platform::MessageLong PLATFORM_CALLBACK AboutDlgProc(Platform::WindowRef inWindow,
-                                                                              uint32 inMessage,
-                                                                              Platform::MessageParam inParam,
-                                                                              Platform::MessageLong inLong);
+                                                                               uint32 inMessage,
+                                                                               Platform::MessageParam inParam,
+                                                                               Platform::MessageLong inLong);

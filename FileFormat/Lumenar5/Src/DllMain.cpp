@@ -9,7 +9,8 @@ constexpr uint32 kReasonProcessAttach = 1;
 }
 
 extern "C" int __attribute__((stdcall)) DllMain(void* inInstance, uint32 inReason, void*) {
-    if (inReason == kReasonProcessAttach) ModuleState::SetInstance(static_cast<Platform::InstanceRef>(inInstance));
+    if (inReason == kReasonProcessAttach)
+        ModuleState::SetInstance(static_cast<Platform::InstanceRef>(inInstance));
     ModuleState::Classify();
     return 1;
 }

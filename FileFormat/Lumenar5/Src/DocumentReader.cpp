@@ -25,7 +25,9 @@ DocumentReader::SpillFile::SpillFile() {
 }
 
 // Stopping the library destroys the singletons.
-DocumentReader::SpillFile::~SpillFile() { LibraryStopInDestructor(); }
+DocumentReader::SpillFile::~SpillFile() {
+    LibraryStopInDestructor();
+}
 
 DocumentReader::DocumentReader(Platform::FileHandle inHostFile)
     : mHostPort(inHostFile), mImageFile(&mHostPort, kDefaultFormatType) {

@@ -111,4 +111,5 @@ inline constexpr size_t kReaderMarkOffset = kReaderStorageSize - sizeof(uint32);
 inline constexpr uint32 kReaderMark = FourCC("DRdr");
 
 static_assert(sizeof(DocumentReader) <= kReaderMarkOffset, "the reader must fit the persistent block");
-static_assert(alignof(DocumentReader) <= kReaderStorageAlignment, "the block's storage is not aligned enough");
+static_assert(alignof(DocumentReader) <= kReaderStorageAlignment,
+              "the block's storage is not aligned enough");

@@ -44,7 +44,7 @@ struct ScriptParams {
     uint8 reserved0[4];
     int16 descriptorState;  // set to 0 when the module writes its parameters
     uint8 reserved6[2];
-    HostHandle descriptor;  // the finished descriptor; replaced by every write
+    HostHandle descriptor;         // the finished descriptor; replaced by every write
     ScriptWriteProcs* writeProcs;  // may be null
 };
 
@@ -60,14 +60,14 @@ struct FormatParamRecord {
     int16 bitDepth;    // always 8
     int16 planeCount;  // always 4
     uint8 reserved54[778];
-    void* tileData;  // the tile the host is to take now; null: no (more) data
+    void* tileData;     // the tile the host is to take now; null: no (more) data
     int16 tileRect[4];  // top, left, bottom, right; bottom and right exclusive
     int16 firstPlane;
     int16 planeLimit;
     int16 columnStep;  // bytes from one pixel to the next
     uint8 reserved850[2];
-    int32 rowStep;    // bytes from one row to the next
-    int32 planeStep;  // bytes from one plane to the next
+    int32 rowStep;       // bytes from one row to the next
+    int32 planeStep;     // bytes from one plane to the next
     int16 planeMap[16];  // byte offset of each plane inside a pixel
     uint8 reserved892[16];
     HostHandle settingsHandle;  // 2 bytes the module allocates once and leaves with the host

@@ -20,12 +20,22 @@ bool ClassifyNewLook(uint32 inVersionWord) {
     return olderFamily && majorVersion >= 4;
 }
 
-void Classify() { sNewLook = ClassifyNewLook(Platform::VersionWord()); }
+void Classify() {
+    sNewLook = ClassifyNewLook(Platform::VersionWord());
+}
 
-bool NewLook() { return sNewLook; }
-void SetNewLook(bool inNewLook) { sNewLook = inNewLook; }
+bool NewLook() {
+    return sNewLook;
+}
+void SetNewLook(bool inNewLook) {
+    sNewLook = inNewLook;
+}
 
-Platform::InstanceRef Instance() { return sInstance; }
-void SetInstance(Platform::InstanceRef inInstance) { sInstance = inInstance; }
+Platform::InstanceRef Instance() {
+    return sInstance;
+}
+void SetInstance(Platform::InstanceRef inInstance) {
+    sInstance = inInstance;
+}
 
 }  // namespace ModuleState

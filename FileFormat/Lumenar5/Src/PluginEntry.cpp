@@ -11,7 +11,8 @@ namespace {
 // Finds the persistent block in the data slot, creating it on the first call; null if that fails.
 PluginState* FindOrCreateState(FormatParamRecord& ioRecord, HostHandle* ioData) {
     if (*ioData == nullptr) {
-        HostHandle handle = ioRecord.allocateHandle != nullptr ? ioRecord.allocateHandle(kPluginStateSize) : nullptr;
+        HostHandle handle =
+            ioRecord.allocateHandle != nullptr ? ioRecord.allocateHandle(kPluginStateSize) : nullptr;
         if (handle == nullptr) return nullptr;
         *ioData = handle;
         std::memset(*handle, 0, size_t(kPluginStateSize));
@@ -21,7 +22,8 @@ PluginState* FindOrCreateState(FormatParamRecord& ioRecord, HostHandle* ioData) 
 
 }  // namespace
 
-extern "C" void LUMENAR_CDECL ENTRYPOINT(int16 inSelector, void* inRecord, HostHandle* ioData, int16* outResult) {
+extern "C" void LUMENAR_CDECL ENTRYPOINT(int16 inSelector, void* inRecord, HostHandle* ioData,
+                                         int16* outResult) {
     try {
         if (*ioData == nullptr && inSelector == kSelectorAbout) {
             ShowAboutForRecord(inRecord);

@@ -12,4 +12,4 @@
 // The first call other than About allocates the persistent block through the record's allocateHandle;
 // when that fails the result is -108 and the slot stays null. No exception leaves this function.
 extern "C" LUMENAR_EXPORT void LUMENAR_CDECL ENTRYPOINT(int16 inSelector, void* inRecord, HostHandle* ioData,
-                                                       int16* outResult);
+                                                        int16* outResult);

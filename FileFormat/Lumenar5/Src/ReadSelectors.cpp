@@ -44,7 +44,9 @@ bool DeliverNextTile(PluginState& ioState) {
 }
 
 // Destroys the reader built by OpenDocument.
-void CloseDocument(PluginState& ioState) { DocumentReader::DestroyIn(ioState); }
+void CloseDocument(PluginState& ioState) {
+    DocumentReader::DestroyIn(ioState);
+}
 
 }  // namespace
 

@@ -11,9 +11,9 @@ using Handler = void (*)(PluginState&);
 
 // Indexed by selector.
 constexpr Handler kHandlers[kSelectorCount] = {
-    HandleAbout,    DoNothing,     ReadStart,      ReadContinue, ReadFinish,     CapMemoryLimit,
-    OptionsStart,   DoNothing,     DoNothing,      CapMemoryLimit, EstimateStart, DoNothing,
-    DoNothing,      CapMemoryLimit, WriteStart,    DoNothing,    WriteFinish,
+    HandleAbout,  DoNothing,      ReadStart,  ReadContinue,   ReadFinish,    CapMemoryLimit,
+    OptionsStart, DoNothing,      DoNothing,  CapMemoryLimit, EstimateStart, DoNothing,
+    DoNothing,    CapMemoryLimit, WriteStart, DoNothing,      WriteFinish,
 };
 
 }  // namespace
@@ -32,12 +32,18 @@ void ShowAboutForRecord(const void* inAboutRecord) {
     ShowAboutBox(hasOwner ? about->platformData->mainWindow : nullptr);
 }
 
-void HandleAbout(PluginState& ioState) { ShowAboutForRecord(ioState.record); }
+void HandleAbout(PluginState& ioState) {
+    ShowAboutForRecord(ioState.record);
+}
 
 void CapMemoryLimit(PluginState& ioState) {
     if (ioState.record->memoryLimit > kMemoryLimitCap) ioState.record->memoryLimit = kMemoryLimitCap;
 }
 
-void OptionsStart(PluginState& ioState) { ioState.result = errGeneric; }
+void OptionsStart(PluginState& ioState) {
+    ioState.result = errGeneric;
+}
 
-void EstimateStart(PluginState& ioState) { ioState.record->tileData = nullptr; }
+void EstimateStart(PluginState& ioState) {
+    ioState.record->tileData = nullptr;
+}

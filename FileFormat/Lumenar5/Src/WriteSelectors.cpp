@@ -5,7 +5,8 @@
 bool EnsureSettingsHandle(PluginState& ioState) {
     FormatParamRecord& record = *ioState.record;
     if (record.settingsHandle != nullptr) return true;
-    HostHandle handle = record.allocateHandle != nullptr ? record.allocateHandle(kSettingsHandleSize) : nullptr;
+    HostHandle handle =
+        record.allocateHandle != nullptr ? record.allocateHandle(kSettingsHandleSize) : nullptr;
     if (handle == nullptr) {
         ioState.result = errMemoryFull;
         return false;
@@ -15,7 +16,9 @@ bool EnsureSettingsHandle(PluginState& ioState) {
     return true;
 }
 
-void WriteStart(PluginState& ioState) { EnsureSettingsHandle(ioState); }
+void WriteStart(PluginState& ioState) {
+    EnsureSettingsHandle(ioState);
+}
 
 namespace {
 

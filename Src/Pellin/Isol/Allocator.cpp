@@ -52,7 +52,9 @@ void* RequestWithRetry(void* inBlock, int32 inSize, bool inMayFail) {
 
 }  // namespace
 
-void* LAllocate(int32 inSize, bool inMayFail) { return RequestWithRetry(nullptr, inSize, inMayFail); }
+void* LAllocate(int32 inSize, bool inMayFail) {
+    return RequestWithRetry(nullptr, inSize, inMayFail);
+}
 
 void* LAllocateClear(int32 inSize) {
     void* block = LAllocate(inSize, false);
@@ -64,7 +66,9 @@ void* LReallocate(void* inBlock, int32 inSize, bool inMayFail) {
     return RequestWithRetry(inBlock, inSize, inMayFail);
 }
 
-void LFree(void* inBlock) { std::free(inBlock); }
+void LFree(void* inBlock) {
+    std::free(inBlock);
+}
 
 uint32 LPurge(uint32 inBytes) {
     LASSERT(!sInGrowZone);
@@ -84,7 +88,9 @@ uint32 LPurge(uint32 inBytes) {
     return freed;
 }
 
-GrowZoneHook::GrowZoneHook() { HookSet().push_back(this); }
+GrowZoneHook::GrowZoneHook() {
+    HookSet().push_back(this);
+}
 
 GrowZoneHook::~GrowZoneHook() {
     auto& hooks = HookSet();
@@ -93,8 +99,12 @@ GrowZoneHook::~GrowZoneHook() {
     if (LCHECK(hookSetIncludesThis)) hooks.erase(it);
 }
 
-bool GrowZoneHook::InGrowZone() { return sInGrowZone; }
-int32 GrowZoneHook::HookCount() { return int32(HookSet().size()); }
+bool GrowZoneHook::InGrowZone() {
+    return sInGrowZone;
+}
+int32 GrowZoneHook::HookCount() {
+    return int32(HookSet().size());
+}
 
 // Engine objects larger than 2 GB do not exist; a larger request is an allocation failure.
 static int32 ObjectSize(std::size_t inSize) {
@@ -102,12 +112,24 @@ static int32 ObjectSize(std::size_t inSize) {
     return int32(inSize);
 }
 
-void* LAllocatedObject::operator new(std::size_t inSize) { return LAllocate(ObjectSize(inSize)); }
-void* LAllocatedObject::operator new[](std::size_t inSize) { return LAllocate(ObjectSize(inSize)); }
-void LAllocatedObject::operator delete(void* inBlock) noexcept { LFree(inBlock); }
-void LAllocatedObject::operator delete[](void* inBlock) noexcept { LFree(inBlock); }
+void* LAllocatedObject::operator new(std::size_t inSize) {
+    return LAllocate(ObjectSize(inSize));
+}
+void* LAllocatedObject::operator new[](std::size_t inSize) {
+    return LAllocate(ObjectSize(inSize));
+}
+void LAllocatedObject::operator delete(void* inBlock) noexcept {
+    LFree(inBlock);
+}
+void LAllocatedObject::operator delete[](void* inBlock) noexcept {
+    LFree(inBlock);
+}
 
 namespace AllocatorTesting {
-void FailHeapRequests(int32 inCount) { sFailHeapRequests = std::max<int32>(inCount, 0); }
-uint32 HeapRequestCount() { return sHeapRequests; }
+void FailHeapRequests(int32 inCount) {
+    sFailHeapRequests = std::max<int32>(inCount, 0);
+}
+uint32 HeapRequestCount() {
+    return sHeapRequests;
+}
 }  // namespace AllocatorTesting

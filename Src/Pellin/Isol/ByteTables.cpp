@@ -26,4 +26,6 @@ void BuildByteTables() {
     sBuilt = true;
 }
 
-bool ByteTablesBuilt() { return sBuilt; }
+bool ByteTablesBuilt() {
+    return sBuilt;
+}

@@ -7,7 +7,9 @@ namespace {
 constexpr const char* kUnknownText = "$$$/Err/Pellin/Exception/Unknown=an unknown error has occurred";
 }  // namespace
 
-void BaseException::GetMessage(ZString& outMessage) const { outMessage.Clear(); }
+void BaseException::GetMessage(ZString& outMessage) const {
+    outMessage.Clear();
+}
 
 ZString BaseException::Message() const {
     ZString message;
@@ -22,8 +24,10 @@ void BaseException::GetMessageInto(char* outBuffer, uint32 inSize) const {
 
 // Each concrete class clones through its own copy constructor; LAllocatedObject routes the new through
 // the engine allocator.
-#define DEFINE_CLONE(Class) \
-    BaseException* Class::Clone() const { return new Class(*this); }
+#define DEFINE_CLONE(Class)               \
+    BaseException* Class::Clone() const { \
+        return new Class(*this);          \
+    }
 
 DEFINE_CLONE(UnknownException)
 DEFINE_CLONE(NilPointerException)
@@ -39,7 +43,9 @@ DEFINE_CLONE(OutOfImageBounds)
 DEFINE_CLONE(SilentException)
 #undef DEFINE_CLONE
 
-void UnknownException::GetMessage(ZString& outMessage) const { outMessage.SetFromKey(kUnknownText); }
+void UnknownException::GetMessage(ZString& outMessage) const {
+    outMessage.SetFromKey(kUnknownText);
+}
 
 void NilPointerException::GetMessage(ZString& outMessage) const {
     outMessage.SetFromKey("$$$/Err/Pellin/Error/NilPtr=a pointer was nil when it should not have been");
@@ -68,7 +74,9 @@ void StdException::GetMessage(ZString& outMessage) const {
     }
 }
 
-void ErrCodeException::GetMessage(ZString& outMessage) const { outMessage.SetText("[Unknown Error]"); }
+void ErrCodeException::GetMessage(ZString& outMessage) const {
+    outMessage.SetText("[Unknown Error]");
+}
 
 void Exception::GetMessage(ZString& outMessage) const {
     if (mMessage.rfind("$$$/", 0) == 0)
@@ -77,9 +85,13 @@ void Exception::GetMessage(ZString& outMessage) const {
         outMessage.SetText(mMessage);
 }
 
-void CancelException::GetMessage(ZString& outMessage) const { outMessage.Clear(); }
+void CancelException::GetMessage(ZString& outMessage) const {
+    outMessage.Clear();
+}
 
-SuiteErrException::SuiteErrException(int32 inError) : mError(inError) { LASSERT(inError != 0x00000000L); }
+SuiteErrException::SuiteErrException(int32 inError) : mError(inError) {
+    LASSERT(inError != 0x00000000L);
+}
 
 void SuiteErrException::GetMessage(ZString& outMessage) const {
     // Both named codes keep their historical texts, including the disk error's.
@@ -96,7 +108,8 @@ void MiscDiskException::GetMessage(ZString& outMessage) const {
 }
 
 void ReadOffEndException::GetMessage(ZString& outMessage) const {
-    outMessage.SetFromKey("$$$/Pellin/File/Exceptions/ReadOffEnd=the end of the file was reached unexpectedly");
+    outMessage.SetFromKey(
+        "$$$/Pellin/File/Exceptions/ReadOffEnd=the end of the file was reached unexpectedly");
 }
 
 void OutOfImageBounds::GetMessage(ZString& outMessage) const {
@@ -117,14 +130,18 @@ TWException& TWException::operator=(const TWException& inOther) {
     return *this;
 }
 
-TWException::~TWException() { delete mException; }
+TWException::~TWException() {
+    delete mException;
+}
 
 int32 TWException::GetCode() const {
     const auto* coded = dynamic_cast<const ErrCodeException*>(mException);
     return coded != nullptr ? coded->GetCode() : 0;
 }
 
-void ReportThrowSite(const char* inName, const char* inFile, int32 inLine) { ReportThrow(inName, inFile, inLine); }
+void ReportThrowSite(const char* inName, const char* inFile, int32 inLine) {
+    ReportThrow(inName, inFile, inLine);
+}
 
 void ThrowMessage(const char* inText, const char* inFile, int32 inLine) {
     ReportThrow(inText, inFile, inLine);

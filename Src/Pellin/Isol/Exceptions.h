@@ -163,7 +163,9 @@ public:
     // The code of a wrapped ErrCodeException, else 0.
     int32 GetCode() const;
     void GetMessage(ZString& outMessage) const { mException->GetMessage(outMessage); }
-    void GetMessageInto(char* outBuffer, uint32 inSize) const { mException->GetMessageInto(outBuffer, inSize); }
+    void GetMessageInto(char* outBuffer, uint32 inSize) const {
+        mException->GetMessageInto(outBuffer, inSize);
+    }
 
 private:
     BaseException* mException;
@@ -204,10 +206,10 @@ decltype(auto) TranslateToTWException(Body&& inBody) {
 }
 
 // Report the class name with "()" and the source position, then throw a default-constructed instance.
-#define LTHROW(ExceptionClass)                                        \
-    do {                                                              \
-        ReportThrowSite(#ExceptionClass "()", __FILE__, __LINE__);    \
-        throw ExceptionClass();                                       \
+#define LTHROW(ExceptionClass)                                     \
+    do {                                                           \
+        ReportThrowSite(#ExceptionClass "()", __FILE__, __LINE__); \
+        throw ExceptionClass();                                    \
     } while (0)
 
 // Throws NilPointerException (reported first) when the pointer is null; yields the pointer otherwise.

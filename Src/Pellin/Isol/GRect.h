@@ -11,8 +11,12 @@
 #include "Src/Pellin/Isol/IsolTypes.h"
 
 // 32-bit wrapping addition and subtraction.
-constexpr int32 WrapAdd(int32 inA, int32 inB) { return int32(uint32(inA) + uint32(inB)); }
-constexpr int32 WrapSub(int32 inA, int32 inB) { return int32(uint32(inA) - uint32(inB)); }
+constexpr int32 WrapAdd(int32 inA, int32 inB) {
+    return int32(uint32(inA) + uint32(inB));
+}
+constexpr int32 WrapSub(int32 inA, int32 inB) {
+    return int32(uint32(inA) - uint32(inB));
+}
 
 struct GPoint {
     int32 h = 0;  // horizontal (x)
@@ -105,4 +109,6 @@ struct GRect {
     }
 };
 
-constexpr int32 Pin(int32 inLow, int32 inValue, int32 inHigh) { return std::max(inLow, std::min(inValue, inHigh)); }
+constexpr int32 Pin(int32 inLow, int32 inValue, int32 inHigh) {
+    return std::max(inLow, std::min(inValue, inHigh));
+}

@@ -38,7 +38,9 @@ HashedCollection& HashedCollection::operator=(const HashedCollection& inOther) {
     return *this;
 }
 
-HashedCollection::~HashedCollection() { LFree(mEntries); }
+HashedCollection::~HashedCollection() {
+    LFree(mEntries);
+}
 
 void HashedCollection::CopyFrom(const HashedCollection& inOther) {
     LASSERT(mEntries == nullptr);
@@ -79,7 +81,9 @@ void HashedCollection::ReleaseAll() {
     mZeroValue = 0;
 }
 
-void HashedCollection::RemoveAll() { ReleaseAll(); }
+void HashedCollection::RemoveAll() {
+    ReleaseAll();
+}
 
 LWord HashedCollection::SlotKey(int32 inSlot) const {
     return LCHECK(inSlot >= 0 && inSlot < mArraySize) ? SlotAt(inSlot)[0] : 0;
@@ -201,7 +205,8 @@ void HashedCollection::CloseHole(int32 inHole) {
         LWord* entry = SlotAt(slot);
         if (entry[0] == 0) return;
         const int32 home = int32(HomeSlot(entry[0], mArraySize));
-        const bool homeAfterHole = hole <= slot ? (home > hole && home <= slot) : (home > hole || home <= slot);
+        const bool homeAfterHole =
+            hole <= slot ? (home > hole && home <= slot) : (home > hole || home <= slot);
         if (homeAfterHole) continue;
         std::memcpy(SlotAt(hole), entry, size_t(SlotWords()) * sizeof(LWord));
         std::memset(entry, 0, size_t(SlotWords()) * sizeof(LWord));
@@ -250,7 +255,9 @@ bool Bag::Add(LWord inKey) {
     return added;
 }
 
-void Dictionary::SetValue(LWord inKey, LWord inValue) { *InsertKey(inKey) = inValue; }
+void Dictionary::SetValue(LWord inKey, LWord inValue) {
+    *InsertKey(inKey) = inValue;
+}
 
 bool Dictionary::GetValue(LWord inKey, LWord& outValue) const {
     const LWord* value = FindValue(inKey);

@@ -119,7 +119,8 @@ public:
 // on, the values live in a Set owned by the dictionary.
 class MultiDict : public HashedCollection {
 public:
-    explicit MultiDict(bool inValuesAreEven = false) : HashedCollection(true), mValuesAreEven(inValuesAreEven) {}
+    explicit MultiDict(bool inValuesAreEven = false)
+        : HashedCollection(true), mValuesAreEven(inValuesAreEven) {}
     MultiDict(const MultiDict& inOther);
     MultiDict& operator=(const MultiDict& inOther);
     ~MultiDict() override;

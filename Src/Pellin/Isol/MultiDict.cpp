@@ -6,13 +6,18 @@
 
 namespace {
 
-bool Even(LWord inValue) { return (inValue & 1) == 0; }
+bool Even(LWord inValue) {
+    return (inValue & 1) == 0;
+}
 
-Set* AsSet(LWord inWord) { return reinterpret_cast<Set*>(inWord); }
+Set* AsSet(LWord inWord) {
+    return reinterpret_cast<Set*>(inWord);
+}
 
 }  // namespace
 
-MultiDict::MultiDict(const MultiDict& inOther) : HashedCollection(inOther), mValuesAreEven(inOther.mValuesAreEven) {
+MultiDict::MultiDict(const MultiDict& inOther)
+    : HashedCollection(inOther), mValuesAreEven(inOther.mValuesAreEven) {
     CloneValuesInPlace();
 }
 
@@ -26,7 +31,9 @@ MultiDict& MultiDict::operator=(const MultiDict& inOther) {
 }
 
 // The base destructor cannot reach DropValue any more: release the owned sets here.
-MultiDict::~MultiDict() { RemoveAll(); }
+MultiDict::~MultiDict() {
+    RemoveAll();
+}
 
 void MultiDict::DropValue(LWord inValue) {
     if (inValue != 0 && !IsSingle(inValue)) delete AsSet(inValue);

@@ -8,7 +8,9 @@ namespace {
 
 constexpr size_t kTextCapacity = 1024;
 
-const char* OrEmpty(const char* inText) { return inText != nullptr ? inText : ""; }
+const char* OrEmpty(const char* inText) {
+    return inText != nullptr ? inText : "";
+}
 
 // Restores the calling thread's last-error value on leaving a reporter when it was non-zero on entry,
 // so a report between a failing system call and the caller's look at its error does not hide it.
@@ -29,7 +31,8 @@ private:
 
 void ShowSignal(const char* inText, const char* inFile, int32 inLine) {
     char text[kTextCapacity];
-    std::snprintf(text, sizeof text, "%s in file: %s at line %d", OrEmpty(inText), OrEmpty(inFile), int(inLine));
+    std::snprintf(text, sizeof text, "%s in file: %s at line %d", OrEmpty(inText), OrEmpty(inFile),
+                  int(inLine));
     Platform::ShowMessageBox(nullptr, text, "Signal Raised", Platform::kBoxOk);
 }
 

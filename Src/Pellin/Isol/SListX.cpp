@@ -30,7 +30,9 @@ int CompareTop(const void* inA, const void* inB) {
 
 }  // namespace
 
-SListX::SListX(const SListX& inOther) { *this = inOther; }
+SListX::SListX(const SListX& inOther) {
+    *this = inOther;
+}
 
 SListX& SListX::operator=(const SListX& inOther) {
     if (this == &inOther) return *this;
@@ -144,7 +146,9 @@ LWord SListX::Pop() {
     return last;
 }
 
-LWord SListX::Get(int32 inIndex) const { return IndexOK(inIndex) ? Data()[inIndex] : 0; }
+LWord SListX::Get(int32 inIndex) const {
+    return IndexOK(inIndex) ? Data()[inIndex] : 0;
+}
 
 void SListX::Set(int32 inIndex, LWord inValue) {
     if (IndexOK(inIndex)) Data()[inIndex] = inValue;

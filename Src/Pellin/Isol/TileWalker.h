@@ -12,7 +12,9 @@
 class TileWalker {
 public:
     TileWalker() = default;
-    TileWalker(int32 inTileWidth, int32 inTileHeight, const GRect& inBounds) { Reset(inTileWidth, inTileHeight, inBounds); }
+    TileWalker(int32 inTileWidth, int32 inTileHeight, const GRect& inBounds) {
+        Reset(inTileWidth, inTileHeight, inBounds);
+    }
 
     void Reset(int32 inTileWidth, int32 inTileHeight, const GRect& inBounds) {
         mTileWidth = inTileWidth;

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "Src/Orvane/Src/Adjustments/CBrightnessContrastAdjustmentLayer.h"
-#include "Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CChannelMixerAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CColorBalanceAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CInvertAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.h"
@@ -57,7 +57,8 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
                                         SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength) {
     switch (inAdjustmentType) {
         case kBrightnessContrastAdjustment:
-            return NewAdjustmentLayer<CBrightnessContrastAdjustmentLayer>(inSettings, inStream, inDataPosition);
+            return NewAdjustmentLayer<CBrightnessContrastAdjustmentLayer>(inSettings, inStream,
+                                                                          inDataPosition);
         case kThresholdAdjustment:
             return NewAdjustmentLayer<CThresholdAdjustmentLayer>(inSettings, inStream, inDataPosition);
         case kInvertAdjustment:
@@ -75,7 +76,8 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
         case kChannelMixerAdjustment:
             return NewAdjustmentLayer<CChannelMixerAdjustmentLayer>(inSettings, inStream, inDataPosition);
         case kLevelsAdjustment:
-            return NewAdjustmentLayer<CLevelsAdjustmentLayer>(inSettings, inStream, inDataPosition, inDataLength);
+            return NewAdjustmentLayer<CLevelsAdjustmentLayer>(inSettings, inStream, inDataPosition,
+                                                              inDataLength);
         case kCurvesAdjustment:
             return NewAdjustmentLayer<CCurvesAdjustmentLayer>(inSettings, inStream, inDataPosition);
         default:
@@ -84,10 +86,10 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
     }
 }
 
-CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& /*inBounds*/,
-                              uint32 inBlendMode, uint8 inOpacity, uint8 inMaskDefaultColor, uint32 inLayerID,
-                              uint32 inAdjustmentType, SReadStream& inStream, uint32 inDataPosition,
-                              uint32 inDataLength) {
+CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible,
+                              const GRect& /*inBounds*/, uint32 inBlendMode, uint8 inOpacity,
+                              uint8 inMaskDefaultColor, uint32 inLayerID, uint32 inAdjustmentType,
+                              SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength) {
     AdjustmentLayerSettings settings;
     settings.mImage = inImage;
     settings.mName = inName;

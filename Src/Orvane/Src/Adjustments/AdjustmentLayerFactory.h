@@ -34,7 +34,7 @@ CAdjustmentLayer* CreateAdjustmentLayer(const AdjustmentLayerSettings& inSetting
 
 // The same with the settings as the document reader passes them. The bounds (the record's mask bounds
 // united with the canvas) are not kept: an adjustment layer's bounds are always its mask's.
-CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& inBounds,
-                              uint32 inBlendMode, uint8 inOpacity, uint8 inMaskDefaultColor, uint32 inLayerID,
-                              uint32 inAdjustmentType, SReadStream& inStream, uint32 inDataPosition,
-                              uint32 inDataLength);
+CLayer* CreateAdjustmentLayer(CImage* inImage, const std::string& inName, bool inVisible,
+                              const GRect& inBounds, uint32 inBlendMode, uint8 inOpacity,
+                              uint8 inMaskDefaultColor, uint32 inLayerID, uint32 inAdjustmentType,
+                              SReadStream& inStream, uint32 inDataPosition, uint32 inDataLength);

@@ -14,7 +14,9 @@ uint8 TruncateToByte(double inValue) {
     return uint8(int32(inValue));
 }
 
-bool InTable(int32 inX) { return inX >= 0 && inX < kTableSize; }
+bool InTable(int32 inX) {
+    return inX >= 0 && inX < kTableSize;
+}
 
 // The shared first steps of both segment builders: a single point is stored as it stands; otherwise
 // the order of the end points is checked. Returns true when the segment is done.
@@ -30,8 +32,9 @@ bool SegmentPrologue(uint8* ioTable, int32 inX1, int32 inX2, int32 inY1, int32 i
 
 }  // namespace
 
-void ApplyTables(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* outDestination,
-                 int32 inDestinationRowBytes, const uint8* inRed, const uint8* inGreen, const uint8* inBlue) {
+void ApplyTables(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes,
+                 NativeQuad* outDestination, int32 inDestinationRowBytes, const uint8* inRed,
+                 const uint8* inGreen, const uint8* inBlue) {
     ForEachPixelPair(inRect, inSource, inSourceRowBytes, outDestination, inDestinationRowBytes,
                      [&](const NativeQuad& inPixel, NativeQuad& outPixel) {
                          outPixel.red = inRed[inPixel.red];

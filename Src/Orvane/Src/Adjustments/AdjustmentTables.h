@@ -35,8 +35,9 @@ inline void ForEachPixelPair(const GRect& inRect, const NativeQuad* inSource, in
 // For every pixel of inRect's width and height: destination red = inRed[source red], green and blue
 // likewise; the destination's fourth byte is never written. Rows are inSourceRowBytes and
 // inDestinationRowBytes apart. Source and destination may be the same buffer.
-void ApplyTables(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* outDestination,
-                 int32 inDestinationRowBytes, const uint8* inRed, const uint8* inGreen, const uint8* inBlue);
+void ApplyTables(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes,
+                 NativeQuad* outDestination, int32 inDestinationRowBytes, const uint8* inRed,
+                 const uint8* inGreen, const uint8* inBlue);
 
 // outTable[i] = i.
 void SetIdentity(uint8* outTable);

@@ -5,7 +5,9 @@ C1dLutAdjustmentLayer::C1dLutAdjustmentLayer(const AdjustmentLayerSettings& inSe
     SetIdentity(table);
 }
 
-void C1dLutAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
-                                       NativeQuad* outDestination, int32& ioDestinationRowBytes) {
-    ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, table, table, table);
+void C1dLutAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
+                                       int32& ioSourceRowBytes, NativeQuad* outDestination,
+                                       int32& ioDestinationRowBytes) {
+    ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, table, table,
+                table);
 }

@@ -7,8 +7,9 @@ C3dLutAdjustmentLayer::C3dLutAdjustmentLayer(const AdjustmentLayerSettings& inSe
     SetIdentity(blueTable);
 }
 
-void C3dLutAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
-                                       NativeQuad* outDestination, int32& ioDestinationRowBytes) {
-    ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, redTable, greenTable,
-                blueTable);
+void C3dLutAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
+                                       int32& ioSourceRowBytes, NativeQuad* outDestination,
+                                       int32& ioDestinationRowBytes) {
+    ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, redTable,
+                greenTable, blueTable);
 }

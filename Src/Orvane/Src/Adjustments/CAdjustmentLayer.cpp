@@ -23,9 +23,13 @@ void CAdjustmentLayer::GetTile(RasterPort*, RasterDevice*, RasterDescriptor*, co
 
 // The layer covers what its mask covers: without a mask its bounds are empty, and it recolours only
 // where a clip group it belongs to reaches.
-GRect CAdjustmentLayer::GetBounds() const { return GetLayerMaskBounds(); }
+GRect CAdjustmentLayer::GetBounds() const {
+    return GetLayerMaskBounds();
+}
 
-uint32 CAdjustmentLayer::GetDataLength() const { return 0; }
+uint32 CAdjustmentLayer::GetDataLength() const {
+    return 0;
+}
 
 void CAdjustmentLayer::WriteData(SWriteStream&, uint32) const {}
 
@@ -38,7 +42,9 @@ StAdjustmentDataReader::~StAdjustmentDataReader() {
     if (mStream.GetPosition() != mSavedPosition) mStream.SetPosition(mSavedPosition);
 }
 
-uint32 StAdjustmentDataReader::Consumed() const { return mStream.GetPosition() - mDataPosition; }
+uint32 StAdjustmentDataReader::Consumed() const {
+    return mStream.GetPosition() - mDataPosition;
+}
 
 void StAdjustmentDataReader::SkipPadding() {
     const uint32 consumed = Consumed();
@@ -60,7 +66,9 @@ StAdjustmentDataWriter::~StAdjustmentDataWriter() {
     }
 }
 
-uint32 StAdjustmentDataWriter::Written() const { return mStream.GetPosition() - mDataPosition; }
+uint32 StAdjustmentDataWriter::Written() const {
+    return mStream.GetPosition() - mDataPosition;
+}
 
 void StAdjustmentDataWriter::WritePadding() {
     static const uint8 kZeros[4] = {0, 0, 0, 0};
@@ -68,4 +76,6 @@ void StAdjustmentDataWriter::WritePadding() {
     mStream.WriteBytes(int32(RoundUpTo4(written) - written), kZeros);
 }
 
-void RefuseAdjustmentData(const char* inFile, int32 inLine) { ThrowMessage(kBadAdjustmentData, inFile, inLine); }
+void RefuseAdjustmentData(const char* inFile, int32 inLine) {
+    ThrowMessage(kBadAdjustmentData, inFile, inLine);
+}

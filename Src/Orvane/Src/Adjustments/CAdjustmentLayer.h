@@ -136,4 +136,6 @@ inline constexpr const char* kBadAdjustmentData =
 #define LREFUSE_ADJUSTMENT_DATA() RefuseAdjustmentData(__FILE__, __LINE__)
 
 // inValue rounded up to a multiple of 4.
-constexpr uint32 RoundUpTo4(uint32 inValue) { return (inValue + 3) & ~uint32(3); }
+constexpr uint32 RoundUpTo4(uint32 inValue) {
+    return (inValue + 3) & ~uint32(3);
+}

@@ -7,15 +7,18 @@ namespace {
 
 // The table arithmetic is 32-bit signed; stored extremes overflow a product, which wraps as the
 // machine's 32-bit multiplication does.
-int32 Wrap32(int64 inValue) { return int32(uint32(uint64(inValue))); }
+int32 Wrap32(int64 inValue) {
+    return int32(uint32(uint64(inValue)));
+}
 
-uint8 Clamp255(int32 inValue) { return uint8(inValue < 0 ? 0 : (inValue > 255 ? 255 : inValue)); }
+uint8 Clamp255(int32 inValue) {
+    return uint8(inValue < 0 ? 0 : (inValue > 255 ? 255 : inValue));
+}
 
 }  // namespace
 
-CBrightnessContrastAdjustmentLayer::CBrightnessContrastAdjustmentLayer(const AdjustmentLayerSettings& inSettings,
-                                                                       SReadStream& inStream,
-                                                                       uint32 inDataPosition)
+CBrightnessContrastAdjustmentLayer::CBrightnessContrastAdjustmentLayer(
+    const AdjustmentLayerSettings& inSettings, SReadStream& inStream, uint32 inDataPosition)
     : C1dLutAdjustmentLayer(inSettings) {
     StAdjustmentDataReader block(inStream, inDataPosition);
     brightness = inStream.ReadI16();
@@ -25,7 +28,9 @@ CBrightnessContrastAdjustmentLayer::CBrightnessContrastAdjustmentLayer(const Adj
     BuildTables();
 }
 
-CLayer* CBrightnessContrastAdjustmentLayer::Clone() const { return new CBrightnessContrastAdjustmentLayer(*this); }
+CLayer* CBrightnessContrastAdjustmentLayer::Clone() const {
+    return new CBrightnessContrastAdjustmentLayer(*this);
+}
 
 void CBrightnessContrastAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosition) const {
     StAdjustmentDataWriter block(inStream, inPosition);

@@ -18,7 +18,9 @@ CChannelMixerAdjustmentLayer::CChannelMixerAdjustmentLayer(const AdjustmentLayer
     BuildTables();
 }
 
-CLayer* CChannelMixerAdjustmentLayer::Clone() const { return new CChannelMixerAdjustmentLayer(*this); }
+CLayer* CChannelMixerAdjustmentLayer::Clone() const {
+    return new CChannelMixerAdjustmentLayer(*this);
+}
 
 void CChannelMixerAdjustmentLayer::BuildTables() {
     for (int32 output = 0; output < kOutputCount; ++output) {
@@ -42,7 +44,8 @@ namespace {
 inline uint8 MixOutput(const int32 (&inFactors)[CChannelMixerAdjustmentLayer::kTermCount], int32 inRed,
                        int32 inGreen, int32 inBlue) {
     const int32 value =
-        (inRed * inFactors[0] + inGreen * inFactors[1] + inBlue * inFactors[2] + inFactors[4] * 255 + 512) >> 10;
+        (inRed * inFactors[0] + inGreen * inFactors[1] + inBlue * inFactors[2] + inFactors[4] * 255 + 512) >>
+        10;
     return uint8(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 

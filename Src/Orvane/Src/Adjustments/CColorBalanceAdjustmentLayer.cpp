@@ -15,7 +15,9 @@ CColorBalanceAdjustmentLayer::CColorBalanceAdjustmentLayer(const AdjustmentLayer
     BuildTables();
 }
 
-CLayer* CColorBalanceAdjustmentLayer::Clone() const { return new CColorBalanceAdjustmentLayer(*this); }
+CLayer* CColorBalanceAdjustmentLayer::Clone() const {
+    return new CColorBalanceAdjustmentLayer(*this);
+}
 
 void CColorBalanceAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosition) const {
     StAdjustmentDataWriter writer(inStream, inPosition);

@@ -10,8 +10,8 @@ constexpr uint32 kCurvesHeaderBytes = 7;  // isMap, version, present
 
 }  // namespace
 
-CCurvesAdjustmentLayer::CCurvesAdjustmentLayer(const AdjustmentLayerSettings& inSettings, SReadStream& inStream,
-                                               uint32 inDataPosition)
+CCurvesAdjustmentLayer::CCurvesAdjustmentLayer(const AdjustmentLayerSettings& inSettings,
+                                               SReadStream& inStream, uint32 inDataPosition)
     : C3dLutAdjustmentLayer(inSettings) {
     for (ByteTable& map : maps) SetIdentity(map);
     for (ByteTable& table : channelTables) SetIdentity(table);
@@ -49,7 +49,9 @@ void CCurvesAdjustmentLayer::ReadCurve(SReadStream& inStream, CurvePoints& outCu
     }
 }
 
-CLayer* CCurvesAdjustmentLayer::Clone() const { return new CCurvesAdjustmentLayer(*this); }
+CLayer* CCurvesAdjustmentLayer::Clone() const {
+    return new CCurvesAdjustmentLayer(*this);
+}
 
 bool CCurvesAdjustmentLayer::EntryPresent(int32 inIndex) const {
     return isMap ? !IsIdentity(maps[inIndex]) : !curves[inIndex].IsNull();
@@ -100,8 +102,9 @@ void CCurvesAdjustmentLayer::BuildTables() {
     for (int32 r = 1; r <= 3; ++r) ComposeTables(channelTables[r], maps[r], maps[0]);
 }
 
-void CCurvesAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
-                                        NativeQuad* outDestination, int32& ioDestinationRowBytes) {
+void CCurvesAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
+                                        int32& ioSourceRowBytes, NativeQuad* outDestination,
+                                        int32& ioDestinationRowBytes) {
     ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, channelTables[1],
                 channelTables[2], channelTables[3]);
 }

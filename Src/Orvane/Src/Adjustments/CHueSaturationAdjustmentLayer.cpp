@@ -73,7 +73,9 @@ void CHueSaturationAdjustmentLayer::ReadVersion1(SReadStream& inStream) {
     }
 }
 
-CLayer* CHueSaturationAdjustmentLayer::Clone() const { return new CHueSaturationAdjustmentLayer(*this); }
+CLayer* CHueSaturationAdjustmentLayer::Clone() const {
+    return new CHueSaturationAdjustmentLayer(*this);
+}
 
 uint32 CHueSaturationAdjustmentLayer::GetAdjustmentType() const {
     return version < 2 ? kHueSaturationAdjustment : kHueSaturation2Adjustment;
@@ -88,9 +90,11 @@ void CHueSaturationAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inP
         for (int16 value : version1Values) inStream.WriteI16(value);
         return;
     }
-    const int32 colorizeHue = parameters.colorizeHue > 180 ? parameters.colorizeHue - 360 : parameters.colorizeHue;
-    const int32 values[6] = {colorizeHue,          parameters.colorizeSaturation, parameters.colorizeLightness,
-                             parameters.masterHue, parameters.masterSaturation,   parameters.masterLightness};
+    const int32 colorizeHue =
+        parameters.colorizeHue > 180 ? parameters.colorizeHue - 360 : parameters.colorizeHue;
+    const int32 values[6] = {
+        colorizeHue,          parameters.colorizeSaturation, parameters.colorizeLightness,
+        parameters.masterHue, parameters.masterSaturation,   parameters.masterLightness};
     for (int32 value : values) inStream.WriteI16(int16(value));
     for (const HueRange& range : parameters.ranges) {
         const int32 rangeValues[7] = {range.beginRamp, range.begin,      range.end,      range.endRamp,

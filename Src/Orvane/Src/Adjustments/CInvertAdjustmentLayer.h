@@ -6,7 +6,8 @@
 class CInvertAdjustmentLayer : public C1dLutAdjustmentLayer {
 public:
     // The block is empty: nothing is read and the stream is not touched.
-    CInvertAdjustmentLayer(const AdjustmentLayerSettings& inSettings, SReadStream& inStream, uint32 inDataPosition);
+    CInvertAdjustmentLayer(const AdjustmentLayerSettings& inSettings, SReadStream& inStream,
+                           uint32 inDataPosition);
 
     CLayer* Clone() const override;
     uint32 GetAdjustmentType() const override { return kInvertAdjustment; }

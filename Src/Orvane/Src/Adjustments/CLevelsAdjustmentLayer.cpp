@@ -17,7 +17,8 @@ void LevelsSegment(uint8* ioTable, int32 inInputBlack, int32 inInputWhite, int32
                    int32 inOutputWhite, int64 inGamma) {
     SetConstant(ioTable, 0, inInputBlack - 1, inOutputBlack);
     if (inGamma != 100)
-        SetGammaLine(ioTable, inInputBlack, inInputWhite, inOutputBlack, inOutputWhite, double(inGamma) * 0.01);
+        SetGammaLine(ioTable, inInputBlack, inInputWhite, inOutputBlack, inOutputWhite,
+                     double(inGamma) * 0.01);
     else
         SetLine(ioTable, inInputBlack, inInputWhite, inOutputBlack, inOutputWhite);
     SetConstant(ioTable, inInputWhite + 1, kTableSize - 1, inOutputWhite);
@@ -27,12 +28,13 @@ void LevelsSegment(uint8* ioTable, int32 inInputBlack, int32 inInputWhite, int32
 
 void BuildLevelsTable(const LevelsRecord& inRecord, uint8* outTable) {
     SetIdentity(outTable);
-    LevelsSegment(outTable, inRecord.inputBlack, inRecord.inputWhite, inRecord.outputBlack, inRecord.outputWhite,
-                  inRecord.gamma);
+    LevelsSegment(outTable, inRecord.inputBlack, inRecord.inputWhite, inRecord.outputBlack,
+                  inRecord.outputWhite, inRecord.gamma);
 }
 
-CLevelsAdjustmentLayer::CLevelsAdjustmentLayer(const AdjustmentLayerSettings& inSettings, SReadStream& inStream,
-                                               uint32 inDataPosition, uint32 inDataLength)
+CLevelsAdjustmentLayer::CLevelsAdjustmentLayer(const AdjustmentLayerSettings& inSettings,
+                                               SReadStream& inStream, uint32 inDataPosition,
+                                               uint32 inDataLength)
     : CAdjustmentLayer(inSettings) {
     for (ByteTable& table : tables) SetIdentity(table);
     StAdjustmentDataReader block(inStream, inDataPosition);
@@ -75,9 +77,13 @@ void CLevelsAdjustmentLayer::ReadVersion1(SReadStream& inStream) {
     }
 }
 
-CLayer* CLevelsAdjustmentLayer::Clone() const { return new CLevelsAdjustmentLayer(*this); }
+CLayer* CLevelsAdjustmentLayer::Clone() const {
+    return new CLevelsAdjustmentLayer(*this);
+}
 
-uint32 CLevelsAdjustmentLayer::GetDataLength() const { return RoundUpTo4(2 + 10 * uint32(recordCount)); }
+uint32 CLevelsAdjustmentLayer::GetDataLength() const {
+    return RoundUpTo4(2 + 10 * uint32(recordCount));
+}
 
 // The padding up to GetDataLength is written as zeros.
 void CLevelsAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosition) const {
@@ -104,7 +110,8 @@ bool CLevelsAdjustmentLayer::CanMergeWithMaster() const {
     for (int32 r = 1; r <= 3; ++r) {
         const LevelsRecord& color = records[r];
         const int64 combined = CombinedGamma(master, color);
-        if (color.outputBlack != 0 || color.outputWhite != 255 || combined < 10 || combined > 999) return false;
+        if (color.outputBlack != 0 || color.outputWhite != 255 || combined < 10 || combined > 999)
+            return false;
         if (color.inputBlack != 0 || color.gamma != 100 || color.inputWhite != 255) anyInputChange = true;
     }
     return anyInputChange;
@@ -120,16 +127,17 @@ void CLevelsAdjustmentLayer::BuildTables() {
     if (CanMergeWithMaster()) {
         for (int32 r = 1; r <= 3; ++r) {
             const LevelsRecord& color = records[r];
-            LevelsSegment(tables[r], color.inputBlack, color.inputWhite, master.outputBlack, master.outputWhite,
-                          CombinedGamma(master, color));
+            LevelsSegment(tables[r], color.inputBlack, color.inputWhite, master.outputBlack,
+                          master.outputWhite, CombinedGamma(master, color));
         }
         return;
     }
     for (int32 r = 1; r <= 3; ++r) ComposeTables(tables[r], tables[r], tables[0]);
 }
 
-void CLevelsAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,
-                                        NativeQuad* outDestination, int32& ioDestinationRowBytes) {
-    ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, tables[1], tables[2],
-                tables[3]);
+void CLevelsAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad* inSource,
+                                        int32& ioSourceRowBytes, NativeQuad* outDestination,
+                                        int32& ioDestinationRowBytes) {
+    ApplyTables(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes, tables[1],
+                tables[2], tables[3]);
 }

@@ -34,8 +34,8 @@ void BuildLevelsTable(const LevelsRecord& inRecord, uint8* outTable);
 
 class CLevelsAdjustmentLayer : public CAdjustmentLayer {
 public:
-    CLevelsAdjustmentLayer(const AdjustmentLayerSettings& inSettings, SReadStream& inStream, uint32 inDataPosition,
-                           uint32 inDataLength);
+    CLevelsAdjustmentLayer(const AdjustmentLayerSettings& inSettings, SReadStream& inStream,
+                           uint32 inDataPosition, uint32 inDataLength);
 
     // tables[1] to red, tables[2] to green, tables[3] to blue; the fourth byte is kept.
     void AdjustTile(const GRect& inRect, const NativeQuad* inSource, int32& ioSourceRowBytes,

@@ -11,7 +11,9 @@ CPosterizeAdjustmentLayer::CPosterizeAdjustmentLayer(const AdjustmentLayerSettin
     BuildTables();
 }
 
-CLayer* CPosterizeAdjustmentLayer::Clone() const { return new CPosterizeAdjustmentLayer(*this); }
+CLayer* CPosterizeAdjustmentLayer::Clone() const {
+    return new CPosterizeAdjustmentLayer(*this);
+}
 
 void CPosterizeAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosition) const {
     StAdjustmentDataWriter block(inStream, inPosition);
@@ -19,7 +21,9 @@ void CPosterizeAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosit
     inStream.WriteU16(0);
 }
 
-void CPosterizeAdjustmentLayer::BuildTables() { BuildPosterizeTable(table, levels); }
+void CPosterizeAdjustmentLayer::BuildTables() {
+    BuildPosterizeTable(table, levels);
+}
 
 // 32 levels keep the top five bits of a component and widen them back to eight by repeating their top
 // bits (q * 8 + q / 4). Any other count n maps i to ((n * i) >> 8) * 255 / (n - 1), truncated, low 8

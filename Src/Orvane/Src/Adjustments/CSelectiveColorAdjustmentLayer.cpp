@@ -102,7 +102,9 @@ CSelectiveColorAdjustmentLayer::CSelectiveColorAdjustmentLayer(const AdjustmentL
     BuildTables();
 }
 
-CLayer* CSelectiveColorAdjustmentLayer::Clone() const { return new CSelectiveColorAdjustmentLayer(*this); }
+CLayer* CSelectiveColorAdjustmentLayer::Clone() const {
+    return new CSelectiveColorAdjustmentLayer(*this);
+}
 
 void CSelectiveColorAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosition) const {
     StAdjustmentDataWriter writer(inStream, inPosition);
@@ -123,8 +125,10 @@ void CSelectiveColorAdjustmentLayer::BuildTables() {
         const SelectiveRecord& record = records[range];
         uint8(*rangeTables)[kTableSize] = &tables[range * 4];
         BuildSelectiveTable(rangeTables[kCyan], ScaleSelectiveValue(record.cyan, record.black), fullRange);
-        BuildSelectiveTable(rangeTables[kMagenta], ScaleSelectiveValue(record.magenta, record.black), fullRange);
-        BuildSelectiveTable(rangeTables[kYellow], ScaleSelectiveValue(record.yellow, record.black), fullRange);
+        BuildSelectiveTable(rangeTables[kMagenta], ScaleSelectiveValue(record.magenta, record.black),
+                            fullRange);
+        BuildSelectiveTable(rangeTables[kYellow], ScaleSelectiveValue(record.yellow, record.black),
+                            fullRange);
         BuildSelectiveTable(rangeTables[kBlack], record.black, fullRange);
     }
 }

@@ -74,7 +74,9 @@ public:
     // tables are built but never applied.
     void BuildTables() override;
 
-    const uint8* GetTable(int32 inRange, int32 inComponent) const { return tables[inRange * 4 + inComponent]; }
+    const uint8* GetTable(int32 inRange, int32 inComponent) const {
+        return tables[inRange * 4 + inComponent];
+    }
 
 private:
     CSelectiveColorAdjustmentLayer(const CSelectiveColorAdjustmentLayer& inOther) = default;

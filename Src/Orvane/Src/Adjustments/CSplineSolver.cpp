@@ -79,7 +79,9 @@ double CSplineSolver::Evaluate(double inX) const {
            (y[j] * (2.0 - t + u) - slope[j] * h * u) * t * t;
 }
 
-int32 CSplineSolver::EvaluateRounded(double inX) const { return RoundHalfAway(Evaluate(inX)); }
+int32 CSplineSolver::EvaluateRounded(double inX) const {
+    return RoundHalfAway(Evaluate(inX));
+}
 
 bool CurvePoints::IsNull() const {
     return count == 2 && points[0] == Point{0, 0} && points[1] == Point{255, 255};

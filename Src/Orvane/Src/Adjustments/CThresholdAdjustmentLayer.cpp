@@ -12,7 +12,9 @@ CThresholdAdjustmentLayer::CThresholdAdjustmentLayer(const AdjustmentLayerSettin
     BuildTables();
 }
 
-CLayer* CThresholdAdjustmentLayer::Clone() const { return new CThresholdAdjustmentLayer(*this); }
+CLayer* CThresholdAdjustmentLayer::Clone() const {
+    return new CThresholdAdjustmentLayer(*this);
+}
 
 void CThresholdAdjustmentLayer::WriteData(SWriteStream& inStream, uint32 inPosition) const {
     StAdjustmentDataWriter block(inStream, inPosition);
@@ -29,7 +31,8 @@ void CThresholdAdjustmentLayer::AdjustTile(const GRect& inRect, const NativeQuad
                                            int32& ioDestinationRowBytes) {
     ForEachPixelPair(inRect, inSource, ioSourceRowBytes, outDestination, ioDestinationRowBytes,
                      [this](const NativeQuad& inPixel, NativeQuad& outPixel) {
-                         const uint8 value = table[ThresholdLuminance(inPixel.red, inPixel.green, inPixel.blue)];
+                         const uint8 value =
+                             table[ThresholdLuminance(inPixel.red, inPixel.green, inPixel.blue)];
                          outPixel.red = value;
                          outPixel.green = value;
                          outPixel.blue = value;

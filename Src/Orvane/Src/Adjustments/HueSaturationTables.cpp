@@ -26,9 +26,13 @@ constexpr std::array<uint8, 256> MakeRamp() {
     return ramp;
 }
 
-int32 Clamp(int32 inValue, int32 inLow, int32 inHigh) { return std::min(std::max(inValue, inLow), inHigh); }
+int32 Clamp(int32 inValue, int32 inLow, int32 inHigh) {
+    return std::min(std::max(inValue, inLow), inHigh);
+}
 
-int32 ClampAmount(int64 inAmount) { return int32(std::min<int64>(std::max<int64>(inAmount, -65535), 65535)); }
+int32 ClampAmount(int64 inAmount) {
+    return int32(std::min<int64>(std::max<int64>(inAmount, -65535), 65535));
+}
 
 int32 PositiveModulo(int32 inValue, int32 inModulus) {
     const int32 remainder = inValue % inModulus;
@@ -37,7 +41,9 @@ int32 PositiveModulo(int32 inValue, int32 inModulus) {
 
 // A position in degrees as a step of the hue circle. Positions outside 0..359 are taken round the
 // circle first, so that a range never reaches outside the tables.
-int32 HueStep(int32 inDegrees) { return HueRescale(PositiveModulo(inDegrees, 360), 0, 359, 0, kHueSteps - 1); }
+int32 HueStep(int32 inDegrees) {
+    return HueRescale(PositiveModulo(inDegrees, 360), 0, 359, 0, kHueSteps - 1);
+}
 
 // One straight piece of a range's profile from (x1, y1) to (x2, y2) with the rounding of SetLine. An
 // end not above the start wraps past the last step to 0. Coincident ends store y1 alone.
@@ -141,8 +147,10 @@ void BuildHueTables(const HueSaturationParameters& inParameters, HueTables& outT
         const int32 saturationAmount = ClampAmount(std::min<int64>(32767, ((product + 128) >> 8) - master));
         const int32 lightnessAmount = ClampAmount((range.lightness * 8192 + 50) / 100);
         if (hueAmount != 0) AddAlongRange(outTables.hueTable, steps, hueAmount, -32768, 32767);
-        if (saturationAmount != 0) AddAlongRange(outTables.saturationTable, steps, saturationAmount, 0, 32767);
-        if (lightnessAmount != 0) AddAlongRange(outTables.lightnessByHue, steps, lightnessAmount, -8192, 8192);
+        if (saturationAmount != 0)
+            AddAlongRange(outTables.saturationTable, steps, saturationAmount, 0, 32767);
+        if (lightnessAmount != 0)
+            AddAlongRange(outTables.lightnessByHue, steps, lightnessAmount, -8192, 8192);
     }
     for (int32 step = 0; step < kHueSteps; ++step)
         outTables.hueTable[step] = int16(PositiveModulo(step + outTables.hueTable[step] + 6120, kHueSteps));

@@ -24,13 +24,14 @@ void GetCompositeBuffer(CImage& ioImage, const GRect& inRect, CNativeQuadTileBuf
                         NativeQuad inCheckerColorA, NativeQuad inCheckerColorB, int32 inCheckerSize,
                         LProgressScope* inProgress);
 void GetEntireComposite(CImage& ioImage, CNativeQuadTileBuffer& ioBuffer, LProgressScope* inProgress);
-void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                            int32 inRowBytes);
-void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                            int32 inRowBytes, NativeQuad inCheckerColorA, NativeQuad inCheckerColorB,
-                            int32 inCheckerSize);
+void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale,
+                            NativeQuad* outDestination, int32 inRowBytes);
+void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale,
+                            NativeQuad* outDestination, int32 inRowBytes, NativeQuad inCheckerColorA,
+                            NativeQuad inCheckerColorB, int32 inCheckerSize);
 // One component of the whole composite into a canvas-sized channel.
-void GetEntireCompositeChannel(CImage& ioImage, CChannel& outChannel, int32 inKind, LProgressScope* inProgress);
+void GetEntireCompositeChannel(CImage& ioImage, CChannel& outChannel, int32 inKind,
+                               LProgressScope* inProgress);
 
 // ---- Merges (CImageMerge.cpp). There must be an active layer; the merged layer replaces it. ----
 void FlattenImage(CImage& ioImage, LProgressScope* inProgress);

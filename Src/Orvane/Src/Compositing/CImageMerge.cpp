@@ -57,14 +57,15 @@ void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNat
 namespace {
 
 // Steps shared by the five merges.
-void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite, const std::vector<CLayer*>& inRemove,
-                 uint32 inResultClipping, bool inKeepClipping, LProgressScope* inProgress) {
+void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite,
+                 const std::vector<CLayer*>& inRemove, uint32 inResultClipping, bool inKeepClipping,
+                 LProgressScope* inProgress) {
     CLayer* active = ioImage.GetActiveLayer();
     active->Deactivate();
     CNativeQuadTileBuffer merged;
     CompositeLayers(ioImage, inComposite, merged, inProgress);
-    CRGBLayer* result = new CRGBLayer(&ioImage, merged, active->GetName(), true, kMergedBlendMode, 255,
-                                      active->GetLayerID());
+    CRGBLayer* result =
+        new CRGBLayer(&ioImage, merged, active->GetName(), true, kMergedBlendMode, 255, active->GetLayerID());
     if (inKeepClipping) result->SetClipping(inResultClipping, false);
     {
         LBroadcaster::StSuspendBroadcasting hold(ioImage);
@@ -74,7 +75,8 @@ void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite, const
     result->LayerChanged();
     ioImage.BroadcastWholeComposite();
     if (!inRemove.empty()) ioImage.BroadcastMessage(kMsgLayerListChanged, &ioImage);
-    if (CImage::GetCurrentImage() == &ioImage && ioImage.GetActiveLayer() != nullptr) ioImage.GetActiveLayer()->Activate();
+    if (CImage::GetCurrentImage() == &ioImage && ioImage.GetActiveLayer() != nullptr)
+        ioImage.GetActiveLayer()->Activate();
 }
 
 }  // namespace
@@ -107,7 +109,8 @@ void MergeDown(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged)
     if (!LCHECK(mActiveLayer != 0)) return;
     const int32 position = ioImage.GetLayerPosition(mActiveLayer);
     if (position <= 0)
-        LTHROW_MESSAGE("$$$/Err/CImage/NoMergeDownBottomLayer=merge down can not be performed on the bottom layer");
+        LTHROW_MESSAGE(
+            "$$$/Err/CImage/NoMergeDownBottomLayer=merge down can not be performed on the bottom layer");
     CLayer* lower = ioImage.GetLayers()[size_t(position - 1)];
     std::vector<CLayer*> remove;
     if (inRemoveMerged) remove.push_back(lower);

@@ -19,16 +19,20 @@ int32 SaturatedInt(double inValue) {
     return int32(inValue);
 }
 
-int32 FloorDiv(double inValue, double inScale) { return SaturatedInt(std::floor(inValue / inScale)); }
-int32 CeilDiv(double inValue, double inScale) { return SaturatedInt(std::ceil(inValue / inScale)); }
+int32 FloorDiv(double inValue, double inScale) {
+    return SaturatedInt(std::floor(inValue / inScale));
+}
+int32 CeilDiv(double inValue, double inScale) {
+    return SaturatedInt(std::ceil(inValue / inScale));
+}
 
 }  // namespace
 
 // Output column i samples source column floor((left + i) / f) and output row j source row
 // floor((top + j) / f). Each output row composites the one source row it samples, over the source
 // columns the row needs, and picks the sampled pixels. Samples outside the canvas stay transparent white.
-void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                            int32 inRowBytes) {
+void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale,
+                            NativeQuad* outDestination, int32 inRowBytes) {
     if (inScale == 1.0) {
         GetCompositeTile(ioImage, inScaledRect, outDestination, inRowBytes);
         return;
@@ -40,14 +44,16 @@ void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double i
         LREPORT("GetScaledCompositeTile needs a positive scale factor");
         return;
     }
-    const GRect inTileRect = GRect(FloorDiv(inScaledRect.left, inScale), FloorDiv(inScaledRect.top, inScale),
-                                   CeilDiv(inScaledRect.right, inScale), CeilDiv(inScaledRect.bottom, inScale))
-                                 .Intersection(ioImage.GetImageRect());
+    const GRect inTileRect =
+        GRect(FloorDiv(inScaledRect.left, inScale), FloorDiv(inScaledRect.top, inScale),
+              CeilDiv(inScaledRect.right, inScale), CeilDiv(inScaledRect.bottom, inScale))
+            .Intersection(ioImage.GetImageRect());
     if (!LCHECK(!inTileRect.Empty()) || inScaledRect.Empty()) return;
 
     LScratchBuffer hTableBuffer, vTableBuffer;
-    const bool columnsFit = LCHECK_AS(int64(width) * int64(sizeof(int32)) <= int64(hTableBuffer.Size()),
-                                      "(long) (inTileRect.Width() * sizeof(int32)) <= hTableBuffer.GetSize()");
+    const bool columnsFit =
+        LCHECK_AS(int64(width) * int64(sizeof(int32)) <= int64(hTableBuffer.Size()),
+                  "(long) (inTileRect.Width() * sizeof(int32)) <= hTableBuffer.GetSize()");
     const bool rowsFit = LCHECK_AS(int64(height) * int64(sizeof(int32)) <= int64(vTableBuffer.Size()),
                                    "(long) (inTileRect.Height() * sizeof(int32)) <= vTableBuffer.GetSize()");
     if (!columnsFit || !rowsFit) return;
@@ -69,7 +75,8 @@ void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double i
         const int32 sourceRow = rows[j];
         if (sourceRow < inTileRect.top || sourceRow >= inTileRect.bottom) continue;
         if (!loaded || sourceRow != loadedRow) {
-            GetCompositeTile(ioImage, GRect(stripLeft, sourceRow, stripRight, sourceRow + 1), strip, stripRowBytes);
+            GetCompositeTile(ioImage, GRect(stripLeft, sourceRow, stripRight, sourceRow + 1), strip,
+                             stripRowBytes);
             loadedRow = sourceRow;
             loaded = true;
         }
@@ -79,9 +86,10 @@ void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double i
     }
 }
 
-void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale, NativeQuad* outDestination,
-                            int32 inRowBytes, NativeQuad inCheckerColorA, NativeQuad inCheckerColorB,
-                            int32 inCheckerSize) {
+void GetScaledCompositeTile(CImage& ioImage, const GRect& inScaledRect, double inScale,
+                            NativeQuad* outDestination, int32 inRowBytes, NativeQuad inCheckerColorA,
+                            NativeQuad inCheckerColorB, int32 inCheckerSize) {
     GetScaledCompositeTile(ioImage, inScaledRect, inScale, outDestination, inRowBytes);
-    ApplyCheckerboard(inScaledRect, outDestination, inRowBytes, inCheckerColorA, inCheckerColorB, inCheckerSize);
+    ApplyCheckerboard(inScaledRect, outDestination, inRowBytes, inCheckerColorA, inCheckerColorB,
+                      inCheckerSize);
 }

@@ -47,7 +47,8 @@ void ApplyCheckerboard(const GRect& inRect, NativeQuad* ioPixels, int32 inRowByt
     }
 }
 
-void MatteOverColor(NativeQuad* ioPixels, int32 inRows, int32 inColumns, NativeQuad inColor, int32 inRowBytes) {
+void MatteOverColor(NativeQuad* ioPixels, int32 inRows, int32 inColumns, NativeQuad inColor,
+                    int32 inRowBytes) {
     const int32 rowBytes = inRowBytes != 0 ? inRowBytes : inColumns * int32(sizeof(NativeQuad));
     for (int32 j = 0; j < inRows; ++j) {
         NativeQuad* row = QuadAt(ioPixels, rowBytes, 0, j);

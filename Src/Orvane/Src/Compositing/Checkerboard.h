@@ -15,4 +15,5 @@ void ApplyCheckerboard(const GRect& inRect, NativeQuad* ioPixels, int32 inRowByt
                        NativeQuad inColorB, int32 inSquareSize);
 
 // The same over one colour. inRowBytes 0 means packed rows (inColumns x 4 bytes).
-void MatteOverColor(NativeQuad* ioPixels, int32 inRows, int32 inColumns, NativeQuad inColor, int32 inRowBytes = 0);
+void MatteOverColor(NativeQuad* ioPixels, int32 inRows, int32 inColumns, NativeQuad inColor,
+                    int32 inRowBytes = 0);

@@ -13,8 +13,8 @@
 //   changes the coverage below it.
 #include "Src/Orvane/Src/Compositing/CompositeLayerStep.h"
 
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
@@ -52,7 +52,8 @@ void CompositeSubTile::Run() {
         if (layer == nullptr) LTHROW_MESSAGE(kBadLayerPosition);
         position = Step(position, *layer);
     }
-    if (mInGroup && !AlphaIsZero(mScratch.mGroupTile, mScratchRowBytes, mWidth, mHeight)) BlendGroupIntoDestination();
+    if (mInGroup && !AlphaIsZero(mScratch.mGroupTile, mScratchRowBytes, mWidth, mHeight))
+        BlendGroupIntoDestination();
 }
 
 int32 CompositeSubTile::Step(int32 inPosition, CLayer& inLayer) {
@@ -65,7 +66,8 @@ int32 CompositeSubTile::Step(int32 inPosition, CLayer& inLayer) {
         SkipHiddenGroup(next, inLayer);
         return next;
     }
-    const bool ended = mInGroup && mGroupBase != nullptr && !mImage.AreLayersInSameClipGroup(&inLayer, mGroupBase);
+    const bool ended =
+        mInGroup && mGroupBase != nullptr && !mImage.AreLayersInSameClipGroup(&inLayer, mGroupBase);
     if (first || ended) ChangeGroup(inLayer, first);
 
     if (inLayer.GetVisible() && inLayer.HasEnabledLayerMask()) bounds.UnionWith(inLayer.GetLayerMaskBounds());
@@ -106,8 +108,8 @@ void CompositeSubTile::ChangeGroup(CLayer& inLayer, bool inFirst) {
 }
 
 void CompositeSubTile::BlendGroupIntoDestination() {
-    BlendTile(mTile, mScratch.mGroupTile, mScratchRowBytes, mDestination, mRowBytes, mGroupMode, mGroupOpacity,
-              false);
+    BlendTile(mTile, mScratch.mGroupTile, mScratchRowBytes, mDestination, mRowBytes, mGroupMode,
+              mGroupOpacity, false);
 }
 
 void CompositeSubTile::ReadMask(const CLayer& inLayer) {
@@ -171,11 +173,12 @@ void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
     }
     if (inLayer.HasEnabledLayerMask()) {
         ReadMask(inLayer);
-        MultiplyAlphaByBytes(mScratch.mMask, mScratch.mWidth, mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight);
+        MultiplyAlphaByBytes(mScratch.mMask, mScratch.mWidth, mScratch.mLayerTile, mScratchRowBytes, mWidth,
+                             mHeight);
     }
     if (!transparent) {
         const bool preserve = mInGroup && &inLayer != mGroupBase;
-        BlendTile(mTile, mScratch.mLayerTile, mScratchRowBytes, mTarget, mTargetRowBytes, inLayer.GetBlendMode(),
-                  inLayer.GetOpacity(), preserve);
+        BlendTile(mTile, mScratch.mLayerTile, mScratchRowBytes, mTarget, mTargetRowBytes,
+                  inLayer.GetBlendMode(), inLayer.GetOpacity(), preserve);
     }
 }

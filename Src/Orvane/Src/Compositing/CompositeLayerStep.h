@@ -1,8 +1,8 @@
 // The general path of the composite for one sub-tile: every layer of the stack, bottom to top, blended
 // into the destination through the clip-group buffer, masks, adjustment tables and effects.
 //
-// Used by GetCompositeTile (CImageComposite.h) only. The scratch memory is the caller's and must hold one sub-tile in
-// each part (quads of the given row bytes, mask and saved-alpha bytes of row bytes width).
+// Used by GetCompositeTile (CImageComposite.h) only. The scratch memory is the caller's and must hold one
+// sub-tile in each part (quads of the given row bytes, mask and saved-alpha bytes of row bytes width).
 #pragma once
 
 #include "Src/Orvane/Src/Image/NativeQuad.h"

@@ -11,15 +11,23 @@
 
 namespace {
 
-const uint8* ByteRow(const uint8* inFirst, int32 inRowBytes, int32 inRow) { return inFirst + int64(inRowBytes) * inRow; }
-uint8* ByteRow(uint8* inFirst, int32 inRowBytes, int32 inRow) { return inFirst + int64(inRowBytes) * inRow; }
+const uint8* ByteRow(const uint8* inFirst, int32 inRowBytes, int32 inRow) {
+    return inFirst + int64(inRowBytes) * inRow;
+}
+uint8* ByteRow(uint8* inFirst, int32 inRowBytes, int32 inRow) {
+    return inFirst + int64(inRowBytes) * inRow;
+}
 const NativeQuad* QuadRow(const NativeQuad* inFirst, int32 inRowBytes, int32 inRow) {
     return QuadAt(const_cast<NativeQuad*>(inFirst), inRowBytes, 0, inRow);
 }
 
 #if defined(__SSE2__)
-__m128i LoadQuads(const NativeQuad* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-void StoreQuads(NativeQuad* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+__m128i LoadQuads(const NativeQuad* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+void StoreQuads(NativeQuad* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
 
 // Mul8 of 32-bit lanes holding values below 256.
 __m128i Mul8Lanes(__m128i x, __m128i y) {
@@ -49,23 +57,24 @@ void ScaleAlphaRow(NativeQuad* ioRow, const uint8* inBytes, uint8 inConstant, in
         ScaleAlphaOfFour(ioRow + x, factors);
     }
 #endif
-    for (; x < inWidth; ++x) ioRow[x].alpha = Mul8(inBytes != nullptr ? inBytes[x] : inConstant, ioRow[x].alpha);
+    for (; x < inWidth; ++x)
+        ioRow[x].alpha = Mul8(inBytes != nullptr ? inBytes[x] : inConstant, ioRow[x].alpha);
 }
 
 }  // namespace
 
 void FillQuads(NativeQuad* outPixels, int32 inRowBytes, int32 inWidth, int32 inHeight, NativeQuad inValue) {
     if (inWidth <= 0) return;
-    FillElements(reinterpret_cast<uint8*>(outPixels), inRowBytes, 4, reinterpret_cast<const uint8*>(&inValue), 4,
-                 inWidth, inHeight);
+    FillElements(reinterpret_cast<uint8*>(outPixels), inRowBytes, 4, reinterpret_cast<const uint8*>(&inValue),
+                 4, inWidth, inHeight);
 }
 
 void CopyQuads(const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* outDestination,
                int32 inDestinationRowBytes, int32 inWidth, int32 inHeight) {
     if (inWidth <= 0) return;
     for (int32 y = 0; y < inHeight; ++y)
-        std::memmove(QuadAt(outDestination, inDestinationRowBytes, 0, y), QuadRow(inSource, inSourceRowBytes, y),
-                     size_t(inWidth) * sizeof(NativeQuad));
+        std::memmove(QuadAt(outDestination, inDestinationRowBytes, 0, y),
+                     QuadRow(inSource, inSourceRowBytes, y), size_t(inWidth) * sizeof(NativeQuad));
 }
 
 bool AlphaIsZero(const NativeQuad* inPixels, int32 inRowBytes, int32 inWidth, int32 inHeight) {
@@ -75,7 +84,8 @@ bool AlphaIsZero(const NativeQuad* inPixels, int32 inRowBytes, int32 inWidth, in
 #if defined(__SSE2__)
         __m128i any = _mm_setzero_si128();
         for (; x + 4 <= inWidth; x += 4) any = _mm_or_si128(any, LoadQuads(row + x));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_srli_epi32(any, 24), _mm_setzero_si128())) != 0xFFFF) return false;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_srli_epi32(any, 24), _mm_setzero_si128())) != 0xFFFF)
+            return false;
 #endif
         for (; x < inWidth; ++x)
             if (row[x].alpha != 0) return false;
@@ -93,14 +103,15 @@ void SetAlpha(NativeQuad* ioPixels, int32 inRowBytes, int32 inWidth, int32 inHei
 void CopyAlphaToBytes(const NativeQuad* inPixels, int32 inRowBytes, uint8* outBytes, int32 inByteRowBytes,
                       int32 inWidth, int32 inHeight) {
     if (inWidth <= 0) return;
-    CopyBytesOutOfQuads(reinterpret_cast<const uint8*>(inPixels), inRowBytes, 3, outBytes, inByteRowBytes, inWidth,
-                        inHeight);
+    CopyBytesOutOfQuads(reinterpret_cast<const uint8*>(inPixels), inRowBytes, 3, outBytes, inByteRowBytes,
+                        inWidth, inHeight);
 }
 
 void CopyBytesToAlpha(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                       int32 inWidth, int32 inHeight) {
     if (inWidth <= 0) return;
-    CopyBytesIntoQuads(inBytes, inByteRowBytes, reinterpret_cast<uint8*>(ioPixels), inRowBytes, 3, inWidth, inHeight);
+    CopyBytesIntoQuads(inBytes, inByteRowBytes, reinterpret_cast<uint8*>(ioPixels), inRowBytes, 3, inWidth,
+                       inHeight);
 }
 
 void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
@@ -111,7 +122,8 @@ void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, NativeQuad
 
 void FillBytes(uint8* outBytes, int32 inRowBytes, int32 inWidth, int32 inHeight, uint8 inValue) {
     if (inWidth <= 0) return;
-    for (int32 y = 0; y < inHeight; ++y) std::memset(ByteRow(outBytes, inRowBytes, y), inValue, size_t(inWidth));
+    for (int32 y = 0; y < inHeight; ++y)
+        std::memset(ByteRow(outBytes, inRowBytes, y), inValue, size_t(inWidth));
 }
 
 void InvertBytes(uint8* ioBytes, int32 inRowBytes, int32 inWidth, int32 inHeight) {
@@ -127,5 +139,6 @@ void ScaleAlpha(NativeQuad* ioPixels, int32 inRowBytes, int32 inWidth, int32 inH
         SetAlpha(ioPixels, inRowBytes, inWidth, inHeight, 0);
         return;
     }
-    for (int32 y = 0; y < inHeight; ++y) ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), nullptr, inOpacity, inWidth);
+    for (int32 y = 0; y < inHeight; ++y)
+        ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), nullptr, inOpacity, inWidth);
 }

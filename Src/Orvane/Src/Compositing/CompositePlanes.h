@@ -8,7 +8,8 @@
 
 // The address of pixel (inColumn, inRow) of a rectangle starting at inFirst.
 inline NativeQuad* QuadAt(NativeQuad* inFirst, int32 inRowBytes, int32 inColumn, int32 inRow) {
-    return reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inFirst) + int64(inRowBytes) * inRow) + inColumn;
+    return reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inFirst) + int64(inRowBytes) * inRow) +
+           inColumn;
 }
 
 void FillQuads(NativeQuad* outPixels, int32 inRowBytes, int32 inWidth, int32 inHeight, NativeQuad inValue);

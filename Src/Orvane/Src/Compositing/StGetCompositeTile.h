@@ -21,7 +21,8 @@ private:
 
 class StGetCompositeTileWithCheckerboard : public CNQTileProcessor {
 public:
-    StGetCompositeTileWithCheckerboard(CImage* inImage, NativeQuad inColorA, NativeQuad inColorB, int32 inSquareSize)
+    StGetCompositeTileWithCheckerboard(CImage* inImage, NativeQuad inColorA, NativeQuad inColorB,
+                                       int32 inSquareSize)
         : mImage(inImage), mColorA(inColorA), mColorB(inColorB), mSquareSize(inSquareSize) {}
     // GetCompositeTile, then the checkerboard pass over the same pixels; always goes on with the walk.
     bool Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) override;

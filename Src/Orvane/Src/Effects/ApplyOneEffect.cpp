@@ -13,7 +13,9 @@ namespace {
 
 constexpr int32 kMaxBlurColumns = 1024;
 
-uint64 Aligned(uint64 inBytes) { return (inBytes + 7) & ~uint64(7); }
+uint64 Aligned(uint64 inBytes) {
+    return (inBytes + 7) & ~uint64(7);
+}
 
 }  // namespace
 
@@ -26,7 +28,8 @@ void ApplyOneEffect(const EffectSource& inSource, uint8 inLayerOpacity, const Ef
 
     // Outside the coverage a plain mask is 0 and draws nothing, so its area starts from the coverage.
     const GRect base = inEffect.mInvert ? inSource.Area() : inSource.CoverageBounds();
-    const GRect area = GrowByBlur(GRect(base).Offset(inEffect.mOffset), inEffect.mBlur).Intersection(inTarget.mArea);
+    const GRect area =
+        GrowByBlur(GRect(base).Offset(inEffect.mOffset), inEffect.mBlur).Intersection(inTarget.mArea);
     if (area.Empty()) return;
 
     const bool blurred = inEffect.mBlur > 0;
@@ -69,7 +72,7 @@ void ApplyOneEffect(const EffectSource& inSource, uint8 inLayerOpacity, const Ef
             const int64 count = int64(width) * inStrip.Height();
             for (int64 i = 0; i < count; ++i) mask[i] = inEffect.mInvert ? uint8(255 - plane[i]) : plane[i];
         }
-        BlendColorIntoCompositeTile(inEffect.mColor, inStrip, mask, width, inTarget, inEffect.mBlendMode, opacity,
-                                    tile);
+        BlendColorIntoCompositeTile(inEffect.mColor, inStrip, mask, width, inTarget, inEffect.mBlendMode,
+                                    opacity, tile);
     });
 }

@@ -11,8 +11,8 @@ struct OneEffect {
     NativeQuad mColor;
     uint32 mBlendMode = kBlendNormal;
     uint8 mOpacity = 255;
-    GPoint mOffset;     // where the effect lies relative to the layer
-    Fixed mBlur = 0;    // 0: the coverage is used as it stands
+    GPoint mOffset;   // where the effect lies relative to the layer
+    Fixed mBlur = 0;  // 0: the coverage is used as it stands
     Fixed mIntensity = 0;
     bool mInvert = false;  // draw where the layer is not: inner shadows and inward glows
 };

@@ -18,11 +18,17 @@ constexpr double kElevationDegrees = 30.0;
 // twice as deep as that.
 constexpr double kRelief = 1530.0;
 
-uint64 Aligned(uint64 inBytes) { return (inBytes + 7) & ~uint64(7); }
+uint64 Aligned(uint64 inBytes) {
+    return (inBytes + 7) & ~uint64(7);
+}
 
-double Radians(double inDegrees) { return inDegrees * std::numbers::pi / 180.0; }
+double Radians(double inDegrees) {
+    return inDegrees * std::numbers::pi / 180.0;
+}
 
-uint8 ClampByte(int32 inValue) { return uint8(std::clamp(inValue, 0, 255)); }
+uint8 ClampByte(int32 inValue) {
+    return uint8(std::clamp(inValue, 0, 255));
+}
 
 }  // namespace
 
@@ -67,7 +73,8 @@ void ApplyOneEmbossEffect(const EffectSource& inSource, uint8 inLayerOpacity, co
         LREPORT("ApplyOneEmbossEffect: layer mask should be active");
 
     // Beyond the coverage the height field is flat and shades nothing.
-    const GRect area = GrowByBlur(inSource.CoverageBounds(), inPart.mBlur).Inset(-1, -1).Intersection(inTarget.mArea);
+    const GRect area =
+        GrowByBlur(inSource.CoverageBounds(), inPart.mBlur).Inset(-1, -1).Intersection(inTarget.mArea);
     if (area.Empty()) return;
 
     const bool blurred = inPart.mBlur > 0;
@@ -132,7 +139,7 @@ void ApplyOneEmbossEffect(const EffectSource& inSource, uint8 inLayerOpacity, co
             BlendColorIntoCompositeTile(inPart.mHighlightColor, inStrip, highlight, width, inTarget,
                                         inPart.mHighlightBlendMode, highlightOpacity, tile);
         if (shadowOpacity != 0)
-            BlendColorIntoCompositeTile(inPart.mShadowColor, inStrip, shadow, width, inTarget, inPart.mShadowBlendMode,
-                                        shadowOpacity, tile);
+            BlendColorIntoCompositeTile(inPart.mShadowColor, inStrip, shadow, width, inTarget,
+                                        inPart.mShadowBlendMode, shadowOpacity, tile);
     });
 }

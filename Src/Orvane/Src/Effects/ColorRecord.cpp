@@ -9,7 +9,9 @@ namespace {
 
 // A 16.16 fraction back to its 16-bit form: multiplied by 65536 and truncated. Every HSB intermediate
 // is a product of at most three 16-bit fractions, which a double holds exactly, so no rounding creeps in.
-uint16 ToComponent(double inFraction) { return uint16(inFraction * 65536.0); }
+uint16 ToComponent(double inFraction) {
+    return uint16(inFraction * 65536.0);
+}
 
 // i = floor(6h) picks the sextant of the hue wheel; p, q and t are the three falling and rising edges.
 NativeQuad FromHSB(const uint16 (&inComponents)[4]) {
@@ -25,12 +27,36 @@ NativeQuad FromHSB(const uint16 (&inComponents)[4]) {
     const uint16 t = ToComponent(value * (1.0 - s * (1.0 - f)));
     uint16 red = v, green = t, blue = p;
     switch (i) {
-        case 0: red = v; green = t; blue = p; break;
-        case 1: red = q; green = v; blue = p; break;
-        case 2: red = p; green = v; blue = t; break;
-        case 3: red = p; green = q; blue = v; break;
-        case 4: red = t; green = p; blue = v; break;
-        default: red = v; green = p; blue = q; break;
+        case 0:
+            red = v;
+            green = t;
+            blue = p;
+            break;
+        case 1:
+            red = q;
+            green = v;
+            blue = p;
+            break;
+        case 2:
+            red = p;
+            green = v;
+            blue = t;
+            break;
+        case 3:
+            red = p;
+            green = q;
+            blue = v;
+            break;
+        case 4:
+            red = t;
+            green = p;
+            blue = v;
+            break;
+        default:
+            red = v;
+            green = p;
+            blue = q;
+            break;
     }
     return MakeNativeQuad(uint8(red >> 8), uint8(green >> 8), uint8(blue >> 8), 255);
 }
@@ -59,11 +85,14 @@ NativeQuad ColorRecord::ToNativeQuad() const {
         case kRGBSpace:
             return MakeNativeQuad(uint8(mComponents[0] >> 8), uint8(mComponents[1] >> 8),
                                   uint8(mComponents[2] >> 8), 255);
-        case kHSBSpace: return FromHSB(mComponents);
+        case kHSBSpace:
+            return FromHSB(mComponents);
         case kCMYKSpace:
-            return MakeNativeQuad(FromInk(mComponents[0], mComponents[3]), FromInk(mComponents[1], mComponents[3]),
+            return MakeNativeQuad(FromInk(mComponents[0], mComponents[3]),
+                                  FromInk(mComponents[1], mComponents[3]),
                                   FromInk(mComponents[2], mComponents[3]), 255);
-        default: return kOpaqueBlack;
+        default:
+            return kOpaqueBlack;
     }
 }
 

@@ -5,7 +5,8 @@
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Report.h"
 
-void ForEachEffectStrip(const GRect& inArea, int32 inColumns, const std::function<void(const GRect&)>& inBody) {
+void ForEachEffectStrip(const GRect& inArea, int32 inColumns,
+                        const std::function<void(const GRect&)>& inBody) {
     for (int32 top = inArea.top; top < inArea.bottom; top += kEffectStripRows) {
         const int32 bottom = std::min(inArea.bottom, top + kEffectStripRows);
         for (int32 left = inArea.left; left < inArea.right; left += inColumns)
@@ -13,9 +14,9 @@ void ForEachEffectStrip(const GRect& inArea, int32 inColumns, const std::functio
     }
 }
 
-void BlendColorIntoCompositeTile(NativeQuad inColor, const GRect& inArea, const uint8* inMask, int32 inMaskRowBytes,
-                                 const EffectTarget& inTarget, uint32 inBlendMode, uint8 inOpacity,
-                                 NativeQuad* inTile) {
+void BlendColorIntoCompositeTile(NativeQuad inColor, const GRect& inArea, const uint8* inMask,
+                                 int32 inMaskRowBytes, const EffectTarget& inTarget, uint32 inBlendMode,
+                                 uint8 inOpacity, NativeQuad* inTile) {
     if (inTile == nullptr) {
         LREPORT("BlendColorIntoCompositeTile: Bad composite buffer");
         return;

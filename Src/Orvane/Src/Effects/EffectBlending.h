@@ -15,7 +15,8 @@ struct EffectTarget {
     bool mPreserveTransparency = false;
 
     NativeQuad* At(int32 inX, int32 inY) const {
-        return reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(mPixels) + int64(inY - mArea.top) * mRowBytes) +
+        return reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(mPixels) +
+                                             int64(inY - mArea.top) * mRowBytes) +
                (inX - mArea.left);
     }
 };
@@ -26,11 +27,12 @@ inline constexpr int32 kEmbossStripColumns = 506;
 inline constexpr int32 kEffectStripRows = 128;
 
 // Calls inBody for each strip of inArea, row-major: at most inColumns wide and kEffectStripRows high.
-void ForEachEffectStrip(const GRect& inArea, int32 inColumns, const std::function<void(const GRect&)>& inBody);
+void ForEachEffectStrip(const GRect& inArea, int32 inColumns,
+                        const std::function<void(const GRect&)>& inBody);
 
 // Fills inTile (inArea's size, rows inArea.Width() x 4 bytes apart) with inColor whose alpha is the
 // mask byte of each pixel, and blends it into the target at inArea with the mode and opacity. A null
 // tile reports "BlendColorIntoCompositeTile: Bad composite buffer" and draws nothing.
-void BlendColorIntoCompositeTile(NativeQuad inColor, const GRect& inArea, const uint8* inMask, int32 inMaskRowBytes,
-                                 const EffectTarget& inTarget, uint32 inBlendMode, uint8 inOpacity,
-                                 NativeQuad* inTile);
+void BlendColorIntoCompositeTile(NativeQuad inColor, const GRect& inArea, const uint8* inMask,
+                                 int32 inMaskRowBytes, const EffectTarget& inTarget, uint32 inBlendMode,
+                                 uint8 inOpacity, NativeQuad* inTile);

@@ -26,11 +26,13 @@ GPoint ShadowOffset(Fixed inAngle, Fixed inDistance, bool inUseGlobalAngle, int3
 }
 
 GPoint DropShadowOffset(const LayerFXParameters& p, int32 inGlobalAngle) {
-    return ShadowOffset(p.mDropShadowAngle, p.mDropShadowDistance, p.mDropShadowUseGlobalAngle, inGlobalAngle);
+    return ShadowOffset(p.mDropShadowAngle, p.mDropShadowDistance, p.mDropShadowUseGlobalAngle,
+                        inGlobalAngle);
 }
 
 GPoint InnerShadowOffset(const LayerFXParameters& p, int32 inGlobalAngle) {
-    return ShadowOffset(p.mInnerShadowAngle, p.mInnerShadowDistance, p.mInnerShadowUseGlobalAngle, inGlobalAngle);
+    return ShadowOffset(p.mInnerShadowAngle, p.mInnerShadowDistance, p.mInnerShadowUseGlobalAngle,
+                        inGlobalAngle);
 }
 
 int32 BevelLightAngle(const LayerFXParameters& p, int32 inGlobalAngle, bool inReverse) {

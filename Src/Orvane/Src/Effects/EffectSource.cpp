@@ -5,10 +5,10 @@
 #include <limits>
 #include <new>
 
-#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
 namespace {
@@ -31,12 +31,14 @@ GRect EffectSource::CoverageBounds() const {
 }
 
 void EffectSource::Read(const GRect& inRect, uint8* outPlane, int32 inRowBytes) const {
-    for (int32 y = 0; y < inRect.Height(); ++y) std::memset(outPlane + int64(y) * inRowBytes, 0, size_t(inRect.Width()));
+    for (int32 y = 0; y < inRect.Height(); ++y)
+        std::memset(outPlane + int64(y) * inRowBytes, 0, size_t(inRect.Width()));
     const GRect covered = inRect.Intersection(mArea);
     if (covered.Empty()) return;
     uint8* start = outPlane + int64(covered.top - inRect.top) * inRowBytes + (covered.left - inRect.left);
     if (mAdjustment) {
-        for (int32 y = 0; y < covered.Height(); ++y) std::memset(start + int64(y) * inRowBytes, 255, size_t(covered.Width()));
+        for (int32 y = 0; y < covered.Height(); ++y)
+            std::memset(start + int64(y) * inRowBytes, 255, size_t(covered.Width()));
     } else {
         ReadTransparency(covered, start, inRowBytes);
     }

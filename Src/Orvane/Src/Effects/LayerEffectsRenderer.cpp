@@ -8,12 +8,17 @@
 
 namespace {
 
-bool BevelHasOuterPart(const LayerFXParameters& p) { return p.mBevelEnabled && p.mBevelStyle != InnerBevel; }
-bool BevelHasInnerPart(const LayerFXParameters& p) { return p.mBevelEnabled && p.mBevelStyle != OuterBevel; }
+bool BevelHasOuterPart(const LayerFXParameters& p) {
+    return p.mBevelEnabled && p.mBevelStyle != InnerBevel;
+}
+bool BevelHasInnerPart(const LayerFXParameters& p) {
+    return p.mBevelEnabled && p.mBevelStyle != OuterBevel;
+}
 
 EmbossPart BevelPart(const LayerFXParameters& p, int32 inGlobalAngle, bool inInside) {
     // The pillow emboss lights its outer part from the other side, so the layer seems pressed in.
-    const bool reverse = inInside ? p.mBevelDirection : (p.mBevelDirection != (p.mBevelStyle == PillowEmboss));
+    const bool reverse =
+        inInside ? p.mBevelDirection : (p.mBevelDirection != (p.mBevelStyle == PillowEmboss));
     EmbossPart part;
     part.mHighlightColor = p.mBevelHighlightColor.ToNativeQuad();
     part.mShadowColor = p.mBevelShadowColor.ToNativeQuad();
@@ -41,30 +46,34 @@ OneEffect Effect(const ColorRecord& inColor, uint32 inMode, uint8 inOpacity, GPo
     return effect;
 }
 
-void DrawOuter(const LayerFXParameters& p, const EffectSource& inSource, uint8 inOpacity, const EffectTarget& inTarget,
-               int32 inGlobalAngle) {
+void DrawOuter(const LayerFXParameters& p, const EffectSource& inSource, uint8 inOpacity,
+               const EffectTarget& inTarget, int32 inGlobalAngle) {
     if (p.mDropShadowEnabled)
-        ApplyOneEffect(inSource, inOpacity, inTarget,
-                       Effect(p.mDropShadowColor, p.mDropShadowBlendMode, p.mDropShadowOpacity,
-                              DropShadowOffset(p, inGlobalAngle), p.mDropShadowBlur, p.mDropShadowIntensity, false));
-    if (BevelHasOuterPart(p)) ApplyOneEmbossEffect(inSource, inOpacity, inTarget, BevelPart(p, inGlobalAngle, false));
+        ApplyOneEffect(
+            inSource, inOpacity, inTarget,
+            Effect(p.mDropShadowColor, p.mDropShadowBlendMode, p.mDropShadowOpacity,
+                   DropShadowOffset(p, inGlobalAngle), p.mDropShadowBlur, p.mDropShadowIntensity, false));
+    if (BevelHasOuterPart(p))
+        ApplyOneEmbossEffect(inSource, inOpacity, inTarget, BevelPart(p, inGlobalAngle, false));
     if (p.mOuterGlowEnabled)
         ApplyOneEffect(inSource, inOpacity, inTarget,
-                       Effect(p.mOuterGlowColor, p.mOuterGlowBlendMode, p.mOuterGlowOpacity, GPoint(), p.mOuterGlowBlur,
-                              p.mOuterGlowIntensity, false));
+                       Effect(p.mOuterGlowColor, p.mOuterGlowBlendMode, p.mOuterGlowOpacity, GPoint(),
+                              p.mOuterGlowBlur, p.mOuterGlowIntensity, false));
 }
 
-void DrawInner(const LayerFXParameters& p, const EffectSource& inSource, uint8 inOpacity, const EffectTarget& inTarget,
-               int32 inGlobalAngle) {
+void DrawInner(const LayerFXParameters& p, const EffectSource& inSource, uint8 inOpacity,
+               const EffectTarget& inTarget, int32 inGlobalAngle) {
     if (p.mInnerGlowEnabled)
         ApplyOneEffect(inSource, inOpacity, inTarget,
-                       Effect(p.mInnerGlowColor, p.mInnerGlowBlendMode, p.mInnerGlowOpacity, GPoint(), p.mInnerGlowBlur,
-                              p.mInnerGlowIntensity, p.mInnerGlowInvert));
+                       Effect(p.mInnerGlowColor, p.mInnerGlowBlendMode, p.mInnerGlowOpacity, GPoint(),
+                              p.mInnerGlowBlur, p.mInnerGlowIntensity, p.mInnerGlowInvert));
     if (p.mInnerShadowEnabled)
-        ApplyOneEffect(inSource, inOpacity, inTarget,
-                       Effect(p.mInnerShadowColor, p.mInnerShadowBlendMode, p.mInnerShadowOpacity,
-                              InnerShadowOffset(p, inGlobalAngle), p.mInnerShadowBlur, p.mInnerShadowIntensity, true));
-    if (BevelHasInnerPart(p)) ApplyOneEmbossEffect(inSource, inOpacity, inTarget, BevelPart(p, inGlobalAngle, true));
+        ApplyOneEffect(
+            inSource, inOpacity, inTarget,
+            Effect(p.mInnerShadowColor, p.mInnerShadowBlendMode, p.mInnerShadowOpacity,
+                   InnerShadowOffset(p, inGlobalAngle), p.mInnerShadowBlur, p.mInnerShadowIntensity, true));
+    if (BevelHasInnerPart(p))
+        ApplyOneEmbossEffect(inSource, inOpacity, inTarget, BevelPart(p, inGlobalAngle, true));
 }
 
 }  // namespace
@@ -74,7 +83,8 @@ bool HasOuterEffectsToDraw(const LayerFXParameters& p) {
 }
 
 bool HasEffectsToDraw(const LayerFXParameters& p) {
-    const bool inner = p.mInnerEffectsVisible && (p.mInnerGlowEnabled || p.mInnerShadowEnabled || BevelHasInnerPart(p));
+    const bool inner =
+        p.mInnerEffectsVisible && (p.mInnerGlowEnabled || p.mInnerShadowEnabled || BevelHasInnerPart(p));
     return inner || HasOuterEffectsToDraw(p);
 }
 

@@ -38,7 +38,9 @@ LayerFX::~LayerFX() {
     if (mLayerFXRep != nullptr) mLayerFXRep->Release();
 }
 
-const LayerFXParameters& LayerFX::Parameters() const { return *ThrowIfNil(mLayerFXRep); }
+const LayerFXParameters& LayerFX::Parameters() const {
+    return *ThrowIfNil(mLayerFXRep);
+}
 
 void LayerFX::SetParameters(const LayerFXParameters& inParameters) {
     MakeUnique();
@@ -51,13 +53,17 @@ void LayerFX::SetEffectsVisible(bool inVisible) {
     mLayerFXRep->mOuterEffectsVisible = inVisible;
 }
 
-void LayerFX::Write(SWriteStream& inStream) const { WriteLayerFXBlock(inStream, Parameters()); }
+void LayerFX::Write(SWriteStream& inStream) const {
+    WriteLayerFXBlock(inStream, Parameters());
+}
 
 bool LayerFX::operator==(const LayerFX& inOther) const {
     return mLayerFXRep == inOther.mLayerFXRep || Parameters() == inOther.Parameters();
 }
 
-int32 LayerFX::ShareCount() const { return ThrowIfNil(mLayerFXRep)->mRefCount; }
+int32 LayerFX::ShareCount() const {
+    return ThrowIfNil(mLayerFXRep)->mRefCount;
+}
 
 void LayerFX::MakeUnique() {
     ThrowIfNil(mLayerFXRep);

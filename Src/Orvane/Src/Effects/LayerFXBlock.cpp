@@ -28,10 +28,10 @@ constexpr Range kIntensityRange{"kMinFXFixedIntensityValue", "kMaxFXFixedIntensi
                                 kMinFXFixedIntensityValue, kMaxFXFixedIntensityValue};
 constexpr Range kAngleRange{"kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", kMinFXFixedAngleValue,
                             kMaxFXFixedAngleValue};
-constexpr Range kDistanceRange{"kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", kMinFXFixedDistanceValue,
-                               kMaxFXFixedDistanceValue};
-constexpr Range kStrengthRange{"kMinFXFixedStrengthValue", "kMaxFXFixedStrengthValue", kMinFXFixedStrengthValue,
-                               kMaxFXFixedStrengthValue};
+constexpr Range kDistanceRange{"kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue",
+                               kMinFXFixedDistanceValue, kMaxFXFixedDistanceValue};
+constexpr Range kStrengthRange{"kMinFXFixedStrengthValue", "kMaxFXFixedStrengthValue",
+                               kMinFXFixedStrengthValue, kMaxFXFixedStrengthValue};
 constexpr Range kEmbossBlurRange{"kMinFXFixedEmbossBlurValue", "kMaxFXFixedEmbossBlurValue",
                                  kMinFXFixedEmbossBlurValue, kMaxFXFixedEmbossBlurValue};
 
@@ -55,7 +55,8 @@ public:
     Fixed FixedIn(const std::string& inField, const Range& inRange) {
         const Fixed value = mStream.ReadI32();
         if (!((value >= inRange.min) && (value <= inRange.max)))
-            Refuse("(" + inField + " >= " + inRange.minName + ") && (" + inField + " <= " + inRange.maxName + ")");
+            Refuse("(" + inField + " >= " + inRange.minName + ") && (" + inField + " <= " + inRange.maxName +
+                   ")");
         return value;
     }
     bool Flag() { return mStream.ReadU8() != 0; }
@@ -153,7 +154,8 @@ int64 ReadRecord(Payload& ioPayload, uint32 inKey, LayerFXParameters& p) {
             p.mDropShadowOpacity = v.opacity;
         } else {
             p.mInnerShadowBlur = v.blur, p.mInnerShadowIntensity = v.intensity, p.mInnerShadowAngle = v.angle;
-            p.mInnerShadowDistance = v.distance, p.mInnerShadowColor = v.color, p.mInnerShadowBlendMode = v.mode;
+            p.mInnerShadowDistance = v.distance, p.mInnerShadowColor = v.color,
+            p.mInnerShadowBlendMode = v.mode;
             p.mInnerShadowEnabled = v.enabled, p.mInnerShadowUseGlobalAngle = v.useGlobalAngle;
             p.mInnerShadowOpacity = v.opacity;
         }
@@ -196,8 +198,9 @@ void WriteBlendMode(SWriteStream& out, uint32 inMode) {
     out.WriteFourCharCode(key);
 }
 
-void WriteShadow(SWriteStream& out, uint32 inKey, Fixed inBlur, Fixed inIntensity, Fixed inAngle, Fixed inDistance,
-                 const ColorRecord& inColor, uint32 inMode, bool inEnabled, bool inUseGlobalAngle, uint8 inOpacity) {
+void WriteShadow(SWriteStream& out, uint32 inKey, Fixed inBlur, Fixed inIntensity, Fixed inAngle,
+                 Fixed inDistance, const ColorRecord& inColor, uint32 inMode, bool inEnabled,
+                 bool inUseGlobalAngle, uint8 inOpacity) {
     WriteRecordHeader(out, inKey, kShadowBytes);
     out.WriteU32(0);
     out.WriteI32(inBlur);

@@ -6,8 +6,8 @@
 // enabled, so it is never drawn.
 #pragma once
 
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Effects/ColorRecord.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
 #include "Src/Pellin/Isol/Report.h"

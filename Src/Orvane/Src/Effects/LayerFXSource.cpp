@@ -15,9 +15,13 @@ const LayerFX* LayerFXSource::Find(const LayerEffects& inEffects) {
     return source != nullptr ? &source->mLayerFX : nullptr;
 }
 
-bool LayerFXSource::HasEffects() const { return HasEffectsToDraw(mLayerFX.Parameters()); }
+bool LayerFXSource::HasEffects() const {
+    return HasEffectsToDraw(mLayerFX.Parameters());
+}
 
-bool LayerFXSource::HasOuterEffects() const { return HasOuterEffectsToDraw(mLayerFX.Parameters()); }
+bool LayerFXSource::HasOuterEffects() const {
+    return HasOuterEffectsToDraw(mLayerFX.Parameters());
+}
 
 GRect LayerFXSource::GrowBounds(const GRect& inBounds) const {
     return GrowBoundsAtAngle(inBounds, kDefaultGlobalAngle);
@@ -36,6 +40,10 @@ void LayerFXSource::Render(const LayerEffectsDrawing& inDrawing) const {
     DrawLayerEffects(mLayerFX.Parameters(), inDrawing);
 }
 
-uint32 LayerFXSource::GetDataLength() const { return kLayerFXBlockSize; }
+uint32 LayerFXSource::GetDataLength() const {
+    return kLayerFXBlockSize;
+}
 
-void LayerFXSource::WriteData(SWriteStream& inStream) const { mLayerFX.Write(inStream); }
+void LayerFXSource::WriteData(SWriteStream& inStream) const {
+    mLayerFX.Write(inStream);
+}

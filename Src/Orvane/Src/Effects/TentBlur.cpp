@@ -71,14 +71,17 @@ void TentBlur::Run(const uint8* inSource, int32 inSourceRowBytes, int32 inWidth,
     for (int32 y = 0; y < rows; ++y) {
         const uint8* line = inSource + int64(y) * inSourceRowBytes;
         uint16* out = horizontal + int64(y) * inWidth;
-        TentLine([line](int32 j) { return line[j]; }, inWidth, r,
-                 [out, area](int32 i, int64 sum) { out[i] = uint16(std::min(sum * 256 / area, kMaxHorizontal)); });
+        TentLine(
+            [line](int32 j) { return line[j]; }, inWidth, r,
+            [out, area](int32 i, int64 sum) { out[i] = uint16(std::min(sum * 256 / area, kMaxHorizontal)); });
     }
     // Vertical pass, column by column over the 8.8 rows.
     for (int32 x = 0; x < inWidth; ++x) {
         const uint16* column = horizontal + x;
         uint8* out = outMask + x;
         TentLine([column, inWidth](int32 j) { return column[int64(j) * inWidth]; }, inHeight, r,
-                 [this, out, inMaskRowBytes](int32 i, int64 sum) { out[int64(i) * inMaskRowBytes] = Finish(sum); });
+                 [this, out, inMaskRowBytes](int32 i, int64 sum) {
+                     out[int64(i) * inMaskRowBytes] = Finish(sum);
+                 });
     }
 }

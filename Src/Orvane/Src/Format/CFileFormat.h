@@ -27,7 +27,8 @@ public:
     virtual void ReadImage(CImage* inImage, LProgressScope* inProgress) = 0;
     virtual void WriteImage(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress) = 0;
     // Animation frames inside the document: no format of this module stores them; the base reports so.
-    virtual void WriteFrames(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress, void* inReserved);
+    virtual void WriteFrames(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress,
+                             void* inReserved);
 
     SReadStream* GetReadStream() const { return mReadStream; }
     void SetReadStream(SReadStream* inStream) { mReadStream = inStream; }

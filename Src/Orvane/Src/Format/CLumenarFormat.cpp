@@ -20,7 +20,8 @@ CLumenarFormat::~CLumenarFormat() = default;
 void CLumenarFormat::ReadHeader() {
     SReadStream& stream = *ThrowIfNil(mReadStream);
     const uint32 signature = stream.ReadFourCharCode();
-    if (signature == FourCC("ZQM2") || signature == FourCC("ZQM1")) LTHROW_MESSAGE(LumenarRefusal::kNoMultidisk);
+    if (signature == FourCC("ZQM2") || signature == FourCC("ZQM1"))
+        LTHROW_MESSAGE(LumenarRefusal::kNoMultidisk);
     if (signature != kSignature) LTHROW_MESSAGE(LumenarRefusal::kBadLumenarType);
 
     mVersion = stream.ReadU16();

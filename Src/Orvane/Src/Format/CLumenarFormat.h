@@ -96,8 +96,8 @@ private:
     // Where decoded rows go: a batch of rows of a rectangle, a stride apart, one byte per pixel. An empty
     // store drops the rows.
     using RowStore = std::function<void(const GRect& inRect, const uint8* inRows, int32 inStride)>;
-    void DecodeRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts, uint32 inCursor,
-                    const RowStore& inStore, LProgressScope* inProgress);
+    void DecodeRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
+                    uint32 inCursor, const RowStore& inStore, LProgressScope* inProgress);
     // The indexed document's destinations (CLumenarFormatIndexed.cpp): the background layer, and what
     // becomes of colour-index rows meant for a layer (nothing for layers that hold no indexes).
     CLayer* MakeIndexedBackground(const GRect& inBounds, uint32 inLayerID);

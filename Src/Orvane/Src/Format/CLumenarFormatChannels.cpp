@@ -34,7 +34,8 @@ constexpr uint32 kBandRows = 64;
 // A stored layer channel: u16 compression code, then (packed) one u16 packed size per row of the
 // record's rectangle (the mask rectangle for a mask channel), even when that rectangle has no columns,
 // then the rows. Other codes are neither decoded nor consumed beyond the code.
-uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer, const LayerRecord& inRecord) {
+uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* inLayer,
+                                        const LayerRecord& inRecord) {
     SReadStream& stream = *mReadStream;
     const uint16 compression = stream.ReadU16();
     if (compression >= 2) return compression;
@@ -63,8 +64,9 @@ uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* 
 // channel-by-channel path, with the stream back at its start; the channels after them are read one by
 // one either way.
 bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
-    if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || mDepth != 8 || mColorMode == kModeIndexed ||
-        mColorMode == kModeGrayscale || ioRecord.mChannels.size() < 4 || ioRecord.mBounds.Empty())
+    if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || mDepth != 8 ||
+        mColorMode == kModeIndexed || mColorMode == kModeGrayscale || ioRecord.mChannels.size() < 4 ||
+        ioRecord.mBounds.Empty())
         return false;
     const GRect rect = ioRecord.mBounds;
     const int64 width = int64(rect.right) - int64(rect.left);
@@ -111,7 +113,8 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
                 regular = regular && count < 2 * width;
             }
         }
-        regular = regular && codes[c] < 2 && length == channel.GetLength() && unbacked <= kUnbackedRowByteLimit;
+        regular =
+            regular && codes[c] < 2 && length == channel.GetLength() && unbacked <= kUnbackedRowByteLimit;
         plane.position = at + 2 + (plane.packed ? 2 * uint64(rows) : 0);
         at += length;
     }
@@ -125,12 +128,14 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     // at least one batch, so a row's band lies in one piece and the row a batch back is still there.
     const uint32 stride = uint32(width);
     const uint32 rowsPerBatch = LScratchBuffer::kDefaultSize / stride;
-    const uint32 ringRows = (std::max<uint32>(rowsPerBatch, kBandRows) + kBandRows - 1) / kBandRows * kBandRows;
+    const uint32 ringRows =
+        (std::max<uint32>(rowsPerBatch, kBandRows) + kBandRows - 1) / kBandRows * kBandRows;
     for (Plane& plane : planes) {
         plane.rows.assign(size_t(ringRows) * stride, 0);
         plane.packedRow.assign(size_t(stride) * 2, 0);
     }
-    const uint32 phase = uint32(((int64(rect.top) - inLayer->GetBounds().top) % kBandRows + kBandRows) % kBandRows);
+    const uint32 phase =
+        uint32(((int64(rect.top) - inLayer->GetBounds().top) % kBandRows + kBandRows) % kBandRows);
     CRGBLayer* layer = static_cast<CRGBLayer*>(inLayer);
     std::vector<uint8> band;
     for (uint32 first = 0; first < rows;) {
@@ -161,20 +166,22 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
                 if (count > 0) std::memcpy(plane.packedRow.data(), from, count);
                 from += count;
                 const uint32 produced =
-                    PackBits::DecodeRow(plane.packedRow.data(), uint32(plane.packedRow.size()), slot, stride).produced;
+                    PackBits::DecodeRow(plane.packedRow.data(), uint32(plane.packedRow.size()), slot, stride)
+                        .produced;
                 if (produced == stride) continue;
                 if (i < rowsPerBatch) {
                     std::memset(slot + produced, 0, stride - produced);
                 } else {
-                    const uint8* earlier = plane.rows.data() + size_t((i - rowsPerBatch + phase) % ringRows) * stride;
+                    const uint8* earlier =
+                        plane.rows.data() + size_t((i - rowsPerBatch + phase) % ringRows) * stride;
                     if (earlier != slot) std::memcpy(slot + produced, earlier + produced, stride - produced);
                 }
             }
             const size_t firstSlot = size_t((first + phase) % ringRows) * stride;
             channels[ioRecord.mChannels[size_t(c)].GetKind()] = plane.rows.data() + firstSlot;
         }
-        layer->SetChannels(GRect(rect.left, rect.top + int32(first), rect.right, rect.top + int32(end)), channels,
-                           int32(stride));
+        layer->SetChannels(GRect(rect.left, rect.top + int32(first), rect.right, rect.top + int32(end)),
+                           channels, int32(stride));
         first = end;
     }
     stream.SetPosition(uint32(at));
@@ -182,19 +189,24 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     return true;
 }
 
-void CLumenarFormat::ReadChannelRows(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
-                                     uint32 inCursor, uint32 inKind, CLayer* inLayer, LProgressScope* inProgress) {
+void CLumenarFormat::ReadChannelRows(const GRect& inRect, bool inPacked,
+                                     const std::vector<uint16>& inLineCounts, uint32 inCursor, uint32 inKind,
+                                     CLayer* inLayer, LProgressScope* inProgress) {
     RowStore sink;
     const LayerKind layerKind = inLayer != nullptr ? inLayer->GetLayerType() : LayerKind(-1);
     CRGBLayer* rgbLayer = layerKind == eRGBLayer ? static_cast<CRGBLayer*>(inLayer) : nullptr;
     if (inKind == kChannelKindTransparency) {
         if (rgbLayer != nullptr)
-            sink = [rgbLayer](const GRect& r, const uint8* p, int32 s) { rgbLayer->SetChannel(r, 3, p, s, 1); };
+            sink = [rgbLayer](const GRect& r, const uint8* p, int32 s) {
+                rgbLayer->SetChannel(r, 3, p, s, 1);
+            };
     } else if (inKind == kChannelKindMask) {
         const bool hasMask = rgbLayer != nullptr ? LCHECK(rgbLayer->HasLayerMask())
                                                  : layerKind == eAdjustmentLayer && inLayer->HasLayerMask();
         if (hasMask)
-            sink = [inLayer](const GRect& r, const uint8* p, int32 s) { inLayer->SetLayerMaskTile(r, p, s, 1); };
+            sink = [inLayer](const GRect& r, const uint8* p, int32 s) {
+                inLayer->SetLayerMaskTile(r, p, s, 1);
+            };
     } else if (inKind > kChannelKindBlue) {
         // An unknown stored id: the rows are read and go nowhere.
     } else if (mColorMode == kModeIndexed) {
@@ -216,8 +228,9 @@ void CLumenarFormat::ReadChannelRows(const GRect& inRect, bool inPacked, const s
     if (inProgress != nullptr) inProgress->SetPortionComplete(1.0);
 }
 
-void CLumenarFormat::ReadExtraChannel(const GRect& inRect, bool inPacked, const std::vector<uint16>& inLineCounts,
-                                      uint32 inCursor, CChannel& outChannel) {
+void CLumenarFormat::ReadExtraChannel(const GRect& inRect, bool inPacked,
+                                      const std::vector<uint16>& inLineCounts, uint32 inCursor,
+                                      CChannel& outChannel) {
     RowStore sink;
     sink = [&outChannel](const GRect& r, const uint8* p, int32 s) { outChannel.SetTile(r, p, s, 1); };
     DecodeRows(inRect, inPacked, inLineCounts, inCursor, sink, nullptr);
@@ -255,7 +268,8 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
 
     uint32 batchStart = 0;
     for (uint32 i = 0; i < rows; ++i) {
-        if (inProgress != nullptr && (rows < 16 || i % 16 == 0)) inProgress->SetPortionComplete(double(i) / rows);
+        if (inProgress != nullptr && (rows < 16 || i % 16 == 0))
+            inProgress->SetPortionComplete(double(i) / rows);
         uint8* slot = slots + size_t(i - batchStart) * stride;
         if (!inPacked) {
             stream.ReadBytes(int32(rowBytes), slot);
@@ -272,7 +286,8 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
             PackBits::DecodeRow(packedRow.data(), uint32(packedRow.size()), slot, uint32(rowBytes));
         }
         if (i + 1 - batchStart == rowsPerBatch || i + 1 == rows) {
-            const GRect batch(inRect.left, inRect.top + int32(batchStart), inRect.right, inRect.top + int32(i + 1));
+            const GRect batch(inRect.left, inRect.top + int32(batchStart), inRect.right,
+                              inRect.top + int32(i + 1));
             if (inSink) inSink(batch, slots, int32(stride));
             batchStart = i + 1;
         }

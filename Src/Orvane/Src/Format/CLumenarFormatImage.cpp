@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
@@ -61,7 +61,8 @@ bool CLumenarFormat::ReadLayerAndMaskInfo(LProgressScope* inProgress) {
             mMergedHasTransparency = mLayerCountNegative;
         }
     }
-    if (sectionEnd >= stream.GetPosition() && sectionEnd - stream.GetPosition() >= 4) ReadGlobalMaskInfo(sectionEnd);
+    if (sectionEnd >= stream.GetPosition() && sectionEnd - stream.GetPosition() >= 4)
+        ReadGlobalMaskInfo(sectionEnd);
     if (stream.GetPosition() > sectionEnd) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
     StreamBounds::MoveTo(stream, sectionEnd);
     return readMerged;
@@ -160,16 +161,19 @@ void CLumenarFormat::ReadLineCountTable(uint64 inEntries, std::vector<uint16>& o
             continue;
         }
         stream.ReadBytes(int32(chunk * 2), bytes);
-        for (uint32 i = 0; i < chunk; ++i) outLineCounts.push_back(uint16((bytes[2 * i] << 8) | bytes[2 * i + 1]));
+        for (uint32 i = 0; i < chunk; ++i)
+            outLineCounts.push_back(uint16((bytes[2 * i] << 8) | bytes[2 * i + 1]));
         done += chunk;
     }
 }
 
 // A channel's rows are passed over by their packed sizes, or by rows x rowBytes when raw.
-void CLumenarFormat::SkipMergedChannel(bool inPacked, const std::vector<uint16>& inLineCounts, uint32 inCursor) {
+void CLumenarFormat::SkipMergedChannel(bool inPacked, const std::vector<uint16>& inLineCounts,
+                                       uint32 inCursor) {
     uint64 bytes = 0;
     if (inPacked) {
-        for (uint32 i = 0; i < mRows && size_t(inCursor) + i < inLineCounts.size(); ++i) bytes += inLineCounts[inCursor + i];
+        for (uint32 i = 0; i < mRows && size_t(inCursor) + i < inLineCounts.size(); ++i)
+            bytes += inLineCounts[inCursor + i];
     } else {
         bytes = uint64(mRows) * RowBytes(mColumns);
     }

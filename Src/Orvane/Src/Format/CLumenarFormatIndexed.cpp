@@ -1,11 +1,12 @@
 // CLumenarFormat: the picture of an indexed document, an indexed layer sharing the document's colour
 // table, into which the merged colour-index rows go.
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 
 CLayer* CLumenarFormat::MakeIndexedBackground(const GRect& inBounds, uint32 inLayerID) {
-    return new CIndexedLayer(mImage, std::string(), true, inBounds, kBlendNormal, 255, mColorTable, 0, inLayerID);
+    return new CIndexedLayer(mImage, std::string(), true, inBounds, kBlendNormal, 255, mColorTable, 0,
+                             inLayerID);
 }
 
 CLumenarFormat::RowStore CLumenarFormat::IndexRowStore(CLayer* inLayer) {

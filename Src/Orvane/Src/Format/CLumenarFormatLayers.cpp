@@ -4,11 +4,11 @@
 #include <string>
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Orvane/Src/Image/TTiledPlane.h"
@@ -43,7 +43,8 @@ void CLumenarFormat::ReadLayerRecords() {
         --mChannelCount;
     }
     // The count comes from the file: room is set aside only for the records the file can hold.
-    const size_t expected = size_t(std::min<uint64>(uint64(count), StreamBounds::BytesLeft(stream) / kSmallestRecordBytes + 1));
+    const size_t expected =
+        size_t(std::min<uint64>(uint64(count), StreamBounds::BytesLeft(stream) / kSmallestRecordBytes + 1));
     mLayerRecords.reserve(expected);
     mRecordLayers.reserve(expected);
 
@@ -80,13 +81,14 @@ void CLumenarFormat::ReadLayerRecords() {
 // without a layer (its channels are still read, into nowhere). Every other record becomes an RGB layer,
 // opaque white when it stores no transparency (fewer than 4 channels), transparent white otherwise and
 // always in grayscale documents.
-CLayer* CLumenarFormat::MakeRecordLayer(const LayerRecord& inRecord, const GRect& inBounds, uint32 inLayerID) {
+CLayer* CLumenarFormat::MakeRecordLayer(const LayerRecord& inRecord, const GRect& inBounds,
+                                        uint32 inLayerID) {
     if (inRecord.mHasAdjustment) {
         const GRect adjustmentBounds = inRecord.mMaskBounds.Union(mImage->GetImageRect());
-        CLayer* layer = CreateAdjustmentLayer(mImage, inRecord.mName, true, adjustmentBounds, kBlendNormal, 255,
-                                              inRecord.mMaskDefaultColor, inLayerID, inRecord.mAdjustmentType,
-                                              *mReadStream, inRecord.mAdjustmentPosition,
-                                              inRecord.mAdjustmentLength);
+        CLayer* layer =
+            CreateAdjustmentLayer(mImage, inRecord.mName, true, adjustmentBounds, kBlendNormal, 255,
+                                  inRecord.mMaskDefaultColor, inLayerID, inRecord.mAdjustmentType,
+                                  *mReadStream, inRecord.mAdjustmentPosition, inRecord.mAdjustmentLength);
         if (layer == nullptr) {
             LREPORT("CLumenarFormat::ReadLayerRecords: adjustment layer not available -- layer left out");
             return nullptr;
@@ -131,7 +133,8 @@ void CLumenarFormat::ApplyRecordSettings(CLayer* inLayer, const LayerRecord& inR
     inLayer->SetMaskLinked(!(hasMask && (inRecord.mMaskFlags & kMaskNotLinked) != 0));
     inLayer->SetMaskEnabled(!(hasMask && (inRecord.mMaskFlags & kMaskDisabled) != 0));
     if (inLayer->GetLayerType() == eRGBLayer)
-        static_cast<CRGBLayer*>(inLayer)->SetTransparencyProtected((inRecord.mFlags & kRecordTransparencyProtected) != 0);
+        static_cast<CRGBLayer*>(inLayer)->SetTransparencyProtected(
+            (inRecord.mFlags & kRecordTransparencyProtected) != 0);
     inLayer->SetVisible((inRecord.mFlags & kRecordHidden) == 0);
     inLayer->SetName(inRecord.mName);
     inLayer->SetClipping(inRecord.mClipping);

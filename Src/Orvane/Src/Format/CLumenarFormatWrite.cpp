@@ -120,4 +120,3 @@ void CLumenarFormat::WriteImage(CImage* inImage, SWriteStream* inStream, LProgre
     }
     if (inProgress != nullptr) inProgress->SetPortionComplete(1.0);
 }
-

@@ -49,8 +49,9 @@ ChannelWriter::ChannelWriter(uint32 inKind, const GRect& inRect, RowSource inSou
         mSource(RowOf(mRect, y), row.Ptr());
         mLength.AddPackedRow(uint16(PackBits::PackedRowSize(row.Ptr(), rowBytes)));
     }
-    LCHECK_AS(mLength.LineCounts().size() == size_t(mRect.Height()),
-              inAllowRaw ? "mLineCounts.size() == layerBounds.Height()" : "mLineCounts.size() == bounds.Height()");
+    LCHECK_AS(
+        mLength.LineCounts().size() == size_t(mRect.Height()),
+        inAllowRaw ? "mLineCounts.size() == layerBounds.Height()" : "mLineCounts.size() == bounds.Height()");
     mLength.Finish(uint32(mRect.Height()), rowBytes, inAllowRaw);
 }
 
@@ -64,9 +65,12 @@ ChannelWriter::RowSource ChannelWriter::LayerRows(const CLayer& inLayer, uint32 
         // Without a mask the layer's coverage is its mask default colour everywhere.
         if (!inLayer.HasLayerMask()) {
             const uint8 value = inLayer.GetMaskDefaultColor();
-            return [value](const GRect& inRow, uint8* outRow) { std::memset(outRow, value, RowBytesOf(inRow)); };
+            return
+                [value](const GRect& inRow, uint8* outRow) { std::memset(outRow, value, RowBytesOf(inRow)); };
         }
-        return [layer](const GRect& inRow, uint8* outRow) { layer->GetLayerMaskTile(inRow, outRow, inRow.Width()); };
+        return [layer](const GRect& inRow, uint8* outRow) {
+            layer->GetLayerMaskTile(inRow, outRow, inRow.Width());
+        };
     }
     switch (inLayer.GetLayerType()) {
         case eRGBLayer: {
@@ -78,12 +82,15 @@ ChannelWriter::RowSource ChannelWriter::LayerRows(const CLayer& inLayer, uint32 
         }
         case eIndexedLayer: {
             const auto* indexed = static_cast<const CIndexedLayer*>(layer);
-            return [indexed](const GRect& inRow, uint8* outRow) { indexed->GetIndexRows(inRow, outRow, inRow.Width()); };
+            return [indexed](const GRect& inRow, uint8* outRow) {
+                indexed->GetIndexRows(inRow, outRow, inRow.Width());
+            };
         }
         default: {
             // A layer without pixels of its own reads as the empty pixel, 0x00FFFFFF.
             const uint8 value = inKind == kChannelKindTransparency ? 0 : 255;
-            return [value](const GRect& inRow, uint8* outRow) { std::memset(outRow, value, RowBytesOf(inRow)); };
+            return
+                [value](const GRect& inRow, uint8* outRow) { std::memset(outRow, value, RowBytesOf(inRow)); };
         }
     }
 }

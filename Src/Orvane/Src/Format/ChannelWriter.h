@@ -28,7 +28,8 @@ public:
     // Rows of one channel of a layer, by kind: an RGB layer's red, green, blue or transparency; an
     // indexed layer's colour indexes (for every colour kind); an adjustment layer's colour and
     // transparency are those of the empty pixel, 255, 255, 255 and 0. Kind 4 is the layer mask, or the mask
-    // default colour everywhere for a layer without one (what compositing takes as its coverage). The layer must outlive the writer.
+    // default colour everywhere for a layer without one (what compositing takes as its coverage). The layer
+    // must outlive the writer.
     static RowSource LayerRows(const CLayer& inLayer, uint32 inKind);
     // Rows of a channel; 0 outside its bounds. The channel must outlive the writer.
     static RowSource ChannelRows(const CChannel& inChannel);

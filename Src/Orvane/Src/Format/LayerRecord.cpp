@@ -55,7 +55,8 @@ void LayerRecord::Read(SReadStream& inStream) {
 void LayerRecord::ReadChannelEntries(SReadStream& inStream) {
     mChannelCount = inStream.ReadU16();
     mChannels.clear();
-    mChannels.reserve(size_t(std::min<uint64>(mChannelCount, StreamBounds::BytesLeft(inStream) / kChannelEntryBytes + 1)));
+    mChannels.reserve(
+        size_t(std::min<uint64>(mChannelCount, StreamBounds::BytesLeft(inStream) / kChannelEntryBytes + 1)));
     for (uint32 i = 0; i < mChannelCount; ++i) {
         const int16 id = inStream.ReadI16();
         const uint32 length = inStream.ReadU32();
@@ -106,7 +107,8 @@ void LayerRecord::ReadAdditionalBlocks(SReadStream& inStream, uint32& ioRemainin
     }
 }
 
-void LayerRecord::ReadAdditionalBlock(SReadStream& inStream, uint32 inSignature, uint32 inKey, uint32 inLength) {
+void LayerRecord::ReadAdditionalBlock(SReadStream& inStream, uint32 inSignature, uint32 inKey,
+                                      uint32 inLength) {
     if (inSignature != kTagSignature) return;
     const uint32 dataStart = inStream.GetPosition();
     uint32 adjustmentType = 0;

@@ -13,9 +13,9 @@
 namespace {
 
 constexpr uint32 kTagSignature = FourCC("ZQRS");
-constexpr uint32 kMaskBlockBytes = 20;     // rectangle (16), default colour, flags, two zero bytes
+constexpr uint32 kMaskBlockBytes = 20;       // rectangle (16), default colour, flags, two zero bytes
 constexpr uint32 kBlendingRangesBytes = 40;  // ten groups of 0, 0, 255, 255
-constexpr uint32 kBlockHeaderBytes = 12;   // signature, key, u32 length
+constexpr uint32 kBlockHeaderBytes = 12;     // signature, key, u32 length
 constexpr uint32 kIDBlockBytes = kBlockHeaderBytes + 4;
 // Rectangle (16), channel count (2), blend signature and key (8), opacity, clipping, flags, filler (4),
 // extra length (4).
@@ -107,7 +107,8 @@ void LayerRecordWriter::BuildChannels() {
             kinds = {kChannelKindRed};
             break;
         case eAdjustmentLayer:
-            kinds = {kChannelKindRed, kChannelKindGreen, kChannelKindBlue, kChannelKindTransparency, kChannelKindMask};
+            kinds = {kChannelKindRed, kChannelKindGreen, kChannelKindBlue, kChannelKindTransparency,
+                     kChannelKindMask};
             break;
         default:
             kinds = {kChannelKindRed, kChannelKindGreen, kChannelKindBlue, kChannelKindTransparency};

@@ -20,7 +20,8 @@ inline constexpr const char* kBadColorMode =
     "$$$/Err/Orvane/LumenarFormat/BadColorMode=this file contains an unrecognized color mode";
 inline constexpr const char* kNoBitmaps =
     "$$$/Err/Orvane/LumenarFormat/NoBitmaps=Bitmap mode files are not supported";
-inline constexpr const char* kNoLab = "$$$/Err/Orvane/LumenarFormat/NoLab=Lab color mode files are not supported";
+inline constexpr const char* kNoLab =
+    "$$$/Err/Orvane/LumenarFormat/NoLab=Lab color mode files are not supported";
 inline constexpr const char* kNoCMYK =
     "$$$/Err/Orvane/LumenarFormat/NoCMYK=CMYK files must first be converted to RGB in Lumenar";
 inline constexpr const char* kNoDuotone =

@@ -1,13 +1,13 @@
-#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Format/MergedImageWriter.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Format/ChannelWriter.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
@@ -33,15 +33,18 @@ void CompositeInto(CImage& inImage, std::vector<CChannel>& ioChannels, const Nat
     auto* quads = static_cast<NativeQuad*>(scratch.Ptr());
     const int32 rowBytes = pieceWidth * int32(sizeof(NativeQuad));
     std::vector<uint8> indexes(inTable.IsNull() ? 0 : size_t(pieceWidth) * size_t(pieceHeight));
-    const int64 pieceCount = int64((width + pieceWidth - 1) / pieceWidth) * ((height + pieceHeight - 1) / pieceHeight);
+    const int64 pieceCount =
+        int64((width + pieceWidth - 1) / pieceWidth) * ((height + pieceHeight - 1) / pieceHeight);
     int64 done = 0;
     for (int32 top = 0; top < height; top += pieceHeight) {
         for (int32 left = 0; left < width; left += pieceWidth) {
-            const GRect piece(left, top, std::min(width, left + pieceWidth), std::min(height, top + pieceHeight));
+            const GRect piece(left, top, std::min(width, left + pieceWidth),
+                              std::min(height, top + pieceHeight));
             GetCompositeTile(inImage, piece, quads, rowBytes);
             if (inTable.IsNull()) {
                 for (int32 c = 0; c < int32(ioChannels.size()); ++c)
-                    ioChannels[size_t(c)].SetTile(piece, GetChannelPtr(quads, c), rowBytes, int32(sizeof(NativeQuad)));
+                    ioChannels[size_t(c)].SetTile(piece, GetChannelPtr(quads, c), rowBytes,
+                                                  int32(sizeof(NativeQuad)));
             } else {
                 const int32 pw = piece.Width();
                 for (int32 y = 0; y < piece.Height(); ++y)
@@ -92,7 +95,8 @@ void MergedImageWriter::Write(SWriteStream& inStream, LProgressScope* inProgress
     // Extra channels are stored over the canvas whatever their own bounds (0 outside them), so that every
     // stored channel has the rows the line-count table counts.
     for (int32 i = 0; i < extraCount; ++i)
-        channels.emplace_back(kChannelKindRed, canvas, ChannelWriter::ChannelRows(mImage.GetExtraChannel(i)), false);
+        channels.emplace_back(kChannelKindRed, canvas, ChannelWriter::ChannelRows(mImage.GetExtraChannel(i)),
+                              false);
 
     for (const ChannelWriter& channel : channels) channel.WriteLineCounts(inStream);
     LProgressScope rowsProgress(inProgress, 1.0);

@@ -13,8 +13,12 @@ namespace {
 // Packets are at most 128 bytes and usually short, so they are moved with a few overlapping 16-byte
 // (or 8-byte) stores inside [out, out + count) rather than through a library call per packet.
 #if defined(__SSE2__)
-inline void Store16(uint8* out, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v); }
-inline __m128i Load16(const uint8* in) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)); }
+inline void Store16(uint8* out, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+}
+inline __m128i Load16(const uint8* in) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+}
 #endif
 
 inline void CopyPacket(uint8* out, const uint8* in, uint32 count) {

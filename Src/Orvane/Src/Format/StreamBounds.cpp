@@ -20,7 +20,8 @@ void MoveTo(SReadStream& inStream, uint64 inPosition) {
     // The stream tells how much of the file is left as a signed 32-bit difference, so a position more
     // than 2^31 - 1 beyond the end would look like one before it (and the stream would hand out what its
     // buffer still held instead of failing): such positions are taken as 2^31 - 1 beyond the end.
-    const uint64 target = std::min<uint64>(inPosition, std::min<uint64>(0xFFFFFFFFu, uint64(length) + 0x7FFFFFFFu));
+    const uint64 target =
+        std::min<uint64>(inPosition, std::min<uint64>(0xFFFFFFFFu, uint64(length) + 0x7FFFFFFFu));
     if (target < length) {
         inStream.SetPosition(uint32(target));
         return;

@@ -49,12 +49,13 @@ struct V256 {
     static T Max16(T a, T b) { return _mm256_max_epi16(a, b); }
     static T Lt16(T a, T b) { return _mm256_cmpgt_epi16(b, a); }
     static T Spread16Lo(T a) {
-        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1, 0, 1,
-                                                       0, 1, 4, 5, 4, 5, 4, 5, 4, 5));
+        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1,
+                                                       0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5));
     }
     static T Spread16Hi(T a) {
-        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8,
-                                                       9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13));
+        return _mm256_shuffle_epi8(
+            a, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8, 9, 8, 9, 8,
+                                9, 12, 13, 12, 13, 12, 13, 12, 13));
     }
     static T Srli16(T a, int n) { return _mm256_srli_epi16(a, n); }
     static T Lookup32(const uint32* table, T indices) {
@@ -72,12 +73,14 @@ struct V256 {
     static T Lo16(T a, T b) { return _mm256_unpacklo_epi16(a, b); }
     static T Hi16(T a, T b) { return _mm256_unpackhi_epi16(a, b); }
     static T SpreadLo(T a) {
-        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1, 0, -1, 0,
-                                                       -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1));
+        return _mm256_shuffle_epi8(
+            a, _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1, 0, -1, 0, -1, 0, -1,
+                                0, -1, 4, -1, 4, -1, 4, -1, 4, -1));
     }
     static T SpreadHi(T a) {
-        return _mm256_shuffle_epi8(a, _mm256_setr_epi8(8, -1, 8, -1, 8, -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1, 8,
-                                                       -1, 8, -1, 8, -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1));
+        return _mm256_shuffle_epi8(
+            a, _mm256_setr_epi8(8, -1, 8, -1, 8, -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1, 8, -1, 8, -1, 8,
+                                -1, 8, -1, 12, -1, 12, -1, 12, -1, 12, -1));
     }
     static T Pack16(T a, T b) { return _mm256_packus_epi16(a, b); }
     static T Packs32(T a, T b) { return _mm256_packs_epi32(a, b); }
@@ -95,8 +98,8 @@ struct V256 {
     static T Min32(T a, T b) { return _mm256_min_epi32(a, b); }
     static T Madd16(T a, T b) { return _mm256_madd_epi16(a, b); }
     static T MulDivTrunc32(T a, T b, T c) {
-        return _mm256_cvttps_epi32(
-            _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)), _mm256_cvtepi32_ps(c)));
+        return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)),
+                                                 _mm256_cvtepi32_ps(c)));
     }
     static T Lookup16(const BlendVector::WideTable& table, T x) {
         return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));

@@ -87,8 +87,8 @@ struct V512 {
     static T Min32(T a, T b) { return _mm512_min_epi32(a, b); }
     static T Madd16(T a, T b) { return _mm512_madd_epi16(a, b); }
     static T MulDivTrunc32(T a, T b, T c) {
-        return _mm512_cvttps_epi32(
-            _mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)), _mm512_cvtepi32_ps(c)));
+        return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)),
+                                                 _mm512_cvtepi32_ps(c)));
     }
     static T Lookup16(const BlendVector::WideTable& table, T x) {
         return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));
@@ -100,7 +100,8 @@ struct V512 {
     // A shuffle control that repeats, in every 128-bit lane, bytes (b0, b1) of one 32-bit element into
     // the first four 16-bit lanes and bytes (b2, b3) of another into the last four (-1 gives zero).
     static T Control(int8 b0, int8 b1, int8 b2, int8 b3) {
-        return _mm512_broadcast_i32x4(_mm_setr_epi8(b0, b1, b0, b1, b0, b1, b0, b1, b2, b3, b2, b3, b2, b3, b2, b3));
+        return _mm512_broadcast_i32x4(
+            _mm_setr_epi8(b0, b1, b0, b1, b0, b1, b0, b1, b2, b3, b2, b3, b2, b3, b2, b3));
     }
 };
 

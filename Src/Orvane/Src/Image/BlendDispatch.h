@@ -1,7 +1,7 @@
 // Which instruction set the blend loops use (internal to compositing, and to its tests and benchmarks).
 //
-// The scalar loops define the bytes; the SSE2, AVX2 and AVX-512 loops reproduce them and are chosen once, from
-// what the processor reports, unless a caller asks for a lower set. Modes without a vector loop, and the
+// The scalar loops define the bytes; the SSE2, AVX2 and AVX-512 loops reproduce them and are chosen once,
+// from what the processor reports, unless a caller asks for a lower set. Modes without a vector loop, and the
 // columns of a row that do not fill a whole vector, always run the scalar loop.
 #pragma once
 
@@ -30,7 +30,7 @@ BlendInstructionSet CurrentBlendInstructionSet();
 int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode);
 
 #if LUMENAR_BLEND_VECTORS
-int32 BlendColumnsSse2(const BlendArgs& inArgs, uint32 inMode);  // BlendSse2.cpp
+int32 BlendColumnsSse2(const BlendArgs& inArgs, uint32 inMode);    // BlendSse2.cpp
 int32 BlendColumnsAvx2(const BlendArgs& inArgs, uint32 inMode);    // BlendAvx2.cpp
 int32 BlendColumnsAvx512(const BlendArgs& inArgs, uint32 inMode);  // BlendAvx512.cpp
 #endif

@@ -142,7 +142,9 @@ struct ColorDodgeRule {  // d / (1 - a * s)
 struct ColorBurnRule {  // 1 - (1 - d) / (1 - a * (1 - s))
     static constexpr NativeQuad kBackground = kOpaqueWhite;
     static constexpr bool kCopyOntoTransparent = false;
-    static uint8 Apply(uint32 a, uint32 s, uint32 d) { return uint8(255 - Div8(255 - d, 255 - Mul8(a, 255 - s))); }
+    static uint8 Apply(uint32 a, uint32 s, uint32 d) {
+        return uint8(255 - Div8(255 - d, 255 - Mul8(a, 255 - s)));
+    }
 };
 
 // A separable mode: background step, the rule on each colour, then d.a = Screen8(a, old d.a).

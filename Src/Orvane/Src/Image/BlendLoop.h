@@ -23,7 +23,8 @@ struct BlendArgs {
                                                    std::ptrdiff_t(inRow) * srcRowBytes);
     }
     NativeQuad* DstRow(int32 inRow) const {
-        return reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(dst) + std::ptrdiff_t(inRow) * dstRowBytes);
+        return reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(dst) +
+                                             std::ptrdiff_t(inRow) * dstRowBytes);
     }
 };
 

@@ -37,10 +37,10 @@ enum BlendMode : uint32 {
 
 // Every mode, in ascending order.
 inline constexpr uint32 kAllBlendModes[] = {
-    kBlendNormal,       kBlendDarken,       kBlendLighten,      kBlendHue,          kBlendSaturation,
-    kBlendColor,        kBlendLuminosity,   kBlendMultiply,     kBlendScreen,       kBlendDissolve,
-    kBlendCurveLighten, kBlendScaleLighten, kBlendScaleDarken,  kBlendCurveDarken,  kBlendErase,
-    kBlendOverlay,      kBlendHardLight,    kBlendSoftLight,    kBlendDifference,   kBlendExclusion,
+    kBlendNormal,       kBlendDarken,       kBlendLighten,     kBlendHue,         kBlendSaturation,
+    kBlendColor,        kBlendLuminosity,   kBlendMultiply,    kBlendScreen,      kBlendDissolve,
+    kBlendCurveLighten, kBlendScaleLighten, kBlendScaleDarken, kBlendCurveDarken, kBlendErase,
+    kBlendOverlay,      kBlendHardLight,    kBlendSoftLight,   kBlendDifference,  kBlendExclusion,
     kBlendColorDodge,   kBlendColorBurn,    kBlendBehind,
 };
 inline constexpr int32 kBlendModeCount = int32(sizeof(kAllBlendModes) / sizeof(kAllBlendModes[0]));

@@ -20,10 +20,14 @@ struct Colour {
     int32 blue;
 };
 
-Colour ColourOf(const NativeQuad& inQuad) { return Colour{inQuad.red, inQuad.green, inQuad.blue}; }
+Colour ColourOf(const NativeQuad& inQuad) {
+    return Colour{inQuad.red, inQuad.green, inQuad.blue};
+}
 
 // Lightness with weights 4915, 9667, 1802 out of 16384, rounded.
-inline int32 Lum(const Colour& c) { return (c.red * 4915 + c.green * 9667 + c.blue * 1802 + 8192) >> 14; }
+inline int32 Lum(const Colour& c) {
+    return (c.red * 4915 + c.green * 9667 + c.blue * 1802 + 8192) >> 14;
+}
 
 inline int32 Sat(const Colour& c) {
     return std::max({c.red, c.green, c.blue}) - std::min({c.red, c.green, c.blue});
@@ -149,7 +153,15 @@ struct NonSeparableKernel {
 
 }  // namespace
 
-void BlendHueLoop(const BlendArgs& inArgs) { RunKernelLoop<NonSeparableKernel<HueResult>>(inArgs); }
-void BlendSaturationLoop(const BlendArgs& inArgs) { RunKernelLoop<NonSeparableKernel<SaturationResult>>(inArgs); }
-void BlendColorLoop(const BlendArgs& inArgs) { RunKernelLoop<NonSeparableKernel<ColorResult>>(inArgs); }
-void BlendLuminosityLoop(const BlendArgs& inArgs) { RunKernelLoop<NonSeparableKernel<LuminosityResult>>(inArgs); }
+void BlendHueLoop(const BlendArgs& inArgs) {
+    RunKernelLoop<NonSeparableKernel<HueResult>>(inArgs);
+}
+void BlendSaturationLoop(const BlendArgs& inArgs) {
+    RunKernelLoop<NonSeparableKernel<SaturationResult>>(inArgs);
+}
+void BlendColorLoop(const BlendArgs& inArgs) {
+    RunKernelLoop<NonSeparableKernel<ColorResult>>(inArgs);
+}
+void BlendLuminosityLoop(const BlendArgs& inArgs) {
+    RunKernelLoop<NonSeparableKernel<LuminosityResult>>(inArgs);
+}

@@ -14,7 +14,9 @@ inline void MixColours(NativeQuad& d, const NativeQuad& s, int32 w) {
 
 // The weight of coverage a over a destination of alpha da: Div8(a, Lerp8(a, da)), or a itself when the
 // destination is opaque.
-inline int32 Weight(uint32 a, uint32 da) { return da < 255 ? Div8(a, Lerp8(a, da)) : int32(a); }
+inline int32 Weight(uint32 a, uint32 da) {
+    return da < 255 ? Div8(a, Lerp8(a, da)) : int32(a);
+}
 
 // Coverage a (already non-zero) laid over d; a transparent destination takes the source with alpha a.
 inline void Over(NativeQuad s, uint32 a, NativeQuad& d) {

@@ -33,7 +33,8 @@ template <class PixelStep>
 void ForEachCoveredPixel(const PlaneArgs& p, PixelStep inStep) {
     for (int32 row = 0; row < p.rect.Height(); ++row) {
         for (int32 column = 0; column < p.rect.Width(); ++column) {
-            const uint32 a = Mul8(p.coverage[Offset(column, p.coverageColBytes, row, p.coverageRowBytes)], p.opacity);
+            const uint32 a =
+                Mul8(p.coverage[Offset(column, p.coverageColBytes, row, p.coverageRowBytes)], p.opacity);
             if (a == 0) continue;
             uint8& d = p.dst[Offset(column, p.dstColBytes, row, p.dstRowBytes)];
             inStep(a, p.src[Offset(column, p.srcColBytes, row, p.srcRowBytes)], d, p.rect.left + column,
@@ -65,10 +66,23 @@ void DissolvePlaneLoop(const PlaneArgs& p) {
 
 bool IsPlaneBlendMode(uint32 inMode) {
     switch (inMode) {
-        case kBlendNormal: case kBlendDarken: case kBlendLighten: case kBlendMultiply: case kBlendScreen:
-        case kBlendDissolve: case kBlendCurveLighten: case kBlendScaleLighten: case kBlendScaleDarken:
-        case kBlendCurveDarken: case kBlendOverlay: case kBlendHardLight: case kBlendSoftLight:
-        case kBlendDifference: case kBlendExclusion: case kBlendColorDodge: case kBlendColorBurn:
+        case kBlendNormal:
+        case kBlendDarken:
+        case kBlendLighten:
+        case kBlendMultiply:
+        case kBlendScreen:
+        case kBlendDissolve:
+        case kBlendCurveLighten:
+        case kBlendScaleLighten:
+        case kBlendScaleDarken:
+        case kBlendCurveDarken:
+        case kBlendOverlay:
+        case kBlendHardLight:
+        case kBlendSoftLight:
+        case kBlendDifference:
+        case kBlendExclusion:
+        case kBlendColorDodge:
+        case kBlendColorBurn:
             return true;
         default:
             return false;
@@ -83,26 +97,62 @@ void BlendPlane(const GRect& inRect, const uint8* inSrc, int32 inSrcColBytes, in
         return;
     }
     if (inRect.Empty()) return;
-    const PlaneArgs p{inRect,        inSrc,      inSrcColBytes,      inSrcRowBytes,      ioDst,    inDstColBytes,
-                      inDstRowBytes, inCoverage, inCoverageColBytes, inCoverageRowBytes, inOpacity};
+    const PlaneArgs p{inRect,        inSrc,         inSrcColBytes, inSrcRowBytes,      ioDst,
+                      inDstColBytes, inDstRowBytes, inCoverage,    inCoverageColBytes, inCoverageRowBytes,
+                      inOpacity};
     switch (inMode) {
-        case kBlendNormal: NormalPlaneLoop(p); break;
-        case kBlendDarken: PlaneLoop<DarkenRule>(p); break;
-        case kBlendLighten: PlaneLoop<LightenRule>(p); break;
-        case kBlendMultiply: PlaneLoop<MultiplyRule>(p); break;
-        case kBlendScreen: PlaneLoop<ScreenRule>(p); break;
-        case kBlendDissolve: DissolvePlaneLoop(p); break;
-        case kBlendCurveLighten: PlaneLoop<CurveLightenRule>(p); break;
-        case kBlendScaleLighten: PlaneLoop<ScaleLightenRule>(p); break;
-        case kBlendScaleDarken: PlaneLoop<ScaleDarkenRule>(p); break;
-        case kBlendCurveDarken: PlaneLoop<CurveDarkenRule>(p); break;
-        case kBlendOverlay: PlaneLoop<OverlayRule>(p); break;
-        case kBlendHardLight: PlaneLoop<HardLightRule>(p); break;
-        case kBlendSoftLight: PlaneLoop<SoftLightRule>(p); break;
-        case kBlendDifference: PlaneLoop<DifferenceRule>(p); break;
-        case kBlendExclusion: PlaneLoop<ExclusionRule>(p); break;
-        case kBlendColorDodge: PlaneLoop<ColorDodgeRule>(p); break;
-        case kBlendColorBurn: PlaneLoop<ColorBurnRule>(p); break;
-        default: break;
+        case kBlendNormal:
+            NormalPlaneLoop(p);
+            break;
+        case kBlendDarken:
+            PlaneLoop<DarkenRule>(p);
+            break;
+        case kBlendLighten:
+            PlaneLoop<LightenRule>(p);
+            break;
+        case kBlendMultiply:
+            PlaneLoop<MultiplyRule>(p);
+            break;
+        case kBlendScreen:
+            PlaneLoop<ScreenRule>(p);
+            break;
+        case kBlendDissolve:
+            DissolvePlaneLoop(p);
+            break;
+        case kBlendCurveLighten:
+            PlaneLoop<CurveLightenRule>(p);
+            break;
+        case kBlendScaleLighten:
+            PlaneLoop<ScaleLightenRule>(p);
+            break;
+        case kBlendScaleDarken:
+            PlaneLoop<ScaleDarkenRule>(p);
+            break;
+        case kBlendCurveDarken:
+            PlaneLoop<CurveDarkenRule>(p);
+            break;
+        case kBlendOverlay:
+            PlaneLoop<OverlayRule>(p);
+            break;
+        case kBlendHardLight:
+            PlaneLoop<HardLightRule>(p);
+            break;
+        case kBlendSoftLight:
+            PlaneLoop<SoftLightRule>(p);
+            break;
+        case kBlendDifference:
+            PlaneLoop<DifferenceRule>(p);
+            break;
+        case kBlendExclusion:
+            PlaneLoop<ExclusionRule>(p);
+            break;
+        case kBlendColorDodge:
+            PlaneLoop<ColorDodgeRule>(p);
+            break;
+        case kBlendColorBurn:
+            PlaneLoop<ColorBurnRule>(p);
+            break;
+        default:
+            break;
     }
 }

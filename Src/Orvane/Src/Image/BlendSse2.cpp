@@ -91,7 +91,8 @@ struct V128 {
     static T Min32(T a, T b) { return Select(Lt32(a, b), a, b); }
     static T Madd16(T a, T b) { return _mm_madd_epi16(a, b); }
     static T MulDivTrunc32(T a, T b, T c) {
-        return _mm_cvttps_epi32(_mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)), _mm_cvtepi32_ps(c)));
+        return _mm_cvttps_epi32(
+            _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)), _mm_cvtepi32_ps(c)));
     }
     static T Lookup16(const BlendVector::WideTable& table, T x) {
         return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));

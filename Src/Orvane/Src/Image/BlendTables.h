@@ -20,4 +20,6 @@ extern const std::array<uint16, 256> ScaleFactor;
 // (y & 127) * 128 + (x & 127), so the pattern is fixed to the canvas, not to the tile.
 extern const std::array<uint8, 128 * 128> gDissolveNoise;
 
-inline uint8 DissolveNoiseAt(int32 inX, int32 inY) { return gDissolveNoise[uint32((inY & 127) * 128 + (inX & 127))]; }
+inline uint8 DissolveNoiseAt(int32 inX, int32 inY) {
+    return gDissolveNoise[uint32((inY & 127) * 128 + (inX & 127))];
+}

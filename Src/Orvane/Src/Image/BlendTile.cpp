@@ -50,28 +50,74 @@ void BlendTile(const GRect& inRect, const NativeQuad* inSrc, int32 inSrcRowBytes
     args.src += vectorColumns;
     args.dst += vectorColumns;
     switch (BlendMode(inMode)) {
-        case kBlendNormal: BlendNormalLoop(args); break;
-        case kBlendDarken: RunKernelLoop<SeparableKernel<DarkenRule>>(args); break;
-        case kBlendLighten: RunKernelLoop<SeparableKernel<LightenRule>>(args); break;
-        case kBlendHue: BlendHueLoop(args); break;
-        case kBlendSaturation: BlendSaturationLoop(args); break;
-        case kBlendColor: BlendColorLoop(args); break;
-        case kBlendLuminosity: BlendLuminosityLoop(args); break;
-        case kBlendMultiply: RunKernelLoop<SeparableKernel<MultiplyRule>>(args); break;
-        case kBlendScreen: RunKernelLoop<SeparableKernel<ScreenRule>>(args); break;
-        case kBlendDissolve: BlendDissolveLoop(args); break;
-        case kBlendCurveLighten: RunKernelLoop<SeparableKernel<CurveLightenRule>>(args); break;
-        case kBlendScaleLighten: RunKernelLoop<SeparableKernel<ScaleLightenRule>>(args); break;
-        case kBlendScaleDarken: RunKernelLoop<SeparableKernel<ScaleDarkenRule>>(args); break;
-        case kBlendCurveDarken: RunKernelLoop<SeparableKernel<CurveDarkenRule>>(args); break;
-        case kBlendErase: RunKernelLoop<EraseKernel>(args); break;
-        case kBlendOverlay: RunKernelLoop<SeparableKernel<OverlayRule>>(args); break;
-        case kBlendHardLight: RunKernelLoop<SeparableKernel<HardLightRule>>(args); break;
-        case kBlendSoftLight: RunKernelLoop<SeparableKernel<SoftLightRule>>(args); break;
-        case kBlendDifference: RunKernelLoop<SeparableKernel<DifferenceRule>>(args); break;
-        case kBlendExclusion: RunKernelLoop<SeparableKernel<ExclusionRule>>(args); break;
-        case kBlendColorDodge: RunKernelLoop<ColorDodgeKernel>(args); break;
-        case kBlendColorBurn: RunKernelLoop<SeparableKernel<ColorBurnRule>>(args); break;
-        case kBlendBehind: RunKernelLoop<BehindKernel>(args); break;
+        case kBlendNormal:
+            BlendNormalLoop(args);
+            break;
+        case kBlendDarken:
+            RunKernelLoop<SeparableKernel<DarkenRule>>(args);
+            break;
+        case kBlendLighten:
+            RunKernelLoop<SeparableKernel<LightenRule>>(args);
+            break;
+        case kBlendHue:
+            BlendHueLoop(args);
+            break;
+        case kBlendSaturation:
+            BlendSaturationLoop(args);
+            break;
+        case kBlendColor:
+            BlendColorLoop(args);
+            break;
+        case kBlendLuminosity:
+            BlendLuminosityLoop(args);
+            break;
+        case kBlendMultiply:
+            RunKernelLoop<SeparableKernel<MultiplyRule>>(args);
+            break;
+        case kBlendScreen:
+            RunKernelLoop<SeparableKernel<ScreenRule>>(args);
+            break;
+        case kBlendDissolve:
+            BlendDissolveLoop(args);
+            break;
+        case kBlendCurveLighten:
+            RunKernelLoop<SeparableKernel<CurveLightenRule>>(args);
+            break;
+        case kBlendScaleLighten:
+            RunKernelLoop<SeparableKernel<ScaleLightenRule>>(args);
+            break;
+        case kBlendScaleDarken:
+            RunKernelLoop<SeparableKernel<ScaleDarkenRule>>(args);
+            break;
+        case kBlendCurveDarken:
+            RunKernelLoop<SeparableKernel<CurveDarkenRule>>(args);
+            break;
+        case kBlendErase:
+            RunKernelLoop<EraseKernel>(args);
+            break;
+        case kBlendOverlay:
+            RunKernelLoop<SeparableKernel<OverlayRule>>(args);
+            break;
+        case kBlendHardLight:
+            RunKernelLoop<SeparableKernel<HardLightRule>>(args);
+            break;
+        case kBlendSoftLight:
+            RunKernelLoop<SeparableKernel<SoftLightRule>>(args);
+            break;
+        case kBlendDifference:
+            RunKernelLoop<SeparableKernel<DifferenceRule>>(args);
+            break;
+        case kBlendExclusion:
+            RunKernelLoop<SeparableKernel<ExclusionRule>>(args);
+            break;
+        case kBlendColorDodge:
+            RunKernelLoop<ColorDodgeKernel>(args);
+            break;
+        case kBlendColorBurn:
+            RunKernelLoop<SeparableKernel<ColorBurnRule>>(args);
+            break;
+        case kBlendBehind:
+            RunKernelLoop<BehindKernel>(args);
+            break;
     }
 }

@@ -9,9 +9,10 @@
 //
 // V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor,
 // Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
-// Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
-// AllZero, Xor, SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel), Spread16Lo/Spread16Hi
-// (the same for 16-bit values), Srli16, Lookup32 (table[lane] for every 32-bit lane), Lookup16 (the same for 16-bit lanes), AllSet, AllEqual32,
+// Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8
+// (bytes to 16-bit lanes), Pack16, AllZero, Xor, SpreadLo/SpreadHi (a byte of each 32-bit lane into the
+// 16-bit lanes of its pixel), Spread16Lo/Spread16Hi (the same for 16-bit values), Srli16, Lookup32
+// (table[lane] for every 32-bit lane), Lookup16 (the same for 16-bit lanes), AllSet, AllEqual32,
 // AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32, and on
 // signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
 #pragma once
@@ -255,7 +256,8 @@ struct SoftLight {
     template <class V>
     static typename V::T Apply(typename V::T a, typename V::T s, typename V::T d) {
         const typename V::T twice = V::Slli16(s, 1);
-        const typename V::T down = Mul8<V>(a, Mul8<V>(V::SubSat16(V::Set16(255), twice), SoftLightDown16<V>(d)));
+        const typename V::T down =
+            Mul8<V>(a, Mul8<V>(V::SubSat16(V::Set16(255), twice), SoftLightDown16<V>(d)));
         const typename V::T up = Mul8<V>(a, Mul8<V>(V::SubSat16(twice, V::Set16(256)), SoftLightUp16<V>(d)));
         return V::Add16(V::Sub16(d, down), up);
     }
@@ -284,7 +286,8 @@ struct CurveDarken {
 // and high halves of the 32-bit product.
 template <class V>
 inline typename V::T Scale16(typename V::T x, typename V::T gain) {
-    const typename V::T shifted = V::Or(V::Slli16(V::Mulhi16(x, gain), 1), V::Srli16(V::Mullo16(x, gain), 15));
+    const typename V::T shifted =
+        V::Or(V::Slli16(V::Mulhi16(x, gain), 1), V::Srli16(V::Mullo16(x, gain), 15));
     return V::Min16(shifted, V::Set16(255));
 }
 
@@ -366,8 +369,9 @@ int32 SeparableLoop(const BlendArgs& inArgs) {
                                              OverBackground<V, Rule::kBackground>(V::Hi8(d, zero), daHi));
         T colours = V::Pack16(lo, hi);
         if constexpr (Rule::kCopyOntoTransparent) colours = V::Select(V::Eq32(da, zero), s, colours);
-        const T alpha = kPreserve ? da : V::Sub32(V::Set32(255), Mul8Lanes<V>(V::Sub32(V::Set32(255), a),
-                                                                              V::Sub32(V::Set32(255), da)));
+        const T alpha = kPreserve ? da
+                                  : V::Sub32(V::Set32(255), Mul8Lanes<V>(V::Sub32(V::Set32(255), a),
+                                                                         V::Sub32(V::Set32(255), da)));
         V::Store(at, V::Select(clear, d, WithAlpha<V>(colours, alpha)));
     });
 }
@@ -391,8 +395,9 @@ int32 ColorDodgeLoop(const BlendArgs& inArgs) {
         Spread<V>(da, daLo, daHi);
         const T lo = Div16<V>(Mul8<V>(V::Lo8(d, zero), daLo), V::Sub16(full, Mul8<V>(V::Lo8(s, zero), aLo)));
         const T hi = Div16<V>(Mul8<V>(V::Hi8(d, zero), daHi), V::Sub16(full, Mul8<V>(V::Hi8(s, zero), aHi)));
-        const T alpha = kPreserve ? da : V::Sub32(V::Set32(255), Mul8Lanes<V>(V::Sub32(V::Set32(255), a),
-                                                                              V::Sub32(V::Set32(255), da)));
+        const T alpha = kPreserve ? da
+                                  : V::Sub32(V::Set32(255), Mul8Lanes<V>(V::Sub32(V::Set32(255), a),
+                                                                         V::Sub32(V::Set32(255), da)));
         V::Store(at, V::Select(clear, d, WithAlpha<V>(V::Pack16(lo, hi), alpha)));
     });
 }
@@ -474,32 +479,56 @@ int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
     return preserve ? SeparableLoop<V, rule, true>(inArgs) : SeparableLoop<V, rule, false>(inArgs)
     switch (inMode) {
         case kBlendNormal:
-            if (inArgs.opacity == 255) return preserve ? NormalLoop<V, true, true>(inArgs) : NormalLoop<V, false, true>(inArgs);
+            if (inArgs.opacity == 255)
+                return preserve ? NormalLoop<V, true, true>(inArgs) : NormalLoop<V, false, true>(inArgs);
             return preserve ? NormalLoop<V, true, false>(inArgs) : NormalLoop<V, false, false>(inArgs);
-        case kBlendDarken: LUMENAR_SEPARABLE(Darken);
-        case kBlendLighten: LUMENAR_SEPARABLE(Lighten);
-        case kBlendMultiply: LUMENAR_SEPARABLE(Multiply);
-        case kBlendScreen: LUMENAR_SEPARABLE(Screen);
-        case kBlendOverlay: LUMENAR_SEPARABLE(Overlay);
-        case kBlendHardLight: LUMENAR_SEPARABLE(HardLight);
-        case kBlendDifference: LUMENAR_SEPARABLE(Difference);
-        case kBlendExclusion: LUMENAR_SEPARABLE(Exclusion);
-        case kBlendColorBurn: LUMENAR_SEPARABLE(ColorBurn);
-        case kBlendSoftLight: LUMENAR_SEPARABLE(SoftLight);
-        case kBlendCurveLighten: LUMENAR_SEPARABLE(CurveLighten);
-        case kBlendCurveDarken: LUMENAR_SEPARABLE(CurveDarken);
-        case kBlendScaleLighten: LUMENAR_SEPARABLE(ScaleLighten);
-        case kBlendScaleDarken: LUMENAR_SEPARABLE(ScaleDarken);
-        case kBlendBehind: return preserve ? BehindLoop<V, true>(inArgs) : BehindLoop<V, false>(inArgs);
-        case kBlendHue: return NonSeparable<V, HueColours>(inArgs);
-        case kBlendSaturation: return NonSeparable<V, SaturationColours>(inArgs);
-        case kBlendColor: return NonSeparable<V, ColorColours>(inArgs);
-        case kBlendLuminosity: return NonSeparable<V, LuminosityColours>(inArgs);
-        case kBlendColorDodge: return preserve ? ColorDodgeLoop<V, true>(inArgs) : ColorDodgeLoop<V, false>(inArgs);
+        case kBlendDarken:
+            LUMENAR_SEPARABLE(Darken);
+        case kBlendLighten:
+            LUMENAR_SEPARABLE(Lighten);
+        case kBlendMultiply:
+            LUMENAR_SEPARABLE(Multiply);
+        case kBlendScreen:
+            LUMENAR_SEPARABLE(Screen);
+        case kBlendOverlay:
+            LUMENAR_SEPARABLE(Overlay);
+        case kBlendHardLight:
+            LUMENAR_SEPARABLE(HardLight);
+        case kBlendDifference:
+            LUMENAR_SEPARABLE(Difference);
+        case kBlendExclusion:
+            LUMENAR_SEPARABLE(Exclusion);
+        case kBlendColorBurn:
+            LUMENAR_SEPARABLE(ColorBurn);
+        case kBlendSoftLight:
+            LUMENAR_SEPARABLE(SoftLight);
+        case kBlendCurveLighten:
+            LUMENAR_SEPARABLE(CurveLighten);
+        case kBlendCurveDarken:
+            LUMENAR_SEPARABLE(CurveDarken);
+        case kBlendScaleLighten:
+            LUMENAR_SEPARABLE(ScaleLighten);
+        case kBlendScaleDarken:
+            LUMENAR_SEPARABLE(ScaleDarken);
+        case kBlendBehind:
+            return preserve ? BehindLoop<V, true>(inArgs) : BehindLoop<V, false>(inArgs);
+        case kBlendHue:
+            return NonSeparable<V, HueColours>(inArgs);
+        case kBlendSaturation:
+            return NonSeparable<V, SaturationColours>(inArgs);
+        case kBlendColor:
+            return NonSeparable<V, ColorColours>(inArgs);
+        case kBlendLuminosity:
+            return NonSeparable<V, LuminosityColours>(inArgs);
+        case kBlendColorDodge:
+            return preserve ? ColorDodgeLoop<V, true>(inArgs) : ColorDodgeLoop<V, false>(inArgs);
         // With preserved transparency erase changes nothing at all.
-        case kBlendErase: return preserve ? inArgs.rect.Width() / V::kPixels * V::kPixels : EraseLoop<V>(inArgs);
-        case kBlendDissolve: return DissolveLoop<V>(inArgs);
-        default: return 0;
+        case kBlendErase:
+            return preserve ? inArgs.rect.Width() / V::kPixels * V::kPixels : EraseLoop<V>(inArgs);
+        case kBlendDissolve:
+            return DissolveLoop<V>(inArgs);
+        default:
+            return 0;
     }
 #undef LUMENAR_SEPARABLE
 }

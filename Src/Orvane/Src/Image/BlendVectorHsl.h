@@ -31,8 +31,10 @@ inline typename V::T Join(const Planes<V>& c) {
 // Lightness (red 4915, green 9667, blue 1802 out of 16384, rounded) of components in 0..255.
 template <class V>
 inline typename V::T Lum(const Planes<V>& c) {
-    const typename V::T redGreen = V::Madd16(V::Or(c.red, V::Slli32(c.green, 16)), V::Set32(4915 | (9667 << 16)));
-    const typename V::T blueRound = V::Madd16(V::Or(c.blue, V::Set32(1 << 16)), V::Set32(1802 | (8192 << 16)));
+    const typename V::T redGreen =
+        V::Madd16(V::Or(c.red, V::Slli32(c.green, 16)), V::Set32(4915 | (9667 << 16)));
+    const typename V::T blueRound =
+        V::Madd16(V::Or(c.blue, V::Set32(1 << 16)), V::Set32(1802 | (8192 << 16)));
     return V::Srli32(V::Add32(redGreen, blueRound), 14);
 }
 
@@ -69,13 +71,17 @@ inline Planes<V> ClipColor(const Planes<V>& inColour, typename V::T l) {
     const T n = Min3<V>(c);
     const T lift = V::Lt32(n, V::Zero());
     const T below = V::Max32(V::Sub32(l, n), one);
-    auto lifted = [&](T x) { return V::Select(lift, V::Add32(l, V::MulDivTrunc32(V::Sub32(x, l), l, below)), x); };
+    auto lifted = [&](T x) {
+        return V::Select(lift, V::Add32(l, V::MulDivTrunc32(V::Sub32(x, l), l, below)), x);
+    };
     c = {lifted(c.red), lifted(c.green), lifted(c.blue)};
     const T x = Max3<V>(c);
     const T lower = V::Lt32(V::Set32(255), x);
     const T room = V::Sub32(V::Set32(255), l);
     const T above = V::Max32(V::Sub32(x, l), one);
-    auto lowered = [&](T v) { return V::Select(lower, V::Add32(l, V::MulDivTrunc32(V::Sub32(v, l), room, above)), v); };
+    auto lowered = [&](T v) {
+        return V::Select(lower, V::Add32(l, V::MulDivTrunc32(V::Sub32(v, l), room, above)), v);
+    };
     return {lowered(c.red), lowered(c.green), lowered(c.blue)};
 }
 

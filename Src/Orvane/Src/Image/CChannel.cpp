@@ -21,7 +21,9 @@ bool CChannel::IsConstant() const {
     return false;
 }
 
-GRect CChannel::FindBoundsNotEqualTo(uint8 inValue) const { return BoundsOfBytesNotEqual(0, inValue); }
+GRect CChannel::FindBoundsNotEqualTo(uint8 inValue) const {
+    return BoundsOfBytesNotEqual(0, inValue);
+}
 
 namespace {
 

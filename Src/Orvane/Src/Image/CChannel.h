@@ -43,8 +43,8 @@ public:
     // bounds; inPaddingValue is needed for kPadValue only.
     void GetTile(const GRect& inRect, uint8* outPtr, int32 inRowBytes, PaddingMode inPaddingMode = kPadNone,
                  const uint8* inPaddingValue = nullptr) const;
-    void GetTile(const GRect& inRect, uint8* outPtr, int32 inRowBytes, int32 inColBytes, PaddingMode inPaddingMode,
-                 const uint8* inPaddingValue) const;
+    void GetTile(const GRect& inRect, uint8* outPtr, int32 inRowBytes, int32 inColBytes,
+                 PaddingMode inPaddingMode, const uint8* inPaddingValue) const;
     // Bytes from caller memory into the rectangle ∩ bounds.
     void SetTile(const GRect& inRect, const uint8* inPtr, int32 inRowBytes, int32 inColBytes = 1);
 
@@ -54,7 +54,8 @@ public:
     GRect FindBoundsNotEqualTo(uint8 inValue) const;
 
     // The tile walk of CNativeQuadTileBuffer::ForEachPixelInArea with one byte per pixel.
-    void ForEachPixelInArea(const GRect& inArea, CChannelTileProcessor& inProcessor, LProgressScope* inProgress);
+    void ForEachPixelInArea(const GRect& inArea, CChannelTileProcessor& inProcessor,
+                            LProgressScope* inProgress);
     void ForEachPixelInArea(const GRect& inArea, CChannelConstTileProcessor& inProcessor,
                             LProgressScope* inProgress) const;
 };

@@ -16,7 +16,9 @@ CImage::CImage(int32 inWidth, int32 inHeight) : mWidth(inWidth), mHeight(inHeigh
     if (inWidth > 0 && inHeight > 0) mSelectionChannel = CChannel(GetImageRect(), 0);
 }
 
-CImage::CImage(const CImage& inOther) : LBroadcaster(), LAllocatedObject() { CopyContentFrom(inOther); }
+CImage::CImage(const CImage& inOther) : LBroadcaster(), LAllocatedObject() {
+    CopyContentFrom(inOther);
+}
 
 CImage& CImage::operator=(const CImage& inOther) {
     if (this == &inOther) return *this;
@@ -100,7 +102,8 @@ void CImage::LayerChanged(const GRect& inArea, uint32 inLayerID) {
     if (inLayerID != kWholeComposite) {
         if (const CLayer* layer = GetLayerWithID(inLayerID)) {
             FrameInfo& active = mFrames[size_t(mActiveFrameIndex)];
-            if (!active.HasSettingsForLayer(inLayerID) || !(active.GetSettingsForLayer(inLayerID) == layer->GetSettings()))
+            if (!active.HasSettingsForLayer(inLayerID) ||
+                !(active.GetSettingsForLayer(inLayerID) == layer->GetSettings()))
                 active.SetSettingsForLayer(inLayerID, layer->GetSettings());
         }
     }
@@ -108,9 +111,13 @@ void CImage::LayerChanged(const GRect& inArea, uint32 inLayerID) {
     BroadcastMessage(kMsgLayerChanged, &parameter);
 }
 
-void CImage::BroadcastWholeComposite() { LayerChanged(GetImageRect(), kWholeComposite); }
+void CImage::BroadcastWholeComposite() {
+    LayerChanged(GetImageRect(), kWholeComposite);
+}
 
-CImage* CImage::GetCurrentImage() { return sCurrentImage; }
+CImage* CImage::GetCurrentImage() {
+    return sCurrentImage;
+}
 
 LBroadcaster& CImage::CurrentImageBroadcaster() {
     static LBroadcaster sBroadcaster;
@@ -119,7 +126,8 @@ LBroadcaster& CImage::CurrentImageBroadcaster() {
 
 void CImage::SetCurrentImage(CImage* inImage) {
     if (inImage == sCurrentImage) return;
-    if (sCurrentImage != nullptr && sCurrentImage->mActiveLayer != nullptr) sCurrentImage->mActiveLayer->Deactivate();
+    if (sCurrentImage != nullptr && sCurrentImage->mActiveLayer != nullptr)
+        sCurrentImage->mActiveLayer->Deactivate();
     sCurrentImage = inImage;
     if (inImage != nullptr && inImage->mActiveLayer != nullptr) inImage->mActiveLayer->Activate();
     CurrentImageBroadcaster().BroadcastMessage(kMsgCurrentImageChanged, inImage);

@@ -23,21 +23,21 @@ class LProgressScope;
 
 // Messages an image broadcasts (the current-image message goes out on CImage::CurrentImageBroadcaster).
 enum ImageMessage : uint32 {
-    kMsgCurrentImageChanged = FourCC("im01"),     // parameter: the new current image (or null)
-    kMsgLayerChanged = FourCC("im02"),            // parameter: ImageChangeParameter (id -1: whole composite)
-    kMsgChannelPixelsChanged = FourCC("im03"),    // parameter: GRect
-    kMsgSelectionReplaced = FourCC("im04"),       // parameter: GRect (the selection bounds)
-    kMsgActiveLayerChanged = FourCC("im05"),      // parameter: the new active CLayer
-    kMsgLayerListChanged = FourCC("im06"),        // parameter: this image
-    kMsgLayerOrderChanged = FourCC("im07"),       // parameter: the moved CLayer
-    kMsgGeometryChanged = FourCC("im08"),         // parameter: this image
-    kMsgActiveFrameChanged = FourCC("im09"),      // parameter: the new index (int32)
-    kMsgFrameListChanged = FourCC("im0a"),        // parameter: this image
-    kMsgFrameMoved = FourCC("im0b"),              // parameter: the new index (int32)
-    kMsgLayerPropertiesChanged = FourCC("im0c"),  // parameter: the layer id (uint32)
-    kMsgExtraChannelListChanged = FourCC("im0d"), // parameter: this image
-    kMsgLayerMaskChanged = FourCC("im0e"),        // parameter: the layer id (uint32)
-    kMsgImageReplaced = FourCC("im0f"),           // parameter: this image
+    kMsgCurrentImageChanged = FourCC("im01"),      // parameter: the new current image (or null)
+    kMsgLayerChanged = FourCC("im02"),             // parameter: ImageChangeParameter (id -1: whole composite)
+    kMsgChannelPixelsChanged = FourCC("im03"),     // parameter: GRect
+    kMsgSelectionReplaced = FourCC("im04"),        // parameter: GRect (the selection bounds)
+    kMsgActiveLayerChanged = FourCC("im05"),       // parameter: the new active CLayer
+    kMsgLayerListChanged = FourCC("im06"),         // parameter: this image
+    kMsgLayerOrderChanged = FourCC("im07"),        // parameter: the moved CLayer
+    kMsgGeometryChanged = FourCC("im08"),          // parameter: this image
+    kMsgActiveFrameChanged = FourCC("im09"),       // parameter: the new index (int32)
+    kMsgFrameListChanged = FourCC("im0a"),         // parameter: this image
+    kMsgFrameMoved = FourCC("im0b"),               // parameter: the new index (int32)
+    kMsgLayerPropertiesChanged = FourCC("im0c"),   // parameter: the layer id (uint32)
+    kMsgExtraChannelListChanged = FourCC("im0d"),  // parameter: this image
+    kMsgLayerMaskChanged = FourCC("im0e"),         // parameter: the layer id (uint32)
+    kMsgImageReplaced = FourCC("im0f"),            // parameter: this image
 };
 
 // Parameter of kMsgLayerChanged.
@@ -49,7 +49,13 @@ struct ImageChangeParameter {
 inline constexpr uint32 kWholeComposite = 0xFFFFFFFF;
 inline constexpr int32 kLayerNotFound = -1;
 // Channel kinds of GetEntireCompositeChannel.
-enum CompositeChannelKind : int32 { kCompositeRed = 0, kCompositeGreen = 1, kCompositeBlue = 2, kCompositeAlpha = 3, kCompositeLayerMask = 4 };
+enum CompositeChannelKind : int32 {
+    kCompositeRed = 0,
+    kCompositeGreen = 1,
+    kCompositeBlue = 2,
+    kCompositeAlpha = 3,
+    kCompositeLayerMask = 4
+};
 
 class CImage : public LBroadcaster, public LAllocatedObject {
 public:
@@ -75,8 +81,8 @@ public:
     // Null (and a report) outside [0, count).
     CLayer* GetLayerWithPosition(int32 inPosition) const;
     CLayer* GetLayerWithID(uint32 inLayerID) const;
-    int32 GetLayerPosition(const CLayer* inLayer) const;        // kLayerNotFound when absent
-    int32 GetLayerPositionWithID(uint32 inLayerID) const;      // kLayerNotFound when absent
+    int32 GetLayerPosition(const CLayer* inLayer) const;   // kLayerNotFound when absent
+    int32 GetLayerPositionWithID(uint32 inLayerID) const;  // kLayerNotFound when absent
     // Takes ownership, also when it throws: a layer that could not be inserted is destroyed, and one that
     // was stays in the stack when a later step (activating the first layer) throws. Position -1 appends on
     // top; inserting between two layers of one clip group joins it. A null layer throws the "layer is
@@ -95,7 +101,7 @@ public:
     // An invalid position selects the bottom layer when there is one.
     void SetActiveLayerByPosition(int32 inPosition);
     void SetActiveLayerByID(uint32 inLayerID);
-    uint32 GetActiveLayerID() const;      // kInvalidLayerID (-1) when there is none
+    uint32 GetActiveLayerID() const;       // kInvalidLayerID (-1) when there is none
     int32 GetActiveLayerPosition() const;  // kLayerNotFound when there is none
 
     // A fresh id from the tick count that no layer of this image uses (waits for the tick to advance).
@@ -147,8 +153,10 @@ public:
     void AddExtraChannel(const CChannel& inChannel);
     void RemoveExtraChannel(int32 inChannelIndex);
     void ReplaceExtraChannel(int32 inChannelIndex, const CChannel& inChannel);
-    void GetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, uint8* outDestination, int32 inRowBytes) const;
-    void SetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, const uint8* inSource, int32 inRowBytes);
+    void GetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, uint8* outDestination,
+                             int32 inRowBytes) const;
+    void SetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, const uint8* inSource,
+                             int32 inRowBytes);
     void InvertExtraChannel(int32 inChannelIndex);
 
     void SelectAll();

@@ -9,7 +9,8 @@ namespace {
 // Records the smallest and largest x and y of the bytes that pass a test during a read-only tile walk.
 class FindBounds : public CChannelConstTileProcessor {
 public:
-    FindBounds(uint8 inThreshold, bool inGreaterThan) : mThreshold(inThreshold), mGreaterThan(inGreaterThan) {}
+    FindBounds(uint8 inThreshold, bool inGreaterThan)
+        : mThreshold(inThreshold), mGreaterThan(inGreaterThan) {}
 
     bool Process(const GRect& inTileRect, const uint8* inTilePtr, int32 inRowBytes) override {
         for (int32 y = 0; y < inTileRect.Height(); ++y) {
@@ -70,7 +71,8 @@ void CImage::GetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, uint
     mExtraChannels[size_t(inChannelIndex)].GetTile(inRect, outDestination, inRowBytes, kPadValue, &padding);
 }
 
-void CImage::SetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, const uint8* inSource, int32 inRowBytes) {
+void CImage::SetExtraChannelTile(int32 inChannelIndex, const GRect& inRect, const uint8* inSource,
+                                 int32 inRowBytes) {
     if (!LCHECK((inChannelIndex >= 0) && (inChannelIndex < GetExtraChannelCount()))) return;
     mExtraChannels[size_t(inChannelIndex)].SetTile(inRect, inSource, inRowBytes);
     GRect area = inRect;
@@ -120,7 +122,9 @@ void CImage::SetSelection(const CChannel& inSelection) {
     BroadcastMessage(kMsgSelectionReplaced, &bounds);
 }
 
-ZString CImage::SelectionChannelName() { return ZString("$$$/Temp/SelectionChannelName=Selection Channel"); }
+ZString CImage::SelectionChannelName() {
+    return ZString("$$$/Temp/SelectionChannelName=Selection Channel");
+}
 
 void CImage::UpdateSelectionBounds() const {
     if (!mSelectionBoundsDirty) return;

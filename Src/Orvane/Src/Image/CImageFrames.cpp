@@ -100,9 +100,11 @@ void CImage::TweenFrames(int32 inStartIndex, int32 inEndIndex, bool inChangeOrig
             const LayerSettings from = start.GetSettingsAt(i);
             if (!end.HasSettingsForLayer(from.mLayerID)) continue;
             const LayerSettings to = end.GetSettingsForLayer(from.mLayerID);
-            LayerSettings settings = frame.HasSettingsForLayer(from.mLayerID) ? frame.GetSettingsForLayer(from.mLayerID) : from;
+            LayerSettings settings =
+                frame.HasSettingsForLayer(from.mLayerID) ? frame.GetSettingsForLayer(from.mLayerID) : from;
             if (inChangeOrigin)
-                settings.mOrigin = GPoint(step(from.mOrigin.h, to.mOrigin.h, t), step(from.mOrigin.v, to.mOrigin.v, t));
+                settings.mOrigin =
+                    GPoint(step(from.mOrigin.h, to.mOrigin.h, t), step(from.mOrigin.v, to.mOrigin.v, t));
             if (inChangeOpacity) settings.mOpacity = uint8(step(from.mOpacity, to.mOpacity, t));
             frame.SetSettingsForLayer(from.mLayerID, settings);
         }

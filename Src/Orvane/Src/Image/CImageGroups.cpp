@@ -74,13 +74,16 @@ void CImage::RemoveLayerFromClipGroup(CLayer* inLayer) {
     const int32 position = GetLayerPosition(inLayer);
     if (position == kLayerNotFound) return;
     int32 last = position;
-    while (last + 1 < GetLayerCount() && AreLayersInSameClipGroup(mLayers[size_t(last)], mLayers[size_t(last + 1)]))
+    while (last + 1 < GetLayerCount() &&
+           AreLayersInSameClipGroup(mLayers[size_t(last)], mLayers[size_t(last + 1)]))
         ++last;
     for (int32 p = position; p <= last; ++p) mLayers[size_t(p)]->SetClipping(0, false);
     BroadcastWholeComposite();
 }
 
-bool CImage::IsLayerLinked(const CLayer* inLayer) const { return inLayer != nullptr && inLayer->GetLinkID() != 0; }
+bool CImage::IsLayerLinked(const CLayer* inLayer) const {
+    return inLayer != nullptr && inLayer->GetLinkID() != 0;
+}
 
 bool CImage::AreLayersLinked(const CLayer* inFirst, const CLayer* inSecond) const {
     return IsLayerLinked(inFirst) && IsLayerLinked(inSecond) && inFirst->GetLinkID() == inSecond->GetLinkID();
@@ -133,7 +136,8 @@ void CImage::AddLayerMask(uint32 inLayerID, uint8 inDefaultColor, const GRect& i
 
 void CImage::RemoveLayerMask(uint32 inLayerID) {
     CLayer* layer = RequireLayerWithID(inLayerID);
-    if (!layer->HasLayerMask()) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/NoLayerMask=the layer does not have a layer mask");
+    if (!layer->HasLayerMask())
+        LTHROW_MESSAGE("$$$/Err/Orvane/CImage/NoLayerMask=the layer does not have a layer mask");
     layer->RemoveLayerMask();
     uint32 id = inLayerID;
     BroadcastMessage(kMsgLayerMaskChanged, &id);
@@ -145,4 +149,6 @@ void CImage::SetLayerMask(uint32 inLayerID, const CChannel& inMask) {
     BroadcastMessage(kMsgLayerMaskChanged, &id);
 }
 
-void CImage::GetLayerMask(uint32 inLayerID, CChannel& outMask) const { RequireLayerWithID(inLayerID)->GetLayerMask(outMask); }
+void CImage::GetLayerMask(uint32 inLayerID, CChannel& outMask) const {
+    RequireLayerWithID(inLayerID)->GetLayerMask(outMask);
+}

@@ -26,11 +26,14 @@ int32 CImage::GetLayerPosition(const CLayer* inLayer) const {
     return found == mLayers.end() ? kLayerNotFound : int32(found - mLayers.begin());
 }
 
-int32 CImage::GetLayerPositionWithID(uint32 inLayerID) const { return GetLayerPosition(GetLayerWithID(inLayerID)); }
+int32 CImage::GetLayerPositionWithID(uint32 inLayerID) const {
+    return GetLayerPosition(GetLayerWithID(inLayerID));
+}
 
 CLayer* CImage::RequireLayerWithID(uint32 inLayerID) const {
     CLayer* layer = GetLayerWithID(inLayerID);
-    if (layer == nullptr) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/BadLayerID=the layer with that ID could not be found");
+    if (layer == nullptr)
+        LTHROW_MESSAGE("$$$/Err/Orvane/CImage/BadLayerID=the layer with that ID could not be found");
     return layer;
 }
 
@@ -41,7 +44,8 @@ void CImage::AddLayer(CLayer* inLayer, bool inMakeActive, int32 inPosition, bool
     int32 position = count;
     if (inPosition != -1) {
         // Inserting between two members of one clip group joins the group.
-        const CLayer* below = (inPosition - 1 >= 0 && inPosition - 1 < count) ? mLayers[size_t(inPosition - 1)] : nullptr;
+        const CLayer* below =
+            (inPosition - 1 >= 0 && inPosition - 1 < count) ? mLayers[size_t(inPosition - 1)] : nullptr;
         const CLayer* above = (inPosition >= 0 && inPosition < count) ? mLayers[size_t(inPosition)] : nullptr;
         if (below != nullptr && above != nullptr && below->GetClipping() != 0 &&
             below->GetClipping() == above->GetClipping())
@@ -68,7 +72,8 @@ void CImage::SyncLayerIntoFrames(CLayer* inLayer, bool inVisibleInOtherFrames) {
     LayerSettings settings = inLayer->GetSettings();
     settings.mVisible = inVisibleInOtherFrames;
     for (FrameInfo& frame : mFrames)
-        if (!frame.HasSettingsForLayer(settings.mLayerID)) frame.SetSettingsForLayer(settings.mLayerID, settings);
+        if (!frame.HasSettingsForLayer(settings.mLayerID))
+            frame.SetSettingsForLayer(settings.mLayerID, settings);
 }
 
 void CImage::RemoveLayer(CLayer* inLayer, bool inNotify) {
@@ -93,7 +98,9 @@ void CImage::RemoveLayer(CLayer* inLayer, bool inNotify) {
 
 void CImage::RemoveLayerAtPosition(int32 inPosition, bool inNotify) {
     CLayer* layer = GetLayerWithPosition(inPosition);
-    if (layer == nullptr) LTHROW_MESSAGE("$$$/Err/Orvane/CImage/BadLayerPosition=the layer at that position could not be found");
+    if (layer == nullptr)
+        LTHROW_MESSAGE(
+            "$$$/Err/Orvane/CImage/BadLayerPosition=the layer at that position could not be found");
     RemoveLayer(layer, inNotify);
 }
 
@@ -130,7 +137,8 @@ void CImage::MoveLayer(CLayer* inLayer, int32 inNewPosition) {
         const std::vector<CLayer*> block(mLayers.begin() + layerPosition, mLayers.begin() + groupEnd + 1);
         const int32 blockSize = int32(block.size());
         mLayers.erase(mLayers.begin() + layerPosition, mLayers.begin() + groupEnd + 1);
-        int32 insertAt = newPosition > groupEnd ? newPosition - blockSize : std::min(newPosition, layerPosition);
+        int32 insertAt =
+            newPosition > groupEnd ? newPosition - blockSize : std::min(newPosition, layerPosition);
         insertAt = Pin(0, insertAt, GetLayerCount());
         if (!isBase) {
             const CLayer* targetBelow = insertAt > 0 ? mLayers[size_t(insertAt - 1)] : nullptr;
@@ -165,6 +173,10 @@ void CImage::SetActiveLayerByID(uint32 inLayerID) {
     if (CLayer* layer = GetLayerWithID(inLayerID)) SetActiveLayer(layer);
 }
 
-uint32 CImage::GetActiveLayerID() const { return mActiveLayer != nullptr ? mActiveLayer->GetLayerID() : kInvalidLayerID; }
+uint32 CImage::GetActiveLayerID() const {
+    return mActiveLayer != nullptr ? mActiveLayer->GetLayerID() : kInvalidLayerID;
+}
 
-int32 CImage::GetActiveLayerPosition() const { return mActiveLayer != nullptr ? GetLayerPosition(mActiveLayer) : kLayerNotFound; }
+int32 CImage::GetActiveLayerPosition() const {
+    return mActiveLayer != nullptr ? GetLayerPosition(mActiveLayer) : kLayerNotFound;
+}

@@ -2,24 +2,28 @@
 
 #include <algorithm>
 
-#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
 namespace {
 
-GPoint Add(const GPoint& a, const GPoint& b) { return GPoint(a.h + b.h, a.v + b.v); }
-GPoint Subtract(const GPoint& a, const GPoint& b) { return GPoint(a.h - b.h, a.v - b.v); }
+GPoint Add(const GPoint& a, const GPoint& b) {
+    return GPoint(a.h + b.h, a.v + b.v);
+}
+GPoint Subtract(const GPoint& a, const GPoint& b) {
+    return GPoint(a.h - b.h, a.v - b.v);
+}
 
 constexpr uint8 kOutsideIndex = 0;
 
 }  // namespace
 
-CIndexedLayer::CIndexedLayer(CImage* inImage, const std::string& inName, bool inVisible, const GRect& inBounds,
-                             uint32 inBlendMode, uint8 inOpacity, const NativeQuadCLUTRef& inTable,
-                             uint8 inInitialIndex, uint32 inLayerID)
+CIndexedLayer::CIndexedLayer(CImage* inImage, const std::string& inName, bool inVisible,
+                             const GRect& inBounds, uint32 inBlendMode, uint8 inOpacity,
+                             const NativeQuadCLUTRef& inTable, uint8 inInitialIndex, uint32 inLayerID)
     : CLayer(inName, LayerSettings(inLayerID, GPoint::zero, inVisible, inBlendMode, inOpacity), inImage),
       mIndexPlane(GRect(0, 0, inBounds.Width(), inBounds.Height()), inInitialIndex),
       mColorTable(inTable),
@@ -33,9 +37,13 @@ CIndexedLayer::CIndexedLayer(const CIndexedLayer& inOther)
 
 CIndexedLayer::~CIndexedLayer() = default;
 
-CLayer* CIndexedLayer::Clone() const { return new CIndexedLayer(*this); }
+CLayer* CIndexedLayer::Clone() const {
+    return new CIndexedLayer(*this);
+}
 
-GPoint CIndexedLayer::Placement() const { return Add(GetOrigin(), mPosition); }
+GPoint CIndexedLayer::Placement() const {
+    return Add(GetOrigin(), mPosition);
+}
 
 GRect CIndexedLayer::GetBounds() const {
     const GRect bufferBounds = mIndexPlane.GetBounds();
@@ -43,9 +51,13 @@ GRect CIndexedLayer::GetBounds() const {
     return GRect(bufferBounds).Offset(Placement());
 }
 
-GRect CIndexedLayer::GetContentBounds() const { return GetBounds(); }
+GRect CIndexedLayer::GetContentBounds() const {
+    return GetBounds();
+}
 
-bool CIndexedLayer::IsEmpty() const { return GetContentBounds().Empty(); }
+bool CIndexedLayer::IsEmpty() const {
+    return GetContentBounds().Empty();
+}
 
 GPoint CIndexedLayer::NormalizeOrigin() {
     const GPoint oldPosition = mPosition;
@@ -61,7 +73,8 @@ void CIndexedLayer::SetIndexRows(const GRect& inRect, const uint8* inSource, int
 
 void CIndexedLayer::GetIndexRows(const GRect& inRect, uint8* outDestination, int32 inRowStride) const {
     const uint8 outside = kOutsideIndex;
-    mIndexPlane.GetTile(GRect(inRect).OffsetNegative(Placement()), outDestination, inRowStride, kPadValue, &outside);
+    mIndexPlane.GetTile(GRect(inRect).OffsetNegative(Placement()), outDestination, inRowStride, kPadValue,
+                        &outside);
 }
 
 // The rectangle is converted in strips that fit one scratch buffer of index bytes: as many whole columns
@@ -86,7 +99,8 @@ void CIndexedLayer::GetTile(RasterPort*, RasterDevice*, RasterDescriptor* inDesc
                               std::min(inRect.bottom, top + stripHeight));
             GetIndexRows(strip, indexes, stripWidth);
             for (int32 y = strip.top; y < strip.bottom; ++y) {
-                auto* row = reinterpret_cast<NativeQuad*>(base + rowBytes * (y - inRect.top)) + (strip.left - inRect.left);
+                auto* row = reinterpret_cast<NativeQuad*>(base + rowBytes * (y - inRect.top)) +
+                            (strip.left - inRect.left);
                 const uint8* source = indexes + int64(stripWidth) * (y - strip.top);
                 for (int32 x = 0; x < strip.Width(); ++x)
                     row[x] = table != nullptr ? table->Colors()[source[x]] : kTransparentWhite;
@@ -120,23 +134,32 @@ void CIndexedLayer::ResizeTo(const GRect& inRect) {
 void CIndexedLayer::Activate() {
     GRect target = GetBounds();
     if (GetImage() != nullptr) target.UnionWith(GetImage()->GetImageRect());
-    if (int64(target.right) - target.left > kMaxImageDimension || int64(target.bottom) - target.top > kMaxImageDimension)
+    if (int64(target.right) - target.left > kMaxImageDimension ||
+        int64(target.bottom) - target.top > kMaxImageDimension)
         LTHROW_MESSAGE(kImageTooLargeError);
     ResizeTo(target);
 }
 
-void CIndexedLayer::Deactivate() { ResizeTo(GetContentBounds()); }
+void CIndexedLayer::Deactivate() {
+    ResizeTo(GetContentBounds());
+}
 
-void CIndexedLayer::TrimToContent(bool, LProgressScope*) { Deactivate(); }
+void CIndexedLayer::TrimToContent(bool, LProgressScope*) {
+    Deactivate();
+}
 
 void CIndexedLayer::GrowToImage(bool, LProgressScope*, int32& outResult) {
     outResult = 0;
     Activate();
 }
 
-void CIndexedLayer::BeginPaintStroke() { Activate(); }
+void CIndexedLayer::BeginPaintStroke() {
+    Activate();
+}
 
-void CIndexedLayer::Crop(const GRect& inRect, LProgressScope*) { ResizeTo(inRect); }
+void CIndexedLayer::Crop(const GRect& inRect, LProgressScope*) {
+    ResizeTo(inRect);
+}
 
 void CIndexedLayer::Transform(const GPoint&, double, uint8, LProgressScope*) {
     ReportUnsupported("free transformation");

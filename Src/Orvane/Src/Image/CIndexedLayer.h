@@ -39,7 +39,8 @@ public:
     void Scale(double inHorizontalFactor, double inVerticalFactor, int32 inInterpolation,
                LProgressScope* inProgress) override;
     // Not carried out by this module: reported, indexes unchanged.
-    void Transform(const GPoint& inCenter, double inAmount, uint8 inOption, LProgressScope* inProgress) override;
+    void Transform(const GPoint& inCenter, double inAmount, uint8 inOption,
+                   LProgressScope* inProgress) override;
     void FlipHorizontal(const GPoint& inAxis, LProgressScope* inProgress) override;
     void FlipVertical(const GPoint& inAxis, LProgressScope* inProgress) override;
     // Keeps the indexes inside inRect; uncovered pixels get index 0.
@@ -59,8 +60,8 @@ public:
     bool CanFillArea() const override { return true; }
     void FillArea(const GRect& inRect, NativeQuad inColor, uint32 inBlendMode, uint8 inOpacity) override;
     bool CanPaintPixels() const override { return true; }
-    void PaintPixels(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes, uint32 inBlendMode,
-                     uint8 inOpacity) override;
+    void PaintPixels(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes,
+                     uint32 inBlendMode, uint8 inOpacity) override;
     bool CanPaintStrokes() const override { return true; }
     // Grows the plane as Activate does.
     void BeginPaintStroke() override;
@@ -80,8 +81,8 @@ private:
     void ReplacePlane(const CChannel& inPlane, const GPoint& inPosition);
     // Converts inRect (clipped to the bounds) to colours, blends inSource over them and stores the
     // nearest indexes; inSource addresses inRect's top-left.
-    void PaintColors(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes, uint32 inBlendMode,
-                     uint8 inOpacity);
+    void PaintColors(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes,
+                     uint32 inBlendMode, uint8 inOpacity);
 
     CChannel mIndexPlane;  // bounds start at (0, 0)
     NativeQuadCLUTRef mColorTable;

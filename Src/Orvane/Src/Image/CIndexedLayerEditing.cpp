@@ -28,8 +28,7 @@ void CIndexedLayer::Scale(double inHorizontalFactor, double inVerticalFactor, in
     if (source.Empty()) return;
     const double newWidth = std::ceil(source.Width() * inHorizontalFactor);
     const double newHeight = std::ceil(source.Height() * inVerticalFactor);
-    if (newWidth > kMaxImageDimension || newHeight > kMaxImageDimension)
-        LTHROW_MESSAGE(kImageTooLargeError);
+    if (newWidth > kMaxImageDimension || newHeight > kMaxImageDimension) LTHROW_MESSAGE(kImageTooLargeError);
     const int32 width = std::max(1, int32(newWidth));
     const int32 height = std::max(1, int32(newHeight));
     CChannel scaled(GRect(0, 0, width, height), kNewIndex);
@@ -40,7 +39,8 @@ void CIndexedLayer::Scale(double inHorizontalFactor, double inVerticalFactor, in
         mIndexPlane.GetTile(GRect(0, sourceY, source.Width(), sourceY + 1), sourceRow.data(), source.Width(),
                             kPadValue, &kNewIndex);
         for (int32 x = 0; x < width; ++x)
-            row[size_t(x)] = sourceRow[size_t(std::min(source.Width() - 1, int32(std::floor(x / inHorizontalFactor))))];
+            row[size_t(x)] =
+                sourceRow[size_t(std::min(source.Width() - 1, int32(std::floor(x / inHorizontalFactor))))];
         scaled.SetTile(GRect(0, y, width, y + 1), row.data(), width);
     }
     ReplacePlane(scaled, GPoint(int32(std::floor(mPosition.h * inHorizontalFactor)),
@@ -70,7 +70,8 @@ void CIndexedLayer::FlipVertical(const GPoint& inAxis, LProgressScope*) {
     CChannel flipped(source, kNewIndex);
     std::vector<uint8> row(static_cast<size_t>(source.Width()));
     for (int32 y = 0; y < source.Height(); ++y) {
-        mIndexPlane.GetTile(GRect(0, y, source.Width(), y + 1), row.data(), source.Width(), kPadValue, &kNewIndex);
+        mIndexPlane.GetTile(GRect(0, y, source.Width(), y + 1), row.data(), source.Width(), kPadValue,
+                            &kNewIndex);
         const int32 target = source.Height() - 1 - y;
         flipped.SetTile(GRect(0, target, source.Width(), target + 1), row.data(), source.Width());
     }
@@ -91,12 +92,15 @@ void CIndexedLayer::PaintColors(const GRect& inRect, const NativeQuad* inSource,
     for (int32 top = area.top; top < area.bottom; top += bandHeight) {
         const GRect band(area.left, top, area.right, std::min(area.bottom, top + bandHeight));
         GetIndexRows(band, indexes.data(), width);
-        for (size_t i = 0; i < size_t(width) * size_t(band.Height()); ++i) colors[i] = table->Colors()[indexes[i]];
-        const auto* first = reinterpret_cast<const uint8*>(inSource) + int64(inSourceRowBytes) * (band.top - inRect.top) +
+        for (size_t i = 0; i < size_t(width) * size_t(band.Height()); ++i)
+            colors[i] = table->Colors()[indexes[i]];
+        const auto* first = reinterpret_cast<const uint8*>(inSource) +
+                            int64(inSourceRowBytes) * (band.top - inRect.top) +
                             int64(band.left - inRect.left) * kQuadBytes;
-        BlendTile(band, reinterpret_cast<const NativeQuad*>(first), inSourceRowBytes, colors.data(), width * kQuadBytes,
-                  inBlendMode, inOpacity, false);
-        for (size_t i = 0; i < size_t(width) * size_t(band.Height()); ++i) indexes[i] = table->NearestIndex(colors[i]);
+        BlendTile(band, reinterpret_cast<const NativeQuad*>(first), inSourceRowBytes, colors.data(),
+                  width * kQuadBytes, inBlendMode, inOpacity, false);
+        for (size_t i = 0; i < size_t(width) * size_t(band.Height()); ++i)
+            indexes[i] = table->NearestIndex(colors[i]);
         mIndexPlane.SetTile(GRect(band).OffsetNegative(Placement()), indexes.data(), width);
     }
     LayerChanged(area);
@@ -116,7 +120,8 @@ void CIndexedLayer::PaintPixels(const GRect& inRect, const NativeQuad* inSource,
 }
 
 void CIndexedLayer::DoPaintStrokeSelf(const GPoint* inPoints, int32 inPointCount, NativeQuad inColor,
-                                      int32 inBrushSize, uint32 inBlendMode, uint8 inOpacity, LProgressScope*) {
+                                      int32 inBrushSize, uint32 inBlendMode, uint8 inOpacity,
+                                      LProgressScope*) {
     const int32 size = std::max(1, inBrushSize);
     for (int32 i = 0; inPoints != nullptr && i < inPointCount; ++i) {
         const GRect stamp(inPoints[i].h - size / 2, inPoints[i].v - size / 2, inPoints[i].h - size / 2 + size,

@@ -28,9 +28,13 @@ CLayer::CLayer(const CLayer& inOther)
 
 CLayer::~CLayer() = default;
 
-GPoint CLayer::NormalizeOrigin() { return GPoint::zero; }
+GPoint CLayer::NormalizeOrigin() {
+    return GPoint::zero;
+}
 
-void CLayer::SetName(const std::string& inName) { mName = inName; }
+void CLayer::SetName(const std::string& inName) {
+    mName = inName;
+}
 
 void CLayer::AdjustTile(const GRect&, const NativeQuad*, int32&, NativeQuad*, int32&) {
     LREPORT("Must override AdjustTile for layers of type eAdjustmentLayer");
@@ -43,14 +47,26 @@ void CLayer::Activate() {}
 void CLayer::Deactivate() {}
 void CLayer::TrimToContent(bool, LProgressScope*) {}
 void CLayer::ReservedOperation20(void*, void*, void*, void*) {}
-void CLayer::GrowToImage(bool, LProgressScope*, int32& outResult) { outResult = 0; }
-bool CLayer::HasOwnPixels() const { return true; }
-bool CLayer::SupportsPixelTransforms() const { return true; }
-bool CLayer::CanFillArea() const { return false; }
+void CLayer::GrowToImage(bool, LProgressScope*, int32& outResult) {
+    outResult = 0;
+}
+bool CLayer::HasOwnPixels() const {
+    return true;
+}
+bool CLayer::SupportsPixelTransforms() const {
+    return true;
+}
+bool CLayer::CanFillArea() const {
+    return false;
+}
 void CLayer::FillArea(const GRect&, NativeQuad, uint32, uint8) {}
-bool CLayer::CanPaintPixels() const { return false; }
+bool CLayer::CanPaintPixels() const {
+    return false;
+}
 void CLayer::PaintPixels(const GRect&, const NativeQuad*, int32, uint32, uint8) {}
-bool CLayer::CanPaintStrokes() const { return false; }
+bool CLayer::CanPaintStrokes() const {
+    return false;
+}
 void CLayer::BeginPaintStroke() {}
 void CLayer::DoPaintStrokeSelf(const GPoint*, int32, NativeQuad, int32, uint32, uint8, LProgressScope*) {}
 void CLayer::EndPaintStroke() {}
@@ -127,7 +143,9 @@ void CLayer::SetMaskInverted(bool inInverted) {
     if (StoreIfChanged(mSettings.mMaskInverted, inInverted)) LayerChanged();
 }
 
-void CLayer::SetMaskLinked(bool inLinked) { mSettings.mMaskLinked = inLinked; }
+void CLayer::SetMaskLinked(bool inLinked) {
+    mSettings.mMaskLinked = inLinked;
+}
 
 void CLayer::SetAdjustmentMask(bool inAdjustmentMask) {
     if (StoreIfChanged(mSettings.mAdjustmentMask, inAdjustmentMask)) LayerChanged();
@@ -147,7 +165,8 @@ void CLayer::SetEffects(const LayerEffects& inEffects) {
 GRect CLayer::AffectedArea() const {
     GRect area = GetBounds();
     if (HasEnabledLayerMask()) area.UnionWith(GetLayerMaskBounds());
-    return mImage != nullptr ? mEffects.GrowBounds(area, mImage->GetGlobalAngle()) : mEffects.GrowBounds(area);
+    return mImage != nullptr ? mEffects.GrowBounds(area, mImage->GetGlobalAngle())
+                             : mEffects.GrowBounds(area);
 }
 
 void CLayer::LayerChanged() {

@@ -28,7 +28,8 @@ struct RasterPort;
 // Largest width or height a layer, its mask or an image may reach.
 inline constexpr int32 kMaxImageDimension = 30000;
 // What going past it is refused with.
-inline constexpr const char* kImageTooLargeError = "$$$/Err/ImageTooLarge=the result would make the image too big";
+inline constexpr const char* kImageTooLargeError =
+    "$$$/Err/ImageTooLarge=the result would make the image too big";
 
 class CLayer : public LAllocatedObject {
 public:
@@ -60,7 +61,8 @@ public:
     virtual void Scale(double inHorizontalFactor, double inVerticalFactor, int32 inInterpolation,
                        LProgressScope* inProgress) = 0;
     // Slot 9. Free transformation about inCenter by inAmount with an option byte; the base does nothing.
-    virtual void Transform(const GPoint& inCenter, double inAmount, uint8 inOption, LProgressScope* inProgress);
+    virtual void Transform(const GPoint& inCenter, double inAmount, uint8 inOption,
+                           LProgressScope* inProgress);
     // Slots 10 and 11. Mirror the layer about an axis; inAxis holds twice the axis coordinate, so that
     // column x becomes inAxis.h - 1 - x (row y becomes inAxis.v - 1 - y). The base does nothing.
     virtual void FlipHorizontal(const GPoint& inAxis, LProgressScope* inProgress);
@@ -162,10 +164,12 @@ public:
     GPoint GetMaskOrigin() const { return mMaskOrigin; }
     // Reads the mask over inRect (image coordinates); every pixel outside the mask channel reads as the
     // mask default colour. inColumnBytes is the distance between two destination bytes of a row.
-    void GetLayerMaskTile(const GRect& inRect, uint8* outDestination, int32 inRowBytes, int32 inColumnBytes = 1) const;
+    void GetLayerMaskTile(const GRect& inRect, uint8* outDestination, int32 inRowBytes,
+                          int32 inColumnBytes = 1) const;
     // Writes inRect of the mask, growing the mask channel first when it does not contain inRect; throws
     // the "image too big" error when the grown mask would exceed kMaxImageDimension.
-    void SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes, int32 inColumnBytes = 1);
+    void SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes,
+                          int32 inColumnBytes = 1);
 
     // Announces the layer's affected area: bounds, united with the mask bounds when the mask is enabled,
     // grown by the effects. Nothing when the layer has no image or the area is empty.
@@ -187,10 +191,10 @@ private:
     CImage* mImage = nullptr;  // not owned
     std::string mName;
     LayerSettings mSettings;
-    CChannel mLayerMask;        // empty: no mask; otherwise its bounds start at (0, 0)
-    GPoint mMaskOrigin;         // image position of the mask's top-left before the offset
+    CChannel mLayerMask;  // empty: no mask; otherwise its bounds start at (0, 0)
+    GPoint mMaskOrigin;   // image position of the mask's top-left before the offset
     uint8 mMaskDefaultColor = 255;
-    uint32 mClipping = 0;       // non-zero: clipped to the layer below
-    uint32 mLinkID = 0;         // 0: not linked
+    uint32 mClipping = 0;  // non-zero: clipped to the layer below
+    uint32 mLinkID = 0;    // 0: not linked
     LayerEffects mEffects;
 };

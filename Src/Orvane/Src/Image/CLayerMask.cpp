@@ -7,7 +7,9 @@
 
 namespace {
 
-GPoint Add(const GPoint& a, const GPoint& b) { return GPoint(a.h + b.h, a.v + b.v); }
+GPoint Add(const GPoint& a, const GPoint& b) {
+    return GPoint(a.h + b.h, a.v + b.v);
+}
 
 }  // namespace
 
@@ -61,12 +63,14 @@ void CLayer::GetLayerMaskTile(const GRect& inRect, uint8* outDestination, int32 
     mLayerMask.GetTile(local, outDestination, inRowBytes, inColumnBytes, kPadValue, &padding);
 }
 
-void CLayer::SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes, int32 inColumnBytes) {
+void CLayer::SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes,
+                              int32 inColumnBytes) {
     if (!LCHECK(HasLayerMask()) || inRect.Empty()) return;
     const GRect current = GetLayerMaskBounds();
     if (!current.Contains(inRect)) {
         const GRect grown = current.Union(inRect);
-        if (int64(grown.right) - grown.left > kMaxImageDimension || int64(grown.bottom) - grown.top > kMaxImageDimension)
+        if (int64(grown.right) - grown.left > kMaxImageDimension ||
+            int64(grown.bottom) - grown.top > kMaxImageDimension)
             LTHROW_MESSAGE(kImageTooLargeError);
         CChannel larger(GRect(0, 0, grown.Width(), grown.Height()), mMaskDefaultColor);
         const GRect oldBounds = mLayerMask.GetBounds();

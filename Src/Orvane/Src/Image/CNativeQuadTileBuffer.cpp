@@ -17,8 +17,12 @@ int32 ComponentOffset(int32 inChannel) {
     return int32(GetChannelPtr(&probe, inChannel) - reinterpret_cast<uint8*>(&probe));
 }
 
-uint8* Bytes(NativeQuad* inPtr) { return reinterpret_cast<uint8*>(inPtr); }
-const uint8* Bytes(const NativeQuad* inPtr) { return reinterpret_cast<const uint8*>(inPtr); }
+uint8* Bytes(NativeQuad* inPtr) {
+    return reinterpret_cast<uint8*>(inPtr);
+}
+const uint8* Bytes(const NativeQuad* inPtr) {
+    return reinterpret_cast<const uint8*>(inPtr);
+}
 
 }  // namespace
 
@@ -27,8 +31,9 @@ void CNativeQuadTileBuffer::GetTile(const GRect& inRect, NativeQuad* outPtr, int
     ReadBytes(inRect, Bytes(outPtr), inRowBytes, kQuadBytes, 0, kQuadBytes, inPaddingMode, inPaddingValue);
 }
 
-void CNativeQuadTileBuffer::GetTile(const GRect& inRect, NativeQuad* outPtr, int32 inRowBytes, int32 outPtrColBytes,
-                                    PaddingMode inPaddingMode, const NativeQuad* inPaddingValue) const {
+void CNativeQuadTileBuffer::GetTile(const GRect& inRect, NativeQuad* outPtr, int32 inRowBytes,
+                                    int32 outPtrColBytes, PaddingMode inPaddingMode,
+                                    const NativeQuad* inPaddingValue) const {
     LASSERT(outPtrColBytes == sizeof(NativeQuad));
     GetTile(inRect, outPtr, inRowBytes, inPaddingMode, inPaddingValue);
 }
@@ -46,15 +51,17 @@ void CNativeQuadTileBuffer::SetTile(const GRect& inRect, const NativeQuad* inPtr
 void CNativeQuadTileBuffer::GetChannel(const GRect& inRect, int32 inChannel, uint8* outPtr, int32 inRowBytes,
                                        int32 inColBytes, PaddingMode inPaddingMode,
                                        const NativeQuad* inPaddingValue) const {
-    ReadBytes(inRect, outPtr, inRowBytes, inColBytes, ComponentOffset(inChannel), 1, inPaddingMode, inPaddingValue);
+    ReadBytes(inRect, outPtr, inRowBytes, inColBytes, ComponentOffset(inChannel), 1, inPaddingMode,
+              inPaddingValue);
 }
 
-void CNativeQuadTileBuffer::SetChannel(const GRect& inRect, int32 inChannel, const uint8* inPtr, int32 inRowBytes,
-                                       int32 inColBytes) {
+void CNativeQuadTileBuffer::SetChannel(const GRect& inRect, int32 inChannel, const uint8* inPtr,
+                                       int32 inRowBytes, int32 inColBytes) {
     WriteBytes(inRect, inPtr, inRowBytes, inColBytes, ComponentOffset(inChannel), 1);
 }
 
-void CNativeQuadTileBuffer::SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes) {
+void CNativeQuadTileBuffer::SetChannels(const GRect& inRect, const uint8* const inChannels[4],
+                                        int32 inRowBytes) {
     const uint8* bytes[4];
     for (int32 c = 0; c < 4; ++c) bytes[ComponentOffset(c)] = inChannels[c];
     WriteBytePlanes(inRect, bytes, inRowBytes);
@@ -107,7 +114,8 @@ void CNativeQuadTileBuffer::ExpandFromChannel(const CChannel& inChannel, const N
                 quad.alpha = 255;
             }
         }
-        SetTile(GRect(int32(piece.left + dx), int32(piece.top + dy), int32(piece.right + dx), int32(piece.bottom + dy)),
+        SetTile(GRect(int32(piece.left + dx), int32(piece.top + dy), int32(piece.right + dx),
+                      int32(piece.bottom + dy)),
                 quads, rowBytes);
     }
 }
@@ -128,7 +136,8 @@ GRect CNativeQuadTileBuffer::FindNonTransparentBounds() const {
 namespace {
 
 bool VisitWriting(void* inProcessor, const GRect& inPart, uint8* inPtr, int32 inRowBytes) {
-    return static_cast<CNQTileProcessor*>(inProcessor)->Process(inPart, reinterpret_cast<NativeQuad*>(inPtr), inRowBytes);
+    return static_cast<CNQTileProcessor*>(inProcessor)
+        ->Process(inPart, reinterpret_cast<NativeQuad*>(inPtr), inRowBytes);
 }
 
 bool VisitReading(void* inProcessor, const GRect& inPart, uint8* inPtr, int32 inRowBytes) {
@@ -137,7 +146,8 @@ bool VisitReading(void* inProcessor, const GRect& inPart, uint8* inPtr, int32 in
 }
 
 constexpr const char* kOutOfBoundsText =
-    "CNativeQuadTileBuffer::ForEachPixelInArea - inArea is out of bounds. OK to continue but clipping will occur";
+    "CNativeQuadTileBuffer::ForEachPixelInArea - inArea is out of bounds. OK to continue but clipping will "
+    "occur";
 
 }  // namespace
 

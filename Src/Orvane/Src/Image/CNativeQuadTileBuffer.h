@@ -1,8 +1,8 @@
 // A rectangle of NativeQuad pixels in 64 x 64 tiles (the storage of layers and composite buffers).
 //
 // Pixel (x, y) of the buffer is the pixel at those coordinates; the tile holding it is
-// ((y - top) >> 6) * TilesAcross() + ((x - left) >> 6), at byte ((y - top) & 63) * 256 + ((x - left) & 63) * 4
-// of its 16384-byte paged buffer. Tiles holding one colour are kept as that colour only. Reads that reach
+// ((y - top) >> 6) * TilesAcross() + ((x - left) >> 6), at byte ((y - top) & 63) * 256 + ((x - left) & 63) *
+// 4 of its 16384-byte paged buffer. Tiles holding one colour are kept as that colour only. Reads that reach
 // outside the bounds follow a PaddingMode; kPadThrow throws OutOfImageBounds. Rectangles are in the
 // buffer's coordinates; row bytes (and column bytes where taken) describe caller memory, whose first
 // pixel is the request's top-left. Bad arguments (null pointers, wrong column bytes, rectangles that do
@@ -42,8 +42,8 @@ public:
     CNativeQuadTileBuffer(const GRect& inBounds, const NativeQuad& inFill) : TTiledPlane(inBounds, inFill) {}
 
     // Copies the rectangle's pixels to packed rows of quads at outPtr, padding outside the bounds.
-    void GetTile(const GRect& inRect, NativeQuad* outPtr, int32 inRowBytes, PaddingMode inPaddingMode = kPadNone,
-                 const NativeQuad* inPaddingValue = nullptr) const;
+    void GetTile(const GRect& inRect, NativeQuad* outPtr, int32 inRowBytes,
+                 PaddingMode inPaddingMode = kPadNone, const NativeQuad* inPaddingValue = nullptr) const;
     // The same; outPtrColBytes must be 4 (asserted; the quads are packed either way).
     void GetTile(const GRect& inRect, NativeQuad* outPtr, int32 inRowBytes, int32 outPtrColBytes,
                  PaddingMode inPaddingMode, const NativeQuad* inPaddingValue) const;
@@ -58,7 +58,8 @@ public:
     void GetChannel(const GRect& inRect, int32 inChannel, uint8* outPtr, int32 inRowBytes, int32 inColBytes,
                     PaddingMode inPaddingMode, const NativeQuad* inPaddingValue) const;
     // Writes one component of each pixel of the rectangle ∩ bounds; the other components are kept.
-    void SetChannel(const GRect& inRect, int32 inChannel, const uint8* inPtr, int32 inRowBytes, int32 inColBytes);
+    void SetChannel(const GRect& inRect, int32 inChannel, const uint8* inPtr, int32 inRowBytes,
+                    int32 inColBytes);
     // Writes all four components of each pixel of the rectangle ∩ bounds, component c from inChannels[c]
     // (one byte per pixel, inRowBytes per row).
     void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes);
@@ -67,8 +68,8 @@ public:
     // The source must lie inside the channel and the sizes must agree (assertions).
     void CopyFromChannel(const CChannel& inChannel, const GRect& inSrcRect, const GRect& inDestRect);
     // Fills inDestRect with inColorTable[channel byte] (a table of 256 quads, alpha included).
-    void CopyFromIndexedChannel(const CChannel& inChannel, const NativeQuad* inColorTable, const GRect& inSrcRect,
-                                const GRect& inDestRect);
+    void CopyFromIndexedChannel(const CChannel& inChannel, const NativeQuad* inColorTable,
+                                const GRect& inSrcRect, const GRect& inDestRect);
 
     // Not available: reports so and answers false.
     bool IsConstant() const;

@@ -4,16 +4,19 @@
 #include <cmath>
 #include <vector>
 
-#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
 
 namespace {
 
-
-GPoint Add(const GPoint& a, const GPoint& b) { return GPoint(a.h + b.h, a.v + b.v); }
-GPoint Subtract(const GPoint& a, const GPoint& b) { return GPoint(a.h - b.h, a.v - b.v); }
+GPoint Add(const GPoint& a, const GPoint& b) {
+    return GPoint(a.h + b.h, a.v + b.v);
+}
+GPoint Subtract(const GPoint& a, const GPoint& b) {
+    return GPoint(a.h - b.h, a.v - b.v);
+}
 
 }  // namespace
 
@@ -41,11 +44,17 @@ CRGBLayer::CRGBLayer(const CRGBLayer& inOther)
 
 CRGBLayer::~CRGBLayer() = default;
 
-CLayer* CRGBLayer::Clone() const { return new CRGBLayer(*this); }
+CLayer* CRGBLayer::Clone() const {
+    return new CRGBLayer(*this);
+}
 
-GPoint CRGBLayer::Placement() const { return Add(GetOrigin(), mPosition); }
+GPoint CRGBLayer::Placement() const {
+    return Add(GetOrigin(), mPosition);
+}
 
-GRect CRGBLayer::GetBounds() const { return GRect(mPixels.GetBounds()).Offset(Placement()); }
+GRect CRGBLayer::GetBounds() const {
+    return GRect(mPixels.GetBounds()).Offset(Placement());
+}
 
 GPoint CRGBLayer::NormalizeOrigin() {
     const GPoint oldPosition = mPosition;
@@ -120,7 +129,9 @@ GRect CRGBLayer::GetContentBounds() const {
     return GRect(mContentBounds).Offset(Placement());
 }
 
-bool CRGBLayer::IsEmpty() const { return GetContentBounds().Empty(); }
+bool CRGBLayer::IsEmpty() const {
+    return GetContentBounds().Empty();
+}
 
 void CRGBLayer::ReplacePixels(const CNativeQuadTileBuffer& inPixels, const GPoint& inPosition) {
     mPixels = inPixels;
@@ -167,14 +178,19 @@ void CRGBLayer::Activate() {
     GRect target = GetBounds();
     if (GetImage() != nullptr) target.UnionWith(GetImage()->GetImageRect());
     // Sides measured in 64 bits: a stored rectangle may span more than the coordinates can count.
-    if (int64(target.right) - target.left > kMaxImageDimension || int64(target.bottom) - target.top > kMaxImageDimension)
+    if (int64(target.right) - target.left > kMaxImageDimension ||
+        int64(target.bottom) - target.top > kMaxImageDimension)
         LTHROW_MESSAGE(kImageTooLargeError);
     ResizeTo(target);
 }
 
-void CRGBLayer::Deactivate() { ResizeTo(GetContentBounds()); }
+void CRGBLayer::Deactivate() {
+    ResizeTo(GetContentBounds());
+}
 
-void CRGBLayer::TrimToContent(bool, LProgressScope*) { Deactivate(); }
+void CRGBLayer::TrimToContent(bool, LProgressScope*) {
+    Deactivate();
+}
 
 void CRGBLayer::GrowToImage(bool, LProgressScope*, int32& outResult) {
     outResult = 0;
@@ -190,4 +206,6 @@ void CRGBLayer::Crop(const GRect& inRect, LProgressScope*) {
     ResizeTo(inRect);
 }
 
-void CRGBLayer::Transform(const GPoint&, double, uint8, LProgressScope*) { ReportUnsupported("free transformation"); }
+void CRGBLayer::Transform(const GPoint&, double, uint8, LProgressScope*) {
+    ReportUnsupported("free transformation");
+}

@@ -12,8 +12,8 @@ class CRGBLayer : public CLayer {
 public:
     // Pixels are a copy of inPixels; the buffer's top-left becomes the position and the copy is moved to
     // (0, 0). Settings origin (0, 0), not transparency protected, content bounds dirty.
-    CRGBLayer(CImage* inImage, const CNativeQuadTileBuffer& inPixels, const std::string& inName, bool inVisible,
-              uint32 inBlendMode, uint8 inOpacity, uint32 inLayerID);
+    CRGBLayer(CImage* inImage, const CNativeQuadTileBuffer& inPixels, const std::string& inName,
+              bool inVisible, uint32 inBlendMode, uint8 inOpacity, uint32 inLayerID);
     // A transparent (0x00FFFFFF) buffer of inSize (h = width, v = height) at (0, 0), placed at inPosition.
     CRGBLayer(CImage* inImage, const std::string& inName, bool inVisible, const GPoint& inPosition,
               uint32 inBlendMode, uint8 inOpacity, const GPoint& inSize, uint32 inLayerID);
@@ -29,7 +29,8 @@ public:
     void Scale(double inHorizontalFactor, double inVerticalFactor, int32 inInterpolation,
                LProgressScope* inProgress) override;
     // Not carried out by this module: reported, pixels unchanged.
-    void Transform(const GPoint& inCenter, double inAmount, uint8 inOption, LProgressScope* inProgress) override;
+    void Transform(const GPoint& inCenter, double inAmount, uint8 inOption,
+                   LProgressScope* inProgress) override;
     void FlipHorizontal(const GPoint& inAxis, LProgressScope* inProgress) override;
     void FlipVertical(const GPoint& inAxis, LProgressScope* inProgress) override;
     void Crop(const GRect& inRect, LProgressScope* inProgress) override;
@@ -47,8 +48,8 @@ public:
     bool CanFillArea() const override { return true; }
     void FillArea(const GRect& inRect, NativeQuad inColor, uint32 inBlendMode, uint8 inOpacity) override;
     bool CanPaintPixels() const override { return true; }
-    void PaintPixels(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes, uint32 inBlendMode,
-                     uint8 inOpacity) override;
+    void PaintPixels(const GRect& inRect, const NativeQuad* inSource, int32 inSourceRowBytes,
+                     uint32 inBlendMode, uint8 inOpacity) override;
     bool CanPaintStrokes() const override { return true; }
     void GetPixels(CNativeQuadTileBuffer& outPixels, LProgressScope* inProgress) override;
     void BeginPaintStroke() override;

@@ -32,8 +32,7 @@ void CRGBLayer::Scale(double inHorizontalFactor, double inVerticalFactor, int32,
     const GRect source = mPixels.GetBounds();
     const double newWidth = std::ceil(source.Width() * inHorizontalFactor);
     const double newHeight = std::ceil(source.Height() * inVerticalFactor);
-    if (newWidth > kMaxImageDimension || newHeight > kMaxImageDimension)
-        LTHROW_MESSAGE(kImageTooLargeError);
+    if (newWidth > kMaxImageDimension || newHeight > kMaxImageDimension) LTHROW_MESSAGE(kImageTooLargeError);
     const int32 width = std::max(1, int32(newWidth));
     const int32 height = std::max(1, int32(newHeight));
     CNativeQuadTileBuffer scaled(GRect(0, 0, width, height), kTransparentWhite);
@@ -78,10 +77,11 @@ void CRGBLayer::FlipVertical(const GPoint& inAxis, LProgressScope*) {
     CNativeQuadTileBuffer flipped(source, kTransparentWhite);
     std::vector<NativeQuad> row(static_cast<size_t>(source.Width()));
     for (int32 y = 0; y < source.Height(); ++y) {
-        mPixels.GetTile(GRect(0, y, source.Width(), y + 1), row.data(), source.Width() * kQuadBytes, kPadValue,
-                        &kTransparentWhite);
+        mPixels.GetTile(GRect(0, y, source.Width(), y + 1), row.data(), source.Width() * kQuadBytes,
+                        kPadValue, &kTransparentWhite);
         const int32 target = source.Height() - 1 - y;
-        flipped.SetTile(GRect(0, target, source.Width(), target + 1), row.data(), source.Width() * kQuadBytes);
+        flipped.SetTile(GRect(0, target, source.Width(), target + 1), row.data(),
+                        source.Width() * kQuadBytes);
     }
     ReplacePixels(flipped, GPoint(mPosition.h, inAxis.v - bounds.bottom - GetOrigin().v));
 }
@@ -111,7 +111,8 @@ void CRGBLayer::PaintPixels(const GRect& inRect, const NativeQuad* inSource, int
     const int32 rowBytes = area.Width() * kQuadBytes;
     std::vector<NativeQuad> pixels(static_cast<size_t>(area.Width()) * size_t(area.Height()));
     GetTile(area, pixels.data(), rowBytes);
-    const auto* first = reinterpret_cast<const uint8*>(inSource) + int64(inSourceRowBytes) * (area.top - inRect.top) +
+    const auto* first = reinterpret_cast<const uint8*>(inSource) +
+                        int64(inSourceRowBytes) * (area.top - inRect.top) +
                         int64(area.left - inRect.left) * kQuadBytes;
     BlendTile(area, reinterpret_cast<const NativeQuad*>(first), inSourceRowBytes, pixels.data(), rowBytes,
               inBlendMode, inOpacity, GetTransparencyProtected());
@@ -124,13 +125,13 @@ void CRGBLayer::BeginPaintStroke() {
     GetPixels(*sPreStrokeBuffer, nullptr);
 }
 
-void CRGBLayer::DoPaintStrokeSelf(const GPoint* inPoints, int32 inPointCount, NativeQuad inColor, int32 inBrushSize,
-                                  uint32 inBlendMode, uint8 inOpacity, LProgressScope*) {
+void CRGBLayer::DoPaintStrokeSelf(const GPoint* inPoints, int32 inPointCount, NativeQuad inColor,
+                                  int32 inBrushSize, uint32 inBlendMode, uint8 inOpacity, LProgressScope*) {
     try {
         const int32 size = std::max(1, inBrushSize);
         for (int32 i = 0; inPoints != nullptr && i < inPointCount; ++i) {
-            const GRect stamp(inPoints[i].h - size / 2, inPoints[i].v - size / 2, inPoints[i].h - size / 2 + size,
-                              inPoints[i].v - size / 2 + size);
+            const GRect stamp(inPoints[i].h - size / 2, inPoints[i].v - size / 2,
+                              inPoints[i].h - size / 2 + size, inPoints[i].v - size / 2 + size);
             FillArea(stamp, inColor, inBlendMode, inOpacity);
         }
     } catch (const BaseException&) {

@@ -9,8 +9,12 @@
 namespace {
 
 #if defined(__SSE2__)
-__m128i LoadBlock(const uint8* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-void StoreBlock(uint8* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+__m128i LoadBlock(const uint8* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+void StoreBlock(uint8* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
 
 // Four source bytes as the 32-bit lanes of four quads, shifted to byte inShift / 8 of each.
 __m128i FourBytesAsLanes(const uint8* inSrc, __m128i inShift) {
@@ -30,7 +34,8 @@ void ScatterRow(const uint8* inSrc, uint8* outQuads, int32 inByteOffset, int64 i
     const __m128i keep = _mm_set1_epi32(int32(~(0xFFu << (8 * inByteOffset))));
     for (; x + 4 <= inWidth; x += 4) {
         uint8* block = outQuads + x * 4;
-        StoreBlock(block, _mm_or_si128(_mm_and_si128(LoadBlock(block), keep), FourBytesAsLanes(inSrc + x, shift)));
+        StoreBlock(block,
+                   _mm_or_si128(_mm_and_si128(LoadBlock(block), keep), FourBytesAsLanes(inSrc + x, shift)));
     }
 #endif
     for (; x < inWidth; ++x) outQuads[x * 4 + inByteOffset] = inSrc[x];
@@ -46,7 +51,8 @@ void GatherRow(const uint8* inQuads, int32 inByteOffset, uint8* outDst, int64 in
         __m128i words[4];
         for (int32 i = 0; i < 4; ++i)
             words[i] = _mm_and_si128(_mm_srl_epi32(LoadBlock(inQuads + (x + 4 * i) * 4), shift), low);
-        StoreBlock(outDst + x, _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]), _mm_packs_epi32(words[2], words[3])));
+        StoreBlock(outDst + x, _mm_packus_epi16(_mm_packs_epi32(words[0], words[1]),
+                                                _mm_packs_epi32(words[2], words[3])));
     }
 #endif
     for (; x < inWidth; ++x) outDst[x] = inQuads[x * 4 + inByteOffset];
@@ -83,8 +89,8 @@ void InterleaveRow(const uint8* const inBytes[4], int64 inOffset, uint8* outQuad
 
 }  // namespace
 
-void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
-                              int64 inWidth, int64 inHeight) {
+void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads,
+                              int64 inDstRowBytes, int64 inWidth, int64 inHeight) {
     for (int64 y = 0; y < inHeight; ++y, outQuads += inDstRowBytes)
         InterleaveRow(inBytes, y * inSrcRowBytes, outQuads, inWidth);
 }
@@ -101,8 +107,8 @@ void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByte
         GatherRow(inQuads, inByteOffset, outDst, inWidth);
 }
 
-void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst, int64 inDstRowBytes,
-                  int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight) {
+void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst,
+                  int64 inDstRowBytes, int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight) {
     if (inSrcColBytes == inCount && inDstColBytes == inCount) {
         const int64 rowLength = inWidth * inCount;
         if (inSrcRowBytes == rowLength && inDstRowBytes == rowLength) {
@@ -146,23 +152,27 @@ static void FillRow(uint8* outDst, int64 inColBytes, const uint8* inValue, int32
             return;
         }
         default:
-            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes) std::memcpy(outDst, inValue, size_t(inCount));
+            for (int64 x = 0; x < inWidth; ++x, outDst += inColBytes)
+                std::memcpy(outDst, inValue, size_t(inCount));
             return;
     }
 }
 
 // Sets inHeight rows of inWidth elements to the inCount bytes at inValue. A packed area is filled by
 // writing its first row and copying that row down.
-void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue, int32 inCount,
-                  int64 inWidth, int64 inHeight) {
+void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue,
+                  int32 inCount, int64 inWidth, int64 inHeight) {
     if (inDstColBytes == inCount) {
         if (inCount == 1) {
-            for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) std::memset(outDst, *inValue, size_t(inWidth));
+            for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes)
+                std::memset(outDst, *inValue, size_t(inWidth));
             return;
         }
         FillRow(outDst, inCount, inValue, inCount, inWidth);
-        for (int64 y = 1; y < inHeight; ++y) std::memcpy(outDst + y * inDstRowBytes, outDst, size_t(inWidth * inCount));
+        for (int64 y = 1; y < inHeight; ++y)
+            std::memcpy(outDst + y * inDstRowBytes, outDst, size_t(inWidth * inCount));
         return;
     }
-    for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes) FillRow(outDst, inDstColBytes, inValue, inCount, inWidth);
+    for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes)
+        FillRow(outDst, inDstColBytes, inValue, inCount, inWidth);
 }

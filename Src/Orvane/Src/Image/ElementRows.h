@@ -7,12 +7,12 @@
 
 // Copies inHeight rows of inWidth elements. Packed rows become one block copy when both row strides
 // equal the bytes per row.
-void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst, int64 inDstRowBytes,
-                  int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight);
+void CopyElements(const uint8* inSrc, int64 inSrcRowBytes, int64 inSrcColBytes, uint8* outDst,
+                  int64 inDstRowBytes, int64 inDstColBytes, int32 inCount, int64 inWidth, int64 inHeight);
 
 // Sets inHeight rows of inWidth elements to the inCount bytes at inValue.
-void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue, int32 inCount,
-                  int64 inWidth, int64 inHeight);
+void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const uint8* inValue,
+                  int32 inCount, int64 inWidth, int64 inHeight);
 
 // One byte of every quad (4-byte elements; inByteOffset 0..3) from or to a plane of one byte per pixel:
 // inQuads / outQuads address the first quad itself, so every access stays inside the row's quads.
@@ -22,5 +22,5 @@ void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByte
                          int64 inDstRowBytes, int64 inWidth, int64 inHeight);
 // Whole quads from four planes of one byte per pixel: byte k of each quad comes from inBytes[k] (all
 // planes share inSrcRowBytes).
-void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads, int64 inDstRowBytes,
-                              int64 inWidth, int64 inHeight);
+void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads,
+                              int64 inDstRowBytes, int64 inWidth, int64 inHeight);

@@ -5,7 +5,10 @@
 #include "Src/Pellin/Isol/Report.h"
 
 CFrameInfoRep::CFrameInfoRep(const CFrameInfoRep& inOther)
-    : LAllocatedObject(), mLayerSettings(inOther.mLayerSettings), mProperty(inOther.mProperty), mFlag(inOther.mFlag) {}
+    : LAllocatedObject(),
+      mLayerSettings(inOther.mLayerSettings),
+      mProperty(inOther.mProperty),
+      mFlag(inOther.mFlag) {}
 
 LayerSettings CFrameInfoRep::GetSettingsForLayer(uint32 inLayerID) const {
     const auto found = mLayerSettings.find(inLayerID);
@@ -68,7 +71,9 @@ void FrameInfo::MakeUnique() {
     }
 }
 
-int32 FrameInfo::GetLayerCount() const { return mFrameInfoRep != nullptr ? mFrameInfoRep->GetLayerCount() : 0; }
+int32 FrameInfo::GetLayerCount() const {
+    return mFrameInfoRep != nullptr ? mFrameInfoRep->GetLayerCount() : 0;
+}
 
 bool FrameInfo::HasSettingsForLayer(uint32 inLayerID) const {
     return mFrameInfoRep != nullptr && mFrameInfoRep->HasSettingsForLayer(inLayerID);
@@ -97,14 +102,18 @@ void FrameInfo::RemoveAllSettings() {
     mFrameInfoRep->RemoveAllSettings();
 }
 
-int32 FrameInfo::GetProperty() const { return mFrameInfoRep != nullptr ? mFrameInfoRep->GetProperty() : 0; }
+int32 FrameInfo::GetProperty() const {
+    return mFrameInfoRep != nullptr ? mFrameInfoRep->GetProperty() : 0;
+}
 
 void FrameInfo::SetProperty(int32 inValue) {
     MakeUnique();
     mFrameInfoRep->SetProperty(inValue);
 }
 
-bool FrameInfo::GetFlag() const { return mFrameInfoRep != nullptr && mFrameInfoRep->GetFlag(); }
+bool FrameInfo::GetFlag() const {
+    return mFrameInfoRep != nullptr && mFrameInfoRep->GetFlag();
+}
 
 void FrameInfo::SetFlag(bool inValue) {
     MakeUnique();

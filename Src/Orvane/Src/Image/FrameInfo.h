@@ -23,7 +23,9 @@ public:
     // The settings of the inIndex-th smallest id; out of range reports and answers the default record.
     LayerSettings GetSettingsAt(int32 inIndex) const;
 
-    void SetSettingsForLayer(uint32 inLayerID, const LayerSettings& inSettings) { mLayerSettings[inLayerID] = inSettings; }
+    void SetSettingsForLayer(uint32 inLayerID, const LayerSettings& inSettings) {
+        mLayerSettings[inLayerID] = inSettings;
+    }
     void RemoveSettingsForLayer(uint32 inLayerID) { mLayerSettings.erase(inLayerID); }
     void RemoveAllSettings() { mLayerSettings.clear(); }
 
@@ -63,7 +65,9 @@ public:
 
     void SetSettingsForLayer(uint32 inLayerID, const LayerSettings& inSettings);
     // As SetSettingsForLayer, keyed by the id inside the settings.
-    void StoreSettings(const LayerSettings& inSettings) { SetSettingsForLayer(inSettings.mLayerID, inSettings); }
+    void StoreSettings(const LayerSettings& inSettings) {
+        SetSettingsForLayer(inSettings.mLayerID, inSettings);
+    }
     void RemoveSettingsForLayer(uint32 inLayerID);
     void RemoveAllSettings();
 

@@ -60,12 +60,15 @@ public:
 class LayerEffects {
 public:
     LayerEffects() = default;  // the shared empty record
-    explicit LayerEffects(std::shared_ptr<const LayerEffectsSource> inSource) : mSource(std::move(inSource)) {}
+    explicit LayerEffects(std::shared_ptr<const LayerEffectsSource> inSource)
+        : mSource(std::move(inSource)) {}
 
     bool IsEmptyRecord() const { return mSource == nullptr; }
     bool HasEffects() const { return mSource != nullptr && mSource->HasEffects(); }
     bool HasOuterEffects() const { return mSource != nullptr && mSource->HasOuterEffects(); }
-    GRect GrowBounds(const GRect& inBounds) const { return mSource != nullptr ? mSource->GrowBounds(inBounds) : inBounds; }
+    GRect GrowBounds(const GRect& inBounds) const {
+        return mSource != nullptr ? mSource->GrowBounds(inBounds) : inBounds;
+    }
     GRect GrowBounds(const GRect& inBounds, int32 inGlobalAngle) const {
         return mSource != nullptr ? mSource->GrowBoundsAtAngle(inBounds, inGlobalAngle) : inBounds;
     }

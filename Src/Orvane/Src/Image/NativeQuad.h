@@ -45,11 +45,16 @@ inline constexpr NativeQuad kOpaqueGrey = WordToNativeQuad(0xFF808080);  // red 
 // Byte offset of a channel inside the quad: red 2, green 1, blue 0, alpha 3; -1 for anything else.
 constexpr int32 NativeQuadChannelOffset(int32 inChannel) {
     switch (inChannel) {
-        case kRedChannel: return 2;
-        case kGreenChannel: return 1;
-        case kBlueChannel: return 0;
-        case kAlphaChannel: return 3;
-        default: return -1;
+        case kRedChannel:
+            return 2;
+        case kGreenChannel:
+            return 1;
+        case kBlueChannel:
+            return 0;
+        case kAlphaChannel:
+            return 3;
+        default:
+            return -1;
     }
 }
 

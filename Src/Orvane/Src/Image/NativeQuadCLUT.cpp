@@ -39,23 +39,33 @@ NativeQuadCLUT::~NativeQuadCLUT() {
     --sLiveTables;
 }
 
-int32 NativeQuadCLUT::LiveTableCount() { return sLiveTables; }
+int32 NativeQuadCLUT::LiveTableCount() {
+    return sLiveTables;
+}
 
-void NativeQuadCLUT::SetEntryCount(int32 inCount) { mEntryCount = uint16(Pin(0, inCount, kMaxEntries)); }
+void NativeQuadCLUT::SetEntryCount(int32 inCount) {
+    mEntryCount = uint16(Pin(0, inCount, kMaxEntries));
+}
 
-NativeQuad NativeQuadCLUT::GetColor(int32 inIndex) const { return ValidIndex(inIndex) ? mColors[inIndex] : mColors[0]; }
+NativeQuad NativeQuadCLUT::GetColor(int32 inIndex) const {
+    return ValidIndex(inIndex) ? mColors[inIndex] : mColors[0];
+}
 
 void NativeQuadCLUT::SetColor(int32 inIndex, NativeQuad inColor) {
     if (ValidIndex(inIndex)) mColors[inIndex] = inColor;
 }
 
-uint8 NativeQuadCLUT::GetEntryFlag(int32 inIndex) const { return ValidIndex(inIndex) ? mEntryFlags[inIndex] : 0; }
+uint8 NativeQuadCLUT::GetEntryFlag(int32 inIndex) const {
+    return ValidIndex(inIndex) ? mEntryFlags[inIndex] : 0;
+}
 
 void NativeQuadCLUT::SetEntryFlag(int32 inIndex, uint8 inFlag) {
     if (ValidIndex(inIndex)) mEntryFlags[inIndex] = inFlag;
 }
 
-uint32 NativeQuadCLUT::GetExtraValue(int32 inIndex) const { return ValidIndex(inIndex) ? mExtraValues[inIndex] : 0; }
+uint32 NativeQuadCLUT::GetExtraValue(int32 inIndex) const {
+    return ValidIndex(inIndex) ? mExtraValues[inIndex] : 0;
+}
 
 void NativeQuadCLUT::SetExtraValue(int32 inIndex, uint32 inValue) {
     if (ValidIndex(inIndex)) mExtraValues[inIndex] = inValue;
@@ -99,9 +109,13 @@ NativeQuadCLUTRef& NativeQuadCLUTRef::operator=(const NativeQuadCLUTRef& inOther
     return *this;
 }
 
-NativeQuadCLUTRef::~NativeQuadCLUTRef() { Release(); }
+NativeQuadCLUTRef::~NativeQuadCLUTRef() {
+    Release();
+}
 
-NativeQuadCLUTRef NativeQuadCLUTRef::Create() { return NativeQuadCLUTRef(new NativeQuadCLUT()); }
+NativeQuadCLUTRef NativeQuadCLUTRef::Create() {
+    return NativeQuadCLUTRef(new NativeQuadCLUT());
+}
 
 void NativeQuadCLUTRef::Release() {
     NativeQuadCLUT* old = mCLUT;

@@ -56,10 +56,10 @@ private:
 
     int32 mRefCount = 0;
     uint16 mEntryCount = kMaxEntries;
-    NativeQuad* mColors = nullptr;      // 256 entries
-    uint8* mEntryFlags = nullptr;       // 256 bytes
+    NativeQuad* mColors = nullptr;  // 256 entries
+    uint8* mEntryFlags = nullptr;   // 256 bytes
     uint8 mTableFlag = 0;
-    uint32* mExtraValues = nullptr;     // 256 words
+    uint32* mExtraValues = nullptr;  // 256 words
 };
 
 // A counted reference to a table, or null. Copies add a reference, destruction releases one.

@@ -22,10 +22,16 @@ inline constexpr int32 Mul8Signed(int32 inA, int32 inD) {
 }
 
 // 255 - Mul8(255 - a, 255 - b): the union of two coverages, or the screen of two colours.
-inline constexpr uint8 Screen8(uint32 inA, uint32 inB) { return uint8(255 - Mul8(255 - inA, 255 - inB)); }
+inline constexpr uint8 Screen8(uint32 inA, uint32 inB) {
+    return uint8(255 - Mul8(255 - inA, 255 - inB));
+}
 
 // Mul8(255 - a, b) + a: the alpha of coverage a laid over coverage b.
-inline constexpr uint8 Lerp8(uint32 inA, uint32 inB) { return uint8(Mul8(255 - inA, inB) + inA); }
+inline constexpr uint8 Lerp8(uint32 inA, uint32 inB) {
+    return uint8(Mul8(255 - inA, inB) + inA);
+}
 
 // a / b in units of 1/255, rounded, capped at 255; 0 when a is 0.
-inline uint8 Div8(uint32 inA, uint32 inB) { return gDivideTable[inA][inB]; }
+inline uint8 Div8(uint32 inA, uint32 inB) {
+    return gDivideTable[inA][inB];
+}

@@ -19,9 +19,11 @@ constexpr int64 kMaxTileCount = int64(1) << 22;
 
 // Address of a pixel in caller memory whose first byte belongs to the top-left of inBufferRect.
 template <class Byte>
-Byte* CallerAddress(Byte* inBase, const GRect& inBufferRect, int64 inRowBytes, int64 inColBytes, const GPoint& inPoint) {
+Byte* CallerAddress(Byte* inBase, const GRect& inBufferRect, int64 inRowBytes, int64 inColBytes,
+                    const GPoint& inPoint) {
     LCHECK_AS(inBufferRect.Contains(inPoint), "inBufferRect.ContainsPixel(inPoint)");
-    return inBase + inRowBytes * (int64(inPoint.v) - inBufferRect.top) + inColBytes * (int64(inPoint.h) - inBufferRect.left);
+    return inBase + inRowBytes * (int64(inPoint.v) - inBufferRect.top) +
+           inColBytes * (int64(inPoint.h) - inBufferRect.left);
 }
 
 template <class T>
@@ -34,8 +36,12 @@ bool SameValue(const T& inA, const T& inB) {
     return std::memcmp(&inA, &inB, sizeof(T)) == 0;
 }
 
-int64 Width64(const GRect& inRect) { return int64(inRect.right) - inRect.left; }
-int64 Height64(const GRect& inRect) { return int64(inRect.bottom) - inRect.top; }
+int64 Width64(const GRect& inRect) {
+    return int64(inRect.right) - inRect.left;
+}
+int64 Height64(const GRect& inRect) {
+    return int64(inRect.bottom) - inRect.top;
+}
 
 }  // namespace
 
@@ -78,8 +84,8 @@ public:
         const bool pending = (mTile.mFlags & flag_IsConstant) && (mTile.mFlags & flag_FillPending);
         EnsureTileMemory(mTile.mBuffer, kTileBytes, !pending);
         if (pending) {
-            FillElements(mTile.mBuffer.PageDataForWrite(0), kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant),
-                         kElementBytes, kTileSide, kTileSide);
+            FillElements(mTile.mBuffer.PageDataForWrite(0), kTileRowBytes, kElementBytes,
+                         BytesOf(mTile.mConstant), kElementBytes, kTileSide, kTileSide);
             mTile.mFlags &= uint8(~flag_FillPending);
         }
         mTile.mBuffer.LockAll();
@@ -107,8 +113,8 @@ public:
         EnsureTileMemory(mTile.mBuffer, kTileBytes, !(pending && (!inOverwritesTile || inOverwritesMemory)));
         mPtr = mTile.mBuffer.PageDataForWrite(0);
         if (pending && !inOverwritesTile)
-            FillElements(mPtr, kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant), kElementBytes, kTileSide,
-                         kTileSide);
+            FillElements(mPtr, kTileRowBytes, kElementBytes, BytesOf(mTile.mConstant), kElementBytes,
+                         kTileSide, kTileSide);
         mTile.mFlags = 0;
         mTile.mBuffer.LockAll();
     }
@@ -126,7 +132,8 @@ private:
 // ---- Geometry ----
 
 template <class T>
-TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill) : mBounds(inBounds), mGrid(inBounds.TopLeft()) {
+TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill)
+    : mBounds(inBounds), mGrid(inBounds.TopLeft()) {
     if (!LCHECK(!mBounds.Empty())) return;
     const int64 across = (Width64(mBounds) + kTileMask) >> kTileShift;
     const int64 down = (Height64(mBounds) + kTileMask) >> kTileShift;
@@ -161,13 +168,15 @@ void TTiledPlane<T>::ShrinkTo(const GRect& inInner) {
     mTiles = std::move(kept);
     mTilesAcross = lastColumn - firstColumn + 1;
     mTilesDown = lastRow - firstRow + 1;
-    mGrid = GPoint(int32(mGrid.h + int64(firstColumn) * kTileSide), int32(mGrid.v + int64(firstRow) * kTileSide));
+    mGrid =
+        GPoint(int32(mGrid.h + int64(firstColumn) * kTileSide), int32(mGrid.v + int64(firstRow) * kTileSide));
     mBounds = inInner;
 }
 
 template <class T>
 bool TTiledPlane<T>::TileIsConstant(int32 inTileIndex) const {
-    return inTileIndex >= 0 && inTileIndex < TileCount() && (mTiles[size_t(inTileIndex)].mFlags & flag_IsConstant);
+    return inTileIndex >= 0 && inTileIndex < TileCount() &&
+           (mTiles[size_t(inTileIndex)].mFlags & flag_IsConstant);
 }
 
 template <class T>
@@ -178,7 +187,8 @@ bool TTiledPlane<T>::TileHasMemory(int32 inTileIndex) const {
 template <class T>
 int32 TTiledPlane<T>::TileIndexOf(const GPoint& inPixel) const {
     if (!LCHECK_AS(mBounds.Contains(inPixel), "mBounds.ContainsPixel(inPixel)")) return -1;
-    return int32((int64(inPixel.v) - mGrid.v) >> kTileShift) * mTilesAcross + int32((int64(inPixel.h) - mGrid.h) >> kTileShift);
+    return int32((int64(inPixel.v) - mGrid.v) >> kTileShift) * mTilesAcross +
+           int32((int64(inPixel.h) - mGrid.h) >> kTileShift);
 }
 
 // The grid cell at (column, row); its right and bottom are cut at the largest coordinate so that bounds
@@ -188,7 +198,8 @@ GRect TTiledPlane<T>::CellOf(int32 inColumn, int32 inRow) const {
     const int64 left = int64(mGrid.h) + int64(inColumn) * kTileSide;
     const int64 top = int64(mGrid.v) + int64(inRow) * kTileSide;
     constexpr int64 kLast = std::numeric_limits<int32>::max();
-    return GRect(int32(left), int32(top), int32(std::min(left + kTileSide, kLast)), int32(std::min(top + kTileSide, kLast)));
+    return GRect(int32(left), int32(top), int32(std::min(left + kTileSide, kLast)),
+                 int32(std::min(top + kTileSide, kLast)));
 }
 
 // Byte offset inside a tile's memory of the first element of a part of it.
@@ -233,7 +244,8 @@ T TTiledPlane<T>::ElementAt(int32 inX, int32 inY) const {
     Tile& tile = mTiles[size_t(index)];
     if (tile.mFlags & flag_IsConstant) return tile.GetConstant();
     ReadLock lock(tile);
-    const int64 offset = int64((inY - mGrid.v) & kTileMask) * kTileRowBytes + ((inX - mGrid.h) & kTileMask) * kElementBytes;
+    const int64 offset =
+        int64((inY - mGrid.v) & kTileMask) * kTileRowBytes + ((inX - mGrid.h) & kTileMask) * kElementBytes;
     std::memcpy(&value, lock.Ptr() + offset, sizeof(T));
     return value;
 }
@@ -253,7 +265,8 @@ void TTiledPlane<T>::GetPixel(const GPoint& inPoint, T& outValue, PaddingMode in
         case kPadNone:
             return;
         case kPadEdge:
-            outValue = ElementAt(Pin(mBounds.left, inPoint.h, mBounds.right - 1), Pin(mBounds.top, inPoint.v, mBounds.bottom - 1));
+            outValue = ElementAt(Pin(mBounds.left, inPoint.h, mBounds.right - 1),
+                                 Pin(mBounds.top, inPoint.v, mBounds.bottom - 1));
             return;
         case kPadValue:
             if (LCHECK(inPaddingValue != 0)) outValue = *inPaddingValue;
@@ -323,8 +336,8 @@ void TTiledPlane<T>::CopyRect(const TTiledPlane& inSource, const GRect& inSrcRec
     const int64 dy = int64(inDestRect.top) - inSrcRect.top;
     inSource.ForEachPart(effective, [&](int32 inIndex, const GRect& inCell, const GRect& srcTileRect) {
         LASSERT(!srcTileRect.Empty());
-        const GRect destPart(int32(srcTileRect.left + dx), int32(srcTileRect.top + dy), int32(srcTileRect.right + dx),
-                             int32(srcTileRect.bottom + dy));
+        const GRect destPart(int32(srcTileRect.left + dx), int32(srcTileRect.top + dy),
+                             int32(srcTileRect.right + dx), int32(srcTileRect.bottom + dy));
         Tile& tile = inSource.mTiles[size_t(inIndex)];
         if (tile.mFlags & flag_IsConstant) {
             FillRect(destPart, tile.GetConstant());
@@ -338,7 +351,8 @@ void TTiledPlane<T>::CopyRect(const TTiledPlane& inSource, const GRect& inSrcRec
 }
 
 template <class T>
-GRect TTiledPlane<T>::ClipCopySource(const GRect& inSrcRect, const GRect& inDestRect, const GRect& inSrcBounds) {
+GRect TTiledPlane<T>::ClipCopySource(const GRect& inSrcRect, const GRect& inDestRect,
+                                     const GRect& inSrcBounds) {
     if (inSrcRect.Empty() || inDestRect.Empty()) return GRect();
     GRect clipped = inSrcRect;
     clipped.right = int32(std::min<int64>(inSrcRect.right, inSrcRect.left + Width64(inDestRect)));
@@ -392,7 +406,8 @@ GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) c
     LScratchBuffer buffer;
     const int64 capacity = int64(buffer.Size()) / kElementBytes;
     int64 pieceWidth = std::min(Width64(mBounds), capacity);
-    if (capacity / pieceWidth < std::min<int64>(kTileSide, Height64(mBounds)) && capacity >= int64(kTileSide) * kTileSide)
+    if (capacity / pieceWidth < std::min<int64>(kTileSide, Height64(mBounds)) &&
+        capacity >= int64(kTileSide) * kTileSide)
         pieceWidth = (capacity / kTileSide) & ~int64(kTileMask);
     const int32 tileWidth = int32(std::max<int64>(1, pieceWidth));
     const int32 tileHeight = int32(std::max<int64>(1, std::min(Height64(mBounds), capacity / tileWidth)));
@@ -417,7 +432,8 @@ GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) c
             if (first == piece.Width()) continue;
             int32 last = piece.Width() - 1;
             while (row[last * kElementBytes] == inValue) --last;
-            found.UnionWith(GRect(piece.left + first, piece.top + y, piece.left + last + 1, piece.top + y + 1));
+            found.UnionWith(
+                GRect(piece.left + first, piece.top + y, piece.left + last + 1, piece.top + y + 1));
         }
     }
     return found;
@@ -436,17 +452,17 @@ void TTiledPlane<T>::ReadBytes(const GRect& inRect, uint8* outPtr, int64 inRowBy
             Tile& tile = mTiles[size_t(inIndex)];
             uint8* dst = CallerAddress(outPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft());
             if (tile.mFlags & flag_IsConstant) {
-                FillElements(dst, inRowBytes, inColBytes, BytesOf(tile.GetConstant()) + inByteOffset, inByteCount,
-                             inPart.Width(), inPart.Height());
+                FillElements(dst, inRowBytes, inColBytes, BytesOf(tile.GetConstant()) + inByteOffset,
+                             inByteCount, inPart.Width(), inPart.Height());
             } else {
                 ReadLock lock(tile);
                 if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
                     CopyBytesOutOfQuads(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes), kTileRowBytes,
                                         inByteOffset, dst, inRowBytes, inPart.Width(), inPart.Height());
                 else
-                    CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset, kTileRowBytes,
-                                 kElementBytes, dst, inRowBytes, inColBytes, inByteCount, inPart.Width(),
-                                 inPart.Height());
+                    CopyElements(lock.Ptr() + TileOffset(inCell, inPart, kElementBytes) + inByteOffset,
+                                 kTileRowBytes, kElementBytes, dst, inRowBytes, inColBytes, inByteCount,
+                                 inPart.Width(), inPart.Height());
             }
             return true;
         });
@@ -468,10 +484,11 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
         const uint8* from = CallerAddress(inPtr, inRect, inRowBytes, inColBytes, inPart.TopLeft());
         uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
         if (kElementBytes == 4 && inByteCount == 1 && inColBytes == 1)
-            CopyBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inByteOffset, inPart.Width(), inPart.Height());
+            CopyBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inByteOffset, inPart.Width(),
+                               inPart.Height());
         else
-            CopyElements(from, inRowBytes, inColBytes, to + inByteOffset, kTileRowBytes, kElementBytes, inByteCount,
-                         inPart.Width(), inPart.Height());
+            CopyElements(from, inRowBytes, inColBytes, to + inByteOffset, kTileRowBytes, kElementBytes,
+                         inByteCount, inPart.Width(), inPart.Height());
         return true;
     });
 }
@@ -482,7 +499,8 @@ void TTiledPlane<T>::WriteBytePlanes(const GRect& inRect, const uint8* const inB
     if (clipped.Empty()) return;
     ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
         WriteLock lock(mTiles[size_t(inIndex)], CoversTile(inCell, inPart), FillsCell(inCell, inPart));
-        const int64 offset = inRowBytes * (int64(inPart.top) - inRect.top) + (int64(inPart.left) - inRect.left);
+        const int64 offset =
+            inRowBytes * (int64(inPart.top) - inRect.top) + (int64(inPart.left) - inRect.left);
         uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
         if constexpr (kElementBytes == 4) {
             const uint8* const from[4] = {inBytes[0] + offset, inBytes[1] + offset, inBytes[2] + offset,
@@ -510,16 +528,19 @@ void ForEachOutsideSpan(const GRect& inRect, const GRect& inBounds, Span&& inSpa
             inSpan(y, int64(inRect.left), int64(inRect.right), true);
             continue;
         }
-        if (inRect.left < inBounds.left) inSpan(y, int64(inRect.left), int64(std::min(inRect.right, inBounds.left)), false);
-        if (inRect.right > inBounds.right) inSpan(y, int64(std::max(inRect.left, inBounds.right)), int64(inRect.right), false);
+        if (inRect.left < inBounds.left)
+            inSpan(y, int64(inRect.left), int64(std::min(inRect.right, inBounds.left)), false);
+        if (inRect.right > inBounds.right)
+            inSpan(y, int64(std::max(inRect.left, inBounds.right)), int64(inRect.right), false);
     }
 }
 
 }  // namespace
 
 template <class T>
-void TTiledPlane<T>::Pad(const GRect& inRect, uint8* outPtr, int64 inRowBytes, int64 inColBytes, int32 inByteOffset,
-                         int32 inByteCount, PaddingMode inPaddingMode, const T* inPaddingValue) const {
+void TTiledPlane<T>::Pad(const GRect& inRect, uint8* outPtr, int64 inRowBytes, int64 inColBytes,
+                         int32 inByteOffset, int32 inByteCount, PaddingMode inPaddingMode,
+                         const T* inPaddingValue) const {
     if (mBounds.Empty()) {
         LREPORT("What the heck? The bounds are empty");
         return;
@@ -536,8 +557,8 @@ void TTiledPlane<T>::Pad(const GRect& inRect, uint8* outPtr, int64 inRowBytes, i
         case kPadValue:
             if (!LCHECK(inPaddingValue != 0)) return;
             ForEachOutsideSpan(inRect, mBounds, [&](int32 inY, int64 inX0, int64 inX1, bool) {
-                FillElements(address(inX0, inY), inRowBytes, inColBytes, BytesOf(*inPaddingValue) + inByteOffset,
-                             inByteCount, inX1 - inX0, 1);
+                FillElements(address(inX0, inY), inRowBytes, inColBytes,
+                             BytesOf(*inPaddingValue) + inByteOffset, inByteCount, inX1 - inX0, 1);
             });
             return;
         case kPadThrow:
@@ -563,16 +584,18 @@ void TTiledPlane<T>::PadEdge(const GRect& inRect, uint8* outPtr, int64 inRowByte
         if (inX0 < mBounds.left) {
             const T edge = ElementAt(mBounds.left, sourceY);
             const int64 end = std::min<int64>(inX1, mBounds.left);
-            FillElements(address(inX0, inY), inRowBytes, inColBytes, BytesOf(edge) + inByteOffset, inByteCount, end - inX0, 1);
+            FillElements(address(inX0, inY), inRowBytes, inColBytes, BytesOf(edge) + inByteOffset,
+                         inByteCount, end - inX0, 1);
         }
         if (inX1 > mBounds.right) {
             const T edge = ElementAt(mBounds.right - 1, sourceY);
             const int64 start = std::max<int64>(inX0, mBounds.right);
-            FillElements(address(start, inY), inRowBytes, inColBytes, BytesOf(edge) + inByteOffset, inByteCount, inX1 - start, 1);
+            FillElements(address(start, inY), inRowBytes, inColBytes, BytesOf(edge) + inByteOffset,
+                         inByteCount, inX1 - start, 1);
         }
         if (inWholeRow && middleLeft < middleRight)
-            ReadBytes(GRect(middleLeft, sourceY, middleRight, sourceY + 1), address(middleLeft, inY), inRowBytes,
-                      inColBytes, inByteOffset, inByteCount, kPadNone, nullptr);
+            ReadBytes(GRect(middleLeft, sourceY, middleRight, sourceY + 1), address(middleLeft, inY),
+                      inRowBytes, inColBytes, inByteOffset, inByteCount, kPadNone, nullptr);
     });
 }
 
@@ -584,8 +607,10 @@ void TTiledPlane<T>::WalkArea(const GRect& inArea, bool inWrite, TileVisitor inV
     if (!mBounds.Contains(inArea)) LREPORT(inOutOfBoundsText);
     const GRect clipped = inArea.Intersection(mBounds);
     if (!clipped.Empty()) {
-        const int64 columns = ((int64(clipped.right) - 1 - mGrid.h) >> kTileShift) - ((int64(clipped.left) - mGrid.h) >> kTileShift) + 1;
-        const int64 rows = ((int64(clipped.bottom) - 1 - mGrid.v) >> kTileShift) - ((int64(clipped.top) - mGrid.v) >> kTileShift) + 1;
+        const int64 columns = ((int64(clipped.right) - 1 - mGrid.h) >> kTileShift) -
+                              ((int64(clipped.left) - mGrid.h) >> kTileShift) + 1;
+        const int64 rows = ((int64(clipped.bottom) - 1 - mGrid.v) >> kTileShift) -
+                           ((int64(clipped.top) - mGrid.v) >> kTileShift) + 1;
         const double total = double(columns * rows);
         int64 done = 0;
         ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {

@@ -69,7 +69,8 @@ public:
     int32 TileIndexOf(const GPoint& inPixel) const;
 
     // Outside the bounds inPaddingValue decides per mode; kPadNone leaves outValue untouched.
-    void GetPixel(const GPoint& inPoint, T& outValue, PaddingMode inPaddingMode, const T* inPaddingValue) const;
+    void GetPixel(const GPoint& inPoint, T& outValue, PaddingMode inPaddingMode,
+                  const T* inPaddingValue) const;
     // Nothing outside the bounds, nothing when the pixel's tile is constant with an equal value.
     void SetPixel(const GPoint& inPoint, const T& inValue);
     // Sets the rectangle (clipped to the bounds); tiles covered entirely become constant.

@@ -80,7 +80,6 @@ void VMBuffer::Resize(uint32 inNewSize) {
     mSize = inNewSize;
 }
 
-
 // A range is moved page by page: the first chunk starts at offset mod page size inside its page and runs
 // to the page end at most; every later chunk starts at the beginning of its page. The range is checked in
 // 64 bits, so that no offset wraps past it.
@@ -135,7 +134,6 @@ void VMBuffer::LockAll() {
 void VMBuffer::UnlockAll() {
     for (auto page = mPageList.rbegin(); page != mPageList.rend(); ++page) page->Rep()->Unlock();
 }
-
 
 uint32 VMBuffer::PageByteCount(uint32 inPage) const {
     return LCHECK(inPage < PageCount()) ? mPageList[inPage].Size() : 0;

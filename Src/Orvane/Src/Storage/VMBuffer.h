@@ -59,7 +59,6 @@ public:
     bool PageShared(uint32 inPage) const;
 
 private:
-
     uint32 mSize = 0;
     uint32 mPageSize = kDefaultPageSize;
     std::vector<CVMPage> mPageList;
