@@ -1,44 +1,21 @@
 // HostFilePort and MergerTempFile over the platform's file calls, in a private working directory.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
-#include <climits>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "API/HostFilePort.h"
 #include "API/MergerTempFile.h"
 #include "API/Platform/Platform.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
-bool FileExists(const char* inPath) {
-    struct stat info {};
-    return ::stat(inPath, &info) == 0;
-}
-
-// Runs each test in a fresh temporary directory so that the fixed scratch-file name cannot collide
-// with other test processes.
+// Each test works in a private folder, where the fixed scratch-file name cannot collide.
 class FilePortTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char previous[PATH_MAX];
-        ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
-        mPrevious = previous;
-        char pattern[] = "/tmp/lumenar-ports-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        mDirectory = pattern;
-        ASSERT_EQ(::chdir(mDirectory.c_str()), 0);
-    }
-    void TearDown() override {
-        ::unlink("data.bin");
-        ::unlink(MergerTempFile::kFileName);
-        EXPECT_EQ(::chdir(mPrevious.c_str()), 0);
-        ::rmdir(mDirectory.c_str());
-    }
+    TempFolder mFolder{true};
 
     // A file of inSize bytes 0, 1, 2, ... opened read/write.
     Platform::FileHandle MakeFile(int32 inSize) {
@@ -48,9 +25,6 @@ protected:
         EXPECT_EQ(Platform::FileWrite(file, bytes.data(), inSize), inSize);
         return file;
     }
-
-    std::string mPrevious;
-    std::string mDirectory;
 };
 
 // GetLength keeps the file position; ReadAt delivers what exists and leaves the rest of the destination.
@@ -108,14 +82,14 @@ TEST_F(FilePortTest, ScratchFileIsEmptiedUsedAndGoneAfterDestruction) {
         MergerTempFile scratch;
         ASSERT_TRUE(scratch.IsOpen());
         handle = scratch.Handle();
-        EXPECT_TRUE(FileExists(MergerTempFile::kFileName));
+        EXPECT_TRUE(std::filesystem::exists(MergerTempFile::kFileName));
         EXPECT_EQ(scratch.GetLength(), 0u);
         EXPECT_EQ(scratch.WriteAt(4, 3, "abc"), 3);
         char back[3] = {};
         EXPECT_EQ(scratch.ReadAt(4, 3, back), 3);
         EXPECT_EQ(std::string(back, 3), "abc");
     }
-    EXPECT_FALSE(FileExists(MergerTempFile::kFileName));
+    EXPECT_FALSE(std::filesystem::exists(MergerTempFile::kFileName));
     EXPECT_FALSE(Platform::FileClose(handle)) << "the scratch file's handle must be closed";
 }
 

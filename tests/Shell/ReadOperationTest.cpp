@@ -2,27 +2,24 @@
 // fake host, delivered tile by tile.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "API/MergerTempFile.h"
-#include "API/Platform/PlatformTestHooks.h"
 #include "FileFormat/Lumenar5/Src/DocumentReader.h"
 #include "FileFormat/Lumenar5/Src/Selectors.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Tarnwick/LibraryStartup.h"
+#include "tests/Isol/ReportLog.h"
 #include "tests/Shell/FakeHost.h"
 #include "tests/support/DocumentBuilder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
-
-namespace Hooks = Platform::TestHooks;
 
 struct Tile {
     int16 top, left, bottom, right;
@@ -31,38 +28,14 @@ struct Tile {
 };
 
 bool ScratchFileExists() {
-    struct stat info {};
-    return ::stat(MergerTempFile::kFileName, &info) == 0;
+    return std::filesystem::exists(MergerTempFile::kFileName);
 }
 
-std::vector<std::string> ReportTexts() {
-    std::vector<std::string> texts;
-    for (const Hooks::MessageBoxRecord& box : Hooks::MessageBoxes())
-        if (box.title == "Debug String") texts.push_back(box.text);
-    return texts;
-}
-
-// Every test runs in a directory of its own, where the fixed scratch-file name cannot collide.
+// Every test runs in a folder of its own, where the fixed scratch-file name cannot collide.
 class ReadOperationTest : public testing::Test {
 protected:
-    void SetUp() override {
-        Hooks::Reset();
-        Hooks::SetEcho(false);
-        char previous[PATH_MAX];
-        ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
-        mPrevious = previous;
-        char pattern[] = "/tmp/lumenar-readop-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        mDirectory = pattern;
-        ASSERT_EQ(::chdir(mDirectory.c_str()), 0);
-    }
     void TearDown() override {
         if (mFile >= 0) ::close(mFile);
-        ::unlink("document.lmn");
-        ::unlink(MergerTempFile::kFileName);
-        EXPECT_EQ(::chdir(mPrevious.c_str()), 0);
-        ::rmdir(mDirectory.c_str());
-        Hooks::Reset();
         EXPECT_EQ(LibraryStartCount(), 0) << "every read must stop the library it started";
     }
 
@@ -96,8 +69,8 @@ protected:
         return tiles;
     }
 
-    std::string mPrevious;
-    std::string mDirectory;
+    TempFolder mFolder{true};
+    ReportLog mReports;
     int mFile = -1;
 };
 
@@ -136,7 +109,7 @@ TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntil
     EXPECT_EQ(host.record.tileData, nullptr);
     EXPECT_FALSE(ScratchFileExists());
     EXPECT_EQ(DocumentReader::FindIn(*host.State()), nullptr);
-    EXPECT_TRUE(ReportTexts().empty());
+    EXPECT_TRUE(mReports.DebugStrings().empty());
 }
 
 TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
@@ -151,7 +124,7 @@ TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
         {"unreadable file", nullptr},
     };
     for (const Case& c : cases) {
-        Hooks::ClearLogs();
+        mReports.Clear();
         FakeHost host;
         DocumentBuilder document(4, 4);
         document.AddLayer(LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3));
@@ -164,7 +137,7 @@ TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
         EXPECT_FALSE(ScratchFileExists()) << c.what;
         EXPECT_EQ(LibraryStartCount(), 0) << c.what;
         EXPECT_EQ(DocumentReader::FindIn(*host.State()), nullptr) << c.what;
-        const std::vector<std::string> reports = ReportTexts();
+        const std::vector<std::string> reports = mReports.DebugStrings();
         ASSERT_FALSE(reports.empty()) << c.what;
         EXPECT_EQ(reports.back(), "Problem reading lumenar file.") << c.what;
         // A host that goes on anyway gets no data.
@@ -189,7 +162,7 @@ TEST_F(ReadOperationTest, DamagedLayerDataEndsTheDataWithoutAResultCode) {
         EXPECT_EQ(host.Call(kSelectorReadContinue), kResultOk);
         EXPECT_EQ(host.record.tileData, nullptr);
     }
-    const std::vector<std::string> reports = ReportTexts();
+    const std::vector<std::string> reports = mReports.DebugStrings();
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), "Could not get composite tile from image");
     EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);

@@ -1,11 +1,8 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
 lumenar_test(shell_tests
-  Shell/AboutBoxTest.cpp
-  Shell/CenterDialogTest.cpp
+  Shell/DialogsAndReportsTest.cpp
   Shell/EntryPointTest.cpp
   Shell/FakeHost.cpp
-  Shell/ReportingTest.cpp
-  Shell/WriteFinishTest.cpp
 )
 target_link_libraries(shell_tests PRIVATE lumenar_shell)
 

@@ -66,14 +66,14 @@ TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAn
 // not disturb the tool's reads, which run in private folders.
 TEST_F(FlattenInfoCommandTest, ReadsRunInAPrivateFolderNotTheUsers) {
     Write("two.lmn", TwoLayerDocument());
-    ASSERT_EQ(::mkdir(Path("LRMerger.tmp").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(Path("LRMerger.tmp")));
     const ToolOutcome blocked = Run("flatten two.lmn");
     EXPECT_EQ(blocked.exitCode, 0) << blocked.err;
-    ASSERT_EQ(::rmdir(Path("LRMerger.tmp").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::remove(Path("LRMerger.tmp")));
 
     const std::string tool =
         std::string("'") + LUMENAR_TEST_TOOL + "' --module '" + LUMENAR_TEST_MODULE + "'";
-    std::string together = "cd '" + mDirectory + "' && (";
+    std::string together = "cd '" + mFolder.Path() + "' && (";
     for (int i = 0; i < 4; ++i) together += tool + " flatten -q two.lmn p" + std::to_string(i) + ".png & ";
     ASSERT_EQ(std::system((together + "wait) >/dev/null 2>&1").c_str()), 0);
     for (int i = 0; i < 4; ++i)

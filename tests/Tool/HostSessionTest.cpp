@@ -1,4 +1,5 @@
-// The host's selector loop and handle bookkeeping, against a scripted stand-in for the module.
+// The host's selector loop and handle bookkeeping, against a scripted stand-in for the module; and the
+// built module loaded with dlopen, the way the lumenar host loads it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,6 +7,7 @@
 
 #include "FileFormat/Lumenar5/Src/Selectors.h"
 #include "tools/host/HostSession.h"
+#include "tools/host/PluginModule.h"
 
 namespace {
 
@@ -92,6 +94,24 @@ TEST_F(HostSessionTest, AModuleThatNeverEndsIsCutOffAtTheImageArea) {
     EXPECT_EQ(summary.failedSelector, kSelectorReadContinue);
     EXPECT_NE(summary.result, 0);
     EXPECT_EQ(gModule.calls.back(), kSelectorReadFinish);
+}
+
+class ModuleLoadTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        module = PluginModule::Load(LUMENAR_TEST_MODULE, error);
+        ASSERT_NE(module, nullptr) << error;
+    }
+    std::unique_ptr<PluginModule> module;
+};
+
+TEST_F(ModuleLoadTest, ExportsOnlyTheEntryAndTheDialogProcedure) {
+    EXPECT_NE(module->Entry(), nullptr);
+    EXPECT_NE(module->Symbol("AboutDlgProc"), nullptr);
+    for (const char* hidden : {"_Z13ReportFailurePKcS0_i", "_ZN8Platform9TickCountEv",
+                               "_Z11RunSelectorsR11PluginState", "_Z10ShowSignalPKcS0_i"})
+        EXPECT_EQ(module->Symbol(hidden), nullptr) << hidden;
 }
 
 }  // namespace

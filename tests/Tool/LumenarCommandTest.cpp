@@ -49,10 +49,9 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         {m + "compose stack.json", 2, "", ""},
         {m + "compose missing.json o.lmn", 1, "", ""},
     };
-    char pattern[] = "/tmp/lumenar-tool-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const TempFolder folder;
     for (const Case& c : cases) {
-        const ToolOutcome outcome = RunTool(pattern, c.arguments);
+        const ToolOutcome outcome = RunTool(folder.Path(), c.arguments);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments << "\n" << outcome.err;
         EXPECT_TRUE(*c.inOut == '\0' || outcome.out.find(c.inOut) != std::string::npos)
             << c.arguments << ": " << outcome.out;
@@ -60,17 +59,16 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
             << c.arguments << ": " << outcome.err;
         EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty())
             << c.arguments << ": errors stay off standard output";
-        EXPECT_FALSE(Exists(std::string(pattern) + "/out.lmn")) << c.arguments;
+        EXPECT_FALSE(Exists(folder.Path("out.lmn"))) << c.arguments;
     }
     // Every command's help starts with examples of that command.
     for (const char* command : {"flatten", "info", "layers", "compose", "roundtrip", "about"}) {
-        const ToolOutcome help = RunTool(pattern, std::string(command) + " --help");
+        const ToolOutcome help = RunTool(folder.Path(), std::string(command) + " --help");
         EXPECT_EQ(help.exitCode, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("examples:\n  lumenar ") + command, 0), 0u) << help.out;
         EXPECT_NE(help.out.find(std::string("usage: lumenar [--module PATH] [--verbose] ") + command),
                   std::string::npos);
     }
-    std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
 }
 
 }  // namespace

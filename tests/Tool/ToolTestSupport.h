@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -15,6 +14,7 @@
 
 #include "Src/Pellin/Isol/IsolTypes.h"
 #include "tests/support/DocumentBuilder.h"
+#include "tests/support/TempFolder.h"
 
 struct ToolOutcome {
     int exitCode = -1;
@@ -83,21 +83,13 @@ inline PngReadBack ReadPng(const std::string& inPath) {
 }
 
 inline bool Exists(const std::string& inPath) {
-    struct stat info {};
-    return ::stat(inPath.c_str(), &info) == 0;
+    return std::filesystem::exists(inPath);
 }
 
 // A test that runs the tool (with the build's module) in a folder of its own, removed afterwards.
 class ToolFolderTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lumenar-tool-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        mDirectory = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + mDirectory + "'").c_str()); }
-
-    std::string Path(const std::string& inName) const { return mDirectory + "/" + inName; }
+    std::string Path(const std::string& inName) const { return mFolder.Path(inName); }
 
     void Write(const std::string& inName, const ByteVector& inBytes) const {
         std::ofstream out(Path(inName), std::ios::binary);
@@ -108,8 +100,8 @@ protected:
     }
 
     ToolOutcome Run(const std::string& inArguments) const {
-        return RunTool(mDirectory, std::string("--module '") + LUMENAR_TEST_MODULE + "' " + inArguments);
+        return RunTool(mFolder.Path(), std::string("--module '") + LUMENAR_TEST_MODULE + "' " + inArguments);
     }
 
-    std::string mDirectory;
+    TempFolder mFolder;
 };

@@ -3,7 +3,6 @@ if(TARGET lumenar)
   lumenar_test(tool_tests
     Tool/HostSessionTest.cpp
     Tool/LumenarCommandTest.cpp
-    Tool/ModuleLoadTest.cpp
   )
   target_link_libraries(tool_tests PRIVATE lumenar_host)
   target_compile_definitions(tool_tests PRIVATE
@@ -16,7 +15,6 @@ if(TARGET lumenar)
   lumenar_test(readop_tool_tests
     Tool/FlattenInfoCommandTest.cpp
     Tool/LayersComposeCommandTest.cpp
-    Tool/RoundtripCommandTest.cpp
     Tool/ToolPartsTest.cpp
   )
   target_link_libraries(readop_tool_tests PRIVATE lumenar_tool_core)

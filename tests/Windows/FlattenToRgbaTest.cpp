@@ -38,18 +38,9 @@ Observed gSeen;
 int32 gNextTile = 0;
 std::vector<uint8> gTile;
 
-// The stand-in's pixel at (x, y), in memory order blue, green, red, alpha.
-uint8 Blue(int32 x, int32) {
-    return uint8(x * 7);
-}
-uint8 Green(int32, int32 y) {
-    return uint8(y * 5);
-}
-uint8 Red(int32 x, int32 y) {
-    return uint8(x + 3 * y);
-}
-uint8 Alpha(int32 x, int32 y) {
-    return uint8(255 - x - y);
+// The stand-in's pixel at (x, y) as red, green, blue, alpha.
+std::vector<uint8> Pixel(int32 x, int32 y) {
+    return {uint8(x + 3 * y), uint8(y * 5), uint8(x * 7), uint8(255 - x - y)};
 }
 
 void DeliverTile(FormatParamRecord& ioRecord) {
@@ -67,8 +58,9 @@ void DeliverTile(FormatParamRecord& ioRecord) {
     gTile.assign(size_t(width) * size_t(bottom - top) * 4, 0);
     for (int32 y = top; y < bottom; ++y)
         for (int32 x = left; x < right; ++x) {
+            const std::vector<uint8> c = Pixel(x, y);  // stored blue, green, red, alpha
             uint8* p = &gTile[(size_t(y - top) * width + size_t(x - left)) * 4];
-            p[0] = Blue(x, y), p[1] = Green(x, y), p[2] = Red(x, y), p[3] = Alpha(x, y);
+            p[0] = c[2], p[1] = c[1], p[2] = c[0], p[3] = c[3];
         }
     if (gScript.tileOutside && index == 1) bottom = gScript.rows + 1;
     ioRecord.tileData = gTile.data();
@@ -135,8 +127,7 @@ TEST(FlattenToRgba, DrivesTheReadSelectorsAndAssemblesTiles) {
         for (int32 y = 0; y < script.rows; ++y)
             for (int32 x = 0; x < script.columns; ++x) {
                 const uint8* p = &image.rgba[(size_t(y) * script.columns + x) * 4];
-                ASSERT_EQ(std::vector<uint8>(p, p + 4),
-                          (std::vector<uint8>{Red(x, y), Green(x, y), Blue(x, y), Alpha(x, y)}))
+                ASSERT_EQ(std::vector<uint8>(p, p + 4), Pixel(x, y))
                     << script.name << " at " << x << "," << y;
             }
     }

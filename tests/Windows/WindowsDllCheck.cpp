@@ -17,7 +17,6 @@
 #include <functional>
 #include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -84,24 +83,6 @@ std::vector<uint8> ExpectedPropertyList() {
     return list.data;
 }
 
-std::vector<uint8> ExpectedNameResource() {
-    return Bytes().U16(3).Text("Lumenar 5").Byte(0).data;
-}
-
-std::vector<uint8> ExpectedInformationResource() {
-    return Bytes().U16(3).Text("Lumenar 5").Byte(0).ZeroTo(84).Text("LMN KRV ").data;
-}
-
-std::string Hex(const std::vector<uint8>& inBytes, size_t inFrom, size_t inCount) {
-    std::string text;
-    char part[4];
-    for (size_t i = inFrom; i < inBytes.size() && i < inFrom + inCount; ++i) {
-        std::snprintf(part, sizeof part, "%02x ", inBytes[i]);
-        text += part;
-    }
-    return text;
-}
-
 bool Refuse(std::string& outDetail, const std::string& inReason) {
     outDetail = inReason;
     return false;
@@ -112,14 +93,10 @@ bool SameBytes(const std::optional<std::vector<uint8>>& inActual, const std::vec
                std::string& outDetail) {
     if (!inActual) return Refuse(outDetail, "resource missing");
     const auto& a = *inActual;
-    const auto mismatch = std::mismatch(a.begin(), a.end(), inExpected.begin(), inExpected.end());
-    if (mismatch.first == a.end() && mismatch.second == inExpected.end()) return true;
-    const size_t at = size_t(mismatch.first - a.begin());
-    std::ostringstream s;
-    s << "size " << a.size() << " (expected " << inExpected.size() << "), first difference at byte " << at
-      << ": got " << Hex(a, at, 8) << "expected " << Hex(inExpected, at, 8);
-    outDetail = s.str();
-    return false;
+    const auto at = std::mismatch(a.begin(), a.end(), inExpected.begin(), inExpected.end()).first - a.begin();
+    return (a == inExpected) || Refuse(outDetail, "size " + std::to_string(a.size()) + " (expected " +
+                                                      std::to_string(inExpected.size()) +
+                                                      "), first difference at byte " + std::to_string(at));
 }
 
 std::string Lower(std::string inText) {
@@ -138,10 +115,6 @@ bool SystemImportsOnly(PeImage& inImage, std::string& outDetail) {
         if (!kSystem.count(Lower(name))) outDetail += name + " ";
     return outDetail.empty();
 }
-
-}  // namespace
-
-namespace {
 
 struct Check {
     std::string name;
@@ -221,11 +194,13 @@ std::vector<Check> ModuleChecks(PeImage& dll) {
          }},
         {"name resource _ZQFF 1",
          [&](std::string& d) {
-             return SameBytes(dll.Resource(Key::Text("_ZQFF"), Key::Id(1)), ExpectedNameResource(), d);
+             const auto expected = Bytes().U16(3).Text("Lumenar 5").Byte(0).data;
+             return SameBytes(dll.Resource(Key::Text("_ZQFF"), Key::Id(1)), expected, d);
          }},
         {"information resource PIMI 1",
          [&](std::string& d) {
-             return SameBytes(dll.Resource(Key::Text("PIMI"), Key::Id(1)), ExpectedInformationResource(), d);
+             const auto expected = Bytes().U16(3).Text("Lumenar 5").Byte(0).ZeroTo(84).Text("LMN KRV ").data;
+             return SameBytes(dll.Resource(Key::Text("PIMI"), Key::Id(1)), expected, d);
          }},
         {"version resource", [&](std::string& d) { return CheckVersion(dll, d); }},
         {"About dialog 16000", [&](std::string& d) { return CheckDialog(dll, d); }},
