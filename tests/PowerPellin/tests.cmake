@@ -1,3 +1,2 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_powerpellin_foundation
-  PowerPellin/ProgressScopeTest.cpp PowerPellin/BroadcasterTest.cpp)
+lumenar_test(test_powerpellin_foundation PowerPellin/BroadcastAndProgressTest.cpp)

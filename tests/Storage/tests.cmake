@@ -1,2 +1,2 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_storage_vmbuffer Storage/VMBufferTest.cpp Storage/SpillAndPortTest.cpp)
+lumenar_test(test_storage_vmbuffer Storage/StorageTest.cpp)

@@ -1,0 +1,221 @@
+// The foundation's allocator under failing heap requests, the small list against a vector model, and the
+// tile walker over random bounds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <new>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Src/Pellin/Isol/Allocator.h"
+#include "Src/Pellin/Isol/GRect.h"
+#include "Src/Pellin/Isol/SListX.h"
+#include "Src/Pellin/Isol/TileWalker.h"
+#include "tests/Isol/ReportLog.h"
+
+namespace {
+
+// A hook that pretends to free a fixed amount per call and records the requests it saw.
+class CountingHook : public GrowZoneHook {
+public:
+    explicit CountingHook(uint32 inPerCall) : mPerCall(inPerCall) {}
+    uint32 ReleaseAll() override { return mPerCall; }
+    uint32 Release(uint32 inBytes) override {
+        requests.push_back(inBytes);
+        sawGrowZone = sawGrowZone || GrowZoneHook::InGrowZone();
+        return mPerCall;
+    }
+    std::vector<uint32> requests;
+    bool sawGrowZone = false;
+
+private:
+    uint32 mPerCall;
+};
+
+// A failed heap request: null at once when the caller allows failure, otherwise a purge of the whole
+// request inside the grow zone and a retry while the purge frees something, then "bad allocation".
+TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
+    struct Case {
+        int32 hookFrees;  // -1: no hook registered
+        int32 failures;
+        bool mayFail, reallocate;
+        std::string outcome;  // "block", "null" or the exception's text
+        uint32 heapRequests;
+        std::vector<uint32> purges;
+    };
+    const Case cases[] = {
+        {-1, 1, false, false, "bad allocation", 1, {}},
+        {-1, 1, true, false, "null", 1, {}},
+        {10, 1, true, true, "null", 1, {}},  // may fail never purges
+        {10, 2, false, false, "block", 3, {300, 300}},
+        {10, 1, false, true, "block", 2, {300}},
+        {0, 1, false, true, "bad allocation", 1, {300}},
+    };
+    for (const Case& c : cases) {
+        const std::string name = "case " + std::to_string(&c - cases);
+        std::optional<CountingHook> hook;
+        if (c.hookFrees >= 0) hook.emplace(uint32(c.hookFrees));
+        void* old = LAllocate(4);
+        static_cast<uint8*>(old)[0] = 9;
+        const uint32 before = AllocatorTesting::HeapRequestCount();
+        AllocatorTesting::FailHeapRequests(c.failures);
+        std::string outcome = "null";
+        void* block = nullptr;
+        try {
+            block = c.reallocate ? LReallocate(old, 300, c.mayFail) : LAllocate(300, c.mayFail);
+            if (block != nullptr) outcome = "block";
+        } catch (const std::bad_alloc& e) {
+            outcome = e.what();
+        }
+        EXPECT_EQ(outcome, c.outcome) << name;
+        EXPECT_EQ(AllocatorTesting::HeapRequestCount() - before, c.heapRequests) << name;
+        EXPECT_FALSE(GrowZoneHook::InGrowZone()) << name;
+        EXPECT_EQ(hook ? hook->requests : std::vector<uint32>{}, c.purges) << name;
+        EXPECT_EQ(hook && hook->sawGrowZone, !c.purges.empty()) << name;
+        if (c.reallocate && block != nullptr) old = std::exchange(block, nullptr);
+        EXPECT_EQ(static_cast<uint8*>(old)[0], 9) << name << ": the old block stays valid";
+        LFree(block);
+        LFree(old);
+    }
+    AllocatorTesting::FailHeapRequests(0);
+}
+
+std::vector<LWord> Contents(const SListX& inList) {
+    std::vector<LWord> out;
+    for (int32 i = 0; i < inList.Count(); ++i) out.push_back(inList.Get(i));
+    return out;
+}
+
+// Random operation sequences against std::vector, with the capacity rule checked after every step:
+// growth to n + n/4 + 5, shrink to n below n + n/2 + 3, capacity 1 (the inline element) below two.
+// Correct use reports nothing.
+TEST(SListX, MatchesVectorModel) {
+    ReportLog log;
+    std::mt19937 rng(1234);
+    auto pick = [&](int n) { return int(rng() % uint32(n)); };
+    for (int round = 0; round < 20; ++round) {
+        SListX list;
+        std::vector<LWord> model;
+        int32 capacity = 1;
+        auto applyCount = [&](int32 n) {
+            if (n > capacity)
+                capacity = n + n / 4 + 5;
+            else if (n < 2)
+                capacity = 1;
+            else if (n + n / 2 + 3 < capacity)
+                capacity = n;
+        };
+        for (int step = 0; step < 400; ++step) {
+            const LWord v = LWord(pick(8));
+            const int size = int(model.size()), op = pick(10);
+            const auto found = std::find(model.begin(), model.end(), v);
+            if (op < 2) {
+                list.Append(v);
+                model.push_back(v);
+            } else if (op == 2) {
+                const int at = pick(size + 1), copies = pick(4) + 1;
+                list.Insert(at, copies, v);
+                model.insert(model.begin() + at, size_t(copies), v);
+            } else if (op == 3 && size > 0) {
+                const int at = pick(size), len = 1 + pick(std::min(size - at, 6));
+                list.Delete(at, len);
+                model.erase(model.begin() + at, model.begin() + at + len);
+            } else if (op == 4) {
+                EXPECT_EQ(list.Remove(v), found != model.end());
+                if (found != model.end()) model.erase(found);
+            } else if (op == 5) {
+                EXPECT_EQ(list.RemoveFast(v), found != model.end());
+                if (found != model.end()) {
+                    *found = model.back();
+                    model.pop_back();
+                }
+            } else if (op == 6) {
+                EXPECT_EQ(list.RemoveAll(v), int32(std::erase(model, v)));
+            } else if (op == 7 && size > 0) {
+                EXPECT_EQ(list.Pop(), model.back());
+                model.pop_back();
+            } else if (op == 8 && size > 0) {
+                const int at = pick(size);
+                list.Set(at, v);
+                model[size_t(at)] = v;
+            } else if (op == 9) {
+                EXPECT_EQ(list.Find(v), found == model.end() ? -1 : int32(found - model.begin()));
+            }
+            // Operations that change the count set it, and so may resize; RemoveAll sets it even when
+            // it removes nothing.
+            if (int(model.size()) != size || op == 6) applyCount(int32(model.size()));
+            ASSERT_EQ(Contents(list), model) << "round " << round << " step " << step;
+            ASSERT_EQ(list.Capacity(), capacity) << "round " << round << " step " << step;
+            ASSERT_EQ(list.OnHeap(), capacity > 1) << "round " << round << " step " << step;
+        }
+    }
+    EXPECT_TRUE(Platform::TestHooks::MessageBoxes().empty());
+}
+
+std::vector<GRect> Walk(int32 w, int32 h, const GRect& bounds) {
+    std::vector<GRect> tiles;
+    for (TileWalker walker(w, h, bounds); walker.Valid(); walker.Next()) {
+        tiles.push_back(walker.Tile());
+        if (tiles.size() > 100000) break;  // a runaway walk fails below instead of hanging
+    }
+    return tiles;
+}
+
+TEST(TileWalker, DegenerateWalksEnd) {
+    struct Case {
+        int32 w, h;
+        GRect bounds;
+    };
+    const Case cases[] = {
+        {64, 64, GRect()},               // empty bounds
+        {64, 64, GRect(10, 0, 0, 10)},   // inverted
+        {0, 64, GRect(0, 0, 100, 100)},  // zero width would never advance
+        {64, 0, GRect(0, 0, 100, 100)},
+        {-4, 64, GRect(0, 0, 100, 100)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(Walk(c.w, c.h, c.bounds).empty()) << c.w << "x" << c.h;
+        EXPECT_EQ(TileWalker(c.w, c.h, c.bounds).Count(), 0);
+    }
+    // Bounds reaching the largest coordinates end without overflow.
+    EXPECT_EQ(Walk(1 << 30, 1 << 30, GRect(INT_MAX - 5, INT_MAX - 3, INT_MAX, INT_MAX)).size(), 1u);
+    EXPECT_EQ(TileWalker(INT_MAX, INT_MAX, GRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)).Count(),
+              9);  // 3 x 3: the span is 2^32 - 1
+}
+
+// Random bounds and tile sizes: the tiles partition the bounds exactly, in row-major order from the
+// bounds' corner (not from multiples of the tile size), each as large as the bounds leave room for, and
+// Count tells their number beforehand.
+TEST(TileWalker, TilesPartitionTheBounds) {
+    std::mt19937 rng(42);
+    for (int round = 0; round < 300; ++round) {
+        const int32 left = int32(rng() % 200) - 100, top = int32(rng() % 200) - 100;
+        const GRect bounds(left, top, left + int32(rng() % 150) + 1, top + int32(rng() % 150) + 1);
+        const int32 w = int32(rng() % 70) + 1, h = int32(rng() % 70) + 1;
+        std::vector<int> covered(size_t(bounds.Area()), 0);
+        GRect previous;
+        const std::vector<GRect> tiles = Walk(w, h, bounds);
+        ASSERT_EQ(TileWalker(w, h, bounds).Count(), int32(tiles.size()));
+        for (const GRect& tile : tiles) {
+            ASSERT_TRUE(bounds.Contains(tile));
+            ASSERT_FALSE(tile.Empty());
+            ASSERT_EQ(tile.Width(), std::min(w, bounds.right - tile.left));
+            ASSERT_EQ(tile.Height(), std::min(h, bounds.bottom - tile.top));
+            if (!previous.Empty()) {
+                ASSERT_TRUE(tile.top > previous.top ||
+                            (tile.top == previous.top && tile.left == previous.right));
+            }
+            for (int32 y = tile.top; y < tile.bottom; ++y)
+                for (int32 x = tile.left; x < tile.right; ++x)
+                    ++covered[size_t((y - bounds.top) * bounds.Width() + (x - bounds.left))];
+            previous = tile;
+        }
+        for (int c : covered) ASSERT_EQ(c, 1) << "round " << round;
+    }
+}
+
+}  // namespace
