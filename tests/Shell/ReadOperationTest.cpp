@@ -169,23 +169,6 @@ TEST_F(ReadOperationTest, DamagedLayerDataEndsTheDataWithoutAResultCode) {
     EXPECT_FALSE(ScratchFileExists());
 }
 
-TEST_F(ReadOperationTest, ASecondReadInTheSameBlockStartsAfresh) {
-    FakeHost host;
-    for (const uint8 red : {11, 99}) {
-        DocumentBuilder document(3, 3);
-        document.AddLayer(LayerSpec::Solid(0, 0, 3, 3, red, 0, 0));
-        Open(host, document.Build());
-        ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
-        const std::vector<Tile> tiles = Drain(host);
-        ASSERT_EQ(tiles.size(), 1u);
-        EXPECT_EQ(tiles[0].bytes[2], red);
-        EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
-        EXPECT_FALSE(ScratchFileExists());
-    }
-    EXPECT_EQ(host.allocationSizes, (std::vector<int32>{kPluginStateSize, 2}))
-        << "one persistent block and one settings handle for both reads";
-}
-
 TEST(DocumentReaderTileSize, FollowsTheScratchBuffer) {
     struct Case {
         int32 width, height;
@@ -207,9 +190,11 @@ TEST(DocumentReaderTileSize, FollowsTheScratchBuffer) {
 }
 
 // Random one-layer documents against a model: every pixel arrives exactly once, at its place, matted
-// over white, whatever the image's size and therefore its tiling.
+// over white, whatever the image's size and therefore its tiling. Every read after the first, in the
+// same persistent block, starts afresh and needs no new settings handle.
 TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
     std::mt19937 random(20240611);
+    FakeHost host;
     for (int round = 0; round < 12; ++round) {
         const int32 width = int32(random() % 300) + 1;
         const int32 height = int32(random() % 300) + 1;
@@ -229,7 +214,6 @@ TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
         DocumentBuilder document{uint32(width), uint32(height)};
         document.AddLayer(layer);
 
-        FakeHost host;
         Open(host, document.Build());
         ASSERT_EQ(host.Call(kSelectorReadStart), kResultOk);
         std::vector<int> seen(count, 0);
@@ -251,8 +235,10 @@ TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
             }
         }
         EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), ptrdiff_t(count)) << width << " x " << height;
-        host.Call(kSelectorReadFinish);
+        EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
+        EXPECT_FALSE(ScratchFileExists());
     }
+    EXPECT_EQ(host.allocationSizes, (std::vector<int32>{kPluginStateSize, 2}));
 }
 
 }  // namespace

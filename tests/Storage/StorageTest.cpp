@@ -11,8 +11,6 @@
 #include "Src/Orvane/Src/Storage/VMBuffer.h"
 #include "Src/Orvane/Src/Storage/VMBufferPort.h"
 #include "Src/Pellin/Isol/Exceptions.h"
-#include "Src/Pellin/Isol/SReadStream.h"
-#include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/support/MemoryFilePort.h"
 #include "tests/support/ReportCapture.h"
 
@@ -200,21 +198,6 @@ TEST(VMBufferPortTest, ReadBeyondTheEndThrows) {
     EXPECT_EQ(port.ReadAt(12, 3, destination), 3);
     EXPECT_EQ(std::string(destination, 3), "xyz");
     EXPECT_EQ(port.GetMaxTransfer(), 16777216u);
-}
-
-// Streams over a buffer port, like a small file: the buffer grows page by page as the writer flushes.
-TEST(VMBufferPortTest, StreamsReadBackWhatTheyWroteThroughTheBuffer) {
-    VMBuffer buffer(0, 64);
-    VMBufferPort port(&buffer);
-    {
-        SWriteStream writer(&port, kBigEndianOrder, 16, 0);
-        for (uint32 i = 0; i < 100; ++i) writer.WriteU32(i * 0x01010101u);
-    }
-    EXPECT_EQ(buffer.Size(), 400u);
-    EXPECT_EQ(buffer.PageCount(), 7u);
-    SReadStream reader(&port, kBigEndianOrder, 16, 0);
-    for (uint32 i = 0; i < 100; ++i) ASSERT_EQ(reader.ReadU32(), i * 0x01010101u);
-    EXPECT_EQ(reader.GetPosition(), buffer.Size());
 }
 
 }  // namespace

@@ -43,10 +43,8 @@ TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAn
     EXPECT_EQ(outcome.err, "") << "quiet when standard error is not a terminal";
     const PngReadBack png = ReadPng(Path("two.png"));
     ASSERT_TRUE(png.ok);
-    EXPECT_EQ(png.width, 6u);
-    EXPECT_EQ(png.height, 4u);
-    EXPECT_EQ(png.xPerMetre, 7874u);
-    EXPECT_EQ(png.yPerMetre, 7874u);
+    EXPECT_EQ((std::vector<png_uint_32>{png.width, png.height, png.xPerMetre, png.yPerMetre}),
+              (std::vector<png_uint_32>{6, 4, 7874, 7874}));
     EXPECT_EQ(png.software.rfind("lumenar ", 0), 0u) << png.software;
 
     // Standard input to standard output gives the same file; --discard reads and writes nothing.

@@ -21,7 +21,6 @@ int32 MemoryFilePort::ReadAt(uint32 inPosition, int32 inCount, void* outDestinat
 }
 
 int32 MemoryFilePort::WriteAt(uint32 inPosition, int32 inCount, const void* inSource) {
-    mWrites.push_back({inPosition, inCount});
     if (inCount <= 0) return 0;
     const size_t end = size_t(inPosition) + size_t(inCount);
     if (end > mBytes.size()) mBytes.resize(end);

@@ -1,4 +1,4 @@
-// An in-memory LFilePort for tests: a growable byte vector that records every call made through it.
+// An in-memory LFilePort for tests: a growable byte vector that records every read made through it.
 //
 // Reads past the end deliver only the bytes that exist (the rest of the destination is left as it was)
 // and return that count, like a file. Writes past the end grow the store, filling any gap with zeros.
@@ -24,12 +24,9 @@ public:
     uint32 GetLength() override;
     int32 ReadAt(uint32 inPosition, int32 inCount, void* outDestination) override;
     int32 WriteAt(uint32 inPosition, int32 inCount, const void* inSource) override;
-    void Flush() override { ++mFlushCount; }
 
     std::vector<uint8>& Bytes() { return mBytes; }
     const std::vector<Transfer>& Reads() const { return mReads; }
-    const std::vector<Transfer>& Writes() const { return mWrites; }
-    int32 FlushCount() const { return mFlushCount; }
     int32 SetLengthCount() const { return mSetLengthCount; }
 
     // 0, 1, 2, ... as bytes: a file whose every byte tells its own position (mod 251, a prime, so
@@ -39,7 +36,5 @@ public:
 private:
     std::vector<uint8> mBytes;
     std::vector<Transfer> mReads;
-    std::vector<Transfer> mWrites;
-    int32 mFlushCount = 0;
     int32 mSetLengthCount = 0;
 };
