@@ -3,7 +3,6 @@
 // its input breaks a promise (see fuzz/FuzzSupport.h), so reaching the end is the check; each target
 // must have inputs to replay.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
+#include "tests/support/TempFolder.h"
 
 // Test names and failure messages show the target by its name.
 void PrintTo(const FuzzTarget& inTarget, std::ostream* outStream) {
@@ -25,11 +25,7 @@ class FuzzReplayTest : public testing::TestWithParam<FuzzTarget> {};
 
 TEST_P(FuzzReplayTest, EveryKeptInputIsReadOrRefusedCleanly) {
     const FuzzTarget& target = GetParam();
-    // The document target creates its scratch file in the current directory: give it one of its own.
-    char pattern[] = "/tmp/lumenar-replay-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path previous = fs::current_path();
-    fs::current_path(pattern);
+    const TempFolder folder(true);  // the document target creates its scratch file in the working folder
     size_t replayed = 0;
     for (const char* root : {"tests/data/fuzz/", "fuzz/seeds/"}) {
         std::error_code absent;  // a target may keep no inputs under one of the roots
@@ -42,8 +38,6 @@ TEST_P(FuzzReplayTest, EveryKeptInputIsReadOrRefusedCleanly) {
             ++replayed;
         }
     }
-    fs::current_path(previous);
-    fs::remove_all(pattern);
     EXPECT_GT(replayed, 0u) << "no kept input for " << target.name;
 }
 

@@ -3,13 +3,13 @@
 // message boxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "API/Platform/PlatformTestHooks.h"
 #include "FileFormat/Lumenar5/Src/AboutBox.h"
 #include "FileFormat/Lumenar5/Src/CenterDialog.h"
 #include "FileFormat/Lumenar5/Src/ModuleState.h"
-#include "Src/Pellin/Isol/Report.h"
 #include "Src/Pellin/Isol/Reporters.h"
 #include "tests/Isol/ReportLog.h"
 
@@ -23,31 +23,18 @@ class AboutBoxTest : public testing::Test {
 protected:
     void TearDown() override { ModuleState::Classify(); }
     ReportLog mReports;
-
-    // Runs the box once and returns what the simulated user saw.
-    Hooks::DialogRecord Run(bool inNewLook, Hooks::DialogAction inAction) {
-        ModuleState::SetNewLook(inNewLook);
-        Hooks::SetDialogAction(inAction);
-        ShowAboutBox(nullptr);
-        EXPECT_EQ(Hooks::Dialogs().size(), 1u);
-        Hooks::DialogRecord record = Hooks::Dialogs().back();
-        Hooks::ClearLogs();
-        return record;
-    }
-
-    static Platform::MessageLong AnswerTo(const Hooks::DialogRecord& inRecord, uint32 inMessage) {
-        for (size_t i = 0; i < inRecord.messages.size(); ++i)
-            if (inRecord.messages[i] == inMessage) return inRecord.answers[i];
-        ADD_FAILURE() << "message " << inMessage << " was not sent";
-        return -1;
-    }
 };
 
-// Initialisation centres the box on the screen when it has no owner.
+// Initialisation centres the box on the screen when it has no owner; OK and a click anywhere close it.
 TEST_F(AboutBoxTest, ClosesOnOkAndOnAClickAnywhere) {
     Hooks::SetScreenSize(1000, 700);
+    ModuleState::SetNewLook(false);
     for (auto action : {Hooks::DialogAction::kPressOk, Hooks::DialogAction::kClickClient}) {
-        const Hooks::DialogRecord record = Run(false, action);
+        Hooks::SetDialogAction(action);
+        ShowAboutBox(nullptr);
+        ASSERT_EQ(Hooks::Dialogs().size(), 1u);
+        const Hooks::DialogRecord record = Hooks::Dialogs().back();
+        Hooks::ClearLogs();
         const Platform::ScreenRect rect = record.rectAfterInit;
         EXPECT_GT(rect.Width(), 0);
         EXPECT_EQ(rect.left, (1000 - rect.Width()) / 2);
@@ -55,7 +42,9 @@ TEST_F(AboutBoxTest, ClosesOnOkAndOnAClickAnywhere) {
         EXPECT_TRUE(record.ended);
         EXPECT_EQ(record.result, 0);
         const uint32 message = action == Hooks::DialogAction::kPressOk ? kCommand : kClick;
-        EXPECT_EQ(AnswerTo(record, message), 1);
+        const auto sent = std::find(record.messages.begin(), record.messages.end(), message);
+        ASSERT_NE(sent, record.messages.end());
+        EXPECT_EQ(record.answers[size_t(sent - record.messages.begin())], 1);
         EXPECT_EQ(record.messages.back(), kDestroy);
         EXPECT_EQ(Hooks::LiveBrushCount(), 0) << "the brush is deleted on destruction";
     }
@@ -174,15 +163,6 @@ TEST_F(ReportingTest, DebugStringWithoutReceiverShowsABoxAndTellsTheDebugger) {
     EXPECT_EQ(box.style, 0x30u);
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(Hooks::DebugOutputs(), std::vector<std::string>{"lonely report"});
-}
-
-TEST_F(ReportingTest, BuiltInModesSendFailuresToDebugStringAndThrowsToABox) {
-    ReportFailure("failure text", "a.cpp", 1);
-    ReportThrow("NilPointerException()", "b.cpp", -7);
-    ASSERT_EQ(Hooks::MessageBoxes().size(), 2u);
-    EXPECT_EQ(Hooks::MessageBoxes()[0].title, "Debug String");
-    EXPECT_EQ(Hooks::MessageBoxes()[1].title, "Exception Thrown");
-    EXPECT_EQ(Hooks::MessageBoxes()[1].text, "File: b.cpp at line -7");
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAn
     EXPECT_EQ(discard.out, "read two.lmn (6 x 4)\n");
     EXPECT_NE(discard.err.find("lumenar: timings: ReadStart"), std::string::npos) << discard.err;
     EXPECT_NE(discard.err.find("no PNG (--discard)"), std::string::npos) << discard.err;
-    EXPECT_FALSE(Exists(Path("never.png")));
+    EXPECT_FALSE(std::filesystem::exists(Path("never.png")));
 }
 
 // The module makes its scratch file in its working directory. A folder standing where that file would
@@ -77,7 +77,7 @@ TEST_F(FlattenInfoCommandTest, ReadsRunInAPrivateFolderNotTheUsers) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(ReadPng(Path("p" + std::to_string(i) + ".png")).pixels, ReadPng(Path("two.png")).pixels)
             << i;
-    EXPECT_FALSE(Exists(Path("LRMerger.tmp")));
+    EXPECT_FALSE(std::filesystem::exists(Path("LRMerger.tmp")));
 }
 
 TEST_F(FlattenInfoCommandTest, RefusedDocumentsGiveTheReasonAndTheModulesReportsOnlyWhenVerbose) {
@@ -108,7 +108,7 @@ TEST_F(FlattenInfoCommandTest, RefusedDocumentsGiveTheReasonAndTheModulesReports
             << c.what << ": " << verbose.err;
         EXPECT_NE(verbose.err.find(std::string("lumenar: bad.lmn: ") + c.reason), std::string::npos)
             << verbose.err;
-        EXPECT_FALSE(Exists(Path("bad.png"))) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(Path("bad.png"))) << c.what;
 
         const ToolOutcome info = Run("info bad.lmn --json");
         EXPECT_EQ(info.exitCode, 1) << c.what;
@@ -128,7 +128,7 @@ TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
               "lumenar: bad.lmn: CMYK files must first be converted to RGB in Lumenar\n"
               "lumenar: 1 of 3 documents failed\n");
     EXPECT_TRUE(ReadPng(Path("pngs/c.png")).ok);
-    EXPECT_FALSE(Exists(Path("pngs/bad.png")));
+    EXPECT_FALSE(std::filesystem::exists(Path("pngs/bad.png")));
     const ToolOutcome good = Run("flatten -o pngs a.lmn c.lmn");
     EXPECT_EQ(good.exitCode, 0) << good.err;
 

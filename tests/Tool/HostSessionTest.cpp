@@ -46,17 +46,10 @@ TEST(HostSessionTest, AModuleThatNeverEndsIsCutOffAtTheImageArea) {
     EXPECT_EQ(gLog.calls.back(), kSelectorReadFinish);
 }
 
-class ModuleLoadTest : public testing::Test {
-protected:
-    void SetUp() override {
-        std::string error;
-        module = PluginModule::Load(LUMENAR_TEST_MODULE, error);
-        ASSERT_NE(module, nullptr) << error;
-    }
-    std::unique_ptr<PluginModule> module;
-};
-
-TEST_F(ModuleLoadTest, ExportsOnlyTheEntryAndTheDialogProcedure) {
+TEST(ModuleLoadTest, ExportsOnlyTheEntryAndTheDialogProcedure) {
+    std::string error;
+    const std::unique_ptr<PluginModule> module = PluginModule::Load(LUMENAR_TEST_MODULE, error);
+    ASSERT_NE(module, nullptr) << error;
     EXPECT_NE(module->Entry(), nullptr);
     EXPECT_NE(module->Symbol("AboutDlgProc"), nullptr);
     for (const char* hidden : {"_Z13ReportFailurePKcS0_i", "_ZN8Platform9TickCountEv",

@@ -70,7 +70,7 @@ TEST_F(LayersComposeCommandTest, LayersThenComposeGivesBackTheSamePicture) {
         const PngReadBack original = ReadPng(Path("flat/doc.png")), copy = ReadPng(Path("flat/copy.png"));
         ASSERT_TRUE(original.ok && copy.ok) << round;
         EXPECT_EQ(copy.pixels, original.pixels) << round << "\n" << Slurp(Path("parts/layers.json"));
-        EXPECT_FALSE(Exists(Path("copy.lmn.lumenar-tmp")));
+        EXPECT_FALSE(std::filesystem::exists(Path("copy.lmn.lumenar-tmp")));
     }
 }
 
@@ -158,7 +158,7 @@ TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone)
         EXPECT_EQ(outcome.err.rfind("lumenar: ", 0), 0u) << outcome.err;
         EXPECT_NE(outcome.err.find(message), std::string::npos) << stack << "\n" << outcome.err;
         EXPECT_EQ(Slurp(Path("out.lmn")), "keep") << stack;
-        EXPECT_FALSE(Exists(Path("out.lmn.lumenar-tmp")));
+        EXPECT_FALSE(std::filesystem::exists(Path("out.lmn.lumenar-tmp")));
     }
 }
 
@@ -185,7 +185,7 @@ TEST_F(LayersComposeCommandTest, WrittenDocumentHasTheSamePictureAndWritesAgainU
     const ToolOutcome first = Run("roundtrip in.lmn out.lmn");
     ASSERT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out, "wrote out.lmn (9 x 7, 2 layers)\n");
-    EXPECT_FALSE(Exists(Path("out.lmn.lumenar-tmp")));
+    EXPECT_FALSE(std::filesystem::exists(Path("out.lmn.lumenar-tmp")));
 
     ASSERT_EQ(Run("flatten -q -o flat in.lmn out.lmn").exitCode, 0);
     EXPECT_EQ(ReadPng(Path("flat/out.png")).pixels, ReadPng(Path("flat/in.png")).pixels);

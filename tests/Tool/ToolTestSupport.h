@@ -82,10 +82,6 @@ inline PngReadBack ReadPng(const std::string& inPath) {
     return result;
 }
 
-inline bool Exists(const std::string& inPath) {
-    return std::filesystem::exists(inPath);
-}
-
 // A test that runs the tool (with the build's module) in a folder of its own, removed afterwards.
 class ToolFolderTest : public testing::Test {
 protected:

@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/Tool/ScriptedModule.h"
+#include "tests/support/TempFolder.h"
 #include "tools/win/FlattenToRgba.h"
 
 namespace {
@@ -60,9 +59,8 @@ TEST(FlattenToRgba, DrivesTheReadSelectorsAndAssemblesTiles) {
 // A list run: each name's document is the script of that name; one cannot be opened. Every document gets
 // its summary line in list order, and only the ones read get an image file.
 TEST(FlattenToRgba, FlattenAllSummarisesEveryDocumentOfTheList) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("flatten-all-test-" + std::to_string(std::random_device{}()));
-    std::filesystem::remove_all(folder);
+    const TempFolder temp;
+    const std::filesystem::path folder = temp.Path();
     std::filesystem::create_directories(folder / "out");
     std::ofstream(folder / "index.txt") << "small.lmn\nrefused.lmn\n\nmissing.lmn\ntiled.lmn\n";
     const std::vector<ModuleScript> scripts = {{"small.lmn", 3, 5, 8, 8},
@@ -91,7 +89,6 @@ TEST(FlattenToRgba, FlattenAllSummarisesEveryDocumentOfTheList) {
     EXPECT_FALSE(std::filesystem::exists(folder / "out" / "refused.lmn.rgba"));
     EXPECT_EQ(FlattenAll(&ScriptedEntry, (folder / "none").string(), (folder / "out").string(), files, error),
               -1);
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A self-check of the Win32 platform backend, built in the Windows build and run where Windows programs
-// can run (under wine by tools/win/wine-compare.sh): the file calls and the ports over them, the
-// scratch file, global atoms, the last-error value, the debugger break without a debugger and the
+// can run (under wine by tools/win/wine-compare.sh): the file calls (the ports over them are shared code,
+// checked natively), global atoms, the last-error value, the debugger break without a debugger and the
 // engine allocator when the address space runs out; where windows can be created also window geometry,
 // colours and drawing, message boxes (closed by the program's own dialog watch) and the debug-string
 // channel with and without its window.
@@ -8,8 +8,6 @@
 // Usage: windows_backend_check <scratch directory>
 // Prints one line per check and "N passed, M failed"; exits 0 only when nothing failed.
 
-#include "API/HostFilePort.h"
-#include "API/MergerTempFile.h"
 #include "API/Platform/Platform.h"
 #include "Src/Pellin/Isol/Allocator.h"
 #include "Src/Pellin/Isol/Report.h"
@@ -84,26 +82,6 @@ bool CheckFileCalls(std::string& outDetail) {
     if (!Platform::FileDelete(path.c_str()) ||
         Platform::FileOpenReadWrite(path.c_str()) != Platform::kInvalidFile)
         return Refuse(outDetail, "delete");
-    return true;
-}
-
-bool CheckPorts(std::string& outDetail) {
-    {
-        MergerTempFile scratch;
-        if (!scratch.IsOpen()) return Refuse(outDetail, "scratch file not open");
-        const char bytes[] = "abcdef";
-        char back[4] = {'x', 'x', 'x', 'x'};
-        scratch.WriteAt(0, 6, bytes);
-        Platform::FileSeek(scratch.Handle(), 3, SeekOrigin::kBegin);
-        if (scratch.GetLength() != 6 || Platform::FileSeek(scratch.Handle(), 0, SeekOrigin::kCurrent) != 3)
-            return Refuse(outDetail, "GetLength moves the position or is wrong");
-        if (scratch.ReadAt(100, 4, back) != 0 || back[0] != 'x')
-            return Refuse(outDetail, "read past the end");
-        if (scratch.ReadAt(4, 4, back) != 2 || back[0] != 'e' || back[2] != 'x')
-            return Refuse(outDetail, "short read");
-    }
-    if (Platform::FileOpenReadWrite(MergerTempFile::kFileName) != Platform::kInvalidFile)
-        return Refuse(outDetail, "scratch file left behind");
     return true;
 }
 
@@ -268,7 +246,6 @@ int main(int argc, char** argv) {
     using Check = std::pair<const char*, std::function<bool(std::string&)>>;
     std::vector<Check> checks = {
         {"file calls", CheckFileCalls},
-        {"ports and scratch file", CheckPorts},
         {"global atoms", CheckAtoms},
         {"debugger break and clock", CheckBreakAndClock},
         {"memory exhaustion", CheckMemoryExhaustion},

@@ -33,21 +33,15 @@ ByteVector U32Bytes(uint32 inValue) {
 }  // namespace
 
 ChannelSpec ChannelSpec::Filled(int16 inID, uint8 inValue, uint16 inCompression) {
-    ChannelSpec c;
-    c.id = inID, c.compression = inCompression, c.fill = inValue;
-    return c;
+    return {inID, inCompression, {}, inValue};
 }
 
 ChannelSpec ChannelSpec::Pixels(int16 inID, ByteVector inPixels, uint16 inCompression) {
-    ChannelSpec c;
-    c.id = inID, c.compression = inCompression, c.pixels = std::move(inPixels);
-    return c;
+    return {inID, inCompression, std::move(inPixels)};
 }
 
 AdditionalBlock AdditionalBlock::Raw(uint32 inKey, ByteVector inData, uint32 inSignature) {
-    AdditionalBlock b;
-    b.signature = inSignature, b.key = inKey, b.data = std::move(inData);
-    return b;
+    return {inSignature, inKey, std::move(inData)};
 }
 
 AdditionalBlock AdditionalBlock::LayerID(uint32 inID) {
@@ -75,9 +69,7 @@ MaskSpec MaskSpec::Rect(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom
 }
 
 ResourceSpec ResourceSpec::Block(uint16 inID, ByteVector inData, std::string inName) {
-    ResourceSpec r;
-    r.id = inID, r.name = std::move(inName), r.data = std::move(inData);
-    return r;
+    return {FourCC("ZQRS"), inID, std::move(inName), std::move(inData)};
 }
 
 ResourceSpec ResourceSpec::Plugin(uint16 inID, uint32 inPluginType, const ByteVector& inPayload) {

@@ -43,13 +43,13 @@ enum ChannelCoding : uint16 { kCodingRaw = 0, kCodingPacked = 1 };
 struct ChannelSpec {
     int16 id = kChannelRed;
     uint16 compression = kCodingPacked;  // 0 raw, 1 packed; other codes are written with no data after them
-    ByteVector pixels;                   // height x rowBytes bytes; empty: every byte is `fill`
+    ByteVector pixels{};                 // height x rowBytes bytes; empty: every byte is `fill`
     uint8 fill = 0;
 
     // Knobs, written as they stand instead of the computed values:
-    std::optional<std::vector<ByteVector>> packedRows;  // each row's packets (compression 1)
-    std::optional<ByteVector> storedBytes;              // everything after the compression code
-    std::optional<uint32> entryLength;                  // the length in the record's channel entry
+    std::optional<std::vector<ByteVector>> packedRows{};  // each row's packets (compression 1)
+    std::optional<ByteVector> storedBytes{};              // everything after the compression code
+    std::optional<uint32> entryLength{};                  // the length in the record's channel entry
 
     static ChannelSpec Filled(int16 inID, uint8 inValue, uint16 inCompression = kCodingPacked);
     static ChannelSpec Pixels(int16 inID, ByteVector inPixels, uint16 inCompression = kCodingPacked);
@@ -70,8 +70,8 @@ struct MaskSpec {
 // A tagged block at the end of a record's extra data.
 struct AdditionalBlock {
     uint32 signature = FourCC("ZQRS"), key = 0;
-    ByteVector data;
-    std::optional<uint32> length;  // the length field as written; default data.size()
+    ByteVector data{};
+    std::optional<uint32> length{};  // the length field as written; default data.size()
 
     static AdditionalBlock Raw(uint32 inKey, ByteVector inData, uint32 inSignature = FourCC("ZQRS"));
     static AdditionalBlock LayerID(uint32 inID);
@@ -103,9 +103,9 @@ struct LayerSpec {
 struct ResourceSpec {
     uint32 type = FourCC("ZQRS");
     uint16 id = 0;
-    std::string name;
-    ByteVector data;
-    std::optional<uint32> size;  // the size field as written; default data.size(); odd data is padded
+    std::string name{};
+    ByteVector data{};
+    std::optional<uint32> size{};  // the size field as written; default data.size(); odd data is padded
 
     static ResourceSpec Block(uint16 inID, ByteVector inData, std::string inName = "");
     // A block in the plug-in id range whose data starts with the plug-in resource's own type.
