@@ -47,8 +47,7 @@ bool PeImage::Parse() {
     mCharacteristics = U16(pe + 22);
     const uint64 optional = pe + 24;
     if (!Has(optional, optionalSize) || optionalSize < 2) return Fail("truncated optional header");
-    mOptionalMagic = U16(optional);
-    if (mOptionalMagic != kMagicPe32) return Fail("not a 32-bit image");
+    if (U16(optional) != kMagicPe32) return Fail("not a 32-bit image");
     if (optionalSize < 96) return Fail("optional header too short");
     mSubsystem = U16(optional + 68);
     const uint64 directoryCount = std::min<uint64>(U32(optional + 92), (optionalSize - 96) / 8);

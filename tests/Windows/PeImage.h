@@ -31,7 +31,6 @@ public:
 
     uint16 Machine() const { return mMachine; }
     uint16 Characteristics() const { return mCharacteristics; }
-    uint16 OptionalMagic() const { return mOptionalMagic; }
     uint16 Subsystem() const { return mSubsystem; }
 
     // Exported names in table order; nullopt (with Error()) when the export table is damaged.
@@ -44,7 +43,6 @@ public:
     static constexpr uint16 kMachineI386 = 0x14C;
     static constexpr uint16 kMagicPe32 = 0x10B;
     static constexpr uint16 kCharacteristicDll = 0x2000;
-    static constexpr uint16 kSubsystemGui = 2;
     static constexpr uint16 kSubsystemConsole = 3;
 
 private:
@@ -69,7 +67,7 @@ private:
 
     std::vector<uint8> mBytes;
     std::string mError;
-    uint16 mMachine = 0, mCharacteristics = 0, mOptionalMagic = 0, mSubsystem = 0;
+    uint16 mMachine = 0, mCharacteristics = 0, mSubsystem = 0;
     std::vector<Section> mSections;
     Directory mExports, mImports, mResources;
 };
