@@ -17,6 +17,10 @@ using namespace AdjustmentTest;
 
 namespace {
 
+NativeQuad Q(uint8 inRed, uint8 inGreen, uint8 inBlue, uint8 inAlpha) {
+    return MakeNativeQuad(inRed, inGreen, inBlue, inAlpha);
+}
+
 // A "blnc" block: shadows, midtones, highlights (three axes each), the luminosity flag, one pad byte.
 ByteVector BalanceBlock(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
     Block block;
@@ -123,25 +127,24 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
         return std::vector<std::vector<int32>>{red, green, blue, {0, 0, 0, 100, 0}};
     };
     const Case cases[] = {
-        {"identity", IdentityMixer(), false, MakeNativeQuad(200, 100, 50, 7),
-         MakeNativeQuad(200, 100, 50, 4)},
+        {"identity", IdentityMixer(), false, Q(200, 100, 50, 7), Q(200, 100, 50, 4)},
         {"constant 100 % adds 255", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 100}, {0, 0, 100, 0, 0}), false,
-         MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(10, 255, 30, 4)},
+         Q(10, 20, 30, 7), Q(10, 255, 30, 4)},
         {"swap red and blue", records({0, 0, 100, 0, 0}, {0, 100, 0, 0, 0}, {100, 0, 0, 0, 0}), false,
-         MakeNativeQuad(10, 20, 30, 7), MakeNativeQuad(30, 20, 10, 4)},
+         Q(10, 20, 30, 7), Q(30, 20, 10, 4)},
         // 40 % is 409 (409.6 truncated): (200 * 409 + 100 * 409 + 50 * 204 + 512) >> 10 = 130 for all three;
         // the other records do not count.
         {"monochrome 40/40/20", records({40, 40, 20, 0, 0}, {0, 0, 0, 0, 100}, {100, 0, 0, 0, 0}), true,
-         MakeNativeQuad(200, 100, 50, 7), MakeNativeQuad(130, 130, 130, 4)},
+         Q(200, 100, 50, 7), Q(130, 130, 130, 4)},
         // -33 % is -337 (truncated toward zero, not -338): (41 * -337 + 255 * 1024 + 512) >> 10 = 242.
         {"negative factor truncates toward zero",
-         records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
-         MakeNativeQuad(41, 0, 0, 7), MakeNativeQuad(242, 0, 0, 4)},
+         records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false, Q(41, 0, 0, 7),
+         Q(242, 0, 0, 4)},
         // A negative sum shifts arithmetically and clamps to 0; the fourth factor is never applied.
         {"negative sums clamp to 0", records({-100, 0, 0, 100, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}),
-         false, MakeNativeQuad(1, 2, 3, 7), MakeNativeQuad(0, 2, 3, 4)},
+         false, Q(1, 2, 3, 7), Q(0, 2, 3, 4)},
         {"large sums clamp to 255", records({200, 200, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
-         MakeNativeQuad(100, 100, 3, 7), MakeNativeQuad(255, 100, 3, 4)},
+         Q(100, 100, 3, 7), Q(255, 100, 3, 4)},
     };
     for (const Case& c : cases) {
         ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(c.records, c.monochrome));
@@ -269,59 +272,19 @@ TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
     const Case cases[] = {
         // Without changes only the weighted sum is rounded: red Mul8(100, 50) + Mul8(100, 50) +
         // Mul8(100, 100) + Mul8(100, 55) = 20 + 20 + 39 + 22.
-        {"no changes",
-         kSelectiveReds,
-         {0, 0, 0, 0},
-         0,
-         MakeNativeQuad(100, 50, 0, 0),
-         MakeNativeQuad(101, 51, 0, 4)},
+        {"no changes", kSelectiveReds, {0, 0, 0, 0}, 0, Q(100, 50, 0, 0), Q(101, 51, 0, 4)},
         // Pure red belongs to reds alone. Full range keeps 255 at 255; relative halves it.
-        {"reds +cyan absolute",
-         kSelectiveReds,
-         {100, 0, 0, 0},
-         0,
-         MakeNativeQuad(255, 0, 0, 0),
-         MakeNativeQuad(255, 0, 0, 4)},
-        {"reds +cyan relative",
-         kSelectiveReds,
-         {100, 0, 0, 0},
-         1,
-         MakeNativeQuad(255, 0, 0, 0),
-         MakeNativeQuad(127, 0, 0, 4)},
+        {"reds +cyan absolute", kSelectiveReds, {100, 0, 0, 0}, 0, Q(255, 0, 0, 0), Q(255, 0, 0, 4)},
+        {"reds +cyan relative", kSelectiveReds, {100, 0, 0, 0}, 1, Q(255, 0, 0, 0), Q(127, 0, 0, 4)},
         // Black 100 doubles the cyan distance from -100: cyan 0 becomes 100.
-        {"reds black scales cyan",
-         kSelectiveReds,
-         {0, 0, 0, 100},
-         1,
-         MakeNativeQuad(255, 0, 0, 0),
-         MakeNativeQuad(127, 0, 0, 4)},
+        {"reds black scales cyan", kSelectiveReds, {0, 0, 0, 100}, 1, Q(255, 0, 0, 0), Q(127, 0, 0, 4)},
         // Removing all magenta from the greens lifts their green table to 255: Mul8(255, 200) plus the
         // neutral share Mul8(200, 55).
-        {"greens -magenta",
-         kSelectiveGreens,
-         {0, -100, 0, 0},
-         0,
-         MakeNativeQuad(0, 200, 0, 0),
-         MakeNativeQuad(0, 243, 0, 4)},
-        {"greens leave blue alone",
-         kSelectiveGreens,
-         {0, -100, 0, 0},
-         0,
-         MakeNativeQuad(0, 0, 200, 0),
-         MakeNativeQuad(0, 0, 200, 4)},
+        {"greens -magenta", kSelectiveGreens, {0, -100, 0, 0}, 0, Q(0, 200, 0, 0), Q(0, 243, 0, 4)},
+        {"greens leave blue alone", kSelectiveGreens, {0, -100, 0, 0}, 0, Q(0, 0, 200, 0), Q(0, 0, 200, 4)},
         // Blacks: for (0, 0, 0) the blacks weight is 255; removing yellow lifts blue to 255.
-        {"blacks -yellow",
-         kSelectiveBlacks,
-         {0, 0, -100, 0},
-         0,
-         MakeNativeQuad(0, 0, 0, 0),
-         MakeNativeQuad(0, 0, 255, 4)},
-        {"whites untouched by blacks",
-         kSelectiveBlacks,
-         {0, 0, -100, 0},
-         0,
-         MakeNativeQuad(255, 255, 255, 0),
-         MakeNativeQuad(255, 255, 255, 4)},
+        {"blacks -yellow", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(0, 0, 0, 0), Q(0, 0, 255, 4)},
+        {"whites untouched", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
     };
     for (const Case& c : cases) {
         Records records{};
@@ -512,24 +475,19 @@ TEST_F(ColourTest, HueSaturationPixels) {
     Version2 darkGreens = lightGreens;
     darkGreens.ranges[2][6] = -100;
     const Case cases[] = {
-        {"unchanged orange", none, MakeNativeQuad(255, 128, 0, 9), MakeNativeQuad(255, 128, 0, 9)},
-        {"unchanged gray", none, MakeNativeQuad(77, 77, 77, 9), MakeNativeQuad(77, 77, 77, 9)},
-        {"red turns green", turn120, MakeNativeQuad(255, 0, 0, 9), MakeNativeQuad(0, 255, 0, 9)},
-        {"blue turns red", turn120, MakeNativeQuad(0, 0, 255, 9), MakeNativeQuad(255, 0, 0, 9)},
-        {"orange turns spring green", turn120, MakeNativeQuad(255, 128, 0, 9),
-         MakeNativeQuad(0, 255, 128, 9)},
-        {"desaturated to its lightness", gray, MakeNativeQuad(200, 100, 50, 9),
-         MakeNativeQuad(125, 125, 125, 9)},
-        {"lightness 100", white, MakeNativeQuad(10, 100, 50, 9), MakeNativeQuad(255, 255, 255, 9)},
-        {"lightness -100", black, MakeNativeQuad(250, 100, 50, 9), MakeNativeQuad(0, 0, 0, 9)},
-        {"green lightened", lightGreens, MakeNativeQuad(0, 255, 0, 9), MakeNativeQuad(255, 255, 255, 9)},
-        {"dark green lightened to its top", lightGreens, MakeNativeQuad(0, 128, 0, 9),
-         MakeNativeQuad(128, 128, 128, 9)},
-        {"green darkened", darkGreens, MakeNativeQuad(0, 255, 0, 9), MakeNativeQuad(0, 0, 0, 9)},
-        {"red outside the green range", lightGreens, MakeNativeQuad(255, 0, 0, 9),
-         MakeNativeQuad(255, 0, 0, 9)},
-        {"cyan outside the green range", darkGreens, MakeNativeQuad(0, 255, 255, 9),
-         MakeNativeQuad(0, 255, 255, 9)},
+        {"unchanged orange", none, Q(255, 128, 0, 9), Q(255, 128, 0, 9)},
+        {"unchanged gray", none, Q(77, 77, 77, 9), Q(77, 77, 77, 9)},
+        {"red turns green", turn120, Q(255, 0, 0, 9), Q(0, 255, 0, 9)},
+        {"blue turns red", turn120, Q(0, 0, 255, 9), Q(255, 0, 0, 9)},
+        {"orange turns spring green", turn120, Q(255, 128, 0, 9), Q(0, 255, 128, 9)},
+        {"desaturated to its lightness", gray, Q(200, 100, 50, 9), Q(125, 125, 125, 9)},
+        {"lightness 100", white, Q(10, 100, 50, 9), Q(255, 255, 255, 9)},
+        {"lightness -100", black, Q(250, 100, 50, 9), Q(0, 0, 0, 9)},
+        {"green lightened", lightGreens, Q(0, 255, 0, 9), Q(255, 255, 255, 9)},
+        {"dark green lightened to its top", lightGreens, Q(0, 128, 0, 9), Q(128, 128, 128, 9)},
+        {"green darkened", darkGreens, Q(0, 255, 0, 9), Q(0, 0, 0, 9)},
+        {"red outside the green range", lightGreens, Q(255, 0, 0, 9), Q(255, 0, 0, 9)},
+        {"cyan outside the green range", darkGreens, Q(0, 255, 255, 9), Q(0, 255, 255, 9)},
     };
     for (const Case& c : cases) {
         auto layer = ReadHue(kHueSaturation2Adjustment, c.block.Bytes());
@@ -552,12 +510,11 @@ TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
         auto layer = ReadHue(kHueSaturation2Adjustment, block.Bytes());
         ASSERT_NE(layer, nullptr);
         std::vector<NativeQuad> grays(256);
-        for (int32 v = 0; v < 256; ++v) grays[v] = MakeNativeQuad(uint8(v), uint8(v), uint8(v), 3);
+        for (int32 v = 0; v < 256; ++v) grays[v] = Q(uint8(v), uint8(v), uint8(v), 3);
         int32 rowBytes = 256 * 4;
         layer->AdjustTile(GRect(0, 0, 256, 1), grays.data(), rowBytes, grays.data(), rowBytes);
         for (int32 v = 0; v < 256; ++v)
-            ASSERT_EQ(Word(grays[v]), Word(MakeNativeQuad(uint8(v), uint8(v), uint8(v), 3)))
-                << "round " << round;
+            ASSERT_EQ(Word(grays[v]), Word(Q(uint8(v), uint8(v), uint8(v), 3))) << "round " << round;
     }
 }
 
@@ -568,26 +525,14 @@ TEST_F(ColourTest, ColorizePaintsByLightness) {
         NativeQuad in, out;
     };
     const Case cases[] = {
-        {"no saturation: gray of max and min",
-         {0, 0, 0},
-         MakeNativeQuad(200, 100, 50, 0),
-         MakeNativeQuad(125, 125, 125, 4)},
-        {"white stays white",
-         {0, 100, 0},
-         MakeNativeQuad(255, 255, 255, 0),
-         MakeNativeQuad(255, 255, 255, 4)},
-        {"red at mid lightness", {0, 100, 0}, MakeNativeQuad(200, 54, 100, 0), MakeNativeQuad(255, 0, 0, 4)},
-        {"green at mid lightness",
-         {120, 100, 0},
-         MakeNativeQuad(127, 127, 127, 0),
-         MakeNativeQuad(0, 255, 0, 4)},
-        {"negative hue wraps to blue",
-         {-120, 100, 0},
-         MakeNativeQuad(127, 127, 127, 0),
-         MakeNativeQuad(0, 0, 255, 4)},
+        {"no saturation: gray of max and min", {0, 0, 0}, Q(200, 100, 50, 0), Q(125, 125, 125, 4)},
+        {"white stays white", {0, 100, 0}, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
+        {"red at mid lightness", {0, 100, 0}, Q(200, 54, 100, 0), Q(255, 0, 0, 4)},
+        {"green at mid lightness", {120, 100, 0}, Q(127, 127, 127, 0), Q(0, 255, 0, 4)},
+        {"negative hue wraps to blue", {-120, 100, 0}, Q(127, 127, 127, 0), Q(0, 0, 255, 4)},
         // s = 127, c = 127, base = 127 - 63.
-        {"half saturation", {0, 50, 0}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(191, 64, 64, 4)},
-        {"lightness -100", {0, 100, -100}, MakeNativeQuad(127, 127, 127, 0), MakeNativeQuad(0, 0, 0, 4)},
+        {"half saturation", {0, 50, 0}, Q(127, 127, 127, 0), Q(191, 64, 64, 4)},
+        {"lightness -100", {0, 100, -100}, Q(127, 127, 127, 0), Q(0, 0, 0, 4)},
     };
     for (const Case& c : cases) {
         Version2 block;
@@ -633,6 +578,6 @@ TEST_F(ColourTest, Version1RedRangeHueTurnsRedIntoYellow) {
     values[4] = 100;
     auto layer = ReadHue(kHueSaturationAdjustment, Version1Block(false, values));
     ASSERT_NE(layer, nullptr);
-    EXPECT_EQ(Word(AdjustInto(*layer, MakeNativeQuad(255, 0, 0, 0))), Word(MakeNativeQuad(255, 255, 0, 0)));
-    EXPECT_EQ(Word(AdjustInto(*layer, MakeNativeQuad(0, 0, 255, 0))), Word(MakeNativeQuad(0, 0, 255, 0)));
+    EXPECT_EQ(Word(AdjustInto(*layer, Q(255, 0, 0, 0))), Word(Q(255, 255, 0, 0)));
+    EXPECT_EQ(Word(AdjustInto(*layer, Q(0, 0, 255, 0))), Word(Q(0, 0, 255, 0)));
 }

@@ -216,17 +216,9 @@ TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
 }
 
 TEST(LayerFXBlock, DamagedBlocksAreReadOrRefusedNeverReadBeyond) {
-    ByteVector whole;
-    {
-        MemoryFilePort port;
-        {
-            SWriteStream out(&port, 0, 4096, 0);
-            LayerFXParameters p;
-            p.mBevelEnabled = p.mDropShadowEnabled = true;
-            WriteLayerFXBlock(out, p);
-        }
-        whole = port.Bytes();
-    }
+    LayerFXParameters both;
+    both.mBevelEnabled = both.mDropShadowEnabled = true;
+    const ByteVector whole = Written(both);
     const auto readsOrRefuses = [](const ByteVector& inPayload) {
         std::string text;
         std::optional<LayerFXParameters> p;

@@ -22,87 +22,44 @@ TEST_P(HeaderRefusals, RefusesWithTheFirstFailingCheck) {
     EXPECT_EQ(read.loaded, GetParam().expected.empty());
 }
 
-void Mode(DocumentBuilder& d, uint16 m) {
-    d.header.mode = m;
-}
-
 const RefusalCase kRefusals[] = {
     // Signature before version: a multidisk signature wins over an obsolete version.
-    {"Multidisk1BeforeVersion",
-     [](auto& d) {
-         d.header.signature = FourCC("ZQM1");
-         d.header.version = 2;
-     },
+    {"Multidisk1BeforeVersion", [](auto& d) { d.header.signature = FourCC("ZQM1"), d.header.version = 2; },
      kNoMultidisk},
     {"Multidisk2", [](auto& d) { d.header.signature = FourCC("ZQM2"); }, kNoMultidisk},
-    {"ForeignSignature",
-     [](auto& d) {
-         d.header.signature = FourCC("ZQLN");
-         d.header.version = 2;
-     },
+    {"ForeignSignature", [](auto& d) { d.header.signature = FourCC("ZQLN"), d.header.version = 2; },
      kBadLumenarType},
     {"Version0", [](auto& d) { d.header.version = 0; }, kBadLumenarType},
     {"Version2", [](auto& d) { d.header.version = 2; }, kObsoleteLumenar},
     {"Version3", [](auto& d) { d.header.version = 3; }, kBadLumenarType},
-    {"VersionBeforeChannels",
-     [](auto& d) {
-         d.header.version = 2;
-         d.header.channelCount = 0;
-     },
+    {"VersionBeforeChannels", [](auto& d) { d.header.version = 2, d.header.channelCount = 0; },
      kObsoleteLumenar},
     // Geometry before the mode.
-    {"NoChannels",
-     [](auto& d) {
-         d.header.channelCount = 0;
-         Mode(d, 10);
-     },
-     kUnknownFormat},
-    {"RowsZero",
-     [](auto& d) {
-         d.header.rows = 0;
-         Mode(d, 10);
-     },
-     kUnknownFormat},
+    {"NoChannels", [](auto& d) { d.header.channelCount = 0, d.header.mode = 10; }, kUnknownFormat},
+    {"RowsZero", [](auto& d) { d.header.rows = 0, d.header.mode = 10; }, kUnknownFormat},
     {"Rows30001", [](auto& d) { d.header.rows = 30001; }, kUnknownFormat},
     {"ColumnsZero", [](auto& d) { d.header.columns = 0; }, kUnknownFormat},
     {"Columns30001", [](auto& d) { d.header.columns = 30001; }, kUnknownFormat},
     {"RowsHuge", [](auto& d) { d.header.rows = 0x80000001u; }, kUnknownFormat},
     // Modes, tested above 9 first, then 0, 9, 4, 8, 7.
-    {"Bitmap", [](auto& d) { Mode(d, 0); }, kNoBitmaps},
-    {"CMYK", [](auto& d) { Mode(d, 4); }, kNoCMYK},
-    {"Multichannel", [](auto& d) { Mode(d, 7); }, kNoMultichannel},
-    {"Duotone", [](auto& d) { Mode(d, 8); }, kNoDuotone},
-    {"Lab", [](auto& d) { Mode(d, 9); }, kNoLab},
-    {"Mode10", [](auto& d) { Mode(d, 10); }, kBadColorMode},
-    {"Mode65535", [](auto& d) { Mode(d, 65535); }, kBadColorMode},
-    {"Mode5ReadsLikeRGB", [](auto& d) { Mode(d, 5); }, ""},
-    {"Mode6ReadsLikeRGB", [](auto& d) { Mode(d, 6); }, ""},
+    {"Bitmap", [](auto& d) { d.header.mode = 0; }, kNoBitmaps},
+    {"CMYK", [](auto& d) { d.header.mode = 4; }, kNoCMYK},
+    {"Multichannel", [](auto& d) { d.header.mode = 7; }, kNoMultichannel},
+    {"Duotone", [](auto& d) { d.header.mode = 8; }, kNoDuotone},
+    {"Lab", [](auto& d) { d.header.mode = 9; }, kNoLab},
+    {"Mode10", [](auto& d) { d.header.mode = 10; }, kBadColorMode},
+    {"Mode65535", [](auto& d) { d.header.mode = 65535; }, kBadColorMode},
+    {"Mode5ReadsLikeRGB", [](auto& d) { d.header.mode = 5; }, ""},
+    {"Mode6ReadsLikeRGB", [](auto& d) { d.header.mode = 6; }, ""},
     // Colour-mode data: 768 bytes exactly for indexed documents; skipped whatever its length otherwise.
-    {"Indexed767",
-     [](auto& d) {
-         Mode(d, kDocIndexed);
-         d.colourModeData = ByteVector(767, 0);
-     },
+    {"Indexed767", [](auto& d) { d.header.mode = kDocIndexed, d.colourModeData = ByteVector(767, 0); },
      kUnknownFormat},
-    {"Indexed769",
-     [](auto& d) {
-         Mode(d, kDocIndexed);
-         d.colourModeData = ByteVector(769, 0);
-     },
+    {"Indexed769", [](auto& d) { d.header.mode = kDocIndexed, d.colourModeData = ByteVector(769, 0); },
      kUnknownFormat},
-    {"IndexedEmpty",
-     [](auto& d) {
-         Mode(d, kDocIndexed);
-         d.colourModeData = ByteVector();
-     },
+    {"IndexedEmpty", [](auto& d) { d.header.mode = kDocIndexed, d.colourModeData = ByteVector(); },
      kUnknownFormat},
     {"RGBColourDataSkipped", [](auto& d) { d.colourModeData = ByteVector(5, 0xAB); }, ""},
-    {"ModeBeforeColourData",
-     [](auto& d) {
-         Mode(d, 9);
-         d.colourModeLength = 0xFFFFFFF0u;
-     },
-     kNoLab},
+    {"ModeBeforeColourData", [](auto& d) { d.header.mode = 9, d.colourModeLength = 0xFFFFFFF0u; }, kNoLab},
     // Image resources (a section of 1..11 bytes, which cannot hold a block, is refused: see below).
     {"ResourceSectionNegativeBlock",
      [](auto& d) {
@@ -112,17 +69,9 @@ const RefusalCase kRefusals[] = {
      },
      kBadLumenarType},
     // Merged data framing.
-    {"MergedCompression2",
-     [](auto& d) {
-         d.mergedCompression = 2;
-         d.mergedData = ByteVector(40, 0);
-     },
+    {"MergedCompression2", [](auto& d) { d.mergedCompression = 2, d.mergedData = ByteVector(40, 0); },
      kUnknownFormat},
-    {"PackedMergedDepth16",
-     [](auto& d) {
-         d.header.depth = 16;
-         d.mergedCompression = kCodingPacked;
-     },
+    {"PackedMergedDepth16", [](auto& d) { d.header.depth = 16, d.mergedCompression = kCodingPacked; },
      kUnknownFormat},
     {"RawMergedDepth16", [](auto& d) { d.header.depth = 16; }, ""},
 };
