@@ -79,12 +79,7 @@ TEST(AdjustmentFactoryTest, TileRequestsAreRefusedAndTheMaskGivesTheBounds) {
     ReadResult read = ReadAdjustment(kInvertAdjustment, {});
     NativeQuad pixel = MakeNativeQuad(1, 2, 3, 4);
     RasterDescriptor descriptor;
-    descriptor.left = 0;
-    descriptor.top = 0;
-    descriptor.right = 1;
-    descriptor.bottom = 1;
-    descriptor.baseAddress = &pixel;
-    descriptor.rowBytes = 4;
+    descriptor.Set(GRect(0, 0, 1, 1), &pixel, 4, kRasterKindCallerBuffer);
     const std::string reports =
         CaptureReports([&] { read.layer->GetTile(nullptr, nullptr, &descriptor, GRect(0, 0, 1, 1)); });
     EXPECT_TRUE(Contains(reports, "Adjustment Layer does not support Get Tile!"));
@@ -318,7 +313,6 @@ TEST(CurvesLayerTest, CurveFormRecoloursEachChannelThroughItsSpline) {
     ASSERT_NE(read.layer, nullptr);
     CurvePoints red;
     red.count = 3;
-    red.points[0] = {0, 0};
     red.points[1] = {128, 200};
     red.points[2] = {255, 255};
     ByteTable fitted;

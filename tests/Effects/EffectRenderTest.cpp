@@ -74,11 +74,10 @@ TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
         const bool useMask = random() % 3 == 0;
         if (useMask) {
             test.layer->CreateLayerMask(uint8(random() % 2 ? 255 : 90), GRect(4, 3, 20, 15));
-            for (int32 y = 3; y < 15; ++y)
-                for (int32 x = 4; x < 20; ++x) {
-                    const uint8 m = uint8((x * 31 + y * 17) % 256);
-                    test.layer->SetLayerMaskTile(GRect(x, y, x + 1, y + 1), &m, 1);
-                }
+            std::vector<uint8> mask(16 * 12);
+            for (size_t i = 0; i < mask.size(); ++i)
+                mask[i] = uint8(((4 + i % 16) * 31 + (3 + i / 16) * 17) % 256);
+            test.layer->SetLayerMaskTile(GRect(4, 3, 20, 15), mask.data(), 16);
             test.layer->SetMaskInverted(random() % 2);
         }
         const int32 globalAngle = int32(random() % 400) - 20;
@@ -225,11 +224,8 @@ TEST_F(EffectComposite, EffectsFollowTheMaskedShapeAndInnerOnesAreMaskedWithTheL
     auto* layer = new CRGBLayer(nullptr, square, "square", true, kBlendNormal, 255, 2);
     test.image->AddLayer(layer, false, -1, true);
     layer->CreateLayerMask(0, GRect(7, 0, 20, 10));
-    for (int32 y = 0; y < 10; ++y)
-        for (int32 x = 7; x < 20; ++x) {
-            const uint8 m = 255;
-            layer->SetLayerMaskTile(GRect(x, y, x + 1, y + 1), &m, 1);
-        }
+    const std::vector<uint8> opaque(13 * 10, 255);
+    layer->SetLayerMaskTile(GRect(7, 0, 20, 10), opaque.data(), 13);
     LayerFXParameters p = HardShadow(3);
     p.mInnerGlowEnabled = true, p.mInnerGlowBlur = 0, p.mInnerGlowInvert = false, p.mInnerGlowOpacity = 255;
     p.mInnerGlowBlendMode = kBlendNormal, p.mInnerGlowColor = ColorRecord::FromRGB(0, 255, 0);
