@@ -61,13 +61,12 @@ std::unique_ptr<CAdjustmentLayer> ReadBalance(const std::vector<int32>& inValues
 // other two axes must stay the identity unless luminosity preservation makes them move too.
 TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
     const auto linear = [](int32 x1, int32 x2) { return GammaRamp(x1, x2, 100); };
-    struct Case {
+    const struct {
         const char* name;
         std::vector<int32> values;
         bool preserve;
         std::vector<uint8> red, green, blue;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"zero", std::vector<int32>(9, 0), false, Identity(), Identity(), Identity()},
         {"zero, preserved", std::vector<int32>(9, 0), true, Identity(), Identity(), Identity()},
         // Shadows cyan-red -20: black up to 20, and the midtone shift of -10 gives the gamma 2^-0.1 = 0.93.
@@ -82,7 +81,7 @@ TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
         // Midtones alone bend the whole table: magenta-green -7 gives gamma 2^-0.07, 95 hundredths.
         {"midtone green -7", Balance(1, 1, -7), false, Identity(), GammaRamp(0, 255, 95), Identity()},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         auto layer = ReadBalance(c.values, c.preserve);
         ASSERT_NE(layer, nullptr) << c.name;
         EXPECT_EQ(AppliedTable(*layer, 0), c.red) << c.name;
@@ -165,11 +164,10 @@ std::unique_ptr<CAdjustmentLayer> ReadSelective(const Records& inRecords, int32 
 }  // namespace
 
 TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
-    struct Case {
+    const struct {
         int32 red, green, blue;
         int32 primaryRange, secondaryRange, primary, secondary, whites, neutrals, blacks;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {100, 50, 0, kSelectiveReds, kSelectiveYellows, 50, 50, 0, 100, 55},
         {10, 200, 240, kSelectiveBlues, kSelectiveCyans, 40, 190, 0, 25, 0},
         {250, 220, 230, kSelectiveReds, kSelectiveMagentas, 20, 10, 185, 40, 0},
@@ -183,7 +181,7 @@ TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
         {0, 0, 0, kSelectiveReds, kSelectiveYellows, 0, 0, 0, 0, 255},
         {255, 255, 255, kSelectiveReds, kSelectiveYellows, 0, 0, 255, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const SelectiveWeights w = ComputeSelectiveWeights(c.red, c.green, c.blue);
         const std::array<int32, 7> got = {w.primaryRange, w.secondaryRange, w.primary, w.secondary,
                                           w.whites,       w.neutrals,       w.blacks};
@@ -205,16 +203,15 @@ TEST(SelectiveColorWeights, AddUpTo255ForEveryPixel) {
 }
 
 TEST(SelectiveColorTables, ScalingByBlackRoundsHalvesAwayFromZero) {
-    struct Case {
+    const struct {
         int32 value, black, scaled;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {37, 0, 37},       {-1, 50, 49},      // 99 * 1.5 = 148.5 -> 149
         {1, 50, 52},       {100, 100, 300},   // the largest reachable
         {-100, 100, -100}, {80, -100, -100},  // no colour left
         {-60, -50, -80},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(ScaleSelectiveValue(c.value, c.black), c.scaled) << c.value << "/" << c.black;
 }
 
@@ -251,14 +248,13 @@ TEST(SelectiveColorTables, FootAndStartOfEachPercentage) {
 }
 
 TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
-    struct Case {
+    const struct {
         const char* name;
         int32 range;
         std::array<int32, 4> record;
         int32 method;
         NativeQuad in, out;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // Without changes only the weighted sum is rounded: red Mul8(100, 50) + Mul8(100, 50) +
         // Mul8(100, 100) + Mul8(100, 55) = 20 + 20 + 39 + 22.
         {"no changes", kSelectiveReds, {0, 0, 0, 0}, 0, Q(100, 50, 0, 0), Q(101, 51, 0, 4)},
@@ -275,7 +271,7 @@ TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
         {"blacks -yellow", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(0, 0, 0, 0), Q(0, 0, 255, 4)},
         {"whites untouched", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Records records{};
         records[c.range] = c.record;
         auto layer = ReadSelective(records, c.method);
@@ -384,11 +380,10 @@ TEST(HueSaturationArithmetic, ColourRampFlanksMirrorEachOther) {
 }
 
 TEST(HueSaturationTables, MasterSettingsFillEveryHue) {
-    struct Case {
+    const struct {
         int32 masterHue, masterSaturation, shift, factor;
-    };
-    const Case cases[] = {{0, 0, 0, 256}, {120, 0, 510, 256}, {-180, 50, 765, 510}, {-60, -100, 1275, 0}};
-    for (const Case& c : cases) {
+    } cases[] = {{0, 0, 0, 256}, {120, 0, 510, 256}, {-180, 50, 765, 510}, {-60, -100, 1275, 0}};
+    for (const auto& c : cases) {
         HueSaturationParameters parameters = Version1Parameters();
         parameters.masterHue = c.masterHue;
         parameters.masterSaturation = c.masterSaturation;

@@ -249,10 +249,9 @@ protected:
 // The pass on single pixels: what stays, what is replaced whole, and how translucent colours move
 // toward the background (rounding the distance, in either direction).
 TEST_F(CompositeViews, MatteArithmetic) {
-    struct Case {
+    const struct {
         NativeQuad pixel, expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {MakeNativeQuad(1, 2, 3, 255), MakeNativeQuad(1, 2, 3, 0)},  // opaque: colour kept, alpha cleared
         {MakeNativeQuad(1, 2, 3, 0), kB},                            // transparent: the background quad
         {MakeNativeQuad(0, 255, 250, 128),                           // 127 of 255 toward (40, 90, 250)
@@ -262,7 +261,7 @@ TEST_F(CompositeViews, MatteArithmetic) {
          MakeNativeQuad(uint8(100 - BlendReference::Mul(60, 254)), uint8(100 - BlendReference::Mul(10, 254)),
                         uint8(100 + BlendReference::Mul(150, 254)), 0)},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         NativeQuad pixel = c.pixel;
         MatteOverColor(&pixel, 1, 1, kB);
         EXPECT_EQ(pixel, c.expected) << int(c.pixel.alpha);

@@ -132,30 +132,6 @@ TEST_F(EffectRender, TheWidestBlurAndAreasWiderThanOneStripMatchTheReference) {
     ExpectReferenceFor(p, 530, 6, GRect(3, 1, 525, 5), stripes);
 }
 
-// Alpha of an outer glow drawn in normal mode into a transparent canvas is the glow's mask.
-std::vector<int32> GlowMaskAcrossLeftEdge(Fixed inBlur, Fixed inIntensity, int32 inEdge, int32 inFrom,
-                                          int32 inTo) {
-    TestImage test =
-        MakeImage(120, 120, GRect(inEdge, 0, 120, 120), [](int32, int32) { return kOpaqueBlack; });
-    LayerFXParameters p = QuietParameters();
-    p.mOuterGlowEnabled = true, p.mOuterGlowBlur = inBlur, p.mOuterGlowIntensity = inIntensity;
-    p.mOuterGlowBlendMode = kBlendNormal, p.mOuterGlowOpacity = 255;
-    Canvas outer{GRect(0, 0, 120, 120), std::vector<NativeQuad>(120 * 120, kTransparentWhite)};
-    Canvas inner = outer;
-    Draw(p, *test.layer, false, outer, inner, {outer.area});
-    std::vector<int32> alphas;
-    for (int32 x = inFrom; x <= inTo; ++x) alphas.push_back(outer.At(inEdge + x, 60).alpha);
-    return alphas;
-}
-
-TEST_F(EffectRender, ABlurOfFiveRampsTheMaskAcrossAnEdgeByTheTentWeights) {
-    EXPECT_EQ(GlowMaskAcrossLeftEdge(0x50000, 0, 60, -6, 5),
-              (std::vector<int32>{0, 0, 10, 31, 61, 102, 153, 194, 224, 245, 255, 255}));
-    // Intensity scales the plain mask by 1 + intensity / 100 before the clamp.
-    const std::vector<int32> doubled = GlowMaskAcrossLeftEdge(0x50000, 0x640000, 60, -4, 0);
-    EXPECT_EQ(doubled, (std::vector<int32>{20, 61, 122, 204, 255}));
-}
-
 TEST(EffectBlur, RadiusIsTheBlurRoundedUpBetweenTwoAndFifty) {
     const struct {
         Fixed blur;

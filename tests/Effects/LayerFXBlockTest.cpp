@@ -41,23 +41,23 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
                                  Record("isdw", ShadowFields(0, 0, 0x5A0000, 0, "zzzz"))}));
     });
     ASSERT_TRUE(p.has_value());
-    EXPECT_TRUE(p->mDropShadowEnabled);
-    EXPECT_EQ(p->mDropShadowBlur, 0x20000);
-    EXPECT_EQ(p->mDropShadowIntensity, 0x640000);
-    EXPECT_EQ(p->mDropShadowAngle, int32(0xFFD30000));
-    EXPECT_EQ(p->mDropShadowDistance, 0x30000);
-    EXPECT_EQ(p->mDropShadowBlendMode, uint32(kBlendDifference));
-    EXPECT_EQ(p->mDropShadowOpacity, 77);
-    EXPECT_FALSE(p->mDropShadowUseGlobalAngle);
-    EXPECT_EQ(p->mDropShadowColor, (ColorRecord{0, {0x1111, 0x2222, 0x3333, 0}}));
-    EXPECT_TRUE(p->mOuterGlowEnabled);
-    EXPECT_EQ(p->mOuterGlowBlur, 0x8000);
-    EXPECT_EQ(p->mOuterGlowBlendMode, uint32(kBlendOverlay));
-    EXPECT_EQ(p->mOuterGlowOpacity, 99);
-    EXPECT_TRUE(p->mInnerGlowEnabled && !p->mInnerGlowInvert);
-    EXPECT_TRUE(p->mInnerShadowEnabled);
-    EXPECT_EQ(p->mInnerShadowAngle, 0x5A0000);
-    EXPECT_EQ(p->mInnerShadowBlendMode, uint32(kBlendNormal));
+    LayerFXParameters want;  // every field the records hold, the rest at their defaults
+    const ColorRecord shadow{0, {0x1111, 0x2222, 0x3333, 0}}, glow{0, {0xFFFF, 0xEEEE, 0xDDDD, 0}};
+    want.mDropShadowEnabled = true, want.mDropShadowBlur = 0x20000, want.mDropShadowIntensity = 0x640000;
+    want.mDropShadowAngle = int32(0xFFD30000), want.mDropShadowDistance = 0x30000,
+    want.mDropShadowColor = shadow;
+    want.mDropShadowBlendMode = kBlendDifference, want.mDropShadowOpacity = 77;
+    want.mDropShadowUseGlobalAngle = false;
+    want.mOuterGlowEnabled = true, want.mOuterGlowBlur = 0x8000, want.mOuterGlowIntensity = 0x10000;
+    want.mOuterGlowColor = glow, want.mOuterGlowBlendMode = kBlendOverlay, want.mOuterGlowOpacity = 99;
+    want.mInnerGlowEnabled = true, want.mInnerGlowBlur = 0x30000, want.mInnerGlowIntensity = 0x10000;
+    want.mInnerGlowColor = glow, want.mInnerGlowBlendMode = kBlendNormal, want.mInnerGlowOpacity = 99;
+    want.mInnerGlowInvert = false;
+    want.mInnerShadowEnabled = true, want.mInnerShadowBlur = 0, want.mInnerShadowIntensity = 0;
+    want.mInnerShadowAngle = 0x5A0000, want.mInnerShadowDistance = 0, want.mInnerShadowColor = shadow;
+    want.mInnerShadowBlendMode = kBlendNormal, want.mInnerShadowOpacity = 191;
+    want.mInnerShadowUseGlobalAngle = false;
+    EXPECT_EQ(*p, want);
     EXPECT_TRUE(
         Contains(reports, "ExtractBlendModeFromStream: Unknown external blend mode -- using kBlendNormal"));
 

@@ -21,16 +21,15 @@
 namespace {
 
 TEST(LayerGeometry, BoundsAddOriginAndPosition) {
-    struct Case {
+    const struct {
         GPoint origin, position, size;
         GRect expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{10, 5}, {3, 0}, {4, 4}, {13, 5, 17, 9}},
         {{0, 0}, {-7, 2}, {3, 1}, {-7, 2, -4, 3}},
         {{-1, -1}, {0, 0}, {65, 2}, {-1, -1, 64, 1}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CRGBLayer layer(nullptr, "x", true, c.position, 12000, 255, c.size, 1);
         layer.SetOrigin(c.origin);
         EXPECT_EQ(layer.GetBounds(), c.expected);

@@ -63,12 +63,11 @@ public:
 // themselves are the model runs' business.
 TEST(TileBufferConstantTiles, OnlyPartialWritesStoreTiles) {
     using Buffer = CNativeQuadTileBuffer;
-    struct Case {
+    const struct {
         const char* name;
         std::function<void(Buffer&)> apply;
         std::vector<int32> stored;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"fresh", [](Buffer&) {}, {}},
         {"fill a whole cell", [](Buffer& b) { b.FillRect(GRect(64, 64, 128, 128), kRed); }, {}},
         {"fill an edge cell up to the edge", [](Buffer& b) { b.FillRect(GRect(128, 0, 130, 64), kRed); }, {}},
@@ -98,7 +97,7 @@ TEST(TileBufferConstantTiles, OnlyPartialWritesStoreTiles) {
          },
          {4}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Buffer buffer(GRect(0, 0, 130, 130), kBlue);
         c.apply(buffer);
         for (int32 i = 0; i < buffer.TileCount(); ++i) {
