@@ -32,7 +32,6 @@ public:
         return mBytes.insert(mBytes.end(), inBytes.begin(), inBytes.end()), *this;
     }
     const ByteVector& Get() const { return mBytes; }
-    size_t Size() const { return mBytes.size(); }
 
 private:
     ByteVector mBytes;
