@@ -183,7 +183,7 @@ TEST_F(Layers, NamesAndStoredIdsAreKeptMissingOnesReplaced) {
         layer.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
         masked.AddLayer(layer);
     }
-    EXPECT_EQ(ReadDocument(masked.Build()).error, "the layer already has a layer mask");
+    EXPECT_EQ(ReadDocument(masked.Build()).error, kSecondMask);
 }
 
 TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {

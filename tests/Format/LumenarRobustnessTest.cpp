@@ -49,19 +49,10 @@ protected:
     // Reads the bytes; a refusal must be one a reading step defines (the effects block's own refusals are
     // caught inside the reader and never reach here).
     static void ReadOrRefuse(const ByteVector& inBytes, const std::string& inWhat) {
-        static const std::set<std::string> kRefusals = {kUnknownFormat,
-                                                        kNoMultidisk,
-                                                        kBadLumenarType,
-                                                        kObsoleteLumenar,
-                                                        kBadColorMode,
-                                                        kNoBitmaps,
-                                                        kNoLab,
-                                                        kNoCMYK,
-                                                        kNoDuotone,
-                                                        kNoMultichannel,
-                                                        kMiscDisk,
-                                                        kImageTooLarge,
-                                                        "the layer already has a layer mask"};
+        static const std::set<std::string> kRefusals = {
+            kUnknownFormat, kNoMultidisk,   kBadLumenarType, kObsoleteLumenar, kBadColorMode,
+            kNoBitmaps,     kNoLab,         kNoCMYK,         kNoDuotone,       kNoMultichannel,
+            kMiscDisk,      kImageTooLarge, kSecondMask};
         ReadDocument read(inBytes);
         EXPECT_TRUE(read.loaded || kRefusals.count(read.error) == 1) << inWhat << ": " << read.error;
         Platform::TestHooks::ClearLogs();

@@ -103,12 +103,10 @@ TEST_F(Header, TheLargestDocumentPassesTheHeaderWhichKeepsItsFields) {
     doc.AddMergedChannel({1}).AddMergedChannel({2});
     ReadDocument read(doc.Build(), true);
     ASSERT_TRUE(read.loaded) << read.error;
-    EXPECT_EQ(read.format->GetRows(), 30000u);
-    EXPECT_EQ(read.format->GetColumns(), 30000u);
-    EXPECT_EQ(read.format->GetDepth(), 8u);
-    EXPECT_EQ(read.format->GetChannelCount(), 2u);
-    EXPECT_EQ(read.format->GetColorMode(), uint32(kDocGrayscale));
-    EXPECT_EQ(read.format->GetVersion(), 1u);
+    const CLumenarFormat& f = *read.format;
+    EXPECT_EQ(std::make_tuple(f.GetRows(), f.GetColumns(), f.GetDepth(), f.GetChannelCount(),
+                              f.GetColorMode(), f.GetVersion()),
+              std::make_tuple(30000u, 30000u, 8u, 2u, uint32(kDocGrayscale), 1u));
     EXPECT_TRUE(read.format->GetColorTable().IsNull());
 }
 

@@ -140,16 +140,11 @@ TEST_F(Writer, ExtraChannelsFollowTheColourChannelsInHeaderAndMergedData) {
     const ByteVector bytes = WriteDocument(image);
     EXPECT_EQ(U16At(bytes, 12), 5u);
     const size_t merged = WrittenLayout(bytes).merged;
-    EXPECT_EQ(Slice(bytes, merged, bytes.size() - merged),
-              Bytes()
-                  .U16(1)
-                  .U16(2)
-                  .U16(2)
-                  .U16(2)
-                  .U16(3)
-                  .U16(3)
-                  .Raw({0xFF, 255, 0xFF, 255, 0xFF, 255, 1, 5, 6, 1, 9, 0})
-                  .Get());
+    Bytes expected;
+    expected.U16(1);
+    for (uint32 count : {2, 2, 2, 3, 3}) expected.U16(count);  // the line counts
+    expected.Raw({0xFF, 255, 0xFF, 255, 0xFF, 255, 1, 5, 6, 1, 9, 0});
+    EXPECT_EQ(Slice(bytes, merged, bytes.size() - merged), expected.Get());
 }
 
 // The resource section is the manager's; without a manager it is empty and the assertion reported.
