@@ -354,6 +354,13 @@ NativeQuad Q(uint8 inRed, uint8 inGreen, uint8 inBlue, uint8 inAlpha) {
 }
 
 // A "blnc" block: shadows, midtones, highlights (three axes each), the luminosity flag, one pad byte.
+// The layer read from a block that must be accepted.
+std::unique_ptr<CAdjustmentLayer> ReadLayer(uint32 inType, const ByteVector& inBlock) {
+    ReadResult result = ReadAdjustment(inType, inBlock);
+    EXPECT_EQ(result.error, "");
+    return std::move(result.layer);
+}
+
 ByteVector BalanceBlock(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
     Block block;
     for (int32 value : inValues) block.I16(value);
@@ -381,12 +388,6 @@ std::vector<uint8> GammaRamp(int32 inX1, int32 inX2, int32 inGamma) {
     return table;
 }
 
-std::unique_ptr<CAdjustmentLayer> ReadBalance(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
-    ReadResult result = ReadAdjustment(kColorBalanceAdjustment, BalanceBlock(inValues, inPreserveLuminosity));
-    EXPECT_EQ(result.error, "");
-    return std::move(result.layer);
-}
-
 // Each case changes at most one value and names the table it must produce for the axis it moves; the
 // other two axes must stay the identity unless luminosity preservation makes them move too.
 TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
@@ -412,7 +413,7 @@ TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
         {"midtone green -7", Balance(1, 1, -7), false, Identity(), GammaRamp(0, 255, 95), Identity()},
     };
     for (const auto& c : cases) {
-        auto layer = ReadBalance(c.values, c.preserve);
+        auto layer = ReadLayer(kColorBalanceAdjustment, BalanceBlock(c.values, c.preserve));
         ASSERT_NE(layer, nullptr) << c.name;
         EXPECT_EQ(AppliedTable(*layer, 0), c.red) << c.name;
         EXPECT_EQ(AppliedTable(*layer, 1), c.green) << c.name;
@@ -469,20 +470,13 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
 
 using Records = std::array<std::array<int32, 4>, kSelectiveRangeCount>;
 
-ByteVector SelectiveBlock(const Records& inRecords, int32 inMethod, int32 inVersion = 1,
-                          std::array<int32, 4> inFirstRecord = {0, 0, 0, 0}) {
+// Version 1, the method, a first record of zeros, then the nine ranges' records.
+ByteVector SelectiveBlock(const Records& inRecords, int32 inMethod) {
     Block block;
-    block.I16(inVersion).I16(inMethod);
-    for (int32 value : inFirstRecord) block.I16(value);
+    block.I16(1).I16(inMethod).Zeros(8);
     for (const auto& record : inRecords)
         for (int32 value : record) block.I16(value);
     return block.bytes;
-}
-
-std::unique_ptr<CAdjustmentLayer> ReadSelective(const Records& inRecords, int32 inMethod) {
-    ReadResult result = ReadAdjustment(kSelectiveColorAdjustment, SelectiveBlock(inRecords, inMethod));
-    EXPECT_EQ(result.error, "");
-    return std::move(result.layer);
 }
 
 TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
@@ -596,7 +590,7 @@ TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
     for (const auto& c : cases) {
         Records records{};
         records[c.range] = c.record;
-        auto layer = ReadSelective(records, c.method);
+        auto layer = ReadLayer(kSelectiveColorAdjustment, SelectiveBlock(records, c.method));
         ASSERT_NE(layer, nullptr) << c.name;
         EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
     }
@@ -648,16 +642,6 @@ ByteVector Version1Block(bool inColorize, const std::array<int32, 24>& inValues)
     block.I16(1).U8(inColorize ? 1 : 0).U8(0);
     for (int32 value : inValues) block.I16(value);
     return block.bytes;
-}
-
-std::unique_ptr<CAdjustmentLayer> ReadHue(uint32 inType, const ByteVector& inBlock) {
-    ReadResult result = ReadAdjustment(inType, inBlock);
-    EXPECT_EQ(result.error, "");
-    return std::move(result.layer);
-}
-
-const CHueSaturationAdjustmentLayer& AsHue(const CAdjustmentLayer& inLayer) {
-    return static_cast<const CHueSaturationAdjustmentLayer&>(inLayer);
 }
 
 TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
@@ -786,7 +770,7 @@ TEST_F(ColourTest, HueSaturationPixels) {
         {"cyan outside the green range", darkGreens, Q(0, 255, 255, 9), Q(0, 255, 255, 9)},
     };
     for (const Case& c : cases) {
-        auto layer = ReadHue(kHueSaturation2Adjustment, c.block.Bytes());
+        auto layer = ReadLayer(kHueSaturation2Adjustment, c.block.Bytes());
         ASSERT_NE(layer, nullptr) << c.name;
         EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
     }
@@ -803,7 +787,7 @@ TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
         for (auto& range : block.ranges)
             range = {uniform(0, 359),  uniform(0, 359),    uniform(0, 359),   uniform(0, 359),
                      uniform(-60, 60), uniform(-100, 100), uniform(-100, 100)};
-        auto layer = ReadHue(kHueSaturation2Adjustment, block.Bytes());
+        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
         ASSERT_NE(layer, nullptr);
         std::vector<NativeQuad> grays(256);
         for (int32 v = 0; v < 256; ++v) grays[v] = Q(uint8(v), uint8(v), uint8(v), 3);
@@ -834,7 +818,7 @@ TEST_F(ColourTest, ColorizePaintsByLightness) {
         Version2 block;
         block.colorize = true;
         block.colorizeValues = c.colorize;
-        auto layer = ReadHue(kHueSaturation2Adjustment, block.Bytes());
+        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
         ASSERT_NE(layer, nullptr) << c.name;
         EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
     }
@@ -850,9 +834,10 @@ TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
     values[23] = 7;    // magenta lightness, unchanged
     const ByteVector block = Version1Block(false, values);
     for (uint32 type : {uint32(kHueSaturationAdjustment), uint32(kHueSaturation2Adjustment)}) {
-        auto layer = ReadHue(type, block);
+        auto layer = ReadLayer(type, block);
         ASSERT_NE(layer, nullptr);
-        const HueSaturationParameters& p = AsHue(*layer).GetParameters();
+        const HueSaturationParameters& p =
+            static_cast<const CHueSaturationAdjustmentLayer&>(*layer).GetParameters();
         EXPECT_EQ(p.colorizeHue, 270);
         EXPECT_EQ(p.colorizeSaturation, 50);
         EXPECT_EQ(p.masterHue, 180);
@@ -872,7 +857,7 @@ TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
 TEST_F(ColourTest, Version1RedRangeHueTurnsRedIntoYellow) {
     std::array<int32, 24> values{};
     values[4] = 100;
-    auto layer = ReadHue(kHueSaturationAdjustment, Version1Block(false, values));
+    auto layer = ReadLayer(kHueSaturationAdjustment, Version1Block(false, values));
     ASSERT_NE(layer, nullptr);
     EXPECT_EQ(Word(AdjustInto(*layer, Q(255, 0, 0, 0))), Word(Q(255, 255, 0, 0)));
     EXPECT_EQ(Word(AdjustInto(*layer, Q(0, 0, 255, 0))), Word(Q(0, 0, 255, 0)));
