@@ -223,11 +223,6 @@ inline std::vector<uint8> Identity() {
     return table;
 }
 
-// The type a layer of inCase reports.
-inline uint32 TypeOf(const KindCase& inCase) {
-    return inCase.writtenType ? inCase.writtenType : inCase.type;
-}
-
 }  // namespace AdjustmentTest
 
 // Suites whose pixel arithmetic reads the divide table.

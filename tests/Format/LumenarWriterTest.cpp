@@ -440,13 +440,9 @@ TEST_F(RoundTrip, AdjustmentLayerWithoutMaskIsStoredEmptyWithItsBlock) {
     ExpectSameImage(*original->image, *read->image);
 }
 
-ByteVector FileBytes(const char* inPath) {
-    std::ifstream file(inPath, std::ios::binary);
-    return ByteVector(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 TEST_F(RoundTrip, ShowcaseKeepsItsFlattenedPixels) {
-    const ByteVector showcase = FileBytes(LUMENAR_SHOWCASE_PATH);
+    std::ifstream file(LUMENAR_SHOWCASE_PATH, std::ios::binary);
+    const ByteVector showcase{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     ASSERT_GT(showcase.size(), 26u);
     std::unique_ptr<ReadDocument> original = ReadBack(showcase);
     ASSERT_TRUE(original->loaded);

@@ -138,14 +138,6 @@ TEST(LayerMask, WritingOutsideGrowsTheMaskAndKeepsOldValues) {
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 20));
 }
 
-// A table whose entry i is (i, 255 - i, i / 2) with alpha i | 1, so every entry differs.
-NativeQuadCLUTRef GradientTable() {
-    NativeQuadCLUTRef table = NativeQuadCLUTRef::Create();
-    for (int32 i = 0; i < 256; ++i)
-        table->SetColor(i, MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i | 1)));
-    return table;
-}
-
 // Asks the layer for inRect through a descriptor, as the compositing pipeline does.
 std::vector<NativeQuad> ReadTile(CLayer& inLayer, const GRect& inRect) {
     std::vector<NativeQuad> pixels(size_t(inRect.Width()) * size_t(inRect.Height()), kTransparentWhite);
@@ -165,7 +157,9 @@ protected:
 // The colours of a tile equal the table entries of a model of the plane (index 0 outside), for tiles
 // inside, across and outside the plane, and for tiles tall enough to need several strips.
 TEST_F(IndexedLayerTest, GetTileLooksUpEveryIndexWithZeroOutsideThePlane) {
-    NativeQuadCLUTRef table = GradientTable();
+    NativeQuadCLUTRef table = NativeQuadCLUTRef::Create();  // every entry differs
+    for (int32 i = 0; i < 256; ++i)
+        table->SetColor(i, MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i | 1)));
     const GRect bounds(10, 5, 410, 305);
     CIndexedLayer layer(&mImage, "i", true, bounds, kBlendNormal, 255, table, 0, 1);
     std::mt19937 random(5);
