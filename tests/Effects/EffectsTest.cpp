@@ -81,39 +81,33 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
     EXPECT_EQ(older->mBevelShadowOpacity, 20);
 }
 
-// Each ranged field: where it sits in its record's fields, its limits and the names of its check.
+// Each ranged field: where it sits in its record's fields, its limits and the limits' names (kMinFXFixed
+// <kind>Value, kMaxFXFixed<kind>Value) in its check.
 struct RangeCase {
     const char* key;
     size_t offset;
     const char* field;
-    const char* minName;
-    const char* maxName;
+    const char* kind;
     int64 min;
     int64 max;
 };
 
 const RangeCase kRanges[] = {
-    {"dsdw", 4, "mDropShadowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"dsdw", 8, "mDropShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
-     0x2580000},
-    {"dsdw", 12, "mDropShadowAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
-    {"dsdw", 16, "mDropShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0,
-     0x75300000},
-    {"isdw", 4, "mInnerShadowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"isdw", 8, "mInnerShadowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
-     0x2580000},
-    {"isdw", 12, "mInnerShadowAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
-    {"isdw", 16, "mInnerShadowDistance", "kMinFXFixedDistanceValue", "kMaxFXFixedDistanceValue", 0,
-     0x75300000},
-    {"oglw", 4, "mOuterGlowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"oglw", 8, "mOuterGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
-     0x2580000},
-    {"iglw", 4, "mInnerGlowBlur", "kMinFXFixedBlurValue", "kMaxFXFixedBlurValue", 0, 0x320000},
-    {"iglw", 8, "mInnerGlowIntensity", "kMinFXFixedIntensityValue", "kMaxFXFixedIntensityValue", 0,
-     0x2580000},
-    {"bevl", 4, "mBevelAngle", "kMinFXFixedAngleValue", "kMaxFXFixedAngleValue", -0xB40000, 0xB40000},
-    {"bevl", 8, "mBevelStrength", "kMinFXFixedStrengthValue", "kMaxFXFixedStrengthValue", 0x10000, 0x140000},
-    {"bevl", 12, "mBevelBlur", "kMinFXFixedEmbossBlurValue", "kMaxFXFixedEmbossBlurValue", 0, 0x320000},
+    {"dsdw", 4, "mDropShadowBlur", "Blur", 0, 0x320000},
+    {"dsdw", 8, "mDropShadowIntensity", "Intensity", 0, 0x2580000},
+    {"dsdw", 12, "mDropShadowAngle", "Angle", -0xB40000, 0xB40000},
+    {"dsdw", 16, "mDropShadowDistance", "Distance", 0, 0x75300000},
+    {"isdw", 4, "mInnerShadowBlur", "Blur", 0, 0x320000},
+    {"isdw", 8, "mInnerShadowIntensity", "Intensity", 0, 0x2580000},
+    {"isdw", 12, "mInnerShadowAngle", "Angle", -0xB40000, 0xB40000},
+    {"isdw", 16, "mInnerShadowDistance", "Distance", 0, 0x75300000},
+    {"oglw", 4, "mOuterGlowBlur", "Blur", 0, 0x320000},
+    {"oglw", 8, "mOuterGlowIntensity", "Intensity", 0, 0x2580000},
+    {"iglw", 4, "mInnerGlowBlur", "Blur", 0, 0x320000},
+    {"iglw", 8, "mInnerGlowIntensity", "Intensity", 0, 0x2580000},
+    {"bevl", 4, "mBevelAngle", "Angle", -0xB40000, 0xB40000},
+    {"bevl", 8, "mBevelStrength", "Strength", 0x10000, 0x140000},
+    {"bevl", 12, "mBevelBlur", "EmbossBlur", 0, 0x320000},
 };
 
 ByteVector FieldsFor(const std::string& inKey) {
@@ -136,8 +130,8 @@ std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 in
 
 TEST(LayerFXBlock, EveryRangeAcceptsItsLimitsAndRefusesOneUnitBeyondThem) {
     for (const RangeCase& c : kRanges) {
-        const std::string refusal = std::string("Warning: !((") + c.field + " >= " + c.minName + ") && (" +
-                                    c.field + " <= " + c.maxName + "))";
+        const std::string refusal = std::string("Warning: !((") + c.field + " >= kMinFXFixed" + c.kind +
+                                    "Value) && (" + c.field + " <= kMaxFXFixed" + c.kind + "Value))";
         for (int64 accepted : {c.min, c.max}) {
             std::string text;
             EXPECT_TRUE(ReadWithValue(c, accepted, &text).has_value())
