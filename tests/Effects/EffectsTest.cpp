@@ -110,15 +110,10 @@ const RangeCase kRanges[] = {
     {"bevl", 12, "mBevelBlur", "EmbossBlur", 0, 0x320000},
 };
 
-ByteVector FieldsFor(const std::string& inKey) {
-    if (inKey == "dsdw" || inKey == "isdw") return ShadowFields();
-    if (inKey == "bevl") return BevelFields();
-    return GlowFields();
-}
-
 std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 inValue,
                                                std::string* outRefusal) {
-    ByteVector fields = FieldsFor(inCase.key);
+    const std::string key = inCase.key;
+    ByteVector fields = key == "bevl" ? BevelFields() : key[1] == 's' ? ShadowFields() : GlowFields();
     const uint32 value = uint32(int32(inValue));
     for (int i = 0; i < 4; ++i) fields[inCase.offset + i] = uint8(value >> (24 - 8 * i));
     Bytes record;
