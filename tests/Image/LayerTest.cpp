@@ -138,15 +138,6 @@ TEST(LayerMask, WritingOutsideGrowsTheMaskAndKeepsOldValues) {
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 20));
 }
 
-// Asks the layer for inRect through a descriptor, as the compositing pipeline does.
-std::vector<NativeQuad> ReadTile(CLayer& inLayer, const GRect& inRect) {
-    std::vector<NativeQuad> pixels(size_t(inRect.Width()) * size_t(inRect.Height()), kTransparentWhite);
-    RasterDescriptor descriptor;
-    descriptor.Set(inRect, pixels.data(), inRect.Width() * 4, kRasterKindCallerBuffer);
-    inLayer.GetTile(nullptr, nullptr, &descriptor, inRect);
-    return pixels;
-}
-
 class IndexedLayerTest : public testing::Test {
 protected:
     void SetUp() override { BuildByteTables(); }
@@ -170,7 +161,11 @@ TEST_F(IndexedLayerTest, GetTileLooksUpEveryIndexWithZeroOutsideThePlane) {
     const GRect rects[] = {{10, 5, 20, 15},      {0, 0, 30, 30},   {400, 290, 420, 320},
                            {-50, -50, -10, -10}, {0, 0, 420, 310}, {200, 100, 201, 300}};
     for (const GRect& rect : rects) {
-        const std::vector<NativeQuad> pixels = ReadTile(layer, rect);
+        // Asked for through a descriptor, as the compositing pipeline does.
+        std::vector<NativeQuad> pixels(size_t(rect.Width()) * size_t(rect.Height()), kTransparentWhite);
+        RasterDescriptor descriptor;
+        descriptor.Set(rect, pixels.data(), rect.Width() * 4, kRasterKindCallerBuffer);
+        layer.GetTile(nullptr, nullptr, &descriptor, rect);
         int32 mismatches = 0;
         for (int32 y = rect.top; y < rect.bottom; ++y) {
             for (int32 x = rect.left; x < rect.right; ++x) {
