@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -152,11 +153,17 @@ inline std::vector<KindCase> EveryKind() {
     }
     map.Zeros(1);
     mapWritten.Zeros(1);
-    Block
-        levels1;  // version 1: 16-byte records with their values at +0, +4, +6, +8, +10; written as version 2
+    Block levels2, levels1, levels1Written;  // version 1: 16-byte records, values at +0, +4, +6, +8, +10
+    levels2.I16(2);
+    for (int32 v : {0, 255, 0, 255, 100, 20, 230, 10, 240, 130}) levels2.U16(v);
     levels1.I16(1).U16(2);
-    levels1.U16(0).U16(0xDEAD).U16(255).U16(0).U16(255).U16(100).U32(0xBEEFBEEF);
-    levels1.U16(25).U16(0xDEAD).U16(235).U16(5).U16(250).U16(90).U32(0xBEEFBEEF);
+    levels1Written.I16(2);
+    for (const auto& r :
+         {std::array<int32, 5>{0, 255, 0, 255, 100}, std::array<int32, 5>{25, 235, 5, 250, 90}}) {
+        levels1.U16(r[0]).U16(0xDEAD).U16(r[1]).U16(r[2]).U16(r[3]).U16(r[4]).U32(0xBEEFBEEF);
+        for (int32 v : r) levels1Written.U16(v);
+    }
+    levels1Written.Zeros(2);  // written as version 2
     Block mixer;
     mixer.I16(1).U16(1);
     for (int32 v : {30, 59, 11, 0, -5, 100, -200, 0, 7, 0, 0, 0, 100, 0, 50, 1, 2, 3, 4, 5}) mixer.I16(v);
@@ -182,39 +189,8 @@ inline std::vector<KindCase> EveryKind() {
     Block balance;
     for (int32 v : {-20, 5, 17, 0, -33, 100, 12, -100, 3}) balance.I16(v);
     return {
-        {"levels",
-         FourCC("levl"),
-         kLevelsAdjustment,
-         Block()
-             .I16(2)
-             .U16(0)
-             .U16(255)
-             .U16(0)
-             .U16(255)
-             .U16(100)
-             .U16(20)
-             .U16(230)
-             .U16(10)
-             .U16(240)
-             .U16(130)
-             .bytes,
-         24,
-         {}},
-        {"levels version 1", FourCC("levl"), kLevelsAdjustment, levels1.bytes, 24,
-         Block()
-             .I16(2)
-             .U16(0)
-             .U16(255)
-             .U16(0)
-             .U16(255)
-             .U16(100)
-             .U16(25)
-             .U16(235)
-             .U16(5)
-             .U16(250)
-             .U16(90)
-             .Zeros(2)
-             .bytes},
+        {"levels", FourCC("levl"), kLevelsAdjustment, levels2.bytes, 24, {}},
+        {"levels version 1", FourCC("levl"), kLevelsAdjustment, levels1.bytes, 24, levels1Written.bytes},
         {"curves", FourCC("curv"), kCurvesAdjustment, curves.bytes, 28, {}},
         {"curves map", FourCC("curv"), kCurvesAdjustment, map.bytes, 520, mapWritten.bytes},
         {"null curves", FourCC("curv"), kCurvesAdjustment, Block().U8(0).I16(1).U32(0).Zeros(1).bytes, 8, {}},
@@ -232,22 +208,12 @@ inline std::vector<KindCase> EveryKind() {
         {"selective colour", FourCC("selc"), kSelectiveColorAdjustment, selective.bytes, 84,
          selectiveWritten.bytes},
         {"hue/saturation 1", FourCC("hue "), kHueSaturationAdjustment, hue1.bytes, 52, {}},
-        {"hue/saturation 1 under the new key",
-         FourCC("hue2"),
-         kHueSaturation2Adjustment,
-         hue1.bytes,
-         52,
-         {},
-         kHueSaturationAdjustment},
+        {"hue/saturation 1 under the new key", FourCC("hue2"), kHueSaturation2Adjustment, hue1.bytes, 52,
+         ByteVector(), kHueSaturationAdjustment},
         {"hue/saturation 2", FourCC("hue2"), kHueSaturation2Adjustment, hue2.bytes, 100, {}},
         {"hue/saturation 2 colorize", FourCC("hue2"), kHueSaturation2Adjustment, colorize2.bytes, 100, {}},
-        {"hue/saturation 2 under the old key",
-         FourCC("hue "),
-         kHueSaturationAdjustment,
-         hue2.bytes,
-         100,
-         {},
-         kHueSaturation2Adjustment},
+        {"hue/saturation 2 under the old key", FourCC("hue "), kHueSaturationAdjustment, hue2.bytes, 100,
+         ByteVector(), kHueSaturation2Adjustment},
     };
 }
 
@@ -255,11 +221,6 @@ inline std::vector<uint8> Identity() {
     std::vector<uint8> table(256);
     for (int32 i = 0; i < 256; ++i) table[i] = uint8(i);
     return table;
-}
-
-// The type a layer of inCase reports.
-inline uint32 TypeOf(const KindCase& inCase) {
-    return inCase.writtenType ? inCase.writtenType : inCase.type;
 }
 
 }  // namespace AdjustmentTest

@@ -1,5 +1,9 @@
-// The blend tables, BlendTile and BlendPlane against the reference model, and worked figures that keep
-// the model itself honest.
+// The blend tables, BlendTile and BlendPlane against the reference model, values that are not modes, and
+// the SSE2, AVX2 and AVX-512 blend loops against the scalar loops, byte for byte.
+// The images of the vector comparison pair every source alpha with every destination alpha, and every
+// source component with every destination component (a different pairing per colour), so each vector path
+// meets every (s.a, d.a) and (s.c, d.c) case; normal mode runs at every opacity, the others at the
+// opacities where the arithmetic turns.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/BlendTables.h"
 #include "Src/Pellin/Isol/ByteTables.h"
@@ -121,69 +126,17 @@ const uint32 kPlaneModes[] = {kBlendNormal,      kBlendDarken,      kBlendLighte
                               kBlendSoftLight,   kBlendDifference,  kBlendExclusion,    kBlendColorDodge,
                               kBlendColorBurn};
 
-NativeQuad Q(uint8 r, uint8 g, uint8 b, uint8 a) {
-    return MakeNativeQuad(r, g, b, a);
-}
-
-// Worked by hand from the formulas; each one fails for a typical slip (a missing background step, 255
-// for 256, a mix instead of a scaled source, a wrong tie order).
-TEST(BlendFigures, WorkedFiguresAndValuesThatAreNotModes) {
+// Values that are not modes (of the tile, or of the plane) report and leave the destination alone.
+TEST(BlendFigures, ValuesThatAreNotModes) {
     BuildByteTables();
-    const struct {
-        const char* what;
-        uint32 mode;
-        uint8 opacity;
-        NativeQuad s, d, expected;
-    } figures[] = {
-        {"normal onto transparent takes alpha Mul8(200, 128)", kBlendNormal, 128, Q(10, 20, 30, 200),
-         Q(1, 2, 3, 0), Q(10, 20, 30, 100)},
-        {"normal over a translucent destination", kBlendNormal, 255, Q(0, 0, 0, 128), Q(255, 255, 255, 128),
-         Q(85, 85, 85, 192)},
-        {"multiply opaque on opaque is the product", kBlendMultiply, 255, Q(100, 200, 0, 255),
-         Q(50, 150, 255, 255), Q(20, 118, 0, 255)},
-        {"multiply onto transparent takes the source", kBlendMultiply, 128, Q(100, 200, 0, 255),
-         Q(50, 150, 255, 0), Q(100, 200, 0, 128)},
-        {"darken first lays the destination over white", kBlendDarken, 255, Q(255, 255, 255, 255),
-         Q(0, 0, 0, 128), Q(127, 127, 127, 255)},
-        {"soft light over mid grey", kBlendSoftLight, 255, Q(0, 0, 0, 255), Q(9, 9, 9, 0),
-         Q(64, 64, 64, 255)},
-        {"hard light uses 2s - 256", kBlendHardLight, 255, Q(255, 255, 255, 255), Q(0, 0, 0, 255),
-         Q(254, 254, 254, 255)},
-        {"difference scales the source", kBlendDifference, 128, Q(200, 200, 200, 255), Q(50, 50, 50, 255),
-         Q(50, 50, 50, 255)},
-        {"erase removes alpha and keeps colours", kBlendErase, 255, Q(1, 1, 1, 255), Q(10, 20, 30, 200),
-         Q(10, 20, 30, 0)},
-        {"colour dodge divides", kBlendColorDodge, 255, Q(128, 128, 128, 255), Q(100, 100, 100, 255),
-         Q(201, 201, 201, 255)},
-        {"colour dodge lays the destination over black", kBlendColorDodge, 255, Q(0, 0, 0, 255),
-         Q(200, 200, 200, 128), Q(100, 100, 100, 255)},
-        {"colour burn", kBlendColorBurn, 255, Q(128, 128, 128, 255), Q(200, 200, 200, 255),
-         Q(145, 145, 145, 255)},
-        {"behind lays the destination back on top", kBlendBehind, 255, Q(0, 0, 0, 255), Q(100, 100, 100, 128),
-         Q(50, 50, 50, 255)},
-        {"colour: grey source at red's lightness", kBlendColor, 255, Q(50, 50, 50, 255), Q(255, 0, 0, 255),
-         Q(76, 76, 76, 255)},
-        {"saturation: a grey source removes saturation", kBlendSaturation, 255, Q(50, 50, 50, 255),
-         Q(200, 100, 50, 255), Q(124, 124, 124, 255)},
-        {"luminosity clips above 255", kBlendLuminosity, 255, Q(100, 100, 100, 255), Q(255, 0, 0, 255),
-         Q(255, 35, 35, 255)},
-        {"hue of blue at the destination's saturation", kBlendHue, 255, Q(0, 0, 255, 255),
-         Q(200, 100, 50, 255), Q(109, 109, 255, 255)},
-    };
-    for (const auto& f : figures) {
-        NativeQuad d = f.d;
-        BlendTile(GRect(0, 0, 1, 1), &f.s, 4, &d, 4, f.mode, f.opacity, false);
-        EXPECT_EQ(d, f.expected) << f.what << ": got " << Describe(d);
-    }
-    // Values that are not modes (of the tile, or of the plane) report and leave the destination alone.
     for (uint32 mode : {0u, 11999u, 12010u, 12015u, 12020u, 12021u, 12022u, 12027u, 12029u}) {
-        const NativeQuad s = Q(1, 2, 3, 255);
-        NativeQuad d = Q(9, 8, 7, 100);
+        const NativeQuad s = MakeNativeQuad(1, 2, 3, 255);
+        NativeQuad d = MakeNativeQuad(9, 8, 7, 100);
         EXPECT_TRUE(
             Contains(CaptureReports([&] { BlendTile(GRect(0, 0, 1, 1), &s, 4, &d, 4, mode, 255, false); }),
                      "Switch guard failed."))
             << mode;
-        EXPECT_EQ(d, Q(9, 8, 7, 100)) << mode;
+        EXPECT_EQ(d, MakeNativeQuad(9, 8, 7, 100)) << mode;
     }
     for (uint32 mode : kAllBlendModes) {
         const uint8 s = 200, coverage = 255;
@@ -244,5 +197,80 @@ INSTANTIATE_TEST_SUITE_P(PlaneModes, BlendPlaneTest, testing::ValuesIn(kPlaneMod
                          [](const testing::TestParamInfo<uint32>& param) {
                              return std::to_string(param.param);
                          });
+
+constexpr int32 kSide = 256;
+constexpr GRect kVectorRect(-37, 1001, -37 + kSide,
+                            1001 + kSide);  // off the vector grid of the dissolve noise
+
+// Pixel i = y * 256 + x: alphas (x, y); each colour pairs (s, d) = the bytes of (i * multiplier) mod 2^16.
+std::vector<NativeQuad> Pairs(bool inSource) {
+    std::vector<NativeQuad> quads(size_t(kSide) * kSide);
+    for (uint32 i = 0; i < quads.size(); ++i) {
+        auto component = [&](uint32 multiplier) {
+            const uint32 pair = (i * multiplier) & 0xFFFF;
+            return uint8(inSource ? pair : pair >> 8);
+        };
+        quads[i] = MakeNativeQuad(component(40503), component(1), component(27751),
+                                  uint8(inSource ? i & 255 : i >> 8));
+    }
+    return quads;
+}
+
+class BlendVectorTest : public testing::TestWithParam<uint32> {
+protected:
+    static void SetUpTestSuite() { BuildByteTables(); }
+    void TearDown() override { SelectBlendInstructionSet(SupportedBlendInstructionSet()); }
+
+    std::vector<NativeQuad> Blend(BlendInstructionSet inSet, uint8 inOpacity, bool inPreserve) const {
+        EXPECT_EQ(SelectBlendInstructionSet(inSet), inSet);
+        std::vector<NativeQuad> result = mDst;
+        BlendTile(kVectorRect, mSrc.data(), kSide * 4, result.data(), kSide * 4, GetParam(), inOpacity,
+                  inPreserve);
+        return result;
+    }
+
+    const std::vector<NativeQuad> mSrc = Pairs(true);
+    const std::vector<NativeQuad> mDst = Pairs(false);
+};
+
+TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
+    std::vector<uint8> opacities = {0, 1, 77, 127, 128, 200, 254, 255};
+    if (GetParam() == kBlendNormal)
+        for (int32 o = 0; o < 256; ++o) opacities.push_back(uint8(o));
+    std::vector<BlendInstructionSet> sets;
+    for (BlendInstructionSet set :
+         {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2, BlendInstructionSet::kAvx512})
+        if (int32(set) <= int32(SupportedBlendInstructionSet())) sets.push_back(set);
+    if (sets.size() < 3)
+        std::cout << "note: this processor runs only the first " << sets.size() << " vector sets\n";
+    for (bool preserve : {false, true}) {
+        for (uint8 opacity : opacities) {
+            const std::vector<NativeQuad> expected = Blend(BlendInstructionSet::kScalar, opacity, preserve);
+            for (BlendInstructionSet set : sets) {
+                const std::vector<NativeQuad> got = Blend(set, opacity, preserve);
+                if (got == expected) continue;
+                size_t i = 0;
+                while (got[i] == expected[i]) ++i;
+                FAIL() << "set " << int32(set) << " opacity " << int(opacity) << " preserve " << preserve
+                       << " pixel " << i << ": s " << std::hex << NativeQuadToWord(mSrc[i]) << " d "
+                       << NativeQuadToWord(mDst[i]) << " got " << NativeQuadToWord(got[i]) << " expected "
+                       << NativeQuadToWord(expected[i]);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModes, BlendVectorTest, testing::ValuesIn(kAllBlendModes),
+                         [](const testing::TestParamInfo<uint32>& param) {
+                             return std::to_string(param.param);
+                         });
+
+TEST(BlendInstructionSetTest, AskingForMoreThanTheProcessorHasGivesTheBestItHas) {
+    const BlendInstructionSet best = SupportedBlendInstructionSet();
+    EXPECT_EQ(SelectBlendInstructionSet(BlendInstructionSet::kAvx512), best);
+    EXPECT_EQ(SelectBlendInstructionSet(BlendInstructionSet::kScalar), BlendInstructionSet::kScalar);
+    EXPECT_EQ(CurrentBlendInstructionSet(), BlendInstructionSet::kScalar);
+    SelectBlendInstructionSet(best);
+}
 
 }  // namespace

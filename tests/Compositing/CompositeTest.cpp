@@ -104,18 +104,6 @@ TEST(CompositePlanes, VectorPassesMatchTheirDefinitionsAtEveryWidth) {
 class CompositeProperties : public testing::Test {
 protected:
     void SetUp() override { BuildByteTables(); }
-
-    // Even runs: adjustment layers allowed, rectangles inside the canvas; odd runs: rectangles reaching
-    // outside it, no adjustment layers.
-    static StackOptions TilingSafe(int32 inRun) {
-        StackOptions options;
-        options.allowBehind = false;
-        options.allowAdjustment = inRun % 2 == 0;
-        return options;
-    }
-    static GRect Around(const StackOptions& inOptions, const GRect& inOutside) {
-        return inOptions.allowAdjustment ? GRect(0, 0, inOptions.width, inOptions.height) : inOutside;
-    }
 };
 
 int32 Differences(const std::vector<NativeQuad>& inA, const std::vector<NativeQuad>& inB) {
@@ -146,9 +134,14 @@ TEST_F(CompositeProperties, MatchesTheReferenceComposite) {
 TEST_F(CompositeProperties, PiecesAssembleToTheWhole) {
     std::mt19937 random(99);
     for (int32 run = 0; run < 120; ++run) {
-        const StackOptions options = TilingSafe(run);
+        // Even runs: adjustment layers allowed, rectangles inside the canvas; odd runs: rectangles reaching
+        // outside it, no adjustment layers.
+        StackOptions options;
+        options.allowBehind = false;
+        options.allowAdjustment = run % 2 == 0;
         std::unique_ptr<CImage> image = RandomStack(random, options);
-        const GRect whole = Around(options, GRect(-4, -2, 44, 33));
+        const GRect whole =
+            options.allowAdjustment ? GRect(0, 0, options.width, options.height) : GRect(-4, -2, 44, 33);
         const std::vector<NativeQuad> expected = Composite(*image, whole);
         std::vector<NativeQuad> assembled(expected.size(), NativeQuad{9, 9, 9, 9});
         // Random column and row cuts; each piece is asked for into its place in the assembled buffer.
@@ -249,10 +242,9 @@ protected:
 // The pass on single pixels: what stays, what is replaced whole, and how translucent colours move
 // toward the background (rounding the distance, in either direction).
 TEST_F(CompositeViews, MatteArithmetic) {
-    struct Case {
+    const struct {
         NativeQuad pixel, expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {MakeNativeQuad(1, 2, 3, 255), MakeNativeQuad(1, 2, 3, 0)},  // opaque: colour kept, alpha cleared
         {MakeNativeQuad(1, 2, 3, 0), kB},                            // transparent: the background quad
         {MakeNativeQuad(0, 255, 250, 128),                           // 127 of 255 toward (40, 90, 250)
@@ -262,7 +254,7 @@ TEST_F(CompositeViews, MatteArithmetic) {
          MakeNativeQuad(uint8(100 - BlendReference::Mul(60, 254)), uint8(100 - BlendReference::Mul(10, 254)),
                         uint8(100 + BlendReference::Mul(150, 254)), 0)},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         NativeQuad pixel = c.pixel;
         MatteOverColor(&pixel, 1, 1, kB);
         EXPECT_EQ(pixel, c.expected) << int(c.pixel.alpha);

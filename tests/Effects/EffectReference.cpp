@@ -54,12 +54,8 @@ int32 Radius(Fixed inBlur) {
     return std::clamp((inBlur + 65534) >> 16, 2, 50);
 }
 
-int32 Growth(Fixed inBlur) {
-    return inBlur <= 0 ? 0 : (std::max(inBlur, 0x20000) + 65534) >> 16;
-}
-
 GRect Grown(GRect inRect, Fixed inBlur) {
-    const int32 g = Growth(inBlur);
+    const int32 g = inBlur <= 0 ? 0 : (std::max(inBlur, 0x20000) + 65534) >> 16;
     if (g == 0) return inRect;
     return GRect(inRect.left - g + 1, inRect.top - g + 1, inRect.right + g, inRect.bottom + g);
 }

@@ -9,36 +9,11 @@
 
 namespace EffectsTest {
 
-Bytes& Bytes::U8(uint32 inValue) {
-    mBytes.push_back(uint8(inValue));
-    return *this;
-}
-Bytes& Bytes::U16(uint32 inValue) {
-    return U8(inValue >> 8).U8(inValue);
-}
-Bytes& Bytes::U32(uint32 inValue) {
-    return U16(inValue >> 16).U16(inValue);
-}
-Bytes& Bytes::Key(const char (&inKey)[5]) {
-    for (int i = 0; i < 4; ++i) U8(uint8(inKey[i]));
-    return *this;
-}
-Bytes& Bytes::Color(uint16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD) {
-    return U16(inSpace).U16(inA).U16(inB).U16(inC).U16(inD);
-}
-Bytes& Bytes::Append(const ByteVector& inBytes) {
-    mBytes.insert(mBytes.end(), inBytes.begin(), inBytes.end());
-    return *this;
-}
-
 ByteVector Record(const char (&inKey)[5], const ByteVector& inFields, std::optional<uint32> inLength,
                   const char (&inSignature)[5]) {
-    return Bytes()
-        .Key(inSignature)
-        .Key(inKey)
-        .U32(inLength.value_or(uint32(inFields.size())))
-        .Append(inFields)
-        .Get();
+    Bytes bytes;
+    bytes.Key(inSignature).Key(inKey).U32(inLength.value_or(uint32(inFields.size())));
+    return bytes.Append(inFields).Get();
 }
 
 ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16> inCount) {
@@ -50,50 +25,26 @@ ByteVector Payload(const std::vector<ByteVector>& inRecords, std::optional<int16
 
 ByteVector ShadowFields(uint32 inBlur, uint32 inIntensity, uint32 inAngle, uint32 inDistance,
                         const char (&inMode)[5], uint8 inEnabled, uint8 inOpacity) {
-    return Bytes()
-        .U32(0)
-        .U32(inBlur)
-        .U32(inIntensity)
-        .U32(inAngle)
-        .U32(inDistance)
-        .Color(0, 0x1111, 0x2222, 0x3333, 0)
-        .Mode(inMode)
-        .U8(inEnabled)
-        .U8(0)
-        .U8(inOpacity)
-        .Get();
+    Bytes bytes;
+    for (uint32 value : {0u, inBlur, inIntensity, inAngle, inDistance}) bytes.U32(value);
+    bytes.Color(0, 0x1111, 0x2222, 0x3333, 0).Mode(inMode);
+    return bytes.U8(inEnabled).U8(0).U8(inOpacity).Get();
 }
 
 ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], uint8 inEnabled) {
     Bytes bytes;
-    bytes.U32(inVersion)
-        .U32(inBlur)
-        .U32(0x10000)
-        .Color(0, 0xFFFF, 0xEEEE, 0xDDDD, 0)
-        .Mode(inMode)
-        .U8(inEnabled)
-        .U8(99);
+    bytes.U32(inVersion).U32(inBlur).U32(0x10000).Color(0, 0xFFFF, 0xEEEE, 0xDDDD, 0).Mode(inMode);
+    bytes.U8(inEnabled).U8(99);
     if (inVersion >= 1) bytes.U8(0);
     return bytes.Get();
 }
 
 ByteVector BevelFields(uint8 inStyle, uint32 inAngle, uint32 inStrength, uint32 inBlur) {
-    return Bytes()
-        .U32(0)
-        .U32(inAngle)
-        .U32(inStrength)
-        .U32(inBlur)
-        .Mode("lite")
-        .Mode("dark")
-        .Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0)
-        .Color(0, 0, 0, 0, 0)
-        .U8(inStyle)
-        .U8(10)
-        .U8(20)
-        .U8(1)
-        .U8(0)
-        .U8(1)
-        .Get();
+    Bytes bytes;
+    bytes.U32(0).U32(inAngle).U32(inStrength).U32(inBlur).Mode("lite").Mode("dark");
+    bytes.Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0).Color(0, 0, 0, 0, 0);
+    for (uint32 value : {uint32(inStyle), 10u, 20u, 1u, 0u, 1u}) bytes.U8(value);
+    return bytes.Get();
 }
 
 std::optional<LayerFXParameters> ReadPayload(const ByteVector& inPayload, std::string* outRefusal) {

@@ -123,23 +123,16 @@ TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
     EXPECT_EQ(manager.Resources().size(), 4u);
 }
 
+// Id -1 (0xFFFF) sorts first; plug-in resources are numbered afresh from 4000 by type.
 TEST(ImageResourceSection, WrittenSortedByIdAndPluginTypeWithFreshPluginIds) {
-    const ResourceDocument read = Document({
-        ResourceSpec::Plugin(4500, FourCC("zzzz"), {7}),
-        ResourceSpec::Block(1005, {5, 5}),
-        ResourceSpec::Plugin(4100, FourCC("aaaa"), {8, 8}),
-        ResourceSpec::Block(0xFFFF, {1}),  // id -1
-        ResourceSpec::Plugin(4200, FourCC("aaaa"), {}),
-        ResourceSpec::Block(0, {}, "zero"),
-    });
-    const ResourceDocument expected = Document({
-        ResourceSpec::Block(0xFFFF, {1}),
-        ResourceSpec::Block(0, {}, "zero"),
-        ResourceSpec::Block(1005, {5, 5}),
-        ResourceSpec::Plugin(4000, FourCC("aaaa"), {8, 8}),
-        ResourceSpec::Plugin(4001, FourCC("aaaa"), {}),
-        ResourceSpec::Plugin(4002, FourCC("zzzz"), {7}),
-    });
+    const ResourceDocument read =
+        Document({ResourceSpec::Plugin(4500, FourCC("zzzz"), {7}), ResourceSpec::Block(1005, {5, 5}),
+                  ResourceSpec::Plugin(4100, FourCC("aaaa"), {8, 8}), ResourceSpec::Block(0xFFFF, {1}),
+                  ResourceSpec::Plugin(4200, FourCC("aaaa"), {}), ResourceSpec::Block(0, {}, "zero")});
+    const ResourceDocument expected = Document(
+        {ResourceSpec::Block(0xFFFF, {1}), ResourceSpec::Block(0, {}, "zero"),
+         ResourceSpec::Block(1005, {5, 5}), ResourceSpec::Plugin(4000, FourCC("aaaa"), {8, 8}),
+         ResourceSpec::Plugin(4001, FourCC("aaaa"), {}), ResourceSpec::Plugin(4002, FourCC("zzzz"), {7})});
     CImageResourceMgr manager;
     ReadSection(read.bytes, read.layout.imageResources, manager);
     EXPECT_EQ(manager.SectionLength(), expected.SectionLength());

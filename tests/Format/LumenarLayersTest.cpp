@@ -183,7 +183,7 @@ TEST_F(Layers, NamesAndStoredIdsAreKeptMissingOnesReplaced) {
         layer.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
         masked.AddLayer(layer);
     }
-    EXPECT_EQ(ReadDocument(masked.Build()).error, "the layer already has a layer mask");
+    EXPECT_EQ(ReadDocument(masked.Build()).error, kSecondMask);
 }
 
 TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {
@@ -274,14 +274,13 @@ TEST_F(Layers, BlocksAreSkippedByTheirLengthAndAdjustmentRecordsKeepTheirTypeAnd
 
 // Damaged channels are reported (or cut short) and reading goes on: the pixel shows every channel read.
 TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
-    struct Case {
+    const struct {
         const char* name;
         void (*damage)(LayerSpec&);
         const char* report;  // null: nothing to report
         int32 x;
         uint32 word;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"entry length mismatch", [](LayerSpec& l) { l.channels[0].entryLength = 99; },
          "Assertion failed: \"(mReadStream->GetPos() - beginChannelPos) == (uint32) channel.GetLength()\"", 1,
          0xFF050607u},
@@ -295,7 +294,7 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
          },
          nullptr, 1, 0xFF210607u},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         DocumentBuilder doc(4, 1);
         LayerSpec layer = LayerSpec::Solid(0, 0, 4, 1, 5, 6, 7);
         c.damage(layer);

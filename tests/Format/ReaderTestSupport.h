@@ -34,6 +34,7 @@ inline const std::string kNoDuotone = "Duotone color mode files are not supporte
 inline const std::string kNoMultichannel = "Multichannel color mode files are not supported";
 inline const std::string kMiscDisk = "a file-system error has occurred";
 inline const std::string kImageTooLarge = "the result would make the image too big";
+inline const std::string kSecondMask = "the layer already has a layer mask";
 
 // One document read by the codec. Members are destroyed image first, port last.
 struct ReadDocument {

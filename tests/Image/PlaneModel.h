@@ -331,14 +331,8 @@ private:
             for (int32 x = 0; x < inRect.Width(); ++x)
                 std::memcpy(&expected[size_t(y) * size_t(rowBytes) + size_t(x) * size_t(inColBytes)],
                             &model[size_t(y) * size_t(inRect.Width()) + size_t(x)], sizeof(T));
-        const auto mismatch = std::mismatch(got.begin(), got.end(), expected.begin());
-        if (mismatch.first != got.end()) {
-            const size_t at = size_t(mismatch.first - got.begin());
-            ADD_FAILURE() << "GetTile mode " << inMode << " column bytes " << inColBytes << " of "
-                          << Describe(inRect) << " differs at byte " << at % size_t(rowBytes) << " of row "
-                          << at / size_t(rowBytes) << ": " << int(*mismatch.first)
-                          << " != " << int(*mismatch.second);
-        }
+        EXPECT_TRUE(got == expected) << "GetTile mode " << inMode << " column bytes " << inColBytes << " of "
+                                     << Describe(inRect);
     }
     void CheckWhole(const Plane& inPlane, const Model& inModel) {
         CheckGetTile(inPlane, inModel, inModel.Bounds(), kPadNone, int32(sizeof(T)));

@@ -1,0 +1,866 @@
+// Adjustment layers read from their blocks: the factory and the framework they share (the stream left in
+// place, writing back, cloning, whole tiles), the layers of one table per component (invert,
+// brightness/contrast, threshold, posterize, levels and curves) and the colour adjustments (colour balance,
+// channel mixer, selective colour and hue/saturation: the shared arithmetic, the hue-indexed tables with
+// their range profiles, pixels in both modes, both block versions).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "Src/Orvane/Src/Adjustments/CCurvesAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CHueSaturationAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CLevelsAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CPosterizeAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CSelectiveColorAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
+#include "Src/Orvane/Src/Adjustments/HueSaturationTables.h"
+#include "Src/Orvane/Src/Image/RasterDescriptor.h"
+#include "tests/Adjustments/AdjustmentTestSupport.h"
+#include "tests/support/ReportCapture.h"
+
+using namespace AdjustmentTest;
+
+namespace {
+
+std::vector<uint8> BrightnessContrast(int32 inBrightness, int32 inContrast, int32 inPivot) {
+    ReadResult read =
+        ReadAdjustment(kBrightnessContrastAdjustment,
+                       Block().I16(inBrightness).I16(inContrast).I16(inPivot).U8(1).U8(0xAA).bytes);
+    EXPECT_NE(read.layer, nullptr);
+    return AppliedTable(*read.layer, 1);
+}
+
+std::vector<uint8> Posterize(int32 inLevels) {
+    ReadResult read = ReadAdjustment(kPosterizeAdjustment, Block().I16(inLevels).U16(0).bytes);
+    EXPECT_NE(read.layer, nullptr);
+    return AppliedTable(*read.layer, 2);
+}
+
+// The layer the factory builds, the block it writes back and a clone that writes and applies the same.
+// Refused blocks are in the document suite.
+TEST(AdjustmentFactoryTest, EveryKindBuildsItsLayerWritesItsBlockBackAndClones) {
+    for (const KindCase& each : EveryKind()) {
+        ReadResult read = ReadAdjustment(each.type, each.data);
+        ASSERT_NE(read.layer, nullptr) << each.name << ": " << read.error;
+        CAdjustmentLayer& layer = *read.layer;
+        const uint32 type = each.writtenType ? each.writtenType : each.type;
+        EXPECT_EQ(layer.GetAdjustmentType(), type) << each.name;
+        EXPECT_EQ(layer.GetLayerType(), eAdjustmentLayer);
+        EXPECT_EQ(layer.GetName(), "adjustment");
+        EXPECT_EQ(layer.GetLayerID(), 5u);
+        EXPECT_EQ(layer.GetOrigin(), GPoint::zero);
+        EXPECT_FALSE(layer.HasOwnPixels());
+        EXPECT_FALSE(layer.SupportsPixelTransforms());
+        // Without a mask the layer covers nothing: its bounds are its mask's.
+        EXPECT_TRUE(layer.GetBounds().Empty());
+        EXPECT_TRUE(layer.GetContentBounds().Empty());
+        EXPECT_TRUE(layer.IsEmpty());
+        EXPECT_EQ(layer.GetDataLength(), each.length) << each.name;
+        const ByteVector written = WrittenData(layer);
+        const ByteVector& want = each.written.empty() ? each.data : each.written;
+        EXPECT_EQ(ByteVector(written.begin(),
+                             written.begin() + std::ptrdiff_t(std::min(written.size(), want.size()))),
+                  want)
+            << each.name;
+        std::unique_ptr<CAdjustmentLayer> clone(static_cast<CAdjustmentLayer*>(layer.Clone()));
+        EXPECT_EQ(clone->GetAdjustmentType(), type) << each.name;
+        EXPECT_EQ(WrittenData(*clone), written) << each.name;
+        for (int32 channel = 0; channel < 3; ++channel)
+            EXPECT_EQ(AppliedTable(*clone, channel), AppliedTable(layer, channel)) << each.name;
+        const NativeQuad pixel = MakeNativeQuad(90, 20, 200, 7);
+        EXPECT_EQ(Adjust(*clone, pixel), Adjust(layer, pixel)) << each.name;
+    }
+}
+
+TEST(AdjustmentFactoryTest, UnknownTypesAndFailedAllocationsGiveNoLayer) {
+    std::string reports = CaptureReports([] { EXPECT_EQ(ReadAdjustment(11, {}).layer, nullptr); });
+    EXPECT_TRUE(Contains(reports, "CreateAdjustmentLayer: unknown layer type!"));
+    ReadResult read = ReadAdjustment(kInvertAdjustment, {}, -1, 1);
+    EXPECT_EQ(read.layer, nullptr);
+    EXPECT_EQ(read.error, "");
+}
+
+TEST(AdjustmentFactoryTest, TileRequestsAreRefusedAndTheMaskGivesTheBounds) {
+    ReadResult read = ReadAdjustment(kInvertAdjustment, {});
+    NativeQuad pixel = MakeNativeQuad(1, 2, 3, 4);
+    RasterDescriptor descriptor;
+    descriptor.Set(GRect(0, 0, 1, 1), &pixel, 4, kRasterKindCallerBuffer);
+    const std::string reports =
+        CaptureReports([&] { read.layer->GetTile(nullptr, nullptr, &descriptor, GRect(0, 0, 1, 1)); });
+    EXPECT_TRUE(Contains(reports, "Adjustment Layer does not support Get Tile!"));
+    EXPECT_EQ(pixel, MakeNativeQuad(1, 2, 3, 4));
+
+    read.layer->SetLayerMask(CChannel(GRect(3, 4, 10, 12), 200));
+    read.layer->SetMaskOffset(GPoint(1, -1));
+    EXPECT_EQ(read.layer->GetBounds(), GRect(4, 3, 11, 11));
+    EXPECT_FALSE(read.layer->IsEmpty());
+}
+
+TEST(InvertLayerTest, EmptyBlockInvertsColoursAndKeepsTheFourthByte) {
+    ReadResult read = ReadAdjustment(kInvertAdjustment, {});
+    ASSERT_NE(read.layer, nullptr);
+    EXPECT_EQ(Adjust(*read.layer, NativeQuad{0, 128, 255, 200}), (NativeQuad{255, 127, 0, 200}));
+}
+
+TEST(BrightnessContrastLayerTest, FiguresOfBothBranches) {
+    EXPECT_EQ(BrightnessContrast(0, 0, 127), Identity());
+    // Contrast 100: a hard step at the input centre, pivot minus brightness.
+    const std::vector<uint8> step = BrightnessContrast(20, 100, 120);
+    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(step[i], i < 100 ? 0 : 255) << i;
+    // Contrast -100: everything at the output centre, pivot plus brightness, clamped.
+    for (int32 i : BrightnessContrast(30, -100, 90)) ASSERT_EQ(i, 120);
+    for (int32 i : BrightnessContrast(200, -100, 90)) ASSERT_EQ(i, 255);
+    // Steeper: s = 255 - 127 = 128, input centre 108, output centre 128.
+    const std::vector<uint8> steep = BrightnessContrast(20, 50, 128);
+    EXPECT_EQ(steep[0], 0);      // 128 - (108 * 255 + 64) / 128 < 0
+    EXPECT_EQ(steep[100], 112);  // 128 - (8 * 255 + 64) / 128 = 128 - 16
+    EXPECT_EQ(steep[108], 128);
+    EXPECT_EQ(steep[110], 132);  // 128 + (510 + 64) / 128
+    EXPECT_EQ(steep[200], 255);
+    // Flatter: s = -127 + 255 = 128, output centre 110, input centre 100.
+    const std::vector<uint8> flat = BrightnessContrast(10, -50, 100);
+    EXPECT_EQ(flat[0], 60);  // 110 - (128 * 100 + 127) / 255
+    EXPECT_EQ(flat[100], 110);
+    EXPECT_EQ(flat[255], 188);  // 110 + (128 * 155 + 127) / 255
+}
+
+TEST(ThresholdLayerTest, LuminanceDecidesBlackOrWhite) {
+    auto threshold = [](int32 inLevel) {
+        return ReadAdjustment(kThresholdAdjustment, Block().I16(inLevel).U16(0).bytes).layer;
+    };
+    // Pure red has luminance (255 * 4915 + 8192) >> 14 = 76; pure green 150; pure blue 28.
+    std::unique_ptr<CAdjustmentLayer> at76 = threshold(76), at77 = threshold(77);
+    EXPECT_EQ(Adjust(*at76, MakeNativeQuad(255, 0, 0, 3)), MakeNativeQuad(255, 255, 255, 3));
+    EXPECT_EQ(Adjust(*at77, MakeNativeQuad(255, 0, 0, 3)), MakeNativeQuad(0, 0, 0, 3));
+    EXPECT_EQ(Adjust(*at77, MakeNativeQuad(0, 255, 0, 3)), MakeNativeQuad(255, 255, 255, 3));
+    EXPECT_EQ(Adjust(*at77, MakeNativeQuad(0, 0, 255, 3)), MakeNativeQuad(0, 0, 0, 3));
+    EXPECT_EQ(ThresholdLuminance(255, 255, 255), 255);
+    std::unique_ptr<CAdjustmentLayer> white = threshold(0), black = threshold(256);
+    for (int32 v = 0; v < 256; v += 5) {
+        const NativeQuad pixel = MakeNativeQuad(uint8(v), uint8(255 - v), uint8(v / 2), 9);
+        EXPECT_EQ(Adjust(*white, pixel), MakeNativeQuad(255, 255, 255, 9));
+        EXPECT_EQ(Adjust(*black, pixel), MakeNativeQuad(0, 0, 0, 9));
+    }
+}
+
+TEST(PosterizeLayerTest, LevelCountsTheFiveBitCaseAndCountsBelowTwo) {
+    const std::vector<uint8> five = Posterize(32);
+    EXPECT_EQ(five[255], 255);
+    EXPECT_EQ(five[8], 8);
+    EXPECT_EQ(five[7], 0);
+    EXPECT_EQ(five[100], 99);  // q = 12: 96 + 3
+    const std::vector<uint8> four = Posterize(4);
+    EXPECT_EQ(std::set<uint8>(four.begin(), four.end()), (std::set<uint8>{0, 85, 170, 255}));
+    for (int32 n = 2; n <= 256; ++n) {
+        const std::vector<uint8> table = Posterize(n);
+        const std::set<uint8> outputs(table.begin(), table.end());
+        ASSERT_EQ(int32(outputs.size()), n) << n;
+        ASSERT_EQ(*outputs.begin(), 0);
+        ASSERT_EQ(*outputs.rbegin(), 255);
+        for (int32 i = 1; i < 256; ++i) ASSERT_GE(table[i], table[i - 1]) << n;
+    }
+    // Counts below two act as two (a step at 128) and are kept as read.
+    for (int32 levels : {1, 0, -7}) {
+        const std::vector<uint8> two = Posterize(levels);
+        for (int32 i = 0; i < 256; ++i) ASSERT_EQ(two[i], i < 128 ? 0 : 255) << i;
+        ReadResult read = ReadAdjustment(kPosterizeAdjustment, Block().I16(levels).U16(0x1234).bytes);
+        EXPECT_EQ(static_cast<CPosterizeAdjustmentLayer&>(*read.layer).GetLevels(), levels);
+    }
+}
+
+// Tiles of several rows with their own row bytes, in place and into a separate destination: every pixel
+// as the layer makes it alone, in place the fourth byte kept, nothing written beyond the width.
+TEST(AdjustmentTileTest, EveryKindAdjustsWholeTilesAsSinglePixels) {
+    BuildByteTables();
+    constexpr int32 kWidth = 7, kHeight = 3, kStride = 9, kOutStride = 11;
+    for (const KindCase& each : EveryKind()) {
+        ReadResult read = ReadAdjustment(each.type, each.data);
+        std::vector<NativeQuad> pixels(kStride * kHeight),
+            out(kOutStride * kHeight, MakeNativeQuad(1, 2, 3, 4));
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = MakeNativeQuad(uint8(i * 37), uint8(i * 11), uint8(i * 5 + 100), uint8(i * 13));
+        const std::vector<NativeQuad> before = pixels;
+        int32 rowBytes = kStride * 4, sameRowBytes = kStride * 4, outRowBytes = kOutStride * 4;
+        const GRect area(3, 4, 3 + kWidth, 4 + kHeight);
+        read.layer->AdjustTile(area, before.data(), rowBytes, out.data(), outRowBytes);
+        read.layer->AdjustTile(area, pixels.data(), rowBytes, pixels.data(), sameRowBytes);
+        for (int32 y = 0; y < kHeight; ++y)
+            for (int32 x = 0; x < kOutStride; ++x) {
+                const size_t i = size_t(y * kStride + x), o = size_t(y * kOutStride + x);
+                NativeQuad expected =
+                    x < kWidth ? Adjust(*read.layer, before[i]) : MakeNativeQuad(1, 2, 3, 4);
+                if (x < kStride) {
+                    ASSERT_EQ(Word(pixels[i]), Word(x < kWidth ? expected : before[i])) << each.name;
+                }
+                if (x < kWidth)
+                    expected.alpha = out[o].alpha;  // which fourth byte each kind writes: its own suites
+                ASSERT_EQ(Word(out[o]), Word(expected)) << each.name << " at " << x << "," << y;
+            }
+    }
+}
+
+struct Record {
+    uint16 inputBlack = 0, inputWhite = 255, outputBlack = 0, outputWhite = 255, gamma = 100;
+};
+
+ByteVector LevelsBlock(const std::vector<Record>& inRecords) {
+    Block block;
+    block.I16(2);
+    for (const Record& r : inRecords)
+        block.U16(r.inputBlack).U16(r.inputWhite).U16(r.outputBlack).U16(r.outputWhite).U16(r.gamma);
+    return block.bytes;
+}
+
+std::vector<uint8> LevelsTable(const Record& inRecord) {
+    LevelsRecord record{inRecord.inputBlack, inRecord.inputWhite, inRecord.outputBlack, inRecord.outputWhite,
+                        inRecord.gamma};
+    ByteTable table;
+    BuildLevelsTable(record, table);
+    return std::vector<uint8>(table, table + 256);
+}
+
+std::vector<uint8> Compose(const std::vector<uint8>& inFirst, const std::vector<uint8>& inSecond) {
+    std::vector<uint8> out(256);
+    for (int32 i = 0; i < 256; ++i) out[i] = inSecond[inFirst[i]];
+    return out;
+}
+
+TEST(LevelsLayerTest, RecordTablesFigures) {
+    const std::vector<uint8> table = LevelsTable({10, 245, 0, 255, 100});
+    for (int32 i = 0; i <= 10; ++i) EXPECT_EQ(table[i], 0) << i;
+    for (int32 i = 245; i <= 255; ++i) EXPECT_EQ(table[i], 255) << i;
+    EXPECT_EQ(table[128], 128);
+    // Output range only: a straight line from outputBlack to outputWhite.
+    const std::vector<uint8> outputs = LevelsTable({0, 255, 40, 200, 100});
+    EXPECT_EQ(outputs[0], 40);
+    EXPECT_EQ(outputs[255], 200);
+    EXPECT_EQ(outputs[128], 40 + (160 * 128 + 127) / 255);
+    // Degenerate input ranges never divide by zero: a step, or two constant runs.
+    const std::vector<uint8> step = LevelsTable({128, 128, 0, 255, 100});
+    EXPECT_EQ(step[127], 0);
+    EXPECT_EQ(step[128], 255);
+    const std::vector<uint8> crossed = LevelsTable({200, 100, 30, 220, 150});
+    EXPECT_EQ(crossed[100], 30);
+    EXPECT_EQ(crossed[101], 220);
+}
+
+TEST(LevelsLayerTest, DefaultMasterLeavesEachColourItsOwnTable) {
+    const Record red{20, 230, 0, 255, 100}, green{0, 255, 50, 255, 100}, blue{0, 200, 0, 255, 80};
+    ReadResult read = ReadAdjustment(kLevelsAdjustment, LevelsBlock({{}, red, green, blue}));
+    ASSERT_NE(read.layer, nullptr);
+    EXPECT_EQ(AppliedTable(*read.layer, 0), LevelsTable(red));
+    EXPECT_EQ(AppliedTable(*read.layer, 1), LevelsTable(green));
+    EXPECT_EQ(AppliedTable(*read.layer, 2), LevelsTable(blue));
+}
+
+TEST(LevelsLayerTest, MasterIsComposedAfterTheColourOrMergedIntoOneGamma) {
+    // The master narrows its input range: no merge, colour table first, master second.
+    const Record master{30, 220, 0, 255, 100}, red{0, 255, 0, 255, 150};
+    ReadResult composed = ReadAdjustment(kLevelsAdjustment, LevelsBlock({master, red}));
+    ASSERT_NE(composed.layer, nullptr);
+    EXPECT_EQ(AppliedTable(*composed.layer, 0), Compose(LevelsTable(red), LevelsTable(master)));
+    EXPECT_EQ(AppliedTable(*composed.layer, 1), LevelsTable(master));
+
+    // A full-range master with a gamma and colour records with full output ranges merge: gamma 1.50 x 1.20
+    // gives one segment of gamma 1.80 over the colour's input range and the master's output range.
+    const Record gammaMaster{0, 255, 10, 240, 150}, gammaRed{0, 255, 0, 255, 120},
+        inputGreen{40, 255, 0, 255, 100};
+    ReadResult merged = ReadAdjustment(kLevelsAdjustment, LevelsBlock({gammaMaster, gammaRed, inputGreen}));
+    ASSERT_NE(merged.layer, nullptr);
+    EXPECT_EQ(AppliedTable(*merged.layer, 0), LevelsTable({0, 255, 10, 240, 180}));
+    EXPECT_EQ(AppliedTable(*merged.layer, 1), LevelsTable({40, 255, 10, 240, 150}));
+    EXPECT_EQ(AppliedTable(*merged.layer, 2), LevelsTable({0, 255, 10, 240, 150}));
+    EXPECT_NE(AppliedTable(*merged.layer, 0), Compose(LevelsTable(gammaRed), LevelsTable(gammaMaster)));
+
+    // A combined gamma beyond 9.99 does not merge.
+    const Record steepMaster{0, 255, 0, 255, 500}, steepRed{0, 255, 0, 255, 300};
+    ReadResult unmerged = ReadAdjustment(kLevelsAdjustment, LevelsBlock({steepMaster, steepRed}));
+    EXPECT_EQ(AppliedTable(*unmerged.layer, 0), Compose(LevelsTable(steepRed), LevelsTable(steepMaster)));
+}
+
+// Writing back, and version 1's record layout, are in the factory suite.
+TEST(LevelsLayerTest, BlockVersionsAndLengths) {
+    // Another version reads no records.
+    ReadResult other = ReadAdjustment(kLevelsAdjustment, Block().I16(3).Zeros(40).bytes);
+    EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*other.layer).GetRecordCount(), 0);
+    EXPECT_EQ(AppliedTable(*other.layer, 0), Identity());
+    EXPECT_EQ(other.layer->GetDataLength(), 4u);
+
+    // Version 2 reads (length - 2) / 10 records, at most 29, whatever the declared length.
+    std::vector<Record> many(30);
+    many[1] = {0, 128, 0, 255, 100};
+    many[29] = {1, 2, 3, 4, 5};
+    const ByteVector manyBlock = LevelsBlock(many);
+    ReadResult capped = ReadAdjustment(kLevelsAdjustment, manyBlock, 0xFFFFFFF0);
+    EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*capped.layer).GetRecordCount(), 29);
+    EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*capped.layer).GetRecord(28).inputWhite, 255);
+    EXPECT_EQ(AppliedTable(*capped.layer, 0), LevelsTable(many[1]));
+    ReadResult shortened = ReadAdjustment(kLevelsAdjustment, manyBlock, 21);
+    EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*shortened.layer).GetRecordCount(), 1);
+    EXPECT_EQ(AppliedTable(*shortened.layer, 0), Identity());
+    ReadResult tiny = ReadAdjustment(kLevelsAdjustment, manyBlock, 1);
+    EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*tiny.layer).GetRecordCount(), 0);
+}
+
+Block& CurvesHeader(Block& ioBlock, bool inIsMap, uint32 inPresent) {
+    return ioBlock.U8(inIsMap ? 1 : 0).I16(1).U32(inPresent);
+}
+
+TEST(CurvesLayerTest, CurveFormRecoloursEachChannelThroughItsSpline) {
+    // Red: (0, 0), (128, 200), (255, 255), stored as output, input pairs; the master is the identity.
+    Block block;
+    CurvesHeader(block, false, 1u << 1).I16(3).I16(0).I16(0).I16(200).I16(128).I16(255).I16(255).Zeros(3);
+    ReadResult read = ReadAdjustment(kCurvesAdjustment, block.bytes);
+    ASSERT_NE(read.layer, nullptr);
+    CurvePoints red;
+    red.count = 3;
+    red.points[1] = {128, 200};
+    red.points[2] = {255, 255};
+    ByteTable fitted;
+    FitSplineCurve(red, fitted);
+    const std::vector<uint8> redTable = AppliedTable(*read.layer, 0);
+    EXPECT_EQ(redTable, std::vector<uint8>(fitted, fitted + 256));
+    EXPECT_EQ(redTable[128], 200);
+    EXPECT_EQ(AppliedTable(*read.layer, 1), Identity());
+    EXPECT_EQ(AppliedTable(*read.layer, 2), Identity());
+}
+
+TEST(CurvesLayerTest, MapFormAppliesChannelMapThenMasterMap) {
+    ByteTable master, green;
+    for (int32 i = 0; i < 256; ++i) {
+        master[i] = uint8(255 - i);
+        green[i] = uint8(i / 2 + 10);
+    }
+    Block block;
+    CurvesHeader(block, true, 1u << 0 | 1u << 2 | 1u << 30).Bytes(master, 256).Bytes(green, 256).Zeros(1);
+    ReadResult read = ReadAdjustment(kCurvesAdjustment, block.bytes);
+    ASSERT_NE(read.layer, nullptr);
+    const auto& curves = static_cast<const CCurvesAdjustmentLayer&>(*read.layer);
+    EXPECT_EQ(AppliedTable(*read.layer, 0), std::vector<uint8>(master, master + 256));
+    std::vector<uint8> greenThenMaster(256);
+    for (int32 i = 0; i < 256; ++i) greenThenMaster[i] = master[green[i]];
+    EXPECT_EQ(AppliedTable(*read.layer, 1), greenThenMaster);
+    EXPECT_EQ(curves.GetCurve(2).count, 9);
+    EXPECT_EQ(curves.GetCurve(2).points[4].output, 74);  // green[128]
+    EXPECT_TRUE(curves.GetCurve(1).IsNull());
+}
+
+NativeQuad Q(uint8 inRed, uint8 inGreen, uint8 inBlue, uint8 inAlpha) {
+    return MakeNativeQuad(inRed, inGreen, inBlue, inAlpha);
+}
+
+// A "blnc" block: shadows, midtones, highlights (three axes each), the luminosity flag, one pad byte.
+// The layer read from a block that must be accepted.
+std::unique_ptr<CAdjustmentLayer> ReadLayer(uint32 inType, const ByteVector& inBlock) {
+    ReadResult result = ReadAdjustment(inType, inBlock);
+    EXPECT_EQ(result.error, "");
+    return std::move(result.layer);
+}
+
+ByteVector BalanceBlock(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
+    Block block;
+    for (int32 value : inValues) block.I16(value);
+    block.U8(inPreserveLuminosity ? 1 : 0).U8(0);
+    return block.bytes;
+}
+
+std::vector<int32> Balance(int32 inRange, int32 inAxis, int32 inValue) {
+    std::vector<int32> values(9, 0);
+    values[inRange * 3 + inAxis] = inValue;
+    return values;
+}
+
+// Black below x1, then a gamma segment to white at x2 with a gamma of g hundredths, worked out from the
+// power law (g at most 101, where no foot is fitted).
+std::vector<uint8> GammaRamp(int32 inX1, int32 inX2, int32 inGamma) {
+    std::vector<uint8> table(256, 255);
+    for (int32 x = 0; x <= inX1; ++x) table[x] = 0;
+    const int32 dx = inX2 - inX1;
+    for (int32 x = inX1; x <= inX2; ++x) {
+        const int32 j = ((x - inX1) * 255 + dx / 2) / dx;
+        const int32 g = int32(std::pow(j / 255.0, 100.0 / inGamma) * 255.0 + 0.5);
+        table[x] = uint8(int32((g * 255 + 127) / 255.0));
+    }
+    return table;
+}
+
+// Each case changes at most one value and names the table it must produce for the axis it moves; the
+// other two axes must stay the identity unless luminosity preservation makes them move too.
+TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
+    const auto linear = [](int32 x1, int32 x2) { return GammaRamp(x1, x2, 100); };
+    const struct {
+        const char* name;
+        std::vector<int32> values;
+        bool preserve;
+        std::vector<uint8> red, green, blue;
+    } cases[] = {
+        {"zero", std::vector<int32>(9, 0), false, Identity(), Identity(), Identity()},
+        {"zero, preserved", std::vector<int32>(9, 0), true, Identity(), Identity(), Identity()},
+        // Shadows cyan-red -20: black up to 20, and the midtone shift of -10 gives the gamma 2^-0.1 = 0.93.
+        {"shadow red -20", Balance(0, 0, -20), false, GammaRamp(20, 255, 93), Identity(), Identity()},
+        // Preserving luminosity, the same shadow moves only the black point: no midtone shift.
+        {"shadow red -20, preserved", Balance(0, 0, -20), true, linear(20, 255), Identity(), Identity()},
+        // A positive shadow on red, preserved, raises the black point of the other two axes instead.
+        {"shadow red +10, preserved", Balance(0, 0, 10), true, Identity(), linear(10, 255), linear(10, 255)},
+        // Highlights yellow-blue 5: white from 250, and m = 0 - (-5 - 0) / 2 = 2 (truncated, not 3): gamma
+        // 101.
+        {"highlight blue +5", Balance(2, 2, 5), false, Identity(), Identity(), GammaRamp(0, 250, 101)},
+        // Midtones alone bend the whole table: magenta-green -7 gives gamma 2^-0.07, 95 hundredths.
+        {"midtone green -7", Balance(1, 1, -7), false, Identity(), GammaRamp(0, 255, 95), Identity()},
+    };
+    for (const auto& c : cases) {
+        auto layer = ReadLayer(kColorBalanceAdjustment, BalanceBlock(c.values, c.preserve));
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(AppliedTable(*layer, 0), c.red) << c.name;
+        EXPECT_EQ(AppliedTable(*layer, 1), c.green) << c.name;
+        EXPECT_EQ(AppliedTable(*layer, 2), c.blue) << c.name;
+    }
+}
+
+// A "mixr" block: version, monochrome, then four records of five percentages.
+ByteVector MixerBlock(const std::vector<std::vector<int32>>& inRecords, bool inMonochrome) {
+    Block block;
+    block.I16(1).U16(inMonochrome ? 1 : 0);
+    for (const auto& record : inRecords)
+        for (int32 percent : record) block.I16(percent);
+    return block.bytes;
+}
+
+TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<int32>> records;
+        bool monochrome;
+        NativeQuad in, out;
+    };
+    auto records = [](std::vector<int32> red, std::vector<int32> green, std::vector<int32> blue) {
+        return std::vector<std::vector<int32>>{red, green, blue, {0, 0, 0, 100, 0}};
+    };
+    const Case cases[] = {
+        {"identity", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
+         Q(200, 100, 50, 7), Q(200, 100, 50, 4)},
+        {"constant 100 % adds 255", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 100}, {0, 0, 100, 0, 0}), false,
+         Q(10, 20, 30, 7), Q(10, 255, 30, 4)},
+        {"swap red and blue", records({0, 0, 100, 0, 0}, {0, 100, 0, 0, 0}, {100, 0, 0, 0, 0}), false,
+         Q(10, 20, 30, 7), Q(30, 20, 10, 4)},
+        // 40 % is 409 (409.6 truncated): (200 * 409 + 100 * 409 + 50 * 204 + 512) >> 10 = 130 for all three;
+        // the other records do not count.
+        {"monochrome 40/40/20", records({40, 40, 20, 0, 0}, {0, 0, 0, 0, 100}, {100, 0, 0, 0, 0}), true,
+         Q(200, 100, 50, 7), Q(130, 130, 130, 4)},
+        // -33 % is -337 (truncated toward zero, not -338): (41 * -337 + 255 * 1024 + 512) >> 10 = 242.
+        {"negative factor truncates toward zero",
+         records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false, Q(41, 0, 0, 7),
+         Q(242, 0, 0, 4)},
+        // A negative sum shifts arithmetically and clamps to 0; the fourth factor is never applied.
+        {"negative sums clamp to 0", records({-100, 0, 0, 100, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}),
+         false, Q(1, 2, 3, 7), Q(0, 2, 3, 4)},
+        {"large sums clamp to 255", records({200, 200, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
+         Q(100, 100, 3, 7), Q(255, 100, 3, 4)},
+    };
+    for (const Case& c : cases) {
+        ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(c.records, c.monochrome));
+        ASSERT_NE(result.layer, nullptr) << c.name << ": " << result.error;
+        EXPECT_EQ(Word(AdjustInto(*result.layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+using Records = std::array<std::array<int32, 4>, kSelectiveRangeCount>;
+
+// Version 1, the method, a first record of zeros, then the nine ranges' records.
+ByteVector SelectiveBlock(const Records& inRecords, int32 inMethod) {
+    Block block;
+    block.I16(1).I16(inMethod).Zeros(8);
+    for (const auto& record : inRecords)
+        for (int32 value : record) block.I16(value);
+    return block.bytes;
+}
+
+TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
+    const struct {
+        int32 red, green, blue;
+        int32 primaryRange, secondaryRange, primary, secondary, whites, neutrals, blacks;
+    } cases[] = {
+        {100, 50, 0, kSelectiveReds, kSelectiveYellows, 50, 50, 0, 100, 55},
+        {10, 200, 240, kSelectiveBlues, kSelectiveCyans, 40, 190, 0, 25, 0},
+        {250, 220, 230, kSelectiveReds, kSelectiveMagentas, 20, 10, 185, 40, 0},
+        // Ties go by the order of the comparisons.
+        {128, 128, 128, kSelectiveReds, kSelectiveYellows, 0, 0, 1, 254, 0},
+        {9, 200, 200, kSelectiveGreens, kSelectiveCyans, 0, 191, 0, 64, 0},
+        {200, 9, 200, kSelectiveReds, kSelectiveMagentas, 0, 191, 0, 64, 0},
+        {200, 200, 9, kSelectiveReds, kSelectiveYellows, 0, 191, 0, 64, 0},
+        {9, 9, 200, kSelectiveBlues, kSelectiveMagentas, 191, 0, 0, 64, 0},
+        {9, 200, 9, kSelectiveGreens, kSelectiveYellows, 191, 0, 0, 64, 0},
+        {0, 0, 0, kSelectiveReds, kSelectiveYellows, 0, 0, 0, 0, 255},
+        {255, 255, 255, kSelectiveReds, kSelectiveYellows, 0, 0, 255, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const SelectiveWeights w = ComputeSelectiveWeights(c.red, c.green, c.blue);
+        const std::array<int32, 7> got = {w.primaryRange, w.secondaryRange, w.primary, w.secondary,
+                                          w.whites,       w.neutrals,       w.blacks};
+        const std::array<int32, 7> want = {c.primaryRange, c.secondaryRange, c.primary, c.secondary,
+                                           c.whites,       c.neutrals,       c.blacks};
+        EXPECT_EQ(got, want) << c.red << "," << c.green << "," << c.blue;
+    }
+}
+
+TEST(SelectiveColorWeights, AddUpTo255ForEveryPixel) {
+    for (int32 r = 0; r < 256; r += 3)
+        for (int32 g = 0; g < 256; g += 5)
+            for (int32 b = 0; b < 256; b += 7) {
+                const SelectiveWeights w = ComputeSelectiveWeights(r, g, b);
+                ASSERT_EQ(w.primary + w.secondary + w.whites + w.neutrals + w.blacks, 255)
+                    << r << "," << g << "," << b;
+                ASSERT_GE(w.neutrals, 0);
+            }
+}
+
+TEST(SelectiveColorTables, ScalingByBlackRoundsHalvesAwayFromZero) {
+    const struct {
+        int32 value, black, scaled;
+    } cases[] = {
+        {37, 0, 37},       {-1, 50, 49},      // 99 * 1.5 = 148.5 -> 149
+        {1, 50, 52},       {100, 100, 300},   // the largest reachable
+        {-100, 100, -100}, {80, -100, -100},  // no colour left
+        {-60, -50, -80},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ScaleSelectiveValue(c.value, c.black), c.scaled) << c.value << "/" << c.black;
+}
+
+// Table entries at chosen inputs. Negative values lift the foot to d = 255 - (255 (v + 100) + 50) / 100;
+// positive ones move the start to x = 255 - ((v + 100) / 4 + 25500) / (v + 100).
+TEST(SelectiveColorTables, FootAndStartOfEachPercentage) {
+    struct Case {
+        int32 value;
+        bool fullRange;
+        std::vector<std::pair<int32, int32>> entries;  // (input, output)
+    };
+    const Case cases[] = {
+        {0, true, {{0, 0}, {1, 1}, {128, 128}, {255, 255}}},
+        {0, false, {{0, 0}, {77, 77}, {255, 255}}},
+        {-100, true, {{0, 255}, {100, 255}, {255, 255}}},
+        {-100, false, {{0, 255}, {1, 255}, {255, 255}}},
+        // d = 127: full range climbs from 127 to 255; otherwise it reaches 255 at 128 and stays there.
+        {-50, true, {{0, 127}, {1, 128}, {128, 191}, {255, 255}}},
+        {-50, false, {{0, 127}, {64, 191}, {128, 255}, {129, 255}, {255, 255}}},
+        // x = 85: zero below, then to 255 (full range) or to 170.
+        {50, true, {{0, 0}, {84, 0}, {85, 0}, {170, 128}, {255, 255}}},
+        {50, false, {{0, 0}, {84, 0}, {85, 0}, {170, 85}, {255, 170}}},
+        // x = 255 - (50 + 25500) / 200 = 255 - 127 = 128 (the quotient truncated).
+        {100, true, {{127, 0}, {128, 0}, {129, 2}, {255, 255}}},
+        {300, false, {{190, 0}, {191, 0}, {255, 64}}},
+    };
+    for (const Case& c : cases) {
+        uint8 table[256];
+        BuildSelectiveTable(table, c.value, c.fullRange);
+        for (const auto& [input, output] : c.entries)
+            EXPECT_EQ(table[input], output)
+                << "value " << c.value << " full " << c.fullRange << " at " << input;
+    }
+}
+
+TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
+    const struct {
+        const char* name;
+        int32 range;
+        std::array<int32, 4> record;
+        int32 method;
+        NativeQuad in, out;
+    } cases[] = {
+        // Without changes only the weighted sum is rounded: red Mul8(100, 50) + Mul8(100, 50) +
+        // Mul8(100, 100) + Mul8(100, 55) = 20 + 20 + 39 + 22.
+        {"no changes", kSelectiveReds, {0, 0, 0, 0}, 0, Q(100, 50, 0, 0), Q(101, 51, 0, 4)},
+        // Pure red belongs to reds alone. Full range keeps 255 at 255; relative halves it.
+        {"reds +cyan absolute", kSelectiveReds, {100, 0, 0, 0}, 0, Q(255, 0, 0, 0), Q(255, 0, 0, 4)},
+        {"reds +cyan relative", kSelectiveReds, {100, 0, 0, 0}, 1, Q(255, 0, 0, 0), Q(127, 0, 0, 4)},
+        // Black 100 doubles the cyan distance from -100: cyan 0 becomes 100.
+        {"reds black scales cyan", kSelectiveReds, {0, 0, 0, 100}, 1, Q(255, 0, 0, 0), Q(127, 0, 0, 4)},
+        // Removing all magenta from the greens lifts their green table to 255: Mul8(255, 200) plus the
+        // neutral share Mul8(200, 55).
+        {"greens -magenta", kSelectiveGreens, {0, -100, 0, 0}, 0, Q(0, 200, 0, 0), Q(0, 243, 0, 4)},
+        {"greens leave blue alone", kSelectiveGreens, {0, -100, 0, 0}, 0, Q(0, 0, 200, 0), Q(0, 0, 200, 4)},
+        // Blacks: for (0, 0, 0) the blacks weight is 255; removing yellow lifts blue to 255.
+        {"blacks -yellow", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(0, 0, 0, 0), Q(0, 0, 255, 4)},
+        {"whites untouched", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
+    };
+    for (const auto& c : cases) {
+        Records records{};
+        records[c.range] = c.record;
+        auto layer = ReadLayer(kSelectiveColorAdjustment, SelectiveBlock(records, c.method));
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+// The positions a version-1 block gives range r: ramps of 60 degrees around a one-degree core.
+HueRange Version1Range(int32 inRange) {
+    HueRange range;
+    range.beginRamp = (60 * inRange + 300) % 360;
+    range.begin = 60 * inRange;
+    range.end = (60 * inRange + 1) % 360;
+    range.endRamp = (60 * inRange + 60) % 360;
+    return range;
+}
+
+HueSaturationParameters Version1Parameters() {
+    HueSaturationParameters parameters;
+    for (int32 r = 0; r < kHueRangeCount; ++r) parameters.ranges[r] = Version1Range(r);
+    return parameters;
+}
+
+// A version-2 block; the ranges a layer starts with by default: 60 degrees apart from red, each ramping
+// over 30 degrees on either side of a 30-degree core.
+struct Version2 {
+    bool colorize = false;
+    std::array<int32, 3> colorizeValues = {0, 0, 0};
+    std::array<int32, 3> master = {0, 0, 0};
+    std::array<std::array<int32, 7>, 6> ranges{};
+    int32 version = 2;
+    Version2() {
+        for (int32 r = 0; r < 6; ++r)
+            for (int32 k = 0; k < 4; ++k) ranges[r][k] = (60 * r + 315 + 30 * k) % 360;
+    }
+    ByteVector Bytes() const {
+        Block block;
+        block.I16(version).U8(colorize ? 1 : 0).U8(0);
+        for (int32 value : colorizeValues) block.I16(value);
+        for (int32 value : master) block.I16(value);
+        for (const auto& range : ranges)
+            for (int32 value : range) block.I16(value);
+        return block.bytes;
+    }
+};
+
+// A version-1 block: colorize flag, zero byte, the colorize triple, then hues, saturations and
+// lightnesses (master first, then the six ranges).
+ByteVector Version1Block(bool inColorize, const std::array<int32, 24>& inValues) {
+    Block block;
+    block.I16(1).U8(inColorize ? 1 : 0).U8(0);
+    for (int32 value : inValues) block.I16(value);
+    return block.bytes;
+}
+
+TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
+    EXPECT_EQ(HueRescale(100, -100, 100, -180, 180), 180);
+    EXPECT_EQ(HueRescale(-100, -100, 100, -180, 180), -180);
+    EXPECT_EQ(HueRescale(-1, -100, 100, -60, 60), -1);  // -60 + (99 * 120 + 100) / 200 = -60 + 59
+    EXPECT_EQ(HueRescale(0, -100, 100, 0, 100), 50);    // 10100 / 200 = 50.5, truncated
+    EXPECT_EQ(HueRescale(359, 0, 359, 0, 1529), 1529);
+    EXPECT_EQ(HueRescale(1, 0, 359, 0, 1529), 4);
+    EXPECT_EQ(HueRescale(120, -180, 180, -765, 765), 510);
+
+    struct LightnessCase {
+        int32 lightness, input, output;
+    };
+    const LightnessCase lightness[] = {
+        {0, 0, 0},       {0, 200, 200}, {100, 0, 255}, {-100, 255, 0}, {50, 0, 127},  {50, 255, 255},
+        {-50, 255, 128}, {-50, 0, 0},   {1, 0, 2},     {-1, 255, 253}, {150, 0, 255}, {-150, 255, 0},
+    };
+    for (const LightnessCase& c : lightness) {
+        uint8 table[256];
+        BuildLightnessTable(c.lightness, table);
+        EXPECT_EQ(table[c.input], c.output) << "lightness " << c.lightness << " at " << c.input;
+    }
+
+    const std::pair<int32, int32> factors[] = {{0, 256},    {-100, 0},    {-50, 128},   {1, 258}, {50, 510},
+                                               {99, 16320}, {100, 32767}, {101, 32767}, {-1, 254}};
+    for (const auto& [saturation, factor] : factors)
+        EXPECT_EQ(HueSaturationFactor(saturation), factor) << saturation;
+}
+
+TEST(HueSaturationArithmetic, ColourRampFlanksMirrorEachOther) {
+    const std::pair<int32, int32> entries[] = {{0, 255},   {43, 255},  {44, 244}, {64, 126},
+                                               {84, 7},    {85, 0},    {171, 0},  {172, 7},
+                                               {212, 244}, {213, 255}, {255, 255}};
+    for (const auto& [index, value] : entries) EXPECT_EQ(kColorizeRamp[index], value) << index;
+    for (int32 i = 1; i < 256; ++i) EXPECT_EQ(kColorizeRamp[i], kColorizeRamp[256 - i]) << i;
+    for (int32 i = 44; i < 85; ++i) EXPECT_LT(kColorizeRamp[i], kColorizeRamp[i - 1]) << i;
+}
+
+TEST(HueSaturationTables, MasterSettingsFillEveryHue) {
+    const struct {
+        int32 masterHue, masterSaturation, shift, factor;
+    } cases[] = {{0, 0, 0, 256}, {120, 0, 510, 256}, {-180, 50, 765, 510}, {-60, -100, 1275, 0}};
+    for (const auto& c : cases) {
+        HueSaturationParameters parameters = Version1Parameters();
+        parameters.masterHue = c.masterHue;
+        parameters.masterSaturation = c.masterSaturation;
+        HueTables tables;
+        BuildHueTables(parameters, tables);
+        for (int32 step = 0; step < kHueSteps; ++step) {
+            ASSERT_EQ(tables.hueTable[step], (step + c.shift) % kHueSteps) << c.masterHue << " at " << step;
+            ASSERT_EQ(tables.saturationTable[step], c.factor) << c.masterSaturation << " at " << step;
+            ASSERT_EQ(tables.lightnessByHue[step], 0) << step;
+        }
+    }
+}
+
+// Range profiles at chosen steps. Version-1 positions in steps: red 1278, 0, 4, 256 (the rise wraps past
+// 1529); yellow 0, 256, 260, 511; green 256, 511, 515, 767.
+TEST(HueSaturationTables, RangesRampUpHoldAndRampDown) {
+    HueTables tables;
+
+    // Green lightness 100 (amount 8192): rises over 256..511, holds to 515, falls to 0 at 767.
+    HueSaturationParameters green = Version1Parameters();
+    green.ranges[2].lightness = 100;
+    BuildHueTables(green, tables);
+    const std::pair<int32, int32> lightness[] = {{255, 0},    {256, 0},    {300, 1414},
+                                                 {511, 8192}, {513, 8192}, {515, 8192},
+                                                 {600, 5429}, {767, 0},    {768, 0}};
+    for (const auto& [step, value] : lightness)
+        EXPECT_EQ(tables.lightnessByHue[step], value) << "green at " << step;
+
+    // Red saturation -100 (amount -256) on the master factor 256: the rise wraps past the end of the circle.
+    HueSaturationParameters red = Version1Parameters();
+    red.ranges[0].saturation = -100;
+    BuildHueTables(red, tables);
+    const std::pair<int32, int32> saturation[] = {{1277, 256}, {1278, 256}, {1529, 1},  {0, 0},
+                                                  {4, 0},      {130, 128},  {256, 256}, {700, 256}};
+    for (const auto& [step, value] : saturation)
+        EXPECT_EQ(tables.saturationTable[step], value) << "red at " << step;
+
+    // Each range's addition is clamped before the next: master 50 (510), red +100 reaches the 32767
+    // ceiling, and then yellow -100 (amount -510, 8 at step 4 of its rise) takes off from there.
+    HueSaturationParameters clamped = Version1Parameters();
+    clamped.masterSaturation = 50;
+    clamped.ranges[0].saturation = 100;
+    clamped.ranges[1].saturation = -100;
+    BuildHueTables(clamped, tables);
+    EXPECT_EQ(tables.saturationTable[4], 32759);
+    EXPECT_EQ(tables.saturationTable[256], 0);  // yellow's full amount on the master: 510 - 510
+}
+
+TEST_F(ColourTest, HueSaturationPixels) {
+    struct Case {
+        const char* name;
+        Version2 block;
+        NativeQuad in, out;
+    };
+    Version2 none;
+    Version2 turn120;
+    turn120.master = {120, 0, 0};
+    Version2 gray;
+    gray.master = {0, -100, 0};
+    Version2 white;
+    white.master = {0, 0, 100};
+    Version2 black;
+    black.master = {0, 0, -100};
+    // Green range around 100..140 degrees with lightness +100 / -100; red lies outside its ramps.
+    Version2 lightGreens;
+    lightGreens.ranges[2] = {90, 100, 140, 150, 0, 0, 100};
+    Version2 darkGreens = lightGreens;
+    darkGreens.ranges[2][6] = -100;
+    const Case cases[] = {
+        {"unchanged orange", none, Q(255, 128, 0, 9), Q(255, 128, 0, 9)},
+        {"unchanged gray", none, Q(77, 77, 77, 9), Q(77, 77, 77, 9)},
+        {"red turns green", turn120, Q(255, 0, 0, 9), Q(0, 255, 0, 9)},
+        {"blue turns red", turn120, Q(0, 0, 255, 9), Q(255, 0, 0, 9)},
+        {"orange turns spring green", turn120, Q(255, 128, 0, 9), Q(0, 255, 128, 9)},
+        {"desaturated to its lightness", gray, Q(200, 100, 50, 9), Q(125, 125, 125, 9)},
+        {"lightness 100", white, Q(10, 100, 50, 9), Q(255, 255, 255, 9)},
+        {"lightness -100", black, Q(250, 100, 50, 9), Q(0, 0, 0, 9)},
+        {"green lightened", lightGreens, Q(0, 255, 0, 9), Q(255, 255, 255, 9)},
+        {"dark green lightened to its top", lightGreens, Q(0, 128, 0, 9), Q(128, 128, 128, 9)},
+        {"green darkened", darkGreens, Q(0, 255, 0, 9), Q(0, 0, 0, 9)},
+        {"red outside the green range", lightGreens, Q(255, 0, 0, 9), Q(255, 0, 0, 9)},
+        {"cyan outside the green range", darkGreens, Q(0, 255, 255, 9), Q(0, 255, 255, 9)},
+    };
+    for (const Case& c : cases) {
+        auto layer = ReadLayer(kHueSaturation2Adjustment, c.block.Bytes());
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
+    std::mt19937 random(1234);
+    const auto uniform = [&](int32 low, int32 high) {
+        return std::uniform_int_distribution<int32>(low, high)(random);
+    };
+    for (int32 round = 0; round < 40; ++round) {
+        Version2 block;
+        block.master = {uniform(-180, 180), uniform(-100, 100), 0};
+        for (auto& range : block.ranges)
+            range = {uniform(0, 359),  uniform(0, 359),    uniform(0, 359),   uniform(0, 359),
+                     uniform(-60, 60), uniform(-100, 100), uniform(-100, 100)};
+        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
+        ASSERT_NE(layer, nullptr);
+        std::vector<NativeQuad> grays(256);
+        for (int32 v = 0; v < 256; ++v) grays[v] = Q(uint8(v), uint8(v), uint8(v), 3);
+        int32 rowBytes = 256 * 4;
+        layer->AdjustTile(GRect(0, 0, 256, 1), grays.data(), rowBytes, grays.data(), rowBytes);
+        for (int32 v = 0; v < 256; ++v)
+            ASSERT_EQ(Word(grays[v]), Word(Q(uint8(v), uint8(v), uint8(v), 3))) << "round " << round;
+    }
+}
+
+TEST_F(ColourTest, ColorizePaintsByLightness) {
+    struct Case {
+        const char* name;
+        std::array<int32, 3> colorize;  // hue, saturation, lightness
+        NativeQuad in, out;
+    };
+    const Case cases[] = {
+        {"no saturation: gray of max and min", {0, 0, 0}, Q(200, 100, 50, 0), Q(125, 125, 125, 4)},
+        {"white stays white", {0, 100, 0}, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
+        {"red at mid lightness", {0, 100, 0}, Q(200, 54, 100, 0), Q(255, 0, 0, 4)},
+        {"green at mid lightness", {120, 100, 0}, Q(127, 127, 127, 0), Q(0, 255, 0, 4)},
+        {"negative hue wraps to blue", {-120, 100, 0}, Q(127, 127, 127, 0), Q(0, 0, 255, 4)},
+        // s = 127, c = 127, base = 127 - 63.
+        {"half saturation", {0, 50, 0}, Q(127, 127, 127, 0), Q(191, 64, 64, 4)},
+        {"lightness -100", {0, 100, -100}, Q(127, 127, 127, 0), Q(0, 0, 0, 4)},
+    };
+    for (const Case& c : cases) {
+        Version2 block;
+        block.colorize = true;
+        block.colorizeValues = c.colorize;
+        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
+        ASSERT_NE(layer, nullptr) << c.name;
+        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+    }
+}
+
+TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
+    std::array<int32, 24> values{};
+    values[0] = -50;   // colorize hue: -90 degrees, kept as 270
+    values[1] = 0;     // colorize saturation: 50
+    values[3] = 100;   // master hue: 180 degrees
+    values[4] = 100;   // red range hue: 60 degrees
+    values[10] = -40;  // master saturation, unchanged
+    values[23] = 7;    // magenta lightness, unchanged
+    const ByteVector block = Version1Block(false, values);
+    for (uint32 type : {uint32(kHueSaturationAdjustment), uint32(kHueSaturation2Adjustment)}) {
+        auto layer = ReadLayer(type, block);
+        ASSERT_NE(layer, nullptr);
+        const HueSaturationParameters& p =
+            static_cast<const CHueSaturationAdjustmentLayer&>(*layer).GetParameters();
+        EXPECT_EQ(p.colorizeHue, 270);
+        EXPECT_EQ(p.colorizeSaturation, 50);
+        EXPECT_EQ(p.masterHue, 180);
+        EXPECT_EQ(p.masterSaturation, -40);
+        EXPECT_EQ(p.ranges[0].hue, 60);
+        EXPECT_EQ(p.ranges[5].lightness, 7);
+        for (int32 r = 0; r < kHueRangeCount; ++r) {
+            const HueRange want = Version1Range(r);
+            EXPECT_EQ((std::array<int32, 4>{p.ranges[r].beginRamp, p.ranges[r].begin, p.ranges[r].end,
+                                            p.ranges[r].endRamp}),
+                      (std::array<int32, 4>{want.beginRamp, want.begin, want.end, want.endRamp}))
+                << r;
+        }
+    }
+}
+
+TEST_F(ColourTest, Version1RedRangeHueTurnsRedIntoYellow) {
+    std::array<int32, 24> values{};
+    values[4] = 100;
+    auto layer = ReadLayer(kHueSaturationAdjustment, Version1Block(false, values));
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(Word(AdjustInto(*layer, Q(255, 0, 0, 0))), Word(Q(255, 255, 0, 0)));
+    EXPECT_EQ(Word(AdjustInto(*layer, Q(0, 0, 255, 0))), Word(Q(0, 0, 255, 0)));
+}
+
+}  // namespace
