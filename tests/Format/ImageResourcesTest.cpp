@@ -233,6 +233,11 @@ TEST(ImageResourceManager, PluginOperationsCountFromOne) {
         CaptureReports([&] { manager.AddPluginResource(type, new CImageResource(FourCC("else"), 1)); });
     EXPECT_TRUE(Contains(reports, "inResource->mType == inTypeID")) << reports;
 
+    // Indexes outside 1..count and unknown types remove nothing.
+    const int32 count = manager.PluginResourceCount(type);
+    for (const auto& [removeType, index] : {std::pair{type, 0}, {type, count + 1}, {FourCC("none"), 1}})
+        manager.RemovePluginResource(removeType, index);
+    EXPECT_EQ(manager.PluginResourceCount(type), count);
     manager.RemovePluginResource(type, 1);
     EXPECT_EQ(manager.FindPluginResource(type, 1), second);
     while (manager.PluginResourceCount(type) > 0) manager.RemovePluginResource(type, 1);

@@ -79,8 +79,8 @@ TEST_F(Layers, LayersWithoutTransparencyStartOpaqueWhiteOverTheCanvasOthersTrans
     EXPECT_TRUE(grayRead.Layer(0)->IsEmpty());
 }
 
-// The canvas limit belongs to activating the first layer, which grows it over the canvas; later layers of
-// any width are read and composited.
+// The canvas limit belongs to activating the first layer, which grows it over the canvas; later layers are
+// read and composited up to the width of the row scratch every stored row passes through.
 TEST_F(Layers, OnlyTheFirstLayerIsHeldToTheCanvasLimit) {
     const struct {
         int32 left, right;
@@ -92,6 +92,7 @@ TEST_F(Layers, OnlyTheFirstLayerIsHeldToTheCanvasLimit) {
                  {INT32_MIN, INT32_MAX, true, kImageTooLarge},
                  {-29999, -29998, false, ""},
                  {-40000, 1, false, ""},
+                 {0, 65537, false, kImageTooLarge},  // a row longer than the row scratch
                  {INT32_MIN, INT32_MAX, false, kImageTooLarge}};
     for (const auto& c : cases) {
         DocumentBuilder doc(2, 2);

@@ -231,7 +231,8 @@ TEST_F(Writer, IndexedFirstLayerWritesModeTwoTheTableAndAnEmptyLayerSection) {
     image.AddLayer(layer, false, -1, false);
     image.AddExtraChannel(CChannel(GRect(0, 0, 3, 1), 0));
 
-    const ByteVector bytes = WriteDocument(image);
+    ByteVector bytes;
+    EXPECT_EQ(CaptureReports([&] { bytes = WriteDocument(image); }), "");
     EXPECT_EQ(U16At(bytes, 12), 2u);  // one colour channel and the extra channel
     EXPECT_EQ(U16At(bytes, 24), 2u);
     EXPECT_EQ(U32At(bytes, 26), 768u);
@@ -422,7 +423,8 @@ TEST_F(RoundTrip, AdjustmentLayerWithoutMaskIsStoredEmptyWithItsBlock) {
     doc.AddLayer(threshold);
     std::unique_ptr<ReadDocument> original = ReadBack(doc.Build());
     ASSERT_EQ(original->image->GetLayerCount(), 2);
-    const ByteVector bytes = WriteDocument(*original->image, &original->resources);
+    ByteVector bytes;
+    EXPECT_EQ(CaptureReports([&] { bytes = WriteDocument(*original->image, &original->resources); }), "");
     const WrittenLayout layout(bytes);
     ASSERT_EQ(layout.records.size(), 2u);
     const size_t record = layout.records[1];
