@@ -826,7 +826,7 @@ TEST_F(ColourTest, ColorizePaintsByLightness) {
 
 TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
     std::array<int32, 24> values{};
-    values[0] = -50;   // colorize hue: -90 degrees, kept as 270
+    values[0] = -25;   // colorize hue: -45 degrees, kept as 315
     values[1] = 0;     // colorize saturation: 50
     values[3] = 100;   // master hue: 180 degrees
     values[4] = 100;   // red range hue: 60 degrees
@@ -838,7 +838,7 @@ TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
         ASSERT_NE(layer, nullptr);
         const HueSaturationParameters& p =
             static_cast<const CHueSaturationAdjustmentLayer&>(*layer).GetParameters();
-        EXPECT_EQ(p.colorizeHue, 270);
+        EXPECT_EQ(p.colorizeHue, 315);
         EXPECT_EQ(p.colorizeSaturation, 50);
         EXPECT_EQ(p.masterHue, 180);
         EXPECT_EQ(p.masterSaturation, -40);

@@ -500,6 +500,11 @@ TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
     p = QuietParameters();
     p.mInnerGlowEnabled = true, p.mInnerGlowBlur = 0x8000;
     EXPECT_EQ(EffectsBounds(p, layer, 30), GRect(9, 9, 22, 22));
+    LayerFXParameters glow = QuietParameters();
+    glow.mOuterGlowEnabled = true, glow.mOuterGlowBlur = 0x8000;
+    EXPECT_EQ(EffectsBounds(glow, layer, 30), GRect(9, 9, 22, 22));
+    glow.mOuterGlowOpacity = 0;
+    EXPECT_EQ(EffectsBounds(glow, layer, 30), layer);
 
     p.mBevelUseGlobalAngle = false, p.mBevelAngle = -0x5A8000;  // -90.5 degrees
     EXPECT_EQ(BevelLightAngle(p, 30, false), 270);

@@ -151,6 +151,10 @@ TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
     image->GetLayerWithID(2)->SetClipping(0);
     image->SetActiveLayerByID(1);
     image->LinkLayers(image->GetLayerWithID(1), image->GetLayerWithID(3));
+    MergeLinked(*image, nullptr, false);  // merged into the active layer, the other linked one kept
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
+    EXPECT_EQ(MergedPixel(*image, 1, 9, 9), kGreen);
+    image->LinkLayers(image->GetLayerWithID(1), image->GetLayerWithID(3));
     MergeLinked(*image, nullptr, true);
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2}));
     EXPECT_EQ(MergedPixel(*image, 1, 9, 9), kGreen);
