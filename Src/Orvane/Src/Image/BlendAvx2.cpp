@@ -101,8 +101,19 @@ struct V256 {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)),
                                                  _mm256_cvtepi32_ps(c)));
     }
-    static T Lookup16(const BlendVector::WideTable& table, T x) {
-        return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));
+    // Sixteen byte shuffles, one per row of sixteen entries. For row r the index x ^ 16r has its high half
+    // clear only where x lies in that row; adding 0x70 with saturation then sets bit 7 everywhere else,
+    // which makes the shuffle give 0 there.
+    static T LookupBytes(const std::array<uint8, 256>& table, T x) {
+        T looked = Zero();
+        for (int32 row = 0; row < 16; ++row) {
+            const T entries = _mm256_broadcastsi128_si256(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data() + 16 * row)));
+            const T index = _mm256_adds_epu8(_mm256_xor_si256(x, _mm256_set1_epi8(int8(16 * row))),
+                                             _mm256_set1_epi8(0x70));
+            looked = _mm256_or_si256(looked, _mm256_shuffle_epi8(entries, index));
+        }
+        return looked;
     }
     static T DivFloor32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));

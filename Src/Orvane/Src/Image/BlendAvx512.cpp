@@ -90,8 +90,20 @@ struct V512 {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)),
                                                  _mm512_cvtepi32_ps(c)));
     }
-    static T Lookup16(const BlendVector::WideTable& table, T x) {
-        return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));
+    // Sixteen byte shuffles, one per row of sixteen entries, each kept where the byte's high half names
+    // its row.
+    static T LookupBytes(const std::array<uint8, 256>& table, T x) {
+        const T nibble = _mm512_set1_epi8(0x0F);
+        const T low = _mm512_and_si512(x, nibble);
+        const T high = _mm512_and_si512(_mm512_srli_epi16(x, 4), nibble);
+        T looked = Zero();
+        for (int32 row = 0; row < 16; ++row) {
+            const T entries = _mm512_broadcast_i32x4(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data() + 16 * row)));
+            looked = _mm512_mask_shuffle_epi8(
+                looked, _mm512_cmpeq_epi8_mask(high, _mm512_set1_epi8(int8(row))), entries, low);
+        }
+        return looked;
     }
     static T DivFloor32(T a, T b) {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));

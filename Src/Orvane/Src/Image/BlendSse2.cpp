@@ -94,8 +94,12 @@ struct V128 {
         return _mm_cvttps_epi32(
             _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)), _mm_cvtepi32_ps(c)));
     }
-    static T Lookup16(const BlendVector::WideTable& table, T x) {
-        return Packs32(Lookup32(table.values, Lo16(x, Zero())), Lookup32(table.values, Hi16(x, Zero())));
+    // SSE2 has no byte shuffle: the bytes are looked up one by one.
+    static T LookupBytes(const std::array<uint8, 256>& table, T x) {
+        alignas(16) uint8 bytes[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(bytes), x);
+        for (uint8& b : bytes) b = table[b];
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
     }
     static T DivFloor32(T a, T b) {
         return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b)));

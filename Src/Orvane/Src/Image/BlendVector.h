@@ -12,7 +12,7 @@
 // Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8
 // (bytes to 16-bit lanes), Pack16, AllZero, Xor, SpreadLo/SpreadHi (a byte of each 32-bit lane into the
 // 16-bit lanes of its pixel), Spread16Lo/Spread16Hi (the same for 16-bit values), Srli16, Lookup32
-// (table[lane] for every 32-bit lane), Lookup16 (the same for 16-bit lanes), AllSet, AllEqual32,
+// (table[lane] for every 32-bit lane), LookupBytes (table[byte] for every byte), AllSet, AllEqual32,
 // AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32, and on
 // signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
 #pragma once
@@ -47,6 +47,17 @@ struct TakesGain {
 template <class Rule>
 struct TakesGain<Rule, decltype(void(Rule::kGain))> {
     static constexpr bool value = Rule::kGain;
+};
+
+// Rules with a kTable receive kTable[d] of the backdrop d as a fourth operand: the lookup is made once on
+// the bytes of both halves.
+template <class Rule, class = void>
+struct TakesTable {
+    static constexpr bool value = false;
+};
+template <class Rule>
+struct TakesTable<Rule, decltype(void(Rule::kTable))> {
+    static constexpr bool value = true;
 };
 
 // Mul8 on 16-bit lanes: (t + (t >> 8)) >> 8 with t = x * y + 128 equals the high half of t * 257.
@@ -235,30 +246,24 @@ struct Exclusion {
     }
 };
 
-// SoftLightUp[d] of 16-bit lanes.
-template <class V>
-inline typename V::T SoftLightUp16(typename V::T d) {
-    static const WideTable sTable = WideTable::Of(SoftLightUp);
-    return V::Lookup16(sTable, d);
-}
-
 // SoftLightDown[d] is round(d * (255 - d) / 255), which is Mul8(d, 255 - d).
 template <class V>
 inline typename V::T SoftLightDown16(typename V::T d) {
     return Mul8<V>(d, V::Sub16(V::Set16(255), d));
 }
 
-// Soft light: below mid grey the down curve scaled by 255 - 2s, above it the up curve scaled by 2s - 256;
-// the saturating differences make the unused side 0.
+// Soft light: below mid grey the down curve scaled by 255 - 2s, above it the up curve (looked up)
+// scaled by 2s - 256; the saturating differences make the unused side 0.
 struct SoftLight {
     static constexpr int32 kBackground = 128;
     static constexpr bool kCopyOntoTransparent = false;
+    static constexpr const std::array<uint8, 256>* kTable = &SoftLightUp;
     template <class V>
-    static typename V::T Apply(typename V::T a, typename V::T s, typename V::T d) {
+    static typename V::T Apply(typename V::T a, typename V::T s, typename V::T d, typename V::T raise) {
         const typename V::T twice = V::Slli16(s, 1);
         const typename V::T down =
             Mul8<V>(a, Mul8<V>(V::SubSat16(V::Set16(255), twice), SoftLightDown16<V>(d)));
-        const typename V::T up = Mul8<V>(a, Mul8<V>(V::SubSat16(twice, V::Set16(256)), SoftLightUp16<V>(d)));
+        const typename V::T up = Mul8<V>(a, Mul8<V>(V::SubSat16(twice, V::Set16(256)), raise));
         return V::Add16(V::Sub16(d, down), up);
     }
 };
@@ -266,9 +271,10 @@ struct SoftLight {
 struct CurveLighten {
     static constexpr int32 kBackground = 0;
     static constexpr bool kCopyOntoTransparent = false;
+    static constexpr const std::array<uint8, 256>* kTable = &SoftLightUp;
     template <class V>
-    static typename V::T Apply(typename V::T a, typename V::T, typename V::T d) {
-        return V::Add16(d, Mul8<V>(a, SoftLightUp16<V>(d)));
+    static typename V::T Apply(typename V::T a, typename V::T, typename V::T d, typename V::T raise) {
+        return V::Add16(d, Mul8<V>(a, raise));
     }
 };
 
@@ -282,13 +288,11 @@ struct CurveDarken {
 };
 
 // The scale modes take their gain from the pixel's weight a rather than a colour, so their rule gets
-// ScaleFactor[a] spread over the pixel's lanes in place of a. min((x * gain) >> 15, 255) from the low
-// and high halves of the 32-bit product.
+// ScaleFactor[a] spread over the pixel's lanes in place of a. min((x * gain) >> 15, 255), where
+// (x * gain) >> 15 is the high half of 2x * gain (2x < 2^16 for x < 256).
 template <class V>
 inline typename V::T Scale16(typename V::T x, typename V::T gain) {
-    const typename V::T shifted =
-        V::Or(V::Slli16(V::Mulhi16(x, gain), 1), V::Srli16(V::Mullo16(x, gain), 15));
-    return V::Min16(shifted, V::Set16(255));
+    return V::Min16(V::Mulhi16(V::Slli16(x, 1), gain), V::Set16(255));
 }
 
 struct ScaleLighten {
@@ -363,10 +367,17 @@ int32 SeparableLoop(const BlendArgs& inArgs) {
             Spread<V>(a, aLo, aHi);
         }
         Spread<V>(da, daLo, daHi);
-        const T lo = Rule::template Apply<V>(aLo, V::Lo8(s, zero),
-                                             OverBackground<V, Rule::kBackground>(V::Lo8(d, zero), daLo));
-        const T hi = Rule::template Apply<V>(aHi, V::Hi8(s, zero),
-                                             OverBackground<V, Rule::kBackground>(V::Hi8(d, zero), daHi));
+        const T dLo = OverBackground<V, Rule::kBackground>(V::Lo8(d, zero), daLo);
+        const T dHi = OverBackground<V, Rule::kBackground>(V::Hi8(d, zero), daHi);
+        T lo, hi;
+        if constexpr (TakesTable<Rule>::value) {
+            const T looked = V::LookupBytes(*Rule::kTable, V::Pack16(dLo, dHi));
+            lo = Rule::template Apply<V>(aLo, V::Lo8(s, zero), dLo, V::Lo8(looked, zero));
+            hi = Rule::template Apply<V>(aHi, V::Hi8(s, zero), dHi, V::Hi8(looked, zero));
+        } else {
+            lo = Rule::template Apply<V>(aLo, V::Lo8(s, zero), dLo);
+            hi = Rule::template Apply<V>(aHi, V::Hi8(s, zero), dHi);
+        }
         T colours = V::Pack16(lo, hi);
         if constexpr (Rule::kCopyOntoTransparent) colours = V::Select(V::Eq32(da, zero), s, colours);
         const T alpha = kPreserve ? da
