@@ -44,6 +44,16 @@ int32 FileWrite(FileHandle inFile, const void* inBuffer, int32 inCount);
 bool FileClose(FileHandle inFile);
 bool FileDelete(const char* inPath);
 
+// ---- Memory ----------------------------------------------------------------------------------------
+
+// Large blocks straight from the system, for the engine's block pool. inBytes (a multiple of
+// kLargeBlockAlignment) of zero-filled read/write memory, aligned to kLargeBlockAlignment where the system
+// allows it and backed by large pages where the system offers them. Null on failure.
+inline constexpr uint32 kLargeBlockAlignment = 2u << 20;
+void* LargeBlockMap(uint32 inBytes);
+// Gives back a block from LargeBlockMap; inBytes is the size it was mapped with.
+void LargeBlockUnmap(void* inBlock, uint32 inBytes);
+
 // ---- Time, version, last error ------------------------------------------------------------------
 
 // Milliseconds since an arbitrary fixed point; wraps around after about 49 days.

@@ -1,5 +1,5 @@
-// The foundation's allocator under failing heap requests, the small list against a vector model, and the
-// tile walker over random bounds.
+// The foundation's allocator under failing heap requests, its block pool against a model of live blocks, the
+// small list against a vector model, and the tile walker over random bounds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Src/Pellin/Isol/Allocator.h"
+#include "Src/Pellin/Isol/BlockPool.h"
 #include "Src/Pellin/Isol/GRect.h"
 #include "Src/Pellin/Isol/SListX.h"
 #include "Src/Pellin/Isol/TileWalker.h"
@@ -82,6 +83,59 @@ TEST(Allocator, FailedRequestsPurgeRetryOrGiveUp) {
         LFree(old);
     }
     AllocatorTesting::FailHeapRequests(0);
+}
+
+// Random allocations, reallocations and frees of pooled and other sizes: every live block keeps the byte
+// it was filled with (so no two overlap), a cleared block is zero even when recycled, reallocation keeps
+// the contents, the slabs stay within what the live blocks need, and none is left once all are freed.
+TEST(Allocator, PoolBlocksNeverOverlapAndAllSlabsGoBack) {
+    struct Live {
+        uint8* block;
+        int32 size;
+        uint8 fill;
+    };
+    std::mt19937 random(5);
+    std::vector<Live> live;
+    const int32 sizes[] = {4096, 16384, 65536, 300, 20000};
+    auto intact = [](const Live& l) {
+        return std::all_of(l.block, l.block + l.size, [&](uint8 b) { return b == l.fill; });
+    };
+    auto drop = [&](size_t i) {
+        EXPECT_TRUE(intact(live[i])) << "block of " << live[i].size;
+        LFree(live[i].block);
+        live.erase(live.begin() + std::ptrdiff_t(i));
+    };
+    for (int32 step = 0; step < 6000; ++step) {
+        const uint32 r = random();
+        if (step < 3000 ? r % 4 == 0 : r % 4 != 0) {  // grow to about 1,500 blocks, then shrink
+            if (!live.empty()) drop(r / 4 % live.size());
+            continue;
+        }
+        const int32 size = sizes[r / 4 % 5];
+        const uint8 fill = uint8(step | 1);
+        auto* block = static_cast<uint8*>((r & 64) != 0 ? LAllocateClear(size) : LAllocate(size));
+        if ((r & 64) != 0) {
+            EXPECT_TRUE(intact({block, size, 0})) << "cleared block of " << size;
+        }
+        EXPECT_EQ(BlockPool::BlockSize(block), BlockPool::Serves(size_t(size)) ? size_t(size) : 0u);
+        std::fill(block, block + size, fill);
+        if ((r & 128) != 0) {
+            const int32 grown = sizes[(r >> 8) % 3];
+            block = static_cast<uint8*>(LReallocate(block, grown));
+            EXPECT_TRUE(intact({block, std::min(size, grown), fill})) << size << " to " << grown;
+            std::fill(block, block + grown, fill);
+            live.push_back({block, grown, fill});
+        } else {
+            live.push_back({block, size, fill});
+        }
+        if (step % 500 == 0 && step < 3000) {  // growing: per size, full slabs plus a few with room
+            size_t pooled = 0;
+            for (const Live& l : live) pooled += BlockPool::BlockSize(l.block);
+            EXPECT_LE(BlockPool::SlabCount(), int(pooled / (8 << 20)) + 6) << "step " << step;
+        }
+    }
+    while (!live.empty()) drop(live.size() - 1);
+    EXPECT_EQ(BlockPool::SlabCount(), 0);
 }
 
 std::vector<LWord> Contents(const SListX& inList) {

@@ -1,5 +1,7 @@
 // Clock, version word, last-error value and debugger stand-ins of the Posix backend, and the backend's
 // process-wide state.
+#include <sys/mman.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -53,6 +55,27 @@ bool DebuggerAttached() {
 }
 
 }  // namespace
+
+// Maps one alignment more than asked and trims both ends, so the block starts on a large-page boundary;
+// then asks for large pages (an advice the kernel may ignore).
+void* LargeBlockMap(uint32 inBytes) {
+    const size_t bytes = inBytes;
+    const size_t align = kLargeBlockAlignment;
+    void* raw = mmap(nullptr, bytes + align, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + align - 1) & ~uintptr_t(align - 1);
+    if (aligned > start) munmap(raw, aligned - start);
+    munmap(reinterpret_cast<void*>(aligned + bytes), start + align - aligned);  // never empty
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void*>(aligned);
+}
+
+void LargeBlockUnmap(void* inBlock, uint32 inBytes) {
+    if (inBlock != nullptr) munmap(inBlock, inBytes);
+}
 
 uint32 TickCount() {
     const auto& source = Posix::GetState().tickSource;

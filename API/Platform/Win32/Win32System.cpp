@@ -22,6 +22,16 @@ LONG CALLBACK StepOverBreakpoint(EXCEPTION_POINTERS* inException) {
 
 }  // namespace
 
+// Large pages need a privilege a host rarely holds, so the block has normal pages on the system's
+// allocation granularity.
+void* LargeBlockMap(uint32 inBytes) {
+    return ::VirtualAlloc(nullptr, inBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void LargeBlockUnmap(void* inBlock, uint32) {
+    if (inBlock != nullptr) ::VirtualFree(inBlock, 0, MEM_RELEASE);
+}
+
 uint32 TickCount() {
     return ::GetTickCount();
 }

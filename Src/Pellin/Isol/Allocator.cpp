@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "Src/Pellin/Isol/BlockPool.h"
 #include "Src/Pellin/Isol/Report.h"
 
 namespace {
@@ -28,13 +29,16 @@ bool sInGrowZone = false;
 int32 sFailHeapRequests = 0;
 uint32 sHeapRequests = 0;
 
-// One request to the runtime heap; the test seam can make it fail.
+// One request for memory: new blocks of the pool's sizes from the pool, the rest (and whatever the pool
+// cannot give) from the runtime heap. The test seam can make it fail.
 void* HeapRequest(void* inBlock, size_t inSize) {
     ++sHeapRequests;
     if (sFailHeapRequests > 0) {
         --sFailHeapRequests;
         return nullptr;
     }
+    if (inBlock == nullptr && BlockPool::Serves(inSize))
+        if (void* block = BlockPool::Take(inSize)) return block;
     return inBlock == nullptr ? std::malloc(inSize) : std::realloc(inBlock, inSize);
 }
 
@@ -62,11 +66,19 @@ void* LAllocateClear(int32 inSize) {
     return block;
 }
 
+// A pool block moves to a new block (from the pool or the heap, whatever the new size takes).
 void* LReallocate(void* inBlock, int32 inSize, bool inMayFail) {
-    return RequestWithRetry(inBlock, inSize, inMayFail);
+    const size_t pooled = inBlock != nullptr ? BlockPool::BlockSize(inBlock) : 0;
+    if (pooled == 0) return RequestWithRetry(inBlock, inSize, inMayFail);
+    void* moved = RequestWithRetry(nullptr, inSize, inMayFail);
+    if (moved == nullptr) return nullptr;
+    std::memcpy(moved, inBlock, std::min(pooled, size_t(std::max<int32>(inSize, 1))));
+    BlockPool::Give(inBlock);
+    return moved;
 }
 
 void LFree(void* inBlock) {
+    if (inBlock != nullptr && BlockPool::Give(inBlock)) return;
     std::free(inBlock);
 }
 

@@ -3,6 +3,7 @@ target_sources(lumenar_isol PRIVATE
   Src/Pellin/Isol/Report.cpp
   Src/Pellin/Isol/Reporters.cpp
   Src/Pellin/Isol/Allocator.cpp
+  Src/Pellin/Isol/BlockPool.cpp
   Src/Pellin/Isol/ByteTables.cpp
   Src/Pellin/Isol/Exceptions.cpp
   Src/Pellin/Isol/HashedCollection.cpp
