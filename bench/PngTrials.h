@@ -1,5 +1,6 @@
-// PNG compression trials for bench_summary: the same RGBA image encoded under several zlib levels,
-// strategies and row filters, timed and sized, to compare the tool's choice with libpng's defaults.
+// PNG compression trials for bench_summary: the same RGBA image encoded by libpng under several zlib
+// levels, strategies and row filters, and the tool's way (libdeflate) at several levels, timed and sized,
+// to compare the tool's choice with libpng's defaults.
 #pragma once
 
 #include <string>

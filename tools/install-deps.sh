@@ -13,7 +13,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 apt_quiet() { apt-get -o DPkg::Lock::Timeout=600 -qq "$@"; }
-for p in cmake make g++ libgtest-dev libbenchmark-dev libpng-dev pkg-config clang-format; do
+for p in cmake make g++ libgtest-dev libbenchmark-dev libpng-dev libdeflate-dev pkg-config clang-format; do
   have_pkg "$p" || need+=("$p")
 done
 if [ "${1:-}" = "--windows" ]; then

@@ -1,7 +1,5 @@
-// Writing 8-bit RGBA and grey images as PNG files through libpng.
-//
-// This is the tool's only contact with libpng: its errors (reported by a long jump) are caught inside
-// WritePng and come back as a message, so no caller ever sees a jump or an exception from the library.
+// Writing 8-bit RGBA and grey images as PNG files: the chunks are laid out here, the picture data is
+// compressed by libdeflate. Every failure comes back as a message.
 #pragma once
 
 #include <string>
