@@ -27,7 +27,7 @@ struct RowTarget {
     bool grey = false;
     png_uint_32 width = 0;
     png_uint_32 height = 0;
-    std::vector<uint8>* pixels = nullptr;  // resized by the caller's callback below
+    PixelBytes* pixels = nullptr;  // resized by the caller's callback below
     bool (*reserve)(RowTarget&) = nullptr;
 };
 
@@ -83,8 +83,8 @@ bool DecodeRows(std::FILE* inFile, RowTarget& ioTarget, ErrorState& ioState) {
     return true;
 }
 
-bool Read(const std::string& inPath, bool inGrey, int32& outWidth, int32& outHeight,
-          std::vector<uint8>& outPixels, std::string& outError) {
+bool Read(const std::string& inPath, bool inGrey, int32& outWidth, int32& outHeight, PixelBytes& outPixels,
+          std::string& outError) {
     std::FILE* file = std::fopen(inPath.c_str(), "rb");
     if (file == nullptr) {
         outError = "cannot read " + inPath + ": " + std::strerror(errno);

@@ -2,22 +2,46 @@
 // compressed by libdeflate. Every failure comes back as a message.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Src/Pellin/Isol/IsolTypes.h"
 
+// Picture bytes whose storage is not cleared when it is sized: a picture is written before it is read,
+// and pages that are never written take no memory (an assembled picture is held only as its tiles come).
+template <class T>
+struct UnclearedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnclearedAllocator<U>;
+    };
+    UnclearedAllocator() = default;
+    template <class U>
+    UnclearedAllocator(const UnclearedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* inAt) noexcept {
+        ::new (static_cast<void*>(inAt)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* inAt, Args&&... inArgs) {
+        ::new (static_cast<void*>(inAt)) U(std::forward<Args>(inArgs)...);
+    }
+};
+using PixelBytes = std::vector<uint8, UnclearedAllocator<uint8>>;
+
 struct RgbaImage {
     int32 width = 0;
     int32 height = 0;
-    std::vector<uint8> pixels;  // rows top to bottom, 4 bytes per pixel: red, green, blue, alpha
+    PixelBytes pixels;  // rows top to bottom, 4 bytes per pixel: red, green, blue, alpha
 };
 
 // An 8-bit grey image: rows top to bottom, one byte per pixel.
 struct GreyImage {
     int32 width = 0;
     int32 height = 0;
-    std::vector<uint8> pixels;
+    PixelBytes pixels;
 };
 
 struct PngMetadata {
