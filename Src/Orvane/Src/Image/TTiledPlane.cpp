@@ -394,49 +394,81 @@ bool TTiledPlane<T>::IsByteConstant(const GRect& inRect, int32 inByteOffset, uin
     return constant;
 }
 
-// The plane is read in pieces as wide as the scratch buffer allows (whole rows when they fit) and as many
-// rows as then fit, but never less than a row of tiles high when the buffer holds one: a piece then
-// covers whole tiles. Each row is searched from both ends for the first and last element that differs. A
-// piece whose byte is one value throughout (untouched constant tiles: a layer stretched far beyond the
-// canvas is mostly that) is taken whole or not at all without reading it, so such a plane costs one
-// look per tile.
+// The edges are searched from outside in, so a plane whose content reaches its edges costs a few rows
+// rather than a read of every element: the first row with content from the top, the first from the
+// bottom, then, on the rows between, each row is searched from its left end only as far as the leftmost
+// content found so far and from its right end as far as the rightmost, until both reach the bounds.
+// A band of a tile row's height whose byte is one value throughout (untouched constant tiles: a layer
+// stretched far beyond the canvas is mostly that) is taken whole or not at all without reading it. Rows
+// are read through the scratch buffer in pieces as wide as it allows.
 template <class T>
 GRect TTiledPlane<T>::BoundsOfBytesNotEqual(int32 inByteOffset, uint8 inValue) const {
     if (mBounds.Empty()) return GRect();
     LScratchBuffer buffer;
-    const int64 capacity = int64(buffer.Size()) / kElementBytes;
-    int64 pieceWidth = std::min(Width64(mBounds), capacity);
-    if (capacity / pieceWidth < std::min<int64>(kTileSide, Height64(mBounds)) &&
-        capacity >= int64(kTileSide) * kTileSide)
-        pieceWidth = (capacity / kTileSide) & ~int64(kTileMask);
-    const int32 tileWidth = int32(std::max<int64>(1, pieceWidth));
-    const int32 tileHeight = int32(std::max<int64>(1, std::min(Height64(mBounds), capacity / tileWidth)));
-    if (!LCHECK_AS(int64(buffer.Size()) >= int64(tileWidth) * tileHeight * kElementBytes,
-                   "buffer.GetSize() >= ((tileWidth * tileHeight) * (int32)sizeof(T))"))
-        return GRect();
-    uint8* pixels = static_cast<uint8*>(buffer.Ptr());
-    GRect found;
-    for (TileWalker walker(tileWidth, tileHeight, mBounds); walker.Valid(); walker.Next()) {
-        const GRect& piece = walker.Tile();
+    const int32 chunk = int32(std::min<int64>(buffer.Size(), Width64(mBounds)));
+    if (!LCHECK(chunk > 0)) return GRect();
+    uint8* bytes = static_cast<uint8*>(buffer.Ptr());
+    // The first (or, inFromRight, the last) column in [inFrom, inTo) of row inY whose byte differs, or
+    // kNone; the row is read chunk by chunk from the end the search starts at.
+    constexpr int32 kNone = std::numeric_limits<int32>::min();
+    auto search = [&](int32 inY, int32 inFrom, int32 inTo, bool inFromRight) -> int32 {
+        for (int64 done = 0; done < int64(inTo) - inFrom;) {
+            const int32 count = int32(std::min<int64>(chunk, int64(inTo) - inFrom - done));
+            const int32 left = inFromRight ? int32(inTo - done - count) : int32(inFrom + done);
+            ReadBytes(GRect(left, inY, left + count, inY + 1), bytes, count, 1, inByteOffset, 1, kPadNone,
+                      nullptr);
+            for (int32 i = 0; i < count; ++i) {
+                const int32 at = inFromRight ? count - 1 - i : i;
+                if (bytes[at] != inValue) return left + at;
+            }
+            done += count;
+        }
+        return kNone;
+    };
+    // A band of rows: 1 when its byte is one value that differs, 0 when it is inValue throughout, -1 when
+    // it must be read.
+    auto band = [&](int32 inTop, int32 inBottom) {
         uint8 constant = 0;
-        if (IsByteConstant(piece, inByteOffset, &constant)) {
-            if (constant != inValue) found.UnionWith(piece);
-            continue;
+        if (!IsByteConstant(GRect(mBounds.left, inTop, mBounds.right, inBottom), inByteOffset, &constant))
+            return -1;
+        return constant != inValue ? 1 : 0;
+    };
+    // The first row with content met walking from inStart by inStep, band by band; inEnd excluded.
+    auto firstRow = [&](int32 inStart, int32 inEnd, int32 inStep) -> int32 {
+        for (int32 y = inStart; y != inEnd;) {
+            const int32 rows = int32(std::min<int64>(kTileSide, (int64(inEnd) - y) * inStep));
+            const int32 top = inStep > 0 ? y : y - rows + 1;
+            const int32 whole = band(top, top + rows);
+            if (whole == 1) return y;
+            if (whole == -1)
+                for (int32 i = 0; i < rows; ++i)
+                    if (search(y + i * inStep, mBounds.left, mBounds.right, false) != kNone)
+                        return y + i * inStep;
+            y += rows * inStep;
         }
-        const int64 rowBytes = int64(piece.Width()) * kElementBytes;
-        ReadBytes(piece, pixels, rowBytes, kElementBytes, 0, kElementBytes, kPadNone, nullptr);
-        for (int32 y = 0; y < piece.Height(); ++y) {
-            const uint8* row = pixels + y * rowBytes + inByteOffset;
-            int32 first = 0;
-            while (first < piece.Width() && row[first * kElementBytes] == inValue) ++first;
-            if (first == piece.Width()) continue;
-            int32 last = piece.Width() - 1;
-            while (row[last * kElementBytes] == inValue) --last;
-            found.UnionWith(
-                GRect(piece.left + first, piece.top + y, piece.left + last + 1, piece.top + y + 1));
+        return inEnd;
+    };
+    const int32 top = firstRow(mBounds.top, mBounds.bottom, 1);
+    if (top == mBounds.bottom) return GRect();
+    const int32 bottom = firstRow(mBounds.bottom - 1, top - 1, -1) + 1;
+    int32 left = mBounds.right, right = mBounds.left;
+    for (int32 y = top; y < bottom && (left > mBounds.left || right < mBounds.right);) {
+        const int32 rows = std::min(kTileSide, bottom - y);
+        const int32 whole = band(y, y + rows);
+        if (whole == 1) {
+            left = mBounds.left;
+            right = mBounds.right;
+        } else if (whole == -1) {
+            for (int32 i = 0; i < rows; ++i) {
+                const int32 first = search(y + i, mBounds.left, left, false);
+                if (first != kNone) left = first;
+                const int32 last = search(y + i, std::max(right, left), mBounds.right, true);
+                if (last != kNone) right = last + 1;
+            }
         }
+        y += rows;
     }
-    return found;
+    return GRect(left, top, right, bottom);
 }
 
 // ---- Rectangle reads and writes ----
