@@ -114,7 +114,8 @@ TEST(MatteOverWhite, MattesEveryColourAndAlphaAndKeepsAlpha) {
         for (uint32 c = 0; c < 256; ++c)
             pixels.push_back(MakeNativeQuad(uint8(c), uint8(255 - c), uint8(c / 2), uint8(a)));
     std::vector<NativeQuad> matted = pixels;
-    LImageFile::MatteOverWhite(matted.data(), uint32(matted.size()));
+    LImageFile::MatteOverWhite(matted.data(), 5);  // a run that leaves a pixel to the single-pixel loop
+    LImageFile::MatteOverWhite(matted.data() + 5, uint32(matted.size() - 5));
     auto expected = [](uint32 c, uint32 a) { return uint8(255 - ((255 - c) * a * 2 + 255) / 510); };
     for (size_t i = 0; i < pixels.size(); ++i) {
         const NativeQuad& in = pixels[i];
