@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/Tool/ToolTestSupport.h"
 #include "tools/flatten/TileAssembler.h"
 #include "tools/info/InfoPrinter.h"
@@ -100,6 +103,40 @@ TEST(TileAssemblerTest, PlacesPlanesByTheMapAndRefusesRepeatedPixels) {
     EXPECT_EQ((std::vector<int>{pixel[0], pixel[1], pixel[2], pixel[3]}), (std::vector<int>{22, 21, 20, 23}));
     const uint8* last = image.pixels.data() + (2 * 5 + 4) * 4;  // right tile, row 2, column 2: offset 32
     EXPECT_EQ((std::vector<int>{last[0], last[1], last[2], last[3]}), (std::vector<int>{134, 133, 132, 135}));
+}
+
+// Random tiles on a picture whose rows straddle the words of the delivered-pixel set, against a model:
+// a tile is taken exactly when none of its pixels came before, and its pixels land where the plane map
+// says (the same order, red and blue swapped, and any other order).
+TEST(TileAssemblerTest, TakesATileExactlyWhenItsPixelsAreNewAndMapsEveryPlane) {
+    const int32 width = 150, height = 7;
+    const int16 maps[3][4] = {{0, 1, 2, 3}, {2, 1, 0, 3}, {3, 0, 2, 1}};
+    TileAssembler assembler(width, height);
+    std::vector<bool> delivered(size_t(width) * height, false);
+    std::mt19937 random(3);
+    for (int32 step = 0; step < 300; ++step) {
+        const int32 left = int32(random() % width), top = int32(random() % height);
+        TileData tile = MakeTile(left, top, left + 1 + int32(random() % std::min(width - left, 70)),
+                                 top + 1 + int32(random() % (height - top)), uint8(step));
+        const int16* map = maps[step % 3];
+        std::copy(map, map + 4, tile.view.planeMap);
+        bool fresh = true;
+        for (int32 y = tile.view.top; y < tile.view.bottom; ++y)
+            for (int32 x = tile.view.left; x < tile.view.right; ++x)
+                fresh = fresh && !delivered[size_t(y * width + x)];
+        std::string error;
+        ASSERT_EQ(assembler.Add(tile.view, error), fresh) << "step " << step << ": " << error;
+        if (!fresh) continue;
+        for (int32 y = tile.view.top; y < tile.view.bottom; ++y)
+            for (int32 x = tile.view.left; x < tile.view.right; ++x) {
+                delivered[size_t(y * width + x)] = true;
+                const uint8* from =
+                    tile.bytes.data() + size_t(((y - top) * tile.view.rowStep) + (x - left) * 4);
+                const uint8* to = assembler.Image().pixels.data() + size_t(y * width + x) * 4;
+                for (int32 p = 0; p < 4; ++p) ASSERT_EQ(to[p], from[map[p]]) << x << ", " << y;
+            }
+    }
+    EXPECT_EQ(assembler.DeliveredPixels(), std::count(delivered.begin(), delivered.end(), true));
 }
 
 TEST(PngWriterTest, RefusesInconsistentImagesAndUnwritablePaths) {

@@ -1,11 +1,33 @@
 #include "tools/flatten/TileAssembler.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 
 namespace {
 
 constexpr int32 kPlanes = 4;
+
+// One row of pixels, each byte of a target pixel taken from the source byte the plane map names. The
+// maps hosts use (the same order, or red and blue swapped) go a word at a time.
+void CopyPixels(const uint8* inSource, uint8* outTarget, int32 inWidth, const int16 inMap[kPlanes]) {
+    const bool same = inMap[0] == 0 && inMap[1] == 1 && inMap[2] == 2 && inMap[3] == 3;
+    const bool swapped = inMap[0] == 2 && inMap[1] == 1 && inMap[2] == 0 && inMap[3] == 3;
+    if (same) {
+        std::memcpy(outTarget, inSource, size_t(inWidth) * kPlanes);
+    } else if (swapped) {
+        for (int32 x = 0; x < inWidth; ++x, inSource += kPlanes, outTarget += kPlanes) {
+            outTarget[0] = inSource[2];
+            outTarget[1] = inSource[1];
+            outTarget[2] = inSource[0];
+            outTarget[3] = inSource[3];
+        }
+    } else {
+        for (int32 x = 0; x < inWidth; ++x, inSource += kPlanes, outTarget += kPlanes)
+            for (int32 plane = 0; plane < kPlanes; ++plane) outTarget[plane] = inSource[inMap[plane]];
+    }
+}
 
 std::string Describe(const TileView& inTile) {
     return "tile (top " + std::to_string(inTile.top) + ", left " + std::to_string(inTile.left) + ", bottom " +
@@ -51,24 +73,49 @@ bool TileAssembler::CheckGeometry(const TileView& inTile, std::string& outError)
     return true;
 }
 
+namespace {
+
+// Calls inVisit(word index, mask) for the words of a bit set that bits [inFirst, inLimit) touch.
+template <class Visit>
+bool ForEachWord(uint64 inFirst, uint64 inLimit, Visit inVisit) {
+    for (uint64 bit = inFirst; bit < inLimit;) {
+        const uint64 word = bit / 64, low = bit % 64;
+        const uint64 count = std::min<uint64>(64 - low, inLimit - bit);
+        const uint64 mask = (count == 64 ? ~uint64(0) : ((uint64(1) << count) - 1)) << low;
+        if (!inVisit(size_t(word), mask)) return false;
+        bit += count;
+    }
+    return true;
+}
+
+uint64 RowStart(const TileView& inTile, int32 inY, int32 inWidth) {
+    return uint64(inY) * uint64(inWidth) + uint64(inTile.left);
+}
+
+}  // namespace
+
 bool TileAssembler::Overlaps(const TileView& inTile) const {
+    const uint64 width = uint64(inTile.right - inTile.left);
     for (int32 y = inTile.top; y < inTile.bottom; ++y) {
-        for (int32 x = inTile.left; x < inTile.right; ++x) {
-            const uint64 bit = uint64(y) * uint64(mImage.width) + uint64(x);
-            if ((mDeliveredBits[bit / 64] >> (bit % 64)) & 1u) return true;
-        }
+        const uint64 first = RowStart(inTile, y, mImage.width);
+        if (!ForEachWord(first, first + width, [&](size_t inWord, uint64 inMask) {
+                return (mDeliveredBits[inWord] & inMask) == 0;
+            }))
+            return true;
     }
     return false;
 }
 
 void TileAssembler::MarkDelivered(const TileView& inTile) {
+    const uint64 width = uint64(inTile.right - inTile.left);
     for (int32 y = inTile.top; y < inTile.bottom; ++y) {
-        for (int32 x = inTile.left; x < inTile.right; ++x) {
-            const uint64 bit = uint64(y) * uint64(mImage.width) + uint64(x);
-            mDeliveredBits[bit / 64] |= uint64(1) << (bit % 64);
-        }
+        const uint64 first = RowStart(inTile, y, mImage.width);
+        ForEachWord(first, first + width, [&](size_t inWord, uint64 inMask) {
+            mDeliveredBits[inWord] |= inMask;
+            return true;
+        });
     }
-    mDelivered += int64(inTile.right - inTile.left) * (inTile.bottom - inTile.top);
+    mDelivered += int64(width) * (inTile.bottom - inTile.top);
 }
 
 bool TileAssembler::Add(const TileView& inTile, std::string& outError) {
@@ -82,9 +129,7 @@ bool TileAssembler::Add(const TileView& inTile, std::string& outError) {
         const uint8* source = inTile.data + size_t(row) * size_t(inTile.rowStep);
         uint8* target = mImage.pixels.data() +
                         (size_t(inTile.top + row) * size_t(mImage.width) + size_t(inTile.left)) * kPlanes;
-        for (int32 column = 0; column < width; ++column, source += kPlanes, target += kPlanes) {
-            for (int32 plane = 0; plane < kPlanes; ++plane) target[plane] = source[inTile.planeMap[plane]];
-        }
+        CopyPixels(source, target, width, inTile.planeMap);
     }
     MarkDelivered(inTile);
     return true;
