@@ -73,19 +73,14 @@ void AddLayer(CImage& ioImage, int32 inLayer, int32 inSize) {
 
 // Builds and writes the document; false with the reason on failure.
 bool WriteDocument(const std::string& inPath, int32 inSize, std::string& outReason) {
-    try {
-        LImageFile file(inSize, inSize, kLumenarFormatType);
-        CImage& image = *file.GetImage();
-        for (int32 layer = 0; layer < 8; ++layer) AddLayer(image, layer, inSize);
-        return WriteDocumentFile(file, inPath, outReason);
-    } catch (const BaseException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outReason = message.Empty() ? "the document could not be built" : message.Text();
-    } catch (const std::exception& failure) {
-        outReason = failure.what();
-    }
-    return false;
+    return BuildDocument(
+        [&] {
+            LImageFile file(inSize, inSize, kLumenarFormatType);
+            CImage& image = *file.GetImage();
+            for (int32 layer = 0; layer < 8; ++layer) AddLayer(image, layer, inSize);
+            return WriteDocumentFile(file, inPath, outReason);
+        },
+        outReason);
 }
 
 }  // namespace

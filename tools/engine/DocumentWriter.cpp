@@ -55,3 +55,16 @@ bool WriteDocumentFile(LImageFile& inFile, const std::string& inPath, std::strin
     }
     return ReplaceFile(temporary, inPath, outReason);
 }
+
+bool BuildDocument(const std::function<bool()>& inBuild, std::string& outReason) {
+    try {
+        return inBuild();
+    } catch (const BaseException& failure) {
+        ZString message;
+        failure.GetMessage(message);
+        outReason = message.Empty() ? "the document could not be built" : message.Text();
+    } catch (const std::exception& failure) {
+        outReason = failure.what();
+    }
+    return false;
+}

@@ -1,6 +1,7 @@
 // Writing a document through the engine's document writer, for `lumenar roundtrip` and `compose`.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class LImageFile;
@@ -9,3 +10,8 @@ class LImageFile;
 // inPath that replaces it only once complete, so a failed write leaves inPath as it was and nothing
 // behind. False with the reason on failure.
 bool WriteDocumentFile(LImageFile& inFile, const std::string& inPath, std::string& outReason);
+
+// Runs inBuild, which makes a document and writes it (with WriteDocumentFile), and turns an engine or
+// standard exception thrown on the way into outReason ("the document could not be built" when the engine
+// gives no text). For the sample generators. Returns what inBuild returns, false after an exception.
+bool BuildDocument(const std::function<bool()>& inBuild, std::string& outReason);

@@ -340,24 +340,19 @@ void AddResources(LImageFile& ioFile) {
 
 // Builds and writes the document; false with the reason on failure.
 bool WriteShowcase(const std::string& inPath, std::string& outReason) {
-    try {
-        LImageFile file(kWidth, kHeight, kLumenarFormatType);
-        AddResources(file);
-        CImage& image = *file.GetImage();
-        for (void (*add)(CImage&) : {Sky, Sun, Hills, HillStripes, Haze, Moon, Panel, Dots, Badge, WarmCurves,
-                                     PosterBands, HiddenDraft})
-            add(image);
-        for (int32 position = 0; position < image.GetLayerCount(); ++position)
-            image.GetLayerWithPosition(position)->Deactivate();
-        return WriteDocumentFile(file, inPath, outReason);
-    } catch (const BaseException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outReason = message.Empty() ? "the document could not be built" : message.Text();
-    } catch (const std::exception& failure) {
-        outReason = failure.what();
-    }
-    return false;
+    return BuildDocument(
+        [&] {
+            LImageFile file(kWidth, kHeight, kLumenarFormatType);
+            AddResources(file);
+            CImage& image = *file.GetImage();
+            for (void (*add)(CImage&) : {Sky, Sun, Hills, HillStripes, Haze, Moon, Panel, Dots, Badge,
+                                         WarmCurves, PosterBands, HiddenDraft})
+                add(image);
+            for (int32 position = 0; position < image.GetLayerCount(); ++position)
+                image.GetLayerWithPosition(position)->Deactivate();
+            return WriteDocumentFile(file, inPath, outReason);
+        },
+        outReason);
 }
 
 }  // namespace
