@@ -1,15 +1,20 @@
 // A self-check of the Win32 platform backend, built in the Windows build and run where Windows programs
 // can run (under wine by tools/win/wine-compare.sh): the file calls (the ports over them are shared code,
-// checked natively), global atoms, the last-error value, the debugger break without a debugger and the
-// engine allocator when the address space runs out; where windows can be created also window geometry,
-// colours and drawing, message boxes (closed by the program's own dialog watch) and the debug-string
-// channel with and without its window.
+// checked natively), global atoms, the last-error value, the debugger break without a debugger, large
+// blocks and the engine allocator's pool over them, the engine allocator when the address space runs
+// out, the 32-bit blend loops of every instruction set the processor has against the scalar loops; where
+// windows can be created also window geometry, colours and drawing, message boxes (closed by the program's
+// own dialog watch) and the debug-string channel with and without its window.
 //
 // Usage: windows_backend_check <scratch directory>
 // Prints one line per check and "N passed, M failed"; exits 0 only when nothing failed.
 
 #include "API/Platform/Platform.h"
+#include "Src/Orvane/Src/Image/BlendDispatch.h"
+#include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Pellin/Isol/Allocator.h"
+#include "Src/Pellin/Isol/BlockPool.h"
+#include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/Pellin/Isol/Reporters.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
@@ -141,6 +146,64 @@ bool CheckMemoryExhaustion(std::string& outDetail) {
     return smallest != nullptr || Refuse(outDetail, "no block for 0 bytes");
 }
 
+// A large block is zero-filled and writable; pool blocks of 16 KB lie in slabs, do not overlap, and
+// leave no slab behind once freed.
+bool CheckLargeBlocks(std::string& outDetail) {
+    auto* block = static_cast<uint8*>(Platform::LargeBlockMap(Platform::kLargeBlockAlignment));
+    if (block == nullptr) return Refuse(outDetail, "no large block");
+    bool zero = true;
+    for (uint32 i = 0; i < Platform::kLargeBlockAlignment; i += 4093) zero = zero && block[i] == 0;
+    block[Platform::kLargeBlockAlignment - 1] = 1;
+    Platform::LargeBlockUnmap(block, Platform::kLargeBlockAlignment);
+    if (!zero) return Refuse(outDetail, "large block not cleared");
+    std::vector<uint8*> blocks;
+    for (int32 i = 0; i < 600; ++i) {  // more than one 8 MB slab holds
+        blocks.push_back(static_cast<uint8*>(LAllocate(16384)));
+        std::memset(blocks.back(), i & 255, 16384);
+    }
+    bool intact = BlockPool::SlabCount() >= 2;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        intact = intact && blocks[i][0] == uint8(i) && blocks[i][16383] == uint8(i);
+        LFree(blocks[i]);
+    }
+    if (!intact) return Refuse(outDetail, "pool blocks overlap or no pool");
+    return BlockPool::SlabCount() == 0 || Refuse(outDetail, "slabs left mapped");
+}
+
+// Every mode at a few opacities, with and without preserved transparency, in every vector set against
+// the scalar loops, on pixels whose colours and alphas pair up many ways.
+bool CheckBlendLoops(std::string& outDetail) {
+    BuildByteTables();
+    constexpr int32 kSide = 128;
+    std::vector<NativeQuad> source(kSide * kSide), destination(source.size());
+    for (uint32 i = 0; i < source.size(); ++i) {
+        const uint32 a = i * 2654435761u, b = i * 2246822519u + 12345u;
+        std::memcpy(&source[i], &a, 4);
+        std::memcpy(&destination[i], &b, 4);
+    }
+    auto blend = [&](BlendInstructionSet inSet, uint32 inMode, uint8 inOpacity, bool inPreserve) {
+        SelectBlendInstructionSet(inSet);
+        std::vector<NativeQuad> result = destination;
+        BlendTile(GRect(3, 5, 3 + kSide, 5 + kSide), source.data(), kSide * 4, result.data(), kSide * 4,
+                  inMode, inOpacity, inPreserve);
+        return result;
+    };
+    const BlendInstructionSet best = SupportedBlendInstructionSet();
+    for (uint32 mode : kAllBlendModes)
+        for (uint8 opacity : {uint8(255), uint8(200), uint8(1)})
+            for (bool preserve : {false, true}) {
+                const std::vector<NativeQuad> expected =
+                    blend(BlendInstructionSet::kScalar, mode, opacity, preserve);
+                for (int32 set = 1; set <= int32(best); ++set)
+                    if (blend(BlendInstructionSet(set), mode, opacity, preserve) != expected)
+                        return Refuse(outDetail,
+                                      "mode " + std::to_string(mode) + " set " + std::to_string(set));
+            }
+    SelectBlendInstructionSet(best);
+    outDetail = "instruction sets 1 to " + std::to_string(int32(best));
+    return true;
+}
+
 bool CheckWindowGeometry(std::string& outDetail) {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
     const HWND parent = ::CreateWindowA("STATIC", "parent", WS_OVERLAPPED, 50, 40, 300, 200, nullptr, nullptr,
@@ -248,7 +311,9 @@ int main(int argc, char** argv) {
         {"file calls", CheckFileCalls},
         {"global atoms", CheckAtoms},
         {"debugger break and clock", CheckBreakAndClock},
+        {"large blocks and the block pool", CheckLargeBlocks},
         {"memory exhaustion", CheckMemoryExhaustion},
+        {"blend loops", CheckBlendLoops},
     };
     const bool windows = CanCreateWindows();
     if (windows) {
