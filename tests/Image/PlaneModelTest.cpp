@@ -1,182 +1,390 @@
-// Long random sequences of writes to a CNativeQuadTileBuffer and to a CChannel, mirrored on a flat array,
-// with reads in every padding mode over rectangles that cross the bounds; for the tile buffer components
-// written and read one by one as well, for the channel inversion through the writing walk and the bounds
-// searches checked against the array.
+// Long random sequences of writes to the tiled planes (CNativeQuadTileBuffer and CChannel) mirrored on a
+// flat array with one element per pixel, where every operation is done pixel by pixel from its
+// definition: SetTile with pixel strides and row padding, FillRect (often over whole cells), CopyRect
+// from another plane or the plane itself, SetPixel inside and just outside, the writing tile walk, copies
+// that must not share later writes, and halfway a shrink to a part of the plane (sometimes moved). Every
+// write is followed by a random read in any padding mode over a rectangle that may cross the bounds;
+// caller bytes between pixels and after rows must stay untouched. The tile buffer adds its component
+// reads and writes, the channel its inversion walk and bounds searches.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
 #include "Src/Orvane/Src/Image/StChannelProcessors.h"
-#include "tests/Image/PlaneModel.h"
+#include "Src/Pellin/Isol/Exceptions.h"
+#include "tests/support/ReportCapture.h"
 
 namespace {
 
-constexpr int32 kComponentOffset[4] = {2, 1, 0, 3};  // red, green, blue, alpha
-
-uint8 Component(const NativeQuad& inQuad, int32 inChannel) {
-    return reinterpret_cast<const uint8*>(&inQuad)[kComponentOffset[inChannel]];
+std::string Describe(const GRect& inRect) {
+    return "(" + std::to_string(inRect.left) + ", " + std::to_string(inRect.top) + ", " +
+           std::to_string(inRect.right) + ", " + std::to_string(inRect.bottom) + ")";
 }
 
-// Mostly quads from a small palette, so that equal values (and constant tiles holding them) meet often.
-NativeQuad RandomQuad(RectDice& ioDice) {
-    static constexpr NativeQuad kPalette[] = {
-        {255, 255, 255, 0}, {0, 0, 0, 255}, {10, 20, 30, 40}, {7, 7, 7, 7}};
-    if (ioDice.Chance(60)) return kPalette[ioDice.Range(0, 3)];
-    return NativeQuad{uint8(ioDice.Range(0, 255)), uint8(ioDice.Range(0, 255)), uint8(ioDice.Range(0, 255)),
-                      uint8(ioDice.Range(0, 255))};
+// Byte of element (x, y) of a rectangle in caller memory with the given row and column bytes.
+size_t Offset(const GRect& inRect, int32 inX, int32 inY, int32 inRowBytes, int32 inColBytes) {
+    return size_t(inY - inRect.top) * size_t(inRowBytes) + size_t(inX - inRect.left) * size_t(inColBytes);
+}
+
+template <class T>
+struct FlatModel {
+    GRect bounds;
+    std::vector<T> pixels;
+
+    FlatModel(const GRect& inBounds, T inFill) : bounds(inBounds), pixels(size_t(inBounds.Area()), inFill) {}
+    T& At(int32 inX, int32 inY) {
+        return pixels[size_t(inY - bounds.top) * size_t(bounds.Width()) + size_t(inX - bounds.left)];
+    }
+    // Visits the pixels of inRect inside the bounds.
+    template <class F>
+    void Each(const GRect& inRect, F&& inVisit) {
+        const GRect r = inRect.Intersection(bounds);
+        for (int32 y = r.top; y < r.bottom; ++y)
+            for (int32 x = r.left; x < r.right; ++x) inVisit(x, y, At(x, y));
+    }
+    // What a read of (x, y) writes: the pixel, the nearest one inside, the padding, or nothing (null).
+    T* Read(int32 inX, int32 inY, PaddingMode inMode, T& ioPadding) {
+        if (bounds.Contains(GPoint(inX, inY))) return &At(inX, inY);
+        if (inMode == kPadEdge)
+            return &At(Pin(bounds.left, inX, bounds.right - 1), Pin(bounds.top, inY, bounds.bottom - 1));
+        return inMode == kPadValue ? &ioPadding : nullptr;
+    }
+};
+
+constexpr int32 kComponentOffset[4] = {2, 1, 0, 3};  // red, green, blue, alpha
+constexpr uint8 kUntouched = 0xA5;
+
+uint8& Component(NativeQuad& ioQuad, int32 inChannel) {
+    return reinterpret_cast<uint8*>(&ioQuad)[kComponentOffset[inChannel]];
 }
 
 // Writes a value computed from each pixel's coordinates, so misplaced parts show.
-class Stamp : public CNQTileProcessor {
-public:
-    explicit Stamp(uint8 inSalt) : mSalt(inSalt) {}
+struct Stamp : CNQTileProcessor {
+    uint8 salt = 0;
     static NativeQuad Value(int32 inX, int32 inY, uint8 inSalt) {
         return NativeQuad{uint8(inX), uint8(inY), inSalt, uint8(inX ^ inY)};
     }
     bool Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) override {
-        for (int32 y = inTileRect.top; y < inTileRect.bottom; ++y) {
-            auto* row = reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inTilePtr) +
-                                                      (y - inTileRect.top) * inRowBytes);
+        for (int32 y = inTileRect.top; y < inTileRect.bottom; ++y)
             for (int32 x = inTileRect.left; x < inTileRect.right; ++x)
-                row[x - inTileRect.left] = Value(x, y, mSalt);
-        }
+                reinterpret_cast<NativeQuad*>(reinterpret_cast<uint8*>(inTilePtr) +
+                                              (y - inTileRect.top) * inRowBytes)[x - inTileRect.left] =
+                    Value(x, y, salt);
         return true;
     }
-
-private:
-    uint8 mSalt;
 };
 
-class TileBufferRun : public PlaneModelRun<CNativeQuadTileBuffer, NativeQuad> {
-public:
-    TileBufferRun(const GRect& inBounds, uint32 inSeed)
-        : PlaneModelRun(inBounds, inSeed, RandomQuad, NativeQuad{1, 2, 3, 4}) {}
+template <class Plane, class T>
+class ModelRun {
+    static constexpr bool kQuads = std::is_same_v<T, NativeQuad>;
+    static constexpr int32 kSize = int32(sizeof(T));
+    static constexpr GRect kSourceBounds{-20, 10, 120, 90};
 
-private:
-    void Walk(const GRect& inArea) override {
-        const uint8 salt = uint8(mDice.Range(0, 255));
-        Stamp stamp(salt);
-        mPlane.ForEachPixelInArea(inArea, stamp, nullptr);
-        mModel.ForEachInside(inArea, [&](int32 x, int32 y) { mModel.At(x, y) = Stamp::Value(x, y, salt); });
+public:
+    ModelRun(const GRect& inBounds, uint32 inSeed, T inPadding)
+        : mEngine(inSeed),
+          mPadding(inPadding),
+          mFill(Value()),
+          mPlane(inBounds, mFill),
+          mModel(inBounds, mFill),
+          mSource(kSourceBounds, inPadding),
+          mSourceModel(kSourceBounds, inPadding),
+          mSnapshot(mPlane),
+          mSnapshotModel(mModel) {
+        std::memset(&mUntouched, kUntouched, sizeof(T));
+        // The copy source gets stored and constant tiles of its own.
+        SetTile(mSource, mSourceModel, kSourceBounds, kSize, kSourceBounds.Width() * kSize);
+        const GRect firstCell(kSourceBounds.left, kSourceBounds.top, kSourceBounds.left + 64,
+                              kSourceBounds.top + 64);
+        mSource.FillRect(firstCell, inPadding);
+        mSourceModel.Each(firstCell, [&](int32, int32, T& p) { p = inPadding; });
     }
 
-    // SetChannel with a pixel stride and row padding.
-    int32 ExtraWrites() const override { return 1; }
-    void MutateExtra(int32) override {
-        const GRect rect = mDice.Around(mModel.Bounds());
-        const int32 channel = mDice.Range(0, 3);
-        const int32 colBytes = mDice.Range(1, 3);
-        const int32 rowBytes = rect.Width() * colBytes + mDice.Range(0, 3);
-        std::vector<uint8> data(size_t(rowBytes) * size_t(std::max(rect.Height(), 0)) + 1);
-        for (uint8& byte : data) byte = uint8(mDice.Range(0, 255));
-        mPlane.SetChannel(rect, channel, data.data(), rowBytes, colBytes);
-        mModel.ForEachInside(rect, [&](int32 x, int32 y) {
-            reinterpret_cast<uint8*>(&mModel.At(x, y))[kComponentOffset[channel]] =
-                data[size_t(y - rect.top) * size_t(rowBytes) + size_t(x - rect.left) * size_t(colBytes)];
+    void Run(int32 inSteps) {
+        for (int32 step = 0; step < inSteps && !::testing::Test::HasFailure(); ++step) {
+            Write(In(0, kQuads ? 6 : 5));
+            const int32 read = In(0, kQuads ? 3 : 1);
+            if (read == 0)
+                CheckTile(mPlane, mModel, Around(mModel.bounds), PaddingMode(In(0, 3)), ColBytes());
+            else if (read == 1)
+                CheckPixel(PointAround(mModel.bounds), PaddingMode(In(0, 3)));
+            else
+                CheckComponent(read == 2);
+            if (step == inSteps / 2) Shrink();
+            if (step % 25 == 0) CheckTile(mPlane, mModel, mModel.bounds, kPadNone, kSize);
+            if (step % 50 == 0) CheckSearches();
+        }
+        CheckTile(mPlane, mModel, mModel.bounds, kPadNone, kSize);
+        CheckTile(mSnapshot, mSnapshotModel, mSnapshotModel.bounds, kPadNone, kSize);
+        CheckSearches();
+    }
+
+private:
+    int32 In(int32 inLow, int32 inHigh) {
+        return std::uniform_int_distribution<int32>(inLow, inHigh)(mEngine);
+    }
+    bool Chance(int32 inPercent) { return In(0, 99) < inPercent; }
+
+    // Rectangles and points reaching a little more than one tile past each side of the bounds, so that
+    // negative coordinates and partial edge tiles occur; blocks of whole grid cells.
+    GRect Around(const GRect& inBounds) {
+        const int32 left = In(inBounds.left - 70, inBounds.right + 2),
+                    top = In(inBounds.top - 70, inBounds.bottom + 2);
+        return GRect(left, top, left + In(0, 150), top + In(0, 100));
+    }
+    GRect Inside(const GRect& inBounds) {
+        const int32 left = In(inBounds.left, inBounds.right - 1), top = In(inBounds.top, inBounds.bottom - 1);
+        return GRect(left, top, In(left + 1, inBounds.right), In(top + 1, inBounds.bottom));
+    }
+    GRect Cells(const GRect& inBounds) {
+        const int32 left = inBounds.left + 64 * In(0, (inBounds.Width() - 1) / 64);
+        const int32 top = inBounds.top + 64 * In(0, (inBounds.Height() - 1) / 64);
+        return GRect(left, top, left + 64 * In(1, 2), top + 64 * In(1, 2));
+    }
+    GPoint PointAround(const GRect& inBounds) {
+        return GPoint(In(inBounds.left - 3, inBounds.right + 2), In(inBounds.top - 3, inBounds.bottom + 2));
+    }
+
+    // Mostly values from a small palette, so that equal values (and constant tiles holding them) meet
+    // often; for channels the thresholds the bounds searches use.
+    T Value() {
+        if constexpr (kQuads) {
+            static constexpr NativeQuad kPalette[] = {
+                {255, 255, 255, 0}, {0, 0, 0, 255}, {10, 20, 30, 40}, {7, 7, 7, 7}};
+            if (Chance(60)) return kPalette[In(0, 3)];
+            return NativeQuad{uint8(In(0, 255)), uint8(In(0, 255)), uint8(In(0, 255)), uint8(In(0, 255))};
+        } else {
+            static constexpr uint8 kPalette[] = {0, 127, 128, 255};
+            return Chance(70) ? kPalette[In(0, 3)] : uint8(In(0, 255));
+        }
+    }
+    // A pixel stride larger than one element where the plane takes one.
+    int32 ColBytes() { return kQuads ? kSize : In(1, 3); }
+
+    void SetTile(Plane& ioPlane, FlatModel<T>& ioModel, const GRect& inRect, int32 inColBytes,
+                 int32 inRowBytes) {
+        std::vector<uint8> bytes(size_t(inRowBytes) * size_t(inRect.Height()) + sizeof(T));
+        for (size_t i = 0; i + sizeof(T) <= bytes.size(); i += sizeof(T)) {
+            const T value = Value();
+            std::memcpy(&bytes[i], &value, sizeof(T));
+        }
+        const T* data = reinterpret_cast<const T*>(bytes.data());
+        inColBytes == kSize ? ioPlane.SetTile(inRect, data, inRowBytes)
+                            : ioPlane.SetTile(inRect, data, inRowBytes, inColBytes);
+        ioModel.Each(inRect, [&](int32 x, int32 y, T& p) {
+            std::memcpy(&p, &bytes[Offset(inRect, x, y, inRowBytes, inColBytes)], sizeof(T));
         });
+    }
+
+    void Fill(Plane& ioPlane, FlatModel<T>& ioModel, const GRect& inRect, T inValue) {
+        ioPlane.FillRect(inRect, inValue);
+        ioModel.Each(inRect, [&](int32, int32, T& p) { p = inValue; });
+    }
+
+    void Write(int32 inWhich) {
+        const GRect bounds = mModel.bounds;
+        if (inWhich == 0) {
+            const GRect rect = Around(bounds);
+            const int32 colBytes = ColBytes();
+            SetTile(mPlane, mModel, rect, colBytes, rect.Width() * colBytes + kSize * In(0, 2));
+        } else if (inWhich == 1) {
+            Fill(mPlane, mModel, Chance(50) ? Cells(bounds) : Around(bounds), Value());
+        } else if (inWhich == 2) {  // the source as it was before the copy
+            const bool self = Chance(40);
+            FlatModel<T> from = self ? mModel : mSourceModel;
+            const GRect src = Inside(from.bounds), at = Chance(30) ? Cells(bounds) : Around(bounds);
+            const GRect dest(at.left, at.top, at.left + src.Width(), at.top + src.Height());
+            mPlane.CopyRect(self ? mPlane : mSource, src, dest);
+            mModel.Each(dest, [&](int32 x, int32 y, T& p) {
+                p = from.At(x - dest.left + src.left, y - dest.top + src.top);
+            });
+        } else if (inWhich == 3) {
+            const GPoint point = PointAround(bounds);
+            const T value = Chance(30) ? mFill : Value();
+            mPlane.SetPixel(point, value);
+            mModel.Each(GRect(point.h, point.v, point.h + 1, point.v + 1),
+                        [&](int32, int32, T& p) { p = value; });
+        } else if (inWhich == 4) {
+            Walk(Inside(bounds));
+        } else if (inWhich ==
+                   5) {  // a copy, assigned or constructed, then written to: neither sees the other
+            if (Chance(50))
+                mSnapshot = mPlane;
+            else
+                mSnapshot = Plane(mPlane);
+            mSnapshotModel = mModel;
+            Fill(mSnapshot, mSnapshotModel, Around(bounds), Value());
+        } else if constexpr (kQuads) {  // one component, with a pixel stride and row padding
+            const GRect rect = Around(bounds);
+            const int32 channel = In(0, 3), colBytes = In(1, 3);
+            const int32 rowBytes = rect.Width() * colBytes + In(0, 3);
+            std::vector<uint8> data(size_t(rowBytes) * size_t(rect.Height()) + 1);
+            for (uint8& byte : data) byte = uint8(In(0, 255));
+            mPlane.SetChannel(rect, channel, data.data(), rowBytes, colBytes);
+            mModel.Each(rect, [&](int32 x, int32 y, T& p) {
+                Component(p, channel) = data[Offset(rect, x, y, rowBytes, colBytes)];
+            });
+        }
+    }
+
+    void Walk(const GRect& inArea) {
+        if constexpr (kQuads) {
+            Stamp stamp;
+            stamp.salt = uint8(In(0, 255));
+            mPlane.ForEachPixelInArea(inArea, stamp, nullptr);
+            mModel.Each(inArea, [&](int32 x, int32 y, T& p) { p = Stamp::Value(x, y, stamp.salt); });
+        } else {
+            StInvertChannel invert;
+            mPlane.ForEachPixelInArea(inArea, invert, nullptr);
+            mModel.Each(inArea, [&](int32, int32, T& p) { p = uint8(255 - p); });
+        }
+    }
+
+    // Halfway through, the plane narrows to a random part of itself (its tile grid then starts before its
+    // bounds) and is sometimes moved; the run goes on over the new bounds.
+    void Shrink() {
+        const GRect inner = Inside(mModel.bounds);
+        FlatModel<T> kept(inner, T{});
+        kept.Each(inner, [&](int32 x, int32 y, T& p) { p = mModel.At(x, y); });
+        mModel = kept;
+        mPlane.ShrinkTo(inner);
+        if (Chance(50)) {
+            const GPoint to(inner.left + In(-70, 70), inner.top + In(-70, 70));
+            mPlane.MoveTo(to);
+            mModel.bounds.Offset(to.h - inner.left, to.v - inner.top);
+        }
+        CheckTile(mPlane, mModel, mModel.bounds, kPadNone, kSize);
+    }
+
+    // A throwing read copies the inside part first; the outside stays as it was.
+    void CheckTile(const Plane& inPlane, FlatModel<T>& inModel, const GRect& inRect, PaddingMode inMode,
+                   int32 inColBytes) {
+        if (inRect.Empty()) return;
+        const int32 rowBytes = inRect.Width() * inColBytes + kSize;
+        std::vector<uint8> got(size_t(rowBytes) * size_t(inRect.Height()), kUntouched), expected = got;
+        T* out = reinterpret_cast<T*>(got.data());
+        const auto read = [&] {
+            inColBytes == kSize ? inPlane.GetTile(inRect, out, rowBytes, inMode, &mPadding)
+                                : inPlane.GetTile(inRect, out, rowBytes, inColBytes, inMode, &mPadding);
+        };
+        if (inMode == kPadThrow && !inModel.bounds.Contains(inRect))
+            CaptureReports([&] { EXPECT_THROW(read(), OutOfImageBounds) << Describe(inRect); });
+        else
+            read();
+        for (int32 y = inRect.top; y < inRect.bottom; ++y)
+            for (int32 x = inRect.left; x < inRect.right; ++x)
+                if (const T* p = inModel.Read(x, y, inMode, mPadding))
+                    std::memcpy(&expected[Offset(inRect, x, y, rowBytes, inColBytes)], p, sizeof(T));
+        EXPECT_TRUE(got == expected) << "GetTile mode " << inMode << " column bytes " << inColBytes << " of "
+                                     << Describe(inRect);
+    }
+
+    void CheckPixel(const GPoint& inPoint, PaddingMode inMode) {
+        T got = mUntouched;
+        if (inMode == kPadThrow && !mModel.bounds.Contains(inPoint)) {
+            CaptureReports(
+                [&] { EXPECT_THROW(mPlane.GetPixel(inPoint, got, inMode, &mPadding), OutOfImageBounds); });
+            return;
+        }
+        mPlane.GetPixel(inPoint, got, inMode, &mPadding);
+        const T* expected = mModel.Read(inPoint.h, inPoint.v, inMode, mPadding);
+        EXPECT_TRUE(got == (expected ? *expected : mUntouched))
+            << "GetPixel mode " << inMode << " at " << inPoint.h << ", " << inPoint.v;
     }
 
     // GetChannel, packed or with a byte between two pixels that stays the caller's, and IsChannelConstant.
-    int32 ExtraReads() const override { return 2; }
-    void ReadExtra(int32 inWhich) override {
-        const GRect rect = mDice.Around(mModel.Bounds());
-        const int32 channel = mDice.Range(0, 3);
-        if (inWhich == 1) return CheckChannelConstant(rect, channel);
-        const PaddingMode mode = PaddingMode(mDice.Range(0, 2));
-        if (rect.Empty()) return;
-        const int32 colBytes = mDice.Range(1, 2);
-        const int32 rowBytes = rect.Width() * colBytes + 1;
-        std::vector<uint8> got(size_t(rowBytes) * size_t(rect.Height()), kUntouchedByte);
-        mPlane.GetChannel(rect, channel, got.data(), rowBytes, colBytes, mode, &mPadding);
-        const std::vector<NativeQuad> model = mModel.Read(rect, mode, mPadding, mUntouched);
-        std::vector<uint8> expected(got.size(), kUntouchedByte);
-        for (int32 y = 0; y < rect.Height(); ++y)
-            for (int32 x = 0; x < rect.Width(); ++x)
-                expected[size_t(y) * size_t(rowBytes) + size_t(x) * size_t(colBytes)] =
-                    Component(model[size_t(y) * size_t(rect.Width()) + size_t(x)], channel);
-        EXPECT_EQ(got, expected) << "GetChannel " << channel << " mode " << mode << " of " << Describe(rect);
-    }
-
-    void CheckChannelConstant(const GRect& inRect, int32 inChannel) {
-        bool constant = true, seen = false;
-        uint8 value = 0;
-        mModel.ForEachInside(inRect, [&](int32 x, int32 y) {
-            const uint8 byte = Component(mModel.At(x, y), inChannel);
-            constant = constant && (!seen || byte == value);
-            value = byte;
-            seen = true;
-        });
-        uint8 reported = 0;
-        EXPECT_EQ(mPlane.IsChannelConstant(inRect, inChannel, &reported), constant) << Describe(inRect);
-        if (constant && seen) {
-            EXPECT_EQ(reported, value);
+    void CheckComponent(bool inRead) {
+        if constexpr (kQuads) {
+            const GRect rect = inRead || Chance(50) ? Around(mModel.bounds) : Cells(mModel.bounds);
+            const int32 channel = In(0, 3);
+            if (!inRead) {  // often over cells just filled one by one, so that constant tiles meet
+                for (int32 y = rect.top; y < rect.bottom && Chance(50); y += 64)
+                    for (int32 x = rect.left; x < rect.right; x += 64)
+                        Fill(mPlane, mModel, GRect(x, y, x + 64, y + 64), Value());
+                bool constant = true, seen = false;
+                uint8 value = 0, reported = 0;
+                mModel.Each(rect, [&](int32, int32, T& p) {
+                    constant = constant && (!seen || Component(p, channel) == value);
+                    value = Component(p, channel);
+                    seen = true;
+                });
+                EXPECT_EQ(mPlane.IsChannelConstant(rect, channel, &reported), constant) << Describe(rect);
+                if (constant && seen) {
+                    EXPECT_EQ(reported, value);
+                }
+                return;
+            }
+            const PaddingMode mode = PaddingMode(In(0, 2));
+            const int32 colBytes = In(1, 2), rowBytes = rect.Width() * colBytes + 1;
+            if (rect.Empty()) return;
+            std::vector<uint8> got(size_t(rowBytes) * size_t(rect.Height()), kUntouched), expected = got;
+            mPlane.GetChannel(rect, channel, got.data(), rowBytes, colBytes, mode, &mPadding);
+            for (int32 y = rect.top; y < rect.bottom; ++y)
+                for (int32 x = rect.left; x < rect.right; ++x)
+                    if (T* p = mModel.Read(x, y, mode, mPadding))
+                        expected[Offset(rect, x, y, rowBytes, colBytes)] = Component(*p, channel);
+            EXPECT_EQ(got, expected) << "GetChannel " << channel << " mode " << mode << " of "
+                                     << Describe(rect);
         }
     }
+
+    // The channel's bounds searches against the bounds of the model's bytes that pass the same test.
+    void CheckSearches() {
+        if constexpr (!kQuads) {
+            const uint8 threshold = Value();
+            const auto modelBounds = [&](auto inPasses) {
+                GRect found;
+                mModel.Each(mModel.bounds, [&](int32 x, int32 y, T& p) {
+                    if (inPasses(p)) found.UnionWith(GRect(x, y, x + 1, y + 1));
+                });
+                return found;
+            };
+            StFindBoundsViaGreaterThan greater(mPlane.GetBounds(), threshold);
+            StFindBoundsViaNotEqualTo different(mPlane.GetBounds(), threshold);
+            mPlane.ForEachPixelInArea(mPlane.GetBounds(), greater, nullptr);
+            mPlane.ForEachPixelInArea(mPlane.GetBounds(), different, nullptr);
+            const GRect expectDifferent = modelBounds([&](uint8 b) { return b != threshold; });
+            EXPECT_EQ(greater.GetBounds(), modelBounds([&](uint8 b) { return b > threshold; }))
+                << int(threshold);
+            EXPECT_EQ(different.GetBounds(), expectDifferent) << int(threshold);
+            EXPECT_EQ(mPlane.FindBoundsNotEqualTo(threshold), expectDifferent) << int(threshold);
+        }
+    }
+
+    std::mt19937 mEngine;
+    T mPadding, mUntouched, mFill;
+    Plane mPlane;
+    FlatModel<T> mModel;
+    Plane mSource;
+    FlatModel<T> mSourceModel;
+    Plane mSnapshot;
+    FlatModel<T> mSnapshotModel;
 };
 
-class TileBufferModel : public ::testing::TestWithParam<GRect> {};
+// Bounds the runs cover: one pixel, 65 pixels (one pixel into a second tile), negative origins, partial
+// edge tiles on both axes, exact multiples of the tile size.
+class PlaneModel : public ::testing::TestWithParam<GRect> {};
 
-TEST_P(TileBufferModel, RandomWritesMatchAFlatArrayInEveryPaddingMode) {
+TEST_P(PlaneModel, RandomWritesMatchAFlatArrayInEveryPaddingMode) {
+    const GRect bounds = GetParam();
     for (uint32 seed = 1; seed <= 2 && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        TileBufferRun(GetParam(), seed * 7919 + uint32(GetParam().Width())).Run(500);
+        ModelRun<CNativeQuadTileBuffer, NativeQuad>(bounds, seed * 7919 + uint32(bounds.Width()),
+                                                    NativeQuad{1, 2, 3, 4})
+            .Run(500);
+        ModelRun<CChannel, uint8>(bounds, seed * 104729 + uint32(bounds.Height()), 0x3C).Run(500);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Bounds, TileBufferModel, ::testing::ValuesIn(kModelBounds));
-
-// Mostly 0, 127, 128 and 255 (the thresholds the bounds searches use), sometimes anything.
-uint8 RandomByte(RectDice& ioDice) {
-    static constexpr uint8 kPalette[] = {0, 127, 128, 255};
-    return ioDice.Chance(70) ? kPalette[ioDice.Range(0, 3)] : uint8(ioDice.Range(0, 255));
-}
-
-class ChannelRun : public PlaneModelRun<CChannel, uint8> {
-public:
-    ChannelRun(const GRect& inBounds, uint32 inSeed) : PlaneModelRun(inBounds, inSeed, RandomByte, 0x3C) {}
-
-private:
-    void Walk(const GRect& inArea) override {
-        StInvertChannel invert;
-        mPlane.ForEachPixelInArea(inArea, invert, nullptr);
-        mModel.ForEachInside(inArea,
-                             [&](int32 x, int32 y) { mModel.At(x, y) = uint8(255 - mModel.At(x, y)); });
-    }
-
-    template <class Passes>
-    GRect ModelBounds(Passes inPasses) const {
-        GRect found;
-        mModel.ForEachInside(mModel.Bounds(), [&](int32 x, int32 y) {
-            if (inPasses(mModel.At(x, y))) found.UnionWith(GRect(x, y, x + 1, y + 1));
-        });
-        return found;
-    }
-
-    void CheckSearches() override {
-        const uint8 threshold = RandomByte(mDice);
-        StFindBoundsViaGreaterThan greater(mPlane.GetBounds(), threshold);
-        StFindBoundsViaNotEqualTo different(mPlane.GetBounds(), threshold);
-        mPlane.ForEachPixelInArea(mPlane.GetBounds(), greater, nullptr);
-        mPlane.ForEachPixelInArea(mPlane.GetBounds(), different, nullptr);
-        const GRect expectDifferent = ModelBounds([&](uint8 b) { return b != threshold; });
-        EXPECT_EQ(greater.GetBounds(), ModelBounds([&](uint8 b) { return b > threshold; })) << int(threshold);
-        EXPECT_EQ(different.GetBounds(), expectDifferent) << int(threshold);
-        EXPECT_EQ(mPlane.FindBoundsNotEqualTo(threshold), expectDifferent) << int(threshold);
-    }
-};
-
-class ChannelModel : public ::testing::TestWithParam<GRect> {};
-
-TEST_P(ChannelModel, RandomWritesMatchAFlatArray) {
-    for (uint32 seed = 1; seed <= 2 && !HasFailure(); ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        ChannelRun(GetParam(), seed * 104729 + uint32(GetParam().Height())).Run(500);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Bounds, ChannelModel, ::testing::ValuesIn(kModelBounds));
+INSTANTIATE_TEST_SUITE_P(Bounds, PlaneModel,
+                         ::testing::Values(GRect(0, 0, 1, 1), GRect(0, 0, 65, 1), GRect(0, 0, 1, 65),
+                                           GRect(0, 0, 65, 65), GRect(-70, -3, 60, 130), GRect(5, 7, 200, 70),
+                                           GRect(0, 0, 128, 64), GRect(-1, -1, 0, 0)));
 
 }  // namespace
