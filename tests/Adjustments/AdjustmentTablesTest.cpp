@@ -170,69 +170,41 @@ TEST(ApplyTablesTest, RowsAdvanceByTheirOwnRowBytesAndAlphaIsKept) {
 }
 
 // The natural cubic spline the classic way, from its second derivatives (moments) M: zero at both ends,
-// h(i-1) M(i-1) + 2 (h(i-1) + h(i)) M(i) + h(i) M(i+1) = 6 (s(i) - s(i-1)) inside, solved by dense
-// Gaussian elimination; evaluated from the moments.
-class MomentSpline {
-public:
-    MomentSpline(const double* inX, const double* inY, int32 inCount) : n(inCount) {
-        double a[kMaxSplinePoints][kMaxSplinePoints + 1] = {};
-        for (int32 i = 0; i < n; ++i) {
-            x[i] = inX[i];
-            y[i] = inY[i];
-        }
-        a[0][0] = a[n - 1][n - 1] = 1.0;
-        for (int32 i = 1; i + 1 < n; ++i) {
-            const double h0 = x[i] - x[i - 1], h1 = x[i + 1] - x[i];
-            a[i][i - 1] = h0;
-            a[i][i] = 2 * (h0 + h1);
-            a[i][i + 1] = h1;
-            a[i][n] = 6 * ((y[i + 1] - y[i]) / h1 - (y[i] - y[i - 1]) / h0);
-        }
-        for (int32 c = 0; c < n; ++c)
-            for (int32 r = c + 1; r < n; ++r) {
-                const double f = a[r][c] / a[c][c];
-                for (int32 k = c; k <= n; ++k) a[r][k] -= f * a[c][k];
-            }
-        for (int32 r = n - 1; r >= 0; --r) {
-            double sum = a[r][n];
-            for (int32 k = r + 1; k < n; ++k) sum -= a[r][k] * m[k];
-            m[r] = sum / a[r][r];
-        }
+// h(i-1) M(i-1) + 2 (h(i-1) + h(i)) M(i) + h(i) M(i+1) = 6 (s(i) - s(i-1)) inside, solved by elimination
+// down the tridiagonal system and substitution back up; evaluated at inAt from the moments.
+double MomentSpline(const std::vector<double>& x, const std::vector<double>& y, double inAt) {
+    const size_t n = x.size();
+    std::vector<double> diagonal(n, 1.0), rhs(n, 0.0), m(n, 0.0);
+    for (size_t i = 1; i + 1 < n; ++i) {
+        const double h0 = x[i] - x[i - 1], h1 = x[i + 1] - x[i], f = h0 / diagonal[i - 1];
+        diagonal[i] = 2 * (h0 + h1) - f * (i > 1 ? h0 : 0.0);
+        rhs[i] = 6 * ((y[i + 1] - y[i]) / h1 - (y[i] - y[i - 1]) / h0) - f * rhs[i - 1];
     }
-    double operator()(double inX) const {
-        int32 j = 1;
-        while (j + 1 < n && x[j] < inX) ++j;
-        const double h = x[j] - x[j - 1], a = x[j] - inX, b = inX - x[j - 1];
-        return m[j - 1] * a * a * a / (6 * h) + m[j] * b * b * b / (6 * h) +
-               (y[j - 1] / h - m[j - 1] * h / 6) * a + (y[j] / h - m[j] * h / 6) * b;
-    }
-
-private:
-    int32 n;
-    double x[kMaxSplinePoints] = {}, y[kMaxSplinePoints] = {}, m[kMaxSplinePoints] = {};
-};
+    for (size_t i = n - 2; i >= 1; --i) m[i] = (rhs[i] - (x[i + 1] - x[i]) * m[i + 1]) / diagonal[i];
+    size_t j = 1;
+    while (j + 1 < n && x[j] < inAt) ++j;
+    const double h = x[j] - x[j - 1], a = x[j] - inAt, b = inAt - x[j - 1];
+    return (m[j - 1] * a * a * a + m[j] * b * b * b) / (6 * h) + (y[j - 1] / h - m[j - 1] * h / 6) * a +
+           (y[j] / h - m[j] * h / 6) * b;
+}
 
 TEST(SplineSolverTest, NaturalSplineThroughRandomPoints) {
     std::mt19937 random(5);
     for (int32 run = 0; run < 200; ++run) {
-        const int32 count = 3 + int32(random() % 14);
         CSplineSolver solver;
-        double xs[kMaxSplinePoints], ys[kMaxSplinePoints];
-        int32 x = int32(random() % 20);
-        for (int32 i = 0; i < count; ++i) {
-            const int32 y = int32(random() % 256);
-            xs[i] = x;
-            ys[i] = y;
-            solver.AddPoint(x, y);
+        std::vector<double> xs, ys;
+        for (int32 i = 0, count = 3 + int32(random() % 14), x = int32(random() % 20); i < count; ++i) {
+            xs.push_back(x);
+            ys.push_back(int32(random() % 256));
+            solver.AddPoint(x, int32(ys.back()));
             x += 1 + int32(random() % 16);
         }
         solver.Solve();
-        const MomentSpline model(xs, ys, count);
-        for (double at = xs[0]; at <= xs[count - 1]; at += 0.25)
-            ASSERT_NEAR(solver.Evaluate(at), model(at), 1e-6) << "run " << run << " at " << at;
+        for (double at = xs.front(); at <= xs.back(); at += 0.25)
+            ASSERT_NEAR(solver.Evaluate(at), MomentSpline(xs, ys, at), 1e-6) << "run " << run << " at " << at;
         // Beyond the ends the end values hold.
-        EXPECT_EQ(solver.Evaluate(xs[0] - 5.0), ys[0]);
-        EXPECT_EQ(solver.Evaluate(xs[count - 1] + 5.0), ys[count - 1]);
+        EXPECT_EQ(solver.Evaluate(xs.front() - 5.0), ys.front());
+        EXPECT_EQ(solver.Evaluate(xs.back() + 5.0), ys.back());
     }
 }
 
