@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
@@ -60,40 +59,17 @@ GRect Grown(GRect inRect, Fixed inBlur) {
     return GRect(inRect.left - g + 1, inRect.top - g + 1, inRect.right + g, inRect.bottom + g);
 }
 
-// The two tent passes over inRect of a source: for each pixel the weighted column sum of the 8.8 row
-// values, every row value and every sum computed directly from its weights.
-class TentSums {
-public:
-    TentSums(const std::function<int32(int32, int32)>& inSource, const GRect& inRect, int32 r)
-        : mRect(inRect) {
-        const GRect rows = GRect(inRect).Inset(0, -(r - 1));
-        std::vector<int64> h(size_t(rows.Area()));
-        for (int32 y = rows.top; y < rows.bottom; ++y)
-            for (int32 x = rows.left; x < rows.right; ++x) {
-                int64 row = 0;
-                for (int32 dx = -(r - 1); dx <= r - 1; ++dx)
-                    row += int64(r - std::abs(dx)) * inSource(x + dx, y);
-                h[size_t(y - rows.top) * size_t(rows.Width()) + size_t(x - rows.left)] =
-                    std::min<int64>(row * 256 / (int64(r) * r), 65280);
-            }
-        mSums.resize(size_t(inRect.Area()));
-        for (int32 y = inRect.top; y < inRect.bottom; ++y)
-            for (int32 x = inRect.left; x < inRect.right; ++x) {
-                int64 sum = 0;
-                for (int32 dy = -(r - 1); dy <= r - 1; ++dy)
-                    sum += int64(r - std::abs(dy)) *
-                           h[size_t(y + dy - rows.top) * size_t(rows.Width()) + size_t(x - rows.left)];
-                mSums[size_t(y - inRect.top) * size_t(inRect.Width()) + size_t(x - inRect.left)] = sum;
-            }
+// The two tent passes at (x, y): the weighted column sum of the 8.8 row values around it, every row value
+// and the sum computed directly from their weights.
+int64 TentSum(const Coverage& inCoverage, int32 inX, int32 inY, int32 r) {
+    int64 sum = 0;
+    for (int32 dy = 1 - r; dy < r; ++dy) {
+        int64 row = 0;
+        for (int32 dx = 1 - r; dx < r; ++dx) row += int64(r - std::abs(dx)) * inCoverage(inX + dx, inY + dy);
+        sum += int64(r - std::abs(dy)) * std::min<int64>(row * 256 / (int64(r) * r), 65280);
     }
-    int64 At(int32 inX, int32 inY) const {
-        return mSums[size_t(inY - mRect.top) * size_t(mRect.Width()) + size_t(inX - mRect.left)];
-    }
-
-private:
-    GRect mRect;
-    std::vector<int64> mSums;
-};
+    return sum;
+}
 
 int32 PlainBlur(int64 inSum, int32 r, Fixed inIntensity) {
     const double gain = 65536.0 + double(inIntensity / 100);
@@ -136,7 +112,6 @@ void OneEffect(const CLayer& inLayer, const Coverage& inCoverage, Canvas& ioCanv
         Grown(GRect(inLayer.GetBounds()).Offset(e.offset), e.blur).Intersection(ioCanvas.area);
     if (drawn.Empty()) return;
     const int32 r = Radius(e.blur);
-    const TentSums sums(std::cref(inCoverage), GRect(drawn).OffsetNegative(e.offset), r);
     for (int32 y = drawn.top; y < drawn.bottom; ++y)
         for (int32 x = drawn.left; x < drawn.right; ++x) {
             int32 mask = 0;
@@ -144,7 +119,7 @@ void OneEffect(const CLayer& inLayer, const Coverage& inCoverage, Canvas& ioCanv
                 mask = inCoverage(x - e.offset.h, y - e.offset.v);
                 if (e.invert) mask = 255 - mask;
             } else {
-                const int64 sum = sums.At(x - e.offset.h, y - e.offset.v);
+                const int64 sum = TentSum(inCoverage, x - e.offset.h, y - e.offset.v, r);
                 mask = e.invert ? InvertedBlur(sum, r, e.intensity) : PlainBlur(sum, r, e.intensity);
             }
             BlendPixel(ioCanvas, x, y, e.color.ToNativeQuad(), mask, e.mode, opacity);
@@ -177,10 +152,9 @@ void Emboss(const LayerFXParameters& p, const CLayer& inLayer, const Coverage& i
     const GRect drawn = Grown(inLayer.GetBounds(), p.mBevelBlur).Inset(-1, -1).Intersection(ioCanvas.area);
     if (drawn.Empty()) return;
     const int32 r = Radius(p.mBevelBlur);
-    const TentSums sums(std::cref(inCoverage), GRect(drawn).Inset(-1, -1), r);
     auto height = [&](int32 x, int32 y) -> int64 {
         if (p.mBevelBlur == 0) return int64(inCoverage(x, y)) * 256;
-        return int64(PlainBlur(sums.At(x, y), r, 0)) * 256;
+        return int64(PlainBlur(TentSum(inCoverage, x, y, r), r, 0)) * 256;
     };
     for (int32 y = drawn.top; y < drawn.bottom; ++y)
         for (int32 x = drawn.left; x < drawn.right; ++x) {
