@@ -479,35 +479,30 @@ ByteVector SelectiveBlock(const Records& inRecords, int32 inMethod) {
     return block.bytes;
 }
 
+// Primary and secondary range, then the primary, secondary, whites, neutrals and blacks weights; over a
+// grid of pixels the weights add up to 255.
 TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
-    const struct {
-        int32 red, green, blue;
-        int32 primaryRange, secondaryRange, primary, secondary, whites, neutrals, blacks;
-    } cases[] = {
-        {100, 50, 0, kSelectiveReds, kSelectiveYellows, 50, 50, 0, 100, 55},
-        {10, 200, 240, kSelectiveBlues, kSelectiveCyans, 40, 190, 0, 25, 0},
-        {250, 220, 230, kSelectiveReds, kSelectiveMagentas, 20, 10, 185, 40, 0},
+    const std::pair<std::array<int32, 3>, std::array<int32, 7>> cases[] = {
+        {{100, 50, 0}, {kSelectiveReds, kSelectiveYellows, 50, 50, 0, 100, 55}},
+        {{10, 200, 240}, {kSelectiveBlues, kSelectiveCyans, 40, 190, 0, 25, 0}},
+        {{250, 220, 230}, {kSelectiveReds, kSelectiveMagentas, 20, 10, 185, 40, 0}},
         // Ties go by the order of the comparisons.
-        {128, 128, 128, kSelectiveReds, kSelectiveYellows, 0, 0, 1, 254, 0},
-        {9, 200, 200, kSelectiveGreens, kSelectiveCyans, 0, 191, 0, 64, 0},
-        {200, 9, 200, kSelectiveReds, kSelectiveMagentas, 0, 191, 0, 64, 0},
-        {200, 200, 9, kSelectiveReds, kSelectiveYellows, 0, 191, 0, 64, 0},
-        {9, 9, 200, kSelectiveBlues, kSelectiveMagentas, 191, 0, 0, 64, 0},
-        {9, 200, 9, kSelectiveGreens, kSelectiveYellows, 191, 0, 0, 64, 0},
-        {0, 0, 0, kSelectiveReds, kSelectiveYellows, 0, 0, 0, 0, 255},
-        {255, 255, 255, kSelectiveReds, kSelectiveYellows, 0, 0, 255, 0, 0},
+        {{128, 128, 128}, {kSelectiveReds, kSelectiveYellows, 0, 0, 1, 254, 0}},
+        {{9, 200, 200}, {kSelectiveGreens, kSelectiveCyans, 0, 191, 0, 64, 0}},
+        {{200, 9, 200}, {kSelectiveReds, kSelectiveMagentas, 0, 191, 0, 64, 0}},
+        {{200, 200, 9}, {kSelectiveReds, kSelectiveYellows, 0, 191, 0, 64, 0}},
+        {{9, 9, 200}, {kSelectiveBlues, kSelectiveMagentas, 191, 0, 0, 64, 0}},
+        {{9, 200, 9}, {kSelectiveGreens, kSelectiveYellows, 191, 0, 0, 64, 0}},
+        {{0, 0, 0}, {kSelectiveReds, kSelectiveYellows, 0, 0, 0, 0, 255}},
+        {{255, 255, 255}, {kSelectiveReds, kSelectiveYellows, 0, 0, 255, 0, 0}},
     };
-    for (const auto& c : cases) {
-        const SelectiveWeights w = ComputeSelectiveWeights(c.red, c.green, c.blue);
-        const std::array<int32, 7> got = {w.primaryRange, w.secondaryRange, w.primary, w.secondary,
-                                          w.whites,       w.neutrals,       w.blacks};
-        const std::array<int32, 7> want = {c.primaryRange, c.secondaryRange, c.primary, c.secondary,
-                                           c.whites,       c.neutrals,       c.blacks};
-        EXPECT_EQ(got, want) << c.red << "," << c.green << "," << c.blue;
+    for (const auto& [rgb, want] : cases) {
+        const SelectiveWeights w = ComputeSelectiveWeights(rgb[0], rgb[1], rgb[2]);
+        EXPECT_EQ((std::array<int32, 7>{w.primaryRange, w.secondaryRange, w.primary, w.secondary, w.whites,
+                                        w.neutrals, w.blacks}),
+                  want)
+            << rgb[0] << "," << rgb[1] << "," << rgb[2];
     }
-}
-
-TEST(SelectiveColorWeights, AddUpTo255ForEveryPixel) {
     for (int32 r = 0; r < 256; r += 3)
         for (int32 g = 0; g < 256; g += 5)
             for (int32 b = 0; b < 256; b += 7) {
@@ -598,12 +593,8 @@ TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
 
 // The positions a version-1 block gives range r: ramps of 60 degrees around a one-degree core.
 HueRange Version1Range(int32 inRange) {
-    HueRange range;
-    range.beginRamp = (60 * inRange + 300) % 360;
-    range.begin = 60 * inRange;
-    range.end = (60 * inRange + 1) % 360;
-    range.endRamp = (60 * inRange + 60) % 360;
-    return range;
+    return HueRange{(60 * inRange + 300) % 360, 60 * inRange, (60 * inRange + 1) % 360,
+                    (60 * inRange + 60) % 360};
 }
 
 HueSaturationParameters Version1Parameters() {
@@ -734,43 +725,34 @@ TEST(HueSaturationTables, RangesRampUpHoldAndRampDown) {
     EXPECT_EQ(tables.saturationTable[256], 0);  // yellow's full amount on the master: 510 - 510
 }
 
+// The master settings, and a lightness for the green range moved to 100..140 degrees (red lies outside
+// its ramps) when not 0.
 TEST_F(ColourTest, HueSaturationPixels) {
-    struct Case {
+    const struct {
         const char* name;
-        Version2 block;
+        std::array<int32, 3> master;
+        int32 greenLightness;
         NativeQuad in, out;
+    } cases[] = {
+        {"unchanged orange", {0, 0, 0}, 0, Q(255, 128, 0, 9), Q(255, 128, 0, 9)},
+        {"unchanged gray", {0, 0, 0}, 0, Q(77, 77, 77, 9), Q(77, 77, 77, 9)},
+        {"red turns green", {120, 0, 0}, 0, Q(255, 0, 0, 9), Q(0, 255, 0, 9)},
+        {"blue turns red", {120, 0, 0}, 0, Q(0, 0, 255, 9), Q(255, 0, 0, 9)},
+        {"orange turns spring green", {120, 0, 0}, 0, Q(255, 128, 0, 9), Q(0, 255, 128, 9)},
+        {"desaturated to its lightness", {0, -100, 0}, 0, Q(200, 100, 50, 9), Q(125, 125, 125, 9)},
+        {"lightness 100", {0, 0, 100}, 0, Q(10, 100, 50, 9), Q(255, 255, 255, 9)},
+        {"lightness -100", {0, 0, -100}, 0, Q(250, 100, 50, 9), Q(0, 0, 0, 9)},
+        {"green lightened", {0, 0, 0}, 100, Q(0, 255, 0, 9), Q(255, 255, 255, 9)},
+        {"dark green lightened to its top", {0, 0, 0}, 100, Q(0, 128, 0, 9), Q(128, 128, 128, 9)},
+        {"green darkened", {0, 0, 0}, -100, Q(0, 255, 0, 9), Q(0, 0, 0, 9)},
+        {"red outside the green range", {0, 0, 0}, 100, Q(255, 0, 0, 9), Q(255, 0, 0, 9)},
+        {"cyan outside the green range", {0, 0, 0}, -100, Q(0, 255, 255, 9), Q(0, 255, 255, 9)},
     };
-    Version2 none;
-    Version2 turn120;
-    turn120.master = {120, 0, 0};
-    Version2 gray;
-    gray.master = {0, -100, 0};
-    Version2 white;
-    white.master = {0, 0, 100};
-    Version2 black;
-    black.master = {0, 0, -100};
-    // Green range around 100..140 degrees with lightness +100 / -100; red lies outside its ramps.
-    Version2 lightGreens;
-    lightGreens.ranges[2] = {90, 100, 140, 150, 0, 0, 100};
-    Version2 darkGreens = lightGreens;
-    darkGreens.ranges[2][6] = -100;
-    const Case cases[] = {
-        {"unchanged orange", none, Q(255, 128, 0, 9), Q(255, 128, 0, 9)},
-        {"unchanged gray", none, Q(77, 77, 77, 9), Q(77, 77, 77, 9)},
-        {"red turns green", turn120, Q(255, 0, 0, 9), Q(0, 255, 0, 9)},
-        {"blue turns red", turn120, Q(0, 0, 255, 9), Q(255, 0, 0, 9)},
-        {"orange turns spring green", turn120, Q(255, 128, 0, 9), Q(0, 255, 128, 9)},
-        {"desaturated to its lightness", gray, Q(200, 100, 50, 9), Q(125, 125, 125, 9)},
-        {"lightness 100", white, Q(10, 100, 50, 9), Q(255, 255, 255, 9)},
-        {"lightness -100", black, Q(250, 100, 50, 9), Q(0, 0, 0, 9)},
-        {"green lightened", lightGreens, Q(0, 255, 0, 9), Q(255, 255, 255, 9)},
-        {"dark green lightened to its top", lightGreens, Q(0, 128, 0, 9), Q(128, 128, 128, 9)},
-        {"green darkened", darkGreens, Q(0, 255, 0, 9), Q(0, 0, 0, 9)},
-        {"red outside the green range", lightGreens, Q(255, 0, 0, 9), Q(255, 0, 0, 9)},
-        {"cyan outside the green range", darkGreens, Q(0, 255, 255, 9), Q(0, 255, 255, 9)},
-    };
-    for (const Case& c : cases) {
-        auto layer = ReadLayer(kHueSaturation2Adjustment, c.block.Bytes());
+    for (const auto& c : cases) {
+        Version2 block;
+        block.master = c.master;
+        if (c.greenLightness != 0) block.ranges[2] = {90, 100, 140, 150, 0, 0, c.greenLightness};
+        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
         ASSERT_NE(layer, nullptr) << c.name;
         EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
     }
