@@ -203,9 +203,7 @@ TEST(AdjustmentTileTest, EveryKindAdjustsWholeTilesAsSinglePixels) {
     }
 }
 
-struct Record {
-    uint16 inputBlack = 0, inputWhite = 255, outputBlack = 0, outputWhite = 255, gamma = 100;
-};
+using Record = LevelsRecord;
 
 ByteVector LevelsBlock(const std::vector<Record>& inRecords) {
     Block block;
@@ -216,10 +214,8 @@ ByteVector LevelsBlock(const std::vector<Record>& inRecords) {
 }
 
 std::vector<uint8> LevelsTable(const Record& inRecord) {
-    LevelsRecord record{inRecord.inputBlack, inRecord.inputWhite, inRecord.outputBlack, inRecord.outputWhite,
-                        inRecord.gamma};
     ByteTable table;
-    BuildLevelsTable(record, table);
+    BuildLevelsTable(inRecord, table);
     return std::vector<uint8>(table, table + 256);
 }
 
