@@ -5,7 +5,8 @@
 // that must not share later writes, and halfway a shrink to a part of the plane (sometimes moved). Every
 // write is followed by a random read in any padding mode over a rectangle that may cross the bounds;
 // caller bytes between pixels and after rows must stay untouched. The tile buffer adds its component
-// reads and writes, the channel its inversion walk and bounds searches.
+// reads and writes and its search for pixels that are not transparent, the channel its inversion walk
+// and bounds searches.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -332,17 +333,21 @@ private:
         }
     }
 
-    // The channel's bounds searches against the bounds of the model's bytes that pass the same test.
+    // The bounds searches against the bounds of the model's pixels that pass the same test: for the
+    // channel the processors and the search for bytes other than a threshold, for the tile buffer the
+    // search for alpha other than 0.
     void CheckSearches() {
-        if constexpr (!kQuads) {
+        const auto modelBounds = [&](auto inPasses) {
+            GRect found;
+            mModel.Each(mModel.bounds, [&](int32 x, int32 y, T& p) {
+                if (inPasses(p)) found.UnionWith(GRect(x, y, x + 1, y + 1));
+            });
+            return found;
+        };
+        if constexpr (kQuads) {
+            EXPECT_EQ(mPlane.FindNonTransparentBounds(), modelBounds([](T& p) { return p.alpha != 0; }));
+        } else {
             const uint8 threshold = Value();
-            const auto modelBounds = [&](auto inPasses) {
-                GRect found;
-                mModel.Each(mModel.bounds, [&](int32 x, int32 y, T& p) {
-                    if (inPasses(p)) found.UnionWith(GRect(x, y, x + 1, y + 1));
-                });
-                return found;
-            };
             StFindBoundsViaGreaterThan greater(mPlane.GetBounds(), threshold);
             StFindBoundsViaNotEqualTo different(mPlane.GetBounds(), threshold);
             mPlane.ForEachPixelInArea(mPlane.GetBounds(), greater, nullptr);

@@ -1,5 +1,5 @@
 // CNativeQuadTileBuffer: tile geometry, constant tiles, walks, huge bounds and what the model runs leave
-// out (expansion from channels, bounds searches). Four channels woven in at once are compared with one at
+// out (expansion from channels). Four channels woven in at once are compared with one at
 // a time by the reader suite.
 #include <gtest/gtest.h>
 
@@ -148,19 +148,6 @@ TEST(TileBufferCopies, ChannelsExpandToGreyOrThroughAColourTable) {
             ASSERT_EQ(Word(PixelAt(indexed, x, y)), Word(table[value])) << x << "," << y;
         }
     }
-}
-
-TEST(TileBufferBounds, NonTransparentBoundsFollowTheAlphaOnly) {
-    CNativeQuadTileBuffer buffer(GRect(-5, -5, 300, 200), kTransparentWhite);
-    EXPECT_TRUE(buffer.FindNonTransparentBounds().Empty());
-    buffer.SetPixel(GPoint(250, 3), MakeNativeQuad(0, 0, 0, 1));
-    buffer.SetPixel(GPoint(-2, 150), MakeNativeQuad(0, 0, 0, 255));
-    buffer.SetPixel(GPoint(40, 199), MakeNativeQuad(255, 255, 255, 0));
-    EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-2, 3, 251, 151));
-    buffer.FillRect(GRect(59, 59, 123, 123), kRed);
-    EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-2, 3, 251, 151));
-    buffer.FillRect(GRect(-5, 190, 0, 200), kRed);
-    EXPECT_EQ(buffer.FindNonTransparentBounds(), GRect(-5, 3, 251, 200));
 }
 
 }  // namespace
