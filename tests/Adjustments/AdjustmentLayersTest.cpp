@@ -332,7 +332,7 @@ TEST(CurvesLayerTest, MapFormAppliesChannelMapThenMasterMap) {
         green[i] = uint8(i / 2 + 10);
     }
     Block block;
-    CurvesHeader(block, true, 1u << 0 | 1u << 2 | 1u << 30).Bytes(master, 256).Bytes(green, 256).Zeros(1);
+    CurvesHeader(block, true, 1u << 0 | 1u << 2 | 1u << 30).Append(master, 256).Append(green, 256).Zeros(1);
     ReadResult read = ReadAdjustment(kCurvesAdjustment, block.bytes);
     ASSERT_NE(read.layer, nullptr);
     const auto& curves = static_cast<const CCurvesAdjustmentLayer&>(*read.layer);

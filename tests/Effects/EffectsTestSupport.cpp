@@ -27,13 +27,14 @@ ByteVector ShadowFields(uint32 inBlur, uint32 inIntensity, uint32 inAngle, uint3
                         const char (&inMode)[5], uint8 inEnabled, uint8 inOpacity) {
     Bytes bytes;
     for (uint32 value : {0u, inBlur, inIntensity, inAngle, inDistance}) bytes.U32(value);
-    bytes.Color(0, 0x1111, 0x2222, 0x3333, 0).Mode(inMode);
+    bytes.U16(0).U16(0x1111).U16(0x2222).U16(0x3333).U16(0).Key("ZQRS").Key(inMode);
     return bytes.U8(inEnabled).U8(0).U8(inOpacity).Get();
 }
 
 ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], uint8 inEnabled) {
     Bytes bytes;
-    bytes.U32(inVersion).U32(inBlur).U32(0x10000).Color(0, 0xFFFF, 0xEEEE, 0xDDDD, 0).Mode(inMode);
+    bytes.U32(inVersion).U32(inBlur).U32(0x10000).U16(0).U16(0xFFFF).U16(0xEEEE).U16(0xDDDD).U16(0);
+    bytes.Key("ZQRS").Key(inMode);
     bytes.U8(inEnabled).U8(99);
     if (inVersion >= 1) bytes.U8(0);
     return bytes.Get();
@@ -41,8 +42,8 @@ ByteVector GlowFields(uint32 inVersion, uint32 inBlur, const char (&inMode)[5], 
 
 ByteVector BevelFields(uint8 inStyle, uint32 inAngle, uint32 inStrength, uint32 inBlur) {
     Bytes bytes;
-    bytes.U32(0).U32(inAngle).U32(inStrength).U32(inBlur).Mode("lite").Mode("dark");
-    bytes.Color(0, 0xFFFF, 0xFFFF, 0xFFFF, 0).Color(0, 0, 0, 0, 0);
+    bytes.U32(0).U32(inAngle).U32(inStrength).U32(inBlur).Key("ZQRS").Key("lite").Key("ZQRS").Key("dark");
+    bytes.U16(0).U16(0xFFFF).U16(0xFFFF).U16(0xFFFF).U16(0).Zeros(10);
     for (uint32 value : {uint32(inStyle), 10u, 20u, 1u, 0u, 1u}) bytes.U8(value);
     return bytes.Get();
 }

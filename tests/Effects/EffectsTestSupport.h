@@ -17,26 +17,6 @@
 
 namespace EffectsTest {
 
-// Big-endian bytes, appended field by field.
-class Bytes {
-public:
-    Bytes& U8(uint32 inValue) { return Append({uint8(inValue)}); }
-    Bytes& U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
-    Bytes& U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
-    Bytes& Key(const char (&inKey)[5]) { return U8(inKey[0]).U8(inKey[1]).U8(inKey[2]).U8(inKey[3]); }
-    Bytes& Color(uint16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD) {
-        return U16(inSpace).U16(inA).U16(inB).U16(inC).U16(inD);
-    }
-    Bytes& Mode(const char (&inKey)[5]) { return Key("ZQRS").Key(inKey); }
-    Bytes& Append(const ByteVector& inBytes) {
-        return mBytes.insert(mBytes.end(), inBytes.begin(), inBytes.end()), *this;
-    }
-    const ByteVector& Get() const { return mBytes; }
-
-private:
-    ByteVector mBytes;
-};
-
 // One record: signature, key, length (default: the fields' size), fields.
 ByteVector Record(const char (&inKey)[5], const ByteVector& inFields,
                   std::optional<uint32> inLength = std::nullopt, const char (&inSignature)[5] = "ZQRS");
