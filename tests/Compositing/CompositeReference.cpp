@@ -13,31 +13,27 @@ namespace {
 using Plane = std::vector<NativeQuad>;
 
 // Clip groups from the clipping values: a base has clipping 0 and a clipped layer above it; a group is
-// the base and the clipped run above it.
+// the base and the clipped run above it (a clipped run at the bottom of the stack is a group without a
+// base). Group() is the position where the layer's group starts, -1 outside any group.
 class ClipGroups {
 public:
     explicit ClipGroups(const CImage& inImage) {
-        for (int32 p = 0; p < inImage.GetLayerCount(); ++p)
-            mClipping.push_back(inImage.GetLayerWithPosition(p)->GetClipping());
+        const int32 count = inImage.GetLayerCount();
+        const auto clipped = [&](int32 p) {
+            return p < count && inImage.GetLayerWithPosition(p)->GetClipping();
+        };
+        for (int32 p = 0; p < count; ++p) {
+            mBase.push_back(count >= 2 && !clipped(p) && clipped(p + 1));
+            const bool member = count >= 2 && (clipped(p) || clipped(p + 1));
+            mGroup.push_back(!member ? -1 : p > 0 && mGroup[p - 1] >= 0 && !mBase[p] ? mGroup[p - 1] : p);
+        }
     }
-    bool Base(int32 p) const {
-        return Count() >= 2 && mClipping[p] == 0 && p + 1 < Count() && mClipping[p + 1] != 0;
-    }
-    bool Member(int32 p) const {
-        return Count() >= 2 && (mClipping[p] != 0 || (p + 1 < Count() && mClipping[p + 1] != 0));
-    }
-    bool Same(int32 a, int32 b) const {
-        if (!Member(a) || !Member(b)) return false;
-        const int32 lo = std::min(a, b), hi = std::max(a, b);
-        if (hi - lo == 1) return !Base(hi);
-        for (int32 k = lo + 1; k <= hi; ++k)
-            if (!Member(k) || Base(k)) return false;
-        return true;
-    }
+    bool Base(int32 p) const { return mBase[p]; }
+    bool Same(int32 a, int32 b) const { return mGroup[a] >= 0 && mGroup[a] == mGroup[b]; }
 
 private:
-    int32 Count() const { return int32(mClipping.size()); }
-    std::vector<uint32> mClipping;
+    std::vector<bool> mBase;
+    std::vector<int32> mGroup;
 };
 
 Plane LayerPixels(CLayer& inLayer, const GRect& inTile) {
