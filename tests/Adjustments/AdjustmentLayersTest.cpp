@@ -5,6 +5,7 @@
 // their range profiles, pixels in both modes, both block versions).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -417,50 +418,32 @@ TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
     }
 }
 
-// A "mixr" block: version, monochrome, then four records of five percentages.
-ByteVector MixerBlock(const std::vector<std::vector<int32>>& inRecords, bool inMonochrome) {
-    Block block;
-    block.I16(1).U16(inMonochrome ? 1 : 0);
-    for (const auto& record : inRecords)
-        for (int32 percent : record) block.I16(percent);
-    return block.bytes;
-}
-
+// The mixer against its definition on random settings and pixels: an output sums the three components
+// and 255 with its record's coefficients (percent x 2048 / 200, truncated toward zero; monochrome: record
+// 0 for every output), adds a half, drops the 10 fraction bits (arithmetic shift) and clamps to 0..255; the
+// fourth coefficient is never applied and the destination's fourth byte is kept.
 TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
-    struct Case {
-        const char* name;
-        std::vector<std::vector<int32>> records;
-        bool monochrome;
-        NativeQuad in, out;
-    };
-    auto records = [](std::vector<int32> red, std::vector<int32> green, std::vector<int32> blue) {
-        return std::vector<std::vector<int32>>{red, green, blue, {0, 0, 0, 100, 0}};
-    };
-    const Case cases[] = {
-        {"identity", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
-         Q(200, 100, 50, 7), Q(200, 100, 50, 4)},
-        {"constant 100 % adds 255", records({100, 0, 0, 0, 0}, {0, 100, 0, 0, 100}, {0, 0, 100, 0, 0}), false,
-         Q(10, 20, 30, 7), Q(10, 255, 30, 4)},
-        {"swap red and blue", records({0, 0, 100, 0, 0}, {0, 100, 0, 0, 0}, {100, 0, 0, 0, 0}), false,
-         Q(10, 20, 30, 7), Q(30, 20, 10, 4)},
-        // 40 % is 409 (409.6 truncated): (200 * 409 + 100 * 409 + 50 * 204 + 512) >> 10 = 130 for all three;
-        // the other records do not count.
-        {"monochrome 40/40/20", records({40, 40, 20, 0, 0}, {0, 0, 0, 0, 100}, {100, 0, 0, 0, 0}), true,
-         Q(200, 100, 50, 7), Q(130, 130, 130, 4)},
-        // -33 % is -337 (truncated toward zero, not -338): (41 * -337 + 255 * 1024 + 512) >> 10 = 242.
-        {"negative factor truncates toward zero",
-         records({-33, 0, 0, 0, 100}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false, Q(41, 0, 0, 7),
-         Q(242, 0, 0, 4)},
-        // A negative sum shifts arithmetically and clamps to 0; the fourth factor is never applied.
-        {"negative sums clamp to 0", records({-100, 0, 0, 100, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}),
-         false, Q(1, 2, 3, 7), Q(0, 2, 3, 4)},
-        {"large sums clamp to 255", records({200, 200, 0, 0, 0}, {0, 100, 0, 0, 0}, {0, 0, 100, 0, 0}), false,
-         Q(100, 100, 3, 7), Q(255, 100, 3, 4)},
-    };
-    for (const Case& c : cases) {
-        ReadResult result = ReadAdjustment(kChannelMixerAdjustment, MixerBlock(c.records, c.monochrome));
-        ASSERT_NE(result.layer, nullptr) << c.name << ": " << result.error;
-        EXPECT_EQ(Word(AdjustInto(*result.layer, c.in)), Word(c.out)) << c.name;
+    std::mt19937 random(31);
+    for (int32 round = 0; round < 300; ++round) {
+        const bool monochrome = random() % 4 == 0;
+        int32 percent[4][5];
+        Block block;
+        block.I16(1).U16(monochrome);
+        for (auto& record : percent)
+            for (int32& p : record) block.I16(p = int32(random() % 401) - 200);
+        auto layer = ReadLayer(kChannelMixerAdjustment, block.bytes);
+        ASSERT_NE(layer, nullptr);
+        for (int32 k = 0; k < 20; ++k) {
+            const NativeQuad in = WordToNativeQuad(uint32(random()));
+            int32 out[3];
+            for (int32 o = 0; o < 3; ++o) {
+                const auto c = [&](int32 i) { return percent[monochrome ? 0 : o][i] * 2048 / 200; };
+                out[o] = std::clamp(
+                    (in.red * c(0) + in.green * c(1) + in.blue * c(2) + c(4) * 255 + 512) >> 10, 0, 255);
+            }
+            EXPECT_EQ(Word(AdjustInto(*layer, in)), Word(Q(uint8(out[0]), uint8(out[1]), uint8(out[2]), 4)))
+                << "round " << round;
+        }
     }
 }
 
