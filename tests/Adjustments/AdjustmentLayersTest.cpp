@@ -19,6 +19,7 @@
 #include "Src/Orvane/Src/Adjustments/CSelectiveColorAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/HueSaturationTables.h"
+#include "Src/Orvane/Src/Image/PixelMath.h"
 #include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "tests/Adjustments/AdjustmentTestSupport.h"
 #include "tests/support/ReportCapture.h"
@@ -447,126 +448,103 @@ TEST(ChannelMixer, PixelsFollowTheFixedPointSums) {
     }
 }
 
-using Records = std::array<std::array<int32, 4>, kSelectiveRangeCount>;
-
-// Version 1, the method, a first record of zeros, then the nine ranges' records.
-ByteVector SelectiveBlock(const Records& inRecords, int32 inMethod) {
-    Block block;
-    block.I16(1).I16(inMethod).Zeros(8);
-    for (const auto& record : inRecords)
-        for (int32 value : record) block.I16(value);
-    return block.bytes;
+// Selective colour by its definition. A pixel's primary range is the colour of its largest component,
+// the secondary the mixture of its two largest (ties by the order of the comparisons); its weights are
+// max - mid, mid - min, whites max(0, 2 min - 255), neutrals and blacks max(0, 255 - 2 max).
+SelectiveWeights WeightsModel(int32 r, int32 g, int32 b) {
+    const int32 high = std::max({r, g, b}), low = std::min({r, g, b}), mid = r + g + b - high - low;
+    const bool gb = g < b;
+    const int32 primary =
+        gb ? (r < b ? kSelectiveBlues : kSelectiveReds) : (r < g ? kSelectiveGreens : kSelectiveReds);
+    const int32 secondary =
+        gb ? (r < g ? kSelectiveCyans : kSelectiveMagentas) : (r < b ? kSelectiveCyans : kSelectiveYellows);
+    const int32 neutrals = high < 128 ? low + high : low < 128 ? 255 - high + low : 510 - high - low;
+    return {primary,
+            secondary,
+            high - mid,
+            mid - low,
+            std::max(0, 2 * low - 255),
+            neutrals,
+            std::max(0, 255 - 2 * high)};
 }
 
-// Primary and secondary range, then the primary, secondary, whites, neutrals and blacks weights; over a
-// grid of pixels the weights add up to 255.
-TEST(SelectiveColorWeights, RangesAndWeightsOfPixels) {
-    const std::pair<std::array<int32, 3>, std::array<int32, 7>> cases[] = {
-        {{100, 50, 0}, {kSelectiveReds, kSelectiveYellows, 50, 50, 0, 100, 55}},
-        {{10, 200, 240}, {kSelectiveBlues, kSelectiveCyans, 40, 190, 0, 25, 0}},
-        {{250, 220, 230}, {kSelectiveReds, kSelectiveMagentas, 20, 10, 185, 40, 0}},
-        // Ties go by the order of the comparisons.
-        {{128, 128, 128}, {kSelectiveReds, kSelectiveYellows, 0, 0, 1, 254, 0}},
-        {{9, 200, 200}, {kSelectiveGreens, kSelectiveCyans, 0, 191, 0, 64, 0}},
-        {{200, 9, 200}, {kSelectiveReds, kSelectiveMagentas, 0, 191, 0, 64, 0}},
-        {{200, 200, 9}, {kSelectiveReds, kSelectiveYellows, 0, 191, 0, 64, 0}},
-        {{9, 9, 200}, {kSelectiveBlues, kSelectiveMagentas, 191, 0, 0, 64, 0}},
-        {{9, 200, 9}, {kSelectiveGreens, kSelectiveYellows, 191, 0, 0, 64, 0}},
-        {{0, 0, 0}, {kSelectiveReds, kSelectiveYellows, 0, 0, 0, 0, 255}},
-        {{255, 255, 255}, {kSelectiveReds, kSelectiveYellows, 0, 0, 255, 0, 0}},
-    };
-    for (const auto& [rgb, want] : cases) {
-        const SelectiveWeights w = ComputeSelectiveWeights(rgb[0], rgb[1], rgb[2]);
-        EXPECT_EQ((std::array<int32, 7>{w.primaryRange, w.secondaryRange, w.primary, w.secondary, w.whites,
-                                        w.neutrals, w.blacks}),
-                  want)
-            << rgb[0] << "," << rgb[1] << "," << rgb[2];
-    }
+// A value v (a = v + 100) at or below 0 lifts the foot to d = 255 - (255 a + 50) / 100: a line from (0, d)
+// to (255, 255), or over the limited range to (255 - d, 255) and 255 after it; above 0 it moves the start
+// to x = 255 - (a / 4 + 25500) / a: 0 before it, then a line to (255, 255), or over the limited range to
+// (255, 255 - x). Lines as the table toolkit draws them.
+std::vector<uint8> SelectiveTableModel(int32 v, bool inFullRange) {
+    ByteTable table;
+    SetIdentity(table);
+    const int32 a = v + 100, d = 255 - (a * 255 + 50) / 100, x = v > 0 ? 255 - (a / 4 + 25500) / a : 0;
+    if (v <= 0) SetLine(table, 0, inFullRange ? 255 : 255 - d, d, 255);
+    if (v <= 0 && !inFullRange && d > 0) SetConstant(table, 256 - d, 255, 255);
+    if (v > 0) SetLine(table, x, 255, 0, inFullRange ? 255 : 255 - x);
+    if (v > 0 && x > 0) SetConstant(table, 0, x - 1, 0);
+    return std::vector<uint8>(table, table + 256);
+}
+
+// The weights over a grid of pixels, black's scaling of the colour values (round((v + 100) f) - 100 with
+// the factor f = (B + 100) / 100 worked out first in double precision, halves away from zero) and the
+// tables of every value a record can reach.
+TEST(SelectiveColor, WeightsScalingAndTablesFollowTheirDefinitions) {
     for (int32 r = 0; r < 256; r += 3)
         for (int32 g = 0; g < 256; g += 5)
             for (int32 b = 0; b < 256; b += 7) {
-                const SelectiveWeights w = ComputeSelectiveWeights(r, g, b);
-                ASSERT_EQ(w.primary + w.secondary + w.whites + w.neutrals + w.blacks, 255)
+                const SelectiveWeights w = ComputeSelectiveWeights(r, g, b), m = WeightsModel(r, g, b);
+                ASSERT_EQ((std::array<int32, 7>{w.primaryRange, w.secondaryRange, w.primary, w.secondary,
+                                                w.whites, w.neutrals, w.blacks}),
+                          (std::array<int32, 7>{m.primaryRange, m.secondaryRange, m.primary, m.secondary,
+                                                m.whites, m.neutrals, m.blacks}))
                     << r << "," << g << "," << b;
-                ASSERT_GE(w.neutrals, 0);
             }
+    for (int32 v = -100; v <= 100; ++v)
+        for (int32 black = -100; black <= 100; ++black)
+            ASSERT_EQ(ScaleSelectiveValue(v, black), std::lround((v + 100) * ((black + 100) / 100.0)) - 100)
+                << v << "/" << black;
+    for (int32 v = -100; v <= 300; ++v)
+        for (bool fullRange : {false, true}) {
+            uint8 table[256];
+            BuildSelectiveTable(table, v, fullRange);
+            ASSERT_EQ(std::vector<uint8>(table, table + 256), SelectiveTableModel(v, fullRange))
+                << v << " " << fullRange;
+        }
 }
 
-TEST(SelectiveColorTables, ScalingByBlackRoundsHalvesAwayFromZero) {
-    const struct {
-        int32 value, black, scaled;
-    } cases[] = {
-        {37, 0, 37},       {-1, 50, 49},      // 99 * 1.5 = 148.5 -> 149
-        {1, 50, 52},       {100, 100, 300},   // the largest reachable
-        {-100, 100, -100}, {80, -100, -100},  // no colour left
-        {-60, -50, -80},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ScaleSelectiveValue(c.value, c.black), c.scaled) << c.value << "/" << c.black;
-}
-
-// Table entries at chosen inputs. Negative values lift the foot to d = 255 - (255 (v + 100) + 50) / 100;
-// positive ones move the start to x = 255 - ((v + 100) / 4 + 25500) / (v + 100).
-TEST(SelectiveColorTables, FootAndStartOfEachPercentage) {
-    struct Case {
-        int32 value;
-        bool fullRange;
-        std::vector<std::pair<int32, int32>> entries;  // (input, output)
-    };
-    const Case cases[] = {
-        {0, true, {{0, 0}, {1, 1}, {128, 128}, {255, 255}}},
-        {0, false, {{0, 0}, {77, 77}, {255, 255}}},
-        {-100, true, {{0, 255}, {100, 255}, {255, 255}}},
-        {-100, false, {{0, 255}, {1, 255}, {255, 255}}},
-        // d = 127: full range climbs from 127 to 255; otherwise it reaches 255 at 128 and stays there.
-        {-50, true, {{0, 127}, {1, 128}, {128, 191}, {255, 255}}},
-        {-50, false, {{0, 127}, {64, 191}, {128, 255}, {129, 255}, {255, 255}}},
-        // x = 85: zero below, then to 255 (full range) or to 170.
-        {50, true, {{0, 0}, {84, 0}, {85, 0}, {170, 128}, {255, 255}}},
-        {50, false, {{0, 0}, {84, 0}, {85, 0}, {170, 85}, {255, 170}}},
-        // x = 255 - (50 + 25500) / 200 = 255 - 127 = 128 (the quotient truncated).
-        {100, true, {{127, 0}, {128, 0}, {129, 2}, {255, 255}}},
-        {300, false, {{190, 0}, {191, 0}, {255, 64}}},
-    };
-    for (const Case& c : cases) {
-        uint8 table[256];
-        BuildSelectiveTable(table, c.value, c.fullRange);
-        for (const auto& [input, output] : c.entries)
-            EXPECT_EQ(table[input], output)
-                << "value " << c.value << " full " << c.fullRange << " at " << input;
-    }
-}
-
-TEST_F(ColourTest, SelectiveColorChangesOnlyThePixelsOfItsRanges) {
-    const struct {
-        const char* name;
-        int32 range;
-        std::array<int32, 4> record;
-        int32 method;
-        NativeQuad in, out;
-    } cases[] = {
-        // Without changes only the weighted sum is rounded: red Mul8(100, 50) + Mul8(100, 50) +
-        // Mul8(100, 100) + Mul8(100, 55) = 20 + 20 + 39 + 22.
-        {"no changes", kSelectiveReds, {0, 0, 0, 0}, 0, Q(100, 50, 0, 0), Q(101, 51, 0, 4)},
-        // Pure red belongs to reds alone. Full range keeps 255 at 255; relative halves it.
-        {"reds +cyan absolute", kSelectiveReds, {100, 0, 0, 0}, 0, Q(255, 0, 0, 0), Q(255, 0, 0, 4)},
-        {"reds +cyan relative", kSelectiveReds, {100, 0, 0, 0}, 1, Q(255, 0, 0, 0), Q(127, 0, 0, 4)},
-        // Black 100 doubles the cyan distance from -100: cyan 0 becomes 100.
-        {"reds black scales cyan", kSelectiveReds, {0, 0, 0, 100}, 1, Q(255, 0, 0, 0), Q(127, 0, 0, 4)},
-        // Removing all magenta from the greens lifts their green table to 255: Mul8(255, 200) plus the
-        // neutral share Mul8(200, 55).
-        {"greens -magenta", kSelectiveGreens, {0, -100, 0, 0}, 0, Q(0, 200, 0, 0), Q(0, 243, 0, 4)},
-        {"greens leave blue alone", kSelectiveGreens, {0, -100, 0, 0}, 0, Q(0, 0, 200, 0), Q(0, 0, 200, 4)},
-        // Blacks: for (0, 0, 0) the blacks weight is 255; removing yellow lifts blue to 255.
-        {"blacks -yellow", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(0, 0, 0, 0), Q(0, 0, 255, 4)},
-        {"whites untouched", kSelectiveBlacks, {0, 0, -100, 0}, 0, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
-    };
-    for (const auto& c : cases) {
-        Records records{};
-        records[c.range] = c.record;
-        auto layer = ReadLayer(kSelectiveColorAdjustment, SelectiveBlock(records, c.method));
-        ASSERT_NE(layer, nullptr) << c.name;
-        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+// Random records through the layer: each colour out is the sum over the pixel's five weights of the
+// weight times (Mul8) the entry of that range's table (cyan for red, magenta for green, yellow for blue),
+// the colour values scaled by black first; the fourth byte of the destination is kept.
+TEST_F(ColourTest, SelectiveColorPixelsFollowTheirDefinition) {
+    std::mt19937 random(17);
+    for (int32 round = 0; round < 200; ++round) {
+        const int32 method = int32(random() % 2);
+        std::array<std::array<int32, 4>, kSelectiveRangeCount> records;
+        Block block;
+        block.I16(1).I16(method).Zeros(8);
+        for (auto& record : records)
+            for (int32& value : record)
+                block.I16(value = random() % 3 == 0 ? 0 : int32(random() % 201) - 100);
+        auto layer = ReadLayer(kSelectiveColorAdjustment, block.bytes);
+        ASSERT_NE(layer, nullptr);
+        for (int32 k = 0; k < 20; ++k) {
+            const NativeQuad in = WordToNativeQuad(uint32(random()));
+            const int32 rgb[3] = {in.red, in.green, in.blue};
+            const SelectiveWeights w = WeightsModel(rgb[0], rgb[1], rgb[2]);
+            const std::pair<int32, int32> shares[] = {{w.primaryRange, w.primary},
+                                                      {w.secondaryRange, w.secondary},
+                                                      {kSelectiveWhites, w.whites},
+                                                      {kSelectiveNeutrals, w.neutrals},
+                                                      {kSelectiveBlacks, w.blacks}};
+            uint8 out[3] = {};
+            for (int32 c = 0; c < 3; ++c)
+                for (const auto& [range, weight] : shares) {
+                    const auto& rec = records[size_t(range)];
+                    const int32 v =
+                        rec[3] != 0 ? ScaleSelectiveValue(rec[size_t(c)], rec[3]) : rec[size_t(c)];
+                    out[c] = uint8(out[c] +
+                                   Mul8(SelectiveTableModel(v, method == 0)[size_t(rgb[c])], uint32(weight)));
+                }
+            EXPECT_EQ(Word(AdjustInto(*layer, in)), Word(Q(out[0], out[1], out[2], 4))) << "round " << round;
+        }
     }
 }
 
