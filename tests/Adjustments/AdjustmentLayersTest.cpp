@@ -28,20 +28,6 @@ using namespace AdjustmentTest;
 
 namespace {
 
-std::vector<uint8> BrightnessContrast(int32 inBrightness, int32 inContrast, int32 inPivot) {
-    ReadResult read =
-        ReadAdjustment(kBrightnessContrastAdjustment,
-                       Block().I16(inBrightness).I16(inContrast).I16(inPivot).U8(1).U8(0xAA).bytes);
-    EXPECT_NE(read.layer, nullptr);
-    return AppliedTable(*read.layer, 1);
-}
-
-std::vector<uint8> Posterize(int32 inLevels) {
-    ReadResult read = ReadAdjustment(kPosterizeAdjustment, Block().I16(inLevels).U16(0).bytes);
-    EXPECT_NE(read.layer, nullptr);
-    return AppliedTable(*read.layer, 2);
-}
-
 // The layer the factory builds, the block it writes back and a clone that writes and applies the same.
 // Refused blocks are in the document suite.
 TEST(AdjustmentFactoryTest, EveryKindBuildsItsLayerWritesItsBlockBackAndClones) {
@@ -108,69 +94,64 @@ TEST(InvertLayerTest, EmptyBlockInvertsColoursAndKeepsTheFourthByte) {
     EXPECT_EQ(Adjust(*read.layer, NativeQuad{0, 128, 255, 200}), (NativeQuad{255, 127, 0, 200}));
 }
 
-TEST(BrightnessContrastLayerTest, FiguresOfBothBranches) {
-    EXPECT_EQ(BrightnessContrast(0, 0, 127), Identity());
-    // Contrast 100: a hard step at the input centre, pivot minus brightness.
-    const std::vector<uint8> step = BrightnessContrast(20, 100, 120);
-    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(step[i], i < 100 ? 0 : 255) << i;
-    // Contrast -100: everything at the output centre, pivot plus brightness, clamped.
-    for (int32 i : BrightnessContrast(30, -100, 90)) ASSERT_EQ(i, 120);
-    for (int32 i : BrightnessContrast(200, -100, 90)) ASSERT_EQ(i, 255);
-    // Steeper: s = 255 - 127 = 128, input centre 108, output centre 128.
-    const std::vector<uint8> steep = BrightnessContrast(20, 50, 128);
-    EXPECT_EQ(steep[0], 0);      // 128 - (108 * 255 + 64) / 128 < 0
-    EXPECT_EQ(steep[100], 112);  // 128 - (8 * 255 + 64) / 128 = 128 - 16
-    EXPECT_EQ(steep[108], 128);
-    EXPECT_EQ(steep[110], 132);  // 128 + (510 + 64) / 128
-    EXPECT_EQ(steep[200], 255);
-    // Flatter: s = -127 + 255 = 128, output centre 110, input centre 100.
-    const std::vector<uint8> flat = BrightnessContrast(10, -50, 100);
-    EXPECT_EQ(flat[0], 60);  // 110 - (128 * 100 + 127) / 255
-    EXPECT_EQ(flat[100], 110);
-    EXPECT_EQ(flat[255], 188);  // 110 + (128 * 155 + 127) / 255
+// Brightness/contrast against its definition over every contrast of -100..100 with random brightness
+// and pivot: 32-bit arithmetic truncating toward zero, each entry clamped. Below 0 the contrast flattens
+// the line (slope s / 255, s = 255 k / 100 + 255) around the output centre pivot + brightness; from 0 on
+// it steepens it (slope 255 / s, s = 255 - 255 k / 100, a step where s is 0) around the input centre
+// pivot - brightness, rounding by s / 2.
+TEST(BrightnessContrastLayerTest, TablesFollowTheirDefinition) {
+    std::mt19937 random(3);
+    for (int32 k = -100; k <= 100; ++k)
+        for (int32 round = 0; round < 4; ++round) {
+            const int32 b = int32(random() % 301) - 150, pivot = int32(random() % 256);
+            std::vector<uint8> expected(256);
+            for (int32 i = 0; i < 256; ++i) {
+                const int32 s = k < 0 ? k * 255 / 100 + 255 : 255 - k * 255 / 100,
+                            c = k < 0 ? pivot : pivot - b;
+                const int32 m = k < 0 ? pivot + b : pivot, h = s >> 1;
+                int32 value = i < c ? m - (s * (c - i) + 127) / 255 : m + (s * (i - c) + 127) / 255;
+                if (k >= 0)
+                    value = s == 0  ? (i < c ? 0 : 255)
+                            : i < c ? m - ((c - i) * 255 + h) / s
+                                    : m + ((i - c) * 255 + h) / s;
+                expected[size_t(i)] = uint8(std::clamp(value, 0, 255));
+            }
+            ReadResult read = ReadAdjustment(kBrightnessContrastAdjustment,
+                                             Block().I16(b).I16(k).I16(pivot).U8(1).U8(0xAA).bytes);
+            ASSERT_EQ(AppliedTable(*read.layer, int32(random() % 3)), expected)
+                << b << " " << k << " " << pivot;
+        }
 }
 
+// Threshold over random levels (0..256) and pixels: the luminance (4915 red + 9667 green + 1802 blue +
+// 8192) >> 14 below the level gives black, otherwise white; the fourth byte is kept.
 TEST(ThresholdLayerTest, LuminanceDecidesBlackOrWhite) {
-    auto threshold = [](int32 inLevel) {
-        return ReadAdjustment(kThresholdAdjustment, Block().I16(inLevel).U16(0).bytes).layer;
-    };
-    // Pure red has luminance (255 * 4915 + 8192) >> 14 = 76; pure green 150; pure blue 28.
-    std::unique_ptr<CAdjustmentLayer> at76 = threshold(76), at77 = threshold(77);
-    EXPECT_EQ(Adjust(*at76, MakeNativeQuad(255, 0, 0, 3)), MakeNativeQuad(255, 255, 255, 3));
-    EXPECT_EQ(Adjust(*at77, MakeNativeQuad(255, 0, 0, 3)), MakeNativeQuad(0, 0, 0, 3));
-    EXPECT_EQ(Adjust(*at77, MakeNativeQuad(0, 255, 0, 3)), MakeNativeQuad(255, 255, 255, 3));
-    EXPECT_EQ(Adjust(*at77, MakeNativeQuad(0, 0, 255, 3)), MakeNativeQuad(0, 0, 0, 3));
-    EXPECT_EQ(ThresholdLuminance(255, 255, 255), 255);
-    std::unique_ptr<CAdjustmentLayer> white = threshold(0), black = threshold(256);
-    for (int32 v = 0; v < 256; v += 5) {
-        const NativeQuad pixel = MakeNativeQuad(uint8(v), uint8(255 - v), uint8(v / 2), 9);
-        EXPECT_EQ(Adjust(*white, pixel), MakeNativeQuad(255, 255, 255, 9));
-        EXPECT_EQ(Adjust(*black, pixel), MakeNativeQuad(0, 0, 0, 9));
+    std::mt19937 random(4);
+    for (int32 round = 0; round < 300; ++round) {
+        const int32 level = round < 2 ? round * 256 : int32(random() % 257);
+        std::unique_ptr<CAdjustmentLayer> layer =
+            ReadAdjustment(kThresholdAdjustment, Block().I16(level).U16(0).bytes).layer;
+        for (int32 k = 0; k < 20; ++k) {
+            const NativeQuad in = WordToNativeQuad(uint32(random()));
+            const uint8 out =
+                (in.red * 4915 + in.green * 9667 + in.blue * 1802 + 8192) >> 14 < level ? 0 : 255;
+            ASSERT_EQ(Word(Adjust(*layer, in)), Word(MakeNativeQuad(out, out, out, in.alpha))) << level;
+        }
     }
 }
 
-TEST(PosterizeLayerTest, LevelCountsTheFiveBitCaseAndCountsBelowTwo) {
-    const std::vector<uint8> five = Posterize(32);
-    EXPECT_EQ(five[255], 255);
-    EXPECT_EQ(five[8], 8);
-    EXPECT_EQ(five[7], 0);
-    EXPECT_EQ(five[100], 99);  // q = 12: 96 + 3
-    const std::vector<uint8> four = Posterize(4);
-    EXPECT_EQ(std::set<uint8>(four.begin(), four.end()), (std::set<uint8>{0, 85, 170, 255}));
-    for (int32 n = 2; n <= 256; ++n) {
-        const std::vector<uint8> table = Posterize(n);
-        const std::set<uint8> outputs(table.begin(), table.end());
-        ASSERT_EQ(int32(outputs.size()), n) << n;
-        ASSERT_EQ(*outputs.begin(), 0);
-        ASSERT_EQ(*outputs.rbegin(), 255);
-        for (int32 i = 1; i < 256; ++i) ASSERT_GE(table[i], table[i - 1]) << n;
-    }
-    // Counts below two act as two (a step at 128) and are kept as read.
-    for (int32 levels : {1, 0, -7}) {
-        const std::vector<uint8> two = Posterize(levels);
-        for (int32 i = 0; i < 256; ++i) ASSERT_EQ(two[i], i < 128 ? 0 : 255) << i;
-        ReadResult read = ReadAdjustment(kPosterizeAdjustment, Block().I16(levels).U16(0x1234).bytes);
-        EXPECT_EQ(static_cast<CPosterizeAdjustmentLayer&>(*read.layer).GetLevels(), levels);
+// Every count of 2..256: entry i is ((n i) >> 8) x 255 / (n - 1), and 32 widens 5-bit values by repeating
+// their top bits. Counts below two act as two (a step at 128) and are kept as read.
+TEST(PosterizeLayerTest, EveryLevelCountAndCountsBelowTwo) {
+    for (int32 n = -7; n <= 256; ++n) {
+        ReadResult read = ReadAdjustment(kPosterizeAdjustment, Block().I16(n).U16(0x1234).bytes);
+        std::vector<uint8> expected(256);
+        for (int32 i = 0; i < 256; ++i)
+            expected[size_t(i)] = n < 2     ? uint8(i < 128 ? 0 : 255)
+                                  : n == 32 ? uint8((i >> 3) * 8 + (i >> 5))
+                                            : uint8(((n * i) >> 8) * 255 / (n - 1));
+        ASSERT_EQ(AppliedTable(*read.layer, 2), expected) << n;
+        EXPECT_EQ(static_cast<CPosterizeAdjustmentLayer&>(*read.layer).GetLevels(), n);
     }
 }
 
