@@ -573,59 +573,60 @@ ByteVector Version1Block(bool inColorize, const std::array<int32, 24>& inValues)
     return block.bytes;
 }
 
-TEST(HueSaturationArithmetic, RescaleLightnessAndSaturationFigures) {
-    EXPECT_EQ(HueRescale(100, -100, 100, -180, 180), 180);
-    EXPECT_EQ(HueRescale(-100, -100, 100, -180, 180), -180);
-    EXPECT_EQ(HueRescale(-1, -100, 100, -60, 60), -1);  // -60 + (99 * 120 + 100) / 200 = -60 + 59
-    EXPECT_EQ(HueRescale(0, -100, 100, 0, 100), 50);    // 10100 / 200 = 50.5, truncated
-    EXPECT_EQ(HueRescale(359, 0, 359, 0, 1529), 1529);
-    EXPECT_EQ(HueRescale(1, 0, 359, 0, 1529), 4);
-    EXPECT_EQ(HueRescale(120, -180, 180, -765, 765), 510);
-
-    struct LightnessCase {
-        int32 lightness, input, output;
-    };
-    const LightnessCase lightness[] = {
-        {0, 0, 0},       {0, 200, 200}, {100, 0, 255}, {-100, 255, 0}, {50, 0, 127},  {50, 255, 255},
-        {-50, 255, 128}, {-50, 0, 0},   {1, 0, 2},     {-1, 255, 253}, {150, 0, 255}, {-150, 255, 0},
-    };
-    for (const LightnessCase& c : lightness) {
+// The arithmetic shared by the hue/saturation tables against its definition: the rescale c + ((v - a)
+// (d - c) + (b - a) / 2) / (b - a), truncating, over every range it serves; the lightness table of every
+// lightness (a = 255 l / 100: below 1 entry i is (i (255 + a) + 127) / 255, else 255 - ((255 - i) (255 - a)
+// + 127) / 255; beyond -100..100 as the nearest end); the saturation factor of every percentage (256 s /
+// 100 + 256 below 1, else min(32767, 65280 / (255 - 254 s / 100)); 100 and above 32767); the colorize
+// ramp as listed (255, a falling flank, 0, the flank rising back, 255).
+TEST(HueSaturationArithmetic, RescaleLightnessSaturationAndRampFollowTheirDefinitions) {
+    const int32 ranges[][4] = {{-100, 100, -180, 180}, {-100, 100, 0, 100},  {-100, 100, -60, 60},
+                               {0, 359, 0, 1529},      {-60, 60, -255, 255}, {-180, 180, -765, 765}};
+    for (const auto& [a, b, c, d] : ranges)
+        for (int32 v = a; v <= b; ++v)
+            ASSERT_EQ(HueRescale(v, a, b, c, d), c + ((v - a) * (d - c) + (b - a) / 2) / (b - a)) << v;
+    for (int32 l = -150; l <= 150; ++l) {
         uint8 table[256];
-        BuildLightnessTable(c.lightness, table);
-        EXPECT_EQ(table[c.input], c.output) << "lightness " << c.lightness << " at " << c.input;
+        BuildLightnessTable(l, table);
+        const int32 a = std::clamp(l, -100, 100) * 255 / 100;
+        for (int32 i = 0; i < 256; ++i)
+            ASSERT_EQ(table[i],
+                      a < 1 ? (i * (255 + a) + 127) / 255 : 255 - ((255 - i) * (255 - a) + 127) / 255)
+                << l << " at " << i;
     }
-
-    const std::pair<int32, int32> factors[] = {{0, 256},    {-100, 0},    {-50, 128},   {1, 258}, {50, 510},
-                                               {99, 16320}, {100, 32767}, {101, 32767}, {-1, 254}};
-    for (const auto& [saturation, factor] : factors)
-        EXPECT_EQ(HueSaturationFactor(saturation), factor) << saturation;
+    for (int32 s = -100; s <= 120; ++s)
+        ASSERT_EQ(HueSaturationFactor(s), s < 1      ? s * 256 / 100 + 256
+                                          : s >= 100 ? 32767
+                                                     : std::min(32767, 65280 / (255 - s * 254 / 100)))
+            << s;
+    const uint8 flank[] = {244, 237, 231, 224, 218, 211, 205, 199, 193, 187, 182, 176, 170, 165,
+                           159, 153, 148, 142, 137, 132, 126, 121, 115, 110, 104, 99,  93,  88,
+                           82,  76,  71,  65,  59,  53,  47,  40,  34,  28,  21,  14,  7};
+    for (int32 i = 0; i < 256; ++i)
+        EXPECT_EQ(kColorizeRamp[size_t(i)], i < 44 || i > 212 ? 255
+                                            : i < 85          ? flank[i - 44]
+                                            : i < 172         ? 0
+                                                              : flank[212 - i])
+            << i;
 }
 
-TEST(HueSaturationArithmetic, ColourRampFlanksMirrorEachOther) {
-    const std::pair<int32, int32> entries[] = {{0, 255},   {43, 255},  {44, 244}, {64, 126},
-                                               {84, 7},    {85, 0},    {171, 0},  {172, 7},
-                                               {212, 244}, {213, 255}, {255, 255}};
-    for (const auto& [index, value] : entries) EXPECT_EQ(kColorizeRamp[index], value) << index;
-    for (int32 i = 1; i < 256; ++i) EXPECT_EQ(kColorizeRamp[i], kColorizeRamp[256 - i]) << i;
-    for (int32 i = 44; i < 85; ++i) EXPECT_LT(kColorizeRamp[i], kColorizeRamp[i - 1]) << i;
-}
-
+// Master settings alone: every hue moves by the rescaled master hue around the circle, every saturation
+// takes the master factor, no lightness changes by hue.
 TEST(HueSaturationTables, MasterSettingsFillEveryHue) {
-    const struct {
-        int32 masterHue, masterSaturation, shift, factor;
-    } cases[] = {{0, 0, 0, 256}, {120, 0, 510, 256}, {-180, 50, 765, 510}, {-60, -100, 1275, 0}};
-    for (const auto& c : cases) {
-        HueSaturationParameters parameters = Version1Parameters();
-        parameters.masterHue = c.masterHue;
-        parameters.masterSaturation = c.masterSaturation;
-        HueTables tables;
-        BuildHueTables(parameters, tables);
-        for (int32 step = 0; step < kHueSteps; ++step) {
-            ASSERT_EQ(tables.hueTable[step], (step + c.shift) % kHueSteps) << c.masterHue << " at " << step;
-            ASSERT_EQ(tables.saturationTable[step], c.factor) << c.masterSaturation << " at " << step;
-            ASSERT_EQ(tables.lightnessByHue[step], 0) << step;
+    for (int32 hue = -180; hue <= 180; hue += 3)
+        for (int32 saturation = -100; saturation <= 100; saturation += 9) {
+            HueSaturationParameters parameters = Version1Parameters();
+            parameters.masterHue = hue;
+            parameters.masterSaturation = saturation;
+            HueTables tables;
+            BuildHueTables(parameters, tables);
+            const int32 shift = HueRescale(hue, -180, 180, -765, 765);
+            for (int32 step = 0; step < kHueSteps; ++step) {
+                ASSERT_EQ(tables.hueTable[step], (step + shift + 6120) % kHueSteps) << hue << " at " << step;
+                ASSERT_EQ(tables.saturationTable[step], HueSaturationFactor(saturation)) << saturation;
+                ASSERT_EQ(tables.lightnessByHue[step], 0) << step;
+            }
         }
-    }
 }
 
 // Range profiles at chosen steps. Version-1 positions in steps: red 1278, 0, 4, 256 (the rise wraps past
