@@ -332,7 +332,6 @@ NativeQuad Q(uint8 inRed, uint8 inGreen, uint8 inBlue, uint8 inAlpha) {
     return MakeNativeQuad(inRed, inGreen, inBlue, inAlpha);
 }
 
-// A "blnc" block: shadows, midtones, highlights (three axes each), the luminosity flag, one pad byte.
 // The layer read from a block that must be accepted.
 std::unique_ptr<CAdjustmentLayer> ReadLayer(uint32 inType, const ByteVector& inBlock) {
     ReadResult result = ReadAdjustment(inType, inBlock);
@@ -340,63 +339,36 @@ std::unique_ptr<CAdjustmentLayer> ReadLayer(uint32 inType, const ByteVector& inB
     return std::move(result.layer);
 }
 
-ByteVector BalanceBlock(const std::vector<int32>& inValues, bool inPreserveLuminosity) {
-    Block block;
-    for (int32 value : inValues) block.I16(value);
-    block.U8(inPreserveLuminosity ? 1 : 0).U8(0);
-    return block.bytes;
-}
-
-std::vector<int32> Balance(int32 inRange, int32 inAxis, int32 inValue) {
-    std::vector<int32> values(9, 0);
-    values[inRange * 3 + inAxis] = inValue;
-    return values;
-}
-
-// Black below x1, then a gamma segment to white at x2 with a gamma of g hundredths, worked out from the
-// power law (g at most 101, where no foot is fitted).
-std::vector<uint8> GammaRamp(int32 inX1, int32 inX2, int32 inGamma) {
-    std::vector<uint8> table(256, 255);
-    for (int32 x = 0; x <= inX1; ++x) table[x] = 0;
-    const int32 dx = inX2 - inX1;
-    for (int32 x = inX1; x <= inX2; ++x) {
-        const int32 j = ((x - inX1) * 255 + dx / 2) / dx;
-        const int32 g = int32(std::pow(j / 255.0, 100.0 / inGamma) * 255.0 + 0.5);
-        table[x] = uint8(int32((g * 255 + 127) / 255.0));
-    }
-    return table;
-}
-
-// Each case changes at most one value and names the table it must produce for the axis it moves; the
-// other two axes must stay the identity unless luminosity preservation makes them move too.
-TEST(ColorBalance, EndPointsAndGammaFollowTheValues) {
-    const auto linear = [](int32 x1, int32 x2) { return GammaRamp(x1, x2, 100); };
-    const struct {
-        const char* name;
-        std::vector<int32> values;
-        bool preserve;
-        std::vector<uint8> red, green, blue;
-    } cases[] = {
-        {"zero", std::vector<int32>(9, 0), false, Identity(), Identity(), Identity()},
-        {"zero, preserved", std::vector<int32>(9, 0), true, Identity(), Identity(), Identity()},
-        // Shadows cyan-red -20: black up to 20, and the midtone shift of -10 gives the gamma 2^-0.1 = 0.93.
-        {"shadow red -20", Balance(0, 0, -20), false, GammaRamp(20, 255, 93), Identity(), Identity()},
-        // Preserving luminosity, the same shadow moves only the black point: no midtone shift.
-        {"shadow red -20, preserved", Balance(0, 0, -20), true, linear(20, 255), Identity(), Identity()},
-        // A positive shadow on red, preserved, raises the black point of the other two axes instead.
-        {"shadow red +10, preserved", Balance(0, 0, 10), true, Identity(), linear(10, 255), linear(10, 255)},
-        // Highlights yellow-blue 5: white from 250, and m = 0 - (-5 - 0) / 2 = 2 (truncated, not 3): gamma
-        // 101.
-        {"highlight blue +5", Balance(2, 2, 5), false, Identity(), Identity(), GammaRamp(0, 250, 101)},
-        // Midtones alone bend the whole table: magenta-green -7 gives gamma 2^-0.07, 95 hundredths.
-        {"midtone green -7", Balance(1, 1, -7), false, Identity(), GammaRamp(0, 255, 95), Identity()},
-    };
-    for (const auto& c : cases) {
-        auto layer = ReadLayer(kColorBalanceAdjustment, BalanceBlock(c.values, c.preserve));
-        ASSERT_NE(layer, nullptr) << c.name;
-        EXPECT_EQ(AppliedTable(*layer, 0), c.red) << c.name;
-        EXPECT_EQ(AppliedTable(*layer, 1), c.green) << c.name;
-        EXPECT_EQ(AppliedTable(*layer, 2), c.blue) << c.name;
+// Colour balance against its definition on random "blnc" blocks (shadows, midtones and highlights of three
+// axes each, the luminosity flag, a pad byte): each axis gets a black point x1, a white
+// point x2 and a midtone shift m (without luminosity preservation x1 = max(0, -shadow), x2 = min(255, 255 -
+// highlight), m = midtone - (-highlight - shadow) / 2; with it x1 = largest shadow - shadow, x2 = 255 -
+// highlight + smallest highlight, m = midtone - (smallest + largest midtone) / 2), and its table is 0 up to
+// x1, the table toolkit's gamma line of 2^(m / 100) from (x1, 0) to (x2, 255) when x2 > x1 + 1, and 255
+// from x2 on.
+TEST(ColorBalance, TablesFollowTheirDefinition) {
+    std::mt19937 random(9);
+    for (int32 round = 0; round < 500; ++round) {
+        int32 v[3][3];  // shadows, midtones and highlights, each by axis
+        const bool preserve = random() % 2 == 0;
+        Block block;
+        for (auto& range : v)
+            for (int32& value : range) block.I16(value = random() % 3 == 0 ? 0 : int32(random() % 201) - 100);
+        auto layer = ReadLayer(kColorBalanceAdjustment, block.U8(preserve).U8(0).bytes);
+        ASSERT_NE(layer, nullptr);
+        const auto [lowMidtone, highMidtone] = std::minmax({v[1][0], v[1][1], v[1][2]});
+        for (int32 c = 0; c < 3; ++c) {
+            const int32 x1 =
+                preserve ? std::max({v[0][0], v[0][1], v[0][2]}) - v[0][c] : std::max(0, -v[0][c]);
+            const int32 x2 = preserve ? 255 - v[2][c] + std::min({v[2][0], v[2][1], v[2][2]})
+                                      : std::min(255, 255 - v[2][c]);
+            const int32 m = v[1][c] - (preserve ? (lowMidtone + highMidtone) / 2 : (-v[2][c] - v[0][c]) / 2);
+            ByteTable table;
+            SetConstant(table, 0, x1, 0);
+            if (x2 > x1 + 1) SetGammaLine(table, x1, x2, 0, 255, std::pow(2.0, m / 100.0));
+            SetConstant(table, x2, 255, 255);
+            ASSERT_EQ(AppliedTable(*layer, c), std::vector<uint8>(table, table + 256)) << "round " << round;
+        }
     }
 }
 

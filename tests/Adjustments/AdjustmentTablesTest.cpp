@@ -71,8 +71,8 @@ TEST(GammaTableTest, IdentityPowerLawCubicFootAndGammasBelowOne) {
     ByteTable table;
     BuildGammaTable(table, 100);
     for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], i);
-    // Gammas up to 1.0 are the plain power law.
-    for (int16 g : {10, 50, 99}) {
+    // Gammas up to 1.01 are the plain power law (no foot is fitted).
+    for (int16 g : {10, 50, 99, 101}) {
         BuildGammaTable(table, g);
         for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], PowerLaw(i, 100.0 / g)) << g << " " << i;
     }
@@ -110,6 +110,9 @@ TEST(SetGammaLineTest, LinearShortcutsAndScaledSegments) {
     EXPECT_EQ(Table(line), Table(gammaLine));
     SetGammaLine(gammaLine, 0, 255, 0, 255, 1.6);
     BuildGammaTable(full, 160);
+    EXPECT_EQ(Table(gammaLine), Table(full));
+    SetGammaLine(gammaLine, 0, 255, 0, 255, 0.625);  // hundredths rounded half away: 63
+    BuildGammaTable(full, 63);
     EXPECT_EQ(Table(gammaLine), Table(full));
 
     // A segment samples the full table at its relative position and scales it into its own range.
