@@ -196,69 +196,66 @@ ByteVector LevelsBlock(const std::vector<Record>& inRecords) {
     return block.bytes;
 }
 
-std::vector<uint8> LevelsTable(const Record& inRecord) {
+// A record's table by its definition over the table toolkit: outputBlack below inputBlack, a line from
+// (inputBlack, outputBlack) to (inputWhite, outputWhite) (a gamma line of gamma / 100 unless that is 1),
+// outputWhite above.
+std::vector<uint8> LevelsModel(const Record& r) {
     ByteTable table;
-    BuildLevelsTable(inRecord, table);
+    SetConstant(table, 0, r.inputBlack - 1, r.outputBlack);
+    if (r.gamma != 100)
+        SetGammaLine(table, r.inputBlack, r.inputWhite, r.outputBlack, r.outputWhite, r.gamma * 0.01);
+    if (r.gamma == 100) SetLine(table, r.inputBlack, r.inputWhite, r.outputBlack, r.outputWhite);
+    SetConstant(table, r.inputWhite + 1, 255, r.outputWhite);
     return std::vector<uint8>(table, table + 256);
 }
 
-std::vector<uint8> Compose(const std::vector<uint8>& inFirst, const std::vector<uint8>& inSecond) {
-    std::vector<uint8> out(256);
-    for (int32 i = 0; i < 256; ++i) out[i] = inSecond[inFirst[i]];
-    return out;
-}
-
-TEST(LevelsLayerTest, RecordTablesFigures) {
-    const std::vector<uint8> table = LevelsTable({10, 245, 0, 255, 100});
-    for (int32 i = 0; i <= 10; ++i) EXPECT_EQ(table[i], 0) << i;
-    for (int32 i = 245; i <= 255; ++i) EXPECT_EQ(table[i], 255) << i;
-    EXPECT_EQ(table[128], 128);
-    // Output range only: a straight line from outputBlack to outputWhite.
-    const std::vector<uint8> outputs = LevelsTable({0, 255, 40, 200, 100});
-    EXPECT_EQ(outputs[0], 40);
-    EXPECT_EQ(outputs[255], 200);
-    EXPECT_EQ(outputs[128], 40 + (160 * 128 + 127) / 255);
-    // Degenerate input ranges never divide by zero: a step, or two constant runs.
-    const std::vector<uint8> step = LevelsTable({128, 128, 0, 255, 100});
-    EXPECT_EQ(step[127], 0);
-    EXPECT_EQ(step[128], 255);
-    const std::vector<uint8> crossed = LevelsTable({200, 100, 30, 220, 150});
-    EXPECT_EQ(crossed[100], 30);
-    EXPECT_EQ(crossed[101], 220);
-}
-
-TEST(LevelsLayerTest, DefaultMasterLeavesEachColourItsOwnTable) {
-    const Record red{20, 230, 0, 255, 100}, green{0, 255, 50, 255, 100}, blue{0, 200, 0, 255, 80};
-    ReadResult read = ReadAdjustment(kLevelsAdjustment, LevelsBlock({{}, red, green, blue}));
-    ASSERT_NE(read.layer, nullptr);
-    EXPECT_EQ(AppliedTable(*read.layer, 0), LevelsTable(red));
-    EXPECT_EQ(AppliedTable(*read.layer, 1), LevelsTable(green));
-    EXPECT_EQ(AppliedTable(*read.layer, 2), LevelsTable(blue));
-}
-
-TEST(LevelsLayerTest, MasterIsComposedAfterTheColourOrMergedIntoOneGamma) {
-    // The master narrows its input range: no merge, colour table first, master second.
-    const Record master{30, 220, 0, 255, 100}, red{0, 255, 0, 255, 150};
-    ReadResult composed = ReadAdjustment(kLevelsAdjustment, LevelsBlock({master, red}));
-    ASSERT_NE(composed.layer, nullptr);
-    EXPECT_EQ(AppliedTable(*composed.layer, 0), Compose(LevelsTable(red), LevelsTable(master)));
-    EXPECT_EQ(AppliedTable(*composed.layer, 1), LevelsTable(master));
-
-    // A full-range master with a gamma and colour records with full output ranges merge: gamma 1.50 x 1.20
-    // gives one segment of gamma 1.80 over the colour's input range and the master's output range.
-    const Record gammaMaster{0, 255, 10, 240, 150}, gammaRed{0, 255, 0, 255, 120},
-        inputGreen{40, 255, 0, 255, 100};
-    ReadResult merged = ReadAdjustment(kLevelsAdjustment, LevelsBlock({gammaMaster, gammaRed, inputGreen}));
-    ASSERT_NE(merged.layer, nullptr);
-    EXPECT_EQ(AppliedTable(*merged.layer, 0), LevelsTable({0, 255, 10, 240, 180}));
-    EXPECT_EQ(AppliedTable(*merged.layer, 1), LevelsTable({40, 255, 10, 240, 150}));
-    EXPECT_EQ(AppliedTable(*merged.layer, 2), LevelsTable({0, 255, 10, 240, 150}));
-    EXPECT_NE(AppliedTable(*merged.layer, 0), Compose(LevelsTable(gammaRed), LevelsTable(gammaMaster)));
-
-    // A combined gamma beyond 9.99 does not merge.
-    const Record steepMaster{0, 255, 0, 255, 500}, steepRed{0, 255, 0, 255, 300};
-    ReadResult unmerged = ReadAdjustment(kLevelsAdjustment, LevelsBlock({steepMaster, steepRed}));
-    EXPECT_EQ(AppliedTable(*unmerged.layer, 0), Compose(LevelsTable(steepRed), LevelsTable(steepMaster)));
+// Random master and colour records: a default master leaves each colour its own table. Otherwise the
+// colours merge with the master into one segment (the colour's input range, the master's outputs, the
+// gamma master x colour / 100) when the master's input range is full and every colour record has full
+// outputs and a combined gamma of 10..999, one of them not plain; else each colour's table is composed
+// with the master's, colour first. Degenerate input ranges never divide by zero: a step, or two constant
+// runs.
+TEST(LevelsLayerTest, TablesFollowTheirDefinition) {
+    std::mt19937 random(12);
+    const auto pick = [&](int32 inLow, int32 inHigh) {
+        return inLow + int32(random() % uint32(inHigh - inLow + 1));
+    };
+    for (int32 round = 0; round < 400; ++round) {
+        std::vector<Record> records(4);
+        for (Record& x : records) {
+            if (&x == &records[0] && round % 3 == 0) continue;  // a default master
+            if (pick(0, 2) == 0) x.inputBlack = uint16(pick(0, 120));
+            if (pick(0, 2) == 0) x.inputWhite = uint16(pick(x.inputBlack + 2, 255));
+            if (pick(0, 3) == 0) x.outputBlack = uint16(pick(0, 100));
+            if (pick(0, 3) == 0) x.outputWhite = uint16(pick(150, 255));
+            const int32 edges[] = {9, 10, 999, 1000};  // combined with a plain master: the merge's limits
+            if (pick(0, 1)) x.gamma = uint16(pick(0, 5) == 0 ? edges[pick(0, 3)] : pick(10, 500));
+        }
+        const Record& m = records[0];
+        bool merge = m.inputBlack == 0 && m.inputWhite == 255, plain = true;
+        for (int32 r = 1; r < 4; ++r) {
+            const Record& x = records[size_t(r)];
+            const int32 combined = m.gamma * x.gamma / 100;
+            merge = merge && x.outputBlack == 0 && x.outputWhite == 255 && combined >= 10 && combined <= 999;
+            plain = plain && x.inputBlack == 0 && x.inputWhite == 255 && x.gamma == 100;
+        }
+        ReadResult read = ReadAdjustment(kLevelsAdjustment, LevelsBlock(records));
+        for (int32 c = 0; c < 3; ++c) {
+            const Record& x = records[size_t(c + 1)];
+            std::vector<uint8> expected = LevelsModel(x);
+            if (merge && !plain && !m.IsDefault())
+                expected = LevelsModel({x.inputBlack, x.inputWhite, m.outputBlack, m.outputWhite,
+                                        uint16(m.gamma * x.gamma / 100)});
+            else if (!m.IsDefault())
+                for (uint8& entry : expected) entry = LevelsModel(m)[entry];
+            ASSERT_EQ(AppliedTable(*read.layer, c), expected) << "round " << round << " colour " << c;
+        }
+    }
+    ByteTable step, crossed;
+    BuildLevelsTable({128, 128, 0, 255, 100}, step);
+    BuildLevelsTable({200, 100, 30, 220, 150}, crossed);
+    EXPECT_EQ((std::array<int32, 4>{step[127], step[128], crossed[100], crossed[101]}),
+              (std::array<int32, 4>{0, 255, 30, 220}));
 }
 
 // Writing back, and version 1's record layout, are in the factory suite.
@@ -277,7 +274,7 @@ TEST(LevelsLayerTest, BlockVersionsAndLengths) {
     ReadResult capped = ReadAdjustment(kLevelsAdjustment, manyBlock, 0xFFFFFFF0);
     EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*capped.layer).GetRecordCount(), 29);
     EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*capped.layer).GetRecord(28).inputWhite, 255);
-    EXPECT_EQ(AppliedTable(*capped.layer, 0), LevelsTable(many[1]));
+    EXPECT_EQ(AppliedTable(*capped.layer, 0), LevelsModel(many[1]));
     ReadResult shortened = ReadAdjustment(kLevelsAdjustment, manyBlock, 21);
     EXPECT_EQ(static_cast<CLevelsAdjustmentLayer&>(*shortened.layer).GetRecordCount(), 1);
     EXPECT_EQ(AppliedTable(*shortened.layer, 0), Identity());
