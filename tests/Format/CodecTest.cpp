@@ -31,12 +31,6 @@ Bytes Pack(const Bytes& inRow) {
     return out;
 }
 
-struct PackCase {
-    const char* name;
-    Bytes row;
-    Bytes packed;
-};
-
 // inCount bytes 1, 3, 5, ... (no two equal), then inTail.
 Bytes Odd(size_t inCount, std::initializer_list<uint8> inTail = {}) {
     Bytes row;
@@ -45,93 +39,59 @@ Bytes Odd(size_t inCount, std::initializer_list<uint8> inTail = {}) {
     return row;
 }
 
-Bytes Concat(uint8 inControl, const Bytes& inRow, size_t inCount, std::initializer_list<uint8> inTail) {
-    Bytes packed(inRow.begin(), inRow.begin() + std::ptrdiff_t(inCount));
-    packed.insert(packed.begin(), inControl);
-    packed.insert(packed.end(), inTail);
-    return packed;
-}
-
-TEST(PackBitsPack, KnownRowsGiveExactPackets) {
-    Bytes twoChunks(130);
-    for (size_t i = 0; i < twoChunks.size(); ++i) twoChunks[i] = uint8(i);
-    const Bytes straddle = Odd(125, {0, 0, 0, 0, 0});  // a run straddling the chunk boundary is cut there
-    const Bytes pairAtEnd = Odd(126, {0, 0, 0});       // two equal bytes closing a chunk join its literal
-    const std::vector<PackCase> cases = {
-        {"empty row", {}, {}},
-        {"one byte", {9}, {0, 9}},
-        {"two equal", {9, 9}, {0xFF, 9}},
-        {"two different", {9, 8}, {1, 9, 8}},
-        {"pair inside literal", {1, 2, 2, 3}, {3, 1, 2, 2, 3}},
-        {"triple splits literal", {1, 2, 2, 2, 3}, {0, 1, 0xFE, 2, 0, 3}},
-        {"pair ends chunk", {1, 2, 2}, {2, 1, 2, 2}},
-        {"run then single", {5, 5, 5, 6}, {0xFE, 5, 0, 6}},
-        {"run then literal", {5, 5, 6, 7}, {0xFF, 5, 1, 6, 7}},
-        {"two pairs in literal", {1, 2, 2, 3, 3, 4}, {5, 1, 2, 2, 3, 3, 4}},
-        {"literal before long run", {1, 2, 3, 3, 3, 3, 3}, {1, 1, 2, 0xFC, 3}},
-        {"300 equal bytes", Bytes(300, 7), {0x81, 7, 0x81, 7, 0xD5, 7}},
-        {"128 distinct then 2", twoChunks, Concat(127, twoChunks, 128, {1, 128, 129})},
-        {"run cut at chunk end", straddle, Concat(124, straddle, 125, {0xFE, 0, 0xFF, 0})},
-        {"pair closes chunk literal", pairAtEnd, Concat(127, pairAtEnd, 128, {0, 0})},
-    };
-    for (const PackCase& c : cases) EXPECT_EQ(Pack(c.row), c.packed) << c.name;
-}
-
-// Walks a packed row and checks the packet rules the writer promises: no packet crosses a 128-byte
-// chunk, runs are at least 2 long and maximal, literals hold no three equal bytes in a row and end only
-// at a chunk's end or before a run of three or more.
-void CheckPacketRules(const Bytes& inRow, const Bytes& inPacked) {
-    size_t in = 0, pos = 0;
-    while (pos < inPacked.size()) {
-        const int control = int8(inPacked[pos]);
-        ASSERT_NE(control, -128);
-        const size_t chunkEnd = std::min(inRow.size(), (in / 128 + 1) * 128);
-        if (control >= 0) {
-            const size_t count = size_t(control) + 1;
-            ASSERT_LE(in + count, chunkEnd) << "literal crosses a chunk at " << in;
-            for (size_t k = 2; k < count; ++k)
-                ASSERT_FALSE(inRow[in + k] == inRow[in + k - 1] && inRow[in + k] == inRow[in + k - 2]);
-            const size_t next = in + count;
-            if (next < chunkEnd) {
-                ASSERT_LE(next + 3, chunkEnd);
-                ASSERT_TRUE(inRow[next] == inRow[next + 1] && inRow[next] == inRow[next + 2])
-                    << "literal ended at " << next << " without a run of three following";
+// The packer by its definition: chunks of 128 bytes from the left, packets never crossing them. At a byte
+// x a packet is a run while the bytes equal x when the next one does (control 1 - length), else a literal
+// (control count - 1) that takes bytes while each differs from the one before; two equal bytes join it
+// when they end the chunk or no third equal byte follows, otherwise it ends before them.
+Bytes PackModel(const Bytes& inRow) {
+    Bytes out;
+    for (size_t chunk = 0; chunk < inRow.size(); chunk += 128) {
+        const size_t end = std::min(inRow.size(), chunk + 128);
+        for (size_t i = chunk, j = chunk; i < end; i = j) {
+            j = i + 1;
+            if (j < end && inRow[j] == inRow[i]) {
+                while (j < end && inRow[j] == inRow[i]) ++j;
+                out.insert(out.end(), {uint8(1 - int(j - i)), inRow[i]});
+                continue;
             }
-            in += count;
-            pos += 1 + count;
-        } else {
-            const size_t count = size_t(1 - control);
-            ASSERT_LE(in + count, chunkEnd) << "run crosses a chunk at " << in;
-            for (size_t k = 0; k < count; ++k) ASSERT_EQ(inRow[in + k], inPacked[pos + 1]);
-            if (in + count < chunkEnd) {
-                ASSERT_NE(inRow[in + count], inPacked[pos + 1]) << "run not maximal";
-            }
-            in += count;
-            pos += 2;
+            while (j < end && (inRow[j] != inRow[j - 1] || j + 1 == end || inRow[j + 1] != inRow[j])) ++j;
+            if (j < end) --j;  // stopped at the second of three equal bytes: the run starts at the first
+            out.push_back(uint8(j - i - 1));
+            out.insert(out.end(), inRow.begin() + std::ptrdiff_t(i), inRow.begin() + std::ptrdiff_t(j));
         }
     }
-    ASSERT_EQ(in, inRow.size());
+    return out;
 }
 
-TEST(PackBitsPack, RandomRowsFollowPacketRulesAndRoundTrip) {
+// Rows at the chunk boundaries (128 distinct bytes then two, a run cut at the chunk's end, a pair closing a
+// chunk's literal, 300 equal bytes) and random rows of few values (many runs and pairs) pack as defined
+// and decode back.
+TEST(PackBitsPack, RowsPackAsDefinedAndDecodeBack) {
+    Bytes twoChunks(130);
+    for (size_t i = 0; i < twoChunks.size(); ++i) twoChunks[i] = uint8(i);
+    std::vector<Bytes> rows = {{},           {9}, twoChunks, Odd(125, {0, 0, 0, 0, 0}), Odd(126, {0, 0, 0}),
+                               Bytes(300, 7)};
     std::mt19937 rng(12345);
     for (int trial = 0; trial < 3000; ++trial) {
-        const size_t length = rng() % 700;
-        const uint32 alphabet = 1 + rng() % 4;  // few values: many runs and pairs
-        const uint32 runBias = rng() % 4;
-        Bytes row(length);
-        for (size_t i = 0; i < length; ++i)
+        const uint32 alphabet = 1 + rng() % 4, runBias = rng() % 4;
+        Bytes row(rng() % 700);
+        for (size_t i = 0; i < row.size(); ++i)
             row[i] = (i > 0 && rng() % 4 < runBias) ? row[i - 1] : uint8(rng() % alphabet * 37);
-        const Bytes packed = Pack(row);
-        CheckPacketRules(row, packed);
-        if (HasFailure()) return;
-        Bytes decoded(length, 0xAB);
-        const PackBits::DecodeResult r =
-            PackBits::DecodeRow(packed.data(), uint32(packed.size()), decoded.data(), uint32(length));
-        EXPECT_EQ(r.produced, length);
-        EXPECT_EQ(r.consumed, packed.size());
-        ASSERT_EQ(decoded, row) << "trial " << trial;
+        rows.push_back(row);
     }
+    for (const Bytes& row : rows) {
+        const Bytes packed = Pack(row);
+        ASSERT_EQ(packed, PackModel(row)) << "row of " << row.size();
+        Bytes decoded(row.size(), 0xAB);
+        const PackBits::DecodeResult r =
+            PackBits::DecodeRow(packed.data(), uint32(packed.size()), decoded.data(), uint32(row.size()));
+        EXPECT_EQ(r.produced, row.size());
+        EXPECT_EQ(r.consumed, packed.size());
+        ASSERT_EQ(decoded, row);
+    }
+    // The examples of the layout: a pair inside a literal joins it, three equal bytes split it.
+    EXPECT_EQ(Pack({1, 2, 2, 3}), (Bytes{3, 1, 2, 2, 3}));
+    EXPECT_EQ(Pack({1, 2, 2, 2, 3}), (Bytes{0, 1, 0xFE, 2, 0, 3}));
 }
 
 TEST(PackBitsPack, WorstCaseSizeIsReachedAndNeverExceeded) {
