@@ -7,6 +7,7 @@
 // composite rules.)
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
@@ -308,31 +309,6 @@ ColorRecord Colour(int16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD
     return ColorRecord{inSpace, {inA, inB, inC, inD}};
 }
 
-TEST(ColorRecord, ColoursOfEachSpace) {
-    const struct {
-        ColorRecord record;
-        NativeQuad colour;
-    } cases[] = {
-        {ColorRecord::FromRGB(12, 200, 255), MakeNativeQuad(12, 200, 255, 255)},
-        {Colour(0, 0x12FF, 0xAB00, 0x0080, 0xFFFF), MakeNativeQuad(0x12, 0xAB, 0x00, 255)},
-        {Colour(1, 0, 65535, 65535, 0), MakeNativeQuad(255, 0, 0, 255)},              // pure red
-        {Colour(1, 12345, 0, 0x80FF, 0), MakeNativeQuad(128, 128, 128, 255)},         // no saturation: grey
-        {Colour(1, 32768, 32768, 65535, 0), MakeNativeQuad(127, 255, 255, 255)},      // half-saturated cyan
-        {Colour(2, 65535, 65535, 65535, 65535), MakeNativeQuad(255, 255, 255, 255)},  // no ink: paper
-        {Colour(2, 40000, 0, 65535, 50000), MakeNativeQuad(119, 0, 195, 255)},
-        {Colour(2, 45696, 65535, 0, 2570),
-         MakeNativeQuad(6, 10, 0, 255)},  // 1791.999...: the float order counts
-        {Colour(2, 65535, 65535, 65535, 0), MakeNativeQuad(0, 0, 0, 255)},  // black ink
-        {Colour(3, 65535, 65535, 65535, 0), kOpaqueBlack},
-        {Colour(-1, 65535, 65535, 65535, 0), kOpaqueBlack},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(NativeQuadToWord(c.record.ToNativeQuad()), NativeQuadToWord(c.colour)) << c.record.mSpace;
-    EXPECT_TRUE(ColorRecord::FromRGB(0, 0, 0).IsValid());
-    EXPECT_FALSE(ColorRecord::Empty().IsValid());
-    EXPECT_EQ(ColorRecord::FromRGB(1, 2, 3), Colour(0, 257, 514, 771, 0));
-}
-
 // HSB in exact integer arithmetic: with h, s, v as fractions of 65536, f x 65536 = 6 c1 - 65536 i, and
 // every product v (1 - s f) x 65536 = c3 (2^32 - c2 F) / 2^32, floored.
 NativeQuad ExactHSB(uint16 c1, uint16 c2, uint16 c3) {
@@ -347,13 +323,34 @@ NativeQuad ExactHSB(uint16 c1, uint16 c2, uint16 c3) {
     return MakeNativeQuad(uint8(rgb[i][0] >> 8), uint8(rgb[i][1] >> 8), uint8(rgb[i][2] >> 8), 255);
 }
 
-TEST(ColorRecord, HSBColoursAgreeWithExactArithmeticInEverySextant) {
+// Random records of every space (extreme components often) against their definitions: RGB keeps the high
+// bytes; HSB is the exact arithmetic above; CMYK, stored so that 65535 is no ink, multiplies as (black /
+// 65535)(component / 65535) x 65535 in double precision, truncated, then takes the high byte; any other
+// space is black.
+TEST(ColorRecord, ColoursOfEverySpaceFollowTheirDefinitions) {
     std::mt19937 random(3);
-    for (int i = 0; i < 20000; ++i) {
-        const uint16 h = uint16(random()), s = uint16(i % 5 == 0 ? 65535 : random()), v = uint16(random());
-        EXPECT_EQ(NativeQuadToWord(Colour(1, h, s, v, 0).ToNativeQuad()), NativeQuadToWord(ExactHSB(h, s, v)))
-            << h << " " << s << " " << v;
+    for (int i = 0; i < 40000; ++i) {
+        const int16 space = int16(i % 5 == 4 ? int32(random() % 7) - 1 : i % 4);
+        uint16 c[4];
+        for (uint16& x : c) x = uint16(random() % 4 == 0 ? random() % 2 * 65535 : random());
+        const auto ink = [&](int32 k) {
+            return uint8(uint32(std::trunc(c[3] / 65535.0 * (c[k] / 65535.0) * 65535.0)) >> 8);
+        };
+        const NativeQuad expected =
+            space == 0   ? MakeNativeQuad(uint8(c[0] >> 8), uint8(c[1] >> 8), uint8(c[2] >> 8), 255)
+            : space == 1 ? ExactHSB(c[0], c[1], c[2])
+            : space == 2 ? MakeNativeQuad(ink(0), ink(1), ink(2), 255)
+                         : kOpaqueBlack;
+        ASSERT_EQ(NativeQuadToWord(Colour(space, c[0], c[1], c[2], c[3]).ToNativeQuad()),
+                  NativeQuadToWord(expected))
+            << space << ": " << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
     }
+    // Near whole values the order of the steps decides: 2570 x 45696 / 65535 is 1791.999... this way.
+    EXPECT_EQ(NativeQuadToWord(Colour(2, 45696, 65535, 0, 2570).ToNativeQuad()),
+              NativeQuadToWord(MakeNativeQuad(6, 10, 0, 255)));
+    EXPECT_TRUE(ColorRecord::FromRGB(0, 0, 0).IsValid());
+    EXPECT_FALSE(ColorRecord::Empty().IsValid());
+    EXPECT_EQ(ColorRecord::FromRGB(1, 2, 3), Colour(0, 257, 514, 771, 0));
 }
 
 class EffectRender : public testing::Test {
