@@ -18,7 +18,6 @@
 #include "Src/Orvane/Src/Effects/TentBlur.h"
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
-#include "tests/Effects/EffectReference.h"
 #include "tests/Effects/EffectsTestSupport.h"
 #include "tests/Format/ReaderTestSupport.h"
 #include "tests/support/ReportCapture.h"
