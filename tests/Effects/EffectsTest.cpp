@@ -394,10 +394,31 @@ NativeQuad BlobPixel(int32 x, int32 y, uint32 inSeed) {
     return MakeNativeQuad(uint8(x * 9), uint8(y * 11), 77, alpha);
 }
 
+// Draws the effects of the image's layer over random outer and inner canvases, whole and cut into four
+// tiles at a random point, each against the reference model.
+void ExpectReference(const LayerFXParameters& inParameters, const TestImage& inTest, bool inUseMask,
+                     std::mt19937& ioRandom) {
+    const GRect canvasArea = inTest.image->GetImageRect();
+    Canvas outer = RandomCanvas(ioRandom, canvasArea, false),
+           inner = RandomCanvas(ioRandom, canvasArea, true);
+    Canvas expectedOuter = outer, expectedInner = inner, wholeOuter = outer, wholeInner = inner;
+    ReferenceEffects(inParameters, *inTest.layer, inUseMask, inTest.image->GetGlobalAngle(), expectedOuter,
+                     expectedInner);
+    Draw(inParameters, *inTest.layer, inUseMask, wholeOuter, wholeInner, {canvasArea});
+    EXPECT_TRUE(wholeOuter.pixels == expectedOuter.pixels) << "outer";
+    EXPECT_TRUE(wholeInner.pixels == expectedInner.pixels) << "inner";
+    const int32 w = canvasArea.right, h = canvasArea.bottom;
+    const int32 x = 1 + int32(ioRandom() % uint32(w - 2)), y = 1 + int32(ioRandom() % uint32(h - 2));
+    Draw(inParameters, *inTest.layer, inUseMask, outer, inner,
+         {GRect(0, 0, x, y), GRect(x, 0, w, y), GRect(0, y, x, h), GRect(x, y, w, h)});
+    EXPECT_TRUE(outer.pixels == expectedOuter.pixels) << "outer in tiles";
+    EXPECT_TRUE(inner.pixels == expectedInner.pixels) << "inner in tiles";
+}
+
 TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
     std::mt19937 random(5);
-    const GRect canvasArea(0, 0, 30, 22);
-    for (int round = 0; round < 120; ++round) {
+    for (int round = 0; round < 120 && !HasFailure(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
         const uint32 seed = random();
         const GRect layerRect(int32(random() % 8) - 3, int32(random() % 6) - 2, 18 + int32(random() % 14),
                               14 + int32(random() % 10));
@@ -413,56 +434,27 @@ TEST_F(EffectRender, EveryEffectMatchesTheReferenceModelWholeAndTileByTile) {
             test.layer->SetLayerMaskTile(GRect(4, 3, 20, 15), mask.data(), 16);
             test.layer->SetMaskInverted(random() % 2);
         }
-        const int32 globalAngle = int32(random() % 400) - 20;
-        test.image->SetGlobalAngle(globalAngle);
+        test.image->SetGlobalAngle(int32(random() % 400) - 20);
         LayerFXParameters p = RandomParameters(random, 9, 7);
         p.mInnerEffectsVisible = random() % 8 != 0, p.mOuterEffectsVisible = random() % 8 != 0;
-
-        Canvas outer = RandomCanvas(random, canvasArea, false);
-        Canvas inner = RandomCanvas(random, canvasArea, true);
-        Canvas expectedOuter = outer, expectedInner = inner;
-        ReferenceEffects(p, *test.layer, useMask, globalAngle, expectedOuter, expectedInner);
-
-        Canvas wholeOuter = outer, wholeInner = inner;
-        Draw(p, *test.layer, useMask, wholeOuter, wholeInner, {canvasArea});
-        EXPECT_TRUE(wholeOuter.pixels == expectedOuter.pixels) << "outer, round " << round;
-        EXPECT_TRUE(wholeInner.pixels == expectedInner.pixels) << "inner, round " << round;
-
-        const int32 cutX = 1 + int32(random() % 28), cutY = 1 + int32(random() % 20);
-        Draw(p, *test.layer, useMask, outer, inner,
-             {GRect(0, 0, cutX, cutY), GRect(cutX, 0, 30, cutY), GRect(0, cutY, cutX, 22),
-              GRect(cutX, cutY, 30, 22)});
-        EXPECT_TRUE(outer.pixels == expectedOuter.pixels) << "outer in tiles, round " << round;
-        EXPECT_TRUE(inner.pixels == expectedInner.pixels) << "inner in tiles, round " << round;
+        ExpectReference(p, test, useMask, random);
     }
-}
-
-void ExpectReferenceFor(const LayerFXParameters& inParameters, int32 inWidth, int32 inHeight,
-                        const GRect& inLayerRect, const std::function<NativeQuad(int32, int32)>& inPixel) {
-    const GRect canvasArea(0, 0, inWidth, inHeight);
-    TestImage test = MakeImage(inWidth, inHeight, inLayerRect, inPixel);
-    std::mt19937 random(1);
-    Canvas outer = RandomCanvas(random, canvasArea, false), inner = RandomCanvas(random, canvasArea, true);
-    Canvas expectedOuter = outer, expectedInner = inner;
-    ReferenceEffects(inParameters, *test.layer, false, 30, expectedOuter, expectedInner);
-    Draw(inParameters, *test.layer, false, outer, inner, {canvasArea});
-    EXPECT_TRUE(outer.pixels == expectedOuter.pixels);
-    EXPECT_TRUE(inner.pixels == expectedInner.pixels);
 }
 
 TEST_F(EffectRender, TheWidestBlurAndAreasWiderThanOneStripMatchTheReference) {
     const auto stripes = [](int32 x, int32) {
         return MakeNativeQuad(10, 20, 30, uint8(x % 50 < 30 ? 255 : x % 50 * 5));
     };
+    std::mt19937 random(1);
     LayerFXParameters p = QuietParameters();
     p.mOuterGlowEnabled = true, p.mOuterGlowBlur = kMaxFXFixedBlurValue, p.mOuterGlowIntensity = 0x1000000;
     p.mOuterGlowBlendMode = kBlendNormal, p.mOuterGlowOpacity = 255;
     p.mInnerShadowEnabled = true, p.mInnerShadowBlur = 0x28000, p.mInnerShadowDistance = 0x30000;
-    ExpectReferenceFor(p, 70, 12, GRect(3, 2, 60, 7), stripes);
+    ExpectReference(p, MakeImage(70, 12, GRect(3, 2, 60, 7), stripes), false, random);
 
     p.mOuterGlowBlur = 0x38000;
     p.mBevelEnabled = true, p.mBevelStyle = Emboss, p.mBevelBlur = 0x18000;
-    ExpectReferenceFor(p, 530, 6, GRect(3, 1, 525, 5), stripes);
+    ExpectReference(p, MakeImage(530, 6, GRect(3, 1, 525, 5), stripes), false, random);
 }
 
 TEST(EffectBlur, RadiusIsTheBlurRoundedUpBetweenTwoAndFifty) {
