@@ -27,6 +27,7 @@
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 #include "Src/Orvane/Src/Image/RasterDescriptor.h"
+#include "Src/Pellin/Isol/ByteTables.h"
 #include "tests/Adjustments/AdjustmentTestSupport.h"
 #include "tests/Format/ReaderTestSupport.h"
 #include "tests/support/ReportCapture.h"
@@ -643,84 +644,84 @@ TEST(HueSaturationTables, RangesRampUpHoldAndRampDown) {
     EXPECT_EQ(tables.saturationTable[256], 0);  // yellow's full amount on the master: 510 - 510
 }
 
-// The master settings, and a lightness for the green range moved to 100..140 degrees (red lies outside
-// its ramps) when not 0.
-TEST_F(ColourTest, HueSaturationPixels) {
-    const struct {
-        const char* name;
-        std::array<int32, 3> master;
-        int32 greenLightness;
-        NativeQuad in, out;
-    } cases[] = {
-        {"unchanged orange", {0, 0, 0}, 0, Q(255, 128, 0, 9), Q(255, 128, 0, 9)},
-        {"unchanged gray", {0, 0, 0}, 0, Q(77, 77, 77, 9), Q(77, 77, 77, 9)},
-        {"red turns green", {120, 0, 0}, 0, Q(255, 0, 0, 9), Q(0, 255, 0, 9)},
-        {"blue turns red", {120, 0, 0}, 0, Q(0, 0, 255, 9), Q(255, 0, 0, 9)},
-        {"orange turns spring green", {120, 0, 0}, 0, Q(255, 128, 0, 9), Q(0, 255, 128, 9)},
-        {"desaturated to its lightness", {0, -100, 0}, 0, Q(200, 100, 50, 9), Q(125, 125, 125, 9)},
-        {"lightness 100", {0, 0, 100}, 0, Q(10, 100, 50, 9), Q(255, 255, 255, 9)},
-        {"lightness -100", {0, 0, -100}, 0, Q(250, 100, 50, 9), Q(0, 0, 0, 9)},
-        {"green lightened", {0, 0, 0}, 100, Q(0, 255, 0, 9), Q(255, 255, 255, 9)},
-        {"dark green lightened to its top", {0, 0, 0}, 100, Q(0, 128, 0, 9), Q(128, 128, 128, 9)},
-        {"green darkened", {0, 0, 0}, -100, Q(0, 255, 0, 9), Q(0, 0, 0, 9)},
-        {"red outside the green range", {0, 0, 0}, 100, Q(255, 0, 0, 9), Q(255, 0, 0, 9)},
-        {"cyan outside the green range", {0, 0, 0}, -100, Q(0, 255, 255, 9), Q(0, 255, 255, 9)},
-    };
-    for (const auto& c : cases) {
-        Version2 block;
-        block.master = c.master;
-        if (c.greenLightness != 0) block.ranges[2] = {90, 100, 140, 150, 0, 0, c.greenLightness};
-        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
-        ASSERT_NE(layer, nullptr) << c.name;
-        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+// A pixel through hue/saturation by its definition, from the hue tables of the layer's settings (checked
+// above): each component through the lightness table; the hue on 1530 steps from the divide table; a
+// lightness by hue moving sum and chroma by the upper half of d x chroma x 8 + 32768; the saturation and the
+// new hue; chroma held to what the lightness leaves; then top, middle and bottom by the hue's sixth.
+NativeQuad HueSaturationModel(const HueTables& t, NativeQuad in) {
+    const int32 r = t.lightnessTable[in.red], g = t.lightnessTable[in.green], b = t.lightnessTable[in.blue];
+    const int32 high = std::max({r, g, b}), low = std::min({r, g, b}), mid = r + g + b - high - low;
+    int32 sum = high + low, chroma = high - low;
+    const int32 h = chroma != 0 ? gDivideTable[mid - low][chroma] : 0;
+    int32 hue = b <= g && g <= r  ? h
+                : b <= r && r < g ? 510 - h
+                : r < b && b <= g ? 510 + h
+                : r < g && g < b  ? 1020 - h
+                : g <= r && r < b ? 1020 + h
+                : h != 0          ? 1530 - h
+                                  : 0;
+    if (const int32 d = t.lightnessByHue[hue]) {
+        const int32 v = d * chroma * 8 + 32768, e = int16(uint32(v) >> 16);
+        sum += e;
+        chroma = v < 0 ? chroma + e : chroma - e;
     }
+    chroma = std::min((t.saturationTable[hue] * chroma + 127) >> 8, sum > 255 ? 510 - sum : sum);
+    hue = t.hueTable[hue];
+    const int32 bottom = (sum - chroma) >> 1, sixth = std::min(hue / 255, 5);
+    const int32 q = sixth % 2 == 0 ? hue - 255 * sixth : 255 * (sixth + 1) - hue;
+    const int32 values[3] = {bottom + chroma, bottom + Mul8(uint32(q), uint32(chroma)), bottom};
+    const int32 rank[6][3] = {{0, 1, 2}, {1, 0, 2}, {2, 0, 1}, {2, 1, 0}, {1, 2, 0}, {0, 2, 1}};
+    return Q(uint8(values[rank[sixth][0]]), uint8(values[rank[sixth][1]]), uint8(values[rank[sixth][2]]),
+             in.alpha);
 }
 
-TEST_F(ColourTest, HueSaturationKeepsGraysWhateverTheRanges) {
+// Colorize by its definition: the lightness l = (max + min) / 2 of a pixel, through the colorize
+// lightness table, paints a colour of hue h = 128 hue / 180 (a byte) and saturation s = 255 saturation /
+// 100: v = l or 255 - l above 127, c = 2 v s / 254, base (127 when c > 254, else l) - c / 2, and each
+// component base + Mul8(c, ramp) with the ramp at h, h - 85 and h - 171; the destination's fourth byte
+// is kept.
+NativeQuad ColorizeModel(const HueSaturationParameters& p, NativeQuad in) {
+    uint8 lightness[256];
+    BuildLightnessTable(p.colorizeLightness, lightness);
+    const int32 l =
+        lightness[(std::max({in.red, in.green, in.blue}) + std::min({in.red, in.green, in.blue})) >> 1];
+    const int32 h = uint8(p.colorizeHue * 128 / 180), s = p.colorizeSaturation * 255 / 100;
+    const int32 c = (l > 127 ? 255 - l : l) * 2 * s / 254, base = (c > 254 ? 127 : l) - c / 2;
+    const auto component = [&](int32 offset) {
+        return uint8(base + Mul8(uint32(c), kColorizeRamp[uint8(h - offset)]));
+    };
+    return Q(component(0), component(85), component(171), 4);
+}
+
+// Random settings of both modes (master, colorize and the six ranges with their positions anywhere on the
+// circle) on random pixels, grays among them.
+TEST_F(ColourTest, HueSaturationAndColorizePixelsFollowTheirDefinitions) {
     std::mt19937 random(1234);
     const auto uniform = [&](int32 low, int32 high) {
         return std::uniform_int_distribution<int32>(low, high)(random);
     };
-    for (int32 round = 0; round < 40; ++round) {
+    for (int32 round = 0; round < 300; ++round) {
         Version2 block;
-        block.master = {uniform(-180, 180), uniform(-100, 100), 0};
+        block.colorize = round % 3 == 0;
+        block.colorizeValues = {uniform(-180, 359), uniform(0, 100), uniform(-100, 100)};
+        block.master = {uniform(-180, 180), uniform(-100, 100), round % 4 == 0 ? 0 : uniform(-100, 100)};
         for (auto& range : block.ranges)
-            range = {uniform(0, 359),  uniform(0, 359),    uniform(0, 359),   uniform(0, 359),
-                     uniform(-60, 60), uniform(-100, 100), uniform(-100, 100)};
+            if (round % 2 == 0)
+                range = {uniform(0, 359),  uniform(0, 359),    uniform(0, 359),   uniform(0, 359),
+                         uniform(-60, 60), uniform(-100, 100), uniform(-100, 100)};
         auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
         ASSERT_NE(layer, nullptr);
-        std::vector<NativeQuad> grays(256);
-        for (int32 v = 0; v < 256; ++v) grays[v] = Q(uint8(v), uint8(v), uint8(v), 3);
-        int32 rowBytes = 256 * 4;
-        layer->AdjustTile(GRect(0, 0, 256, 1), grays.data(), rowBytes, grays.data(), rowBytes);
-        for (int32 v = 0; v < 256; ++v)
-            ASSERT_EQ(Word(grays[v]), Word(Q(uint8(v), uint8(v), uint8(v), 3))) << "round " << round;
-    }
-}
-
-TEST_F(ColourTest, ColorizePaintsByLightness) {
-    struct Case {
-        const char* name;
-        std::array<int32, 3> colorize;  // hue, saturation, lightness
-        NativeQuad in, out;
-    };
-    const Case cases[] = {
-        {"no saturation: gray of max and min", {0, 0, 0}, Q(200, 100, 50, 0), Q(125, 125, 125, 4)},
-        {"white stays white", {0, 100, 0}, Q(255, 255, 255, 0), Q(255, 255, 255, 4)},
-        {"red at mid lightness", {0, 100, 0}, Q(200, 54, 100, 0), Q(255, 0, 0, 4)},
-        {"green at mid lightness", {120, 100, 0}, Q(127, 127, 127, 0), Q(0, 255, 0, 4)},
-        {"negative hue wraps to blue", {-120, 100, 0}, Q(127, 127, 127, 0), Q(0, 0, 255, 4)},
-        // s = 127, c = 127, base = 127 - 63.
-        {"half saturation", {0, 50, 0}, Q(127, 127, 127, 0), Q(191, 64, 64, 4)},
-        {"lightness -100", {0, 100, -100}, Q(127, 127, 127, 0), Q(0, 0, 0, 4)},
-    };
-    for (const Case& c : cases) {
-        Version2 block;
-        block.colorize = true;
-        block.colorizeValues = c.colorize;
-        auto layer = ReadLayer(kHueSaturation2Adjustment, block.Bytes());
-        ASSERT_NE(layer, nullptr) << c.name;
-        EXPECT_EQ(Word(AdjustInto(*layer, c.in)), Word(c.out)) << c.name;
+        const HueSaturationParameters& p =
+            static_cast<const CHueSaturationAdjustmentLayer&>(*layer).GetParameters();
+        HueTables tables;
+        BuildHueTables(p, tables);
+        for (int32 k = 0; k < 30; ++k) {
+            NativeQuad in = WordToNativeQuad(uint32(random()));
+            if (k % 5 == 0) in.green = in.blue = in.red;
+            const NativeQuad expected =
+                block.colorize ? ColorizeModel(p, in) : HueSaturationModel(tables, in);
+            ASSERT_EQ(Word(AdjustInto(*layer, in)), Word(expected)) << "round " << round << " pixel " << k;
+        }
     }
 }
 
