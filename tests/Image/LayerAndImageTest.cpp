@@ -279,17 +279,14 @@ TEST_F(ImageMerge, FlattenKeepsActiveIdAndNameAndDropsHiddenLayers) {
     EXPECT_EQ(MergedPixel(*image, 2, 9, 9), kBlue);
 }
 
-TEST_F(ImageMerge, MergeDownAtTheBottomIsRefusedAndChangesNothing) {
+// Refused at the bottom, changing nothing; above it the merged layer takes the lower one's clipping.
+TEST_F(ImageMerge, MergeDownTakesTheLowerClippingAndRemovesIt) {
     auto image = ThreeLayers();
     image->SetActiveLayerByPosition(0);
     EXPECT_EQ(ThrownMessage([&] { MergeDown(*image, nullptr, true); }),
               "merge down can not be performed on the bottom layer");
     EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
     EXPECT_EQ(image->GetActiveLayerID(), 1u);
-}
-
-TEST_F(ImageMerge, MergeDownTakesTheLowerClippingAndRemovesIt) {
-    auto image = ThreeLayers();
     image->GetLayerWithID(2)->SetClipping(1);
     image->SetActiveLayerByID(3);
     MergeDown(*image, nullptr, true);
