@@ -25,26 +25,7 @@ namespace AdjustmentTest {
 // The message of a refused block as the user sees it.
 inline const std::string kRefusal = "the data of an adjustment layer is damaged";
 
-// A big-endian block writer.
-class Block {
-public:
-    Block& U8(uint32 inValue) {
-        bytes.push_back(uint8(inValue));
-        return *this;
-    }
-    Block& U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
-    Block& I16(int32 inValue) { return U16(uint32(inValue) & 0xFFFF); }
-    Block& U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
-    Block& Bytes(const uint8* inData, size_t inCount) {
-        bytes.insert(bytes.end(), inData, inData + inCount);
-        return *this;
-    }
-    Block& Zeros(size_t inCount) {
-        bytes.insert(bytes.end(), inCount, 0);
-        return *this;
-    }
-    ByteVector bytes;
-};
+using Block = Bytes;
 
 // Where the block lands in the test file, and where the stream stands when the layer is built.
 inline constexpr uint32 kBlockPosition = 100;

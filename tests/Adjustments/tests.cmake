@@ -1,4 +1,2 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_adjust_tables Adjustments/AdjustmentTablesTest.cpp)
-lumenar_test(test_adjust_layers Adjustments/AdjustmentLayersTest.cpp)
-lumenar_test(test_adjust_documents Adjustments/AdjustmentDocumentTest.cpp)
+lumenar_test(test_adjust_layers Adjustments/AdjustmentsTest.cpp)

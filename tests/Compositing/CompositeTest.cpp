@@ -23,7 +23,6 @@
 #include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Compositing/BlendReference.h"
-#include "tests/Compositing/CompositeReference.h"
 #include "tests/Compositing/CompositeTestSupport.h"
 #include "tests/support/ReportCapture.h"
 

@@ -1,5 +1,5 @@
-// Helpers of the composite suites: a test adjustment layer, a fake effects source, random stacks and
-// reading composites into plain vectors.
+// Helpers of the composite suites: a test adjustment layer, a fake effects source, random stacks,
+// reading composites into plain vectors, and the reference composite.
 #pragma once
 
 #include <functional>
@@ -73,3 +73,14 @@ struct StackOptions {
 std::unique_ptr<CImage> RandomStack(std::mt19937& ioRandom, const StackOptions& inOptions);
 
 }  // namespace CompositeTest
+
+// A straightforward composite for tests, written from the layer step list: clip groups worked out from
+// the clipping values alone, every blend through the per-pixel reference kernels, every pixel by itself.
+// Decisions the pipeline takes for a whole sub-tile (skipping layers whose bounds miss it or whose pixels
+// are all transparent there) are taken over the same sub-tiles. Effects are not modelled.
+namespace CompositeReference {
+
+// The composite of inRect, row after row.
+std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect);
+
+}  // namespace CompositeReference

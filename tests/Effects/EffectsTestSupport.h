@@ -1,5 +1,5 @@
-// Helpers of the effects suites: effects payloads written byte by byte, reading them back, and small
-// layered images to draw effects from.
+// Helpers of the effects suites: effects payloads written byte by byte, reading them back, small layered
+// images to draw effects from, and the reference model of effect drawing.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,31 +11,13 @@
 #include <vector>
 
 #include "Src/Orvane/Src/Effects/LayerFX.h"
+#include "Src/Orvane/Src/Effects/LayerFXRep.h"
 #include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "tests/support/DocumentBuilder.h"
 
 namespace EffectsTest {
-
-// Big-endian bytes, appended field by field.
-class Bytes {
-public:
-    Bytes& U8(uint32 inValue) { return Append({uint8(inValue)}); }
-    Bytes& U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
-    Bytes& U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
-    Bytes& Key(const char (&inKey)[5]) { return U8(inKey[0]).U8(inKey[1]).U8(inKey[2]).U8(inKey[3]); }
-    Bytes& Color(uint16 inSpace, uint16 inA, uint16 inB, uint16 inC, uint16 inD) {
-        return U16(inSpace).U16(inA).U16(inB).U16(inC).U16(inD);
-    }
-    Bytes& Mode(const char (&inKey)[5]) { return Key("ZQRS").Key(inKey); }
-    Bytes& Append(const ByteVector& inBytes) {
-        return mBytes.insert(mBytes.end(), inBytes.begin(), inBytes.end()), *this;
-    }
-    const ByteVector& Get() const { return mBytes; }
-
-private:
-    ByteVector mBytes;
-};
 
 // One record: signature, key, length (default: the fields' size), fields.
 ByteVector Record(const char (&inKey)[5], const ByteVector& inFields,
@@ -69,5 +51,23 @@ LayerFXParameters RandomParameters(std::mt19937& ioRandom, int32 inMaxBlur, int3
 
 // Parameters with every effect disabled and opaque colours everywhere, so a test enables just one.
 LayerFXParameters QuietParameters();
+
+// A straightforward model of effect drawing for the comparison tests: every mask value is computed on
+// its own from direct weighted sums over the whole canvas (no running sums, no strips, no scratch
+// buffers), following the arithmetic rules one by one, and blended pixel by pixel.
+
+// A canvas-sized buffer of pixels, row after row.
+struct Canvas {
+    GRect area;
+    std::vector<NativeQuad> pixels;
+    NativeQuad& At(int32 inX, int32 inY) {
+        return pixels[size_t(inY - area.top) * size_t(area.Width()) + size_t(inX - area.left)];
+    }
+};
+
+// Draws what the effects of inLayer would draw: the outer group into ioOuter, the inner group into
+// ioInner, in the image whose global angle is inGlobalAngle.
+void ReferenceEffects(const LayerFXParameters& inParameters, const CLayer& inLayer, bool inUseLayerMask,
+                      int32 inGlobalAngle, Canvas& ioOuter, Canvas& ioInner);
 
 }  // namespace EffectsTest

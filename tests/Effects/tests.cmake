@@ -1,2 +1,2 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
-lumenar_test(test_effects Effects/EffectsTest.cpp Effects/EffectReference.cpp Effects/EffectsTestSupport.cpp)
+lumenar_test(test_effects Effects/EffectsTest.cpp Effects/EffectsTestSupport.cpp)

@@ -1,7 +1,8 @@
-// Row packing and unpacking: exact packets for known rows, the packet rules on random rows, round trips,
-// and decoding of hostile packed bytes (random garbage is the packbits fuzz target's, replayed in Fuzz/);
+// Row packing and unpacking: packets as defined on chunk-boundary and random rows, round trips, and
+// decoding of hostile packed bytes (random garbage is the packbits fuzz target's, replayed in Fuzz/);
 // blend-mode keys both ways and what unknown keys and modes turn into; channel kinds and stored ids, entry
-// lengths, and the raw-or-packed choice for written channels.
+// lengths, and the raw-or-packed choice for written channels. Image resource blocks and the section:
+// reading, padding, plug-in resources, writing back, refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "API/Platform/PlatformTestHooks.h"
@@ -16,6 +18,9 @@
 #include "Src/Orvane/Src/Format/ChannelLength.h"
 #include "Src/Orvane/Src/Format/PackBits.h"
 #include "Src/Pellin/Isol/Exceptions.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
+#include "tests/Format/ReaderTestSupport.h"
+#include "tests/support/ReportCapture.h"
 
 namespace {
 
@@ -31,12 +36,6 @@ Bytes Pack(const Bytes& inRow) {
     return out;
 }
 
-struct PackCase {
-    const char* name;
-    Bytes row;
-    Bytes packed;
-};
-
 // inCount bytes 1, 3, 5, ... (no two equal), then inTail.
 Bytes Odd(size_t inCount, std::initializer_list<uint8> inTail = {}) {
     Bytes row;
@@ -45,93 +44,59 @@ Bytes Odd(size_t inCount, std::initializer_list<uint8> inTail = {}) {
     return row;
 }
 
-Bytes Concat(uint8 inControl, const Bytes& inRow, size_t inCount, std::initializer_list<uint8> inTail) {
-    Bytes packed(inRow.begin(), inRow.begin() + std::ptrdiff_t(inCount));
-    packed.insert(packed.begin(), inControl);
-    packed.insert(packed.end(), inTail);
-    return packed;
-}
-
-TEST(PackBitsPack, KnownRowsGiveExactPackets) {
-    Bytes twoChunks(130);
-    for (size_t i = 0; i < twoChunks.size(); ++i) twoChunks[i] = uint8(i);
-    const Bytes straddle = Odd(125, {0, 0, 0, 0, 0});  // a run straddling the chunk boundary is cut there
-    const Bytes pairAtEnd = Odd(126, {0, 0, 0});       // two equal bytes closing a chunk join its literal
-    const std::vector<PackCase> cases = {
-        {"empty row", {}, {}},
-        {"one byte", {9}, {0, 9}},
-        {"two equal", {9, 9}, {0xFF, 9}},
-        {"two different", {9, 8}, {1, 9, 8}},
-        {"pair inside literal", {1, 2, 2, 3}, {3, 1, 2, 2, 3}},
-        {"triple splits literal", {1, 2, 2, 2, 3}, {0, 1, 0xFE, 2, 0, 3}},
-        {"pair ends chunk", {1, 2, 2}, {2, 1, 2, 2}},
-        {"run then single", {5, 5, 5, 6}, {0xFE, 5, 0, 6}},
-        {"run then literal", {5, 5, 6, 7}, {0xFF, 5, 1, 6, 7}},
-        {"two pairs in literal", {1, 2, 2, 3, 3, 4}, {5, 1, 2, 2, 3, 3, 4}},
-        {"literal before long run", {1, 2, 3, 3, 3, 3, 3}, {1, 1, 2, 0xFC, 3}},
-        {"300 equal bytes", Bytes(300, 7), {0x81, 7, 0x81, 7, 0xD5, 7}},
-        {"128 distinct then 2", twoChunks, Concat(127, twoChunks, 128, {1, 128, 129})},
-        {"run cut at chunk end", straddle, Concat(124, straddle, 125, {0xFE, 0, 0xFF, 0})},
-        {"pair closes chunk literal", pairAtEnd, Concat(127, pairAtEnd, 128, {0, 0})},
-    };
-    for (const PackCase& c : cases) EXPECT_EQ(Pack(c.row), c.packed) << c.name;
-}
-
-// Walks a packed row and checks the packet rules the writer promises: no packet crosses a 128-byte
-// chunk, runs are at least 2 long and maximal, literals hold no three equal bytes in a row and end only
-// at a chunk's end or before a run of three or more.
-void CheckPacketRules(const Bytes& inRow, const Bytes& inPacked) {
-    size_t in = 0, pos = 0;
-    while (pos < inPacked.size()) {
-        const int control = int8(inPacked[pos]);
-        ASSERT_NE(control, -128);
-        const size_t chunkEnd = std::min(inRow.size(), (in / 128 + 1) * 128);
-        if (control >= 0) {
-            const size_t count = size_t(control) + 1;
-            ASSERT_LE(in + count, chunkEnd) << "literal crosses a chunk at " << in;
-            for (size_t k = 2; k < count; ++k)
-                ASSERT_FALSE(inRow[in + k] == inRow[in + k - 1] && inRow[in + k] == inRow[in + k - 2]);
-            const size_t next = in + count;
-            if (next < chunkEnd) {
-                ASSERT_LE(next + 3, chunkEnd);
-                ASSERT_TRUE(inRow[next] == inRow[next + 1] && inRow[next] == inRow[next + 2])
-                    << "literal ended at " << next << " without a run of three following";
+// The packer by its definition: chunks of 128 bytes from the left, packets never crossing them. At a byte
+// x a packet is a run while the bytes equal x when the next one does (control 1 - length), else a literal
+// (control count - 1) that takes bytes while each differs from the one before; two equal bytes join it
+// when they end the chunk or no third equal byte follows, otherwise it ends before them.
+Bytes PackModel(const Bytes& inRow) {
+    Bytes out;
+    for (size_t chunk = 0; chunk < inRow.size(); chunk += 128) {
+        const size_t end = std::min(inRow.size(), chunk + 128);
+        for (size_t i = chunk, j = chunk; i < end; i = j) {
+            j = i + 1;
+            if (j < end && inRow[j] == inRow[i]) {
+                while (j < end && inRow[j] == inRow[i]) ++j;
+                out.insert(out.end(), {uint8(1 - int(j - i)), inRow[i]});
+                continue;
             }
-            in += count;
-            pos += 1 + count;
-        } else {
-            const size_t count = size_t(1 - control);
-            ASSERT_LE(in + count, chunkEnd) << "run crosses a chunk at " << in;
-            for (size_t k = 0; k < count; ++k) ASSERT_EQ(inRow[in + k], inPacked[pos + 1]);
-            if (in + count < chunkEnd) {
-                ASSERT_NE(inRow[in + count], inPacked[pos + 1]) << "run not maximal";
-            }
-            in += count;
-            pos += 2;
+            while (j < end && (inRow[j] != inRow[j - 1] || j + 1 == end || inRow[j + 1] != inRow[j])) ++j;
+            if (j < end) --j;  // stopped at the second of three equal bytes: the run starts at the first
+            out.push_back(uint8(j - i - 1));
+            out.insert(out.end(), inRow.begin() + std::ptrdiff_t(i), inRow.begin() + std::ptrdiff_t(j));
         }
     }
-    ASSERT_EQ(in, inRow.size());
+    return out;
 }
 
-TEST(PackBitsPack, RandomRowsFollowPacketRulesAndRoundTrip) {
+// Rows at the chunk boundaries (128 distinct bytes then two, a run cut at the chunk's end, a pair closing a
+// chunk's literal, 300 equal bytes) and random rows of few values (many runs and pairs) pack as defined
+// and decode back.
+TEST(PackBitsPack, RowsPackAsDefinedAndDecodeBack) {
+    Bytes twoChunks(130);
+    for (size_t i = 0; i < twoChunks.size(); ++i) twoChunks[i] = uint8(i);
+    std::vector<Bytes> rows = {{},           {9}, twoChunks, Odd(125, {0, 0, 0, 0, 0}), Odd(126, {0, 0, 0}),
+                               Bytes(300, 7)};
     std::mt19937 rng(12345);
     for (int trial = 0; trial < 3000; ++trial) {
-        const size_t length = rng() % 700;
-        const uint32 alphabet = 1 + rng() % 4;  // few values: many runs and pairs
-        const uint32 runBias = rng() % 4;
-        Bytes row(length);
-        for (size_t i = 0; i < length; ++i)
+        const uint32 alphabet = 1 + rng() % 4, runBias = rng() % 4;
+        Bytes row(rng() % 700);
+        for (size_t i = 0; i < row.size(); ++i)
             row[i] = (i > 0 && rng() % 4 < runBias) ? row[i - 1] : uint8(rng() % alphabet * 37);
-        const Bytes packed = Pack(row);
-        CheckPacketRules(row, packed);
-        if (HasFailure()) return;
-        Bytes decoded(length, 0xAB);
-        const PackBits::DecodeResult r =
-            PackBits::DecodeRow(packed.data(), uint32(packed.size()), decoded.data(), uint32(length));
-        EXPECT_EQ(r.produced, length);
-        EXPECT_EQ(r.consumed, packed.size());
-        ASSERT_EQ(decoded, row) << "trial " << trial;
+        rows.push_back(row);
     }
+    for (const Bytes& row : rows) {
+        const Bytes packed = Pack(row);
+        ASSERT_EQ(packed, PackModel(row)) << "row of " << row.size();
+        Bytes decoded(row.size(), 0xAB);
+        const PackBits::DecodeResult r =
+            PackBits::DecodeRow(packed.data(), uint32(packed.size()), decoded.data(), uint32(row.size()));
+        EXPECT_EQ(r.produced, row.size());
+        EXPECT_EQ(r.consumed, packed.size());
+        ASSERT_EQ(decoded, row);
+    }
+    // The examples of the layout: a pair inside a literal joins it, three equal bytes split it.
+    EXPECT_EQ(Pack({1, 2, 2, 3}), (Bytes{3, 1, 2, 2, 3}));
+    EXPECT_EQ(Pack({1, 2, 2, 2, 3}), (Bytes{0, 1, 0xFE, 2, 0, 3}));
 }
 
 TEST(PackBitsPack, WorstCaseSizeIsReachedAndNeverExceeded) {
@@ -321,6 +286,273 @@ TEST_F(Codec, WrittenChannelsChooseRawWhenPackingDoesNotShrink) {
     cleared.Clear();
     EXPECT_EQ(cleared.GetLength(), 2u) << "a cleared channel is empty";
     EXPECT_EQ(cleared.GetKind(), uint32(kChannelKindRed));
+}
+
+constexpr uint32 kZQRS = FourCC("ZQRS");
+
+// A document built around the given resources, and where its resources section lies.
+struct ResourceDocument {
+    ByteVector bytes;
+    DocumentLayout layout;
+
+    uint32 SectionLength() const { return uint32(layout.layerAndMask - layout.imageResources - 4); }
+    // The length field and the blocks, as stored.
+    ByteVector Section() const {
+        return ByteVector(bytes.begin() + long(layout.imageResources),
+                          bytes.begin() + long(layout.layerAndMask));
+    }
+};
+
+ResourceDocument Document(const std::vector<ResourceSpec>& inResources) {
+    DocumentBuilder builder(4, 4);
+    for (const ResourceSpec& r : inResources) builder.AddResource(r);
+    ResourceDocument doc;
+    doc.bytes = builder.Build(&doc.layout);
+    return doc;
+}
+
+// Reads the section into ioManager, then inFollowingReads u32s as the document reader goes on after it;
+// returns the stream position after the section.
+uint32 ReadSection(const ByteVector& inBytes, size_t inLengthAt, CImageResourceMgr& ioManager,
+                   int32 inFollowingReads = 0) {
+    MemoryFilePort port(inBytes);
+    SReadStream stream(&port, kBigEndianOrder, 4096, uint32(inLengthAt));
+    const uint32 length = stream.ReadU32();
+    ioManager.Read(length, stream, nullptr);
+    const uint32 end = stream.GetPosition();
+    for (int32 i = 0; i < inFollowingReads; ++i) stream.ReadU32();
+    return end;
+}
+
+ByteVector WriteSection(const CImageResourceMgr& inManager) {
+    MemoryFilePort port;
+    {
+        SWriteStream stream(&port, kBigEndianOrder, 4096, 0);
+        inManager.Write(stream, nullptr);
+    }
+    return port.Bytes();
+}
+
+ByteVector DataOf(const CImageResource& inResource) {
+    ByteVector data(inResource.DataSize());
+    inResource.ReadData(0, inResource.DataSize(), data.data());
+    return data;
+}
+
+TEST(ImageResourceBlocks, NamesAndDataArePaddedToEvenLengths) {
+    struct Case {
+        std::string name;
+        ByteVector data;
+        size_t blockBytes;  // 10 + name bytes + data bytes
+    };
+    ByteVector big(150001);  // data spanning several pages
+    for (size_t i = 0; i < big.size(); ++i) big[i] = uint8(i * 13 + (i >> 9));
+    const Case cases[] = {
+        {"", {}, 12},         {"a", {}, 12}, {"ab", {}, 14}, {"", {1, 2, 3}, 16}, {"xyz", {1, 2, 3, 4}, 18},
+        {"big", big, 150016},
+    };
+    for (const Case& c : cases) {
+        const ResourceDocument doc =
+            Document({ResourceSpec::Block(1000, c.data, c.name), ResourceSpec::Block(1001, {9})});
+        ASSERT_EQ(doc.layout.resources[1] - doc.layout.resources[0], c.blockBytes) << c.name;
+        CImageResourceMgr manager;
+        EXPECT_EQ(ReadSection(doc.bytes, doc.layout.imageResources, manager),
+                  doc.layout.imageResources + 4 + doc.SectionLength());
+        const CImageResource* first = manager.FindResource(1000);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(first->Name(), c.name);
+        EXPECT_EQ(first->mType, kZQRS);
+        EXPECT_EQ(DataOf(*first), c.data);
+        EXPECT_EQ(first->BlockSize(false), c.blockBytes);
+        ASSERT_NE(manager.FindResource(1001), nullptr);
+        EXPECT_EQ(DataOf(*manager.FindResource(1001)), ByteVector{9});
+        EXPECT_EQ(WriteSection(manager), doc.Section()) << c.name;
+    }
+}
+
+TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
+    const uint32 kOther = FourCC("QQQQ");
+    ResourceSpec notSigned = ResourceSpec::Block(4001, {0, 0, 0, 7, 1, 2, 3, 4, 5, 6});
+    notSigned.type = kOther;
+    const ResourceDocument doc = Document({
+        ResourceSpec::Plugin(4000, FourCC("plg1"), {1, 2, 3, 4, 5, 6}),  // size 10: plug-in
+        ResourceSpec::Block(4002, {1, 2}),                               // size 2: stays ordinary
+        notSigned,                                                       // not ZQRS: stays ordinary
+        ResourceSpec::Block(3999, {0, 0, 0, 1}),                         // below the range
+        // An ordinary block carrying the in-memory plug-in id stays an ordinary resource.
+        ResourceSpec::Block(uint16(CImageResource::kPluginResourceID), {5, 6}),
+    });
+    CImageResourceMgr manager;
+    ReadSection(doc.bytes, doc.layout.imageResources, manager);
+
+    ASSERT_EQ(manager.PluginResourceCount(FourCC("plg1")), 1);
+    const CImageResource* plugin = manager.FindPluginResource(FourCC("plg1"), 1);
+    EXPECT_EQ(std::make_tuple(plugin->mType, plugin->mID),
+              std::make_tuple(FourCC("plg1"), CImageResource::kPluginResourceID));
+    EXPECT_EQ(DataOf(*plugin), (ByteVector{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(plugin->BlockSize(true), 10u + 2u + 10u);
+
+    std::string reports = CaptureReports([&] {
+        ASSERT_NE(manager.FindResource(4002), nullptr);
+        EXPECT_EQ(manager.FindResource(4001)->mType, kOther);
+    });
+    EXPECT_TRUE(Contains(reports, "Assertion failed: \"!::IsPluginID(inResID)\"")) << reports;
+    EXPECT_NE(manager.FindResource(3999), nullptr);
+    EXPECT_EQ(manager.FindResource(CImageResource::kPluginResourceID)->DataSize(), 2u);
+    EXPECT_EQ(manager.FindPluginResource(FourCC("plg1"), 2), nullptr);
+    EXPECT_EQ(manager.Resources().size(), 4u);
+}
+
+// Id -1 (0xFFFF) sorts first; plug-in resources are numbered afresh from 4000 by type.
+TEST(ImageResourceSection, WrittenSortedByIdAndPluginTypeWithFreshPluginIds) {
+    const ResourceDocument read =
+        Document({ResourceSpec::Plugin(4500, FourCC("zzzz"), {7}), ResourceSpec::Block(1005, {5, 5}),
+                  ResourceSpec::Plugin(4100, FourCC("aaaa"), {8, 8}), ResourceSpec::Block(0xFFFF, {1}),
+                  ResourceSpec::Plugin(4200, FourCC("aaaa"), {}), ResourceSpec::Block(0, {}, "zero")});
+    const ResourceDocument expected = Document(
+        {ResourceSpec::Block(0xFFFF, {1}), ResourceSpec::Block(0, {}, "zero"),
+         ResourceSpec::Block(1005, {5, 5}), ResourceSpec::Plugin(4000, FourCC("aaaa"), {8, 8}),
+         ResourceSpec::Plugin(4001, FourCC("aaaa"), {}), ResourceSpec::Plugin(4002, FourCC("zzzz"), {7})});
+    CImageResourceMgr manager;
+    ReadSection(read.bytes, read.layout.imageResources, manager);
+    EXPECT_EQ(manager.SectionLength(), expected.SectionLength());
+    EXPECT_EQ(WriteSection(manager), expected.Section());
+}
+
+// Progress over a section goes forward block by block and ends complete, for reading and writing alike.
+TEST(ImageResourceSection, ProgressAdvancesAndEndsComplete) {
+    std::vector<ResourceSpec> specs;
+    for (uint16 id = 1; id <= 4; ++id) specs.push_back(ResourceSpec::Block(id, ByteVector(100 * id, 1)));
+    const ResourceDocument doc = Document(specs);
+    MemoryFilePort port(doc.bytes);
+    SReadStream stream(&port, kBigEndianOrder, 4096, uint32(doc.layout.imageResources));
+    const uint32 length = stream.ReadU32();
+    RecordingScope reading;
+    CImageResourceMgr manager(length, stream, &reading);
+    ASSERT_EQ(reading.seen.size(), 5u);  // one per block, then the end
+    EXPECT_TRUE(std::is_sorted(reading.seen.begin(), reading.seen.end()));
+    EXPECT_GT(reading.seen[0], 0.0);
+    EXPECT_LT(reading.seen[0], 0.2);  // the first block is the smallest
+    EXPECT_EQ(reading.Current(), 1.0);
+
+    RecordingScope writing;
+    MemoryFilePort out;
+    SWriteStream writer(&out, kBigEndianOrder, 4096, 0);
+    manager.Write(writer, &writing);
+    ASSERT_EQ(writing.seen.size(), 5u);
+    EXPECT_DOUBLE_EQ(writing.seen[0], 0.2);  // steps of 1 / (resources + 1)
+    EXPECT_DOUBLE_EQ(writing.seen[3], 0.8);
+    EXPECT_EQ(writing.Current(), 1.0);
+}
+
+TEST(ImageResourceRefusals, OversizedSizesFailInTheStream) {
+    // Data is read 64 KB at a time: a size far beyond the file fails at the read after the one that
+    // crosses the end, inside the block, with nothing set aside beyond the file.
+    CImageResourceMgr manager;
+    ResourceSpec huge = ResourceSpec::Block(1000, {1, 2, 3, 4});
+    huge.size = 0x7FFFFFF0u;
+    const ResourceDocument hugeDoc = Document({huge});
+    CaptureReports([&] {
+        EXPECT_THROW(ReadSection(hugeDoc.bytes, hugeDoc.layout.imageResources, manager), MiscDiskException);
+    });
+    EXPECT_TRUE(manager.Resources().empty());
+    // When the crossing read is the block's last, the block is kept and the document's next read fails.
+    for (const size_t cut : {size_t(65536 + 5), size_t(20)}) {
+        const ResourceDocument large = Document({ResourceSpec::Block(1001, ByteVector(70000, 9))});
+        const ByteVector bytes(large.bytes.begin(),
+                               large.bytes.begin() + long(large.layout.resources[0] + 12 + cut));
+        CImageResourceMgr cutManager;
+        CaptureReports([&] {
+            if (cut > 65536) {
+                EXPECT_NO_THROW(ReadSection(bytes, large.layout.imageResources, cutManager));
+                EXPECT_EQ(cutManager.FindResource(1001)->DataSize(), cut);
+            }
+            EXPECT_THROW(ReadSection(bytes, large.layout.imageResources, cutManager, 1), MiscDiskException)
+                << cut;
+        });
+    }
+}
+
+TEST(ImageResourceManager, IdOperations) {
+    CImageResourceMgr manager;
+    CImageResource* created = manager.GetOrCreateResource(1005);
+    EXPECT_EQ(std::make_tuple(created->mType, created->mID, created->DataSize()),
+              std::make_tuple(kZQRS, int16(1005), 0u));
+    EXPECT_EQ(manager.GetOrCreateResource(1005), created);
+    EXPECT_EQ(manager.FindResource(1005), created);
+    EXPECT_FALSE(manager.AddResource(new CImageResource(kZQRS, 1005)));
+    EXPECT_EQ(manager.FindResource(1005), created);
+    EXPECT_TRUE(manager.AddResource(new CImageResource(kZQRS, -5, "neg")));
+    EXPECT_EQ(manager.Resources().begin()->first, -5);
+    manager.RemoveResource(1005);
+    EXPECT_EQ(manager.FindResource(1005), nullptr);
+    const std::string reports = CaptureReports([&] { manager.GetOrCreateResource(4321); });
+    EXPECT_TRUE(Contains(reports, "!::IsPluginID(inResID)")) << reports;
+}
+
+TEST(ImageResourceManager, PluginOperationsCountFromOne) {
+    CImageResourceMgr manager;
+    const uint32 type = FourCC("plg1");
+    EXPECT_EQ(manager.FindPluginResource(type, 1), nullptr);
+    CImageResource* first = manager.GetOrCreatePluginResource(type, 1);
+    EXPECT_EQ(std::make_tuple(first->mType, first->mID),
+              std::make_tuple(type, CImageResource::kPluginResourceID));
+    EXPECT_EQ(manager.GetOrCreatePluginResource(type, 1), first);
+    // An index beyond the count appends one new resource.
+    CImageResource* second = manager.GetOrCreatePluginResource(type, 5);
+    EXPECT_EQ(manager.PluginResourceCount(type), 2);
+    EXPECT_EQ(manager.FindPluginResource(type, 2), second);
+    EXPECT_EQ(manager.FindPluginResource(type, 3), nullptr);
+    EXPECT_EQ(manager.FindPluginResource(type, 0), nullptr);
+
+    auto* untyped = new CImageResource(0, 77);
+    manager.AddPluginResource(type, untyped);
+    EXPECT_EQ(std::make_tuple(untyped->mType, untyped->mID),
+              std::make_tuple(type, CImageResource::kPluginResourceID));
+    const std::string reports =
+        CaptureReports([&] { manager.AddPluginResource(type, new CImageResource(FourCC("else"), 1)); });
+    EXPECT_TRUE(Contains(reports, "inResource->mType == inTypeID")) << reports;
+
+    // Indexes outside 1..count and unknown types remove nothing.
+    const int32 count = manager.PluginResourceCount(type);
+    for (const auto& [removeType, index] : {std::pair{type, 0}, {type, count + 1}, {FourCC("none"), 1}})
+        manager.RemovePluginResource(removeType, index);
+    EXPECT_EQ(manager.PluginResourceCount(type), count);
+    manager.RemovePluginResource(type, 1);
+    EXPECT_EQ(manager.FindPluginResource(type, 1), second);
+    while (manager.PluginResourceCount(type) > 0) manager.RemovePluginResource(type, 1);
+    EXPECT_TRUE(manager.PluginResources().empty());
+}
+
+TEST(ImageResourceManager, MoreThanAThousandPluginResourcesOverflowTheIdRange) {
+    CImageResourceMgr manager;
+    for (int32 i = 1; i <= 1001; ++i) manager.GetOrCreatePluginResource(FourCC("plg1"), i);
+    ByteVector written;
+    const std::string reports = CaptureReports([&] { written = WriteSection(manager); });
+    EXPECT_TRUE(Contains(reports, "nextPluginID - 1 <= kLastPlugInResourceIndex")) << reports;
+    // Each block: ZQRS, id, empty name (2), size 4, the type: 16 bytes after the 4-byte length.
+    ASSERT_EQ(written.size(), 4u + 1001u * 16u);
+    const size_t lastID = 4 + 1000 * 16 + 4;
+    EXPECT_EQ(written[lastID] << 8 | written[lastID + 1], 5000);
+}
+
+TEST(ImageResourceCopy, CopiesShareDataUntilWritten) {
+    CImageResource original(kZQRS, 1000, "orig");
+    original.ResizeData(5);
+    original.WriteData(0, 5, "abcde");
+    CImageResource copy(original);
+    EXPECT_EQ(copy.Name(), "orig");
+    EXPECT_EQ(copy.Data().PageData(0), original.Data().PageData(0));
+    copy.WriteData(0, 1, "X");
+    EXPECT_EQ(DataOf(original), (ByteVector{'a', 'b', 'c', 'd', 'e'}));
+    EXPECT_EQ(DataOf(copy), (ByteVector{'X', 'b', 'c', 'd', 'e'}));
+
+    // The resource's port reads and writes its data like a file.
+    std::unique_ptr<VMBufferPort> port = copy.MakePort();
+    EXPECT_EQ(port->WriteAt(5, 2, "fg"), 2);
+    EXPECT_EQ(copy.DataSize(), 7u);
+    CImageResource named(kZQRS, 1, std::string(300, 'n'));
+    EXPECT_EQ(named.Name().size(), 255u);
 }
 
 }  // namespace

@@ -248,23 +248,17 @@ TEST_F(Writer, IndexedFirstLayerWritesModeTwoTheTableAndAnEmptyLayerSection) {
     EXPECT_EQ(merged, Bytes().U16(1).U16(4).U16(2).Raw({2, 4, 200, 4, 0xFE, 0}).Get());
 }
 
-std::vector<uint32> Words(const std::vector<NativeQuad>& inPixels) {
-    std::vector<uint32> words;
-    for (const NativeQuad& p : inPixels) words.push_back(Word(p));
-    return words;
-}
-
-std::vector<uint32> Composite(CImage& inImage) {
+std::vector<NativeQuad> Composite(CImage& inImage) {
     const GRect canvas = inImage.GetImageRect();
     std::vector<NativeQuad> pixels(size_t(canvas.Area()));
     GetCompositeTile(inImage, canvas, pixels.data(), canvas.Width() * 4);
-    return Words(pixels);
+    return pixels;
 }
 
-std::vector<uint32> Pixels(const CRGBLayer& inLayer, const GRect& inRect) {
+std::vector<NativeQuad> Pixels(const CRGBLayer& inLayer, const GRect& inRect) {
     std::vector<NativeQuad> pixels(size_t(inRect.Area()));
     if (!inRect.Empty()) inLayer.GetTile(inRect, pixels.data(), inRect.Width() * 4);
-    return Words(pixels);
+    return pixels;
 }
 
 std::vector<uint8> MaskBytes(const CLayer& inLayer, const GRect& inRect) {

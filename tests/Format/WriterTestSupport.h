@@ -2,8 +2,6 @@
 // appender for expected bytes, and a walk over a written document's framing to find its sections.
 #pragma once
 
-#include <initializer_list>
-
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/Format/ReaderTestSupport.h"
 
@@ -25,25 +23,6 @@ inline ByteVector WriteDocument(CImage& inImage) {
     CImageResourceMgr resources;
     return WriteDocument(inImage, &resources);
 }
-
-// Expected bytes, big-endian.
-class Bytes {
-public:
-    Bytes& U8(uint32 inValue) { return Repeat(uint8(inValue), 1); }
-    Bytes& U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
-    Bytes& U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
-    Bytes& Key(const char* inKey) {
-        return Raw({uint8(inKey[0]), uint8(inKey[1]), uint8(inKey[2]), uint8(inKey[3])});
-    }
-    Bytes& Raw(std::initializer_list<uint8> inBytes) { return mBytes.insert(mBytes.end(), inBytes), *this; }
-    Bytes& Repeat(uint8 inValue, size_t inCount) {
-        return mBytes.insert(mBytes.end(), inCount, inValue), *this;
-    }
-    const ByteVector& Get() const { return mBytes; }
-
-private:
-    ByteVector mBytes;
-};
 
 inline uint32 U16At(const ByteVector& inBytes, size_t inOffset) {
     return uint32(inBytes.at(inOffset)) << 8 | inBytes.at(inOffset + 1);

@@ -1,7 +1,6 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
 lumenar_test(shell_tests
-  Shell/DialogsAndReportsTest.cpp
-  Shell/EntryPointTest.cpp
+  Shell/ModuleShellTest.cpp
   Shell/FakeHost.cpp
 )
 target_link_libraries(shell_tests PRIVATE lumenar_shell)

@@ -1,7 +1,6 @@
 # Tests of this folder: lumenar_test(<name> <sources...>) calls, added as suites appear.
 if(TARGET lumenar)
   lumenar_test(tool_tests
-    Tool/HostSessionTest.cpp
     Tool/LumenarCommandTest.cpp
   )
   target_link_libraries(tool_tests PRIVATE lumenar_host)
@@ -13,8 +12,7 @@ if(TARGET lumenar)
 
   # The commands and the pieces behind them.
   lumenar_test(readop_tool_tests
-    Tool/FlattenInfoCommandTest.cpp
-    Tool/LayersComposeCommandTest.cpp
+    Tool/CommandsTest.cpp
     Tool/ToolPartsTest.cpp
   )
   target_link_libraries(readop_tool_tests PRIVATE lumenar_tool_core)

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tests/Effects/EffectsTestSupport.h"
 #include "tests/support/DocumentBuilder.h"
@@ -47,77 +48,71 @@ private:
     std::mt19937 mRandom;
 };
 
+// Kinds whose blocks are plain runs of 16-bit fields: each run `count` values drawn from low..high
+// (equal bounds: that value) times `scale` (256 puts a 0 or 1 flag in the high byte).
+struct FieldRun {
+    int32 count, low, high, scale = 1;
+};
+const struct {
+    char key[5];
+    std::vector<FieldRun> runs;
+} kPlainKinds[] = {
+    {"nvrt", {}},
+    {"brit", {{2, -100, 100}, {1, 0, 255}, {1, 0, 0}}},
+    {"thrs", {{1, 1, 255}, {1, 0, 0}}},
+    {"post", {{1, 2, 255}, {1, 0, 0}}},
+    {"blnc", {{9, -100, 100}, {1, 0, 1, 256}}},
+    {"hue ", {{1, 1, 1}, {1, 0, 1, 256}, {1, -180, 180}, {23, -100, 100}}},
+    {"selc", {{1, 1, 1}, {1, 0, 1}, {4, 0, 0}, {36, -100, 100}}},
+    {"mixr", {{1, 1, 1}, {1, 0, 1}, {20, -200, 200}}},
+};
+
 // Settings of every adjustment kind, mostly inside the ranges a writer produces.
 AdditionalBlock AdjustmentBlock(Dice& ioDice) {
     Bytes b;
-    auto i16 = [&](int32 inLow, int32 inHigh) { b.U16(uint32(ioDice.In(inLow, inHigh)) & 0xFFFF); };
-    switch (ioDice.In(0, 11)) {
-        case 0:
-            return AdditionalBlock::Raw(FourCC("nvrt"), {});
-        case 1:
-            i16(-100, 100), i16(-100, 100), i16(0, 255), b.U16(0);
-            return AdditionalBlock::Raw(FourCC("brit"), b.Get());
-        case 2:
-            i16(1, 255), b.U16(0);
-            return AdditionalBlock::Raw(FourCC("thrs"), b.Get());
-        case 3:
-            i16(2, 255), b.U16(0);
-            return AdditionalBlock::Raw(FourCC("post"), b.Get());
-        case 4: {
-            b.U16(2);
-            for (int32 r = ioDice.In(1, 5); r > 0; --r) {
-                const int32 low = ioDice.In(0, 200), outLow = ioDice.In(0, 120);
-                b.U16(uint32(low)).U16(uint32(ioDice.In(low + 2, 255))).U16(uint32(outLow));
-                b.U16(uint32(ioDice.In(outLow, 255))).U16(uint32(ioDice.In(10, 999)));
-            }
-            return AdditionalBlock::Raw(FourCC("levl"), b.Get());
-        }
-        case 5: {
-            const uint32 channels = uint32(ioDice.In(1, 15));
-            b.U8(0).U16(1).U32(channels);
-            for (uint32 c = channels; c != 0; c &= c - 1) {
-                const int32 points = ioDice.In(2, 6);
-                b.U16(uint32(points));
-                for (int32 p = 0; p < points; ++p) i16(0, 255), b.U16(uint32(p * 255 / (points - 1)));
-            }
-            return AdditionalBlock::Raw(FourCC("curv"), b.Get());
-        }
-        case 6:
-            for (int32 k = 0; k < 9; ++k) i16(-100, 100);
-            b.U8(ioDice.In(0, 1)).U8(0);
-            return AdditionalBlock::Raw(FourCC("blnc"), b.Get());
-        case 7: {
-            b.U16(2).U8(ioDice.In(0, 1)).U8(0);
-            i16(0, 360), i16(0, 100), i16(-100, 100), i16(-180, 180), i16(-100, 100), i16(-100, 100);
-            for (int32 r = 0; r < 6; ++r) {
-                const int32 centre = 60 * r;
-                b.U16(uint32((centre + 315) % 360)).U16(uint32((centre + 345) % 360));
-                b.U16(uint32((centre + 15) % 360)).U16(uint32((centre + 45) % 360));
-                i16(-180, 180), i16(-100, 100), i16(-100, 100);
-            }
-            return AdditionalBlock::Raw(FourCC("hue2"), b.Get());
-        }
-        case 8:
-            b.U16(1).U8(ioDice.In(0, 1)).U8(0);
-            i16(-180, 180), i16(-100, 100), i16(-100, 100);
-            for (int32 k = 0; k < 21; ++k) i16(-100, 100);
-            return AdditionalBlock::Raw(FourCC("hue "), b.Get());
-        case 9:
-            b.U16(1).U16(uint32(ioDice.In(0, 1))).U32(0).U32(0);
-            for (int32 k = 0; k < 36; ++k) i16(-100, 100);
-            return AdditionalBlock::Raw(FourCC("selc"), b.Get());
-        case 10:
-            b.U16(1).U16(uint32(ioDice.In(0, 1)));
-            for (int32 k = 0; k < 20; ++k) i16(-200, 200);
-            return AdditionalBlock::Raw(FourCC("mixr"), b.Get());
-        default: {  // random bytes under a random adjustment key
-            static const char kKeys[][5] = {"levl", "curv", "brit", "blnc", "hue ", "selc",
-                                            "thrs", "nvrt", "post", "hue2", "mixr"};
-            ByteVector junk(size_t(ioDice.In(0, 60)));
-            for (uint8& byte : junk) byte = ioDice.Byte();
-            return AdditionalBlock::Raw(FourCC(kKeys[ioDice.In(0, 10)]), junk);
-        }
+    auto i16 = [&](int32 inLow, int32 inHigh) { b.I16(ioDice.In(inLow, inHigh)); };
+    const int32 kind = ioDice.In(0, 11);
+    if (kind < 8) {
+        for (const FieldRun& run : kPlainKinds[kind].runs)
+            for (int32 k = 0; k < run.count; ++k) b.I16(ioDice.In(run.low, run.high) * run.scale);
+        return AdditionalBlock::Raw(FourCC(kPlainKinds[kind].key), b.Get());
     }
+    if (kind == 8) {
+        b.U16(2);
+        for (int32 r = ioDice.In(1, 5); r > 0; --r) {
+            const int32 low = ioDice.In(0, 200), outLow = ioDice.In(0, 120);
+            b.U16(uint32(low)).U16(uint32(ioDice.In(low + 2, 255))).U16(uint32(outLow));
+            b.U16(uint32(ioDice.In(outLow, 255))).U16(uint32(ioDice.In(10, 999)));
+        }
+        return AdditionalBlock::Raw(FourCC("levl"), b.Get());
+    }
+    if (kind == 9) {
+        const uint32 channels = uint32(ioDice.In(1, 15));
+        b.U8(0).U16(1).U32(channels);
+        for (uint32 c = channels; c != 0; c &= c - 1) {
+            const int32 points = ioDice.In(2, 6);
+            b.U16(uint32(points));
+            for (int32 p = 0; p < points; ++p) i16(0, 255), b.U16(uint32(p * 255 / (points - 1)));
+        }
+        return AdditionalBlock::Raw(FourCC("curv"), b.Get());
+    }
+    if (kind == 10) {
+        b.U16(2).U8(ioDice.In(0, 1)).U8(0);
+        i16(0, 360), i16(0, 100), i16(-100, 100), i16(-180, 180), i16(-100, 100), i16(-100, 100);
+        for (int32 r = 0; r < 6; ++r) {
+            const int32 centre = 60 * r;
+            b.U16(uint32((centre + 315) % 360)).U16(uint32((centre + 345) % 360));
+            b.U16(uint32((centre + 15) % 360)).U16(uint32((centre + 45) % 360));
+            i16(-180, 180), i16(-100, 100), i16(-100, 100);
+        }
+        return AdditionalBlock::Raw(FourCC("hue2"), b.Get());
+    }
+    // Random bytes under a random adjustment key.
+    static const char kKeys[][5] = {"levl", "curv", "brit", "blnc", "hue ", "selc",
+                                    "thrs", "nvrt", "post", "hue2", "mixr"};
+    ByteVector junk(size_t(ioDice.In(0, 60)));
+    for (uint8& byte : junk) byte = ioDice.Byte();
+    return AdditionalBlock::Raw(FourCC(kKeys[ioDice.In(0, 10)]), junk);
 }
 
 AdditionalBlock EffectsBlock(Dice& ioDice) {

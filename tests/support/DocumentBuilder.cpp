@@ -4,19 +4,12 @@
 #include <utility>
 
 // Big-endian output into a growing byte vector.
-class DocumentBuilder::Writer {
+class DocumentBuilder::Writer : public Bytes {
 public:
-    ByteVector bytes;
-
     size_t Pos() const { return bytes.size(); }
-    void U8(uint8 inValue) { bytes.push_back(inValue); }
-    void U16(uint16 inValue) { bytes.insert(bytes.end(), {uint8(inValue >> 8), uint8(inValue)}); }
-    void U32(uint32 inValue) { U16(uint16(inValue >> 16)), U16(uint16(inValue)); }
-    void Bytes(const ByteVector& inBytes) { bytes.insert(bytes.end(), inBytes.begin(), inBytes.end()); }
     // A u32 length followed by the content.
     void Block(const ByteVector& inContent, std::optional<uint32> inLength = std::nullopt) {
-        U32(inLength.value_or(uint32(inContent.size())));
-        Bytes(inContent);
+        U32(inLength.value_or(uint32(inContent.size()))).Append(inContent);
     }
 };
 
@@ -169,7 +162,7 @@ ByteVector DocumentBuilder::Build(DocumentLayout* outLayout) const {
         section.U32(r.type);
         section.U16(r.id);
         section.U8(uint8(r.name.size()));
-        section.Bytes(ByteVector(r.name.begin(), r.name.end()));
+        section.Append(ByteVector(r.name.begin(), r.name.end()));
         if (r.name.size() % 2 == 0) section.U8(0);
         section.Block(r.data, r.size);
         if (r.data.size() % 2 == 1) section.U8(0);
@@ -183,19 +176,19 @@ ByteVector DocumentBuilder::Build(DocumentLayout* outLayout) const {
     layout.merged = out.Pos();
     out.U16(mergedCompression);
     if (mergedData) {
-        out.Bytes(*mergedData);
+        out.Append(*mergedData);
     } else {
         const size_t rowBytes = RowBytes(mWidth);
         std::vector<ByteVector> rows;
         for (const ByteVector& plane : MergedPlanes()) {
             if (plane.size() != size_t(mHeight) * rowBytes)
                 throw std::invalid_argument("merged plane does not match the document size");
-            if (mergedCompression == kCodingRaw) out.Bytes(plane);
+            if (mergedCompression == kCodingRaw) out.Append(plane);
             for (uint32 row = 0; row < mHeight && mergedCompression == kCodingPacked; ++row)
                 rows.push_back(PackRow(plane.data() + row * rowBytes, rowBytes));
         }
         for (const ByteVector& row : rows) out.U16(uint16(row.size()));
-        for (const ByteVector& row : rows) out.Bytes(row);
+        for (const ByteVector& row : rows) out.Append(row);
     }
 
     if (truncateTo && *truncateTo < out.bytes.size()) out.bytes.resize(*truncateTo);
@@ -222,7 +215,7 @@ void DocumentBuilder::WriteLayerSection(Writer& ioOut, DocumentLayout& ioLayout)
             ioLayout.channels.emplace_back();
             for (const ChannelSpec& channel : layer.channels) {
                 ioLayout.channels.back().push_back(start + 4 + info.Pos());
-                info.Bytes(StoredChannel(layer, channel));
+                info.Append(StoredChannel(layer, channel));
             }
         }
         if (!shiftGlobalMaskBack && info.Pos() % 2 == 1) info.U8(0);
@@ -243,7 +236,7 @@ void DocumentBuilder::WriteRecord(Writer& ioOut, const LayerSpec& inLayer) const
     }
     ioOut.U32(inLayer.blendSignature);
     ioOut.U32(inLayer.blendKey);
-    ioOut.Bytes({inLayer.opacity, inLayer.clipping, inLayer.flags, 0});
+    ioOut.Raw({inLayer.opacity, inLayer.clipping, inLayer.flags, 0});
     if (inLayer.extraData) return ioOut.Block(*inLayer.extraData);
 
     Writer extra, block;
@@ -258,11 +251,11 @@ void DocumentBuilder::WriteRecord(Writer& ioOut, const LayerSpec& inLayer) const
     }
     extra.Block(block.bytes);
     extra.U32(40);
-    for (int group = 0; group < 10; ++group) extra.Bytes({0, 0, 255, 255});
+    for (int group = 0; group < 10; ++group) extra.Raw({0, 0, 255, 255});
     // Name: length byte, characters, zero bytes up to a multiple of 4.
     const size_t nameStart = extra.Pos();
     extra.U8(uint8(inLayer.name.size()));
-    extra.Bytes(ByteVector(inLayer.name.begin(), inLayer.name.end()));
+    extra.Append(ByteVector(inLayer.name.begin(), inLayer.name.end()));
     while ((extra.Pos() - nameStart) % 4 != 0) extra.U8(0);
     std::vector<AdditionalBlock> blocks = inLayer.blocks;
     if (inLayer.layerID) blocks.push_back(AdditionalBlock::LayerID(*inLayer.layerID));
@@ -278,7 +271,7 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
     Writer out;
     out.U16(inChannel.compression);
     if (inChannel.storedBytes) {
-        out.Bytes(*inChannel.storedBytes);
+        out.Append(*inChannel.storedBytes);
         return std::move(out.bytes);
     }
     // A mask channel covers the mask rectangle, which only a mask block of 16 bytes or more describes.
@@ -295,7 +288,7 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
         throw std::invalid_argument("channel pixels do not match its rectangle");
 
     if (inChannel.compression == kCodingRaw) {
-        out.Bytes(pixels);
+        out.Append(pixels);
     } else if (inChannel.compression == kCodingPacked) {
         std::vector<ByteVector> packed;
         if (inChannel.packedRows) {
@@ -305,7 +298,7 @@ ByteVector DocumentBuilder::StoredChannel(const LayerSpec& inLayer, const Channe
                 packed.push_back(PackRow(pixels.data() + row * rowBytes, rowBytes));
         }
         for (const ByteVector& row : packed) out.U16(uint16(row.size()));
-        for (const ByteVector& row : packed) out.Bytes(row);
+        for (const ByteVector& row : packed) out.Append(row);
     }
     return std::move(out.bytes);
 }

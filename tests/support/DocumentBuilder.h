@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,31 @@
 #include "Src/Pellin/Isol/IsolTypes.h"
 
 using ByteVector = std::vector<uint8>;
+
+// Big-endian bytes appended field by field: the builder's own writer, and the hand-made blocks and
+// expected bytes of the suites.
+class Bytes {
+public:
+    Bytes& U8(uint32 inValue) { return Repeat(uint8(inValue), 1); }
+    Bytes& U16(uint32 inValue) { return U8(inValue >> 8).U8(inValue); }
+    Bytes& I16(int32 inValue) { return U16(uint32(inValue) & 0xFFFF); }
+    Bytes& U32(uint32 inValue) { return U16(inValue >> 16).U16(inValue); }
+    Bytes& Key(const char* inKey) {
+        return Raw({uint8(inKey[0]), uint8(inKey[1]), uint8(inKey[2]), uint8(inKey[3])});
+    }
+    Bytes& Raw(std::initializer_list<uint8> inBytes) { return bytes.insert(bytes.end(), inBytes), *this; }
+    Bytes& Append(const ByteVector& inBytes) { return Append(inBytes.data(), inBytes.size()); }
+    Bytes& Append(const uint8* inData, size_t inCount) {
+        return bytes.insert(bytes.end(), inData, inData + inCount), *this;
+    }
+    Bytes& Repeat(uint8 inValue, size_t inCount) {
+        return bytes.insert(bytes.end(), inCount, inValue), *this;
+    }
+    Bytes& Zeros(size_t inCount) { return Repeat(0, inCount); }
+    const ByteVector& Get() const { return bytes; }
+
+    ByteVector bytes;
+};
 
 // Colour modes of the header.
 enum DocumentMode : uint16 { kDocGrayscale = 1, kDocIndexed = 2, kDocRGB = 3, kDocCMYK = 4 };
