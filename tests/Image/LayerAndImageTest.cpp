@@ -93,8 +93,10 @@ TEST(LayerMask, ReadsOutsideTheChannelGiveTheDefaultColour) {
                 const uint8 expected = (x == 10 && y == 10) ? inside : defaultColor;
                 ASSERT_EQ(read[size_t(y * 30 + x)], expected) << x << "," << y;
             }
+        layer->SetAdjustmentMask(true);
         layer->RemoveLayerMask();
         EXPECT_FALSE(layer->HasLayerMask());
+        EXPECT_FALSE(layer->GetAdjustmentMask()) << "no mask, so none from the document";
     }
 }
 
