@@ -5,12 +5,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <exception>
 
 #include "API/HostFilePort.h"
-#include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LProgressScope.h"
 #include "Src/Tarnwick/LImageFile.h"
+#include "tools/engine/FailureReason.h"
 #include "tools/files/ScratchDirectory.h"
 
 namespace {
@@ -21,23 +20,13 @@ bool WriteTo(LImageFile& inFile, const std::string& inPath, std::string& outReas
         outReason = std::strerror(errno);
         return false;
     }
-    bool written = false;
-    try {
-        {
+    bool written = RunForReason(
+        [&] {
             HostFilePort port(handle);
             LProgressScope progress;
             inFile.Write(&port, inFile.GetFormat(), &progress, nullptr);
-        }
-        written = true;
-    } catch (const TWException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outReason = message.Empty() ? "the document could not be written" : message.Text();
-    } catch (const std::exception& failure) {
-        outReason = failure.what();
-    } catch (...) {
-        outReason = "the document could not be written";
-    }
+        },
+        "the document could not be written", outReason);
     if (::close(handle) != 0 && written) {
         outReason = std::strerror(errno);
         written = false;
@@ -57,14 +46,6 @@ bool WriteDocumentFile(LImageFile& inFile, const std::string& inPath, std::strin
 }
 
 bool BuildDocument(const std::function<bool()>& inBuild, std::string& outReason) {
-    try {
-        return inBuild();
-    } catch (const BaseException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outReason = message.Empty() ? "the document could not be built" : message.Text();
-    } catch (const std::exception& failure) {
-        outReason = failure.what();
-    }
-    return false;
+    bool built = false;
+    return RunForReason([&] { built = inBuild(); }, "the document could not be built", outReason) && built;
 }

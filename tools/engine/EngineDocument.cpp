@@ -5,17 +5,16 @@
 
 #include <cerrno>
 #include <cstring>
-#include <exception>
 
 #include "API/HostFilePort.h"
 #include "API/Platform/PlatformTestHooks.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Image/CImage.h"
-#include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LProgressScope.h"
 #include "Src/Tarnwick/LFileFormat.h"
 #include "Src/Tarnwick/LImageFile.h"
 #include "Src/Tarnwick/LibraryStartup.h"
+#include "tools/engine/FailureReason.h"
 
 namespace {
 constexpr int32 kLumenarFormatType = 0;
@@ -43,20 +42,12 @@ EngineDocument::~EngineDocument() {
 // text; anything else (memory) is described by the runtime.
 template <typename Body>
 bool EngineDocument::Attempt(Body&& inBody, std::string& outReason) {
-    try {
-        if (mFile == nullptr) mFile = std::make_unique<LImageFile>(mPort.get(), kLumenarFormatType);
-        inBody();
-        return true;
-    } catch (const TWException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outReason = message.Empty() ? "the document could not be read" : message.Text();
-    } catch (const std::exception& failure) {
-        outReason = failure.what();
-    } catch (...) {
-        outReason = "the document could not be read";
-    }
-    return false;
+    return RunForReason(
+        [&] {
+            if (mFile == nullptr) mFile = std::make_unique<LImageFile>(mPort.get(), kLumenarFormatType);
+            inBody();
+        },
+        "the document could not be read", outReason);
 }
 
 bool EngineDocument::ReadHeader(std::string& outReason) {

@@ -1,7 +1,6 @@
 #include "tools/layers/ComposeDocument.h"
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 #include <tuple>
 
@@ -10,10 +9,10 @@
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
-#include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Tarnwick/LImageFile.h"
 #include "Src/Tarnwick/LibraryStartup.h"
 #include "tools/engine/DocumentWriter.h"
+#include "tools/engine/FailureReason.h"
 #include "tools/png/PngReader.h"
 
 namespace {
@@ -177,7 +176,7 @@ ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFo
     }
     // One layer file in memory at a time: each is read, checked and handed to the image before the next.
     EngineScope engine;
-    try {
+    auto build = [&] {
         LImageFile file(inStack.width, inStack.height, kLumenarFormatType);
         file.SetResolution(inStack.horizontalResolution, inStack.verticalResolution);
         CImage& image = *file.GetImage();
@@ -189,18 +188,8 @@ ComposeResult ComposeDocument(const LayerStack& inStack, const std::string& inFo
         }
         return WriteDocumentFile(file, inOutput, outError) ? ComposeResult::kDone
                                                            : ComposeResult::kWriteFailed;
-    } catch (const TWException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outError = message.Empty() ? "the document could not be built" : message.Text();
-    } catch (const BaseException& failure) {
-        ZString message;
-        failure.GetMessage(message);
-        outError = message.Empty() ? "the document could not be built" : message.Text();
-    } catch (const std::exception& failure) {
-        outError = failure.what();
-    } catch (...) {
-        outError = "the document could not be built";
-    }
-    return ComposeResult::kWriteFailed;
+    };
+    ComposeResult result = ComposeResult::kWriteFailed;
+    RunForReason([&] { result = build(); }, "the document could not be built", outError);
+    return result;
 }
