@@ -10,7 +10,7 @@ namespace {
 constexpr int32 kPlanes = 4;
 
 // One row of pixels, each byte of a target pixel taken from the source byte the plane map names. The
-// maps hosts use (the same order, or red and blue swapped) go a word at a time.
+// maps hosts use (the same order, or red and blue swapped) run without the per-byte map lookup.
 void CopyPixels(const uint8* inSource, uint8* outTarget, int32 inWidth, const int16 inMap[kPlanes]) {
     const bool same = inMap[0] == 0 && inMap[1] == 1 && inMap[2] == 2 && inMap[3] == 3;
     const bool swapped = inMap[0] == 2 && inMap[1] == 1 && inMap[2] == 0 && inMap[3] == 3;
