@@ -26,15 +26,17 @@ namespace {
 
 // Assertions that the readers make about the data of a damaged document (the stream moved past the end
 // of the file, a line count or channel length that does not fit, a mask channel without a mask, curve
-// points out of order, a stored layer id that is the invalid id), and the composite's report for a
-// document without layers; reading goes on to a result or a refusal. Any other assertion is an
+// points out of order, a stored layer id that is the invalid id), the composite's report for a
+// document without layers, and a layer's report when the composite rectangle of a layer placed far out
+// leaves the 16-bit range of the raster descriptor (the layer fills the rectangle it is given, so the
+// pixels still come out right); reading goes on to a result or a refusal. Any other assertion is an
 // inconsistency the input caused.
 constexpr const char* kDataAssertions[] = {
     "\"mCurBufPos <= mValidEnd\"",   "\"inNewPos < mFileLen\"",
     "\"count < rowBytes*2\"",        "beginChannelPos",
     "\"rgbLayer->HasLayerMask()\"",  "Points out of order",
     "Points are coincident",         "\"!(GetLayerCount() <= 0)\"",
-    "mLayerID != kInvalidLayerID\"",
+    "mLayerID != kInvalidLayerID\"", "\"portRect == inRect\"",
 };
 bool AboutTheData(const std::string& inText) {
     for (const char* text : kDataAssertions)
