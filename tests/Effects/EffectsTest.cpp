@@ -84,7 +84,7 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
 // Each ranged field: where it sits in its record's fields, its limits and the limits' names (kMinFXFixed
 // <kind>Value, kMaxFXFixed<kind>Value) in its check.
 struct RangeCase {
-    const char* key;
+    char key[5];
     size_t offset;
     const char* field;
     const char* kind;
@@ -116,11 +116,7 @@ std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 in
     ByteVector fields = key == "bevl" ? BevelFields() : key[1] == 's' ? ShadowFields() : GlowFields();
     const uint32 value = uint32(int32(inValue));
     for (int i = 0; i < 4; ++i) fields[inCase.offset + i] = uint8(value >> (24 - 8 * i));
-    Bytes record;
-    record.Key("ZQRS");
-    for (int i = 0; i < 4; ++i) record.U8(uint8(inCase.key[i]));
-    record.U32(uint32(fields.size())).Append(fields);
-    return ReadPayload(Payload({record.Get()}), outRefusal);
+    return ReadPayload(Payload({Record(inCase.key, fields)}), outRefusal);
 }
 
 TEST(LayerFXBlock, EveryRangeAcceptsItsLimitsAndRefusesOneUnitBeyondThem) {
@@ -501,9 +497,6 @@ TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
     EXPECT_EQ(BevelLightAngle(p, 200, true), 20);
     EXPECT_EQ(BevelLightAngle(p, -30, false), 330);
 }
-
-const NativeQuad kRed = MakeNativeQuad(255, 0, 0, 255);
-const NativeQuad kGreen = MakeNativeQuad(0, 255, 0, 255);
 
 using EffectComposite = EffectRender;
 
