@@ -1,10 +1,10 @@
 // Reading effects blocks: defaults, record framing, ranges and refusals; writing them back; what a
 // document's reader makes of good and refused blocks; what the pipeline is told; the colours of effect
 // records in each colour space. Drawing effects: every effect against the reference model over random
-// layers and parameters, tile independence, and the figures of the blur radius, the offsets, the bounds
-// and the bevel; and effects in the composite: where each group is drawn, the mask and clip groups. (What
-// each effect draws is owned by the reference comparison; outer effects over transparent tiles by the
-// composite rules.)
+// layers and parameters, tile independence, and the figures of the blur radius, the bounds and the bevel
+// light; and effects in the composite: where each group is drawn, the mask and clip groups. (What each
+// effect draws, shadow offsets included, is owned by the reference comparison; outer effects over
+// transparent tiles by the composite rules.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -462,13 +462,7 @@ TEST(EffectBlur, RadiusIsTheBlurRoundedUpBetweenTwoAndFifty) {
     for (const auto& c : cases) EXPECT_EQ(TentBlur::RadiusOf(c.blur), c.radius) << c.blur;
 }
 
-TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
-    EXPECT_EQ(ShadowOffset(120 << 16, 5 << 16, false, 30), GPoint(2, 4));
-    EXPECT_EQ(ShadowOffset(120 << 16, 5 << 16, true, 30), GPoint(-4, 2));
-    EXPECT_EQ(ShadowOffset(0, 5 << 16, true, 90), GPoint(0, 5));
-    EXPECT_EQ(ShadowOffset(-90 << 16, 0x58000, false, 0), GPoint(0, -5));
-    EXPECT_EQ(ShadowOffset(180 << 16, 7 << 16, false, 0), GPoint(7, 0));
-
+TEST(EffectGeometry, BoundsGrowByEachEffectAndTheBevelLightTurns) {
     LayerFXParameters p = QuietParameters();
     p.mDropShadowEnabled = true, p.mDropShadowUseGlobalAngle = false;
     const GRect layer(10, 10, 20, 20);
