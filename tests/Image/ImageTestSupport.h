@@ -40,11 +40,8 @@ inline CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect,
     return new CRGBLayer(nullptr, pixels, "painted", true, 12000, 255, inID);
 }
 
-inline NativeQuad Quad(uint8 r, uint8 g, uint8 b, uint8 a) {
-    return MakeNativeQuad(r, g, b, a);
-}
-inline const NativeQuad kRed = Quad(255, 0, 0, 255), kGreen = Quad(0, 255, 0, 255),
-                        kBlue = Quad(0, 0, 255, 255);
+inline const NativeQuad kRed = MakeNativeQuad(255, 0, 0, 255), kGreen = MakeNativeQuad(0, 255, 0, 255),
+                        kBlue = MakeNativeQuad(0, 0, 255, 255);
 
 inline NativeQuad PixelAt(const CRGBLayer& inLayer, int32 inX, int32 inY) {
     NativeQuad q{};

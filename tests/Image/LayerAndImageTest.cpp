@@ -42,7 +42,7 @@ TEST(LayerGeometry, BoundsAddOriginAndPosition) {
 TEST(LayerContent, ContentBoundsFollowNonTransparentPixels) {
     CRGBLayer layer(nullptr, "c", true, GPoint(100, 200), 12000, 255, GPoint(200, 150), 4);
     EXPECT_TRUE(layer.GetContentBounds().Empty());
-    const NativeQuad faint = Quad(0, 0, 0, 1);
+    const NativeQuad faint = MakeNativeQuad(0, 0, 0, 1);
     layer.SetTile(GRect(170, 210, 171, 211), &faint, 4);
     EXPECT_EQ(layer.GetContentBounds(), GRect(170, 210, 171, 211));
     layer.FillRect(GRect(110, 290, 112, 400), kBlue);  // clipped at the bottom edge (350)
