@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -125,15 +126,12 @@ inline std::vector<KindCase> EveryKind() {
     Block curves;  // curve form: the blue curve inverts, the curve of bit 20 is kept as read
     curves.U8(0).I16(1).U32(1u << 3 | 1u << 20).I16(2).I16(255).I16(0).I16(0).I16(255);
     curves.I16(2).I16(10).I16(0).I16(20).I16(255).Zeros(1);
-    Block map, mapWritten;  // map form: master inverts, blue halves; bit 30 is no entry and is not written
+    Block map;  // map form: master inverts, blue halves; bit 30 is no entry and is not written
     map.U8(1).I16(1).U32(1u << 0 | 1u << 3 | 1u << 30);
-    mapWritten.U8(1).I16(1).U32(1u << 0 | 1u << 3);
-    for (int32 i = 0; i < 512; ++i) {
-        map.U8(i < 256 ? 255 - i : (i - 256) / 2 + 10);
-        mapWritten.U8(i < 256 ? 255 - i : (i - 256) / 2 + 10);
-    }
+    for (int32 i = 0; i < 512; ++i) map.U8(i < 256 ? 255 - i : (i - 256) / 2 + 10);
     map.Zeros(1);
-    mapWritten.Zeros(1);
+    Block mapWritten(map);
+    mapWritten.bytes[3] = 0;                 // the top byte of the entry bits
     Block levels2, levels1, levels1Written;  // version 1: 16-byte records, values at +0, +4, +6, +8, +10
     levels2.I16(2);
     for (int32 v : {0, 255, 0, 255, 100, 20, 230, 10, 240, 130}) levels2.U16(v);
@@ -148,22 +146,18 @@ inline std::vector<KindCase> EveryKind() {
     Block mixer;
     mixer.I16(1).U16(1);
     for (int32 v : {30, 59, 11, 0, -5, 100, -200, 0, 7, 0, 0, 0, 100, 0, 50, 1, 2, 3, 4, 5}) mixer.I16(v);
-    Block selective, selectiveWritten;  // the first record is written as zeros
+    Block selective;
     selective.I16(1).I16(1).I16(11).I16(22).I16(33).I16(44);
-    selectiveWritten.I16(1).I16(1).Zeros(8);
     for (int32 range = 0; range < 9; ++range)
-        for (int32 v : {range * 7 - 30, -range, 100 - range * 20, range % 3 - 1}) {
-            selective.I16(v);
-            selectiveWritten.I16(v);
-        }
-    Block hue2, colorize2;
+        for (int32 v : {range * 7 - 30, -range, 100 - range * 20, range % 3 - 1}) selective.I16(v);
+    Block selectiveWritten(selective);
+    std::fill_n(selectiveWritten.bytes.begin() + 4, 8, 0);  // the first record is written as zeros
+    Block hue2;
     hue2.I16(2).U8(0).U8(0).I16(-90).I16(40).I16(-20).I16(33).I16(-12).I16(5);
-    colorize2.I16(2).U8(1).U8(0).I16(-90).I16(40).I16(-20).I16(33).I16(-12).I16(5);
     for (int32 r = 0; r < 6; ++r)
-        for (int32 v : {60 * r, 60 * r + 10, 60 * r + 20, 60 * r + 30, r - 30, 45, -60}) {
-            hue2.I16(v % 360);
-            colorize2.I16(v % 360);
-        }
+        for (int32 v : {60 * r, 60 * r + 10, 60 * r + 20, 60 * r + 30, r - 30, 45, -60}) hue2.I16(v % 360);
+    Block colorize2(hue2);
+    colorize2.bytes[2] = 1;  // the colorize flag
     Block hue1;
     hue1.I16(1).U8(0).U8(0);
     for (int32 i = 0; i < 24; ++i) hue1.I16(i * 9 - 100);

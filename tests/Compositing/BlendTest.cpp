@@ -20,11 +20,6 @@
 
 namespace {
 
-std::string Describe(const NativeQuad& q) {
-    return "(" + std::to_string(q.red) + ", " + std::to_string(q.green) + ", " + std::to_string(q.blue) +
-           ", a " + std::to_string(q.alpha) + ")";
-}
-
 // The engine computes the curves in integers; the reference uses floating point.
 TEST(BlendTables, EveryEntryMatchesTheCurvesAndTheNoiseGenerator) {
     for (int32 i = 0; i < 256; ++i) {
@@ -100,9 +95,11 @@ TEST_P(BlendModeTest, MatchesReferenceAtEveryOpacityWithAndWithoutPreservedTrans
                     BlendReference::BlendPixel(mode, opacity, preserve, kRect.left + x, kRect.top + y,
                                                mSrc.At(x, y), expected);
                     if (result.At(x, y) == expected || ++mismatches > 3) continue;
-                    ADD_FAILURE() << "opacity " << int(opacity) << " preserve " << preserve << " s "
-                                  << Describe(mSrc.At(x, y)) << " d " << Describe(mDst.At(x, y)) << ": got "
-                                  << Describe(result.At(x, y)) << ", expected " << Describe(expected);
+                    ADD_FAILURE() << "opacity " << int(opacity) << " preserve " << preserve << std::hex
+                                  << " s " << NativeQuadToWord(mSrc.At(x, y)) << " d "
+                                  << NativeQuadToWord(mDst.At(x, y)) << ": got "
+                                  << NativeQuadToWord(result.At(x, y)) << ", expected "
+                                  << NativeQuadToWord(expected);
                 }
             EXPECT_TRUE(!preserve || mode == kBlendDissolve || alphasChanged == 0)
                 << "opacity " << int(opacity);

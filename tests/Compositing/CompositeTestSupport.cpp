@@ -38,24 +38,13 @@ void FakeEffects::Render(const LayerEffectsDrawing& inDrawing) const {
             if (mOuter) outer[x] = mOuterColor;
         }
     }
-    mCalls.push_back({inDrawing.mInnerArea, opaque, inDrawing.mInGroup, inDrawing.mUseLayerMask});
+    mCalls.push_back({inDrawing.mInnerArea, opaque, inDrawing.mUseLayerMask});
 }
 
 std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect) {
     std::vector<NativeQuad> pixels(size_t(inRect.Width()) * size_t(inRect.Height()), NativeQuad{1, 2, 3, 4});
     GetCompositeTile(inImage, inRect, pixels.data(), inRect.Width() * 4);
     return pixels;
-}
-
-CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect,
-                        const std::function<NativeQuad(int32, int32)>& inPixel) {
-    CNativeQuadTileBuffer pixels(inRect, kTransparentWhite);
-    for (int32 y = inRect.top; y < inRect.bottom; ++y)
-        for (int32 x = inRect.left; x < inRect.right; ++x) {
-            const NativeQuad q = inPixel(x, y);
-            pixels.SetTile(GRect(x, y, x + 1, y + 1), &q, 4);
-        }
-    return new CRGBLayer(nullptr, pixels, "painted", true, kBlendNormal, 255, inID);
 }
 
 namespace {

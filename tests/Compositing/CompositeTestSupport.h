@@ -2,12 +2,12 @@
 // reading composites into plain vectors, and the reference composite.
 #pragma once
 
-#include <functional>
 #include <random>
 #include <vector>
 
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "tests/Image/ImageTestSupport.h"
 
 namespace CompositeTest {
 
@@ -37,7 +37,6 @@ public:
     struct Call {
         GRect area;
         bool innerAlphaAllOpaque;
-        bool inGroup;
         bool useLayerMask;
     };
     bool mOuter = true;
@@ -55,9 +54,6 @@ public:
 
 // The composite of inRect, row after row.
 std::vector<NativeQuad> Composite(CImage& inImage, const GRect& inRect);
-// An RGB layer over inRect whose pixels are given by inPixel(x, y) in image coordinates.
-CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect,
-                        const std::function<NativeQuad(int32, int32)>& inPixel);
 
 // What a random stack may hold.
 struct StackOptions {

@@ -1,10 +1,10 @@
 // Reading effects blocks: defaults, record framing, ranges and refusals; writing them back; what a
 // document's reader makes of good and refused blocks; what the pipeline is told; the colours of effect
 // records in each colour space. Drawing effects: every effect against the reference model over random
-// layers and parameters, tile independence, and the figures of the blur radius, the offsets, the bounds
-// and the bevel; and effects in the composite: where each group is drawn, the mask and clip groups. (What
-// each effect draws is owned by the reference comparison; outer effects over transparent tiles by the
-// composite rules.)
+// layers and parameters, tile independence, and the figures of the blur radius, the bounds and the bevel
+// light; and effects in the composite: where each group is drawn, the mask and clip groups. (What each
+// effect draws, shadow offsets included, is owned by the reference comparison; outer effects over
+// transparent tiles by the composite rules.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -84,7 +84,7 @@ TEST(LayerFXBlock, RecordsAreReadByTheirKeysAndLengths) {
 // Each ranged field: where it sits in its record's fields, its limits and the limits' names (kMinFXFixed
 // <kind>Value, kMaxFXFixed<kind>Value) in its check.
 struct RangeCase {
-    const char* key;
+    char key[5];
     size_t offset;
     const char* field;
     const char* kind;
@@ -116,11 +116,7 @@ std::optional<LayerFXParameters> ReadWithValue(const RangeCase& inCase, int64 in
     ByteVector fields = key == "bevl" ? BevelFields() : key[1] == 's' ? ShadowFields() : GlowFields();
     const uint32 value = uint32(int32(inValue));
     for (int i = 0; i < 4; ++i) fields[inCase.offset + i] = uint8(value >> (24 - 8 * i));
-    Bytes record;
-    record.Key("ZQRS");
-    for (int i = 0; i < 4; ++i) record.U8(uint8(inCase.key[i]));
-    record.U32(uint32(fields.size())).Append(fields);
-    return ReadPayload(Payload({record.Get()}), outRefusal);
+    return ReadPayload(Payload({Record(inCase.key, fields)}), outRefusal);
 }
 
 TEST(LayerFXBlock, EveryRangeAcceptsItsLimitsAndRefusesOneUnitBeyondThem) {
@@ -466,13 +462,7 @@ TEST(EffectBlur, RadiusIsTheBlurRoundedUpBetweenTwoAndFifty) {
     for (const auto& c : cases) EXPECT_EQ(TentBlur::RadiusOf(c.blur), c.radius) << c.blur;
 }
 
-TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
-    EXPECT_EQ(ShadowOffset(120 << 16, 5 << 16, false, 30), GPoint(2, 4));
-    EXPECT_EQ(ShadowOffset(120 << 16, 5 << 16, true, 30), GPoint(-4, 2));
-    EXPECT_EQ(ShadowOffset(0, 5 << 16, true, 90), GPoint(0, 5));
-    EXPECT_EQ(ShadowOffset(-90 << 16, 0x58000, false, 0), GPoint(0, -5));
-    EXPECT_EQ(ShadowOffset(180 << 16, 7 << 16, false, 0), GPoint(7, 0));
-
+TEST(EffectGeometry, BoundsGrowByEachEffectAndTheBevelLightTurns) {
     LayerFXParameters p = QuietParameters();
     p.mDropShadowEnabled = true, p.mDropShadowUseGlobalAngle = false;
     const GRect layer(10, 10, 20, 20);
@@ -501,9 +491,6 @@ TEST(EffectGeometry, OffsetsFollowTheLightAngleAndBoundsGrowByEachEffect) {
     EXPECT_EQ(BevelLightAngle(p, 200, true), 20);
     EXPECT_EQ(BevelLightAngle(p, -30, false), 330);
 }
-
-const NativeQuad kRed = MakeNativeQuad(255, 0, 0, 255);
-const NativeQuad kGreen = MakeNativeQuad(0, 255, 0, 255);
 
 using EffectComposite = EffectRender;
 

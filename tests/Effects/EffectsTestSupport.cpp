@@ -69,13 +69,7 @@ TestImage MakeImage(int32 inWidth, int32 inHeight, const GRect& inLayerRect,
                     const std::function<NativeQuad(int32, int32)>& inPixel) {
     TestImage result;
     result.image = std::make_unique<CImage>(inWidth, inHeight);
-    CNativeQuadTileBuffer pixels(inLayerRect, kTransparentWhite);
-    for (int32 y = inLayerRect.top; y < inLayerRect.bottom; ++y)
-        for (int32 x = inLayerRect.left; x < inLayerRect.right; ++x) {
-            const NativeQuad q = inPixel(x, y);
-            pixels.SetTile(GRect(x, y, x + 1, y + 1), &q, 4);
-        }
-    result.layer = new CRGBLayer(nullptr, pixels, "effects", true, kBlendNormal, 255, 1);
+    result.layer = PaintedLayer(1, inLayerRect, inPixel);
     result.image->AddLayer(result.layer, false, -1, true);
     return result;
 }

@@ -15,6 +15,7 @@
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "tests/Image/ImageTestSupport.h"
 #include "tests/support/DocumentBuilder.h"
 
 namespace EffectsTest {

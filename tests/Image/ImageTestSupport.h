@@ -1,9 +1,11 @@
-// Helpers for the layer and image suites: a listener that records broadcasts, and layer factories.
+// Helpers for the layer, image, composite and effects suites: a listener that records broadcasts, and
+// layer factories.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,11 +31,17 @@ inline CRGBLayer* MakeLayer(uint32 inID, const GRect& inRect, NativeQuad inColor
     return new CRGBLayer(inImage, pixels, "layer", true, 12000, 255, inID);
 }
 
-inline NativeQuad Quad(uint8 r, uint8 g, uint8 b, uint8 a) {
-    return MakeNativeQuad(r, g, b, a);
+// An RGB layer over inRect whose pixels are given by inPixel(x, y) in image coordinates.
+inline CRGBLayer* PaintedLayer(uint32 inID, const GRect& inRect,
+                               const std::function<NativeQuad(int32, int32)>& inPixel) {
+    CNativeQuadTileBuffer pixels(inRect, kTransparentWhite);
+    for (int32 y = inRect.top; y < inRect.bottom; ++y)
+        for (int32 x = inRect.left; x < inRect.right; ++x) pixels.SetPixel(GPoint(x, y), inPixel(x, y));
+    return new CRGBLayer(nullptr, pixels, "painted", true, 12000, 255, inID);
 }
-inline const NativeQuad kRed = Quad(255, 0, 0, 255), kGreen = Quad(0, 255, 0, 255),
-                        kBlue = Quad(0, 0, 255, 255);
+
+inline const NativeQuad kRed = MakeNativeQuad(255, 0, 0, 255), kGreen = MakeNativeQuad(0, 255, 0, 255),
+                        kBlue = MakeNativeQuad(0, 0, 255, 255);
 
 inline NativeQuad PixelAt(const CRGBLayer& inLayer, int32 inX, int32 inY) {
     NativeQuad q{};
@@ -55,18 +63,16 @@ inline std::vector<uint32> ClippingOf(const CImage& inImage) {
     return values;
 }
 
-// The message of the engine exception the call throws, or "" when it throws none; the reports made on
-// the way go to outReports when given.
+// The message of the engine exception the call throws, or "" when it throws none.
 template <class Call>
-std::string ThrownMessage(Call&& inCall, std::string* outReports = nullptr) {
+std::string ThrownMessage(Call&& inCall) {
     std::string text;
-    const std::string reports = CaptureReports([&] {
+    CaptureReports([&] {
         try {
             inCall();
         } catch (const Exception& e) {
             text = e.Message().Text();
         }
     });
-    if (outReports != nullptr) *outReports = reports;
     return text;
 }
