@@ -6,8 +6,9 @@
 // write is followed by a random read in any padding mode over a rectangle that may cross the bounds;
 // caller bytes between pixels and after rows must stay untouched. The tile buffer adds its component
 // reads and writes and its search for pixels that are not transparent, the channel its inversion walk
-// and bounds searches. Beside the runs: the tile buffer's constant tiles, walks and huge bounds. (Four
-// channels woven in at once are compared with one at a time by the reader suite.)
+// and bounds searches. Beside the runs: the tile buffer's constant tiles, walks, huge bounds and the
+// expansion from channels. (Four channels woven in at once are compared with one at a time by the reader
+// suite.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -404,6 +405,12 @@ uint32 Word(const NativeQuad& inQuad) {
     return NativeQuadToWord(inQuad);
 }
 
+NativeQuad PixelAt(const CNativeQuadTileBuffer& inBuffer, int32 inX, int32 inY) {
+    NativeQuad result = kUntouchedQuad;
+    inBuffer.GetPixel(GPoint(inX, inY), result, kPadNone, nullptr);
+    return result;
+}
+
 // Records every part the read-only walk hands out.
 struct Recorder : CNQConstTileProcessor {
     bool Process(const GRect& inTileRect, const NativeQuad* inTilePtr, int32) override {
@@ -492,6 +499,27 @@ TEST(TileBufferArguments, BoundsAtTheEndOfTheCoordinateRangeStayUsable) {
     EXPECT_EQ(Word(out[3 * 71]), Word(kMarker));  // left of the bounds, row INT_MAX - 1
     EXPECT_EQ(Word(out[3 * 71 + 1]), Word(kMarker));
     EXPECT_EQ(Word(out[2 * 71 + 30]), Word(kBlue));
+}
+
+TEST(TileBufferCopies, ChannelsExpandToGreyOrThroughAColourTable) {
+    // Wider than the scratch buffer holds in one piece.
+    CChannel channel(GRect(0, 0, 300, 100), 0);
+    for (int32 x = 0; x < 300; ++x) channel.SetPixel(GPoint(x, x % 100), uint8(x));
+    CNativeQuadTileBuffer grey(GRect(10, 10, 310, 110), kBlue);
+    grey.CopyFromChannel(channel, GRect(0, 0, 300, 100), GRect(10, 10, 310, 110));
+    std::vector<NativeQuad> table(256);
+    for (int32 i = 0; i < 256; ++i)
+        table[i] = MakeNativeQuad(uint8(i), uint8(255 - i), uint8(i / 2), uint8(i ^ 0x55));
+    CNativeQuadTileBuffer indexed(GRect(0, 0, 300, 100), kBlue);
+    indexed.CopyFromIndexedChannel(channel, table.data(), GRect(0, 0, 300, 100), GRect(0, 0, 300, 100));
+    for (int32 x = 0; x < 300; x += 7) {
+        for (int32 y : {x % 100, (x + 1) % 100}) {
+            const uint8 value = y == x % 100 ? uint8(x) : 0;
+            ASSERT_EQ(Word(PixelAt(grey, x + 10, y + 10)), Word(MakeNativeQuad(value, value, value, 255)))
+                << x << "," << y;
+            ASSERT_EQ(Word(PixelAt(indexed, x, y)), Word(table[value])) << x << "," << y;
+        }
+    }
 }
 
 }  // namespace
