@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -214,4 +215,26 @@ private:
     std::vector<ResourceSpec> mResources;
     std::vector<LayerSpec> mLayers;
     std::vector<ByteVector> mMergedPlanes;
+};
+
+// Seeded choices for random documents: the same seed always gives the same choices.
+class Dice {
+public:
+    explicit Dice(uint32 inSeed) : mRandom(inSeed) {}
+    int32 In(int32 inLow, int32 inHigh) {
+        return std::uniform_int_distribution<int32>(inLow, inHigh)(mRandom);
+    }
+    bool OneIn(int32 inN) { return In(1, inN) == 1; }
+    uint8 Byte() { return uint8(mRandom()); }
+
+    // Noise, a gradient, or one value: the engine treats uniform tiles apart.
+    ByteVector Plane(size_t inRows, size_t inColumns);
+    // A layer of such planes, each raw or packed, anywhere over the canvas and often reaching past its
+    // edges, or (inWhole) covering exactly the canvas; one in six has no transparency channel.
+    LayerSpec PixelLayer(int32 inWidth, int32 inHeight, bool inWhole = false);
+    // A mask over part of the canvas with its own pixels, default colour and flags.
+    void AddMask(LayerSpec& ioLayer, int32 inWidth, int32 inHeight);
+
+private:
+    std::mt19937 mRandom;
 };
