@@ -21,18 +21,6 @@ int64 Extent(int32 inLow, int32 inHigh) {
 
 }  // namespace
 
-ChannelSpec ChannelSpec::Filled(int16 inID, uint8 inValue, uint16 inCompression) {
-    return {inID, inCompression, {}, inValue};
-}
-
-ChannelSpec ChannelSpec::Pixels(int16 inID, ByteVector inPixels, uint16 inCompression) {
-    return {inID, inCompression, std::move(inPixels)};
-}
-
-AdditionalBlock AdditionalBlock::Raw(uint32 inKey, ByteVector inData, uint32 inSignature) {
-    return {inSignature, inKey, std::move(inData)};
-}
-
 AdditionalBlock AdditionalBlock::LayerID(uint32 inID) {
     return Raw(FourCC("lyid"), Bytes().U32(inID).bytes);
 }
@@ -78,21 +66,6 @@ uint32 DocumentBuilder::RowBytes(int64 inWidth) const {
 DocumentBuilder& DocumentBuilder::ColourTable(const std::vector<uint32>& inRGB) {
     if (inRGB.size() > 256) throw std::invalid_argument("a colour table holds at most 256 entries");
     mColourTable = inRGB;
-    return *this;
-}
-
-DocumentBuilder& DocumentBuilder::AddResource(ResourceSpec inResource) {
-    mResources.push_back(std::move(inResource));
-    return *this;
-}
-
-DocumentBuilder& DocumentBuilder::AddLayer(LayerSpec inLayer) {
-    mLayers.push_back(std::move(inLayer));
-    return *this;
-}
-
-DocumentBuilder& DocumentBuilder::AddMergedChannel(ByteVector inPlane) {
-    mMergedPlanes.push_back(std::move(inPlane));
     return *this;
 }
 
