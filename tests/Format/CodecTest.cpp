@@ -20,6 +20,7 @@
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/Format/ReaderTestSupport.h"
+#include "tests/Isol/ReportLog.h"
 #include "tests/support/ReportCapture.h"
 
 namespace {
@@ -148,7 +149,7 @@ TEST(PackBitsDecode, PacketsAndHostileInputs) {
 
 // The keys documents use, as the layout documents them.
 const struct {
-    const char* key;
+    char key[5];
     uint32 mode;
 } kDocumentKeys[] = {
     {"norm", 12000}, {"dark", 12001}, {"lite", 12002}, {"hue ", 12003}, {"sat ", 12004}, {"colr", 12005},
@@ -156,39 +157,22 @@ const struct {
     {"sLit", 12019}, {"diff", 12023}, {"smud", 12024}, {"div ", 12025}, {"idiv", 12026},
 };
 
-uint32 Key(const char* inText) {
-    return uint32(uint8(inText[0])) << 24 | uint32(uint8(inText[1])) << 16 | uint32(uint8(inText[2])) << 8 |
-           uint8(inText[3]);
-}
-
 // Reports go to the hooks' message log, not to the screen.
 class Codec : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Platform::TestHooks::Reset();
-        Platform::TestHooks::SetEcho(false);
-    }
-    void TearDown() override { Platform::TestHooks::Reset(); }
-
-    static std::vector<std::string> Reports() {
-        std::vector<std::string> texts;
-        for (const auto& box : Platform::TestHooks::MessageBoxes())
-            texts.push_back(box.title + ": " + box.text);
-        Platform::TestHooks::ClearLogs();
-        return texts;
-    }
+    ReportLog mReports;
 };
 
 TEST_F(Codec, EveryDocumentKeyMapsBothWays) {
     for (const auto& c : kDocumentKeys) {
-        EXPECT_EQ(ExternalToInternalBlendMode(FourCC("ZQRS"), Key(c.key)), c.mode) << c.key;
+        EXPECT_EQ(ExternalToInternalBlendMode(FourCC("ZQRS"), FourCC(c.key)), c.mode) << c.key;
         uint32 signature = 0, key = 0;
         InternalToExternalBlendMode(c.mode, signature, key);
         EXPECT_EQ(signature, FourCC("ZQRS")) << c.key;
-        EXPECT_EQ(key, Key(c.key)) << c.key;
-        EXPECT_EQ(LayerBlendModeFromKey(Key(c.key)), c.mode) << c.key;
+        EXPECT_EQ(key, FourCC(c.key)) << c.key;
+        EXPECT_EQ(LayerBlendModeFromKey(FourCC(c.key)), c.mode) << c.key;
     }
-    EXPECT_TRUE(Reports().empty());
+    EXPECT_TRUE(Platform::TestHooks::MessageBoxes().empty());
 }
 
 TEST_F(Codec, ModesWithoutKeysAndNonModesBecomeNormal) {
@@ -203,26 +187,26 @@ TEST_F(Codec, ModesWithoutKeysAndNonModesBecomeNormal) {
         InternalToExternalBlendMode(mode, signature, key);
         EXPECT_EQ(signature, FourCC("ZQRS")) << mode;
         EXPECT_EQ(key, FourCC("norm")) << mode;
-        EXPECT_EQ(Reports(),
-                  std::vector<std::string>{
-                      "Debug String: InternalToExternalBlendMode: Unrecognized internal blend mode"})
+        EXPECT_EQ(mReports.DebugStrings(),
+                  std::vector<std::string>{"InternalToExternalBlendMode: Unrecognized internal blend mode"})
             << mode;
+        mReports.Clear();
     }
 }
 
 TEST_F(Codec, UnknownKeysAndSignaturesThrowWithTheirText) {
-    const char* cases[][2] = {
+    const char cases[][2][5] = {
         {"ZQRS", "xxxx"}, {"ZQRS", "NORM"}, {"ZQRS", "hue\0"}, {"ZQRT", "norm"}, {"\0\0\0\0", "mul "}};
     for (const auto& c : cases) {
         try {
-            ExternalToInternalBlendMode(Key(c[0]), Key(c[1]));
+            ExternalToInternalBlendMode(FourCC(c[0]), FourCC(c[1]));
             ADD_FAILURE() << "no exception for " << c[1];
         } catch (const Exception& e) {
             EXPECT_EQ(e.GetText(), "ExternalToInternalBlendMode: Unrecognized external blend mode");
         }
     }
     // Each throw site reported once, through the throw report.
-    EXPECT_EQ(Reports().size(), std::size(cases));
+    EXPECT_EQ(mReports.Throws().size(), std::size(cases));
 }
 
 TEST_F(Codec, StoredChannelIDsMapToKindsAndBack) {
@@ -240,10 +224,11 @@ TEST_F(Codec, StoredChannelIDsMapToKindsAndBack) {
         EXPECT_FALSE(channel.IsPacked());
         EXPECT_EQ(ChannelLength::StoredIDFromKind(c.kind), c.id);
     }
-    EXPECT_TRUE(Reports().empty());
+    EXPECT_TRUE(Platform::TestHooks::MessageBoxes().empty());
     for (int16 id : {int16(3), int16(-3), int16(32767), int16(-32768)}) {
         EXPECT_EQ(ChannelLength::FromEntry(id, 100).GetKind(), uint32(kChannelKindUnset)) << id;
-        EXPECT_EQ(Reports(), std::vector<std::string>{"Debug String: Switch guard failed."}) << id;
+        EXPECT_EQ(mReports.DebugStrings(), std::vector<std::string>{"Switch guard failed."}) << id;
+        mReports.Clear();
     }
     // An entry's length is kept as stored, even below the two bytes of its compression field.
     for (uint32 length : {0u, 1u, 65538u, 0xFFFFFFFFu})
@@ -379,6 +364,7 @@ TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
         ResourceSpec::Block(4002, {1, 2}),                               // size 2: stays ordinary
         notSigned,                                                       // not ZQRS: stays ordinary
         ResourceSpec::Block(3999, {0, 0, 0, 1}),                         // below the range
+        ResourceSpec::Block(3999, {9, 9}),                               // a second 3999: dropped
         // An ordinary block carrying the in-memory plug-in id stays an ordinary resource.
         ResourceSpec::Block(uint16(CImageResource::kPluginResourceID), {5, 6}),
     });
@@ -397,7 +383,7 @@ TEST(ImageResourceBlocks, PluginRangeDecidesByTypeIdAndSize) {
         EXPECT_EQ(manager.FindResource(4001)->mType, kOther);
     });
     EXPECT_TRUE(Contains(reports, "Assertion failed: \"!::IsPluginID(inResID)\"")) << reports;
-    EXPECT_NE(manager.FindResource(3999), nullptr);
+    EXPECT_EQ(manager.FindResource(3999)->DataSize(), 4u);
     EXPECT_EQ(manager.FindResource(CImageResource::kPluginResourceID)->DataSize(), 2u);
     EXPECT_EQ(manager.FindPluginResource(FourCC("plg1"), 2), nullptr);
     EXPECT_EQ(manager.Resources().size(), 4u);
@@ -488,6 +474,7 @@ TEST(ImageResourceManager, IdOperations) {
     EXPECT_EQ(manager.FindResource(1005), nullptr);
     const std::string reports = CaptureReports([&] { manager.GetOrCreateResource(4321); });
     EXPECT_TRUE(Contains(reports, "!::IsPluginID(inResID)")) << reports;
+    EXPECT_EQ(CImageResource(kZQRS, 1, std::string(300, 'n')).Name().size(), 255u) << "names are cut";
 }
 
 TEST(ImageResourceManager, PluginOperationsCountFromOne) {
@@ -534,25 +521,6 @@ TEST(ImageResourceManager, MoreThanAThousandPluginResourcesOverflowTheIdRange) {
     ASSERT_EQ(written.size(), 4u + 1001u * 16u);
     const size_t lastID = 4 + 1000 * 16 + 4;
     EXPECT_EQ(written[lastID] << 8 | written[lastID + 1], 5000);
-}
-
-TEST(ImageResourceCopy, CopiesShareDataUntilWritten) {
-    CImageResource original(kZQRS, 1000, "orig");
-    original.ResizeData(5);
-    original.WriteData(0, 5, "abcde");
-    CImageResource copy(original);
-    EXPECT_EQ(copy.Name(), "orig");
-    EXPECT_EQ(copy.Data().PageData(0), original.Data().PageData(0));
-    copy.WriteData(0, 1, "X");
-    EXPECT_EQ(DataOf(original), (ByteVector{'a', 'b', 'c', 'd', 'e'}));
-    EXPECT_EQ(DataOf(copy), (ByteVector{'X', 'b', 'c', 'd', 'e'}));
-
-    // The resource's port reads and writes its data like a file.
-    std::unique_ptr<VMBufferPort> port = copy.MakePort();
-    EXPECT_EQ(port->WriteAt(5, 2, "fg"), 2);
-    EXPECT_EQ(copy.DataSize(), 7u);
-    CImageResource named(kZQRS, 1, std::string(300, 'n'));
-    EXPECT_EQ(named.Name().size(), 255u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // as running out of memory) or a leak. Documents read and flattened as the read operation does it: random
 // documents keep their picture when a hidden bottom layer, a layer without rows or columns (whose channels
 // still hold their line counts), an adjustment layer without a mask or a cut inside the last row is added.
-#include <random>
 #include <set>
 
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
@@ -174,54 +173,38 @@ TEST_F(Flattening, AnAdjustmentLayerWithoutAMaskWidensNothing) {
 
 // Random documents: plain, masked, clipped, blended and shadowed layers. Each variation below must leave
 // the flattened picture exactly as it was.
-LayerSpec RandomLayer(std::mt19937& ioRandom, int32 inSide, bool inBottom) {
-    const auto pick = [&](int32 inCount) { return int32(ioRandom() % uint32(inCount)); };
-    const int32 left = pick(inSide + 4) - 2, top = pick(inSide + 4) - 2;
-    const int32 right = left + 1 + pick(inSide), bottom = top + 1 + pick(inSide);
-    LayerSpec layer = LayerSpec::Solid(left, top, right, bottom, uint8(ioRandom()), uint8(ioRandom()),
-                                       uint8(ioRandom()), pick(3) == 0 ? uint8(ioRandom()) : 255);
+LayerSpec RandomLayer(Dice& ioDice, int32 inSide, bool inBottom) {
+    LayerSpec layer = ioDice.PixelLayer(inSide, inSide);
     const uint32 keys[] = {FourCC("norm"), FourCC("mul "), FourCC("scrn"), FourCC("over"),
                            FourCC("diff"), FourCC("lite"), FourCC("hue "), FourCC("diss")};
-    layer.blendKey = keys[pick(8)];
-    layer.opacity = pick(3) == 0 ? uint8(ioRandom()) : 255;
-    layer.clipping = inBottom || pick(4) != 0 ? 0 : 1;
-    for (ChannelSpec& channel : layer.channels) channel.compression = uint16(pick(2));
-    if (pick(3) == 0) {
-        layer.mask =
-            MaskSpec::Rect(left + pick(3), top, right, bottom - pick(2), uint8(ioRandom()), uint8(pick(8)));
-        ByteVector plane(size_t(std::max(0, right - layer.mask->left)) *
-                         size_t(std::max(0, layer.mask->bottom - top)));
-        for (uint8& byte : plane) byte = uint8(ioRandom());
-        layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, plane, uint16(pick(2))));
-    }
-    if (pick(4) == 0) layer.blocks.push_back(DropShadow(1 + pick(4), pick(360) - 180));
+    layer.blendKey = keys[ioDice.In(0, 7)];
+    layer.opacity = ioDice.OneIn(3) ? ioDice.Byte() : 255;
+    layer.clipping = inBottom || !ioDice.OneIn(4) ? 0 : 1;
+    if (ioDice.OneIn(3)) ioDice.AddMask(layer, inSide, inSide);
+    if (ioDice.OneIn(4)) layer.blocks.push_back(DropShadow(ioDice.In(1, 4), ioDice.In(-180, 179)));
     return layer;
 }
 
 // A layer with no rows or no columns, its channels packed or raw (and a mask of that shape).
-LayerSpec EmptyLayer(std::mt19937& ioRandom) {
+LayerSpec EmptyLayer(Dice& ioDice) {
     LayerSpec layer;
-    const int32 extent = 1 + int32(ioRandom() % 5);
-    if (ioRandom() % 2 == 0)
-        layer.bottom = extent;
-    else
-        layer.right = extent;
+    (ioDice.OneIn(2) ? layer.bottom : layer.right) = ioDice.In(1, 5);
     for (int16 id : {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha})
-        layer.channels.push_back(ChannelSpec::Filled(id, 77, uint16(ioRandom() % 2)));
-    if (ioRandom() % 2 == 0) {
+        layer.channels.push_back(ChannelSpec::Filled(id, 77, uint16(ioDice.In(0, 1))));
+    if (ioDice.OneIn(2)) {
         layer.mask = MaskSpec::Rect(0, 0, layer.right, layer.bottom, 255);
-        layer.channels.push_back(ChannelSpec::Filled(kChannelMask, 0, uint16(ioRandom() % 2)));
+        layer.channels.push_back(ChannelSpec::Filled(kChannelMask, 0, uint16(ioDice.In(0, 1))));
     }
     return layer;
 }
 
 TEST_F(Flattening, RandomDocumentsKeepTheirPictureUnderNeutralChanges) {
-    std::mt19937 random(20261206);
+    Dice dice(20261206);
     for (int32 round = 0; round < 60; ++round) {
-        const int32 side = 4 + int32(random() % 12);
+        const int32 side = dice.In(4, 15);
         std::vector<LayerSpec> layers;
-        const int32 count = 2 + int32(random() % 3);  // two or more: every variant is flattened
-        for (int32 i = 0; i < count; ++i) layers.push_back(RandomLayer(random, side, i == 0));
+        const int32 count = dice.In(2, 4);  // two or more: every variant is flattened
+        for (int32 i = 0; i < count; ++i) layers.push_back(RandomLayer(dice, side, i == 0));
         const auto build = [&](const std::vector<LayerSpec>& inLayers, bool inExtraChannel) {
             DocumentBuilder doc{uint32(side), uint32(side)};
             for (const LayerSpec& layer : inLayers) doc.AddLayer(layer);
@@ -238,14 +221,14 @@ TEST_F(Flattening, RandomDocumentsKeepTheirPictureUnderNeutralChanges) {
 
         // The empty layer goes where it splits no clip group: below a layer that is not clipped.
         std::vector<LayerSpec> varied = layers;
-        int32 at = int32(random() % uint32(count + 1));
+        int32 at = dice.In(0, count);
         while (at < count && layers[size_t(at)].clipping != 0) ++at;
-        varied.insert(varied.begin() + at, EmptyLayer(random));
+        varied.insert(varied.begin() + at, EmptyLayer(dice));
         const Flat withEmpty = Flatten(build(varied, false).Build());
         EXPECT_EQ(withEmpty.pixels, base.pixels) << what << ": empty layer";
         EXPECT_FALSE(Contains(withEmpty.reports, "beginChannelPos")) << what << ": " << withEmpty.reports;
 
-        LayerSpec hidden = RandomLayer(random, side, true);
+        LayerSpec hidden = RandomLayer(dice, side, true);
         hidden.flags = 2;
         varied = layers;
         varied.insert(varied.begin(), hidden);
@@ -264,7 +247,7 @@ TEST_F(Flattening, RandomDocumentsKeepTheirPictureUnderNeutralChanges) {
         const ByteVector whole = withExtra.Build(&layout);
         const size_t lastRow =
             DocumentBuilder::PackRow(ByteVector(size_t(side), uint8(round)).data(), size_t(side)).size();
-        withExtra.truncateTo = whole.size() - 1 - random() % lastRow;
+        withExtra.truncateTo = whole.size() - 1 - size_t(dice.In(0, int32(lastRow) - 1));
         EXPECT_EQ(Flatten(withExtra.Build()).pixels, base.pixels) << what << ": cut in the last row";
         withExtra.truncateTo = whole.size() - lastRow - 1;
         EXPECT_EQ(Flatten(withExtra.Build()).error, kMiscDisk) << what << ": cut before the last row";

@@ -191,7 +191,8 @@ TEST_F(Layers, NamesAndStoredIdsAreKeptMissingOnesReplaced) {
     EXPECT_EQ(ReadDocument(masked.Build()).error, kSecondMask);
 }
 
-TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {
+// A mask block describes as much as its length holds; the mask channel's rows fill the mask rectangle.
+TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLengthAndTheChannelFillsTheRectangle) {
     const struct {
         uint32 length;
         bool hasMask;
@@ -203,11 +204,13 @@ TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {
         {17, true, 200, false, true, true},  {18, true, 200, true, false, false},
         {20, true, 200, true, false, false}, {36, true, 200, true, false, false},
     };
+    const ByteVector mask = RandomBytes(6, 9);
     for (const auto& c : cases) {
-        DocumentBuilder doc(4, 4);
-        LayerSpec layer = LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3);
+        DocumentBuilder doc(5, 5);
+        LayerSpec layer = LayerSpec::Solid(0, 0, 5, 5, 1, 2, 3);
         layer.mask =
-            MaskSpec::Rect(1, 1, 3, 3, 200, kMaskNotLinked | kMaskDisabled | kMaskInverted, c.length);
+            MaskSpec::Rect(1, 2, 4, 4, 200, kMaskNotLinked | kMaskDisabled | kMaskInverted, c.length);
+        if (c.hasMask) layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, mask));
         layer.layerID = 5;  // read only when the mask block's length was honoured
         doc.AddLayer(layer);
         ReadDocument read(doc.Build());
@@ -217,28 +220,17 @@ TEST_F(Layers, MaskBlocksDescribeAsMuchAsTheirLength) {
                                   l.GetMaskEnabled()),
                   std::make_tuple(5u, c.hasMask, c.inverted, c.linked, c.enabled))
             << c.length;
-        if (c.hasMask) {
-            EXPECT_EQ(l.GetMaskDefaultColor(), c.colour) << c.length;
+        if (!c.hasMask) continue;
+        EXPECT_EQ(l.GetMaskDefaultColor(), c.colour) << c.length;
+        uint8 values[25];
+        l.GetLayerMaskTile(GRect(0, 0, 5, 5), values, 5);
+        for (int32 i = 0; i < 25; ++i) {
+            const int32 x = i % 5, y = i / 5;
+            const bool inside = GRect(1, 2, 4, 4).Contains(GPoint(x, y));
+            EXPECT_EQ(values[i], inside ? mask[size_t((y - 2) * 3 + x - 1)] : c.colour)
+                << c.length << " at " << i;
         }
     }
-}
-
-TEST_F(Layers, MaskChannelRowsFillTheMaskRectangle) {
-    DocumentBuilder doc(5, 5);
-    LayerSpec layer = LayerSpec::Solid(0, 0, 5, 5, 1, 2, 3);
-    layer.mask = MaskSpec::Rect(1, 2, 4, 4, 77);
-    const ByteVector mask = RandomBytes(6, 9);
-    layer.channels.push_back(ChannelSpec::Pixels(kChannelMask, mask));
-    doc.AddLayer(layer);
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    uint8 values[25];
-    read.Layer(0)->GetLayerMaskTile(GRect(0, 0, 5, 5), values, 5);
-    for (int32 y = 0; y < 5; ++y)
-        for (int32 x = 0; x < 5; ++x) {
-            const bool inside = GRect(1, 2, 4, 4).Contains(GPoint(x, y));
-            EXPECT_EQ(values[y * 5 + x], inside ? mask[size_t((y - 2) * 3 + x - 1)] : 77) << x << "," << y;
-        }
 }
 
 // Unknown blocks are skipped by their length; an adjustment record keeps its type and length and is not
@@ -456,50 +448,44 @@ TEST_F(Header, TheLargestDocumentPassesTheHeaderWhichKeepsItsFields) {
     EXPECT_TRUE(read.format->GetColorTable().IsNull());
 }
 
-TEST_F(Header, ResourcesKeepTheFirstOfTwoBlocksWithOneId) {
-    DocumentBuilder doc(2, 2);
-    doc.AddResource(ResourceSpec::Block(1005, {1, 2, 3}));
-    doc.AddResource(ResourceSpec::Block(1037, {0, 0, 0, 90}));
-    doc.AddResource(ResourceSpec::Block(1005, {9, 9}));
-    ReadDocument read(doc.Build(), true);
-    ASSERT_TRUE(read.loaded) << read.error;
-    ASSERT_NE(read.resources.FindResource(1005), nullptr);
-    EXPECT_EQ(read.resources.FindResource(1005)->DataSize(), 3u);
-    EXPECT_NE(read.resources.FindResource(1037), nullptr);
-}
-
-ByteVector Plane(size_t inCount, uint32 inSeed) {
-    return RandomBytes(inCount, inSeed);
-}
-
 using Sections = ReaderTest;
 
 // ---- Documents without layers --------------------------------------------------------------------------
 
 // Without layer records (no section, one shorter than four bytes, empty layer information) the merged
-// data, raw or packed, becomes one background layer.
+// data, raw or packed, becomes one background layer; a grayscale document's one colour plane gives all three
+// components, and its second plane becomes the document's extra channel.
 TEST_F(Sections, FlatDocumentsBecomeOneBackgroundLayerFromTheMergedData) {
     const std::optional<ByteVector> frames[] = {std::nullopt, ByteVector{1, 2, 3}, ByteVector(8, 0)};
-    for (const uint16 coding : {kCodingRaw, kCodingPacked})
-        for (const auto& frame : frames) {
-            DocumentBuilder doc(5, 3);
-            const ByteVector red = Plane(15, 1), green = Plane(15, 2), blue = Plane(15, 3);
-            doc.AddMergedChannel(red).AddMergedChannel(green).AddMergedChannel(blue);
-            doc.mergedCompression = coding;
-            doc.layerSection = frame;
-            ReadDocument read(doc.Build());
-            ASSERT_TRUE(read.loaded) << read.error;
-            ASSERT_EQ(read.image->GetLayerCount(), 1);
-            const CRGBLayer& background = *read.Layer(0);
-            EXPECT_EQ(std::make_tuple(background.GetName(), background.GetOpacity(),
-                                      background.GetBlendMode(), background.GetBounds()),
-                      std::make_tuple(std::string(), uint8(255), 12000u, GRect(0, 0, 5, 3)));
-            for (int32 i = 0; i < 15; ++i)
-                EXPECT_EQ(Word(PixelOf(background, i % 5, i / 5)),
-                          0xFF000000u | uint32(red[i]) << 16 | uint32(green[i]) << 8 | blue[i])
-                    << i;
-            EXPECT_EQ(read.image->GetExtraChannelCount(), 0);
-        }
+    for (const uint16 mode : {kDocRGB, kDocGrayscale})
+        for (const uint16 coding : {kCodingRaw, kCodingPacked})
+            for (const auto& frame : frames) {
+                const bool gray = mode == kDocGrayscale;
+                DocumentBuilder doc(5, 3, mode);
+                const ByteVector red = RandomBytes(15, 1), green = RandomBytes(15, 2),
+                                 blue = RandomBytes(15, 3);
+                doc.AddMergedChannel(red).AddMergedChannel(green);
+                if (!gray) doc.AddMergedChannel(blue);
+                doc.mergedCompression = coding;
+                doc.layerSection = frame;
+                ReadDocument read(doc.Build());
+                ASSERT_TRUE(read.loaded) << read.error;
+                ASSERT_EQ(read.image->GetLayerCount(), 1);
+                const CRGBLayer& background = *read.Layer(0);
+                EXPECT_EQ(std::make_tuple(background.GetName(), background.GetOpacity(),
+                                          background.GetBlendMode(), background.GetBounds()),
+                          std::make_tuple(std::string(), uint8(255), 12000u, GRect(0, 0, 5, 3)));
+                for (int32 i = 0; i < 15; ++i)
+                    EXPECT_EQ(Word(PixelOf(background, i % 5, i / 5)),
+                              0xFF000000u | uint32(red[i]) << 16 | uint32(gray ? red[i] : green[i]) << 8 |
+                                  (gray ? red[i] : blue[i]))
+                        << i;
+                ASSERT_EQ(read.image->GetExtraChannelCount(), gray ? 1 : 0);
+                if (gray) {
+                    EXPECT_EQ(read.image->GetExtraChannel(0).GetBounds(), GRect(0, 0, 5, 3));
+                    EXPECT_EQ(ExtraChannelBytes(*read.image, 0), green);
+                }
+            }
 }
 
 // Layer information that is present but holds no records still means the layers carry the picture: the
@@ -510,21 +496,6 @@ TEST_F(Sections, LayerInformationWithoutRecordsLeavesTheImageWithoutLayers) {
     ReadDocument read(doc.Build());
     ASSERT_TRUE(read.loaded) << read.error;
     EXPECT_EQ(read.image->GetLayerCount(), 0);
-}
-
-TEST_F(Sections, GrayscaleWithAnAlphaChannelGivesGrayBackgroundAndOneExtraChannel) {
-    DocumentBuilder doc(4, 2, kDocGrayscale);
-    const ByteVector gray = Plane(8, 5), alpha = Plane(8, 6);
-    doc.AddMergedChannel(gray).AddMergedChannel(alpha);
-    doc.mergedCompression = kCodingPacked;
-    ReadDocument read(doc.Build());
-    ASSERT_TRUE(read.loaded) << read.error;
-    ASSERT_EQ(read.image->GetLayerCount(), 1);
-    for (int32 i = 0; i < 8; ++i)
-        EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 4, i / 4)), 0xFF000000u | gray[i] * 0x010101u);
-    ASSERT_EQ(read.image->GetExtraChannelCount(), 1);
-    EXPECT_EQ(read.image->GetExtraChannel(0).GetBounds(), GRect(0, 0, 4, 2));
-    EXPECT_EQ(ExtraChannelBytes(*read.image, 0), alpha);
 }
 
 // The colour table is three planes of opaque entries; the indexes are looked up and the document ends
@@ -559,9 +530,9 @@ TEST_F(Sections, LayeredMergedColourPlanesAreSkippedAndTheRestBecomeExtraChannel
                 .AddLayer(LayerSpec::Solid(1, 1, 2, 2, 40, 50, 60));
             doc.mergedTransparency = transparency;
             doc.mergedCompression = coding;
-            if (transparency) doc.AddMergedChannel(Plane(6, 10));
-            for (uint32 seed = 11; seed < 14; ++seed) doc.AddMergedChannel(Plane(6, seed));
-            doc.AddMergedChannel(Plane(6, 20)).AddMergedChannel(Plane(6, 21));
+            if (transparency) doc.AddMergedChannel(RandomBytes(6, 10));
+            for (uint32 seed = 11; seed < 14; ++seed) doc.AddMergedChannel(RandomBytes(6, seed));
+            doc.AddMergedChannel(RandomBytes(6, 20)).AddMergedChannel(RandomBytes(6, 21));
             ReadDocument read(doc.Build());
             ASSERT_TRUE(read.loaded) << read.error;
             EXPECT_EQ(read.format->MergedHasTransparency(), transparency);
@@ -572,8 +543,8 @@ TEST_F(Sections, LayeredMergedColourPlanesAreSkippedAndTheRestBecomeExtraChannel
             EXPECT_EQ(Word(PixelOf(*read.Layer(0), 2, 0)), 0xFF0A141Eu);
             EXPECT_EQ(Word(PixelOf(*read.Layer(1), 1, 1)), 0xFF28323Cu);
             ASSERT_EQ(read.image->GetExtraChannelCount(), 2);
-            EXPECT_EQ(ExtraChannelBytes(*read.image, 0), Plane(6, 20));
-            EXPECT_EQ(ExtraChannelBytes(*read.image, 1), Plane(6, 21));
+            EXPECT_EQ(ExtraChannelBytes(*read.image, 0), RandomBytes(6, 20));
+            EXPECT_EQ(ExtraChannelBytes(*read.image, 1), RandomBytes(6, 21));
         }
 }
 
@@ -588,8 +559,8 @@ TEST_F(Sections, GlobalMaskLengthReadOneByteEarlyIsReadAgain) {
         doc.AddLayer(layer);
         doc.globalMask = DocumentBuilder::StandardGlobalMask();
         doc.shiftGlobalMaskBack = shifted;
-        const ByteVector alpha = Plane(4, 3);
-        for (uint32 seed = 0; seed < 3; ++seed) doc.AddMergedChannel(Plane(4, seed));
+        const ByteVector alpha = RandomBytes(4, 3);
+        for (uint32 seed = 0; seed < 3; ++seed) doc.AddMergedChannel(RandomBytes(4, seed));
         doc.AddMergedChannel(alpha);
         ReadDocument read(doc.Build());
         ASSERT_TRUE(read.loaded) << read.error;

@@ -267,13 +267,6 @@ std::vector<uint8> MaskBytes(const CLayer& inLayer, const GRect& inRect) {
     return bytes;
 }
 
-std::vector<uint8> ChannelBytes(const CChannel& inChannel, const GRect& inRect) {
-    std::vector<uint8> bytes(size_t(inRect.Area()));
-    const uint8 outside = 0;
-    inChannel.GetTile(inRect, bytes.data(), inRect.Width(), kPadValue, &outside);
-    return bytes;
-}
-
 // What a document keeps of a layer. Reading trims pixel layers to their content and places masks over
 // at least the canvas, so pixels are compared over the content and masks over the canvas and the mask.
 void ExpectSameLayer(const CLayer& inExpected, const CLayer& inActual, const GRect& inCanvas) {
@@ -324,8 +317,7 @@ void ExpectSameImage(CImage& inExpected, CImage& inActual) {
     }
     ASSERT_EQ(inActual.GetExtraChannelCount(), inExpected.GetExtraChannelCount());
     for (int32 i = 0; i < inExpected.GetExtraChannelCount(); ++i)
-        EXPECT_EQ(ChannelBytes(inActual.GetExtraChannel(i), canvas),
-                  ChannelBytes(inExpected.GetExtraChannel(i), canvas));
+        EXPECT_EQ(ExtraChannelBytes(inActual, i), ExtraChannelBytes(inExpected, i)) << "extra channel " << i;
     EXPECT_EQ(Composite(inActual), Composite(inExpected));
 }
 
@@ -445,7 +437,6 @@ TEST_F(RoundTrip, ShowcaseKeepsItsFlattenedPixels) {
     const ByteVector first = WriteDocument(*original->image, &original->resources);
     std::unique_ptr<ReadDocument> read = ReadBack(first);
     ASSERT_TRUE(read->loaded);
-    EXPECT_EQ(Composite(*read->image), Composite(*original->image));
     ExpectSameImage(*original->image, *read->image);
     EXPECT_EQ(WriteDocument(*read->image, &read->resources), first);
 }

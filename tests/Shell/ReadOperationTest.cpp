@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -191,24 +190,15 @@ TEST(DocumentReaderTileSize, FollowsTheScratchBuffer) {
 // over white, whatever the image's size and therefore its tiling. Every read after the first, in the
 // same persistent block, starts afresh and needs no new settings handle.
 TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
-    std::mt19937 random(20240611);
+    Dice dice(20240611);
     FakeHost host;
     for (int round = 0; round < 12; ++round) {
-        const int32 width = int32(random() % 300) + 1;
-        const int32 height = int32(random() % 300) + 1;
+        const int32 width = dice.In(1, 300), height = dice.In(1, 300);
         const size_t count = size_t(width) * size_t(height);
-        ByteVector planes[4];
-        for (ByteVector& plane : planes) {
-            plane.resize(count);
-            for (uint8& byte : plane) byte = uint8(random() % 4 == 0 ? 255 : random());
-        }
-        LayerSpec layer;
-        layer.right = width;
-        layer.bottom = height;
-        const int16 ids[4] = {kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha};
-        for (int i = 0; i < 4; ++i)
-            layer.channels.push_back(
-                ChannelSpec::Pixels(ids[i], planes[i], round % 2 ? kCodingPacked : kCodingRaw));
+        const LayerSpec layer = dice.PixelLayer(width, height, true);
+        ByteVector planes[4] = {{}, {}, {}, ByteVector(count, 255)};  // red, green, blue, alpha
+        for (const ChannelSpec& channel : layer.channels)
+            planes[channel.id < 0 ? 3 : channel.id] = channel.pixels;
         DocumentBuilder document{uint32(width), uint32(height)};
         document.AddLayer(layer);
 

@@ -22,31 +22,9 @@ const char kBlendKeys[][5] = {"norm", "dark", "lite", "hue ", "sat ", "colr", "l
                               "diss", "over", "hLit", "sLit", "diff", "smud", "div ", "idiv", "zzzz"};
 constexpr size_t kBlendKeyCount = sizeof kBlendKeys / sizeof kBlendKeys[0];
 
-class Dice {
-public:
-    explicit Dice(uint32 inSeed) : mRandom(inSeed) {}
-    int32 In(int32 inLow, int32 inHigh) {
-        return std::uniform_int_distribution<int32>(inLow, inHigh)(mRandom);
-    }
-    bool OneIn(int32 inN) { return In(1, inN) == 1; }
-    uint8 Byte() { return uint8(mRandom()); }
-    const char (&Key())[5] { return kBlendKeys[size_t(In(0, int32(kBlendKeyCount) - 1))]; }
-
-    // Noise, a gradient, or one value: the engine treats uniform tiles apart.
-    ByteVector Plane(size_t inRows, size_t inColumns) {
-        ByteVector bytes(inRows * inColumns);
-        const int32 kind = In(0, 2), step = In(1, 9);
-        const uint8 value = Byte();
-        for (size_t i = 0; i < bytes.size(); ++i)
-            bytes[i] = kind == 0   ? Byte()
-                       : kind == 1 ? uint8(value + step * (i % inColumns + i / inColumns))
-                                   : value;
-        return bytes;
-    }
-
-private:
-    std::mt19937 mRandom;
-};
+const char (&Key(Dice& ioDice))[5] {
+    return kBlendKeys[size_t(ioDice.In(0, int32(kBlendKeyCount) - 1))];
+}
 
 // Kinds whose blocks are plain runs of 16-bit fields: each run `count` values drawn from low..high
 // (equal bounds: that value) times `scale` (256 puts a 0 or 1 flag in the high byte).
@@ -120,45 +98,18 @@ AdditionalBlock EffectsBlock(Dice& ioDice) {
     auto angle = [&] { return uint32(ioDice.In(-180, 180)) << 16; };
     std::vector<ByteVector> records;
     if (ioDice.OneIn(2))
-        records.push_back(Record("dsdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), ioDice.Key(),
+        records.push_back(Record("dsdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), Key(ioDice),
                                                       uint8(ioDice.In(0, 1)), ioDice.Byte())));
     if (ioDice.OneIn(3))
-        records.push_back(Record("isdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), ioDice.Key(),
+        records.push_back(Record("isdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), Key(ioDice),
                                                       uint8(ioDice.In(0, 1)), ioDice.Byte())));
     if (ioDice.OneIn(3))
-        records.push_back(Record("oglw", GlowFields(0, fixed(6), ioDice.Key(), uint8(ioDice.In(0, 1)))));
+        records.push_back(Record("oglw", GlowFields(0, fixed(6), Key(ioDice), uint8(ioDice.In(0, 1)))));
     if (ioDice.OneIn(3))
-        records.push_back(Record("iglw", GlowFields(1, fixed(6), ioDice.Key(), uint8(ioDice.In(0, 1)))));
+        records.push_back(Record("iglw", GlowFields(1, fixed(6), Key(ioDice), uint8(ioDice.In(0, 1)))));
     if (ioDice.OneIn(3))
         records.push_back(Record("bevl", BevelFields(uint8(ioDice.In(1, 4)), angle(), fixed(20), fixed(6))));
     return AdditionalBlock::Raw(FourCC("lrFX"), Payload(records));
-}
-
-// Anywhere over the canvas, often reaching past its edges; or covering all of it.
-LayerSpec PixelLayer(Dice& ioDice, int32 inWidth, int32 inHeight, bool inWhole) {
-    LayerSpec layer;
-    layer.left = inWhole ? 0 : ioDice.In(-inWidth / 4, inWidth - 1);
-    layer.top = inWhole ? 0 : ioDice.In(-inHeight / 4, inHeight - 1);
-    layer.right = inWhole ? inWidth : layer.left + ioDice.In(1, inWidth);
-    layer.bottom = inWhole ? inHeight : layer.top + ioDice.In(1, inHeight);
-    const size_t rows = size_t(layer.bottom - layer.top), columns = size_t(layer.right - layer.left);
-    for (int16 id : {kChannelAlpha, kChannelRed, kChannelGreen, kChannelBlue}) {
-        if (id == kChannelAlpha && ioDice.OneIn(6)) continue;  // no transparency channel: opaque
-        layer.channels.push_back(
-            ChannelSpec::Pixels(id, ioDice.Plane(rows, columns), uint16(ioDice.In(0, 1))));
-    }
-    if (ioDice.OneIn(3)) layer.blocks.push_back(EffectsBlock(ioDice));
-    return layer;
-}
-
-// A mask over part of the canvas with its own pixels, default colour and flags.
-void AddMask(Dice& ioDice, LayerSpec& ioLayer, int32 inWidth, int32 inHeight) {
-    const int32 left = ioDice.In(-4, inWidth - 1), top = ioDice.In(-4, inHeight - 1);
-    const int32 right = left + ioDice.In(1, inWidth), bottom = top + ioDice.In(1, inHeight);
-    ioLayer.mask =
-        MaskSpec::Rect(left, top, right, bottom, ioDice.OneIn(2) ? 255 : 0, uint8(ioDice.In(0, 7)));
-    ioLayer.channels.push_back(ChannelSpec::Pixels(
-        kChannelMask, ioDice.Plane(size_t(bottom - top), size_t(right - left)), uint16(ioDice.In(0, 1))));
 }
 
 ByteVector RandomDocument(uint32 inSeed) {
@@ -169,14 +120,17 @@ ByteVector RandomDocument(uint32 inSeed) {
     const int32 layers = dice.OneIn(8) ? 0 : dice.In(1, 6);
     for (int32 i = 0; i < layers; ++i) {
         LayerSpec layer =
-            i > 0 && dice.OneIn(4) ? LayerSpec() : PixelLayer(dice, width, height, i == 0 && dice.OneIn(2));
-        if (layer.channels.empty()) layer.blocks.push_back(AdjustmentBlock(dice));
-        layer.blendKey = FourCC(dice.Key());
+            i > 0 && dice.OneIn(4) ? LayerSpec() : dice.PixelLayer(width, height, i == 0 && dice.OneIn(2));
+        if (layer.channels.empty())
+            layer.blocks.push_back(AdjustmentBlock(dice));
+        else if (dice.OneIn(3))
+            layer.blocks.push_back(EffectsBlock(dice));
+        layer.blendKey = FourCC(Key(dice));
         layer.opacity = dice.OneIn(2) ? 255 : dice.Byte();
         layer.clipping = uint8(i > 0 && dice.OneIn(3));
         layer.flags = uint8(dice.OneIn(8) ? 2 : 0) | uint8(dice.OneIn(6) ? 1 : 0);
         layer.name = "layer " + std::to_string(i);
-        if (dice.OneIn(3)) AddMask(dice, layer, width, height);
+        if (dice.OneIn(3)) dice.AddMask(layer, width, height);
         doc.AddLayer(layer);
     }
     if (layers == 0) {

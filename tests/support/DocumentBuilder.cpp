@@ -19,32 +19,17 @@ int64 Extent(int32 inLow, int32 inHigh) {
     return inHigh > inLow ? int64(inHigh) - inLow : 0;
 }
 
-ByteVector U32Bytes(uint32 inValue) {
-    return {uint8(inValue >> 24), uint8(inValue >> 16), uint8(inValue >> 8), uint8(inValue)};
-}
-
 }  // namespace
 
-ChannelSpec ChannelSpec::Filled(int16 inID, uint8 inValue, uint16 inCompression) {
-    return {inID, inCompression, {}, inValue};
-}
-
-ChannelSpec ChannelSpec::Pixels(int16 inID, ByteVector inPixels, uint16 inCompression) {
-    return {inID, inCompression, std::move(inPixels)};
-}
-
-AdditionalBlock AdditionalBlock::Raw(uint32 inKey, ByteVector inData, uint32 inSignature) {
-    return {inSignature, inKey, std::move(inData)};
-}
-
 AdditionalBlock AdditionalBlock::LayerID(uint32 inID) {
-    return Raw(FourCC("lyid"), U32Bytes(inID));
+    return Raw(FourCC("lyid"), Bytes().U32(inID).bytes);
 }
 
 AdditionalBlock AdditionalBlock::UnicodeName(const std::u16string& inName) {
-    ByteVector data = U32Bytes(uint32(inName.size()));
-    for (char16_t c : inName) data.insert(data.end(), {uint8(c >> 8), uint8(c)});
-    return Raw(FourCC("luni"), std::move(data));
+    Bytes data;
+    data.U32(uint32(inName.size()));
+    for (char16_t c : inName) data.U16(c);
+    return Raw(FourCC("luni"), data.bytes);
 }
 
 LayerSpec LayerSpec::Solid(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint8 inRed,
@@ -66,9 +51,7 @@ ResourceSpec ResourceSpec::Block(uint16 inID, ByteVector inData, std::string inN
 }
 
 ResourceSpec ResourceSpec::Plugin(uint16 inID, uint32 inPluginType, const ByteVector& inPayload) {
-    ResourceSpec r = Block(inID, U32Bytes(inPluginType));
-    r.data.insert(r.data.end(), inPayload.begin(), inPayload.end());
-    return r;
+    return Block(inID, Bytes().U32(inPluginType).Append(inPayload).bytes);
 }
 
 DocumentBuilder::DocumentBuilder(uint32 inWidth, uint32 inHeight, uint16 inMode)
@@ -83,21 +66,6 @@ uint32 DocumentBuilder::RowBytes(int64 inWidth) const {
 DocumentBuilder& DocumentBuilder::ColourTable(const std::vector<uint32>& inRGB) {
     if (inRGB.size() > 256) throw std::invalid_argument("a colour table holds at most 256 entries");
     mColourTable = inRGB;
-    return *this;
-}
-
-DocumentBuilder& DocumentBuilder::AddResource(ResourceSpec inResource) {
-    mResources.push_back(std::move(inResource));
-    return *this;
-}
-
-DocumentBuilder& DocumentBuilder::AddLayer(LayerSpec inLayer) {
-    mLayers.push_back(std::move(inLayer));
-    return *this;
-}
-
-DocumentBuilder& DocumentBuilder::AddMergedChannel(ByteVector inPlane) {
-    mMergedPlanes.push_back(std::move(inPlane));
     return *this;
 }
 
@@ -308,4 +276,37 @@ std::vector<ByteVector> DocumentBuilder::MergedPlanes() const {
     const size_t colourCount = (header.mode == kDocGrayscale || header.mode == kDocIndexed) ? 1 : 3;
     return std::vector<ByteVector>(colourCount + (mergedTransparency ? 1 : 0),
                                    ByteVector(size_t(mHeight) * RowBytes(mWidth), 255));
+}
+
+ByteVector Dice::Plane(size_t inRows, size_t inColumns) {
+    ByteVector bytes(inRows * inColumns);
+    const int32 kind = In(0, 2), step = In(1, 9);
+    const uint8 value = Byte();
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = kind == 0   ? Byte()
+                   : kind == 1 ? uint8(value + step * (i % inColumns + i / inColumns))
+                               : value;
+    return bytes;
+}
+
+LayerSpec Dice::PixelLayer(int32 inWidth, int32 inHeight, bool inWhole) {
+    LayerSpec layer;
+    layer.left = inWhole ? 0 : In(-inWidth / 4, inWidth - 1);
+    layer.top = inWhole ? 0 : In(-inHeight / 4, inHeight - 1);
+    layer.right = inWhole ? inWidth : layer.left + In(1, inWidth);
+    layer.bottom = inWhole ? inHeight : layer.top + In(1, inHeight);
+    const size_t rows = size_t(layer.bottom - layer.top), columns = size_t(layer.right - layer.left);
+    for (int16 id : {kChannelAlpha, kChannelRed, kChannelGreen, kChannelBlue}) {
+        if (id == kChannelAlpha && OneIn(6)) continue;  // no transparency channel: opaque
+        layer.channels.push_back(ChannelSpec::Pixels(id, Plane(rows, columns), uint16(In(0, 1))));
+    }
+    return layer;
+}
+
+void Dice::AddMask(LayerSpec& ioLayer, int32 inWidth, int32 inHeight) {
+    const int32 left = In(-4, inWidth - 1), top = In(-4, inHeight - 1);
+    const int32 right = left + In(1, inWidth), bottom = top + In(1, inHeight);
+    ioLayer.mask = MaskSpec::Rect(left, top, right, bottom, OneIn(2) ? 255 : 0, uint8(In(0, 7)));
+    ioLayer.channels.push_back(ChannelSpec::Pixels(
+        kChannelMask, Plane(size_t(bottom - top), size_t(right - left)), uint16(In(0, 1))));
 }

@@ -18,7 +18,9 @@
 #include <cstddef>
 #include <initializer_list>
 #include <optional>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Src/Pellin/Isol/IsolTypes.h"
@@ -77,8 +79,12 @@ struct ChannelSpec {
     std::optional<ByteVector> storedBytes{};              // everything after the compression code
     std::optional<uint32> entryLength{};                  // the length in the record's channel entry
 
-    static ChannelSpec Filled(int16 inID, uint8 inValue, uint16 inCompression = kCodingPacked);
-    static ChannelSpec Pixels(int16 inID, ByteVector inPixels, uint16 inCompression = kCodingPacked);
+    static ChannelSpec Filled(int16 inID, uint8 inValue, uint16 inCompression = kCodingPacked) {
+        return {inID, inCompression, {}, inValue};
+    }
+    static ChannelSpec Pixels(int16 inID, ByteVector inPixels, uint16 inCompression = kCodingPacked) {
+        return {inID, inCompression, std::move(inPixels)};
+    }
 };
 
 // The layer mask block of a record.
@@ -99,7 +105,9 @@ struct AdditionalBlock {
     ByteVector data{};
     std::optional<uint32> length{};  // the length field as written; default data.size()
 
-    static AdditionalBlock Raw(uint32 inKey, ByteVector inData, uint32 inSignature = FourCC("ZQRS"));
+    static AdditionalBlock Raw(uint32 inKey, ByteVector inData, uint32 inSignature = FourCC("ZQRS")) {
+        return {inSignature, inKey, std::move(inData)};
+    }
     static AdditionalBlock LayerID(uint32 inID);
     // "luni": a u32 character count, then 16-bit characters.
     static AdditionalBlock UnicodeName(const std::u16string& inName);
@@ -168,11 +176,13 @@ public:
     std::optional<uint32> colourModeLength;                          // its length field
 
     // Image resources.
-    DocumentBuilder& AddResource(ResourceSpec inResource);
+    DocumentBuilder& AddResource(ResourceSpec inResource) {
+        return mResources.push_back(std::move(inResource)), *this;
+    }
     std::optional<uint32> resourceSectionLength;
 
     // Layer and mask information.
-    DocumentBuilder& AddLayer(LayerSpec inLayer);
+    DocumentBuilder& AddLayer(LayerSpec inLayer) { return mLayers.push_back(std::move(inLayer)), *this; }
     bool mergedTransparency = false;        // layer count written negative; merged data starts with alpha
     std::optional<int16> layerCount;        // the count field as it stands
     std::optional<uint32> layerInfoLength;  // its length field
@@ -188,7 +198,10 @@ public:
 
     // Merged image data. Without AddMergedChannel, the document gets one plane per colour channel of
     // its mode (and a leading transparency plane when mergedTransparency), each all 255.
-    DocumentBuilder& AddMergedChannel(ByteVector inPlane);  // height x RowBytes(width) bytes
+    // inPlane: height x RowBytes(width) bytes.
+    DocumentBuilder& AddMergedChannel(ByteVector inPlane) {
+        return mMergedPlanes.push_back(std::move(inPlane)), *this;
+    }
     uint16 mergedCompression = kCodingRaw;
     std::optional<ByteVector> mergedData;  // everything after the compression code
 
@@ -214,4 +227,26 @@ private:
     std::vector<ResourceSpec> mResources;
     std::vector<LayerSpec> mLayers;
     std::vector<ByteVector> mMergedPlanes;
+};
+
+// Seeded choices for random documents: the same seed always gives the same choices.
+class Dice {
+public:
+    explicit Dice(uint32 inSeed) : mRandom(inSeed) {}
+    int32 In(int32 inLow, int32 inHigh) {
+        return std::uniform_int_distribution<int32>(inLow, inHigh)(mRandom);
+    }
+    bool OneIn(int32 inN) { return In(1, inN) == 1; }
+    uint8 Byte() { return uint8(mRandom()); }
+
+    // Noise, a gradient, or one value: the engine treats uniform tiles apart.
+    ByteVector Plane(size_t inRows, size_t inColumns);
+    // A layer of such planes, each raw or packed, anywhere over the canvas and often reaching past its
+    // edges, or (inWhole) covering exactly the canvas; one in six has no transparency channel.
+    LayerSpec PixelLayer(int32 inWidth, int32 inHeight, bool inWhole = false);
+    // A mask over part of the canvas with its own pixels, default colour and flags.
+    void AddMask(LayerSpec& ioLayer, int32 inWidth, int32 inHeight);
+
+private:
+    std::mt19937 mRandom;
 };
