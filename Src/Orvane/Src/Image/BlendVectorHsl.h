@@ -63,26 +63,32 @@ inline Planes<V> SetSat(const Planes<V>& c, typename V::T sat) {
 
 // Pulls the colour towards lightness l into 0..255: a negative minimum n is lifted to 0, then a maximum
 // x above 255 lowered to 255, each by l + (c - l) * k / (l - n) or (x - l) with truncating division.
+// One division per component serves both steps: a lane lifts when its minimum is negative, else lowers
+// when its maximum is above 255. Lowering leaves a maximum of exactly 255 (the quotient is exact), so
+// only a lifted lane can still lie above 255; such lanes are rare and lowered in a second pass.
 template <class V>
-inline Planes<V> ClipColor(const Planes<V>& inColour, typename V::T l) {
+inline Planes<V> ClipColor(const Planes<V>& c, typename V::T l) {
     using T = typename V::T;
     const T one = V::Set32(1);
-    Planes<V> c = inColour;
+    const T full = V::Set32(255);
     const T n = Min3<V>(c);
-    const T lift = V::Lt32(n, V::Zero());
-    const T below = V::Max32(V::Sub32(l, n), one);
-    auto lifted = [&](T x) {
-        return V::Select(lift, V::Add32(l, V::MulDivTrunc32(V::Sub32(x, l), l, below)), x);
-    };
-    c = {lifted(c.red), lifted(c.green), lifted(c.blue)};
     const T x = Max3<V>(c);
-    const T lower = V::Lt32(V::Set32(255), x);
-    const T room = V::Sub32(V::Set32(255), l);
-    const T above = V::Max32(V::Sub32(x, l), one);
-    auto lowered = [&](T v) {
-        return V::Select(lower, V::Add32(l, V::MulDivTrunc32(V::Sub32(v, l), room, above)), v);
+    const T lift = V::Lt32(n, V::Zero());
+    const T moved = V::Or(lift, V::Lt32(full, x));
+    if (V::AllZero(moved)) return c;
+    const T room = V::Sub32(full, l);
+    auto scaled = [&](const Planes<V>& p, T mask, T k, T span) {
+        auto component = [&](T v) {
+            return V::Select(mask, V::Add32(l, V::MulDivTrunc32(V::Sub32(v, l), k, span)), v);
+        };
+        return Planes<V>{component(p.red), component(p.green), component(p.blue)};
     };
-    return {lowered(c.red), lowered(c.green), lowered(c.blue)};
+    const T span = V::Max32(V::Select(lift, V::Sub32(l, n), V::Sub32(x, l)), one);
+    const Planes<V> r = scaled(c, moved, V::Select(lift, l, room), span);
+    const T top = Max3<V>(r);
+    const T still = V::Lt32(full, top);
+    if (V::AllZero(still)) return r;
+    return scaled(r, still, room, V::Max32(V::Sub32(top, l), one));
 }
 
 struct HueColours {
