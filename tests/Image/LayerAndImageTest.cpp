@@ -137,10 +137,11 @@ TEST(LayerMask, WritingOutsideGrowsTheMaskAndKeepsOldValues) {
     EXPECT_EQ(value, high);
     // Growing to exactly the size limit is accepted; one more column is refused.
     layer->SetLayerMaskTile(GRect(30009, 5, 30010, 6), &high, 1);
-    EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 20));
-    CaptureReports(
-        [&] { EXPECT_THROW(layer->SetLayerMaskTile(GRect(30010, 5, 30011, 6), &high, 1), Exception); });
-    EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 20));
+    layer->SetLayerMaskTile(GRect(10, 30004, 11, 30005), &high, 1);
+    EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 30005));
+    for (const GRect& beyond : {GRect(30010, 5, 30011, 6), GRect(10, 30005, 11, 30006)})
+        CaptureReports([&] { EXPECT_THROW(layer->SetLayerMaskTile(beyond, &high, 1), Exception); });
+    EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 30005));
 }
 
 class IndexedLayerTest : public testing::Test {
@@ -338,6 +339,9 @@ TEST_F(ImageMerge, ClipGroupMergeKeepsLayersAboveTheGroup) {
     auto image = ThreeLayers();
     image->GetLayerWithID(2)->SetClipping(1);
     image->SetActiveLayerByID(1);
+    MergeClipGroup(*image, nullptr, false);  // without removal the member stays above the merged base
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3}));
+    EXPECT_EQ(ClippingOf(*image), (std::vector<uint32>{0, 1, 0}));
     MessageLog log;
     image->AddListener(&log);
     MergeClipGroup(*image, nullptr, true);

@@ -81,7 +81,7 @@ TEST(TileAssemblerTest, MalformedTilesAreRefusedAndChangeNothing) {
 // picture is complete once single pixels have filled the rest.
 TEST(TileAssemblerTest, TakesATileExactlyWhenItsPixelsAreNewAndMapsEveryPlane) {
     const int32 width = 150, height = 7;
-    const int16 maps[3][4] = {{0, 1, 2, 3}, {2, 1, 0, 3}, {3, 0, 2, 1}};
+    const int16 maps[4][4] = {{0, 1, 2, 3}, {2, 1, 0, 3}, {3, 0, 2, 1}, {0, 3, 2, 1}};
     TileAssembler assembler(width, height);
     std::vector<bool> delivered(size_t(width) * height, false);
     std::mt19937 random(3);
@@ -91,7 +91,7 @@ TEST(TileAssemblerTest, TakesATileExactlyWhenItsPixelsAreNewAndMapsEveryPlane) {
         TileData tile =
             MakeTile(left, top, left + 1 + int32(random() % std::min(width - left, 70)),
                      top + 1 + int32(random() % (height - top)), uint8(step), int32(random() % 9));
-        const int16* map = maps[step % 3];
+        const int16* map = maps[step % 4];
         std::copy(map, map + 4, tile.view.planeMap);
         bool fresh = true;
         for (int32 y = tile.view.top; y < tile.view.bottom; ++y)
@@ -116,6 +116,10 @@ TEST(TileAssemblerTest, TakesATileExactlyWhenItsPixelsAreNewAndMapsEveryPlane) {
                 assembler.Add(MakeTile(i % width, i / width, i % width + 1, i / width + 1, 0).view, error));
         }
     EXPECT_TRUE(assembler.Complete());
+    // A repeated pixel whose bit a wider tile set at the top of a word.
+    TileAssembler words(width, 1);
+    ASSERT_TRUE(words.Add(MakeTile(62, 0, 64, 1, 0).view, error));
+    EXPECT_FALSE(words.Add(MakeTile(63, 0, 64, 1, 0).view, error));
 }
 
 TEST(PngWriterTest, RefusesInconsistentImagesAndUnwritablePaths) {
