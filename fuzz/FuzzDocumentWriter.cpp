@@ -1,6 +1,7 @@
-// The writer fed by the reader: a document that loads is written back, and what was written must load
-// again with as many layers. Documents of more than kMostPixels (canvas and layers) are only read
-// (writing one composites and stores every pixel, which would make each run take seconds).
+// The writer fed by the reader: a document that loads is written back (or refused as too big, when a
+// layer's rows could not be read back), and what was written must load again with as many layers.
+// Documents of more than kMostPixels (canvas and layers) are only read (writing one composites and
+// stores every pixel, which would make each run take seconds).
 #include <memory>
 
 #include "Src/Orvane/Src/Format/CImageResourceMgr.h"
@@ -48,12 +49,16 @@ int FuzzDocumentWriter(const uint8_t* inData, size_t inSize) {
 
     VMBuffer buffer;
     VMBufferPort written(&buffer);
-    {
+    try {
         SWriteStream stream(&written, 0, 4096, 0);
         CLumenarFormat format(&resources);
         LProgressScope progress;
         format.WriteImage(image.get(), &stream, &progress);
         stream.Flush(true);
+    } catch (const BaseException& e) {
+        // The one refusal a loaded document may get: layer rows too wide to be read back.
+        FuzzCheck(e.Message().Text() == "the result would make the image too big", "a refused write");
+        return 0;
     }
     CImageResourceMgr rereadResources;
     std::unique_ptr<CImage> reread;

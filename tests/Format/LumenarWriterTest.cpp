@@ -428,6 +428,25 @@ TEST_F(RoundTrip, AdjustmentLayerWithoutMaskIsStoredEmptyWithItsBlock) {
     ExpectSameImage(*original->image, *read->image);
 }
 
+// Rows up to the 65536 bytes of the reader's scratch buffer are written and read back; a wider layer
+// (a document can hold one only when it has no pixel data) is refused as too big.
+TEST_F(RoundTrip, LayersWiderThanTheReadersRowsAreRefusedUnwritten) {
+    for (const int32 width : {65536, 65537}) {
+        CImage image(2, 2);
+        AddRGBLayer(image, GRect(0, 0, 2, 2), Solid(1, 2, 3), 1);
+        image.AddLayer(new CRGBLayer(&image, CNativeQuadTileBuffer(GRect(0, 0, width, 2), kOpaqueBlack), "",
+                                     true, kBlendNormal, 255, 2),
+                       false, -1, false);
+        std::string refusal;
+        try {
+            EXPECT_EQ(ReadBack(WriteDocument(image))->image->GetLayerCount(), 2);
+        } catch (const BaseException& e) {
+            refusal = e.Message().Text();
+        }
+        EXPECT_EQ(refusal, width > 65536 ? kImageTooLarge : "") << width;
+    }
+}
+
 TEST_F(RoundTrip, ShowcaseKeepsItsFlattenedPixels) {
     std::ifstream file(LUMENAR_SHOWCASE_PATH, std::ios::binary);
     const ByteVector showcase{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

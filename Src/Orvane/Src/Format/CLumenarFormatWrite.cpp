@@ -4,6 +4,7 @@
 #include "Src/Orvane/Src/Format/CImageResourceMgr.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LayerSectionWriter.h"
+#include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/MergedImageWriter.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
@@ -11,6 +12,7 @@
 #include "Src/Pellin/Isol/Report.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "Src/PowerPellin/LProgressScope.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
 
 namespace {
 
@@ -80,15 +82,32 @@ void WriteColorModeData(SWriteStream& inStream, uint32 inMode, const CIndexedLay
     inStream.WriteBytes(768, planes);
 }
 
+// Whether some layer's rows (pixels or mask) are wider than the scratch buffer every row is read
+// through. Only a layer without pixel data in the document it came from can be that wide; writing its
+// channels would make a document this reader refuses.
+bool RowsTooWideToReadBack(const CImage& inImage) {
+    const auto tooWide = [](const GRect& inRect) {
+        return int64(inRect.right) - int64(inRect.left) > int64(LScratchBuffer::kDefaultSize);
+    };
+    for (int32 i = 0; i < inImage.GetLayerCount(); ++i) {
+        const CLayer* layer = inImage.GetLayerWithPosition(i);
+        if (tooWide(layer->GetBounds()) || (layer->HasLayerMask() && tooWide(layer->GetLayerMaskBounds())))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // Sections in order: header, colour-mode data, image resources, layer and mask information, merged
-// image data. Progress: resources 0.05, each layer 0.1 and the merged data 0.3 of the whole.
+// image data. A document whose layer rows the reader could not read back is refused as too big before
+// anything is written. Progress: resources 0.05, each layer 0.1 and the merged data 0.3 of the whole.
 void CLumenarFormat::WriteImage(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress) {
     ThrowIfNil(inImage);
     SWriteStream& stream = *ThrowIfNil(inStream);
     StDeactivateCurrentImage deactivated(inImage);
     CImage copy(*inImage);
+    if (RowsTooWideToReadBack(copy)) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
 
     const CIndexedLayer* indexed = FirstIndexedLayer(copy);
     const uint32 colourCount = indexed != nullptr ? 1 : 3;
