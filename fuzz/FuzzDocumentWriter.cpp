@@ -6,6 +6,7 @@
 
 #include "Src/Orvane/Src/Format/CImageResourceMgr.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
+#include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
 #include "Src/Orvane/Src/Storage/VMBufferPort.h"
@@ -57,7 +58,7 @@ int FuzzDocumentWriter(const uint8_t* inData, size_t inSize) {
         stream.Flush(true);
     } catch (const BaseException& e) {
         // The one refusal a loaded document may get: layer rows too wide to be read back.
-        FuzzCheck(e.Message().Text() == "the result would make the image too big", "a refused write");
+        FuzzCheck(e.Message().Text() == ZString(LumenarRefusal::kImageTooLarge).Text(), "a refused write");
         return 0;
     }
     CImageResourceMgr rereadResources;

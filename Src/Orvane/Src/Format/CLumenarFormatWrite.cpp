@@ -106,8 +106,8 @@ void CLumenarFormat::WriteImage(CImage* inImage, SWriteStream* inStream, LProgre
     ThrowIfNil(inImage);
     SWriteStream& stream = *ThrowIfNil(inStream);
     StDeactivateCurrentImage deactivated(inImage);
+    if (RowsTooWideToReadBack(*inImage)) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
     CImage copy(*inImage);
-    if (RowsTooWideToReadBack(copy)) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
 
     const CIndexedLayer* indexed = FirstIndexedLayer(copy);
     const uint32 colourCount = indexed != nullptr ? 1 : 3;
