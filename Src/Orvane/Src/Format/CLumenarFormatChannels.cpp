@@ -254,12 +254,16 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
     // rows would not fit the scratch buffer that every row passes through.
     LScratchBuffer scratch;
     if (stride > scratch.Size()) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
+    // Pixels that no stored byte can fill count against the document's limit: those of packed rows whose
+    // counts fall short, and those beyond the stored bytes of every row at depths below 8 (at depth 0 a
+    // row stores nothing at all).
     if (inPacked) {
         if (uint64(inCursor) + rows > inLineCounts.size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
         for (uint32 i = 0; i < rows; ++i)
             mUnbackedRowBytes += rowBytes - std::min(rowBytes, MostBytesFrom(inLineCounts[inCursor + i]));
-        if (mUnbackedRowBytes > kUnbackedRowByteLimit) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
     }
+    mUnbackedRowBytes += uint64(rows) * (stride - rowBytes);
+    if (mUnbackedRowBytes > kUnbackedRowByteLimit) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
 
     uint8* const slots = static_cast<uint8*>(scratch.Ptr());
     const uint32 rowsPerBatch = uint32(scratch.Size() / stride);
