@@ -204,7 +204,9 @@ TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
         EXPECT_EQ(std::string(bytes.begin() + long(h.at) + 4, bytes.begin() + long(h.at) + 8), h.key);
         EXPECT_EQ(uint32(bytes[h.at + 11]), h.length) << h.key;
     }
-    // The iglw record is of version 1; the default empty colour is stored as space 65535.
+    // The cmnS record holds 0, visible 1 and 0; the iglw record is of version 1; the default empty colour
+    // is stored as space 65535.
+    EXPECT_EQ(ByteVector(bytes.begin() + 16, bytes.begin() + 23), (ByteVector{0, 0, 0, 0, 1, 0, 0}));
     EXPECT_EQ(bytes[173 + 15], 1);
     EXPECT_EQ(bytes[23 + 12 + 20], 0xFF);
     EXPECT_EQ(bytes[23 + 12 + 21], 0xFF);
@@ -489,6 +491,7 @@ TEST(EffectGeometry, BoundsGrowByEachEffectAndTheBevelLightTurns) {
     EXPECT_EQ(BevelLightAngle(p, 30, true), 90);
     p.mBevelUseGlobalAngle = true;
     EXPECT_EQ(BevelLightAngle(p, 200, true), 20);
+    EXPECT_EQ(BevelLightAngle(p, 180, true), 0);
     EXPECT_EQ(BevelLightAngle(p, -30, false), 330);
 }
 

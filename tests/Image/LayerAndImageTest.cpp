@@ -300,7 +300,8 @@ TEST_F(ImageMerge, MergeDownTakesTheLowerClippingAndRemovesIt) {
     EXPECT_EQ(MergedPixel(*image, 3, 2, 2).alpha, 0);  // neither merged layer covers it
 }
 
-TEST_F(ImageMerge, MergeVisibleWithoutRemovalKeepsTheOthers) {
+// Without removal the others stay; with it the other visible layers go and hidden ones stay unmerged.
+TEST_F(ImageMerge, MergeVisibleRemovesTheOtherVisibleLayersOnlyWhenAsked) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(1);
     MergeVisible(*image, nullptr, false);
@@ -308,6 +309,12 @@ TEST_F(ImageMerge, MergeVisibleWithoutRemovalKeepsTheOthers) {
     EXPECT_EQ(MergedPixel(*image, 1, 9, 0), kBlue);
     EXPECT_EQ(MergedPixel(*image, 1, 0, 0), kRed);
     EXPECT_EQ(MergedPixel(*image, 1, 9, 9), kGreen);
+    image = ThreeLayers();
+    image->SetActiveLayerByID(2);
+    image->GetLayerWithID(3)->SetVisible(false);
+    MergeVisible(*image, nullptr, true);
+    EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{2, 3}));
+    EXPECT_EQ(MergedPixel(*image, 2, 0, 9), kRed);
 }
 
 TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
