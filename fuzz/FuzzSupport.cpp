@@ -26,7 +26,8 @@ namespace {
 
 // Assertions that the readers make about the data of a damaged document (the stream moved past the end
 // of the file, a line count or channel length that does not fit, a mask channel without a mask, curve
-// points out of order, a stored layer id that is the invalid id), the composite's report for a
+// points out of order, a stored layer id that is the invalid id, read or given to the merged layer that
+// takes the place of such a layer when the document is flattened), the composite's report for a
 // document without layers, and a layer's report when the composite rectangle of a layer placed far out
 // leaves the 16-bit range of the raster descriptor (the layer fills the rectangle it is given, so the
 // pixels still come out right); reading goes on to a result or a refusal. Any other assertion is an
@@ -36,7 +37,8 @@ constexpr const char* kDataAssertions[] = {
     "\"count < rowBytes*2\"",        "beginChannelPos",
     "\"rgbLayer->HasLayerMask()\"",  "Points out of order",
     "Points are coincident",         "\"!(GetLayerCount() <= 0)\"",
-    "mLayerID != kInvalidLayerID\"", "\"portRect == inRect\"",
+    "mLayerID != kInvalidLayerID\"", "\"inLayerID != kInvalidLayerID\"",
+    "\"portRect == inRect\"",
 };
 bool AboutTheData(const std::string& inText) {
     for (const char* text : kDataAssertions)
