@@ -317,6 +317,21 @@ TEST_F(ImageMerge, MergeVisibleRemovesTheOtherVisibleLayersOnlyWhenAsked) {
     EXPECT_EQ(MergedPixel(*image, 2, 0, 9), kRed);
 }
 
+// A merged area is refused before anything is allocated when it holds more pixels than the largest canvas
+// (30000 x 30000) or more 64 x 64 tiles than that canvas needs (469 x 469): a one-row strip 14,077,505
+// pixels wide needs one tile more. The stack is left as it was.
+TEST_F(ImageMerge, AreasBeyondTheLargestCanvasInPixelsOrTilesAreRefused) {
+    for (const GRect& strip : {GRect(-1, 0, 30000, 30000), GRect(0, 9, 469 * 469 * 64 + 1, 10)}) {
+        auto image = ThreeLayers();
+        image->AddLayer(MakeLayer(4, strip, kBlue), false, -1, true);
+        image->SetActiveLayerByID(1);
+        EXPECT_EQ(ThrownMessage([&] { FlattenImage(*image, nullptr); }),
+                  "the result would make the image too big")
+            << strip.right;
+        EXPECT_EQ(IdsOf(*image), (std::vector<uint32>{1, 2, 3, 4}));
+    }
+}
+
 TEST_F(ImageMerge, LinkedAndClipGroupMergesNeedTheirPrecondition) {
     auto image = ThreeLayers();
     image->SetActiveLayerByID(1);

@@ -39,9 +39,14 @@ void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNat
     };
     try {
         // Layers other than the first may lie anywhere; a merged area holding more pixels than the
-        // largest canvas (30000 x 30000) would make the image too big to hold.
-        const int64 pixels = (int64(area.right) - area.left) * (int64(area.bottom) - area.top);
-        if (!area.Empty() && pixels > int64(kMaxImageDimension) * kMaxImageDimension)
+        // largest canvas (30000 x 30000), or more of the buffer's 64 x 64 tiles than that canvas needs,
+        // would make the image too big to hold. Counting tiles keeps a thin strip from costing up to 64
+        // times its pixels.
+        const auto tiles = [](int64 inLength) { return (inLength + kTileMask) >> kTileShift; };
+        const int64 width = int64(area.right) - area.left, height = int64(area.bottom) - area.top;
+        const int64 most = kMaxImageDimension;
+        if (!area.Empty() &&
+            (width * height > most * most || tiles(width) * tiles(height) > tiles(most) * tiles(most)))
             LTHROW_MESSAGE(kImageTooLargeError);
         if (area.Empty())
             outBuffer = CNativeQuadTileBuffer(GRect(0, 0, 1, 1), kTransparentWhite);
