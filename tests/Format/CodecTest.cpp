@@ -18,7 +18,6 @@
 #include "Src/Orvane/Src/Format/ChannelLength.h"
 #include "Src/Orvane/Src/Format/PackBits.h"
 #include "Src/Pellin/Isol/Exceptions.h"
-#include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/Format/ReaderTestSupport.h"
 #include "tests/Isol/ReportLog.h"
 #include "tests/support/ReportCapture.h"
@@ -310,12 +309,7 @@ uint32 ReadSection(const ByteVector& inBytes, size_t inLengthAt, CImageResourceM
 }
 
 ByteVector WriteSection(const CImageResourceMgr& inManager) {
-    MemoryFilePort port;
-    {
-        SWriteStream stream(&port, kBigEndianOrder, 4096, 0);
-        inManager.Write(stream, nullptr);
-    }
-    return port.Bytes();
+    return WrittenBytes(kBigEndianOrder, [&](SWriteStream& stream) { inManager.Write(stream, nullptr); });
 }
 
 ByteVector DataOf(const CImageResource& inResource) {
@@ -422,9 +416,7 @@ TEST(ImageResourceSection, ProgressAdvancesAndEndsComplete) {
     EXPECT_EQ(reading.Current(), 1.0);
 
     RecordingScope writing;
-    MemoryFilePort out;
-    SWriteStream writer(&out, kBigEndianOrder, 4096, 0);
-    manager.Write(writer, &writing);
+    WrittenBytes(kBigEndianOrder, [&](SWriteStream& out) { manager.Write(out, &writing); });
     ASSERT_EQ(writing.seen.size(), 5u);
     EXPECT_DOUBLE_EQ(writing.seen[0], 0.2);  // steps of 1 / (resources + 1)
     EXPECT_DOUBLE_EQ(writing.seen[3], 0.8);

@@ -200,14 +200,10 @@ TEST_F(Writer, CurrentImageIsWrittenWithItsActiveLayerShrunkToContent) {
 TEST_F(Writer, ProgressIsWeightedByResourcesLayersAndMergedData) {
     CImage image(4, 4);
     for (uint32 id = 1; id <= 3; ++id) AddRGBLayer(image, GRect(0, 0, 4, 4), Solid(uint8(id), 0, 0), id);
-    MemoryFilePort port;
     CImageResourceMgr resources;
     RecordingScope progress;
-    {
-        SWriteStream stream(&port, 0, 4096, 0);
-        CLumenarFormat format(&resources);
-        format.WriteImage(&image, &stream, &progress);
-    }
+    WrittenBytes(
+        0, [&](SWriteStream& stream) { CLumenarFormat(&resources).WriteImage(&image, &stream, &progress); });
     const double total = 0.05 + 0.3 + 0.3;
     ASSERT_FALSE(progress.seen.empty());
     EXPECT_TRUE(std::is_sorted(progress.seen.begin(), progress.seen.end()));

@@ -96,10 +96,8 @@ inline NativeQuad PixelOf(const CRGBLayer& inLayer, int32 inX, int32 inY) {
     return pixel;
 }
 
-inline uint32 Word(NativeQuad inPixel) {
-    return uint32(inPixel.alpha) << 24 | uint32(inPixel.red) << 16 | uint32(inPixel.green) << 8 |
-           inPixel.blue;
-}
+// A pixel as the word 0xAARRGGBB.
+inline constexpr auto& Word = NativeQuadToWord;
 
 // inCount random bytes from inSeed, each at least inLowest.
 inline ByteVector RandomBytes(size_t inCount, uint32 inSeed, uint8 inLowest = 0) {

@@ -2,20 +2,14 @@
 // appender for expected bytes, and a walk over a written document's framing to find its sections.
 #pragma once
 
-#include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/Format/ReaderTestSupport.h"
 
 // The document the codec writes for inImage (resources from inResources, which may be null).
 inline ByteVector WriteDocument(CImage& inImage, CImageResourceMgr* inResources) {
-    MemoryFilePort port;
-    {
-        SWriteStream stream(&port, 0, 4096, 0);
-        CLumenarFormat format(inResources);
+    return WrittenBytes(0, [&](SWriteStream& stream) {
         LProgressScope progress;
-        format.WriteImage(&inImage, &stream, &progress);
-        stream.Flush(true);
-    }
-    return port.Bytes();
+        CLumenarFormat(inResources).WriteImage(&inImage, &stream, &progress);
+    });
 }
 
 // The same with an empty resource manager.

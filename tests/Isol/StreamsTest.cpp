@@ -82,15 +82,6 @@ TEST(ReadStreamEnd, ReadingAcrossTheEndFailsOnTheNextRead) {
 
 using Bytes = std::vector<uint8>;
 
-Bytes Written(int32 inOrder, void (*inWrite)(SWriteStream&)) {
-    MemoryFilePort port;
-    {
-        SWriteStream stream(&port, inOrder, 4096, 0);
-        inWrite(stream);
-    }
-    return port.Bytes();
-}
-
 TEST(WriteStreamEncoding, NumbersCodesAndTexts) {
     struct Case {
         const char* name;
@@ -122,7 +113,7 @@ TEST(WriteStreamEncoding, NumbersCodesAndTexts) {
          [](SWriteStream& s) { s.WritePString(std::string(258, 'q')); },
          {2, 'q', 'q', 0}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Written(c.order, c.write), c.bytes) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(WrittenBytes(c.order, c.write), c.bytes) << c.name;
 }
 
 // Everything written through a write stream reads back the same through a read stream, whatever the

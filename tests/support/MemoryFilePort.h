@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "API/LFilePort.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
 
 class MemoryFilePort : public LFilePort {
 public:
@@ -38,3 +39,14 @@ private:
     std::vector<Transfer> mReads;
     int32 mSetLengthCount = 0;
 };
+
+// The bytes inWrite(stream) puts through a write stream of byte order inOrder over a fresh port.
+template <typename Write>
+std::vector<uint8> WrittenBytes(int32 inOrder, Write&& inWrite) {
+    MemoryFilePort port;
+    {
+        SWriteStream stream(&port, inOrder, 4096, 0);
+        inWrite(stream);
+    }
+    return port.Bytes();
+}
