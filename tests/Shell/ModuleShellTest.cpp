@@ -134,18 +134,15 @@ int16 CloseWriter(ScriptWriter inWriter, HostHandle* outDescriptor) {
     return gScript.closeResult;
 }
 
-class WriteFinishTest : public EntryPointTest {
-protected:
-    void SetUp() override { host.Call(kSelectorWritePrepare); }  // the persistent block exists from here on
-
-    FakeHost host;
-    ScriptWriteProcs procs{};
-    ScriptParams params{};
-};
+using WriteFinishTest = EntryPointTest;
 
 // How the host's scripting parameters look, and what WriteFinish does with them. It always clears
 // tileData; the old descriptor is freed before the new one is closed into the same field.
 TEST_F(WriteFinishTest, WritesTheParametersThroughTheHostsWriter) {
+    FakeHost host;
+    host.Call(kSelectorWritePrepare);  // the persistent block exists from here on
+    ScriptWriteProcs procs{};
+    ScriptParams params{};
     enum Params { kNoParams, kNoTable, kOpenOnly, kWriter };
     struct Case {
         const char* name;
@@ -281,24 +278,11 @@ const Placement kPlacements[] = {
 INSTANTIATE_TEST_SUITE_P(Placements, CenterDialogTest, testing::ValuesIn(kPlacements),
                          [](const testing::TestParamInfo<Placement>& inInfo) { return inInfo.param.name; });
 
-class ReportingTest : public testing::Test {
-protected:
-    // Registers a "TFORM1"/"DebugString" window that records what it receives, reading each atom's
-    // name while the message is being handled.
-    Platform::WindowRef AddReceiver() {
-        Hooks::WindowSpec spec;
-        spec.className = "TFORM1";
-        spec.title = "DebugString";
-        spec.receiver = [this](uint32 message, Platform::MessageParam param, Platform::MessageLong value) {
-            char name[512] = {};
-            Platform::GlobalAtomName(uint16(param), name, sizeof name);
-            received.push_back({message, name, value, uint16(param)});
-            Platform::SetLastErrorValue(0);  // the receiver's own calls may disturb the value
-            return Platform::MessageLong(0);
-        };
-        return Hooks::AddWindow(spec);
-    }
+using ReportingTest = EntryPointTest;
 
+// A "TFORM1"/"DebugString" window records what it receives, reading each atom's name while the message is
+// being handled.
+TEST_F(ReportingTest, DebugStringGoesToTheReceiverWindowWithoutABox) {
     struct Received {
         uint32 message;
         std::string atomName;
@@ -306,11 +290,17 @@ protected:
         uint16 atom;
     };
     std::vector<Received> received;
-    ReportLog mReports;
-};
-
-TEST_F(ReportingTest, DebugStringGoesToTheReceiverWindowWithoutABox) {
-    AddReceiver();
+    Hooks::WindowSpec spec;
+    spec.className = "TFORM1";
+    spec.title = "DebugString";
+    spec.receiver = [&](uint32 message, Platform::MessageParam param, Platform::MessageLong value) {
+        char name[512] = {};
+        Platform::GlobalAtomName(uint16(param), name, sizeof name);
+        received.push_back({message, name, value, uint16(param)});
+        Platform::SetLastErrorValue(0);  // the receiver's own calls may disturb the value
+        return Platform::MessageLong(0);
+    };
+    Hooks::AddWindow(spec);
     ShowDebugString("first report");
     ShowDebugString("second report");
     ASSERT_EQ(received.size(), 2u);

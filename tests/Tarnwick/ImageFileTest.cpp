@@ -10,21 +10,10 @@ namespace {
 
 using ImageFile = ReaderTest;
 
-ByteVector TwoLayerDocument() {
-    DocumentBuilder doc(6, 4);
-    doc.AddLayer(LayerSpec::Solid(0, 0, 6, 4, 10, 20, 30));
-    doc.AddLayer(LayerSpec::Solid(1, 1, 3, 3, 40, 50, 60));
-    return doc.Build();
-}
-
-std::string MessageOf(const TWException& inException) {
-    ZString message;
-    inException.GetMessage(message);
-    return message.Text();
-}
-
 TEST_F(ImageFile, LoadingReadsTheLayersOnceAndFlatteningMergesThem) {
-    MemoryFilePort port(TwoLayerDocument());
+    DocumentBuilder doc(6, 4);
+    doc.AddLayer(LayerSpec::Solid(0, 0, 6, 4, 10, 20, 30)).AddLayer(LayerSpec::Solid(1, 1, 3, 3, 40, 50, 60));
+    MemoryFilePort port(doc.Build());
     LImageFile file(&port, 0);
     file.LoadImage(nullptr);
     ASSERT_NE(file.GetImage(), nullptr);
@@ -80,7 +69,9 @@ TEST_F(ImageFile, RefusalsReachTheCallerAsTWExceptionsWithTheirText) {
             try {
                 c.call(file);
             } catch (const TWException& e) {
-                text = MessageOf(e);
+                ZString message;
+                e.GetMessage(message);
+                text = message.Text();
             }
         });
         EXPECT_EQ(text, c.text);

@@ -33,13 +33,6 @@ ByteVector TwoLayerDocument() {
     return document.Build();
 }
 
-ByteVector RefusedDocument() {
-    DocumentBuilder document(4, 4);
-    document.AddLayer(LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3));
-    document.header.mode = kDocCMYK;
-    return document.Build();
-}
-
 TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAndSoftware) {
     Write("two.lmn", TwoLayerDocument());
     const ToolOutcome outcome = Run("flatten two.lmn");
@@ -88,7 +81,9 @@ TEST_F(FlattenInfoCommandTest, ReadsRunInAPrivateFolderNotTheUsers) {
 // A refused document gets the module's reason, and a batch goes on past it.
 TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
     Write("a.lmn", TwoLayerDocument());
-    Write("bad.lmn", RefusedDocument());
+    DocumentBuilder refused(4, 4);
+    refused.header.mode = kDocCMYK;
+    Write("bad.lmn", refused.AddLayer(LayerSpec::Solid(0, 0, 4, 4, 1, 2, 3)).Build());
     Write("c.lmn", TwoLayerDocument());
     const ToolOutcome flatten = Run("flatten -o pngs a.lmn bad.lmn c.lmn");
     EXPECT_EQ(flatten.exitCode, 1);

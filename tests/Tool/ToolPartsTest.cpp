@@ -26,19 +26,9 @@ TileData MakeTile(int32 inLeft, int32 inTop, int32 inRight, int32 inBottom, uint
     const int32 width = inRight - inLeft;
     tile.bytes.resize(size_t(width * 4 + inPadding) * size_t(inBottom - inTop));
     for (size_t i = 0; i < tile.bytes.size(); ++i) tile.bytes[i] = uint8(inSeed + i);
-    TileView& v = tile.view;
-    v.data = tile.bytes.data();
-    v.top = inTop;
-    v.left = inLeft;
-    v.bottom = inBottom;
-    v.right = inRight;
-    v.columnStep = 4;
-    v.rowStep = width * 4 + inPadding;
-    v.planeStep = 1;
-    v.firstPlane = 0;
-    v.planeLimit = 4;
-    const int16 map[4] = {2, 1, 0, 3};
-    std::copy(map, map + 4, v.planeMap);
+    // Data, top, left, bottom, right; column, row and plane steps; planes 0 to 4 and their map.
+    tile.view = {tile.bytes.data(),     inTop, inLeft, inBottom, inRight,     4,
+                 width * 4 + inPadding, 1,     0,      4,        {2, 1, 0, 3}};
     return tile;
 }
 
