@@ -572,8 +572,8 @@ TEST_F(Sections, GlobalMaskLengthReadOneByteEarlyIsReadAgain) {
 }
 
 // Packed rows whose line counts are zero claim their whole row without a byte to fill it, and so does every
-// row at depth 0. Up to 16 MiB of such row bytes in a document are read (as zeros); one more channel of
-// them refuses the document.
+// row at depth 0, a narrow one as the 64 columns of its tiles. Up to 16 MiB of such row bytes in a
+// document are read (as zeros); one more channel of them refuses the document.
 TEST_F(Sections, PackedRowsTheirCountsCannotFillAreReadUpTo16MiB) {
     constexpr int32 kColumns = 4096, kRows = 1024;  // 4 MiB a channel
     for (const int32 channels : {4, 5}) {
@@ -594,7 +594,10 @@ TEST_F(Sections, PackedRowsTheirCountsCannotFillAreReadUpTo16MiB) {
         DocumentBuilder empty(kColumns, kRows);
         empty.header.depth = 0;
         empty.header.channelCount = uint16(channels);
-        for (const ByteVector& document : {doc.Build(), empty.Build()}) {
+        DocumentBuilder narrow(1, kRows * 16);  // 1 MiB a channel
+        narrow.header.depth = 0;
+        narrow.header.channelCount = uint16(channels * 4);
+        for (const ByteVector& document : {doc.Build(), empty.Build(), narrow.Build()}) {
             ReadDocument read(document);
             EXPECT_EQ(read.loaded, channels == 4) << channels << " channels: " << read.error;
             EXPECT_EQ(read.error, channels == 4 ? "" : kUnknownFormat);

@@ -256,13 +256,15 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
     if (stride > scratch.Size()) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
     // Pixels that no stored byte can fill count against the document's limit: those of packed rows whose
     // counts fall short, and those beyond the stored bytes of every row at depths below 8 (at depth 0 a
-    // row stores nothing at all).
+    // row stores nothing at all). The latter count by the 64-pixel tile columns their rows occupy, as
+    // planes store whole tiles: a one-pixel-wide row at depth 0 costs 64 bytes without a byte in the file.
     if (inPacked) {
         if (uint64(inCursor) + rows > inLineCounts.size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
         for (uint32 i = 0; i < rows; ++i)
             mUnbackedRowBytes += rowBytes - std::min(rowBytes, MostBytesFrom(inLineCounts[inCursor + i]));
     }
-    mUnbackedRowBytes += uint64(rows) * (stride - rowBytes);
+    const uint64 tiledRowBytes = (stride + kTileMask) & ~uint64(kTileMask);
+    if (stride > rowBytes) mUnbackedRowBytes += uint64(rows) * (tiledRowBytes - rowBytes);
     if (mUnbackedRowBytes > kUnbackedRowByteLimit) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
 
     uint8* const slots = static_cast<uint8*>(scratch.Ptr());
