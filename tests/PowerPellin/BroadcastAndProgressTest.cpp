@@ -98,8 +98,7 @@ TEST_F(LBroadcasterTest, ListenersMayUnlinkDuringABroadcast) {
 // Records every value its display was updated with.
 class RecordingScope : public LProgressScope {
 public:
-    explicit RecordingScope(LProgressScope* inParent = nullptr, double inEnd = 1.0)
-        : LProgressScope(inParent, inEnd) {}
+    using LProgressScope::LProgressScope;
     void UpdateDisplay() override { shown.push_back(Current()); }
     std::vector<double> shown;
 };

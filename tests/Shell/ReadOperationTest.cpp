@@ -26,10 +26,6 @@ struct Tile {
     std::vector<uint8> bytes;  // the tile's rows as delivered
 };
 
-bool ScratchFileExists() {
-    return std::filesystem::exists(MergerTempFile::kFileName);
-}
-
 // Every test runs in a folder of its own, where the fixed scratch-file name cannot collide.
 class ReadOperationTest : public testing::Test {
 protected:
@@ -85,7 +81,7 @@ TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntil
     const FormatParamRecord& r = host.record;
     EXPECT_EQ((std::vector<int>{r.imageMode, r.imageColumns, r.imageRows, r.bitDepth, r.planeCount}),
               (std::vector<int>{3, 3, 5, 8, 4}));
-    EXPECT_TRUE(ScratchFileExists());
+    EXPECT_TRUE(std::filesystem::exists(MergerTempFile::kFileName));
     EXPECT_EQ(LibraryStartCount(), 1);
     DocumentReader* reader = DocumentReader::FindIn(*host.State());
     ASSERT_NE(reader, nullptr);
@@ -104,7 +100,7 @@ TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntil
 
     EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
     EXPECT_EQ(host.record.tileData, nullptr);
-    EXPECT_FALSE(ScratchFileExists());
+    EXPECT_FALSE(std::filesystem::exists(MergerTempFile::kFileName));
     EXPECT_EQ(DocumentReader::FindIn(*host.State()), nullptr);
     EXPECT_TRUE(mReports.DebugStrings().empty());
 }
@@ -131,7 +127,7 @@ TEST_F(ReadOperationTest, RefusedDocumentsFailReadStartAndLeaveNoScratchFile) {
         }
         EXPECT_EQ(host.Call(kSelectorReadStart), errGeneric) << c.what;
         EXPECT_NE(host.record.settingsHandle, nullptr) << c.what << ": made before the document is opened";
-        EXPECT_FALSE(ScratchFileExists()) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(MergerTempFile::kFileName)) << c.what;
         EXPECT_EQ(LibraryStartCount(), 0) << c.what;
         EXPECT_EQ(DocumentReader::FindIn(*host.State()), nullptr) << c.what;
         const std::vector<std::string> reports = mReports.DebugStrings();
@@ -163,7 +159,7 @@ TEST_F(ReadOperationTest, DamagedLayerDataEndsTheDataWithoutAResultCode) {
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), "Could not get composite tile from image");
     EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
-    EXPECT_FALSE(ScratchFileExists());
+    EXPECT_FALSE(std::filesystem::exists(MergerTempFile::kFileName));
 }
 
 TEST(DocumentReaderTileSize, FollowsTheScratchBuffer) {
@@ -224,7 +220,7 @@ TEST_F(ReadOperationTest, RandomDocumentsArriveWholeAndMatted) {
         }
         EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), ptrdiff_t(count)) << width << " x " << height;
         EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
-        EXPECT_FALSE(ScratchFileExists());
+        EXPECT_FALSE(std::filesystem::exists(MergerTempFile::kFileName));
     }
     EXPECT_EQ(host.allocationSizes, (std::vector<int32>{kPluginStateSize, 2}));
 }
