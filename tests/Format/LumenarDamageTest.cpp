@@ -5,7 +5,6 @@
 // still hold their line counts), an adjustment layer without a mask or a cut inside the last row is added.
 #include <set>
 
-#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Effects/LayerFXBlock.h"
 #include "Src/Orvane/Src/Effects/LayerFXRep.h"
 #include "tests/Format/ReaderTestSupport.h"
@@ -117,10 +116,7 @@ Flat Flatten(const ByteVector& inBytes) {
         CImage& image = *read.image;
         LProgressScope progress;
         if (image.GetLayerCount() > 1) FlattenImage(image, &progress);
-        const GRect canvas = image.GetImageRect();
-        std::vector<NativeQuad> quads(size_t(canvas.Width()) * size_t(canvas.Height()));
-        GetCompositeTile(image, canvas, quads.data(), canvas.Width() * 4);
-        for (const NativeQuad& quad : quads) flat.pixels.push_back(Word(quad));
+        for (const NativeQuad& quad : CanvasComposite(image)) flat.pixels.push_back(Word(quad));
     });
     return flat;
 }

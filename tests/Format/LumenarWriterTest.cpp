@@ -13,7 +13,6 @@
 
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
 #include "Src/Orvane/Src/Compositing/BlendModeKeys.h"
-#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "tests/Format/WriterTestSupport.h"
@@ -244,13 +243,6 @@ TEST_F(Writer, IndexedFirstLayerWritesModeTwoTheTableAndAnEmptyLayerSection) {
     EXPECT_EQ(merged, Bytes().U16(1).U16(4).U16(2).Raw({2, 4, 200, 4, 0xFE, 0}).Get());
 }
 
-std::vector<NativeQuad> Composite(CImage& inImage) {
-    const GRect canvas = inImage.GetImageRect();
-    std::vector<NativeQuad> pixels(size_t(canvas.Area()));
-    GetCompositeTile(inImage, canvas, pixels.data(), canvas.Width() * 4);
-    return pixels;
-}
-
 std::vector<NativeQuad> Pixels(const CRGBLayer& inLayer, const GRect& inRect) {
     std::vector<NativeQuad> pixels(size_t(inRect.Area()));
     if (!inRect.Empty()) inLayer.GetTile(inRect, pixels.data(), inRect.Width() * 4);
@@ -314,7 +306,7 @@ void ExpectSameImage(CImage& inExpected, CImage& inActual) {
     ASSERT_EQ(inActual.GetExtraChannelCount(), inExpected.GetExtraChannelCount());
     for (int32 i = 0; i < inExpected.GetExtraChannelCount(); ++i)
         EXPECT_EQ(ExtraChannelBytes(inActual, i), ExtraChannelBytes(inExpected, i)) << "extra channel " << i;
-    EXPECT_EQ(Composite(inActual), Composite(inExpected));
+    EXPECT_EQ(CanvasComposite(inActual), CanvasComposite(inExpected));
 }
 
 std::unique_ptr<ReadDocument> ReadBack(const ByteVector& inBytes) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "API/Platform/PlatformTestHooks.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Format/CImageResourceMgr.h"
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Image/CImage.h"
@@ -98,6 +99,14 @@ inline NativeQuad PixelOf(const CRGBLayer& inLayer, int32 inX, int32 inY) {
 
 // A pixel as the word 0xAARRGGBB.
 inline constexpr auto& Word = NativeQuadToWord;
+
+// The composite of inImage's canvas, row by row.
+inline std::vector<NativeQuad> CanvasComposite(CImage& inImage) {
+    const GRect canvas = inImage.GetImageRect();
+    std::vector<NativeQuad> pixels(size_t(canvas.Area()));
+    GetCompositeTile(inImage, canvas, pixels.data(), canvas.Width() * 4);
+    return pixels;
+}
 
 // inCount random bytes from inSeed, each at least inLowest.
 inline ByteVector RandomBytes(size_t inCount, uint32 inSeed, uint8 inLowest = 0) {
