@@ -52,8 +52,8 @@ TEST_F(FlattenInfoCommandTest, FlattenWritesThePngBesideTheInputWithResolutionAn
     const ToolOutcome discard = Run("flatten --discard --timings -o never.png two.lmn");
     ASSERT_EQ(discard.exitCode, 0) << discard.err;
     EXPECT_EQ(discard.out, "read two.lmn (6 x 4)\n");
-    EXPECT_NE(discard.err.find("lumenar: timings: ReadStart"), std::string::npos) << discard.err;
-    EXPECT_NE(discard.err.find("no PNG (--discard)"), std::string::npos) << discard.err;
+    EXPECT_TRUE(Contains(discard.err, "lumenar: timings: ReadStart")) << discard.err;
+    EXPECT_TRUE(Contains(discard.err, "no PNG (--discard)")) << discard.err;
     EXPECT_FALSE(std::filesystem::exists(Path("never.png")));
 }
 
@@ -98,7 +98,7 @@ TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
     // The module's own reports show only when asked for.
     const ToolOutcome verbose = Run("flatten --verbose bad.lmn");
     EXPECT_EQ(verbose.exitCode, 1);
-    EXPECT_NE(verbose.err.find("lumenar: module report: Problem reading lumenar file."), std::string::npos)
+    EXPECT_TRUE(Contains(verbose.err, "lumenar: module report: Problem reading lumenar file."))
         << verbose.err;
 
     const ToolOutcome info = Run("info a.lmn bad.lmn missing.lmn c.lmn");
@@ -106,14 +106,13 @@ TEST_F(FlattenInfoCommandTest, BatchesGoOnPastARefusedDocumentAndExitOne) {
     EXPECT_EQ(info.out,
               "a.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n"
               "c.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n");
-    EXPECT_NE(info.err.find("lumenar: cannot open missing.lmn: No such file or directory"),
-              std::string::npos);
-    EXPECT_NE(info.err.find("lumenar: bad.lmn: CMYK files must"), std::string::npos) << info.err;
-    EXPECT_NE(info.err.find("lumenar: 2 of 4 documents failed"), std::string::npos) << info.err;
+    EXPECT_TRUE(Contains(info.err, "lumenar: cannot open missing.lmn: No such file or directory"));
+    EXPECT_TRUE(Contains(info.err, "lumenar: bad.lmn: CMYK files must")) << info.err;
+    EXPECT_TRUE(Contains(info.err, "lumenar: 2 of 4 documents failed")) << info.err;
     const ToolOutcome json = Run("info --json a.lmn bad.lmn c.lmn");
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_EQ(json.out.rfind("[\n{\n  \"schema\": 1,\n  \"file\": \"a.lmn\"", 0), 0u) << json.out;
-    EXPECT_NE(json.out.find("},\n{\n  \"schema\": 1,\n  \"file\": \"c.lmn\""), std::string::npos) << json.out;
+    EXPECT_TRUE(Contains(json.out, "},\n{\n  \"schema\": 1,\n  \"file\": \"c.lmn\"")) << json.out;
 }
 
 TEST_F(FlattenInfoCommandTest, InfoDescribesDocumentsInEveryForm) {
@@ -143,14 +142,13 @@ TEST_F(FlattenInfoCommandTest, InfoDescribesDocumentsInEveryForm) {
         "\"adjustment\": null, \"effects\": false}",
         "\"extraChannels\": []",
     };
-    for (const char* part : expected)
-        EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+    for (const char* part : expected) EXPECT_TRUE(Contains(json.out, part)) << part << "\n" << json.out;
 
     const ToolOutcome text = Run("info --long two.lmn");
     ASSERT_EQ(text.exitCode, 0) << text.err;
     EXPECT_EQ(text.out.rfind("two.lmn: 6 x 4, 3 channels, 8 bits, RGB, 200 x 200 ppi\n", 0), 0u) << text.out;
-    EXPECT_NE(text.out.find("layers, bottom to top (2):"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("mask (1, 1)-(5, 3), default 0, flags 4"), std::string::npos) << text.out;
+    EXPECT_TRUE(Contains(text.out, "layers, bottom to top (2):")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "mask (1, 1)-(5, 3), default 0, flags 4")) << text.out;
 
     const std::pair<const char*, const char*> fields[] = {
         {"", "two.lmn: 6 x 4, RGB, 8 bits, 2 layers, 0 extra channels\n"},
@@ -248,7 +246,7 @@ TEST_F(LayersComposeCommandTest, LayerFilesCarryTheMaskAndAdjustmentsAreListedOn
           "true}",
           "{\"index\": 1, \"name\": \"Cut\", \"file\": null,",
           "\"adjustment\": \"thrs\", \"effects\": false}"})
-        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+        EXPECT_TRUE(Contains(json, part)) << part << "\n" << json;
 
     const ToolOutcome compose = Run("compose parts/layers.json copy.lmn");
     EXPECT_EQ(compose.exitCode, 0) << compose.err;
@@ -290,7 +288,7 @@ TEST_F(LayersComposeCommandTest, BadStacksAreRefusedByKeyAndLeaveTheOutputAlone)
         const ToolOutcome outcome = Run("compose stack.json out.lmn");
         EXPECT_EQ(outcome.exitCode, 1) << stack;
         EXPECT_EQ(outcome.err.rfind("lumenar: ", 0), 0u) << outcome.err;
-        EXPECT_NE(outcome.err.find(message), std::string::npos) << stack << "\n" << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, message)) << stack << "\n" << outcome.err;
         EXPECT_EQ(Slurp(Path("out.lmn")), "keep") << stack;
         EXPECT_FALSE(std::filesystem::exists(Path("out.lmn.lumenar-tmp")));
     }
@@ -300,8 +298,7 @@ TEST_F(LayersComposeCommandTest, WrittenDocumentHasTheSamePictureAndWritesAgainU
     Write("in.lmn", TwoLayerDocument());
     const ToolOutcome unwritable = Run("roundtrip in.lmn no/such/dir/out.lmn");
     EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("lumenar: cannot write no/such/dir/out.lmn"), std::string::npos)
-        << unwritable.err;
+    EXPECT_TRUE(Contains(unwritable.err, "lumenar: cannot write no/such/dir/out.lmn")) << unwritable.err;
     Write("out.lmn", ByteVector(5, 1));  // replaced
     const ToolOutcome first = Run("roundtrip in.lmn out.lmn");
     ASSERT_EQ(first.exitCode, 0) << first.err;
@@ -311,10 +308,8 @@ TEST_F(LayersComposeCommandTest, WrittenDocumentHasTheSamePictureAndWritesAgainU
     ASSERT_EQ(Run("flatten -q -o flat in.lmn out.lmn").exitCode, 0);
     EXPECT_EQ(ReadPng(Path("flat/out.png")).pixels, ReadPng(Path("flat/in.png")).pixels);
     const ToolOutcome info = Run("info --json out.lmn");
-    EXPECT_NE(info.out.find("\"resolution\": {\"horizontal\": 200, \"vertical\": 200}"), std::string::npos)
-        << info.out;
-    EXPECT_NE(info.out.find("{\"index\": 1, \"name\": \"Blue \\\"glass\\\"\""), std::string::npos)
-        << info.out;
+    EXPECT_TRUE(Contains(info.out, "\"resolution\": {\"horizontal\": 200, \"vertical\": 200}")) << info.out;
+    EXPECT_TRUE(Contains(info.out, "{\"index\": 1, \"name\": \"Blue \\\"glass\\\"\"")) << info.out;
 
     const ToolOutcome second = Run("roundtrip out.lmn again.lmn");
     ASSERT_EQ(second.exitCode, 0) << second.err;

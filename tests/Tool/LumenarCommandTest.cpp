@@ -60,10 +60,8 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
     for (const Case& c : cases) {
         const ToolOutcome outcome = RunTool(folder.Path(), c.arguments);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments << "\n" << outcome.err;
-        EXPECT_TRUE(*c.inOut == '\0' || outcome.out.find(c.inOut) != std::string::npos)
-            << c.arguments << ": " << outcome.out;
-        EXPECT_TRUE(*c.inErr == '\0' || outcome.err.find(c.inErr) != std::string::npos)
-            << c.arguments << ": " << outcome.err;
+        EXPECT_TRUE(*c.inOut == '\0' || Contains(outcome.out, c.inOut)) << c.arguments << ": " << outcome.out;
+        EXPECT_TRUE(*c.inErr == '\0' || Contains(outcome.err, c.inErr)) << c.arguments << ": " << outcome.err;
         EXPECT_TRUE(c.exitCode == 0 || outcome.out.empty())
             << c.arguments << ": errors stay off standard output";
         EXPECT_FALSE(std::filesystem::exists(folder.Path("out.lmn"))) << c.arguments;
@@ -73,8 +71,7 @@ TEST(LumenarCommandTest, OptionsCommandsAndExitCodes) {
         const ToolOutcome help = RunTool(folder.Path(), std::string(command) + " --help");
         EXPECT_EQ(help.exitCode, 0) << command;
         EXPECT_EQ(help.out.rfind(std::string("examples:\n  lumenar ") + command, 0), 0u) << help.out;
-        EXPECT_NE(help.out.find(std::string("usage: lumenar [--module PATH] [--verbose] ") + command),
-                  std::string::npos);
+        EXPECT_TRUE(Contains(help.out, std::string("usage: lumenar [--module PATH] [--verbose] ") + command));
     }
 }
 

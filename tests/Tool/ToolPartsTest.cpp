@@ -59,7 +59,7 @@ TEST(TileAssemblerTest, MalformedTilesAreRefusedAndChangeNothing) {
         const PixelBytes before = assembler.Image().pixels;
         std::string error;
         EXPECT_FALSE(assembler.Add(tile.view, error)) << c.what;
-        EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+        EXPECT_TRUE(Contains(error, c.message)) << c.what << ": " << error;
         EXPECT_EQ(assembler.DeliveredPixels(), 0) << c.what;
         EXPECT_TRUE(assembler.Image().pixels == before) << c.what << ": no pixel is written";
     }

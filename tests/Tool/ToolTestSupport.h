@@ -14,6 +14,7 @@
 
 #include "Src/Pellin/Isol/IsolTypes.h"
 #include "tests/support/DocumentBuilder.h"
+#include "tests/support/ReportCapture.h"
 #include "tests/support/TempFolder.h"
 
 struct ToolOutcome {
