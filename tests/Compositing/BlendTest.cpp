@@ -235,8 +235,8 @@ TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
     if (GetParam() == kBlendNormal)
         for (int32 o = 0; o < 256; ++o) opacities.push_back(uint8(o));
     std::vector<BlendInstructionSet> sets;
-    for (BlendInstructionSet set :
-         {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2, BlendInstructionSet::kAvx512})
+    for (BlendInstructionSet set : {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2,
+                                    BlendInstructionSet::kAvx512, BlendInstructionSet::kAvx512Vbmi})
         if (int32(set) <= int32(SupportedBlendInstructionSet())) sets.push_back(set);
     if (sets.size() < 3)
         std::cout << "note: this processor runs only the first " << sets.size() << " vector sets\n";
@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(AllModes, BlendVectorTest, testing::ValuesIn(kAllBlendM
 
 TEST(BlendInstructionSetTest, AskingForMoreThanTheProcessorHasGivesTheBestItHas) {
     const BlendInstructionSet best = SupportedBlendInstructionSet();
-    EXPECT_EQ(SelectBlendInstructionSet(BlendInstructionSet::kAvx512), best);
+    EXPECT_EQ(SelectBlendInstructionSet(BlendInstructionSet::kAvx512Vbmi), best);
     EXPECT_EQ(SelectBlendInstructionSet(BlendInstructionSet::kScalar), BlendInstructionSet::kScalar);
     EXPECT_EQ(CurrentBlendInstructionSet(), BlendInstructionSet::kScalar);
     SelectBlendInstructionSet(best);

@@ -7,7 +7,8 @@ BlendInstructionSet Detect() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512dq"))
-        return BlendInstructionSet::kAvx512;
+        return __builtin_cpu_supports("avx512vbmi") ? BlendInstructionSet::kAvx512Vbmi
+                                                    : BlendInstructionSet::kAvx512;
     if (__builtin_cpu_supports("avx2")) return BlendInstructionSet::kAvx2;
     return BlendInstructionSet::kSse2;
 #else
@@ -40,6 +41,8 @@ BlendInstructionSet CurrentBlendInstructionSet() {
 int32 BlendVectorColumns(const BlendArgs& inArgs, uint32 inMode) {
 #if LUMENAR_BLEND_VECTORS
     switch (InUse()) {
+        case BlendInstructionSet::kAvx512Vbmi:
+            return BlendColumnsAvx512Vbmi(inArgs, inMode);
         case BlendInstructionSet::kAvx512:
             return BlendColumnsAvx512(inArgs, inMode);
         case BlendInstructionSet::kAvx2:

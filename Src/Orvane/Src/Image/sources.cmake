@@ -2,6 +2,7 @@
 target_sources(lumenar_image PRIVATE
   Src/Orvane/Src/Image/BlendAvx2.cpp
   Src/Orvane/Src/Image/BlendAvx512.cpp
+  Src/Orvane/Src/Image/BlendAvx512Vbmi.cpp
   Src/Orvane/Src/Image/BlendDispatch.cpp
   Src/Orvane/Src/Image/BlendNonSeparable.cpp
   Src/Orvane/Src/Image/BlendNormal.cpp
