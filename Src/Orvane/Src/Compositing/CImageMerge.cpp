@@ -5,6 +5,7 @@
 // unclipped except after a merge down. The new layer is built before the stack changes, so a failing
 // composite leaves the stack as it was.
 #include <algorithm>
+#include <utility>
 
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
@@ -77,8 +78,8 @@ void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite,
     active->Deactivate();
     CNativeQuadTileBuffer merged;
     CompositeLayers(ioImage, inComposite, merged, inProgress);
-    CRGBLayer* result =
-        new CRGBLayer(&ioImage, merged, active->GetName(), true, kMergedBlendMode, 255, active->GetLayerID());
+    CRGBLayer* result = new CRGBLayer(&ioImage, std::move(merged), active->GetName(), true, kMergedBlendMode,
+                                      255, active->GetLayerID());
     if (inKeepClipping) result->SetClipping(inResultClipping, false);
     {
         LBroadcaster::StSuspendBroadcasting hold(ioImage);

@@ -186,6 +186,6 @@ CLayer* CLumenarFormat::MakeBackgroundLayer() {
     const GRect bounds(0, 0, int32(mColumns), int32(mRows));
     const uint32 layerID = mImage->NewLayerID();
     if (mColorMode == kModeIndexed) return MakeIndexedBackground(bounds, layerID);
-    CNativeQuadTileBuffer pixels(bounds, kOpaqueWhite);
-    return new CRGBLayer(mImage, pixels, std::string(), true, kBlendNormal, 255, layerID);
+    return new CRGBLayer(mImage, CNativeQuadTileBuffer(bounds, kOpaqueWhite), std::string(), true,
+                         kBlendNormal, 255, layerID);
 }

@@ -97,8 +97,8 @@ CLayer* CLumenarFormat::MakeRecordLayer(const LayerRecord& inRecord, const GRect
         return layer;
     }
     const bool opaque = inRecord.mChannelCount < 4 && mColorMode != kModeGrayscale;
-    CNativeQuadTileBuffer pixels(inBounds, opaque ? kOpaqueWhite : kTransparentWhite);
-    return new CRGBLayer(mImage, pixels, inRecord.mName, true, kBlendNormal, 255, inLayerID);
+    return new CRGBLayer(mImage, CNativeQuadTileBuffer(inBounds, opaque ? kOpaqueWhite : kTransparentWhite),
+                         inRecord.mName, true, kBlendNormal, 255, inLayerID);
 }
 
 void CLumenarFormat::ReadLayerData(LProgressScope* inProgress) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "Src/Orvane/Src/Image/CImage.h"
@@ -22,9 +23,14 @@ GPoint Subtract(const GPoint& a, const GPoint& b) {
 
 CRGBLayer::CRGBLayer(CImage* inImage, const CNativeQuadTileBuffer& inPixels, const std::string& inName,
                      bool inVisible, uint32 inBlendMode, uint8 inOpacity, uint32 inLayerID)
+    : CRGBLayer(inImage, CNativeQuadTileBuffer(inPixels), inName, inVisible, inBlendMode, inOpacity,
+                inLayerID) {}
+
+CRGBLayer::CRGBLayer(CImage* inImage, CNativeQuadTileBuffer&& inPixels, const std::string& inName,
+                     bool inVisible, uint32 inBlendMode, uint8 inOpacity, uint32 inLayerID)
     : CLayer(inName, LayerSettings(inLayerID, GPoint::zero, inVisible, inBlendMode, inOpacity), inImage),
-      mPixels(inPixels),
-      mPosition(inPixels.GetBounds().TopLeft()) {
+      mPixels(std::move(inPixels)),
+      mPosition(mPixels.GetBounds().TopLeft()) {
     mPixels.MoveTo(GPoint::zero);
 }
 

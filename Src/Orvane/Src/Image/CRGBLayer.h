@@ -14,6 +14,10 @@ public:
     // (0, 0). Settings origin (0, 0), not transparency protected, content bounds dirty.
     CRGBLayer(CImage* inImage, const CNativeQuadTileBuffer& inPixels, const std::string& inName,
               bool inVisible, uint32 inBlendMode, uint8 inOpacity, uint32 inLayerID);
+    // The same, taking inPixels over instead of copying them (a copy of a large plane copies a record and
+    // a page table for every tile).
+    CRGBLayer(CImage* inImage, CNativeQuadTileBuffer&& inPixels, const std::string& inName, bool inVisible,
+              uint32 inBlendMode, uint8 inOpacity, uint32 inLayerID);
     // A transparent (0x00FFFFFF) buffer of inSize (h = width, v = height) at (0, 0), placed at inPosition.
     CRGBLayer(CImage* inImage, const std::string& inName, bool inVisible, const GPoint& inPosition,
               uint32 inBlendMode, uint8 inOpacity, const GPoint& inSize, uint32 inLayerID);
