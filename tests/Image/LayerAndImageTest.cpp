@@ -23,22 +23,6 @@
 
 namespace {
 
-TEST(LayerGeometry, BoundsAddOriginAndPosition) {
-    const struct {
-        GPoint origin, position, size;
-        GRect expected;
-    } cases[] = {
-        {{10, 5}, {3, 0}, {4, 4}, {13, 5, 17, 9}},
-        {{0, 0}, {-7, 2}, {3, 1}, {-7, 2, -4, 3}},
-        {{-1, -1}, {0, 0}, {65, 2}, {-1, -1, 64, 1}},
-    };
-    for (const auto& c : cases) {
-        CRGBLayer layer(nullptr, "x", true, c.position, 12000, 255, c.size, 1);
-        layer.SetOrigin(c.origin);
-        EXPECT_EQ(layer.GetBounds(), c.expected);
-    }
-}
-
 TEST(LayerContent, ContentBoundsFollowNonTransparentPixels) {
     CRGBLayer layer(nullptr, "c", true, GPoint(100, 200), 12000, 255, GPoint(200, 150), 4);
     EXPECT_TRUE(layer.GetContentBounds().Empty());
