@@ -12,7 +12,6 @@
 #include <array>
 #include <cmath>
 #include <random>
-#include <set>
 #include <vector>
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentTables.h"
@@ -24,7 +23,6 @@
 #include "Src/Orvane/Src/Adjustments/CSplineSolver.h"
 #include "Src/Orvane/Src/Adjustments/CThresholdAdjustmentLayer.h"
 #include "Src/Orvane/Src/Adjustments/HueSaturationTables.h"
-#include "Src/Orvane/Src/Compositing/CImageComposite.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
 #include "Src/Orvane/Src/Image/RasterDescriptor.h"
 #include "Src/Pellin/Isol/ByteTables.h"
@@ -803,10 +801,8 @@ int32 PowerLaw(int32 i, double inExponent) {
 
 TEST(GammaTableTest, IdentityPowerLawCubicFootAndGammasBelowOne) {
     ByteTable table;
-    BuildGammaTable(table, 100);
-    for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], i);
-    // Gammas up to 1.01 are the plain power law (no foot is fitted).
-    for (int16 g : {10, 50, 99, 101}) {
+    // Gammas up to 1.01 are the plain power law (no foot is fitted), 1.0 the identity.
+    for (int16 g : {10, 50, 99, 100, 101}) {
         BuildGammaTable(table, g);
         for (int32 i = 0; i < 256; ++i) ASSERT_EQ(table[i], PowerLaw(i, 100.0 / g)) << g << " " << i;
     }
@@ -950,8 +946,6 @@ TEST(FitSplineCurveTest, CurvesBecomeTables) {
         for (int32 i = 0; i < 256; ++i)
             ASSERT_EQ(fitted[i], std::clamp(std::lround(solver.Evaluate(i)), 0L, 255L)) << i;
     }
-    EXPECT_EQ(Fitted({{0, 0}, {128, 200}, {255, 255}})[128], 200);
-    EXPECT_EQ(Fitted({{0, 0}, {10, 255}, {20, 255}, {30, 0}})[15], 255);  // the hump rises above white
     const std::vector<uint8> pruned = Fitted({{0, 10}, {100, 90}, {100, 250}, {50, 0}});
     EXPECT_EQ(pruned, Fitted({{0, 10}, {100, 90}}));
     EXPECT_EQ(pruned[200], 90);
@@ -990,12 +984,6 @@ ByteVector Document(uint32 inKey, const ByteVector& inData, uint8 inBaseAlpha = 
     return doc.Build();
 }
 
-std::vector<NativeQuad> Composite(const ReadDocument& inDocument) {
-    std::vector<NativeQuad> pixels(kDocWidth * kDocHeight);
-    GetCompositeTile(*inDocument.image, GRect(0, 0, kDocWidth, kDocHeight), pixels.data(), kDocWidth * 4);
-    return pixels;
-}
-
 using AdjustmentDocumentTest = ReaderTest;
 
 // Every kind (that changes the base colour) recolours beneath its mask only, and never changes the
@@ -1020,7 +1008,7 @@ TEST_F(AdjustmentDocumentTest, AdjustmentRecoloursBeneathItsMaskOnly) {
             EXPECT_TRUE(layer->GetAdjustmentMask()) << kind.name;
             base.alpha = adjusted.alpha = baseAlpha;
             // Every pixel: the adjusted colour in the left half, the base colour in the right half.
-            const std::vector<NativeQuad> pixels = Composite(document);
+            const std::vector<NativeQuad> pixels = CanvasComposite(*document.image);
             for (int32 i = 0; i < kDocWidth * kDocHeight; ++i)
                 ASSERT_EQ(Word(pixels[size_t(i)]), Word(i % kDocWidth < kDocWidth / 2 ? adjusted : base))
                     << kind.name << " at " << i % kDocWidth << "," << i / kDocWidth;
