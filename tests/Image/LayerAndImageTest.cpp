@@ -36,22 +36,6 @@ TEST(LayerContent, ContentBoundsFollowNonTransparentPixels) {
     EXPECT_EQ(layer.GetContentBounds(), GRect(10, 210, 71, 350));
 }
 
-TEST(LayerActivation, GrowsToCanvasUnionAndShrinksBack) {
-    CImage image(100, 100);
-    CRGBLayer* layer = MakeLayer(1, GRect(-20, 0, 50, 50), kRed, &image);
-    layer->SetImage(&image);
-    layer->Activate();
-    EXPECT_EQ(layer->GetBounds(), GRect(-20, 0, 100, 100));
-    EXPECT_EQ(PixelAt(*layer, -20, 0), kRed);
-    EXPECT_EQ(PixelAt(*layer, 49, 49), kRed);
-    EXPECT_EQ(PixelAt(*layer, 50, 49), kTransparentWhite);
-    EXPECT_EQ(PixelAt(*layer, 99, 99), kTransparentWhite);
-    layer->Deactivate();
-    EXPECT_EQ(layer->GetBounds(), GRect(-20, 0, 50, 50));
-    EXPECT_EQ(PixelAt(*layer, -20, 0), kRed);
-    delete layer;
-}
-
 TEST(LayerActivation, TooLargeIsRefusedAndKeepsPixels) {
     CImage image(100, 100);
     std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(29950, 0, 30010, 10), kRed));
