@@ -16,21 +16,17 @@
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CIndexedLayer.h"
 #include "tests/Format/WriterTestSupport.h"
+#include "tests/Image/ImageTestSupport.h"
 #include "tests/support/ReportCapture.h"
 
 namespace {
 
 using PixelFunction = std::function<NativeQuad(int32 inX, int32 inY)>;
 
-CRGBLayer* AddRGBLayer(CImage& ioImage, const GRect& inBounds, const PixelFunction& inPixel, uint32 inID,
-                       const std::string& inName = "") {
-    CNativeQuadTileBuffer pixels(inBounds, kTransparentWhite);
-    for (int32 y = inBounds.top; y < inBounds.bottom; ++y)
-        for (int32 x = inBounds.left; x < inBounds.right; ++x) {
-            const NativeQuad p = inPixel(x, y);
-            pixels.SetTile(GRect(x, y, x + 1, y + 1), &p, 4);
-        }
-    auto* layer = new CRGBLayer(&ioImage, pixels, inName, true, kBlendNormal, 255, inID);
+// A painted layer without a name on top of the stack.
+CRGBLayer* AddRGBLayer(CImage& ioImage, const GRect& inBounds, const PixelFunction& inPixel, uint32 inID) {
+    CRGBLayer* layer = PaintedLayer(inID, inBounds, inPixel);
+    layer->SetName("");
     ioImage.AddLayer(layer, false, -1, false);
     return layer;
 }
