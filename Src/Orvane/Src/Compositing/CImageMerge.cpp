@@ -51,11 +51,10 @@ void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNat
         // largest canvas (30000 x 30000), or more of the buffer's 64 x 64 tiles than that canvas needs,
         // would make the image too big to hold. Counting tiles keeps a thin strip from costing up to 64
         // times its pixels.
-        const auto tiles = [](int64 inLength) { return (inLength + kTileMask) >> kTileShift; };
         const int64 width = int64(area.right) - area.left, height = int64(area.bottom) - area.top;
         const int64 most = kMostMergedSide;
-        if (!area.Empty() &&
-            (width * height > most * most || tiles(width) * tiles(height) > tiles(most) * tiles(most)))
+        if (!area.Empty() && (width * height > most * most ||
+                              TilesAlong(width) * TilesAlong(height) > TilesAlong(most) * TilesAlong(most)))
             LTHROW_MESSAGE(kImageTooLargeError);
         if (area.Empty())
             outBuffer = CNativeQuadTileBuffer(GRect(0, 0, 1, 1), kTransparentWhite);

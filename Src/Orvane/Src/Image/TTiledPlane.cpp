@@ -47,8 +47,8 @@ int64 Height64(const GRect& inRect) {
 
 bool TiledPlaneCanHold(const GRect& inBounds) {
     if (inBounds.Empty()) return true;
-    const int64 across = (Width64(inBounds) + kTileMask) >> kTileShift;
-    const int64 down = (Height64(inBounds) + kTileMask) >> kTileShift;
+    const int64 across = TilesAlong(Width64(inBounds));
+    const int64 down = TilesAlong(Height64(inBounds));
     return across * down <= kMaxTileCount;
 }
 
@@ -135,8 +135,8 @@ template <class T>
 TTiledPlane<T>::TTiledPlane(const GRect& inBounds, const T& inFill)
     : mBounds(inBounds), mGrid(inBounds.TopLeft()) {
     if (!LCHECK(!mBounds.Empty())) return;
-    const int64 across = (Width64(mBounds) + kTileMask) >> kTileShift;
-    const int64 down = (Height64(mBounds) + kTileMask) >> kTileShift;
+    const int64 across = TilesAlong(Width64(mBounds));
+    const int64 down = TilesAlong(Height64(mBounds));
     if (across * down > kMaxTileCount) throw std::bad_alloc();
     mTilesAcross = int32(across);
     mTilesDown = int32(down);

@@ -27,6 +27,11 @@ inline constexpr int32 kTileShift = 6;
 inline constexpr int32 kTileSide = 1 << kTileShift;
 inline constexpr int32 kTileMask = kTileSide - 1;
 
+// Tiles needed to cover inLength pixels from a tile edge.
+inline constexpr int64 TilesAlong(int64 inLength) {
+    return (inLength + kTileMask) >> kTileShift;
+}
+
 // Whether a plane over inBounds stays within the tile-record limit (2^22 tiles, about 17 gigapixels).
 // Larger bounds can only come from damaged input; a plane made over them fails as an allocation.
 bool TiledPlaneCanHold(const GRect& inBounds);
