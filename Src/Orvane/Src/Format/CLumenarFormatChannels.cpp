@@ -269,7 +269,7 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
 
     uint8* const slots = static_cast<uint8*>(scratch.Ptr());
     const uint32 rowsPerBatch = uint32(scratch.Size() / stride);
-    std::memset(slots, 0, scratch.Size());
+    std::memset(slots, 0, size_t(stride) * std::min(rows, rowsPerBatch));
     std::vector<uint8> packedRow(std::max<size_t>(size_t(rowBytes) * 2, 1));
 
     uint32 batchStart = 0;
