@@ -167,6 +167,7 @@ bool CheckLargeBlocks(std::string& outDetail) {
         LFree(blocks[i]);
     }
     if (!intact) return Refuse(outDetail, "pool blocks overlap or no pool");
+    LPurge(0);
     return BlockPool::SlabCount() == 0 || Refuse(outDetail, "slabs left mapped");
 }
 

@@ -84,10 +84,11 @@ void LFree(void* inBlock) {
 
 uint32 LPurge(uint32 inBytes) {
     LASSERT(!sInGrowZone);
+    // The pool's spare slabs go first: memory nobody uses.
+    uint32 freed = uint32(std::min<size_t>(BlockPool::ReleaseSpares(), 0xFFFFFFFFu));
     auto& hooks = HookSet();
-    if (hooks.empty()) return 0;
+    if (hooks.empty()) return freed;
     sInGrowZone = true;
-    uint32 freed = 0;
     // Copy: a hook may unregister itself (or another) while releasing.
     const std::vector<GrowZoneHook*> snapshot(hooks);
     for (GrowZoneHook* hook : snapshot) {

@@ -20,7 +20,8 @@ void* LAllocateClear(int32 inSize);
 void* LReallocate(void* inBlock, int32 inSize, bool inMayFail = false);
 // Returns a block to the allocator; null is ignored.
 void LFree(void* inBlock);
-// Asks the hooks to release at least inBytes; returns the bytes they report freed (0 without hooks).
+// Gives the block pool's spare slabs back to the system, then asks the hooks to release at least inBytes
+// more; returns the bytes freed.
 uint32 LPurge(uint32 inBytes);
 
 // A purge hook: something that can give memory back when an allocation fails. A hook registers itself

@@ -132,21 +132,16 @@ void RemoveSlab(int inPosition) {
     --sSlabCount;
 }
 
-// After the slab at inPosition emptied: it stays as the one spare of its size while other slabs of that
-// size are in use and none of them is empty; with another spare it is unmapped, and with no slab of its
-// size in use every empty slab of that size is.
+// After the slab at inPosition emptied: it stays as the one spare of its size, unless another empty slab
+// of that size is kept already. A block taken and given back over and over (a scratch buffer per channel
+// read) then reuses the spare's pages instead of mapping and clearing a new slab every time.
 void Settle(int inPosition) {
     const uint32 size = sOrder[inPosition]->blockSize;
-    bool othersInUse = false, otherSpare = false;
-    for (int i = 0; i < sSlabCount; ++i) {
-        if (i == inPosition || sOrder[i]->blockSize != size) continue;
-        othersInUse = othersInUse || sOrder[i]->used > 0;
-        otherSpare = otherSpare || sOrder[i]->used == 0;
-    }
-    if (othersInUse && !otherSpare) return;
-    for (int i = sSlabCount - 1; i >= 0; --i)
-        if (i == inPosition || (!othersInUse && sOrder[i]->blockSize == size && sOrder[i]->used == 0))
-            RemoveSlab(i);
+    for (int i = 0; i < sSlabCount; ++i)
+        if (i != inPosition && sOrder[i]->blockSize == size && sOrder[i]->used == 0) {
+            RemoveSlab(inPosition);
+            return;
+        }
 }
 
 }  // namespace
@@ -184,6 +179,16 @@ bool BlockPool::Give(void* inBlock) {
     if (!slab->open) Open(slab);
     if (--slab->used == 0) Settle(position);
     return true;
+}
+
+size_t BlockPool::ReleaseSpares() {
+    size_t released = 0;
+    for (int i = sSlabCount - 1; i >= 0; --i)
+        if (sOrder[i]->used == 0) {
+            RemoveSlab(i);
+            ++released;
+        }
+    return released * kSlabBytes;
 }
 
 int BlockPool::SlabCount() {

@@ -5,8 +5,8 @@
 // blocks. Taking it from slabs instead of the runtime heap lets the system back it with large pages and
 // map and clear it in a few hundred steps instead of one per small page, and gives it back to the system
 // as soon as a slab empties. Each slab serves one block size; a freed block goes on its slab's free list.
-// An empty slab is kept as a spare only while other slabs of its size are in use, so nothing stays mapped
-// once every block is freed.
+// One empty slab per size is kept as a spare until memory is purged (LPurge, and so the library's
+// outermost stop), so nothing stays mapped once every block is freed and the memory purged.
 //
 // Builds with the address sanitizer leave the pool out (Serves answers false), so that every block comes
 // from the runtime heap with its guard zones. Single-threaded, like the allocator.
@@ -25,6 +25,8 @@ public:
     static size_t BlockSize(const void* inBlock);
     // Returns a pool block; false (and nothing done) when inBlock is not one.
     static bool Give(void* inBlock);
+    // Unmaps every empty slab; returns the bytes given back (8 MB a slab).
+    static size_t ReleaseSpares();
     // Slabs mapped now (for tests).
     static int SlabCount();
 };
