@@ -437,30 +437,13 @@ std::vector<uint8> SelectiveTableModel(int32 v, bool inFullRange) {
     return Table(table);
 }
 
-// The weights over a grid of pixels, black's scaling of the colour values (round((v + 100) f) - 100 with
-// the factor f = (B + 100) / 100 worked out first in double precision, halves away from zero) and the
-// tables of every value a record can reach.
-TEST(SelectiveColor, WeightsScalingAndTablesFollowTheirDefinitions) {
-    for (int32 r = 0; r < 256; r += 3)
-        for (int32 g = 0; g < 256; g += 5)
-            for (int32 b = 0; b < 256; b += 7) {
-                const SelectiveWeights w = ComputeSelectiveWeights(r, g, b), m = WeightsModel(r, g, b);
-                ASSERT_EQ((std::array<int32, 7>{w.primaryRange, w.secondaryRange, w.primary, w.secondary,
-                                                w.whites, w.neutrals, w.blacks}),
-                          (std::array<int32, 7>{m.primaryRange, m.secondaryRange, m.primary, m.secondary,
-                                                m.whites, m.neutrals, m.blacks}))
-                    << r << "," << g << "," << b;
-            }
+// Black's scaling of the colour values: round((v + 100) f) - 100 with the factor f = (B + 100) / 100 worked
+// out first in double precision, halves away from zero. The weights and the tables are the pixels' business.
+TEST(SelectiveColor, BlackScalesTheColourValues) {
     for (int32 v = -100; v <= 100; ++v)
         for (int32 black = -100; black <= 100; ++black)
             ASSERT_EQ(ScaleSelectiveValue(v, black), std::lround((v + 100) * ((black + 100) / 100.0)) - 100)
                 << v << "/" << black;
-    for (int32 v = -100; v <= 300; ++v)
-        for (bool fullRange : {false, true}) {
-            uint8 table[256];
-            BuildSelectiveTable(table, v, fullRange);
-            ASSERT_EQ(Table(table), SelectiveTableModel(v, fullRange)) << v << " " << fullRange;
-        }
 }
 
 // Random records through the layer: each colour out is the sum over the pixel's five weights of the
