@@ -34,6 +34,6 @@ private:
     void MarkDelivered(const TileView& inTile);
 
     RgbaImage mImage;
-    std::vector<uint64> mDeliveredBits;  // one bit per pixel, rows packed
+    std::vector<uint64, UnclearedAllocator<uint64>> mDeliveredBits;  // one bit per pixel, rows packed
     int64 mDelivered = 0;
 };

@@ -1,12 +1,35 @@
 #include "tools/png/PngWriter.h"
 
 #include <libdeflate.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+
+void* AllocatePictureBytes(size_t inBytes) {
+    constexpr size_t kLargePage = size_t(2) << 20;
+    void* block = nullptr;
+    if (inBytes >= kLargePage) {
+        const size_t rounded = (inBytes + kLargePage - 1) / kLargePage * kLargePage;
+        block = std::aligned_alloc(kLargePage, rounded);
+#ifdef MADV_HUGEPAGE
+        if (block != nullptr) madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    } else {
+        block = std::malloc(std::max<size_t>(inBytes, 1));
+    }
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+}
+
+void FreePictureBytes(void* inBlock) {
+    std::free(inBlock);
+}
 
 namespace {
 
@@ -43,12 +66,11 @@ bool WriteChunk(std::FILE* inFile, const char* inType, const uint8* inData, size
 }
 
 // The rows, each behind its filter byte; the first row's bytes above are taken as zero.
-std::unique_ptr<uint8[]> UpFiltered(const Rows& inImage, size_t& outBytes) {
+PixelBytes UpFiltered(const Rows& inImage) {
     const size_t rowBytes = size_t(inImage.width) * size_t(inImage.channels);
-    outBytes = (rowBytes + 1) * size_t(inImage.height);
-    std::unique_ptr<uint8[]> filtered(new uint8[outBytes]);
+    PixelBytes filtered((rowBytes + 1) * size_t(inImage.height));
     for (size_t row = 0; row < size_t(inImage.height); ++row) {
-        uint8* out = filtered.get() + row * (rowBytes + 1);
+        uint8* out = filtered.data() + row * (rowBytes + 1);
         const uint8* here = inImage.pixels + row * rowBytes;
         out[0] = 2;  // up
         if (row == 0) {
@@ -61,29 +83,23 @@ std::unique_ptr<uint8[]> UpFiltered(const Rows& inImage, size_t& outBytes) {
     return filtered;
 }
 
-// The compressed picture, or null when libdeflate cannot start.
-std::unique_ptr<uint8[]> Compressed(const uint8* inData, size_t inBytes, size_t& outBytes) {
+// The compressed picture, or empty when libdeflate cannot start.
+PixelBytes Compressed(const PixelBytes& inData) {
+    PixelBytes out;
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(kDeflateLevel);
-    if (compressor == nullptr) return nullptr;
+    if (compressor == nullptr) return out;
     // Room for the worst case; only the pages written are ever touched.
-    const size_t room = libdeflate_zlib_compress_bound(compressor, inBytes);
-    std::unique_ptr<uint8[]> out(new uint8[room]);
-    outBytes = libdeflate_zlib_compress(compressor, inData, inBytes, out.get(), room);
+    out.resize(libdeflate_zlib_compress_bound(compressor, inData.size()));
+    out.resize(libdeflate_zlib_compress(compressor, inData.data(), inData.size(), out.data(), out.size()));
     libdeflate_free_compressor(compressor);
-    if (outBytes == 0) out.reset();
     return out;
 }
 
 // Signature, header, resolution and text, the data in IDAT chunks, the end. False with the reason in
 // outError.
 bool WriteRows(std::FILE* inFile, const Rows& inImage, const PngMetadata& inMetadata, std::string& outError) {
-    size_t filteredBytes = 0, compressedBytes = 0;
-    std::unique_ptr<uint8[]> compressed;
-    {
-        const std::unique_ptr<uint8[]> filtered = UpFiltered(inImage, filteredBytes);
-        compressed = Compressed(filtered.get(), filteredBytes, compressedBytes);
-    }
-    if (compressed == nullptr) {
+    const PixelBytes compressed = Compressed(UpFiltered(inImage));
+    if (compressed.empty()) {
         outError = "cannot compress the picture";
         return false;
     }
@@ -109,9 +125,9 @@ bool WriteRows(std::FILE* inFile, const Rows& inImage, const PngMetadata& inMeta
         const std::string text = std::string("Software", 9) + software;
         written = WriteChunk(inFile, "tEXt", reinterpret_cast<const uint8*>(text.data()), text.size());
     }
-    for (size_t at = 0; written && at < compressedBytes; at += kIdatBytes)
+    for (size_t at = 0; written && at < compressed.size(); at += kIdatBytes)
         written =
-            WriteChunk(inFile, "IDAT", compressed.get() + at, std::min(kIdatBytes, compressedBytes - at));
+            WriteChunk(inFile, "IDAT", compressed.data() + at, std::min(kIdatBytes, compressed.size() - at));
     written = written && WriteChunk(inFile, "IEND", header, 0);  // a null buffer would restart the CRC
     if (!written) outError = std::strerror(errno);
     return written;
