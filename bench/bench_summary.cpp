@@ -7,6 +7,7 @@
 // benchmark-only dependency. --png-table adds the sizes and times of other PNG compression settings;
 // --no-blend leaves out the blend loops.
 #include <pixman.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <chrono>
@@ -173,6 +174,24 @@ double MemcpySeconds(double inBytes) {
     return seconds * inBytes / double(block);
 }
 
+// Seconds to have inBytes of fresh memory on large pages written once (best of a few): what the read
+// pays, beyond the copy, for memory it has not used before, however the engine arranges its work.
+double FirstTouchSeconds(double inBytes) {
+    const size_t bytes = size_t(inBytes);
+    double best = 1e30;
+    for (int i = 0; i < 3; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED) return 0;
+        madvise(block, bytes, MADV_HUGEPAGE);
+        for (size_t at = 0; at < bytes; at += 4096) static_cast<volatile uint8*>(block)[at] = 1;
+        best =
+            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        munmap(block, bytes);
+    }
+    return best;
+}
+
 bool Run(const std::string& inCommand, std::string& outText) {
     FILE* pipe = popen(inCommand.c_str(), "r");
     if (pipe == nullptr) return false;
@@ -220,6 +239,9 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
     const std::string doc = std::to_string(inSize) + "^2 x 8";
     gLines.push_back({"read through ENTRYPOINT, " + doc, Format("%.3f s", read), "memcpy layers+result",
                       Format("%.3f s", floor), read / floor, 4.0, true});
+    const double touch = FirstTouchSeconds(decoded);
+    gLines.push_back({"read against its fresh memory", Format("%.3f s", read), "first touch, same bytes",
+                      Format("%.3f s", touch), read / touch, 0.0, true});
     gLines.push_back({"peak resident memory", Format("%.0f MiB", rss), "layers+result",
                       Format("%.0f MiB", decoded / 1048576.0), rss / (decoded / 1048576.0), 1.1, true});
     gLines.push_back(
@@ -243,9 +265,11 @@ void PrintTable() {
                 "anchor", "anchor", "ratio", "needed", "met");
     for (const Line& l : gLines) {
         const bool met = l.lowerIsBetter ? l.ratio <= l.need : l.ratio >= l.need;
-        std::printf("%-36s %-42s %-22s %-10s %7.2f %3s%5.2f  %s\n", l.goal.c_str(), l.ours.c_str(),
-                    l.anchorName.c_str(), l.anchor.c_str(), l.ratio, l.lowerIsBetter ? "<=" : ">=", l.need,
-                    met ? "yes" : "NO");
+        const std::string need =
+            l.need == 0 ? "-" : (l.lowerIsBetter ? "<=" : ">=") + Format("%5.2f", l.need);
+        std::printf("%-36s %-42s %-22s %-10s %7.2f %8s  %s\n", l.goal.c_str(), l.ours.c_str(),
+                    l.anchorName.c_str(), l.anchor.c_str(), l.ratio, need.c_str(),
+                    l.need == 0 ? "-" : (met ? "yes" : "NO"));
     }
 }
 
