@@ -516,8 +516,7 @@ LayerFXParameters HardShadow(int32 inDistance) {
 // shadow 3 pixels to the right and glows green inside.
 TEST_F(EffectComposite, EffectsFollowTheMaskedShapeAndInnerOnesAreMaskedWithTheLayer) {
     TestImage test = MakeImage(20, 10, GRect(0, 0, 20, 10), [](int32, int32) { return kOpaqueWhite; });
-    CNativeQuadTileBuffer square(GRect(2, 2, 12, 8), kRed);
-    auto* layer = new CRGBLayer(nullptr, square, "square", true, kBlendNormal, 255, 2);
+    CRGBLayer* layer = MakeLayer(2, GRect(2, 2, 12, 8), kRed);
     test.image->AddLayer(layer, false, -1, true);
     layer->CreateLayerMask(0, GRect(7, 0, 20, 10));
     const std::vector<uint8> opaque(13 * 10, 255);
@@ -525,11 +524,9 @@ TEST_F(EffectComposite, EffectsFollowTheMaskedShapeAndInnerOnesAreMaskedWithTheL
     LayerFXParameters p = HardShadow(3);
     p.mInnerGlowEnabled = true, p.mInnerGlowBlur = 0, p.mInnerGlowInvert = false, p.mInnerGlowOpacity = 255;
     p.mInnerGlowBlendMode = kBlendNormal, p.mInnerGlowColor = ColorRecord::FromRGB(0, 255, 0);
-    layer->SetEffects(LayerFXSource::MakeEffects([&] {
-        LayerFX fx;
-        fx.SetParameters(p);
-        return fx;
-    }()));
+    LayerFX fx;
+    fx.SetParameters(p);
+    layer->SetEffects(LayerFXSource::MakeEffects(fx));
     for (int32 y = 2; y < 8; ++y) {
         for (int32 x = 2; x < 7; ++x)
             EXPECT_EQ(CompositePixel(*test.image, x, y), kOpaqueWhite) << x << "," << y;
@@ -542,11 +539,8 @@ TEST_F(EffectComposite, EffectsFollowTheMaskedShapeAndInnerOnesAreMaskedWithTheL
 
 TEST_F(EffectComposite, AClippedLayersShadowStaysInsideTheGroupsBase) {
     auto image = std::make_unique<CImage>(16, 12);
-    auto* base = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(2, 2, 10, 10), kOpaqueWhite), "base",
-                               true, kBlendNormal, 255, 1);
-    auto* clipped = new CRGBLayer(nullptr, CNativeQuadTileBuffer(GRect(4, 4, 8, 8), kRed), "clipped", true,
-                                  kBlendNormal, 255, 2);
-    image->AddLayer(base, false, -1, true);
+    CRGBLayer* clipped = MakeLayer(2, GRect(4, 4, 8, 8), kRed);
+    image->AddLayer(MakeLayer(1, GRect(2, 2, 10, 10), kOpaqueWhite), false, -1, true);
     image->AddLayer(clipped, false, -1, true);
     clipped->SetClipping(1);
     LayerFX fx;
