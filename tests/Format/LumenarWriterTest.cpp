@@ -418,9 +418,7 @@ TEST_F(RoundTrip, LayersWiderThanTheReadersRowsAreRefusedUnwritten) {
     for (const int32 width : {65536, 65537}) {
         CImage image(2, 2);
         AddRGBLayer(image, GRect(0, 0, 2, 2), Solid(1, 2, 3), 1);
-        image.AddLayer(new CRGBLayer(&image, CNativeQuadTileBuffer(GRect(0, 0, width, 2), kOpaqueBlack), "",
-                                     true, kBlendNormal, 255, 2),
-                       false, -1, false);
+        image.AddLayer(MakeLayer(2, GRect(0, 0, width, 2), kOpaqueBlack), false, -1, false);
         std::string refusal;
         try {
             EXPECT_EQ(ReadBack(WriteDocument(image))->image->GetLayerCount(), 2);
