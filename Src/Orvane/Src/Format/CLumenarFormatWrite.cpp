@@ -97,16 +97,38 @@ bool RowsTooWideToReadBack(const CImage& inImage) {
     return false;
 }
 
+// Whether the first layer record written is a pixel layer too large to become the active layer when the
+// document is read back: the first layer read is activated, which takes its bounds united with the
+// canvas, and no side of that may exceed the largest canvas. A layer that came from a document other
+// than as its first can be that tall or wide.
+bool FirstLayerTooLargeToActivate(const CImage& inImage) {
+    const CLayer* first = nullptr;
+    for (int32 i = 0; i < inImage.GetLayerCount(); ++i) {
+        const CLayer* layer = inImage.GetLayerWithPosition(i);
+        if (layer == nullptr) continue;
+        const LayerKind kind = layer->GetLayerType();
+        if (kind == eIndexedLayer) return false;  // an indexed document is written without layer records
+        if (first == nullptr && (kind == eRGBLayer || kind == eAdjustmentLayer)) first = layer;
+    }
+    if (first == nullptr || first->GetLayerType() != eRGBLayer) return false;
+    GRect target = first->GetBounds();
+    target.UnionWith(inImage.GetImageRect());
+    return int64(target.right) - target.left > kMaxImageDimension ||
+           int64(target.bottom) - target.top > kMaxImageDimension;
+}
+
 }  // namespace
 
 // Sections in order: header, colour-mode data, image resources, layer and mask information, merged
-// image data. A document whose layer rows the reader could not read back is refused as too big before
-// anything is written. Progress: resources 0.05, each layer 0.1 and the merged data 0.3 of the whole.
+// image data. A document whose layer rows the reader could not read back, or whose first layer it could
+// not activate, is refused as too big before anything is written. Progress: resources 0.05, each layer 0.1
+// and the merged data 0.3 of the whole.
 void CLumenarFormat::WriteImage(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress) {
     ThrowIfNil(inImage);
     SWriteStream& stream = *ThrowIfNil(inStream);
     StDeactivateCurrentImage deactivated(inImage);
-    if (RowsTooWideToReadBack(*inImage)) LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
+    if (RowsTooWideToReadBack(*inImage) || FirstLayerTooLargeToActivate(*inImage))
+        LTHROW_MESSAGE(LumenarRefusal::kImageTooLarge);
     CImage copy(*inImage);
 
     const CIndexedLayer* indexed = FirstIndexedLayer(copy);
