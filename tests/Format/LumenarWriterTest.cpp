@@ -413,19 +413,24 @@ TEST_F(RoundTrip, AdjustmentLayerWithoutMaskIsStoredEmptyWithItsBlock) {
 }
 
 // Rows up to the 65536 bytes of the reader's scratch buffer are written and read back; a wider layer
-// (a document can hold one only when it has no pixel data) is refused as too big.
-TEST_F(RoundTrip, LayersWiderThanTheReadersRowsAreRefusedUnwritten) {
-    for (const int32 width : {65536, 65537}) {
+// (a document can hold one only when it has no pixel data) is refused as too big. So is a layer taller
+// than the largest canvas that would be the first written, which reading back would activate.
+TEST_F(RoundTrip, LayersTheReaderCouldNotTakeBackAreRefusedUnwritten) {
+    const struct {
+        int32 width, height, position;
+        bool refused;
+    } cases[] = {{65536, 2, -1, false}, {65537, 2, -1, true}, {2, 30000, 0, false}, {2, 30001, 0, true}};
+    for (const auto& c : cases) {
         CImage image(2, 2);
         AddRGBLayer(image, GRect(0, 0, 2, 2), Solid(1, 2, 3), 1);
-        image.AddLayer(MakeLayer(2, GRect(0, 0, width, 2), kOpaqueBlack), false, -1, false);
+        image.AddLayer(MakeLayer(2, GRect(0, 0, c.width, c.height), kOpaqueBlack), false, c.position, false);
         std::string refusal;
         try {
             EXPECT_EQ(ReadBack(WriteDocument(image))->image->GetLayerCount(), 2);
         } catch (const BaseException& e) {
             refusal = e.Message().Text();
         }
-        EXPECT_EQ(refusal, width > 65536 ? kImageTooLarge : "") << width;
+        EXPECT_EQ(refusal, c.refused ? kImageTooLarge : "") << c.width << " x " << c.height;
     }
 }
 
