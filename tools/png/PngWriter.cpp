@@ -1,7 +1,6 @@
 #include "tools/png/PngWriter.h"
 
 #include <libdeflate.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,24 +10,33 @@
 #include <memory>
 #include <new>
 
+#include "API/Platform/Platform.h"
+
+namespace {
+
+// The size a picture block is mapped with from the system's large blocks, or 0 for the heap.
+size_t LargeBlockBytes(size_t inBytes) {
+    constexpr size_t kAlign = Platform::kLargeBlockAlignment;
+    const size_t rounded = (inBytes + kAlign - 1) / kAlign * kAlign;
+    return inBytes >= kAlign && rounded <= 0xFFFFFFFFu ? rounded : 0;
+}
+
+}  // namespace
+
 void* AllocatePictureBytes(size_t inBytes) {
-    constexpr size_t kLargePage = size_t(2) << 20;
-    void* block = nullptr;
-    if (inBytes >= kLargePage) {
-        const size_t rounded = (inBytes + kLargePage - 1) / kLargePage * kLargePage;
-        block = std::aligned_alloc(kLargePage, rounded);
-#ifdef MADV_HUGEPAGE
-        if (block != nullptr) madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    } else {
-        block = std::malloc(std::max<size_t>(inBytes, 1));
-    }
+    const size_t large = LargeBlockBytes(inBytes);
+    void* block =
+        large != 0 ? Platform::LargeBlockMap(uint32(large)) : std::malloc(std::max<size_t>(inBytes, 1));
     if (block == nullptr) throw std::bad_alloc();
     return block;
 }
 
-void FreePictureBytes(void* inBlock) {
-    std::free(inBlock);
+void FreePictureBytes(void* inBlock, size_t inBytes) {
+    const size_t large = LargeBlockBytes(inBytes);
+    if (large != 0)
+        Platform::LargeBlockUnmap(inBlock, uint32(large));
+    else
+        std::free(inBlock);
 }
 
 namespace {

@@ -9,11 +9,11 @@
 
 #include "Src/Pellin/Isol/IsolTypes.h"
 
-// Memory for a picture: blocks of a few megabytes and more are aligned to 2 MB and asked for large pages,
-// as the engine's tile slabs are. A page is then cleared by the system on first touch 512 times less
-// often; on a virtual machine each small-page fault can cost more than clearing the page itself.
+// Memory for a picture: blocks of 2 MB and more are the system's large blocks, as the engine's tile slabs
+// are (aligned to 2 MB and asked for large pages). A page is then cleared by the system on first touch 512
+// times less often; on a virtual machine each small-page fault can cost more than clearing the page itself.
 void* AllocatePictureBytes(size_t inBytes);
-void FreePictureBytes(void* inBlock);
+void FreePictureBytes(void* inBlock, size_t inBytes);
 
 // Picture bytes whose storage is not cleared when it is sized: a picture is written before it is read,
 // and pages that are never written take no memory (an assembled picture is held only as its tiles come).
@@ -27,7 +27,7 @@ struct UnclearedAllocator : std::allocator<T> {
     template <class U>
     UnclearedAllocator(const UnclearedAllocator<U>&) noexcept {}
     T* allocate(size_t inCount) { return static_cast<T*>(AllocatePictureBytes(inCount * sizeof(T))); }
-    void deallocate(T* inBlock, size_t) noexcept { FreePictureBytes(inBlock); }
+    void deallocate(T* inBlock, size_t inCount) noexcept { FreePictureBytes(inBlock, inCount * sizeof(T)); }
     template <class U>
     void construct(U* inAt) noexcept {
         ::new (static_cast<void*>(inAt)) U;
