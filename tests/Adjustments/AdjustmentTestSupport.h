@@ -13,7 +13,6 @@
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
 #include "Src/Orvane/Src/Adjustments/CAdjustmentLayer.h"
 #include "Src/Pellin/Isol/Allocator.h"
-#include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
@@ -66,14 +65,11 @@ inline ReadResult ReadAdjustment(uint32 inType, const ByteVector& inData, int64 
 // What the layer writes: GetDataLength bytes at a position, the stream elsewhere before and after.
 inline ByteVector WrittenData(const CAdjustmentLayer& inLayer) {
     constexpr uint32 kStart = 12;
-    MemoryFilePort port;
-    {
-        SWriteStream stream(&port, 0, 4096, 0);
+    ByteVector bytes = WrittenBytes(0, [&](SWriteStream& stream) {
         stream.WriteU32(0xABCDEF01);
         inLayer.WriteData(stream, kStart);
         EXPECT_EQ(stream.GetPosition(), 4u);
-    }
-    ByteVector bytes = port.Bytes();
+    });
     bytes.resize(kStart + inLayer.GetDataLength(), 0xEE);  // unwritten padding would show as 0xEE
     return ByteVector(bytes.begin() + kStart, bytes.end());
 }
@@ -199,9 +195,3 @@ inline std::vector<uint8> Identity() {
 }
 
 }  // namespace AdjustmentTest
-
-// Suites whose pixel arithmetic reads the divide table.
-class ColourTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { BuildByteTables(); }
-};

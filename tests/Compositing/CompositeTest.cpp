@@ -20,7 +20,6 @@
 #include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/PixelMath.h"
-#include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Compositing/BlendReference.h"
 #include "tests/Compositing/CompositeTestSupport.h"
@@ -100,10 +99,7 @@ TEST(CompositePlanes, VectorPassesMatchTheirDefinitionsAtEveryWidth) {
     }
 }
 
-class CompositeProperties : public testing::Test {
-protected:
-    void SetUp() override { BuildByteTables(); }
-};
+using CompositeProperties = ColourTest;
 
 // Every tenth stack is wide enough (more than 16384 pixels) to be composited in several sub-tiles.
 TEST_F(CompositeProperties, MatchesTheReferenceComposite) {
@@ -156,10 +152,8 @@ TEST_F(CompositeProperties, PiecesAssembleToTheWhole) {
     }
 }
 
-class CompositeRules : public testing::Test {
+class CompositeRules : public ColourTest {
 protected:
-    void SetUp() override { BuildByteTables(); }
-
     CLayer* Add(CLayer* inLayer) {
         mImage.AddLayer(inLayer, false, -1, true);
         return inLayer;

@@ -16,7 +16,6 @@
 #include "Src/Orvane/Src/Effects/LayerFXBlock.h"
 #include "Src/Orvane/Src/Effects/LayerFXSource.h"
 #include "Src/Orvane/Src/Effects/TentBlur.h"
-#include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/Effects/EffectsTestSupport.h"
 #include "tests/Format/ReaderTestSupport.h"
@@ -145,7 +144,6 @@ TEST(LayerFXBlock, RefusalsOfCountStyleAndRecordsPastTheEnd) {
     const std::string kStyle =
         "Warning: !((mBevelStyle == OuterBevel) || (mBevelStyle == InnerBevel) || (mBevelStyle == Emboss) || "
         "(mBevelStyle == PillowEmboss))";
-    const std::string kMiscDisk = "a file-system error has occurred";
     const ByteVector shadow = Record("dsdw", ShadowFields());
     const struct {
         ByteVector payload;
@@ -172,12 +170,7 @@ TEST(LayerFXBlock, RefusalsOfCountStyleAndRecordsPastTheEnd) {
 }
 
 ByteVector Written(const LayerFXParameters& inParameters) {
-    MemoryFilePort port;
-    {
-        SWriteStream out(&port, 0, 4096, 0);
-        WriteLayerFXBlock(out, inParameters);
-    }
-    return port.Bytes();
+    return WrittenBytes(0, [&](SWriteStream& out) { WriteLayerFXBlock(out, inParameters); });
 }
 
 TEST(LayerFXBlock, AWrittenBlockHasItsFixedLayoutAndReadsBackTheSame) {
@@ -220,8 +213,7 @@ TEST(LayerFXBlock, DamagedBlocksAreReadOrRefusedNeverReadBeyond) {
         std::string text;
         std::optional<LayerFXParameters> p;
         CaptureReports([&] { p = ReadPayload(inPayload, &text); });
-        return p.has_value() || text.rfind("Warning: !(", 0) == 0 ||
-               text == "a file-system error has occurred";
+        return p.has_value() || text.rfind("Warning: !(", 0) == 0 || text == kMiscDisk;
     };
     for (size_t length = 0; length <= whole.size(); ++length)
         EXPECT_TRUE(readsOrRefuses(ByteVector(whole.begin(), whole.begin() + long(length)))) << length;
@@ -234,7 +226,7 @@ TEST(LayerFXBlock, DamagedBlocksAreReadOrRefusedNeverReadBeyond) {
     // A block cut before its last records fails in the stream as a whole.
     std::string text;
     CaptureReports([&] { EXPECT_FALSE(ReadPayload(ByteVector(whole.begin(), whole.begin() + 218), &text)); });
-    EXPECT_EQ(text, "a file-system error has occurred");
+    EXPECT_EQ(text, kMiscDisk);
 }
 
 // Documents: the reader keeps what the block holds, or gives the layer no effects when it is refused or
@@ -275,7 +267,7 @@ TEST_F(LayerFXDocument, AReadBlockBecomesTheLayersEffectsAndARefusedOneLeavesItW
     ASSERT_TRUE(refused->loaded) << refused->error;
     EXPECT_TRUE(refused->Layer(0)->GetEffects().IsEmptyRecord());
     EXPECT_EQ(refused->Layer(0)->GetLayerID(), 7u);
-    EXPECT_EQ(Word(PixelOf(*refused->Layer(0), 5, 5)), 0xFF010203u);
+    EXPECT_EQ(Word(PixelAt(*refused->Layer(0), 5, 5)), 0xFF010203u);
 }
 
 TEST(LayerFX, VisibilityHidesBothGroupsAndDecidesWhatThePipelineIsTold) {
@@ -350,10 +342,7 @@ TEST(ColorRecord, ColoursOfEverySpaceFollowTheirDefinitions) {
     EXPECT_EQ(ColorRecord::FromRGB(1, 2, 3), Colour(0, 257, 514, 771, 0));
 }
 
-class EffectRender : public testing::Test {
-protected:
-    void SetUp() override { BuildByteTables(); }
-};
+using EffectRender = ColourTest;
 
 // Draws through the pipeline's entry point, cutting the canvas into the given tiles.
 void Draw(const LayerFXParameters& inParameters, CLayer& inLayer, bool inUseMask, Canvas& ioOuter,

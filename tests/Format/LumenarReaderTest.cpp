@@ -49,7 +49,7 @@ TEST_F(Layers, ChannelsLandInTheirComponents) {
                                                 : uint32(alpha[i]) << 24 | uint32(red[i]) << 16 |
                                                       uint32(gray ? red[i] : green[i]) << 8 |
                                                       (gray ? red[i] : blue[i]);
-                    EXPECT_EQ(Word(PixelOf(*read.Layer(0), x, y)), expected)
+                    EXPECT_EQ(Word(PixelAt(*read.Layer(0), x, y)), expected)
                         << mode << coding << " " << x << "," << y;
                 }
         }
@@ -66,13 +66,13 @@ TEST_F(Layers, LayersWithoutTransparencyStartOpaqueWhiteOverTheCanvasOthersTrans
     doc.AddLayer(opaque).AddLayer(LayerSpec::Solid(1, 1, 2, 2, 0, 0, 0, 255)).AddLayer(left);
     ReadDocument read(doc.Build());
     ASSERT_TRUE(read.loaded) << read.error;
-    EXPECT_EQ(Word(PixelOf(*read.Layer(0), 1, 1)), 0xFF000000u);
-    EXPECT_EQ(Word(PixelOf(*read.Layer(0), 3, 3)), 0xFFFFFFFFu);
+    EXPECT_EQ(Word(PixelAt(*read.Layer(0), 1, 1)), 0xFF000000u);
+    EXPECT_EQ(Word(PixelAt(*read.Layer(0), 3, 3)), 0xFFFFFFFFu);
     EXPECT_EQ(read.Layer(0)->GetBounds(), GRect(0, 0, 5, 4));
-    EXPECT_EQ(Word(PixelOf(*read.Layer(1), 3, 3)), 0x00FFFFFFu);
+    EXPECT_EQ(Word(PixelAt(*read.Layer(1), 3, 3)), 0x00FFFFFFu);
     EXPECT_EQ(read.Layer(1)->GetBounds(), GRect(1, 1, 2, 2));
     EXPECT_EQ(read.Layer(2)->GetBounds(), GRect(-3, 0, 5, 4));
-    EXPECT_EQ(Word(PixelOf(*read.Layer(2), -3, 1)), 0xFF09FFFFu);
+    EXPECT_EQ(Word(PixelAt(*read.Layer(2), -3, 1)), 0xFF09FFFFu);
 
     DocumentBuilder gray(3, 3, kDocGrayscale);
     LayerSpec layer = RectLayer(0, 0, 1, 1);
@@ -112,7 +112,7 @@ TEST_F(Layers, OnlyTheFirstLayerIsHeldToTheCanvasLimit) {
         EXPECT_EQ(read.error, c.error) << c.left << ".." << c.right << (c.first ? " first" : " second");
         if (!read.loaded || c.first || huge) continue;
         // The wide layer's own pixels reach its far left column.
-        EXPECT_EQ(Word(PixelOf(*read.Layer(1), c.left, 1)), 0xFF0A141Eu) << c.left;
+        EXPECT_EQ(Word(PixelAt(*read.Layer(1), c.left, 1)), 0xFF0A141Eu) << c.left;
     }
 }
 
@@ -255,9 +255,9 @@ TEST_F(Layers, BlocksAreSkippedByTheirLengthAndAdjustmentRecordsKeepTheirTypeAnd
     ASSERT_TRUE(read->loaded) << read->error;
     ASSERT_EQ(read->image->GetLayerCount(), 3);
     EXPECT_EQ(read->Layer(0)->GetLayerID(), 99u);
-    EXPECT_EQ(Word(PixelOf(*read->Layer(0), 2, 1)), 0xFFC80000u);
+    EXPECT_EQ(Word(PixelAt(*read->Layer(0), 2, 1)), 0xFFC80000u);
     EXPECT_EQ(read->Layer(1), nullptr) << "the adjustment record is not read as a pixel layer";
-    EXPECT_EQ(Word(PixelOf(*read->Layer(2), 1, 0)), 0xFF0000C8u);
+    EXPECT_EQ(Word(PixelAt(*read->Layer(2), 1, 0)), 0xFF0000C8u);
     const LayerRecord& record = read->format->GetLayerRecords().at(0);
     EXPECT_EQ(record.mEffectsLength, 24u);
     EXPECT_GT(record.mEffectsPosition, 0u);
@@ -301,7 +301,7 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
             CaptureReports([&] { read = std::make_unique<ReadDocument>(doc.Build()); });
         ASSERT_TRUE(read->loaded) << c.name << ": " << read->error;
         EXPECT_TRUE(c.report == nullptr || Contains(reports, c.report)) << c.name << ": " << reports;
-        EXPECT_EQ(Word(PixelOf(*read->Layer(0), c.x, 0)), c.word) << c.name;
+        EXPECT_EQ(Word(PixelAt(*read->Layer(0), c.x, 0)), c.word) << c.name;
     }
 }
 
@@ -474,7 +474,7 @@ TEST_F(Sections, FlatDocumentsBecomeOneBackgroundLayerFromTheMergedData) {
                                           background.GetBlendMode(), background.GetBounds()),
                           std::make_tuple(std::string(), uint8(255), 12000u, GRect(0, 0, 5, 3)));
                 for (int32 i = 0; i < 15; ++i)
-                    EXPECT_EQ(Word(PixelOf(background, i % 5, i / 5)),
+                    EXPECT_EQ(Word(PixelAt(background, i % 5, i / 5)),
                               0xFF000000u | uint32(red[i]) << 16 | uint32(gray ? red[i] : green[i]) << 8 |
                                   (gray ? red[i] : blue[i]))
                         << i;
@@ -513,7 +513,7 @@ TEST_F(Sections, IndexedDocumentsLookTheirIndexesUpAndEndAsOneLayer) {
     for (int32 i = 0; i < 256; ++i)
         EXPECT_EQ(Word(colours->GetColor(i)), 0xFF000000u | table[size_t(i)]) << i;
     const uint32 expected[] = {0xFF00FF00, 0xFF01FE07, 0xFFFF00F9, 0xFFFF00F9, 0xFF01FE07, 0xFF00FF00};
-    for (int32 i = 0; i < 6; ++i) EXPECT_EQ(Word(PixelOf(*read.Layer(0), i % 3, i / 3)), expected[i]) << i;
+    for (int32 i = 0; i < 6; ++i) EXPECT_EQ(Word(PixelAt(*read.Layer(0), i % 3, i / 3)), expected[i]) << i;
 }
 
 // ---- Merged data of layered documents --------------------------------------------------------------------
@@ -538,8 +538,8 @@ TEST_F(Sections, LayeredMergedColourPlanesAreSkippedAndTheRestBecomeExtraChannel
             // A negative layer count takes the transparency plane out of the stored channel count (6 or 5).
             EXPECT_EQ(read.format->GetChannelCount(), 5u);
             ASSERT_EQ(read.image->GetLayerCount(), 2);
-            EXPECT_EQ(Word(PixelOf(*read.Layer(0), 2, 0)), 0xFF0A141Eu);
-            EXPECT_EQ(Word(PixelOf(*read.Layer(1), 1, 1)), 0xFF28323Cu);
+            EXPECT_EQ(Word(PixelAt(*read.Layer(0), 2, 0)), 0xFF0A141Eu);
+            EXPECT_EQ(Word(PixelAt(*read.Layer(1), 1, 1)), 0xFF28323Cu);
             ASSERT_EQ(read.image->GetExtraChannelCount(), 2);
             EXPECT_EQ(ExtraChannelBytes(*read.image, 0), RandomBytes(6, 20));
             EXPECT_EQ(ExtraChannelBytes(*read.image, 1), RandomBytes(6, 21));

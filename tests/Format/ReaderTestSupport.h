@@ -19,6 +19,7 @@
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/PowerPellin/LProgressScope.h"
 #include "Src/Tarnwick/LibraryStartup.h"
+#include "tests/Image/ImageTestSupport.h"
 #include "tests/support/DocumentBuilder.h"
 #include "tests/support/MemoryFilePort.h"
 
@@ -90,12 +91,6 @@ protected:
         LibraryStop();
     }
 };
-
-inline NativeQuad PixelOf(const CRGBLayer& inLayer, int32 inX, int32 inY) {
-    NativeQuad pixel{};
-    inLayer.GetTile(GRect(inX, inY, inX + 1, inY + 1), &pixel, 4);
-    return pixel;
-}
 
 // A pixel as the word 0xAARRGGBB.
 inline constexpr auto& Word = NativeQuadToWord;

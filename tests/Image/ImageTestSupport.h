@@ -11,6 +11,7 @@
 
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LListener.h"
 #include "tests/support/ReportCapture.h"
@@ -76,3 +77,9 @@ std::string ThrownMessage(Call&& inCall) {
     });
     return text;
 }
+
+// Suites whose pixel arithmetic reads the multiply and divide tables.
+class ColourTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { BuildByteTables(); }
+};

@@ -16,7 +16,6 @@
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Orvane/Src/Image/FrameInfo.h"
 #include "Src/Orvane/Src/Image/RasterDescriptor.h"
-#include "Src/Pellin/Isol/ByteTables.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/Image/ImageTestSupport.h"
 #include "tests/support/ReportCapture.h"
@@ -38,8 +37,7 @@ TEST(LayerContent, ContentBoundsFollowNonTransparentPixels) {
 
 TEST(LayerActivation, TooLargeIsRefusedAndKeepsPixels) {
     CImage image(100, 100);
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(29950, 0, 30010, 10), kRed));
-    layer->SetImage(&image);
+    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(29950, 0, 30010, 10), kRed, &image));
     CaptureReports([&] { EXPECT_THROW(layer->Activate(), Exception); });
     EXPECT_EQ(layer->GetBounds(), GRect(29950, 0, 30010, 10));
     EXPECT_EQ(PixelAt(*layer, 30009, 9), kRed);
@@ -49,8 +47,7 @@ TEST(LayerActivation, TooLargeIsRefusedAndKeepsPixels) {
 // trips; removing the mask also drops the flag that the mask came from the document.
 TEST(LayerMask, RemovingTheMaskDropsTheAdjustmentFlag) {
     CImage image(50, 50);
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 50, 50), kRed));
-    layer->SetImage(&image);
+    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 50, 50), kRed, &image));
     layer->CreateLayerMask(77, GRect(10, 10, 20, 20));
     layer->SetAdjustmentMask(true);
     layer->RemoveLayerMask();
@@ -60,8 +57,7 @@ TEST(LayerMask, RemovingTheMaskDropsTheAdjustmentFlag) {
 
 TEST(LayerMask, CreateClipsToCanvasAndSetMovesToOrigin) {
     CImage image(40, 30);
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 40, 30), kRed));
-    layer->SetImage(&image);
+    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 40, 30), kRed, &image));
     layer->CreateLayerMask(255, GRect(-10, 20, 100, 100));
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(0, 20, 40, 30));
     layer->RemoveLayerMask();
@@ -80,8 +76,7 @@ TEST(LayerMask, CreateClipsToCanvasAndSetMovesToOrigin) {
 
 TEST(LayerMask, WritingOutsideGrowsTheMaskAndKeepsOldValues) {
     CImage image(100, 100);
-    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 10, 10), kRed));
-    layer->SetImage(&image);
+    std::unique_ptr<CRGBLayer> layer(MakeLayer(1, GRect(0, 0, 10, 10), kRed, &image));
     layer->CreateLayerMask(0, GRect(10, 10, 20, 20));
     const uint8 mid = 128;
     layer->SetLayerMaskTile(GRect(15, 15, 16, 16), &mid, 1);
@@ -102,10 +97,8 @@ TEST(LayerMask, WritingOutsideGrowsTheMaskAndKeepsOldValues) {
     EXPECT_EQ(layer->GetLayerMaskBounds(), GRect(10, 5, 30010, 30005));
 }
 
-class IndexedLayerTest : public testing::Test {
+class IndexedLayerTest : public ColourTest {
 protected:
-    void SetUp() override { BuildByteTables(); }
-
     CImage mImage{100, 80};
 };
 
@@ -206,10 +199,8 @@ TEST(LayerIds, TickDrivenMinimalStandardStep) {
     for (const auto& c : cases) EXPECT_EQ(CImage::LayerIDFromTicks(c.ticks), c.id) << c.ticks;
 }
 
-class ImageMerge : public testing::Test {
+class ImageMerge : public ColourTest {
 protected:
-    void SetUp() override { BuildByteTables(); }
-
     // Bottom red over (0, 0, 10, 10), middle blue over (5, 0, 10, 10), top green over (0, 5, 10, 10).
     std::unique_ptr<CImage> ThreeLayers() {
         auto image = std::make_unique<CImage>(10, 10);
