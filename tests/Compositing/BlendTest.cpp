@@ -113,9 +113,7 @@ TEST_P(BlendModeTest, MatchesReferenceAtEveryOpacityWithAndWithoutPreservedTrans
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, BlendModeTest, testing::ValuesIn(kAllBlendModes),
-                         [](const testing::TestParamInfo<uint32>& param) {
-                             return std::to_string(param.param);
-                         });
+                         testing::PrintToStringParamName());
 
 const uint32 kPlaneModes[] = {kBlendNormal,      kBlendDarken,      kBlendLighten,      kBlendMultiply,
                               kBlendScreen,      kBlendDissolve,    kBlendCurveLighten, kBlendScaleLighten,
@@ -191,9 +189,7 @@ TEST_P(BlendPlaneTest, EveryComponentPairMatchesTheReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PlaneModes, BlendPlaneTest, testing::ValuesIn(kPlaneModes),
-                         [](const testing::TestParamInfo<uint32>& param) {
-                             return std::to_string(param.param);
-                         });
+                         testing::PrintToStringParamName());
 
 constexpr int32 kSide = 256;
 constexpr GRect kVectorRect(-37, 1001, -37 + kSide,
@@ -258,9 +254,7 @@ TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, BlendVectorTest, testing::ValuesIn(kAllBlendModes),
-                         [](const testing::TestParamInfo<uint32>& param) {
-                             return std::to_string(param.param);
-                         });
+                         testing::PrintToStringParamName());
 
 TEST(BlendInstructionSetTest, AskingForMoreThanTheProcessorHasGivesTheBestItHas) {
     const BlendInstructionSet best = SupportedBlendInstructionSet();

@@ -51,14 +51,8 @@ namespace {
 
 // Alpha drawn from 0, 255 and anything between, so every branch of the modes is reached.
 uint8 RandomAlpha(std::mt19937& ioRandom) {
-    switch (ioRandom() % 4) {
-        case 0:
-            return 0;
-        case 1:
-            return 255;
-        default:
-            return uint8(ioRandom());
-    }
+    const uint32 kind = ioRandom() % 4;
+    return kind == 0 ? 0 : kind == 1 ? 255 : uint8(ioRandom());
 }
 
 GRect RandomRect(std::mt19937& ioRandom, const StackOptions& inOptions) {
