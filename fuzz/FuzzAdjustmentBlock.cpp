@@ -5,23 +5,15 @@
 #include <vector>
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentLayerFactory.h"
-#include "Src/Orvane/Src/Storage/VMBufferPort.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
-#include "Src/Pellin/Isol/SWriteStream.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
 
 std::vector<uint8> WrittenData(const CAdjustmentLayer& inLayer) {
-    VMBuffer buffer;
-    VMBufferPort port(&buffer);
-    {
-        SWriteStream stream(&port, 0, 4096, 0);
-        inLayer.WriteData(stream, 0);
-    }
-    std::vector<uint8> bytes(inLayer.GetDataLength());
-    if (!bytes.empty()) buffer.Read(0, std::min<uint32>(buffer.Size(), uint32(bytes.size())), bytes.data());
+    std::vector<uint8> bytes = FuzzWritten([&](SWriteStream& stream) { inLayer.WriteData(stream, 0); });
+    bytes.resize(inLayer.GetDataLength());
     return bytes;
 }
 

@@ -9,10 +9,8 @@
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CLayer.h"
-#include "Src/Orvane/Src/Storage/VMBufferPort.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
-#include "Src/Pellin/Isol/SWriteStream.h"
 #include "Src/PowerPellin/LProgressScope.h"
 #include "fuzz/FuzzSupport.h"
 
@@ -48,19 +46,18 @@ int FuzzDocumentWriter(const uint8_t* inData, size_t inSize) {
         pixels += image->GetLayerWithPosition(i)->GetBounds().Area();
     if (pixels > kMostPixels) return 0;
 
-    VMBuffer buffer;
-    VMBufferPort written(&buffer);
+    std::vector<uint8_t> bytes;
     try {
-        SWriteStream stream(&written, 0, 4096, 0);
-        CLumenarFormat format(&resources);
-        LProgressScope progress;
-        format.WriteImage(image.get(), &stream, &progress);
-        stream.Flush(true);
+        bytes = FuzzWritten([&](SWriteStream& stream) {
+            LProgressScope progress;
+            CLumenarFormat(&resources).WriteImage(image.get(), &stream, &progress);
+        });
     } catch (const BaseException& e) {
         // The one refusal a loaded document may get: layer rows too wide to be read back.
         FuzzCheck(e.Message().Text() == ZString(LumenarRefusal::kImageTooLarge).Text(), "a refused write");
         return 0;
     }
+    FuzzInputPort written(bytes.data(), bytes.size());
     CImageResourceMgr rereadResources;
     std::unique_ptr<CImage> reread;
     FuzzCheck(Read(written, rereadResources, reread), "a written document is refused");

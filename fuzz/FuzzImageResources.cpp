@@ -1,10 +1,8 @@
 // The image-resource section: the first four bytes give the section's length, the blocks follow. What
 // was read is written back and must read again to the same section.
 #include "Src/Orvane/Src/Format/CImageResourceMgr.h"
-#include "Src/Orvane/Src/Storage/VMBufferPort.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/SReadStream.h"
-#include "Src/Pellin/Isol/SWriteStream.h"
 #include "fuzz/FuzzSupport.h"
 
 int FuzzImageResources(const uint8_t* inData, size_t inSize) {
@@ -17,15 +15,10 @@ int FuzzImageResources(const uint8_t* inData, size_t inSize) {
     } catch (const BaseException&) {
         return 0;
     }
-
-    VMBuffer buffer;
-    VMBufferPort written(&buffer);
-    {
-        SWriteStream out(&written, 0, 4096, 0);
-        resources.Write(out, nullptr);
-        out.Flush(true);
-    }
-    SReadStream again(&written, 0, 4096, 0);
+    const std::vector<uint8_t> written =
+        FuzzWritten([&](SWriteStream& out) { resources.Write(out, nullptr); });
+    FuzzInputPort back(written.data(), written.size());
+    SReadStream again(&back, 0, 4096, 0);
     CImageResourceMgr reread;
     reread.Read(again.ReadU32(), again, nullptr);
     FuzzCheck(reread.SectionLength() == resources.SectionLength() &&

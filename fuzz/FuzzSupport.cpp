@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "API/Platform/PlatformTestHooks.h"
+#include "Src/Orvane/Src/Storage/VMBufferPort.h"
 #include "Src/Tarnwick/LibraryStartup.h"
 
 namespace Hooks = Platform::TestHooks;
@@ -63,4 +64,17 @@ void FuzzCheck(bool inCondition, const char* inWhat) {
     if (inCondition) return;
     std::fprintf(stderr, "fuzz: %s\n", inWhat);
     std::abort();
+}
+
+std::vector<uint8_t> FuzzWritten(const std::function<void(SWriteStream&)>& inWrite) {
+    VMBuffer buffer;
+    VMBufferPort port(&buffer);
+    {
+        SWriteStream stream(&port, 0, 4096, 0);
+        inWrite(stream);
+        stream.Flush(true);
+    }
+    std::vector<uint8_t> bytes(buffer.Size());
+    if (!bytes.empty()) buffer.Read(0, buffer.Size(), bytes.data());
+    return bytes;
 }

@@ -9,8 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "API/LFilePort.h"
+#include "Src/Pellin/Isol/SWriteStream.h"
 
 int FuzzDocumentEntry(const uint8_t* inData, size_t inSize);
 int FuzzPackBitsRow(const uint8_t* inData, size_t inSize);
@@ -63,6 +66,9 @@ public:
 private:
     bool mStarted;
 };
+
+// The bytes inWrite puts through a write stream over memory, to be read back through a FuzzInputPort.
+std::vector<uint8_t> FuzzWritten(const std::function<void(SWriteStream&)>& inWrite);
 
 // Aborts with a message on standard error when inCondition is false.
 void FuzzCheck(bool inCondition, const char* inWhat);
