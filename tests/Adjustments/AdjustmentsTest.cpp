@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "Src/Orvane/Src/Adjustments/AdjustmentTables.h"
@@ -47,16 +48,14 @@ TEST(AdjustmentFactoryTest, EveryKindBuildsItsLayerWritesItsBlockBackAndClones) 
         CAdjustmentLayer& layer = *read.layer;
         const uint32 type = each.writtenType ? each.writtenType : each.type;
         EXPECT_EQ(layer.GetAdjustmentType(), type) << each.name;
-        EXPECT_EQ(layer.GetLayerType(), eAdjustmentLayer);
-        EXPECT_EQ(layer.GetName(), "adjustment");
-        EXPECT_EQ(layer.GetLayerID(), 5u);
-        EXPECT_EQ(layer.GetOrigin(), GPoint::zero);
-        EXPECT_FALSE(layer.HasOwnPixels());
-        EXPECT_FALSE(layer.SupportsPixelTransforms());
         // Without a mask the layer covers nothing: its bounds are its mask's.
-        EXPECT_TRUE(layer.GetBounds().Empty());
-        EXPECT_TRUE(layer.GetContentBounds().Empty());
-        EXPECT_TRUE(layer.IsEmpty());
+        EXPECT_EQ(
+            std::make_tuple(layer.GetLayerType(), layer.GetName(), layer.GetLayerID(), layer.GetOrigin(),
+                            layer.HasOwnPixels(), layer.SupportsPixelTransforms(), layer.GetBounds().Empty(),
+                            layer.GetContentBounds().Empty(), layer.IsEmpty()),
+            std::make_tuple(eAdjustmentLayer, std::string("adjustment"), 5u, GPoint::zero, false, false, true,
+                            true, true))
+            << each.name;
         EXPECT_EQ(layer.GetDataLength(), each.length) << each.name;
         const ByteVector written = WrittenData(layer);
         const ByteVector& want = each.written.empty() ? each.data : each.written;
@@ -715,12 +714,9 @@ TEST(HueSaturationBlock, Version1IsConvertedUnderEitherKey) {
         ASSERT_NE(layer, nullptr);
         const HueSaturationParameters& p =
             static_cast<const CHueSaturationAdjustmentLayer&>(*layer).GetParameters();
-        EXPECT_EQ(p.colorizeHue, 315);
-        EXPECT_EQ(p.colorizeSaturation, 50);
-        EXPECT_EQ(p.masterHue, 180);
-        EXPECT_EQ(p.masterSaturation, -40);
-        EXPECT_EQ(p.ranges[0].hue, 60);
-        EXPECT_EQ(p.ranges[5].lightness, 7);
+        EXPECT_EQ(std::make_tuple(p.colorizeHue, p.colorizeSaturation, p.masterHue, p.masterSaturation,
+                                  p.ranges[0].hue, p.ranges[5].lightness),
+                  std::make_tuple(315, 50, 180, -40, 60, 7));
         for (int32 r = 0; r < kHueRangeCount; ++r) {
             const HueRange want = Version1Range(r);
             EXPECT_EQ((std::array<int32, 4>{p.ranges[r].beginRamp, p.ranges[r].begin, p.ranges[r].end,

@@ -535,11 +535,9 @@ TEST_F(EffectComposite, AClippedLayersShadowStaysInsideTheGroupsBase) {
     LayerFX fx;
     fx.SetParameters(HardShadow(3));
     clipped->SetEffects(LayerFXSource::MakeEffects(fx));
-    EXPECT_EQ(CompositePixel(*image, 5, 5), kRed);
-    EXPECT_EQ(CompositePixel(*image, 8, 5), kOpaqueBlack);
-    EXPECT_EQ(CompositePixel(*image, 9, 5), kOpaqueBlack);
-    EXPECT_EQ(CompositePixel(*image, 10, 5), kTransparentWhite);
-    EXPECT_EQ(CompositePixel(*image, 3, 5), kOpaqueWhite);
+    const std::pair<int32, NativeQuad> row[] = {
+        {5, kRed}, {8, kOpaqueBlack}, {9, kOpaqueBlack}, {10, kTransparentWhite}, {3, kOpaqueWhite}};
+    for (const auto& [x, colour] : row) EXPECT_EQ(CompositePixel(*image, x, 5), colour) << x;
 }
 
 }  // namespace

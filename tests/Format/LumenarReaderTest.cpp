@@ -258,14 +258,12 @@ TEST_F(Layers, BlocksAreSkippedByTheirLengthAndAdjustmentRecordsKeepTheirTypeAnd
     EXPECT_EQ(Word(PixelAt(*read->Layer(0), 2, 1)), 0xFFC80000u);
     EXPECT_EQ(read->Layer(1), nullptr) << "the adjustment record is not read as a pixel layer";
     EXPECT_EQ(Word(PixelAt(*read->Layer(2), 1, 0)), 0xFF0000C8u);
-    const LayerRecord& record = read->format->GetLayerRecords().at(0);
-    EXPECT_EQ(record.mEffectsLength, 24u);
-    EXPECT_GT(record.mEffectsPosition, 0u);
-    EXPECT_FALSE(record.mHasAdjustment);
-    const LayerRecord& adjustmentRecord = read->format->GetLayerRecords().at(1);
-    EXPECT_TRUE(adjustmentRecord.mHasAdjustment);
-    EXPECT_EQ(adjustmentRecord.mAdjustmentType, 2u);
-    EXPECT_EQ(adjustmentRecord.mAdjustmentLength, 8u);
+    const LayerRecord &record = read->format->GetLayerRecords().at(0),
+                      &adjusting = read->format->GetLayerRecords().at(1);
+    EXPECT_EQ(
+        std::make_tuple(record.mEffectsLength, record.mEffectsPosition > 0, record.mHasAdjustment,
+                        adjusting.mHasAdjustment, adjusting.mAdjustmentType, adjusting.mAdjustmentLength),
+        std::make_tuple(24u, true, false, true, 2u, 8u));
     EXPECT_FALSE(Contains(reports, "GetPos"));  // every channel consumed exactly its entry
 }
 
