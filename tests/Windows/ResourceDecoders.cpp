@@ -54,10 +54,9 @@ std::optional<VersionInfo> DecodeVersionInfo(const std::vector<uint8>& inData) {
         if (c.U32() != 0xFEEF04BDu) continue;
         c.U32();
         VersionInfo info;
-        info.fileVersionHigh = c.U32();
-        info.fileVersionLow = c.U32();
-        info.productVersionHigh = c.U32();
-        info.productVersionLow = c.U32();
+        for (uint32* v :
+             {&info.fileVersionHigh, &info.fileVersionLow, &info.productVersionHigh, &info.productVersionLow})
+            *v = c.U32();
         return info;
     }
     return std::nullopt;
@@ -87,10 +86,7 @@ std::optional<DialogTemplate> DecodeDialogTemplate(const std::vector<uint8>& inD
     dialog.style = c.U32();
     c.U32();
     const uint16 count = c.U16();
-    dialog.x = int16(c.U16());
-    dialog.y = int16(c.U16());
-    dialog.width = int16(c.U16());
-    dialog.height = int16(c.U16());
+    for (int16* v : {&dialog.x, &dialog.y, &dialog.width, &dialog.height}) *v = int16(c.U16());
     uint16 ignored = 0;
     c.TextOrOrdinal(&ignored);
     c.TextOrOrdinal(&ignored);
@@ -104,10 +100,7 @@ std::optional<DialogTemplate> DecodeDialogTemplate(const std::vector<uint8>& inD
         DialogItem item;
         item.style = c.U32();
         c.U32();
-        item.x = int16(c.U16());
-        item.y = int16(c.U16());
-        item.width = int16(c.U16());
-        item.height = int16(c.U16());
+        for (int16* v : {&item.x, &item.y, &item.width, &item.height}) *v = int16(c.U16());
         item.id = c.U16();
         c.TextOrOrdinal(&item.classAtom);
         uint16 textOrdinal = 0;
