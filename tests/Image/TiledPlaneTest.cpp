@@ -401,9 +401,7 @@ constexpr NativeQuad kBlue = MakeNativeQuad(0, 0, 255, 128);
 constexpr NativeQuad kMarker = MakeNativeQuad(1, 2, 3, 4);
 constexpr NativeQuad kUntouchedQuad = MakeNativeQuad(0xDE, 0xAD, 0xBE, 0xEF);
 
-uint32 Word(const NativeQuad& inQuad) {
-    return NativeQuadToWord(inQuad);
-}
+constexpr auto& Word = NativeQuadToWord;
 
 NativeQuad PixelAt(const CNativeQuadTileBuffer& inBuffer, int32 inX, int32 inY) {
     NativeQuad result = kUntouchedQuad;
