@@ -16,6 +16,7 @@
 #include "Src/Orvane/Src/Compositing/CompositePlanes.h"
 #include "Src/Orvane/Src/Image/BlendModes.h"
 #include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
@@ -158,7 +159,43 @@ void CompositeSubTile::AdjustmentStep(CLayer& inLayer) {
     }
 }
 
+namespace {
+
+// Tests and blends a layer's tile where it is stored, for a layer without effects or an enabled mask:
+// what the copy below would do, without the copy.
+class StoredTileBlend : public CNQConstTileProcessor {
+public:
+    StoredTileBlend(const GRect& inTile, NativeQuad* inTarget, int32 inTargetRowBytes, const CLayer& inLayer,
+                    bool inPreserve)
+        : mTile(inTile),
+          mTarget(inTarget),
+          mTargetRowBytes(inTargetRowBytes),
+          mLayer(inLayer),
+          mPreserve(inPreserve) {}
+    bool Process(const GRect&, const NativeQuad* inPixels, int32 inRowBytes) override {
+        if (!AlphaIsZero(inPixels, inRowBytes, mTile.Width(), mTile.Height()))
+            BlendTile(mTile, inPixels, inRowBytes, mTarget, mTargetRowBytes, mLayer.GetBlendMode(),
+                      mLayer.GetOpacity(), mPreserve);
+        return true;
+    }
+
+private:
+    const GRect& mTile;
+    NativeQuad* mTarget;
+    int32 mTargetRowBytes;
+    const CLayer& mLayer;
+    bool mPreserve;
+};
+
+}  // namespace
+
 void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
+    const bool preserve = mInGroup && &inLayer != mGroupBase;
+    if (inLayer.GetLayerType() == eRGBLayer && !inLayer.GetEffects().HasEffects() &&
+        !inLayer.HasEnabledLayerMask()) {
+        StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve);
+        if (static_cast<const CRGBLayer&>(inLayer).ViewStoredTile(mTile, blend)) return;
+    }
     FillQuads(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight, kTransparentWhite);
     inLayer.GetTile(mImage.GetRasterPort(), mImage.GetRasterDevice(), &mImage.GetRasterDescriptor(), mTile);
     const bool transparent = AlphaIsZero(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight);
@@ -177,7 +214,6 @@ void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
                              mHeight);
     }
     if (!transparent) {
-        const bool preserve = mInGroup && &inLayer != mGroupBase;
         BlendTile(mTile, mScratch.mLayerTile, mScratchRowBytes, mTarget, mTargetRowBytes,
                   inLayer.GetBlendMode(), inLayer.GetOpacity(), preserve);
     }

@@ -88,6 +88,16 @@ void CRGBLayer::GetTile(const GRect& inRect, NativeQuad* outDestination, int32 i
     mPixels.GetTile(local, outDestination, inRowBytes, kPadValue, &kTransparentWhite);
 }
 
+bool CRGBLayer::ViewStoredTile(const GRect& inRect, CNQConstTileProcessor& inProcessor) const {
+    const GRect local = GRect(inRect).OffsetNegative(Placement());
+    if (local.Empty() || !mPixels.GetBounds().Contains(local)) return false;
+    const int32 index = mPixels.TileIndexOf(local.TopLeft());
+    const int32 last = mPixels.TileIndexOf(GPoint(local.right - 1, local.bottom - 1));
+    if (index != last || mPixels.TileIsConstant(index)) return false;
+    mPixels.ForEachPixelInArea(local, inProcessor, nullptr);
+    return true;
+}
+
 void CRGBLayer::SetTile(const GRect& inRect, const NativeQuad* inSource, int32 inRowBytes) {
     mPixels.SetTile(GRect(inRect).OffsetNegative(Placement()), inSource, inRowBytes);
     PixelsWritten(inRect);

@@ -64,6 +64,10 @@ public:
 
     // Tile access in image coordinates. Reads outside the pixels give the padding (0x00FFFFFF by default).
     void GetTile(const GRect& inRect, NativeQuad* outDestination, int32 inRowBytes) const;
+    // Hands inProcessor the layer's own pixels of inRect, in place and read-only, when they lie inside the
+    // pixels and within one stored tile that is not a single colour; false, without a call, otherwise
+    // (the caller then copies them with GetTile).
+    bool ViewStoredTile(const GRect& inRect, CNQConstTileProcessor& inProcessor) const;
     void SetTile(const GRect& inRect, const NativeQuad* inSource, int32 inRowBytes);
     void GetChannel(const GRect& inRect, int32 inChannelIndex, uint8* outDestination, int32 inRowBytes,
                     int32 inColumnBytes) const;
