@@ -5,6 +5,10 @@
 #include <string>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int32 kPlanes = 4;
@@ -17,7 +21,20 @@ void CopyPixels(const uint8* inSource, uint8* outTarget, int32 inWidth, const in
     if (same) {
         std::memcpy(outTarget, inSource, size_t(inWidth) * kPlanes);
     } else if (swapped) {
-        for (int32 x = 0; x < inWidth; ++x, inSource += kPlanes, outTarget += kPlanes) {
+        int32 x = 0;
+#if defined(__SSE2__)
+        // Four pixels at a time: bytes 1 and 3 of each stay, bytes 0 and 2 trade places.
+        const __m128i kept = _mm_set1_epi32(int32(0xFF00FF00u));
+        const __m128i low = _mm_set1_epi32(0xFF);
+        for (; x + 4 <= inWidth; x += 4, inSource += 4 * kPlanes, outTarget += 4 * kPlanes) {
+            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(inSource));
+            const __m128i moved = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(p, 16), low),
+                                               _mm_slli_epi32(_mm_and_si128(p, low), 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(outTarget),
+                             _mm_or_si128(_mm_and_si128(p, kept), moved));
+        }
+#endif
+        for (; x < inWidth; ++x, inSource += kPlanes, outTarget += kPlanes) {
             outTarget[0] = inSource[2];
             outTarget[1] = inSource[1];
             outTarget[2] = inSource[0];
