@@ -29,15 +29,22 @@ constexpr uint16 kResourceVersion = 16;
 // Little-endian byte assembly of the expected resources.
 struct Bytes {
     std::vector<uint8> data;
-    Bytes& Byte(uint8 inValue) { return data.push_back(inValue), *this; }
+    Bytes& Byte(uint8 inValue) {
+        data.push_back(inValue);
+        return *this;
+    }
     Bytes& U16(uint16 inValue) { return Byte(uint8(inValue)).Byte(uint8(inValue >> 8)); }
     Bytes& U32(uint32 inValue) { return U16(uint16(inValue)).U16(uint16(inValue >> 16)); }
     // A four-character code stored as a little-endian word: its bytes come out reversed.
     Bytes& Code(const char (&inCode)[5]) { return U32(FourCC(inCode)); }
     Bytes& Text(const std::string& inText) {
-        return data.insert(data.end(), inText.begin(), inText.end()), *this;
+        data.insert(data.end(), inText.begin(), inText.end());
+        return *this;
     }
-    Bytes& ZeroTo(size_t inSize) { return data.resize(std::max(data.size(), inSize), 0), *this; }
+    Bytes& ZeroTo(size_t inSize) {
+        data.resize(std::max(data.size(), inSize), 0);
+        return *this;
+    }
 };
 
 std::vector<uint8> ExpectedPropertyList() {
