@@ -259,10 +259,6 @@ TEST_F(CompositeViews, CheckerboardPatternFollowsImageCoordinates) {
                         << size << " at " << x << "," << y;
         }
     }
-    // Squares of 8 at a tile whose left is 24: the first column lies in the second square of its pair.
-    NativeQuad first = kTransparentWhite;
-    ApplyCheckerboard(GRect(24, 0, 25, 1), &first, 4, kA, kB, 8);
-    EXPECT_EQ(first, kB);
 }
 
 }  // namespace

@@ -69,8 +69,7 @@ protected:
     int mFile = -1;
 };
 
-// The 3 x 5 image comes as one tile, matted over white: (red 255, alpha 128) arrives as blue 127,
-// green 127, red 255, alpha 128 (the random run below checks every pixel against the matte).
+// The 3 x 5 image comes as one tile (its pixels, matted over white, are the random run's business below).
 TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntilReadFinish) {
     FakeHost host;
     DocumentBuilder document(3, 5);
@@ -96,7 +95,6 @@ TEST_F(ReadOperationTest, ReadStartReportsTheGeometryAndKeepsTheScratchFileUntil
               (std::vector<int>{0, 4, 4, 1}));
     EXPECT_EQ((std::vector<int>{r.planeMap[0], r.planeMap[1], r.planeMap[2], r.planeMap[3]}),
               (std::vector<int>{2, 1, 0, 3}));
-    EXPECT_EQ(ByteVector(&tiles[0].bytes[0], &tiles[0].bytes[4]), (ByteVector{127, 127, 255, 128}));
 
     EXPECT_EQ(host.Call(kSelectorReadFinish), kResultOk);
     EXPECT_EQ(host.record.tileData, nullptr);
