@@ -165,13 +165,13 @@ void BlendLines() {
                      p.anchor == nullptr ? nullptr : (std::string("pixman ") + p.anchor).c_str(), p.op, 10.0);
 }
 
-// Seconds to copy inBytes once (best of a few runs over one prefaulted 64 MiB block, scaled).
+// Seconds to copy inBytes once (best of three over one prefaulted buffer of that size): all of it, since a
+// smaller block copied again and again would partly stay in the processor's caches.
 double MemcpySeconds(double inBytes) {
-    const size_t block = size_t(64) << 20;
-    std::vector<uint8> from(block, 1), to(block, 2);
-    const double seconds = BestSeconds(
-        5, [] {}, [&] { std::memcpy(to.data(), from.data(), block); });
-    return seconds * inBytes / double(block);
+    const size_t bytes = size_t(inBytes);
+    std::vector<uint8> from(bytes, 1), to(bytes, 2);
+    return BestSeconds(
+        3, [] {}, [&] { std::memcpy(to.data(), from.data(), bytes); });
 }
 
 // Seconds to have inBytes of fresh memory on large pages written once (best of a few): what the read
