@@ -78,18 +78,10 @@ void CopyQuads(const NativeQuad* inSource, int32 inSourceRowBytes, NativeQuad* o
 }
 
 bool AlphaIsZero(const NativeQuad* inPixels, int32 inRowBytes, int32 inWidth, int32 inHeight) {
-    for (int32 y = 0; y < inHeight; ++y) {
-        const NativeQuad* row = QuadRow(inPixels, inRowBytes, y);
-        int32 x = 0;
-#if defined(__SSE2__)
-        __m128i any = _mm_setzero_si128();
-        for (; x + 4 <= inWidth; x += 4) any = _mm_or_si128(any, LoadQuads(row + x));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_srli_epi32(any, 24), _mm_setzero_si128())) != 0xFFFF)
+    for (int32 y = 0; y < inHeight; ++y)
+        if (ElementsHaveOtherByte(reinterpret_cast<const uint8*>(QuadRow(inPixels, inRowBytes, y)), inWidth,
+                                  4, 3, 0))
             return false;
-#endif
-        for (; x < inWidth; ++x)
-            if (row[x].alpha != 0) return false;
-    }
     return true;
 }
 

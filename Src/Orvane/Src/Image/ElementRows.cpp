@@ -176,3 +176,23 @@ void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const
     for (int64 y = 0; y < inHeight; ++y, outDst += inDstRowBytes)
         FillRow(outDst, inDstColBytes, inValue, inCount, inWidth);
 }
+
+bool ElementsHaveOtherByte(const uint8* inElements, int32 inCount, int32 inStride, int32 inByteOffset,
+                           uint8 inValue) {
+    int32 x = 0;
+    uint8 differs = 0;
+#if defined(__SSE2__)
+    if (inStride == 4) {
+        const __m128i mask = _mm_set1_epi32(int32(0xFFu << (8 * inByteOffset)));
+        const __m128i want = _mm_set1_epi32(int32(uint32(inValue) << (8 * inByteOffset)));
+        __m128i any = _mm_setzero_si128();
+        for (; x + 4 <= inCount; x += 4) {
+            const __m128i quads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(inElements + x * 4));
+            any = _mm_or_si128(any, _mm_and_si128(_mm_xor_si128(quads, want), mask));
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return true;
+    }
+#endif
+    for (; x < inCount; ++x) differs |= uint8(inElements[x * inStride + inByteOffset] ^ inValue);
+    return differs != 0;
+}

@@ -5,10 +5,6 @@
 #include <limits>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "Src/Orvane/Src/Image/ElementRows.h"
 #include "Src/Orvane/Src/Image/NativeQuad.h"
 #include "Src/Pellin/Isol/Exceptions.h"
@@ -45,28 +41,6 @@ int64 Width64(const GRect& inRect) {
 }
 int64 Height64(const GRect& inRect) {
     return int64(inRect.bottom) - inRect.top;
-}
-
-// Whether byte inByteOffset of any of inCount elements of inStride bytes from inElements differs from
-// inValue. Four-byte elements are read four at a time and the row is tested once at its end.
-bool RowHasOtherByte(const uint8* inElements, int32 inCount, int32 inStride, int32 inByteOffset,
-                     uint8 inValue) {
-    int32 x = 0;
-    uint8 differs = 0;
-#if defined(__SSE2__)
-    if (inStride == 4) {
-        const __m128i mask = _mm_set1_epi32(int32(0xFFu << (8 * inByteOffset)));
-        const __m128i want = _mm_set1_epi32(int32(uint32(inValue) << (8 * inByteOffset)));
-        __m128i any = _mm_setzero_si128();
-        for (; x + 4 <= inCount; x += 4) {
-            const __m128i quads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(inElements + x * 4));
-            any = _mm_or_si128(any, _mm_and_si128(_mm_xor_si128(quads, want), mask));
-        }
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return true;
-    }
-#endif
-    for (; x < inCount; ++x) differs |= uint8(inElements[x * inStride + inByteOffset] ^ inValue);
-    return differs != 0;
 }
 
 }  // namespace
@@ -407,7 +381,7 @@ bool TTiledPlane<T>::IsByteConstant(const GRect& inRect, int32 inByteOffset, uin
         if (!haveValue) value = row[inByteOffset];
         haveValue = true;
         for (int32 y = 0; y < inPart.Height() && constant; ++y, row += kTileRowBytes)
-            constant = !RowHasOtherByte(row, inPart.Width(), kElementBytes, inByteOffset, value);
+            constant = !ElementsHaveOtherByte(row, inPart.Width(), kElementBytes, inByteOffset, value);
         return constant;
     });
     if (constant && outValue != nullptr) *outValue = value;
