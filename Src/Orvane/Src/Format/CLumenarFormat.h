@@ -79,7 +79,6 @@ private:
     bool ReadLayerAndMaskInfo(LProgressScope* inProgress);
     void ReadGlobalMaskInfo(uint64 inSectionEnd);
     void ReadMergedImageData(bool inReadMerged, LProgressScope* inProgress);
-    void ReadLineCountTable(uint64 inEntries, std::vector<uint16>& outLineCounts);
     void SkipMergedChannel(bool inPacked, const std::vector<uint16>& inLineCounts, uint32 inCursor);
     CLayer* MakeBackgroundLayer();
     // Returns the channel's compression code.

@@ -6,6 +6,7 @@
 #include "Src/Orvane/Src/Format/CLumenarFormat.h"
 #include "Src/Orvane/Src/Format/LumenarRefusals.h"
 #include "Src/Orvane/Src/Format/PackBits.h"
+#include "Src/Orvane/Src/Format/StoredChannelRows.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CImage.h"
@@ -45,7 +46,7 @@ uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* 
     std::vector<uint16> lineCounts;
     if (packed) {
         const int64 rows = int64(rect.bottom) - int64(rect.top);
-        if (rows > 0) ReadLineCountTable(uint64(rows), lineCounts);
+        if (rows > 0) StreamBounds::ReadLineCountTable(stream, uint64(rows), lineCounts);
     }
     LProgressScope progress;
     ReadChannelRows(rect, packed, lineCounts, 0, kind, inLayer, &progress);
@@ -56,13 +57,10 @@ uint16 CLumenarFormat::ReadLayerChannel(const ChannelLength& inChannel, CLayer* 
 // order) first, then any others (a mask). When those four are stored whole inside the file, each with a
 // length that agrees with its line counts and no line count reaching twice the row, their rows are
 // decoded together, one band of up to 64 rows (a row of tiles of the layer) at a time, and woven into
-// whole quads, instead of each channel's bytes being spread into the quads in a pass of their own. The
-// result is the one ReadLayerChannel gives channel by channel, short rows included: each channel keeps
-// its own packed-row buffer, and a row its packets do not fill keeps the bytes of the row DecodeRows
-// would have left in its slot (the row a scratch buffer's worth of rows earlier, zeros in the first
-// batch). Nothing in these four channels can fail, so a record where they could is left to the
-// channel-by-channel path, with the stream back at its start; the channels after them are read one by
-// one either way.
+// whole quads, instead of each channel's bytes being spread into the quads in a pass of their own. Each
+// channel's rows are the ones ReadLayerChannel gives, short rows included (StoredChannelRows). Nothing
+// in these four channels can fail, so a record where they could is left to the channel-by-channel path,
+// with the stream back at its start; the channels after them are read one by one either way.
 bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || mDepth != 8 ||
         mColorMode == kModeIndexed || mColorMode == kModeGrayscale || ioRecord.mChannels.size() < 4 ||
@@ -83,109 +81,37 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     SReadStream& stream = *mReadStream;
     if (kinds != 15 || total >= StreamBounds::BytesLeft(stream)) return false;
 
-    struct Plane {
-        uint64 position = 0;  // of the next row's bytes
-        bool packed = false;
-        std::vector<uint16> lineCounts;
-        std::vector<uint8> packedRow;
-        std::vector<uint8> rows;  // a ring of decoded rows
-    };
-    Plane planes[4];
+    StoredChannelRows planes[4];
     const uint32 start = stream.GetPosition();
     uint64 at = start;
     uint64 unbacked = mUnbackedRowBytes;
-    uint16 codes[4];
-    bool regular = true;
-    for (int32 c = 0; c < 4 && regular; ++c) {
-        const ChannelLength& channel = ioRecord.mChannels[size_t(c)];
-        Plane& plane = planes[c];
-        stream.SetPosition(uint32(at));
-        codes[c] = stream.ReadU16();
-        plane.packed = codes[c] == 1;
-        uint64 length = 2 + uint64(rows) * uint64(width);
-        if (plane.packed) {
-            length = 2 + 2 * uint64(rows);
-            regular = length <= channel.GetLength();
-            if (regular) ReadLineCountTable(rows, plane.lineCounts);
-            for (uint16 count : plane.lineCounts) {
-                length += count;
-                unbacked += uint64(width) - std::min<uint64>(uint64(width), MostBytesFrom(count));
-                regular = regular && count < 2 * width;
-            }
+    for (size_t c = 0; c < 4; ++c) {
+        const uint64 length = ioRecord.mChannels[c].GetLength();
+        if (!planes[c].Prepare(stream, at, rows, uint32(width), length, unbacked) ||
+            unbacked > kUnbackedRowByteLimit) {
+            stream.SetPosition(start);
+            return false;
         }
-        regular =
-            regular && codes[c] < 2 && length == channel.GetLength() && unbacked <= kUnbackedRowByteLimit;
-        plane.position = at + 2 + (plane.packed ? 2 * uint64(rows) : 0);
         at += length;
-    }
-    if (!regular) {
-        stream.SetPosition(start);
-        return false;
     }
     mUnbackedRowBytes = unbacked;
 
-    // Ring slots as DecodeRows cuts its scratch buffer; the ring holds a whole number of 64-row bands and
-    // at least one batch, so a row's band lies in one piece and the row a batch back is still there.
-    const uint32 stride = uint32(width);
-    const uint32 rowsPerBatch = LScratchBuffer::kDefaultSize / stride;
-    const uint32 ringRows =
-        (std::max<uint32>(rowsPerBatch, kBandRows) + kBandRows - 1) / kBandRows * kBandRows;
-    for (Plane& plane : planes) {
-        plane.rows.assign(size_t(ringRows) * stride, 0);
-        plane.packedRow.assign(size_t(stride) * 2, 0);
-    }
     const uint32 phase =
         uint32(((int64(rect.top) - inLayer->GetBounds().top) % kBandRows + kBandRows) % kBandRows);
+    for (StoredChannelRows& plane : planes) plane.Allocate(phase);
     CRGBLayer* layer = static_cast<CRGBLayer*>(inLayer);
-    std::vector<uint8> band;
+    std::vector<uint8> bytes;
     for (uint32 first = 0; first < rows;) {
         const uint32 end = std::min(rows, first + kBandRows - (first + phase) % kBandRows);
         const uint8* channels[4];
-        for (int32 c = 0; c < 4; ++c) {
-            Plane& plane = planes[c];
-            uint64 bytes = uint64(end - first) * stride;
-            if (plane.packed) {
-                bytes = 0;
-                for (uint32 i = first; i < end; ++i) bytes += plane.lineCounts[i];
-            }
-            band.resize(size_t(bytes));
-            if (bytes > 0) {
-                stream.SetPosition(uint32(plane.position));
-                stream.ReadBytes(int32(bytes), band.data());
-                plane.position += bytes;
-            }
-            const uint8* from = band.data();
-            for (uint32 i = first; i < end; ++i) {
-                uint8* slot = plane.rows.data() + size_t((i + phase) % ringRows) * stride;
-                if (!plane.packed) {
-                    std::memcpy(slot, from, stride);
-                    from += stride;
-                    continue;
-                }
-                const uint32 count = plane.lineCounts[i];
-                if (count > 0) std::memcpy(plane.packedRow.data(), from, count);
-                from += count;
-                const uint32 produced =
-                    PackBits::DecodeRow(plane.packedRow.data(), uint32(plane.packedRow.size()), slot, stride)
-                        .produced;
-                if (produced == stride) continue;
-                if (i < rowsPerBatch) {
-                    std::memset(slot + produced, 0, stride - produced);
-                } else {
-                    const uint8* earlier =
-                        plane.rows.data() + size_t((i - rowsPerBatch + phase) % ringRows) * stride;
-                    if (earlier != slot) std::memcpy(slot + produced, earlier + produced, stride - produced);
-                }
-            }
-            const size_t firstSlot = size_t((first + phase) % ringRows) * stride;
-            channels[ioRecord.mChannels[size_t(c)].GetKind()] = plane.rows.data() + firstSlot;
-        }
+        for (size_t c = 0; c < 4; ++c)
+            channels[ioRecord.mChannels[c].GetKind()] = planes[c].Decode(stream, first, end, bytes);
         layer->SetChannels(GRect(rect.left, rect.top + int32(first), rect.right, rect.top + int32(end)),
-                           channels, int32(stride));
+                           channels, int32(width));
         first = end;
     }
     stream.SetPosition(uint32(at));
-    for (int32 c = 0; c < 4; ++c) ioRecord.mChannels[size_t(c)].SetStoredCompression(codes[c]);
+    for (size_t c = 0; c < 4; ++c) ioRecord.mChannels[c].SetStoredCompression(planes[c].GetCode());
     return true;
 }
 

@@ -106,7 +106,7 @@ void CLumenarFormat::ReadMergedImageData(bool inReadMerged, LProgressScope* inPr
     const bool packed = compression == 1;
     if (packed && mDepth == 16) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
     std::vector<uint16> lineCounts;
-    if (packed) ReadLineCountTable(uint64(mRows) * storedChannels, lineCounts);
+    if (packed) StreamBounds::ReadLineCountTable(stream, uint64(mRows) * storedChannels, lineCounts);
 
     uint32 cursor = 0;
     if (mMergedHasTransparency) {
@@ -141,29 +141,6 @@ void CLumenarFormat::ReadMergedImageData(bool inReadMerged, LProgressScope* inPr
     if (mColorMode == kModeIndexed && mImage->GetActiveLayer() != nullptr) {
         LProgressScope flattenProgress(inProgress, 1.0);
         FlattenImage(*mImage, &flattenProgress);
-    }
-}
-
-// A table of u16 packed sizes. Its length comes from the file, so the table grows only with entries
-// actually read: whole chunks while they lie inside the file, then one entry per read, so that a table
-// running past the end of the file fails at the read after the one that crossed it, as entry-by-entry
-// reading would.
-void CLumenarFormat::ReadLineCountTable(uint64 inEntries, std::vector<uint16>& outLineCounts) {
-    SReadStream& stream = *mReadStream;
-    outLineCounts.clear();
-    outLineCounts.reserve(size_t(std::min<uint64>(inEntries, StreamBounds::BytesLeft(stream) / 2 + 1)));
-    uint8 bytes[8192];
-    for (uint64 done = 0; done < inEntries;) {
-        const uint32 chunk = uint32(std::min<uint64>(inEntries - done, sizeof bytes / 2));
-        if (uint64(chunk) * 2 > StreamBounds::BytesLeft(stream)) {
-            outLineCounts.push_back(stream.ReadU16());
-            ++done;
-            continue;
-        }
-        stream.ReadBytes(int32(chunk * 2), bytes);
-        for (uint32 i = 0; i < chunk; ++i)
-            outLineCounts.push_back(uint16((bytes[2 * i] << 8) | bytes[2 * i + 1]));
-        done += chunk;
     }
 }
 

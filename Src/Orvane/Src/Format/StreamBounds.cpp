@@ -31,4 +31,23 @@ void MoveTo(SReadStream& inStream, uint64 inPosition) {
     inStream.Skip(uint32(target - (length - 1)));
 }
 
+// Whole chunks while they lie inside the file, then one entry per read, as entry-by-entry reading would.
+void ReadLineCountTable(SReadStream& inStream, uint64 inEntries, std::vector<uint16>& outLineCounts) {
+    outLineCounts.clear();
+    outLineCounts.reserve(size_t(std::min<uint64>(inEntries, BytesLeft(inStream) / 2 + 1)));
+    uint8 bytes[8192];
+    for (uint64 done = 0; done < inEntries;) {
+        const uint32 chunk = uint32(std::min<uint64>(inEntries - done, sizeof bytes / 2));
+        if (uint64(chunk) * 2 > BytesLeft(inStream)) {
+            outLineCounts.push_back(inStream.ReadU16());
+            ++done;
+            continue;
+        }
+        inStream.ReadBytes(int32(chunk * 2), bytes);
+        for (uint32 i = 0; i < chunk; ++i)
+            outLineCounts.push_back(uint16((bytes[2 * i] << 8) | bytes[2 * i + 1]));
+        done += chunk;
+    }
+}
+
 }  // namespace StreamBounds

@@ -6,6 +6,8 @@
 // the one that crossed the end), never up front. Moving beyond the end of the file is no error in itself.
 #pragma once
 
+#include <vector>
+
 #include "Src/Pellin/Isol/IsolTypes.h"
 
 class SReadStream;
@@ -19,5 +21,10 @@ uint64 BytesLeft(const SReadStream& inStream);
 // is left there (positions more than 2^31 - 1 beyond the end, or past 2^32 - 1, are taken as the
 // farthest of those the stream can stand at) so that the next read fails.
 void MoveTo(SReadStream& inStream, uint64 inPosition);
+
+// Reads a table of inEntries u16 packed sizes (big-endian). The count comes from the file, so the table
+// grows only with entries actually read: a table running past the end of the file fails at the read
+// after the one that crossed it.
+void ReadLineCountTable(SReadStream& inStream, uint64 inEntries, std::vector<uint16>& outLineCounts);
 
 }  // namespace StreamBounds

@@ -5,6 +5,7 @@ target_sources(lumenar_format PRIVATE
   Src/Orvane/Src/Format/ChannelLength.cpp
   Src/Orvane/Src/Format/PackBits.cpp
   Src/Orvane/Src/Format/StreamBounds.cpp
+  Src/Orvane/Src/Format/StoredChannelRows.cpp
   Src/Orvane/Src/Format/CFileFormat.cpp
   Src/Orvane/Src/Format/LayerRecord.cpp
   Src/Orvane/Src/Format/CLumenarFormat.cpp

@@ -1,0 +1,95 @@
+#include "Src/Orvane/Src/Format/StoredChannelRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Src/Orvane/Src/Format/PackBits.h"
+#include "Src/Orvane/Src/Format/StreamBounds.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
+
+namespace {
+
+constexpr uint32 kBandRows = 64;
+
+// A 2-byte run packet yields at most 128 bytes.
+uint64 MostBytesFrom(uint32 inPackedCount) {
+    return uint64(inPackedCount / 2) * 128;
+}
+
+}  // namespace
+
+bool StoredChannelRows::Prepare(SReadStream& ioStream, uint64 inAt, uint32 inRows, uint32 inWidth,
+                                uint64 inLength, uint64& ioUnbacked) {
+    mRows = inRows;
+    mWidth = inWidth;
+    mRowsPerBatch = LScratchBuffer::kDefaultSize / inWidth;
+    ioStream.SetPosition(uint32(inAt));
+    mCode = ioStream.ReadU16();
+    mLineCounts.clear();
+    uint64 length = 2 + uint64(inRows) * inWidth;
+    bool regular = mCode < 2;
+    if (mCode == 1) {
+        // The table is read only when the declared length can hold it.
+        length = 2 + 2 * uint64(inRows);
+        regular = length <= inLength;
+        if (regular) StreamBounds::ReadLineCountTable(ioStream, inRows, mLineCounts);
+        for (uint16 count : mLineCounts) {
+            length += count;
+            ioUnbacked += inWidth - std::min<uint64>(inWidth, MostBytesFrom(count));
+            regular = regular && count < 2 * inWidth;
+        }
+    }
+    mPosition = inAt + 2 + 2 * uint64(mLineCounts.size());
+    return regular && length == inLength;
+}
+
+uint32 StoredChannelRows::RingRows(uint32 inPhase) const {
+    const uint32 bands = (std::max(mRowsPerBatch, kBandRows) + kBandRows - 1) / kBandRows;
+    return uint32(std::min<uint64>(uint64(bands) * kBandRows, uint64(inPhase) + mRows));
+}
+
+void StoredChannelRows::Allocate(uint32 inPhase) {
+    mPhase = inPhase;
+    mRingRows = RingRows(inPhase);
+    mRing.assign(size_t(mRingRows) * mWidth, 0);
+    mPackedRow.assign(size_t(mWidth) * 2, 0);
+}
+
+const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd,
+                                       std::vector<uint8>& ioBytes) {
+    const bool packed = mCode == 1;
+    uint64 bytes = uint64(inEnd - inFirst) * mWidth;
+    if (packed) {
+        bytes = 0;
+        for (uint32 i = inFirst; i < inEnd; ++i) bytes += mLineCounts[i];
+    }
+    ioBytes.resize(size_t(bytes));
+    if (bytes > 0) {
+        ioStream.SetPosition(uint32(mPosition));
+        ioStream.ReadBytes(int32(bytes), ioBytes.data());
+        mPosition += bytes;
+    }
+    const uint8* from = ioBytes.data();
+    for (uint32 i = inFirst; i < inEnd; ++i) {
+        uint8* slot = mRing.data() + size_t((i + mPhase) % mRingRows) * mWidth;
+        if (!packed) {
+            std::memcpy(slot, from, mWidth);
+            from += mWidth;
+            continue;
+        }
+        const uint32 count = mLineCounts[i];
+        if (count > 0) std::memcpy(mPackedRow.data(), from, count);
+        from += count;
+        const uint32 produced =
+            PackBits::DecodeRow(mPackedRow.data(), uint32(mPackedRow.size()), slot, mWidth).produced;
+        if (produced == mWidth) continue;
+        if (i < mRowsPerBatch) {
+            std::memset(slot + produced, 0, mWidth - produced);
+        } else {
+            const uint8* earlier = mRing.data() + size_t((i - mRowsPerBatch + mPhase) % mRingRows) * mWidth;
+            if (earlier != slot) std::memcpy(slot + produced, earlier + produced, mWidth - produced);
+        }
+    }
+    return mRing.data() + size_t((inFirst + mPhase) % mRingRows) * mWidth;
+}

@@ -1,0 +1,48 @@
+// The rows of one stored layer channel, decoded in order a run of rows at a time into a ring of rows.
+//
+// A stored channel is a u16 compression code, then either its raw rows or a table of u16 packed sizes
+// and the packed rows. A row holds exactly what the channel-by-channel decode (DecodeRows) leaves in its
+// slot: a packed row is decoded from a buffer of twice the row that keeps the bytes earlier rows left
+// beyond this row's own packed bytes, until the row is full; bytes its packets do not produce keep the
+// row a scratch buffer's worth of rows earlier (zeros in the first batch). The ring holds a whole number
+// of 64-row bands and at least one batch, or every row when there are fewer, so that the rows of one
+// band lie in one piece and the row a batch back is still there.
+#pragma once
+
+#include <vector>
+
+#include "Src/Pellin/Isol/IsolTypes.h"
+
+class SReadStream;
+
+class StoredChannelRows {
+public:
+    // Reads the code and (packed) the table of the channel that starts at inAt and is declared inLength
+    // bytes long, for inRows rows of inWidth (> 0) one-byte pixels. True when its rows decode without a
+    // fault: code 0 or 1, every packed size below twice the row and the declared length the one the rows
+    // take. Adds the row bytes that no packed size can fill to ioUnbacked. The stream is left anywhere.
+    bool Prepare(SReadStream& ioStream, uint64 inAt, uint32 inRows, uint32 inWidth, uint64 inLength,
+                 uint64& ioUnbacked);
+    uint16 GetCode() const { return mCode; }
+    // Bytes the ring takes when row 0 is row inPhase of its 64-row band.
+    uint64 RingBytes(uint32 inPhase) const { return uint64(RingRows(inPhase)) * mWidth; }
+    // Makes the ring (zeros) for that phase.
+    void Allocate(uint32 inPhase);
+    // Decodes rows [inFirst, inEnd), the next ones in order and inside one 64-row band, reading their
+    // bytes through ioBytes, and returns row inFirst (rows are inWidth bytes apart).
+    const uint8* Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd, std::vector<uint8>& ioBytes);
+
+private:
+    uint32 RingRows(uint32 inPhase) const;
+
+    uint64 mPosition = 0;  // of the next row's bytes
+    uint32 mRows = 0;
+    uint32 mWidth = 0;
+    uint32 mRowsPerBatch = 0;
+    uint32 mPhase = 0;
+    uint32 mRingRows = 0;
+    uint16 mCode = 0;
+    std::vector<uint16> mLineCounts;  // empty when raw
+    std::vector<uint8> mPackedRow;
+    std::vector<uint8> mRing;
+};
