@@ -46,9 +46,9 @@ bool FileDelete(const char* inPath);
 
 // ---- Memory ----------------------------------------------------------------------------------------
 
-// Large blocks straight from the system, for the engine's block pool. inBytes (a multiple of
-// kLargeBlockAlignment) of zero-filled read/write memory, aligned to kLargeBlockAlignment where the system
-// allows it and backed by large pages where the system offers them. Null on failure.
+// Large blocks straight from the system, for the engine's block pool and its largest working buffers. inBytes
+// (a multiple of kLargeBlockAlignment) of zero-filled read/write memory, aligned to kLargeBlockAlignment
+// where the system allows it and backed by large pages where the system offers them. Null on failure.
 inline constexpr uint32 kLargeBlockAlignment = 2u << 20;
 void* LargeBlockMap(uint32 inBytes);
 // Gives back a block from LargeBlockMap; inBytes is the size it was mapped with.

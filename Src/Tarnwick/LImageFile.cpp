@@ -74,10 +74,11 @@ void LImageFile::LoadImage(LProgressScope* inProgress) {
 
 void LImageFile::LoadAndFlatten(LProgressScope* inProgress) {
     TranslateToTWException([this, inProgress] {
-        {
-            LProgressScope loadProgress;
-            LoadIfNeeded(&loadProgress);
-        }
+        // The codec may merge a plain stack while it decodes it, without holding every layer.
+        CFileFormat* codec = mFormat != nullptr ? mFormat->GetCodec() : nullptr;
+        if (codec != nullptr) codec->SetMergeWhileReading(true);
+        LoadIfNeeded(inProgress);
+        if (codec != nullptr) codec->SetMergeWhileReading(false);
         CImage* image = mContents->image.get();
         if (image != nullptr && image->GetLayerCount() >= 2) FlattenImage(*image, inProgress);
     });

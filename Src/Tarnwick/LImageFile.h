@@ -46,7 +46,8 @@ public:
     int32 GetHeight();
     // Reads the whole document into the image unless that has been done (nothing without a port).
     void LoadImage(LProgressScope* inProgress);
-    // Loads, then merges an image of two or more layers into one.
+    // Loads, then merges an image of two or more layers into one; both report through inProgress. A
+    // plain stack may be merged while it is decoded, without holding all of its layers at once.
     void LoadAndFlatten(LProgressScope* inProgress);
     // The image (null before loading, or when there is no document to load).
     CImage* GetImage() const;

@@ -440,6 +440,12 @@ TEST(TileBufferConstantTiles, OnlyPartialWritesStoreTiles) {
     } cases[] = {
         {"fresh", [](Buffer&) {}, {}},
         {"fill a whole cell", [](Buffer& b) { b.FillRect(GRect(64, 64, 128, 128), kRed); }, {}},
+        {"fill a stored cell",
+         [](Buffer& b) {
+             b.SetPixel(GPoint(70, 70), kRed);
+             b.FillRect(GRect(64, 64, 128, 128), kBlue);
+         },
+         {}},
         {"fill an edge cell up to the edge", [](Buffer& b) { b.FillRect(GRect(128, 0, 130, 64), kRed); }, {}},
         {"fill one pixel", [](Buffer& b) { b.FillRect(GRect(0, 0, 1, 1), kRed); }, {0}},
         {"set a pixel to its value", [](Buffer& b) { b.SetPixel(GPoint(3, 3), kBlue); }, {}},

@@ -18,14 +18,6 @@ using namespace EffectsTest;
 
 namespace {
 
-const char kBlendKeys[][5] = {"norm", "dark", "lite", "hue ", "sat ", "colr", "lum ", "mul ", "scrn",
-                              "diss", "over", "hLit", "sLit", "diff", "smud", "div ", "idiv", "zzzz"};
-constexpr size_t kBlendKeyCount = sizeof kBlendKeys / sizeof kBlendKeys[0];
-
-const char (&Key(Dice& ioDice))[5] {
-    return kBlendKeys[size_t(ioDice.In(0, int32(kBlendKeyCount) - 1))];
-}
-
 // Kinds whose blocks are plain runs of 16-bit fields: each run `count` values drawn from low..high
 // (equal bounds: that value) times `scale` (256 puts a 0 or 1 flag in the high byte).
 struct FieldRun {
@@ -98,15 +90,17 @@ AdditionalBlock EffectsBlock(Dice& ioDice) {
     auto angle = [&] { return uint32(ioDice.In(-180, 180)) << 16; };
     std::vector<ByteVector> records;
     if (ioDice.OneIn(2))
-        records.push_back(Record("dsdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), Key(ioDice),
-                                                      uint8(ioDice.In(0, 1)), ioDice.Byte())));
+        records.push_back(
+            Record("dsdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), ioDice.BlendKey(),
+                                        uint8(ioDice.In(0, 1)), ioDice.Byte())));
     if (ioDice.OneIn(3))
-        records.push_back(Record("isdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), Key(ioDice),
-                                                      uint8(ioDice.In(0, 1)), ioDice.Byte())));
+        records.push_back(
+            Record("isdw", ShadowFields(fixed(6), fixed(100), angle(), fixed(8), ioDice.BlendKey(),
+                                        uint8(ioDice.In(0, 1)), ioDice.Byte())));
     if (ioDice.OneIn(3))
-        records.push_back(Record("oglw", GlowFields(0, fixed(6), Key(ioDice), uint8(ioDice.In(0, 1)))));
+        records.push_back(Record("oglw", GlowFields(0, fixed(6), ioDice.BlendKey(), uint8(ioDice.In(0, 1)))));
     if (ioDice.OneIn(3))
-        records.push_back(Record("iglw", GlowFields(1, fixed(6), Key(ioDice), uint8(ioDice.In(0, 1)))));
+        records.push_back(Record("iglw", GlowFields(1, fixed(6), ioDice.BlendKey(), uint8(ioDice.In(0, 1)))));
     if (ioDice.OneIn(3))
         records.push_back(Record("bevl", BevelFields(uint8(ioDice.In(1, 4)), angle(), fixed(20), fixed(6))));
     return AdditionalBlock::Raw(FourCC("lrFX"), Payload(records));
@@ -125,7 +119,7 @@ ByteVector RandomDocument(uint32 inSeed) {
             layer.blocks.push_back(AdjustmentBlock(dice));
         else if (dice.OneIn(3))
             layer.blocks.push_back(EffectsBlock(dice));
-        layer.blendKey = FourCC(Key(dice));
+        layer.blendKey = FourCC(dice.BlendKey());
         layer.opacity = dice.OneIn(2) ? 255 : dice.Byte();
         layer.clipping = uint8(i > 0 && dice.OneIn(3));
         layer.flags = uint8(dice.OneIn(8) ? 2 : 0) | uint8(dice.OneIn(6) ? 1 : 0);

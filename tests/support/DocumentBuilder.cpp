@@ -310,3 +310,9 @@ void Dice::AddMask(LayerSpec& ioLayer, int32 inWidth, int32 inHeight) {
     ioLayer.channels.push_back(ChannelSpec::Pixels(
         kChannelMask, Plane(size_t(bottom - top), size_t(right - left)), uint16(In(0, 1))));
 }
+
+const char (&Dice::BlendKey())[5] {
+    static const char kKeys[][5] = {"norm", "dark", "lite", "hue ", "sat ", "colr", "lum ", "mul ", "scrn",
+                                    "diss", "over", "hLit", "sLit", "diff", "smud", "div ", "idiv", "zzzz"};
+    return kKeys[size_t(In(0, int32(sizeof kKeys / sizeof kKeys[0]) - 1))];
+}

@@ -246,6 +246,8 @@ public:
     LayerSpec PixelLayer(int32 inWidth, int32 inHeight, bool inWhole = false);
     // A mask over part of the canvas with its own pixels, default colour and flags.
     void AddMask(LayerSpec& ioLayer, int32 inWidth, int32 inHeight);
+    // Every blend key a document may store, and one no mode has.
+    const char (&BlendKey())[5];
 
 private:
     std::mt19937 mRandom;

@@ -78,9 +78,7 @@ bool DocumentReader::NextTile(TileRequest& outRequest) {
 }
 
 void DocumentReader::LoadAndFlatten() {
-    mImageFile.LoadImage(&mProgress);
-    CImage* image = ThrowIfNil(mImageFile.GetImage());
-    if (image->GetLayerCount() >= 2) TranslateToTWException([&] { FlattenImage(*image, &mProgress); });
+    mImageFile.LoadAndFlatten(&mProgress);
 }
 
 void DocumentReader::FillRequest(TileRequest& outRequest) const {

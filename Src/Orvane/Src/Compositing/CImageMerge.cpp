@@ -8,10 +8,12 @@
 #include <utility>
 
 #include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Compositing/StGetCompositeTile.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "Src/Pellin/Isol/Report.h"
+#include "Src/PowerPellin/LProgressScope.h"
 
 // The locals named as the image's members keep the texts the assertions report.
 namespace {
@@ -27,6 +29,16 @@ constexpr int64 kMostMergedSide = kMaxImageDimension;
 #endif
 
 }  // namespace
+
+// Layers other than the first may lie anywhere; a merged area holding more pixels than the largest
+// canvas (30000 x 30000), or more of the buffer's 64 x 64 tiles than that canvas needs, would make the
+// image too big to hold. Counting tiles keeps a thin strip from costing up to 64 times its pixels.
+bool MergedAreaFits(const GRect& inArea) {
+    const int64 width = int64(inArea.right) - inArea.left, height = int64(inArea.bottom) - inArea.top;
+    const int64 most = kMostMergedSide;
+    return inArea.Empty() || (width * height <= most * most &&
+                              TilesAlong(width) * TilesAlong(height) <= TilesAlong(most) * TilesAlong(most));
+}
 
 void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNativeQuadTileBuffer& outBuffer,
                      LProgressScope* inProgress) {
@@ -47,15 +59,7 @@ void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNat
             mLayers[i]->SetVisible(formerVisibility[i], false);
     };
     try {
-        // Layers other than the first may lie anywhere; a merged area holding more pixels than the
-        // largest canvas (30000 x 30000), or more of the buffer's 64 x 64 tiles than that canvas needs,
-        // would make the image too big to hold. Counting tiles keeps a thin strip from costing up to 64
-        // times its pixels.
-        const int64 width = int64(area.right) - area.left, height = int64(area.bottom) - area.top;
-        const int64 most = kMostMergedSide;
-        if (!area.Empty() && (width * height > most * most ||
-                              TilesAlong(width) * TilesAlong(height) > TilesAlong(most) * TilesAlong(most)))
-            LTHROW_MESSAGE(kImageTooLargeError);
+        if (!MergedAreaFits(area)) LTHROW_MESSAGE(kImageTooLargeError);
         if (area.Empty())
             outBuffer = CNativeQuadTileBuffer(GRect(0, 0, 1, 1), kTransparentWhite);
         else
@@ -69,14 +73,13 @@ void CompositeLayers(CImage& ioImage, const std::vector<CLayer*>& inLayers, CNat
 
 namespace {
 
-// Steps shared by the five merges.
-void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite,
-                 const std::vector<CLayer*>& inRemove, uint32 inResultClipping, bool inKeepClipping,
-                 LProgressScope* inProgress) {
+// Steps shared by the merges: inComposite fills the merged buffer, which becomes the new layer.
+template <class Composite>
+void ReplaceByMerged(CImage& ioImage, const std::vector<CLayer*>& inRemove, uint32 inResultClipping,
+                     bool inKeepClipping, Composite&& inComposite) {
     CLayer* active = ioImage.GetActiveLayer();
-    active->Deactivate();
     CNativeQuadTileBuffer merged;
-    CompositeLayers(ioImage, inComposite, merged, inProgress);
+    inComposite(merged);
     CRGBLayer* result = new CRGBLayer(&ioImage, std::move(merged), active->GetName(), true, kMergedBlendMode,
                                       255, active->GetLayerID());
     if (inKeepClipping) result->SetClipping(inResultClipping, false);
@@ -92,6 +95,16 @@ void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite,
         ioImage.GetActiveLayer()->Activate();
 }
 
+void MergeLayers(CImage& ioImage, const std::vector<CLayer*>& inComposite,
+                 const std::vector<CLayer*>& inRemove, uint32 inResultClipping, bool inKeepClipping,
+                 LProgressScope* inProgress) {
+    ReplaceByMerged(ioImage, inRemove, inResultClipping, inKeepClipping,
+                    [&](CNativeQuadTileBuffer& outMerged) {
+                        ioImage.GetActiveLayer()->Deactivate();
+                        CompositeLayers(ioImage, inComposite, outMerged, inProgress);
+                    });
+}
+
 }  // namespace
 
 void FlattenImage(CImage& ioImage, LProgressScope* inProgress) {
@@ -103,6 +116,34 @@ void FlattenImage(CImage& ioImage, LProgressScope* inProgress) {
         if (layer != mActiveLayer) others.push_back(layer);
     }
     MergeLayers(ioImage, visible, others, 0, false, inProgress);
+}
+
+// The layers hold only the rows the source gives them for a band, and the canvas is composited band by
+// band; nothing outside the canvas is merged, as nothing there is ever delivered. A layer is not shrunk
+// to its content first (it holds none yet): pixels outside that content are transparent, and a
+// transparent pixel adds nothing to a composite. The merged layer covers the whole canvas; where the
+// merge above would leave no pixel, the composite of transparent layers is transparent white, as the
+// missing pixel reads.
+void FlattenImageInBands(CImage& ioImage, LayerBandSource& ioSource, LProgressScope* inProgress) {
+    CLayer* const mActiveLayer = ioImage.GetActiveLayer();
+    if (!LCHECK(mActiveLayer != 0)) return;
+    std::vector<CLayer*> others;
+    for (CLayer* layer : ioImage.GetLayers())
+        if (layer != mActiveLayer) others.push_back(layer);
+    ReplaceByMerged(ioImage, others, 0, false, [&](CNativeQuadTileBuffer& outMerged) {
+        LBroadcaster::StSuspendBroadcasting hold(ioImage);
+        const GRect canvas = ioImage.GetImageRect();
+        outMerged = CNativeQuadTileBuffer(canvas, kTransparentWhite);
+        StGetCompositeTileNoCheckerboard processor(&ioImage);
+        for (int32 top = canvas.top; top < canvas.bottom; top += kTileSide) {
+            const GRect band(canvas.left, top, canvas.right, std::min(canvas.bottom, top + kTileSide));
+            ioSource.LoadBand(band.top, band.bottom);
+            outMerged.ForEachPixelInArea(band, processor, nullptr);
+            ioSource.DropBand(band.top, band.bottom);
+            if (inProgress != nullptr)
+                inProgress->SetPortionComplete(double(band.bottom - canvas.top) / canvas.Height());
+        }
+    });
 }
 
 void MergeVisible(CImage& ioImage, LProgressScope* inProgress, bool inRemoveMerged) {

@@ -30,6 +30,9 @@ public:
     virtual void WriteFrames(CImage* inImage, SWriteStream* inStream, LProgressScope* inProgress,
                              void* inReserved);
 
+    // Whether ReadImage may flatten the layers as it decodes them, when it can do so without holding
+    // them all: the image then holds the one merged layer FlattenImage would make. Off by default.
+    void SetMergeWhileReading(bool inMerge) { mMergeWhileReading = inMerge; }
     SReadStream* GetReadStream() const { return mReadStream; }
     void SetReadStream(SReadStream* inStream) { mReadStream = inStream; }
 
@@ -44,4 +47,5 @@ protected:
     uint32 mDepth = 0;
     uint32 mRows = 0;
     uint32 mColumns = 0;
+    bool mMergeWhileReading = false;
 };

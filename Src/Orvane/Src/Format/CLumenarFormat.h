@@ -63,6 +63,10 @@ private:
     // The two passes over the layer section (called by ReadImage; see docs/format.md, section 5).
     void ReadLayerRecords();
     void ReadLayerData(LProgressScope* inProgress);
+    // The layer data of a stack that FlattenImageInBands can merge (CLumenarFormatBands.cpp): every
+    // record an RGB layer inside the canvas with its four colour channels (and its mask), all of them
+    // decodable without a fault. False, with nothing read, for any other stack.
+    bool MergeLayerDataInBands(LProgressScope* inProgress);
 
     // Decodes the stored rows of one channel. inLineCounts[inCursor ...] are the packed sizes of the
     // rows when inPacked. The rows go to the layer that record inRecordIndex became, by kind and mode.
@@ -116,4 +120,8 @@ private:
     NativeQuadCLUTRef mColorTable;
     // Bytes of packed rows that their line counts cannot fill, over the whole document; see DecodeRows.
     uint64 mUnbackedRowBytes = 0;
+    // Packed rows whose line counts cannot possibly fill them (a 2-byte run packet yields at most 128
+    // bytes) would make a tiny document claim a huge picture. Up to this many such row bytes per document
+    // are decoded as the rows say; beyond it the document is refused.
+    static constexpr uint64 kUnbackedRowByteLimit = uint64(1) << 24;
 };

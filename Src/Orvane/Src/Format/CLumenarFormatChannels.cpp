@@ -18,11 +18,6 @@
 
 namespace {
 
-// Packed rows whose line counts cannot possibly fill them (a 2-byte run packet yields at most 128
-// bytes) would make a tiny document claim a huge picture. Up to this many such row bytes per document
-// are decoded as the rows say; beyond it the document is refused.
-constexpr uint64 kUnbackedRowByteLimit = uint64(1) << 24;
-
 uint64 MostBytesFrom(uint32 inPackedCount) {
     return uint64(inPackedCount / 2) * 128;
 }

@@ -53,7 +53,8 @@ bool CLumenarFormat::ReadLayerAndMaskInfo(LProgressScope* inProgress) {
             if (stream.GetPosition() > infoEnd) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
             {
                 LProgressScope dataProgress(inProgress, 0.9);
-                ReadLayerData(&dataProgress);
+                if (!mMergeWhileReading || !MergeLayerDataInBands(&dataProgress))
+                    ReadLayerData(&dataProgress);
             }
             readMerged = false;
             if (stream.GetPosition() > infoEnd) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);

@@ -49,10 +49,15 @@ uint32 StoredChannelRows::RingRows(uint32 inPhase) const {
     return uint32(std::min<uint64>(uint64(bands) * kBandRows, uint64(inPhase) + mRows));
 }
 
-void StoredChannelRows::Allocate(uint32 inPhase) {
+void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {
     mPhase = inPhase;
+    mNext = 0;
     mRingRows = RingRows(inPhase);
-    mRing.assign(size_t(mRingRows) * mWidth, 0);
+    if (inRing == nullptr) {
+        mOwnRing.reset(new uint8[size_t(mRingRows) * mWidth]);
+        inRing = mOwnRing.get();
+    }
+    mRing = inRing;
     mPackedRow.assign(size_t(mWidth) * 2, 0);
 }
 
@@ -72,7 +77,7 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
     }
     const uint8* from = ioBytes.data();
     for (uint32 i = inFirst; i < inEnd; ++i) {
-        uint8* slot = mRing.data() + size_t((i + mPhase) % mRingRows) * mWidth;
+        uint8* slot = mRing + size_t((i + mPhase) % mRingRows) * mWidth;
         if (!packed) {
             std::memcpy(slot, from, mWidth);
             from += mWidth;
@@ -87,9 +92,10 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
         if (i < mRowsPerBatch) {
             std::memset(slot + produced, 0, mWidth - produced);
         } else {
-            const uint8* earlier = mRing.data() + size_t((i - mRowsPerBatch + mPhase) % mRingRows) * mWidth;
+            const uint8* earlier = mRing + size_t((i - mRowsPerBatch + mPhase) % mRingRows) * mWidth;
             if (earlier != slot) std::memcpy(slot + produced, earlier + produced, mWidth - produced);
         }
     }
-    return mRing.data() + size_t((inFirst + mPhase) % mRingRows) * mWidth;
+    mNext = inEnd;
+    return mRing + size_t((inFirst + mPhase) % mRingRows) * mWidth;
 }

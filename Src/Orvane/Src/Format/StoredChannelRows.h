@@ -9,6 +9,7 @@
 // band lie in one piece and the row a batch back is still there.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Src/Pellin/Isol/IsolTypes.h"
@@ -26,11 +27,14 @@ public:
     uint16 GetCode() const { return mCode; }
     // Bytes the ring takes when row 0 is row inPhase of its 64-row band.
     uint64 RingBytes(uint32 inPhase) const { return uint64(RingRows(inPhase)) * mWidth; }
-    // Makes the ring (zeros) for that phase.
-    void Allocate(uint32 inPhase);
+    // Makes the ring for that phase: in inRing (RingBytes(inPhase) bytes that the caller keeps), or in
+    // memory of its own. A ring needs no clearing: every row is written whole before it is read.
+    void Allocate(uint32 inPhase, uint8* inRing = nullptr);
     // Decodes rows [inFirst, inEnd), the next ones in order and inside one 64-row band, reading their
     // bytes through ioBytes, and returns row inFirst (rows are inWidth bytes apart).
     const uint8* Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd, std::vector<uint8>& ioBytes);
+    // Rows decoded so far.
+    uint32 Decoded() const { return mNext; }
 
 private:
     uint32 RingRows(uint32 inPhase) const;
@@ -41,8 +45,10 @@ private:
     uint32 mRowsPerBatch = 0;
     uint32 mPhase = 0;
     uint32 mRingRows = 0;
+    uint32 mNext = 0;
     uint16 mCode = 0;
     std::vector<uint16> mLineCounts;  // empty when raw
     std::vector<uint8> mPackedRow;
-    std::vector<uint8> mRing;
+    std::unique_ptr<uint8[]> mOwnRing;
+    uint8* mRing = nullptr;
 };

@@ -12,6 +12,7 @@ target_sources(lumenar_format PRIVATE
   Src/Orvane/Src/Format/CLumenarFormatImage.cpp
   Src/Orvane/Src/Format/CLumenarFormatLayers.cpp
   Src/Orvane/Src/Format/CLumenarFormatChannels.cpp
+  Src/Orvane/Src/Format/CLumenarFormatBands.cpp
   Src/Orvane/Src/Format/CLumenarFormatIndexed.cpp
   Src/Orvane/Src/Format/CLumenarFormatWrite.cpp
   Src/Orvane/Src/Format/ChannelWriter.cpp

@@ -170,6 +170,9 @@ public:
     // the "image too big" error when the grown mask would exceed kMaxImageDimension.
     void SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes,
                           int32 inColumnBytes = 1);
+    // Sets inRect of the mask (image coordinates, clipped to the mask channel) to inValue; the mask's
+    // tiles it covers entirely give their memory back.
+    void FillLayerMaskRect(const GRect& inRect, uint8 inValue);
 
     // Announces the layer's affected area: bounds, united with the mask bounds when the mask is enabled,
     // grown by the effects. Nothing when the layer has no image or the area is empty.

@@ -63,6 +63,11 @@ void CLayer::GetLayerMaskTile(const GRect& inRect, uint8* outDestination, int32 
     mLayerMask.GetTile(local, outDestination, inRowBytes, inColumnBytes, kPadValue, &padding);
 }
 
+void CLayer::FillLayerMaskRect(const GRect& inRect, uint8 inValue) {
+    if (HasLayerMask())
+        mLayerMask.FillRect(GRect(inRect).OffsetNegative(Add(mMaskOrigin, mSettings.mMaskOffset)), inValue);
+}
+
 void CLayer::SetLayerMaskTile(const GRect& inRect, const uint8* inSource, int32 inRowBytes,
                               int32 inColumnBytes) {
     if (!LCHECK(HasLayerMask()) || inRect.Empty()) return;

@@ -64,6 +64,7 @@ template <class T>
 void TTiledPlane<T>::Tile::MakeConstant(const T& inValue) {
     mConstant = inValue;
     mFlags = flag_IsConstant | flag_FillPending;
+    mBuffer = VMBuffer();
 }
 
 namespace {

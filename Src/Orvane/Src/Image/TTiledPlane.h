@@ -78,7 +78,8 @@ public:
                   const T* inPaddingValue) const;
     // Nothing outside the bounds, nothing when the pixel's tile is constant with an equal value.
     void SetPixel(const GPoint& inPoint, const T& inValue);
-    // Sets the rectangle (clipped to the bounds); tiles covered entirely become constant.
+    // Sets the rectangle (clipped to the bounds); tiles covered entirely become constant and give their
+    // memory back.
     void FillRect(const GRect& inRect, const T& inValue);
     // Copies inSrcRect of inSource to inDestRect of this plane (clipped to the bounds). The source
     // rectangle must lie inside the source and the sizes must agree (assertions; the copy then covers

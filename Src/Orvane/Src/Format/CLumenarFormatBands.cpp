@@ -1,0 +1,226 @@
+// CLumenarFormat: the layer data of a plain stack, merged band by band as it is decoded (docs/format.md,
+// section 6.2, for the rows themselves).
+//
+// Reading every layer whole and then flattening holds all of them at once, and clears and fills that
+// memory before the merge reads it all again. A stack whose merge needs nothing beyond the band it
+// composites (pixel layers without effects, no adjustment layers) is instead decoded one row of tiles
+// of the canvas at a time: each visible layer gets the band's rows of its channels, the band is
+// composited, and the layers forget it again. Each channel keeps its own place in the file and its own
+// ring of decoded rows, so its rows come out exactly as the whole-layer read makes them: rows above the
+// canvas are decoded too (a short row keeps bytes of earlier ones) and dropped, rows below it are not
+// needed. Only stacks where nothing can go wrong take this way, so a document is refused, or read, as
+// the other way does it.
+#include <algorithm>
+#include <new>
+
+#include "API/Platform/Platform.h"
+#include "Src/Orvane/Src/Compositing/CImageComposite.h"
+#include "Src/Orvane/Src/Format/CLumenarFormat.h"
+#include "Src/Orvane/Src/Format/StoredChannelRows.h"
+#include "Src/Orvane/Src/Format/StreamBounds.h"
+#include "Src/Orvane/Src/Image/CImage.h"
+#include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Pellin/Isol/SReadStream.h"
+#include "Src/PowerPellin/LScratchBuffer.h"
+
+namespace {
+
+// The rings of all layers together stay below this; a stack that would need more is read whole.
+constexpr uint64 kMostRingBytes = uint64(256) << 20;
+
+// One record's layer and its stored channels: the four colour channels, then the mask when stored.
+struct BandLayer {
+    CRGBLayer* layer = nullptr;
+    GRect rect;
+    GRect maskRect;  // empty when no mask channel is stored
+    uint32 kinds[4] = {};
+    StoredChannelRows channels[5];
+};
+
+// A rectangle whose rows the four-channel read would decode: not empty, no wider than a scratch buffer.
+bool Decodable(const GRect& inRect) {
+    return !inRect.Empty() && int64(inRect.right) - inRect.left <= int64(LScratchBuffer::kDefaultSize);
+}
+
+// The row of its 64-row band of the canvas that a rectangle's first row is.
+uint32 PhaseOf(const GRect& inRect) {
+    return uint32(inRect.top) % uint32(kTileSide);
+}
+
+class StoredBands : public LayerBandSource {
+public:
+    StoredBands(SReadStream& ioStream, std::vector<BandLayer>& ioLayers)
+        : mStream(ioStream), mLayers(ioLayers) {}
+
+    void LoadBand(int32 inTop, int32 inBottom) override {
+        for (BandLayer& entry : mLayers) {
+            if (!entry.layer->GetVisible()) continue;
+            const GRect& rect = entry.rect;
+            const int32 top = std::max(inTop, rect.top), bottom = std::min(inBottom, rect.bottom);
+            if (top < bottom) {
+                const uint8* planes[4];
+                for (size_t c = 0; c < 4; ++c)
+                    planes[entry.kinds[c]] = Rows(entry.channels[c], rect, top, bottom);
+                entry.layer->SetChannels(GRect(rect.left, top, rect.right, bottom), planes, rect.Width());
+            }
+            const GRect& mask = entry.maskRect;
+            const int32 maskTop = std::max(inTop, mask.top), maskBottom = std::min(inBottom, mask.bottom);
+            if (!mask.Empty() && maskTop < maskBottom) {
+                const uint8* rows = Rows(entry.channels[4], mask, maskTop, maskBottom);
+                entry.layer->SetLayerMaskTile(GRect(mask.left, maskTop, mask.right, maskBottom), rows,
+                                              mask.Width(), 1);
+            }
+        }
+    }
+
+    // Everything from a band above this one down: a layer whose tiles do not start on the canvas's
+    // grid gives a tile back once both bands it reaches into are done.
+    void DropBand(int32 inTop, int32 inBottom) override {
+        for (BandLayer& entry : mLayers) {
+            if (!entry.layer->GetVisible()) continue;
+            const GRect bounds = entry.layer->GetBounds();
+            const GRect done(bounds.left, inTop - kTileSide, bounds.right, inBottom);
+            entry.layer->FillRect(done, kTransparentWhite);
+            entry.layer->FillLayerMaskRect(done, entry.layer->GetMaskDefaultColor());
+        }
+    }
+
+private:
+    // Rows [inTop, inBottom) of a channel over inRect, after any of its rows above inTop not yet decoded
+    // (those above the canvas), a 64-row band of the canvas at a time.
+    const uint8* Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {
+        for (int32 row = inRect.top + int32(ioChannel.Decoded()); row < inTop;) {
+            const int32 end = std::min(inTop, (row & ~kTileMask) + kTileSide);
+            ioChannel.Decode(mStream, uint32(row - inRect.top), uint32(end - inRect.top), mBytes);
+            row = end;
+        }
+        return ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top), mBytes);
+    }
+
+    SReadStream& mStream;
+    std::vector<BandLayer>& mLayers;
+    std::vector<uint8> mBytes;
+};
+
+// The record's layer and channels, when the band merge can take them: an RGB layer without effects,
+// its four colour channels in any order and no other channel but its mask, rows no wider than a
+// scratch buffer. Adds the channels' declared lengths to ioTotal.
+bool DescribeLayer(const LayerRecord& inRecord, CLayer* inLayer, BandLayer& outEntry, uint64& ioTotal) {
+    const size_t channels = inRecord.mChannels.size();
+    if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || inRecord.mHasEffects ||
+        inRecord.mHasAdjustment || !Decodable(inRecord.mBounds) || (channels != 4 && channels != 5) ||
+        inLayer->HasLayerMask() != inRecord.mHasMask)
+        return false;
+    outEntry.layer = static_cast<CRGBLayer*>(inLayer);
+    outEntry.rect = inRecord.mBounds;
+    uint32 kinds = 0;
+    for (size_t c = 0; c < channels; ++c) {
+        const uint32 kind = inRecord.mChannels[c].GetKind();
+        if (c < 4) {
+            if (kind > kChannelKindTransparency) return false;
+            outEntry.kinds[c] = kind;
+            kinds |= 1u << kind;
+        } else if (kind != kChannelKindMask || !inRecord.mHasMask || !Decodable(inRecord.mMaskBounds)) {
+            return false;
+        }
+        ioTotal += inRecord.mChannels[c].GetLength();
+    }
+    if (channels == 5) outEntry.maskRect = inRecord.mMaskBounds;
+    return kinds == 15;
+}
+
+// Reads every channel's code and table from inStart on; true when all of them decode without a fault.
+// outEnd is where the last channel ends, outRingBytes what the rings of the visible layers take.
+bool PrepareChannels(SReadStream& ioStream, const std::vector<LayerRecord>& inRecords,
+                     std::vector<BandLayer>& ioLayers, uint64 inStart, uint64& ioUnbacked, uint64& outEnd,
+                     uint64& outRingBytes) {
+    uint64 at = inStart;
+    uint64 ringBytes = 0;
+    for (size_t i = 0; i < ioLayers.size(); ++i) {
+        BandLayer& entry = ioLayers[i];
+        for (size_t c = 0; c < inRecords[i].mChannels.size(); ++c) {
+            const GRect& rect = c < 4 ? entry.rect : entry.maskRect;
+            const uint64 length = inRecords[i].mChannels[c].GetLength();
+            if (!entry.channels[c].Prepare(ioStream, at, uint32(rect.Height()), uint32(rect.Width()), length,
+                                           ioUnbacked))
+                return false;
+            at += length;
+            if ((inRecords[i].mFlags & kRecordHidden) == 0)
+                ringBytes += entry.channels[c].RingBytes(PhaseOf(rect));
+        }
+    }
+    outEnd = at;
+    outRingBytes = ringBytes;
+    return true;
+}
+
+// The rings of all visible layers in one block of large pages: fresh memory costs a fault per page, and
+// thousands of small pages would cost more than decoding into them.
+class RingBlock {
+public:
+    explicit RingBlock(uint64 inBytes)
+        : mBytes(uint32((std::max<uint64>(inBytes, 1) + Platform::kLargeBlockAlignment - 1) &
+                        ~uint64(Platform::kLargeBlockAlignment - 1))),
+          mBase(static_cast<uint8*>(Platform::LargeBlockMap(mBytes))) {
+        if (mBase == nullptr) throw std::bad_alloc();
+    }
+    ~RingBlock() { Platform::LargeBlockUnmap(mBase, mBytes); }
+    RingBlock(const RingBlock&) = delete;
+    RingBlock& operator=(const RingBlock&) = delete;
+    uint8* Base() const { return mBase; }
+
+private:
+    uint32 mBytes;
+    uint8* mBase;
+};
+
+}  // namespace
+
+bool CLumenarFormat::MergeLayerDataInBands(LProgressScope* inProgress) {
+    const size_t count = mLayerRecords.size();
+    if (mDepth != 8 || mColorMode != kModeRGB || count < 2 || mImage->GetActiveLayer() == nullptr)
+        return false;
+    std::vector<BandLayer> layers(count);
+    std::vector<uint32> ids;
+    GRect area;
+    uint64 total = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (!DescribeLayer(mLayerRecords[i], mRecordLayers[i], layers[i], total)) return false;
+        if ((mLayerRecords[i].mFlags & kRecordHidden) == 0) area.UnionWith(mLayerRecords[i].mBounds);
+        ids.push_back(mRecordLayers[i]->GetLayerID());
+    }
+    // A repeated id sends a mask to another layer; the merge's area must be one the whole read can hold.
+    std::sort(ids.begin(), ids.end());
+    SReadStream& stream = *mReadStream;
+    if (std::adjacent_find(ids.begin(), ids.end()) != ids.end() || !MergedAreaFits(area) ||
+        total >= StreamBounds::BytesLeft(stream))
+        return false;
+    const uint32 start = stream.GetPosition();
+    uint64 unbacked = mUnbackedRowBytes, end = start, ringBytes = 0;
+    if (!PrepareChannels(stream, mLayerRecords, layers, start, unbacked, end, ringBytes) ||
+        unbacked > kUnbackedRowByteLimit || ringBytes > kMostRingBytes) {
+        stream.SetPosition(start);
+        return false;
+    }
+    mUnbackedRowBytes = unbacked;
+
+    RingBlock rings(ringBytes);
+    uint8* ring = rings.Base();
+    for (size_t i = 0; i < count; ++i) {
+        LayerRecord& record = mLayerRecords[i];
+        BandLayer& entry = layers[i];
+        ApplyRecordSettings(entry.layer, record);
+        for (size_t c = 0; c < record.mChannels.size(); ++c) {
+            record.mChannels[c].SetStoredCompression(entry.channels[c].GetCode());
+            if (!entry.layer->GetVisible()) continue;
+            const uint32 phase = PhaseOf(c < 4 ? entry.rect : entry.maskRect);
+            entry.channels[c].Allocate(phase, ring);
+            ring += entry.channels[c].RingBytes(phase);
+        }
+    }
+    StoredBands bands(stream, layers);
+    FlattenImageInBands(*mImage, bands, inProgress);
+    mRecordLayers.assign(count, nullptr);
+    stream.SetPosition(uint32(end));
+    return true;
+}

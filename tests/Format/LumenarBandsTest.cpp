@@ -1,0 +1,97 @@
+// Stacks merged band by band while they are read, against the same documents read whole and then
+// flattened: random stacks of pixel layers in every blend mode, with masks, clipping groups, hidden and
+// protected layers, layers and masks reaching past the canvas, packed rows that fall short, and cut or
+// overwritten copies, which must be refused, or read, as the whole read does it.
+#include <tuple>
+
+#include "tests/Format/ReaderTestSupport.h"
+#include "tests/support/ReportCapture.h"
+
+namespace {
+
+using BandMerge = ReaderTest;
+
+struct Outcome {
+    std::string error;
+    bool banded = false;  // flattened while it was read
+    std::vector<NativeQuad> pixels;
+};
+
+// The canvas of the flattened document, or the refusal.
+Outcome Read(const ByteVector& inBytes, bool inInBands) {
+    ReadDocument read(inBytes, true);
+    Outcome out;
+    out.error = read.error;
+    if (!read.loaded) return out;
+    try {
+        const GRect canvas(0, 0, int32(read.format->GetColumns()), int32(read.format->GetRows()));
+        read.image = std::make_unique<CImage>(canvas.Width(), canvas.Height());
+        read.format->SetMergeWhileReading(inInBands);
+        read.format->ReadImage(read.image.get(), nullptr);
+        out.banded = read.image->GetLayerCount() == 1 && read.format->GetLayerRecords().size() > 1;
+        if (read.image->GetLayerCount() > 1) FlattenImage(*read.image, nullptr);
+        out.pixels.resize(size_t(canvas.Width()) * size_t(canvas.Height()));
+        GetCompositeTile(*read.image, canvas, out.pixels.data(), canvas.Width() * 4);
+    } catch (const BaseException& e) {
+        out.error = e.Message().Text();
+    }
+    return out;
+}
+
+// Some packed rows of a channel lose their last packets, or all of them.
+void ShortenRows(Dice& ioDice, ChannelSpec& ioChannel, int32 inWidth) {
+    if (ioChannel.compression != kCodingPacked || inWidth <= 0) return;
+    std::vector<ByteVector> rows;
+    for (size_t at = 0; at < ioChannel.pixels.size(); at += size_t(inWidth))
+        rows.push_back(DocumentBuilder::PackRow(ioChannel.pixels.data() + at, size_t(inWidth)));
+    for (int32 k = ioDice.In(1, 3); k > 0 && !rows.empty(); --k) {
+        ByteVector& row = rows[size_t(ioDice.In(0, int32(rows.size()) - 1))];
+        row.resize(size_t(ioDice.In(0, int32(row.size()))));
+    }
+    ioChannel.packedRows = rows;
+}
+
+ByteVector RandomStack(Dice& ioDice) {
+    // Rows wider than 1024 bytes wrap around their ring of 64 rows.
+    const int32 width = ioDice.OneIn(5) ? ioDice.In(1025, 1200) : ioDice.In(1, 150),
+                height = ioDice.In(1, 200);
+    DocumentBuilder doc{uint32(width), uint32(height)};
+    for (int32 i = 0, count = ioDice.In(2, 6); i < count; ++i) {
+        LayerSpec layer = ioDice.PixelLayer(width, height, ioDice.OneIn(3));
+        layer.blendKey = FourCC(ioDice.BlendKey());
+        layer.opacity = ioDice.OneIn(2) ? 255 : ioDice.Byte();
+        layer.clipping = uint8(i > 0 && ioDice.OneIn(3));
+        layer.flags = uint8(ioDice.OneIn(6) ? 2 : 0) | uint8(ioDice.OneIn(6) ? 1 : 0);
+        if (ioDice.OneIn(3)) ioDice.AddMask(layer, width, height);
+        if (ioDice.OneIn(3)) {
+            const size_t c = size_t(ioDice.In(0, int32(layer.channels.size()) - 1));
+            const bool mask = layer.channels[c].id == kChannelMask;
+            ShortenRows(ioDice, layer.channels[c],
+                        mask ? layer.mask->right - layer.mask->left : layer.right - layer.left);
+        }
+        doc.AddLayer(layer);
+    }
+    ByteVector bytes = doc.Build();
+    if (ioDice.OneIn(12)) bytes.resize(size_t(ioDice.In(0, int32(bytes.size()) - 1)));
+    if (ioDice.OneIn(12)) bytes[size_t(ioDice.In(0, int32(bytes.size()) - 1))] = ioDice.Byte();
+    return bytes;
+}
+
+TEST_F(BandMerge, GivesThePictureAndTheRefusalsOfTheWholeRead) {
+    constexpr int32 kDocuments = 400;
+    int32 banded = 0;
+    for (int32 seed = 0; seed < kDocuments; ++seed) {
+        Dice dice{uint32(seed)};
+        const ByteVector bytes = RandomStack(dice);
+        Outcome whole, bands;
+        const std::string wholeReports = CaptureReports([&] { whole = Read(bytes, false); });
+        const std::string bandReports = CaptureReports([&] { bands = Read(bytes, true); });
+        EXPECT_FALSE(whole.banded) << seed;
+        EXPECT_EQ(std::tie(bands.error, bandReports), std::tie(whole.error, wholeReports)) << seed;
+        EXPECT_TRUE(bands.pixels == whole.pixels) << seed;
+        banded += bands.banded;
+    }
+    EXPECT_GT(banded, kDocuments / 3);
+}
+
+}  // namespace
