@@ -2,6 +2,7 @@
 // flattened: random stacks of pixel layers in every blend mode, with masks, clipping groups, hidden and
 // protected layers, layers and masks reaching past the canvas, packed rows that fall short, and cut or
 // overwritten copies, which must be refused, or read, as the whole read does it.
+#include <algorithm>
 #include <tuple>
 
 #include "tests/Format/ReaderTestSupport.h"
@@ -51,6 +52,16 @@ void ShortenRows(Dice& ioDice, ChannelSpec& ioChannel, int32 inWidth) {
     ioChannel.packedRows = rows;
 }
 
+// A transparent rectangle of the layer, often whole tiles of it.
+void ClearAlpha(Dice& ioDice, LayerSpec& ioLayer) {
+    const int32 width = ioLayer.right - ioLayer.left, height = ioLayer.bottom - ioLayer.top;
+    const int32 left = ioDice.In(0, width - 1), top = ioDice.In(0, height - 1);
+    const int32 right = ioDice.In(left + 1, width), bottom = ioDice.In(top + 1, height);
+    for (ChannelSpec& channel : ioLayer.channels)
+        for (int32 y = top; channel.id == kChannelAlpha && y < bottom; ++y)
+            std::fill_n(channel.pixels.begin() + int64(y) * width + left, right - left, uint8(0));
+}
+
 ByteVector RandomStack(Dice& ioDice) {
     // Rows wider than 1024 bytes wrap around their ring of 64 rows.
     const int32 width = ioDice.OneIn(5) ? ioDice.In(1025, 1200) : ioDice.In(1, 150),
@@ -58,6 +69,7 @@ ByteVector RandomStack(Dice& ioDice) {
     DocumentBuilder doc{uint32(width), uint32(height)};
     for (int32 i = 0, count = ioDice.In(2, 6); i < count; ++i) {
         LayerSpec layer = ioDice.PixelLayer(width, height, ioDice.OneIn(3));
+        if (ioDice.OneIn(2)) ClearAlpha(ioDice, layer);
         layer.blendKey = FourCC(ioDice.BlendKey());
         layer.opacity = ioDice.OneIn(2) ? 255 : ioDice.Byte();
         layer.clipping = uint8(i > 0 && ioDice.OneIn(3));

@@ -191,10 +191,12 @@ private:
 
 void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
     const bool preserve = mInGroup && &inLayer != mGroupBase;
-    if (inLayer.GetLayerType() == eRGBLayer && !inLayer.GetEffects().HasEffects() &&
-        !inLayer.HasEnabledLayerMask()) {
+    if (inLayer.GetLayerType() == eRGBLayer && !inLayer.GetEffects().HasEffects()) {
+        // Without effects a transparent tile changes nothing below, masked or not.
+        const CRGBLayer& pixels = static_cast<const CRGBLayer&>(inLayer);
+        if (pixels.IsTransparentOver(mTile)) return;
         StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve);
-        if (static_cast<const CRGBLayer&>(inLayer).ViewStoredTile(mTile, blend)) return;
+        if (!inLayer.HasEnabledLayerMask() && pixels.ViewStoredTile(mTile, blend)) return;
     }
     FillQuads(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight, kTransparentWhite);
     inLayer.GetTile(mImage.GetRasterPort(), mImage.GetRasterDevice(), &mImage.GetRasterDescriptor(), mTile);

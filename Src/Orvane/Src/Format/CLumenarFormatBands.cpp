@@ -20,6 +20,7 @@
 #include "Src/Orvane/Src/Format/StreamBounds.h"
 #include "Src/Orvane/Src/Image/CImage.h"
 #include "Src/Orvane/Src/Image/CRGBLayer.h"
+#include "Src/Orvane/Src/Image/ElementRows.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
@@ -61,7 +62,7 @@ public:
                 const uint8* planes[4];
                 for (size_t c = 0; c < 4; ++c)
                     planes[entry.kinds[c]] = Rows(entry.channels[c], rect, top, bottom);
-                entry.layer->SetChannels(GRect(rect.left, top, rect.right, bottom), planes, rect.Width());
+                WritePixels(entry, planes, top, bottom);
             }
             const GRect& mask = entry.maskRect;
             const int32 maskTop = std::max(inTop, mask.top), maskBottom = std::min(inBottom, mask.bottom);
@@ -86,6 +87,37 @@ public:
     }
 
 private:
+    // A layer whose tiles lie on the canvas's grid keeps a tile that is transparent in the band as it is,
+    // constant transparent white: the merge blends no transparent tile, whatever colours it holds.
+    static void WritePixels(BandLayer& ioEntry, const uint8* const inPlanes[4], int32 inTop, int32 inBottom) {
+        const GRect& rect = ioEntry.rect;
+        const int32 stride = rect.Width();
+        const GRect bounds = ioEntry.layer->GetBounds();
+        auto write = [&](int32 inLeft, int32 inRight) {
+            if (inLeft >= inRight) return;
+            const int32 offset = inLeft - rect.left;
+            const uint8* const planes[4] = {inPlanes[0] + offset, inPlanes[1] + offset, inPlanes[2] + offset,
+                                            inPlanes[3] + offset};
+            ioEntry.layer->SetChannels(GRect(inLeft, inTop, inRight, inBottom), planes, stride);
+        };
+        if (((bounds.left | bounds.top) & kTileMask) != 0) return write(rect.left, rect.right);
+        int32 pending = rect.left;  // the columns from here on still to be written
+        for (int32 left = rect.left; left < rect.right;) {
+            const int32 right = std::min(rect.right, (left & ~kTileMask) + kTileSide);
+            bool transparent = true;
+            for (int32 y = inTop; y < inBottom && transparent; ++y)
+                transparent = !ElementsHaveOtherByte(
+                    inPlanes[kChannelKindTransparency] + int64(y - inTop) * stride + (left - rect.left),
+                    right - left, 1, 0, 0);
+            if (transparent) {
+                write(pending, left);
+                pending = right;
+            }
+            left = right;
+        }
+        write(pending, rect.right);
+    }
+
     // Rows [inTop, inBottom) of a channel over inRect, after any of its rows above inTop not yet decoded
     // (those above the canvas), a 64-row band of the canvas at a time.
     const uint8* Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {

@@ -98,6 +98,17 @@ bool CRGBLayer::ViewStoredTile(const GRect& inRect, CNQConstTileProcessor& inPro
     return true;
 }
 
+bool CRGBLayer::IsTransparentOver(const GRect& inRect) const {
+    const GRect local = GRect(inRect).OffsetNegative(Placement());
+    if (local.Empty()) return false;
+    if (!mPixels.GetBounds().Intersects(local)) return true;
+    if (!mPixels.GetBounds().Contains(local)) return false;
+    const int32 index = mPixels.TileIndexOf(local.TopLeft());
+    NativeQuad value;
+    return index == mPixels.TileIndexOf(GPoint(local.right - 1, local.bottom - 1)) &&
+           mPixels.GetTileConstant(index, value) && value.alpha == 0;
+}
+
 void CRGBLayer::SetTile(const GRect& inRect, const NativeQuad* inSource, int32 inRowBytes) {
     mPixels.SetTile(GRect(inRect).OffsetNegative(Placement()), inSource, inRowBytes);
     PixelsWritten(inRect);

@@ -68,6 +68,9 @@ public:
     // pixels and within one stored tile that is not a single colour; false, without a call, otherwise
     // (the caller then copies them with GetTile).
     bool ViewStoredTile(const GRect& inRect, CNQConstTileProcessor& inProcessor) const;
+    // True when every pixel of inRect (image coordinates) is known to be transparent without reading one:
+    // the rectangle misses the pixels, or lies in one constant tile of alpha 0. False says nothing.
+    bool IsTransparentOver(const GRect& inRect) const;
     void SetTile(const GRect& inRect, const NativeQuad* inSource, int32 inRowBytes);
     void GetChannel(const GRect& inRect, int32 inChannelIndex, uint8* outDestination, int32 inRowBytes,
                     int32 inColumnBytes) const;

@@ -25,6 +25,6 @@ void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByte
 void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads,
                               int64 inDstRowBytes, int64 inWidth, int64 inHeight);
 // Whether byte inByteOffset of any of inCount elements of inStride bytes from inElements differs from
-// inValue. Quads are read four at a time and the row is tested once at its end.
+// inValue. Quads (and single bytes) are read 16 bytes at a time and the row is tested once at its end.
 bool ElementsHaveOtherByte(const uint8* inElements, int32 inCount, int32 inStride, int32 inByteOffset,
                            uint8 inValue);

@@ -181,6 +181,13 @@ bool TTiledPlane<T>::TileIsConstant(int32 inTileIndex) const {
 }
 
 template <class T>
+bool TTiledPlane<T>::GetTileConstant(int32 inTileIndex, T& outValue) const {
+    if (!TileIsConstant(inTileIndex)) return false;
+    outValue = mTiles[size_t(inTileIndex)].mConstant;
+    return true;
+}
+
+template <class T>
 bool TTiledPlane<T>::TileHasMemory(int32 inTileIndex) const {
     return inTileIndex >= 0 && inTileIndex < TileCount() && mTiles[size_t(inTileIndex)].mBuffer.Size() != 0;
 }

@@ -70,6 +70,8 @@ public:
     // State of one tile (index row-major): constant, and whether it has pixel memory at all.
     bool TileIsConstant(int32 inTileIndex) const;
     bool TileHasMemory(int32 inTileIndex) const;
+    // The value of a constant tile in outValue; false for a stored tile (or an index outside the plane).
+    bool GetTileConstant(int32 inTileIndex, T& outValue) const;
     // Index of the tile holding the pixel; asserted to lie inside the bounds (-1 otherwise).
     int32 TileIndexOf(const GPoint& inPixel) const;
 
