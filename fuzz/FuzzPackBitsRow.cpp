@@ -1,5 +1,7 @@
 // One packed row: the first two bytes give the row's length, the rest are the packets. The row is
-// decoded into a buffer of exactly its length; the input is then packed and must decode back unchanged.
+// decoded into a buffer of exactly its length, and by the decoder that writes past what it produces,
+// which must agree; the input is then packed and must decode back unchanged.
+#include <algorithm>
 #include <vector>
 
 #include "Src/Orvane/Src/Format/PackBits.h"
@@ -13,6 +15,13 @@ int FuzzPackBitsRow(const uint8_t* inData, size_t inSize) {
     std::vector<uint8> row(rowBytes);
     const PackBits::DecodeResult result = PackBits::DecodeRow(packed, packedSize, row.data(), rowBytes);
     FuzzCheck(result.consumed <= packedSize && result.produced <= rowBytes, "decoded beyond the buffers");
+    std::vector<uint8> roomy(packed, packed + packedSize), slack(rowBytes + PackBits::kDecodeSlack);
+    roomy.resize(packedSize + PackBits::kDecodeSlack);
+    const PackBits::DecodeResult fast =
+        PackBits::DecodeRowWithSlack(roomy.data(), packedSize, slack.data(), rowBytes);
+    FuzzCheck(fast.consumed == result.consumed && fast.produced == result.produced &&
+                  std::equal(row.begin(), row.begin() + result.produced, slack.begin()),
+              "the decoders disagree");
 
     std::vector<uint8> repacked(PackBits::MaxPackedSize(packedSize));
     const uint32 size = PackBits::PackRow(packed, packedSize, repacked.data());

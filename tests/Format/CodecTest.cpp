@@ -135,6 +135,23 @@ TEST(PackBitsDecode, PacketsAndHostileInputs) {
     }
 }
 
+// The decoder that may write past what it produces gives the exact decoder's result and bytes for any
+// input: random packets, hostile or not, against rows of any length.
+TEST(PackBitsDecode, WithSlackAgreesWithTheExactDecoder) {
+    std::mt19937 rng(777);
+    for (int trial = 0; trial < 20000; ++trial) {
+        Bytes packed(rng() % 300 + PackBits::kDecodeSlack);
+        for (uint8& byte : packed) byte = uint8(rng() % 3 == 0 ? 0x80 + rng() % 3 : rng());
+        const uint32 size = uint32(packed.size() - PackBits::kDecodeSlack), rowBytes = rng() % 400;
+        Bytes exact(rowBytes), slack(rowBytes + PackBits::kDecodeSlack);
+        const PackBits::DecodeResult a = PackBits::DecodeRow(packed.data(), size, exact.data(), rowBytes);
+        const PackBits::DecodeResult b =
+            PackBits::DecodeRowWithSlack(packed.data(), size, slack.data(), rowBytes);
+        ASSERT_EQ(std::tie(b.consumed, b.produced), std::tie(a.consumed, a.produced)) << trial;
+        ASSERT_TRUE(std::equal(exact.begin(), exact.begin() + a.produced, slack.begin())) << trial;
+    }
+}
+
 // The keys documents use, as the layout documents them.
 const struct {
     char key[5];

@@ -69,7 +69,7 @@ public:
             if (!mask.Empty() && maskTop < maskBottom) {
                 const uint8* rows = Rows(entry.channels[4], mask, maskTop, maskBottom);
                 entry.layer->SetLayerMaskTile(GRect(mask.left, maskTop, mask.right, maskBottom), rows,
-                                              mask.Width(), 1);
+                                              int32(entry.channels[4].Stride()), 1);
             }
         }
     }
@@ -91,7 +91,7 @@ private:
     // constant transparent white: the merge blends no transparent tile, whatever colours it holds.
     static void WritePixels(BandLayer& ioEntry, const uint8* const inPlanes[4], int32 inTop, int32 inBottom) {
         const GRect& rect = ioEntry.rect;
-        const int32 stride = rect.Width();
+        const int32 stride = int32(ioEntry.channels[0].Stride());
         const GRect bounds = ioEntry.layer->GetBounds();
         auto write = [&](int32 inLeft, int32 inRight) {
             if (inLeft >= inRight) return;

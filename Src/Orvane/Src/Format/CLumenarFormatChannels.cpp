@@ -102,7 +102,7 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
         for (size_t c = 0; c < 4; ++c)
             channels[ioRecord.mChannels[c].GetKind()] = planes[c].Decode(stream, first, end, bytes);
         layer->SetChannels(GRect(rect.left, rect.top + int32(first), rect.right, rect.top + int32(end)),
-                           channels, int32(width));
+                           channels, int32(planes[0].Stride()));
         first = end;
     }
     stream.SetPosition(uint32(at));

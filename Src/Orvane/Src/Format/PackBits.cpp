@@ -84,6 +84,41 @@ DecodeResult DecodeRow(const uint8* inPacked, uint32 inPackedSize, uint8* outRow
     return result;
 }
 
+DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint8* outRow,
+                                uint32 inRowBytes) {
+#if defined(__SSE2__)
+    uint32 produced = 0;
+    uint64 pos = 0;
+    while (produced < inRowBytes && pos < inPackedSize) {
+        const uint32 control = inPacked[pos];
+        uint8* to = outRow + produced;
+        if (control < 128) {
+            const uint32 count = control + 1;
+            if (produced + count > inRowBytes || pos + 1 + count > inPackedSize) break;
+            const uint8* from = inPacked + pos + 1;
+            for (uint32 i = 0; i < count; i += 16) Store16(to + i, Load16(from + i));
+            produced += count;
+            pos += 1 + count;
+        } else if (control > 128) {
+            const uint32 count = 257 - control;
+            if (produced + count > inRowBytes || pos + 2 > inPackedSize) break;
+            const __m128i value = _mm_set1_epi8(char(inPacked[pos + 1]));
+            for (uint32 i = 0; i < count; i += 16) Store16(to + i, value);
+            produced += count;
+            pos += 2;
+        } else {
+            ++pos;
+        }
+    }
+    DecodeResult result;
+    result.consumed = uint32(pos);
+    result.produced = produced;
+    return result;
+#else
+    return DecodeRow(inPacked, inPackedSize, outRow, inRowBytes);
+#endif
+}
+
 namespace {
 
 constexpr uint32 kChunkBytes = 128;

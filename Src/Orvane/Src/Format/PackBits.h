@@ -21,6 +21,15 @@ struct DecodeResult {
 // untouched. Never reads or writes outside the two buffers, whatever the packed bytes say.
 DecodeResult DecodeRow(const uint8* inPacked, uint32 inPackedSize, uint8* outRow, uint32 inRowBytes);
 
+// The room DecodeRowWithSlack needs after each of its buffers.
+inline constexpr uint32 kDecodeSlack = 16;
+
+// DecodeRow for buffers with kDecodeSlack bytes of room after each (inPacked + inPackedSize may be read,
+// outRow + inRowBytes written): the same result and the same bytes [0, produced) of the row, but packets
+// are moved in whole 16-byte pieces, so that the bytes after the last one produced, up to kDecodeSlack
+// beyond it, are left undefined.
+DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint8* outRow, uint32 inRowBytes);
+
 // The most bytes PackRow can produce for a row of inRowBytes bytes: one control byte per 128-byte chunk.
 constexpr uint32 MaxPackedSize(uint32 inRowBytes) {
     return inRowBytes + (inRowBytes + 127) / 128;

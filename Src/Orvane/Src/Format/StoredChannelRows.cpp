@@ -45,7 +45,7 @@ bool StoredChannelRows::Prepare(SReadStream& ioStream, uint64 inAt, uint32 inRow
 }
 
 uint32 StoredChannelRows::RingRows(uint32 inPhase) const {
-    const uint32 bands = (std::max(mRowsPerBatch, kBandRows) + kBandRows - 1) / kBandRows;
+    const uint32 bands = (std::max(mRowsPerBatch + 1, kBandRows) + kBandRows - 1) / kBandRows;
     return uint32(std::min<uint64>(uint64(bands) * kBandRows, uint64(inPhase) + mRows));
 }
 
@@ -54,11 +54,11 @@ void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {
     mNext = 0;
     mRingRows = RingRows(inPhase);
     if (inRing == nullptr) {
-        mOwnRing.reset(new uint8[size_t(mRingRows) * mWidth]);
+        mOwnRing.reset(new uint8[size_t(mRingRows) * Stride()]);
         inRing = mOwnRing.get();
     }
     mRing = inRing;
-    mPackedRow.assign(size_t(mWidth) * 2, 0);
+    mPackedRow.assign(size_t(mWidth) * 2 + PackBits::kDecodeSlack, 0);
 }
 
 const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd,
@@ -76,8 +76,9 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
         mPosition += bytes;
     }
     const uint8* from = ioBytes.data();
+    const size_t stride = Stride();
     for (uint32 i = inFirst; i < inEnd; ++i) {
-        uint8* slot = mRing + size_t((i + mPhase) % mRingRows) * mWidth;
+        uint8* slot = mRing + (i + mPhase) % mRingRows * stride;
         if (!packed) {
             std::memcpy(slot, from, mWidth);
             from += mWidth;
@@ -87,15 +88,15 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
         if (count > 0) std::memcpy(mPackedRow.data(), from, count);
         from += count;
         const uint32 produced =
-            PackBits::DecodeRow(mPackedRow.data(), uint32(mPackedRow.size()), slot, mWidth).produced;
+            PackBits::DecodeRowWithSlack(mPackedRow.data(), 2 * mWidth, slot, mWidth).produced;
         if (produced == mWidth) continue;
-        if (i < mRowsPerBatch) {
+        // The ring holds more rows than a batch, so the row a batch back has a slot of its own.
+        if (i < mRowsPerBatch)
             std::memset(slot + produced, 0, mWidth - produced);
-        } else {
-            const uint8* earlier = mRing + size_t((i - mRowsPerBatch + mPhase) % mRingRows) * mWidth;
-            if (earlier != slot) std::memcpy(slot + produced, earlier + produced, mWidth - produced);
-        }
+        else
+            std::memcpy(slot + produced, mRing + (i - mRowsPerBatch + mPhase) % mRingRows * stride + produced,
+                        mWidth - produced);
     }
     mNext = inEnd;
-    return mRing + size_t((inFirst + mPhase) % mRingRows) * mWidth;
+    return mRing + (inFirst + mPhase) % mRingRows * stride;
 }

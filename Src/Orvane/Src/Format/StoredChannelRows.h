@@ -5,13 +5,14 @@
 // slot: a packed row is decoded from a buffer of twice the row that keeps the bytes earlier rows left
 // beyond this row's own packed bytes, until the row is full; bytes its packets do not produce keep the
 // row a scratch buffer's worth of rows earlier (zeros in the first batch). The ring holds a whole number
-// of 64-row bands and at least one batch, or every row when there are fewer, so that the rows of one
+// of 64-row bands and more than one batch, or every row when there are fewer, so that the rows of one
 // band lie in one piece and the row a batch back is still there.
 #pragma once
 
 #include <memory>
 #include <vector>
 
+#include "Src/Orvane/Src/Format/PackBits.h"
 #include "Src/Pellin/Isol/IsolTypes.h"
 
 class SReadStream;
@@ -26,12 +27,14 @@ public:
                  uint64& ioUnbacked);
     uint16 GetCode() const { return mCode; }
     // Bytes the ring takes when row 0 is row inPhase of its 64-row band.
-    uint64 RingBytes(uint32 inPhase) const { return uint64(RingRows(inPhase)) * mWidth; }
+    uint64 RingBytes(uint32 inPhase) const { return uint64(RingRows(inPhase)) * Stride(); }
+    // Bytes from one row of the ring to the next: the row and room for the decoder to write past it.
+    size_t Stride() const { return size_t(mWidth) + PackBits::kDecodeSlack; }
     // Makes the ring for that phase: in inRing (RingBytes(inPhase) bytes that the caller keeps), or in
     // memory of its own. A ring needs no clearing: every row is written whole before it is read.
     void Allocate(uint32 inPhase, uint8* inRing = nullptr);
     // Decodes rows [inFirst, inEnd), the next ones in order and inside one 64-row band, reading their
-    // bytes through ioBytes, and returns row inFirst (rows are inWidth bytes apart).
+    // bytes through ioBytes, and returns row inFirst (rows are Stride() bytes apart).
     const uint8* Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd, std::vector<uint8>& ioBytes);
     // Rows decoded so far.
     uint32 Decoded() const { return mNext; }
