@@ -3,6 +3,7 @@
 // protected layers, layers and masks reaching past the canvas, packed rows that fall short, and cut or
 // overwritten copies, which must be refused, or read, as the whole read does it.
 #include <algorithm>
+#include <string>
 #include <tuple>
 
 #include "tests/Format/ReaderTestSupport.h"
@@ -89,21 +90,56 @@ ByteVector RandomStack(Dice& ioDice) {
     return bytes;
 }
 
+// Reads the document both ways and expects the same picture, refusal and reports; true when the band
+// merge took it.
+bool ExpectSameRead(const ByteVector& inBytes, const std::string& inName) {
+    Outcome whole, bands;
+    const std::string wholeReports = CaptureReports([&] { whole = Read(inBytes, false); });
+    const std::string bandReports = CaptureReports([&] { bands = Read(inBytes, true); });
+    EXPECT_FALSE(whole.banded) << inName;
+    EXPECT_EQ(std::tie(bands.error, bandReports), std::tie(whole.error, wholeReports)) << inName;
+    EXPECT_TRUE(bands.pixels == whole.pixels) << inName;
+    return bands.banded;
+}
+
 TEST_F(BandMerge, GivesThePictureAndTheRefusalsOfTheWholeRead) {
     constexpr int32 kDocuments = 400;
     int32 banded = 0;
     for (int32 seed = 0; seed < kDocuments; ++seed) {
         Dice dice{uint32(seed)};
-        const ByteVector bytes = RandomStack(dice);
-        Outcome whole, bands;
-        const std::string wholeReports = CaptureReports([&] { whole = Read(bytes, false); });
-        const std::string bandReports = CaptureReports([&] { bands = Read(bytes, true); });
-        EXPECT_FALSE(whole.banded) << seed;
-        EXPECT_EQ(std::tie(bands.error, bandReports), std::tie(whole.error, wholeReports)) << seed;
-        EXPECT_TRUE(bands.pixels == whole.pixels) << seed;
-        banded += bands.banded;
+        banded += ExpectSameRead(RandomStack(dice), "seed " + std::to_string(seed));
     }
     EXPECT_GT(banded, kDocuments / 3);
+}
+
+// What only reading whole refuses or reports: a mask that grows beyond the largest canvas as its rows
+// arrive (visible or not, whichever side of the canvas it lies on), and content beyond the 16-bit
+// coordinates of the raster target, which the whole merge reports part by part.
+TEST_F(BandMerge, LeavesToTheWholeReadWhatOnlyItRefusesOrReports) {
+    const auto masked = [](GRect inMask, uint8 inFlags = 0, uint32 inKey = FourCC("norm")) {
+        LayerSpec layer = LayerSpec::Solid(0, 0, 64, 64, 200, 10, 10);
+        layer.mask = MaskSpec::Rect(inMask.left, inMask.top, inMask.right, inMask.bottom);
+        layer.channels.push_back(ChannelSpec::Filled(kChannelMask, 255));
+        layer.flags = inFlags;
+        layer.blendKey = inKey;
+        return layer;
+    };
+    const struct {
+        const char* name;
+        LayerSpec layer;
+    } cases[] = {
+        {"mask far above", masked(GRect(0, -29990, 64, 64))},
+        {"mask far below", masked(GRect(0, 100, 64, 30200))},
+        {"wide mask below", masked(GRect(0, 100, 40000, 101))},
+        {"wide mask, hidden", masked(GRect(0, 0, 40000, 1), 2)},
+        {"wide mask, unknown key", masked(GRect(0, 0, 40000, 1), 0, FourCC("zzzz"))},
+        {"content far above", LayerSpec::Solid(0, -40000, 8, 64, 1, 2, 3)},
+    };
+    for (const auto& c : cases) {
+        DocumentBuilder doc{64, 64};
+        doc.AddLayer(LayerSpec::Solid(0, 0, 64, 64, 0, 0, 255)).AddLayer(c.layer);
+        EXPECT_FALSE(ExpectSameRead(doc.Build(), c.name)) << c.name;
+    }
 }
 
 }  // namespace

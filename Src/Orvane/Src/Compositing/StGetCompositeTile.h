@@ -12,8 +12,9 @@ class CImage;
 class StGetCompositeTileNoCheckerboard : public CNQTileProcessor {
 public:
     explicit StGetCompositeTileNoCheckerboard(CImage* inImage) : mImage(inImage) {}
-    // GetCompositeTile over the tile part; always goes on with the walk.
+    // GetCompositeTile over the tile part, which writes every pixel; always goes on with the walk.
     bool Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) override;
+    bool OverwritesParts() const override { return true; }
 
 private:
     CImage* mImage;

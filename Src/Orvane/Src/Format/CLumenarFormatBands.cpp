@@ -11,6 +11,7 @@
 // needed. Only stacks where nothing can go wrong take this way, so a document is refused, or read, as
 // the other way does it.
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "API/Platform/Platform.h"
@@ -134,10 +135,26 @@ private:
     std::vector<uint8> mBytes;
 };
 
+// Whether a rectangle is no larger than the largest canvas: a mask grows to take in every stored row,
+// and reading whole refuses one that would grow beyond that; bands only take its rows on the canvas.
+bool WithinLargestCanvas(const GRect& inRect) {
+    return int64(inRect.right) - inRect.left <= kMaxImageDimension &&
+           int64(inRect.bottom) - inRect.top <= kMaxImageDimension;
+}
+
+// Whether a rectangle lies where the image's raster target can name it (16-bit coordinates): merging
+// whole reports every part of a layer beyond that, bands never composite there.
+bool WithinRasterRange(const GRect& inRect) {
+    return inRect.left >= INT16_MIN && inRect.top >= INT16_MIN && inRect.right <= INT16_MAX &&
+           inRect.bottom <= INT16_MAX;
+}
+
 // The record's layer and channels, when the band merge can take them: an RGB layer without effects,
 // its four colour channels in any order and no other channel but its mask, rows no wider than a
-// scratch buffer. Adds the channels' declared lengths to ioTotal.
-bool DescribeLayer(const LayerRecord& inRecord, CLayer* inLayer, BandLayer& outEntry, uint64& ioTotal) {
+// scratch buffer, the mask's rectangle united with the canvas no larger than the largest canvas. Adds
+// the channels' declared lengths to ioTotal.
+bool DescribeLayer(const LayerRecord& inRecord, CLayer* inLayer, const GRect& inCanvas, BandLayer& outEntry,
+                   uint64& ioTotal) {
     const size_t channels = inRecord.mChannels.size();
     if (inLayer == nullptr || inLayer->GetLayerType() != eRGBLayer || inRecord.mHasEffects ||
         inRecord.mHasAdjustment || !Decodable(inRecord.mBounds) || (channels != 4 && channels != 5) ||
@@ -158,7 +175,7 @@ bool DescribeLayer(const LayerRecord& inRecord, CLayer* inLayer, BandLayer& outE
         ioTotal += inRecord.mChannels[c].GetLength();
     }
     if (channels == 5) outEntry.maskRect = inRecord.mMaskBounds;
-    return kinds == 15;
+    return kinds == 15 && (channels == 4 || WithinLargestCanvas(inRecord.mMaskBounds.Union(inCanvas)));
 }
 
 // Reads every channel's code and table from inStart on; true when all of them decode without a fault.
@@ -217,15 +234,17 @@ bool CLumenarFormat::MergeLayerDataInBands(LProgressScope* inProgress) {
     GRect area;
     uint64 total = 0;
     for (size_t i = 0; i < count; ++i) {
-        if (!DescribeLayer(mLayerRecords[i], mRecordLayers[i], layers[i], total)) return false;
+        if (!DescribeLayer(mLayerRecords[i], mRecordLayers[i], mImage->GetImageRect(), layers[i], total))
+            return false;
         if ((mLayerRecords[i].mFlags & kRecordHidden) == 0) area.UnionWith(mLayerRecords[i].mBounds);
         ids.push_back(mRecordLayers[i]->GetLayerID());
     }
-    // A repeated id sends a mask to another layer; the merge's area must be one the whole read can hold.
+    // A repeated id sends a mask to another layer; the merged area must be one the whole read can hold
+    // and name without a report.
     std::sort(ids.begin(), ids.end());
     SReadStream& stream = *mReadStream;
     if (std::adjacent_find(ids.begin(), ids.end()) != ids.end() || !MergedAreaFits(area) ||
-        total >= StreamBounds::BytesLeft(stream))
+        !WithinRasterRange(area) || total >= StreamBounds::BytesLeft(stream))
         return false;
     const uint32 start = stream.GetPosition();
     uint64 unbacked = mUnbackedRowBytes, end = start, ringBytes = 0;

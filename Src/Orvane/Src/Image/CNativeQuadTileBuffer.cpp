@@ -153,7 +153,8 @@ constexpr const char* kOutOfBoundsText =
 
 void CNativeQuadTileBuffer::ForEachPixelInArea(const GRect& inArea, CNQTileProcessor& inProcessor,
                                                LProgressScope* inProgress) {
-    WalkArea(inArea, true, VisitWriting, &inProcessor, inProgress, kOutOfBoundsText);
+    WalkArea(inArea, true, VisitWriting, &inProcessor, inProgress, kOutOfBoundsText,
+             inProcessor.OverwritesParts());
 }
 
 void CNativeQuadTileBuffer::ForEachPixelInArea(const GRect& inArea, CNQConstTileProcessor& inProcessor,

@@ -23,6 +23,9 @@ class CNQTileProcessor {
 public:
     virtual ~CNQTileProcessor() = default;
     virtual bool Process(const GRect& inTileRect, NativeQuad* inTilePtr, int32 inRowBytes) = 0;
+    // True for a processor that writes every pixel of each part: a constant tile it is handed whole then
+    // comes with memory that holds anything, not its constant.
+    virtual bool OverwritesParts() const { return false; }
 };
 
 // Processor of the read-only tile walk; the pixels may be shared with copies of the buffer and must not

@@ -637,7 +637,8 @@ void TTiledPlane<T>::PadEdge(const GRect& inRect, uint8* outPtr, int64 inRowByte
 
 template <class T>
 void TTiledPlane<T>::WalkArea(const GRect& inArea, bool inWrite, TileVisitor inVisitor, void* inContext,
-                              LProgressScope* inProgress, const char* inOutOfBoundsText) const {
+                              LProgressScope* inProgress, const char* inOutOfBoundsText,
+                              bool inOverwrites) const {
     if (!mBounds.Contains(inArea)) LREPORT(inOutOfBoundsText);
     const GRect clipped = inArea.Intersection(mBounds);
     if (!clipped.Empty()) {
@@ -652,7 +653,8 @@ void TTiledPlane<T>::WalkArea(const GRect& inArea, bool inWrite, TileVisitor inV
             const int64 offset = TileOffset(inCell, inPart, kElementBytes);
             bool goOn;
             if (inWrite) {
-                WriteLock lock(tile, false);
+                WriteLock lock(tile, inOverwrites && CoversTile(inCell, inPart),
+                               inOverwrites && FillsCell(inCell, inPart));
                 goOn = inVisitor(inContext, inPart, lock.Ptr() + offset, kTileRowBytes);
             } else {
                 ReadLock lock(tile);

@@ -111,8 +111,10 @@ protected:
     // The walk behind ForEachPixelInArea: reports inOutOfBoundsText when the area is not inside the
     // bounds, visits every tile part of area ∩ bounds under a read (or write) lock, and reports progress
     // per grid cell; the scope (may be null) is completed at the end or when a visit returns false.
+    // With inOverwrites the visitor writes every element of each part, so that a tile a part covers
+    // whole is not filled with its constant first.
     void WalkArea(const GRect& inArea, bool inWrite, TileVisitor inVisitor, void* inContext,
-                  LProgressScope* inProgress, const char* inOutOfBoundsText) const;
+                  LProgressScope* inProgress, const char* inOutOfBoundsText, bool inOverwrites = false) const;
 
     // The part of inSrcRect that a copy to inDestRect can take: cut to the destination's size and to
     // inSrcBounds, the offset between the two rectangles kept. Used after a failed size or containment
