@@ -50,6 +50,11 @@ void SReadStream::ReadBytes(int32 inLength, void* outDestPtr) {
     Refill();
 }
 
+void SReadStream::ReadAt(uint32 inPosition, int32 inLength, void* outDestPtr) {
+    if (inLength > 0 && mPort->ReadAt(inPosition, inLength, outDestPtr) != inLength)
+        LTHROW(MiscDiskException);
+}
+
 // The refill size is the smaller of the buffer size and what is left of the port, compared as signed
 // numbers. When the direct read went beyond the end, what is left is negative: nothing is read, and the
 // negative valid end (with the file position moved back by as much, so that GetPosition still tells where

@@ -32,6 +32,10 @@ public:
 
     // Reads inLength bytes into outDestPtr. Throws MiscDiskException when the stream is past the end.
     void ReadBytes(int32 inLength, void* outDestPtr);
+    // Reads inLength bytes at inPosition straight from the port, for a reader that takes large pieces
+    // from places far apart: the buffer and the stream's position stay as they are, and no refill
+    // follows. Throws MiscDiskException when the port delivers fewer bytes.
+    void ReadAt(uint32 inPosition, int32 inLength, void* outDestPtr);
     // Moves forward inCount bytes without reading them.
     void Skip(uint32 inCount);
 

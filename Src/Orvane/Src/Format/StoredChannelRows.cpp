@@ -70,11 +70,8 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
         for (uint32 i = inFirst; i < inEnd; ++i) bytes += mLineCounts[i];
     }
     ioBytes.resize(size_t(bytes));
-    if (bytes > 0) {
-        ioStream.SetPosition(uint32(mPosition));
-        ioStream.ReadBytes(int32(bytes), ioBytes.data());
-        mPosition += bytes;
-    }
+    ioStream.ReadAt(uint32(mPosition), int32(bytes), ioBytes.data());
+    mPosition += bytes;
     const uint8* from = ioBytes.data();
     const size_t stride = Stride();
     for (uint32 i = inFirst; i < inEnd; ++i) {
