@@ -10,14 +10,16 @@
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/Pellin/Isol/SWriteStream.h"
 #include "tests/support/MemoryFilePort.h"
+#include "tests/support/ReportCapture.h"
 
 namespace {
 
 using Transfer = MemoryFilePort::Transfer;
 
-// Random mixes of reads and skips must deliver exactly the file's bytes, and the port reads must follow
-// the rule: none while the buffer can serve; otherwise the buffered part is handed out, the rest read
-// straight from the port, and the buffer refilled behind it with up to its size.
+// Random mixes of reads, skips and positional reads must deliver exactly the file's bytes, and the port
+// reads must follow the rule: none while the buffer can serve; otherwise the buffered part is handed out,
+// the rest read straight from the port, and the buffer refilled behind it with up to its size. A
+// positional read is one port read that changes nothing else, and fails when the file is too short.
 TEST(ReadStreamBuffering, RandomReadsAndSkipsMatchTheFileAndThePortReads) {
     std::mt19937 random(77);
     for (int round = 0; round < 40; ++round) {
@@ -33,6 +35,18 @@ TEST(ReadStreamBuffering, RandomReadsAndSkipsMatchTheFileAndThePortReads) {
         while (position < fileLength) {
             const uint32 left = fileLength - position;
             const uint32 count = std::min<uint32>(left, random() % 3 == 0 ? random() % 9000 : random() % 40);
+            if (random() % 5 == 0) {  // a positional read anywhere: one port read, nothing else changes
+                const uint32 at = random() % fileLength, length = std::min(count, fileLength - at);
+                std::vector<uint8> data(length);
+                stream.ReadAt(at, int32(length), data.data());
+                ASSERT_TRUE(std::equal(data.begin(), data.end(), file.begin() + at)) << "round " << round;
+                if (length > 0) expected.push_back({at, int32(length)});
+                ASSERT_EQ(port.Reads(), expected) << "round " << round;
+                data.resize(fileLength - at + 1);
+                CaptureReports([&] { EXPECT_ANY_THROW(stream.ReadAt(at, int32(data.size()), data.data())); });
+                expected.push_back({at, int32(data.size())});
+                continue;
+            }
             if (random() % 4 == 0) {
                 stream.Skip(count);
                 buffered = count <= buffered ? buffered - count : 0;
