@@ -42,13 +42,16 @@ void GetCompositeTile(CImage& ioImage, const GRect& inRect, NativeQuad* outDesti
     // Named as the image's own call, so that the assertion reports the text it always has.
     const auto GetLayerCount = [&ioImage] { return ioImage.GetLayerCount(); };
     ioImage.CreateRasterPortIfNeeded();
-    FillQuads(outDestination, inRowBytes, inRect.Width(), inRect.Height(), kTransparentWhite);
+    const std::vector<CLayer*>& layers = ioImage.GetLayers();
+    const bool alone = GetLayerCount() == 1 && TakesFastPath(*layers[0]);
+    // A pixel layer alone writes every pixel of a rectangle inside its bounds.
+    if (!alone || layers[0]->GetLayerType() != eRGBLayer || !layers[0]->GetBounds().Contains(inRect))
+        FillQuads(outDestination, inRowBytes, inRect.Width(), inRect.Height(), kTransparentWhite);
     if (!LCHECK(!(GetLayerCount() <= 0)) || inRect.Empty()) return;
     RasterDescriptor& descriptor = ioImage.GetRasterDescriptor();
     StClearRasterBase clearBase(descriptor);
-    const std::vector<CLayer*>& layers = ioImage.GetLayers();
 
-    if (GetLayerCount() == 1 && TakesFastPath(*layers[0])) {
+    if (alone) {
         CLayer& layer = *layers[0];
         descriptor.Set(inRect, outDestination, inRowBytes, kRasterKindCallerBuffer);
         layer.GetTile(ioImage.GetRasterPort(), ioImage.GetRasterDevice(), &descriptor, inRect);
