@@ -28,6 +28,15 @@ public:
         return inCall();
     }
 
+    // Runs inCall, during a capture, with standard error where it was before (the tool's own output).
+    template <typename Call>
+    void Uncaptured(Call&& inCall) {
+        const bool capturing = mSavedError >= 0;
+        End();
+        inCall();
+        if (capturing) Begin();
+    }
+
     // Every line collected so far, with the module's "[Debug String] " box title taken off and a line
     // that repeats the one before it dropped.
     std::vector<std::string> Lines() const;
