@@ -198,7 +198,9 @@ void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
         StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve);
         if (!inLayer.HasEnabledLayerMask() && pixels.ViewStoredTile(mTile, blend)) return;
     }
-    FillQuads(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight, kTransparentWhite);
+    // A pixel layer writes every pixel of a tile inside its bounds.
+    if (inLayer.GetLayerType() != eRGBLayer || !inLayer.GetBounds().Contains(mTile))
+        FillQuads(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight, kTransparentWhite);
     inLayer.GetTile(mImage.GetRasterPort(), mImage.GetRasterDevice(), &mImage.GetRasterDescriptor(), mTile);
     const bool transparent = AlphaIsZero(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight);
     if (transparent && !mInGroup && !inOuter) return;

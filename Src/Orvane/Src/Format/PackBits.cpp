@@ -89,6 +89,24 @@ DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint
 #if defined(__SSE2__)
     uint32 produced = 0;
     uint64 pos = 0;
+    // While any packet fits both buffers, packets go without the checks of each one.
+    while (pos + 130 <= inPackedSize && produced + 128 <= inRowBytes) {
+        const uint32 control = inPacked[pos];
+        uint8* to = outRow + produced;
+        if (control < 128) {
+            const uint8* from = inPacked + pos + 1;
+            for (uint32 i = 0; i <= control; i += 16) Store16(to + i, Load16(from + i));
+            produced += control + 1;
+            pos += control + 2;
+        } else if (control > 128) {
+            const __m128i value = _mm_set1_epi8(char(inPacked[pos + 1]));
+            for (uint32 i = 0; i < 257 - control; i += 16) Store16(to + i, value);
+            produced += 257 - control;
+            pos += 2;
+        } else {
+            ++pos;
+        }
+    }
     while (produced < inRowBytes && pos < inPackedSize) {
         const uint32 control = inPacked[pos];
         uint8* to = outRow + produced;
