@@ -232,10 +232,13 @@ ModuleReadResult ReadInFolder(const PluginModule& inModule, const std::string& i
     {
         WorkingDirectoryScope inside(inFolder.Path());
         if (inside.Ok()) {
+            // Without a display there is no progress to report: the read then runs without letting go
+            // of the module's output at every tile.
             Progress progress(inShowProgress);
-            read = ReadThroughModule(inModule.Entry(), file, [&progress](int64 inDone, int64 inTotal) {
-                progress.Report(inDone, inTotal);
-            });
+            ReadProgress report;
+            if (inShowProgress)
+                report = [&progress](int64 inDone, int64 inTotal) { progress.Report(inDone, inTotal); };
+            read = ReadThroughModule(inModule.Entry(), file, report);
         } else {
             outError = "cannot enter the working folder " + inFolder.Path();
         }
