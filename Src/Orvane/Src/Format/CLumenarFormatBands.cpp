@@ -105,12 +105,8 @@ private:
         int32 pending = rect.left;  // the columns from here on still to be written
         for (int32 left = rect.left; left < rect.right;) {
             const int32 right = std::min(rect.right, (left & ~kTileMask) + kTileSide);
-            bool transparent = true;
-            for (int32 y = inTop; y < inBottom && transparent; ++y)
-                transparent = !ElementsHaveOtherByte(
-                    inPlanes[kChannelKindTransparency] + int64(y - inTop) * stride + (left - rect.left),
-                    right - left, 1, 0, 0);
-            if (transparent) {
+            if (BytesAreZero(inPlanes[kChannelKindTransparency] + (left - rect.left), stride, right - left,
+                             inBottom - inTop)) {
                 write(pending, left);
                 pending = right;
             }

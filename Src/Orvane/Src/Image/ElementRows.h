@@ -24,6 +24,9 @@ void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByte
 // planes share inSrcRowBytes).
 void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads,
                               int64 inDstRowBytes, int64 inWidth, int64 inHeight);
+// Whether every byte of inHeight rows of inWidth bytes, inRowBytes apart, is zero; the rows are read
+// 16 bytes at a time and tested once at the end.
+bool BytesAreZero(const uint8* inBytes, int64 inRowBytes, int64 inWidth, int64 inHeight);
 // Whether byte inByteOffset of any of inCount elements of inStride bytes from inElements differs from
 // inValue. Quads (and single bytes) are read 16 bytes at a time and the row is tested once at its end.
 bool ElementsHaveOtherByte(const uint8* inElements, int32 inCount, int32 inStride, int32 inByteOffset,
