@@ -307,10 +307,11 @@ TEST_F(Layers, DamagedChannelsAreReportedAndReadingGoesOn) {
 // zeros in the first batch. The four channels read together (one of them raw) give what reading them one
 // by one does; a channel of unknown id ahead of them makes the reader take them one by one.
 TEST_F(Layers, ShortRowsReadTogetherAsOneByOne) {
-    const int32 width = 4096, height = 40;
+    const int32 width = 4096, height = 160;
     LayerSpec layer = LayerSpec::Solid(0, 0, width, height, 5, 6, 7, 200);
     ByteVector pixels(size_t(width) * height);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8(i * 7 + i / 4093);
+    // Runs of five: about 80 packed rows fill a read, so reads end inside bands.
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8(i / 5 * 7 + i / 4093);
     layer.channels[0] = ChannelSpec::Pixels(kChannelRed, pixels);
     layer.channels[2] = ChannelSpec::Pixels(kChannelBlue, pixels, kCodingRaw);
     std::vector<ByteVector> rows;
