@@ -68,7 +68,7 @@ void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {
 // kReadAhead bytes in all (and at least up to inEnd), in one read.
 void StoredChannelRows::ReadAhead(SReadStream& ioStream, uint32 inEnd) {
     const size_t kept = mAhead.size() - mAheadAt;
-    std::memmove(mAhead.data(), mAhead.data() + mAheadAt, kept);
+    if (kept > 0) std::memmove(mAhead.data(), mAhead.data() + mAheadAt, kept);
     uint64 bytes = 0;
     uint32 end = mAheadEnd;
     for (; end < mRows; ++end) {
