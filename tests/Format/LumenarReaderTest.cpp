@@ -310,7 +310,7 @@ TEST_F(Layers, ShortRowsReadTogetherAsOneByOne) {
     const int32 width = 4096, height = 160;
     LayerSpec layer = LayerSpec::Solid(0, 0, width, height, 5, 6, 7, 200);
     ByteVector pixels(size_t(width) * height);
-    // Runs of five: about 80 packed rows fill a read, so reads end inside bands.
+    // Runs of five: rows of about 1640 packed bytes.
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8(i / 5 * 7 + i / 4093);
     layer.channels[0] = ChannelSpec::Pixels(kChannelRed, pixels);
     layer.channels[2] = ChannelSpec::Pixels(kChannelBlue, pixels, kCodingRaw);

@@ -120,14 +120,15 @@ private:
     const uint8* Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {
         for (int32 row = inRect.top + int32(ioChannel.Decoded()); row < inTop;) {
             const int32 end = std::min(inTop, (row & ~kTileMask) + kTileSide);
-            ioChannel.Decode(mStream, uint32(row - inRect.top), uint32(end - inRect.top));
+            ioChannel.Decode(mStream, uint32(row - inRect.top), uint32(end - inRect.top), mBytes);
             row = end;
         }
-        return ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top));
+        return ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top), mBytes);
     }
 
     SReadStream& mStream;
     std::vector<BandLayer>& mLayers;
+    std::vector<uint8> mBytes;
 };
 
 // Whether a rectangle is no larger than the largest canvas: a mask grows to take in every stored row,

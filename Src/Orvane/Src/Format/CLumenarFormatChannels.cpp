@@ -95,11 +95,12 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
         uint32(((int64(rect.top) - inLayer->GetBounds().top) % kBandRows + kBandRows) % kBandRows);
     for (StoredChannelRows& plane : planes) plane.Allocate(phase);
     CRGBLayer* layer = static_cast<CRGBLayer*>(inLayer);
+    std::vector<uint8> bytes;
     for (uint32 first = 0; first < rows;) {
         const uint32 end = std::min(rows, first + kBandRows - (first + phase) % kBandRows);
         const uint8* channels[4];
         for (size_t c = 0; c < 4; ++c)
-            channels[ioRecord.mChannels[c].GetKind()] = planes[c].Decode(stream, first, end);
+            channels[ioRecord.mChannels[c].GetKind()] = planes[c].Decode(stream, first, end, bytes);
         layer->SetChannels(GRect(rect.left, rect.top + int32(first), rect.right, rect.top + int32(end)),
                            channels, int32(planes[0].Stride()));
         first = end;

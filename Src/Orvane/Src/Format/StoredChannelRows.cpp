@@ -12,9 +12,6 @@ namespace {
 
 constexpr uint32 kBandRows = 64;
 
-// Bytes of rows read at once: rows are read a few bands at a time rather than one band per read.
-constexpr uint64 kReadAhead = uint64(128) << 10;
-
 // A 2-byte run packet yields at most 128 bytes.
 uint64 MostBytesFrom(uint32 inPackedCount) {
     return uint64(inPackedCount / 2) * 128;
@@ -54,7 +51,7 @@ uint32 StoredChannelRows::RingRows(uint32 inPhase) const {
 
 void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {
     mPhase = inPhase;
-    mNext = mAheadEnd = 0;
+    mNext = 0;
     mRingRows = RingRows(inPhase);
     if (inRing == nullptr) {
         mOwnRing.reset(new uint8[size_t(mRingRows) * Stride()]);
@@ -64,29 +61,18 @@ void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {
     mPackedRow.assign(size_t(mWidth) * 2 + PackBits::kDecodeSlack, 0);
 }
 
-// Keeps the bytes of the rows not yet decoded and reads those of the rows after them, as many as fit
-// kReadAhead bytes in all (and at least up to inEnd), in one read.
-void StoredChannelRows::ReadAhead(SReadStream& ioStream, uint32 inEnd) {
-    const size_t kept = mAhead.size() - mAheadAt;
-    if (kept > 0) std::memmove(mAhead.data(), mAhead.data() + mAheadAt, kept);
-    uint64 bytes = 0;
-    uint32 end = mAheadEnd;
-    for (; end < mRows; ++end) {
-        const uint64 row = mCode == 1 ? mLineCounts[end] : mWidth;
-        if (end >= inEnd && kept + bytes + row > kReadAhead) break;
-        bytes += row;
-    }
-    mAhead.resize(kept + size_t(bytes));
-    ioStream.ReadAt(uint32(mPosition), int32(bytes), mAhead.data() + kept);
-    mPosition += bytes;
-    mAheadAt = 0;
-    mAheadEnd = end;
-}
-
-const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd) {
+const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd,
+                                       std::vector<uint8>& ioBytes) {
     const bool packed = mCode == 1;
-    if (inEnd > mAheadEnd) ReadAhead(ioStream, inEnd);
-    const uint8* from = mAhead.data() + mAheadAt;
+    uint64 bytes = uint64(inEnd - inFirst) * mWidth;
+    if (packed) {
+        bytes = 0;
+        for (uint32 i = inFirst; i < inEnd; ++i) bytes += mLineCounts[i];
+    }
+    ioBytes.resize(size_t(bytes));
+    ioStream.ReadAt(uint32(mPosition), int32(bytes), ioBytes.data());
+    mPosition += bytes;
+    const uint8* from = ioBytes.data();
     const size_t stride = Stride();
     for (uint32 i = inFirst; i < inEnd; ++i) {
         uint8* slot = mRing + (i + mPhase) % mRingRows * stride;
@@ -108,7 +94,6 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
             std::memcpy(slot + produced, mRing + (i - mRowsPerBatch + mPhase) % mRingRows * stride + produced,
                         mWidth - produced);
     }
-    mAheadAt = size_t(from - mAhead.data());
     mNext = inEnd;
     return mRing + (inFirst + mPhase) % mRingRows * stride;
 }

@@ -33,15 +33,14 @@ public:
     // Makes the ring for that phase: in inRing (RingBytes(inPhase) bytes that the caller keeps), or in
     // memory of its own. A ring needs no clearing: every row is written whole before it is read.
     void Allocate(uint32 inPhase, uint8* inRing = nullptr);
-    // Decodes rows [inFirst, inEnd), the next ones in order and inside one 64-row band, and returns row
-    // inFirst (rows are Stride() bytes apart). Their bytes are read from the file a few bands at a time.
-    const uint8* Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd);
+    // Decodes rows [inFirst, inEnd), the next ones in order and inside one 64-row band, reading their
+    // bytes through ioBytes, and returns row inFirst (rows are Stride() bytes apart).
+    const uint8* Decode(SReadStream& ioStream, uint32 inFirst, uint32 inEnd, std::vector<uint8>& ioBytes);
     // Rows decoded so far.
     uint32 Decoded() const { return mNext; }
 
 private:
     uint32 RingRows(uint32 inPhase) const;
-    void ReadAhead(SReadStream& ioStream, uint32 inEnd);
 
     uint64 mPosition = 0;  // of the next row's bytes
     uint32 mRows = 0;
@@ -53,9 +52,6 @@ private:
     uint16 mCode = 0;
     std::vector<uint16> mLineCounts;  // empty when raw
     std::vector<uint8> mPackedRow;
-    std::vector<uint8> mAhead;  // stored bytes of rows read ahead: decoded ones, then the rest
-    size_t mAheadAt = 0;        // where the next row's bytes start in mAhead
-    uint32 mAheadEnd = 0;       // the row after the last one in mAhead
     std::unique_ptr<uint8[]> mOwnRing;
     uint8* mRing = nullptr;
 };
