@@ -75,8 +75,8 @@ public:
         }
     }
 
-    // Everything from a band above this one down: a layer whose tiles do not start on the canvas's
-    // grid gives a tile back once both bands it reaches into are done.
+    // Forgets the rows from the band before this one to this band's end: a layer whose tiles do not
+    // start on the canvas's grid gives a tile back once both bands it reaches into are done.
     void DropBand(int32 inTop, int32 inBottom) override {
         for (BandLayer& entry : mLayers) {
             if (!entry.layer->GetVisible()) continue;
