@@ -209,13 +209,6 @@ bool ElementsHaveOtherByte(const uint8* inElements, int32 inCount, int32 inStrid
             any = _mm_or_si128(any, _mm_and_si128(_mm_xor_si128(quads, want), mask));
         }
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return true;
-    } else if (inStride == 1) {
-        const __m128i want = _mm_set1_epi8(char(inValue));
-        __m128i any = _mm_setzero_si128();
-        for (; x + 16 <= inCount; x += 16)
-            any = _mm_or_si128(
-                any, _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(inElements + x)), want));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return true;
     }
 #endif
     for (; x < inCount; ++x) differs |= uint8(inElements[x * inStride + inByteOffset] ^ inValue);

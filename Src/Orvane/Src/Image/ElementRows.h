@@ -28,6 +28,6 @@ void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes
 // 16 bytes at a time and tested once at the end.
 bool BytesAreZero(const uint8* inBytes, int64 inRowBytes, int64 inWidth, int64 inHeight);
 // Whether byte inByteOffset of any of inCount elements of inStride bytes from inElements differs from
-// inValue. Quads (and single bytes) are read 16 bytes at a time and the row is tested once at its end.
+// inValue. Quads are read four at a time and the row is tested once at its end.
 bool ElementsHaveOtherByte(const uint8* inElements, int32 inCount, int32 inStride, int32 inByteOffset,
                            uint8 inValue);
