@@ -100,7 +100,7 @@ void PrintPngTable(const PngImage& inImage, const std::string& inFolder) {
     }
     for (int level : {1, 2, 4, 6}) {
         const PngTrial t = DeflateTrial(inImage, level);
-        std::printf("libdeflate level %d, up%24s %10.2f %10.3f\n", level, level == 1 ? " (the tool's)" : "",
+        std::printf("libdeflate level %d, up%24s %10.2f %10.3f\n", level, level == 2 ? " (the tool's)" : "",
                     t.bytes / 1e6, t.seconds);
     }
 }
