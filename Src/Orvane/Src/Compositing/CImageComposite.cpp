@@ -44,8 +44,7 @@ void GetCompositeTile(CImage& ioImage, const GRect& inRect, NativeQuad* outDesti
     ioImage.CreateRasterPortIfNeeded();
     const std::vector<CLayer*>& layers = ioImage.GetLayers();
     const bool alone = GetLayerCount() == 1 && TakesFastPath(*layers[0]);
-    // A pixel layer alone writes every pixel of a rectangle inside its bounds.
-    if (!alone || layers[0]->GetLayerType() != eRGBLayer || !layers[0]->GetBounds().Contains(inRect))
+    if (!alone || !LayerWritesWholeRect(*layers[0], inRect))
         FillQuads(outDestination, inRowBytes, inRect.Width(), inRect.Height(), kTransparentWhite);
     if (!LCHECK(!(GetLayerCount() <= 0)) || inRect.Empty()) return;
     RasterDescriptor& descriptor = ioImage.GetRasterDescriptor();

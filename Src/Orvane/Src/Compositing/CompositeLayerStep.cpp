@@ -27,6 +27,10 @@ constexpr const char* kBadLayerPosition =
 
 }  // namespace
 
+bool LayerWritesWholeRect(const CLayer& inLayer, const GRect& inRect) {
+    return inLayer.GetLayerType() == eRGBLayer && inLayer.GetBounds().Contains(inRect);
+}
+
 CompositeSubTile::CompositeSubTile(CImage& inImage, const GRect& inTile, NativeQuad* inDestination,
                                    int32 inRowBytes, const CompositeScratch& inScratch)
     : mImage(inImage),
@@ -198,8 +202,7 @@ void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
         StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve);
         if (!inLayer.HasEnabledLayerMask() && pixels.ViewStoredTile(mTile, blend)) return;
     }
-    // A pixel layer writes every pixel of a tile inside its bounds.
-    if (inLayer.GetLayerType() != eRGBLayer || !inLayer.GetBounds().Contains(mTile))
+    if (!LayerWritesWholeRect(inLayer, mTile))
         FillQuads(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight, kTransparentWhite);
     inLayer.GetTile(mImage.GetRasterPort(), mImage.GetRasterDevice(), &mImage.GetRasterDescriptor(), mTile);
     const bool transparent = AlphaIsZero(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight);

@@ -16,17 +16,6 @@
 #include "Src/PowerPellin/LProgressScope.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
 
-namespace {
-
-uint64 MostBytesFrom(uint32 inPackedCount) {
-    return uint64(inPackedCount / 2) * 128;
-}
-
-// Rows decoded together per band: the tile side of the layers.
-constexpr uint32 kBandRows = 64;
-
-}  // namespace
-
 // A stored layer channel: u16 compression code, then (packed) one u16 packed size per row of the
 // record's rectangle (the mask rectangle for a mask channel), even when that rectangle has no columns,
 // then the rows. Other codes are neither decoded nor consumed beyond the code.
@@ -91,13 +80,14 @@ bool CLumenarFormat::ReadQuadRecord(LayerRecord& ioRecord, CLayer* inLayer) {
     }
     mUnbackedRowBytes = unbacked;
 
-    const uint32 phase =
-        uint32(((int64(rect.top) - inLayer->GetBounds().top) % kBandRows + kBandRows) % kBandRows);
+    // Rows are decoded a band at a time: a row of the layer's tiles.
+    constexpr uint32 kBand = kTileSide;
+    const uint32 phase = uint32(((int64(rect.top) - inLayer->GetBounds().top) % kBand + kBand) % kBand);
     for (StoredChannelRows& plane : planes) plane.Allocate(phase);
     CRGBLayer* layer = static_cast<CRGBLayer*>(inLayer);
     std::vector<uint8> bytes;
     for (uint32 first = 0; first < rows;) {
-        const uint32 end = std::min(rows, first + kBandRows - (first + phase) % kBandRows);
+        const uint32 end = std::min(rows, first + kBand - (first + phase) % kBand);
         const uint8* channels[4];
         for (size_t c = 0; c < 4; ++c)
             channels[ioRecord.mChannels[c].GetKind()] = planes[c].Decode(stream, first, end, bytes);
@@ -182,7 +172,8 @@ void CLumenarFormat::DecodeRows(const GRect& inRect, bool inPacked, const std::v
     if (inPacked) {
         if (uint64(inCursor) + rows > inLineCounts.size()) LTHROW_MESSAGE(LumenarRefusal::kUnknownFormat);
         for (uint32 i = 0; i < rows; ++i)
-            mUnbackedRowBytes += rowBytes - std::min(rowBytes, MostBytesFrom(inLineCounts[inCursor + i]));
+            mUnbackedRowBytes +=
+                rowBytes - std::min(rowBytes, PackBits::MostDecodedFrom(inLineCounts[inCursor + i]));
     }
     const uint64 tiledRowBytes = (stride + kTileMask) & ~uint64(kTileMask);
     if (stride > rowBytes) mUnbackedRowBytes += uint64(rows) * (tiledRowBytes - rowBytes);

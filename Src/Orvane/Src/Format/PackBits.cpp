@@ -84,6 +84,21 @@ DecodeResult DecodeRow(const uint8* inPacked, uint32 inPackedSize, uint8* outRow
     return result;
 }
 
+#if defined(__SSE2__)
+namespace {
+
+// A packet's bytes in whole 16-byte pieces, which may reach up to 15 bytes past it on both sides.
+inline void CopyPieces(uint8* out, const uint8* in, uint32 count) {
+    for (uint32 i = 0; i < count; i += 16) Store16(out + i, Load16(in + i));
+}
+inline void FillPieces(uint8* out, uint8 value, uint32 count) {
+    const __m128i v = _mm_set1_epi8(char(value));
+    for (uint32 i = 0; i < count; i += 16) Store16(out + i, v);
+}
+
+}  // namespace
+#endif
+
 DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint8* outRow,
                                 uint32 inRowBytes) {
 #if defined(__SSE2__)
@@ -92,15 +107,12 @@ DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint
     // While any packet fits both buffers, packets go without the checks of each one.
     while (pos + 130 <= inPackedSize && produced + 128 <= inRowBytes) {
         const uint32 control = inPacked[pos];
-        uint8* to = outRow + produced;
         if (control < 128) {
-            const uint8* from = inPacked + pos + 1;
-            for (uint32 i = 0; i <= control; i += 16) Store16(to + i, Load16(from + i));
+            CopyPieces(outRow + produced, inPacked + pos + 1, control + 1);
             produced += control + 1;
             pos += control + 2;
         } else if (control > 128) {
-            const __m128i value = _mm_set1_epi8(char(inPacked[pos + 1]));
-            for (uint32 i = 0; i < 257 - control; i += 16) Store16(to + i, value);
+            FillPieces(outRow + produced, inPacked[pos + 1], 257 - control);
             produced += 257 - control;
             pos += 2;
         } else {
@@ -109,19 +121,16 @@ DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint
     }
     while (produced < inRowBytes && pos < inPackedSize) {
         const uint32 control = inPacked[pos];
-        uint8* to = outRow + produced;
         if (control < 128) {
             const uint32 count = control + 1;
             if (produced + count > inRowBytes || pos + 1 + count > inPackedSize) break;
-            const uint8* from = inPacked + pos + 1;
-            for (uint32 i = 0; i < count; i += 16) Store16(to + i, Load16(from + i));
+            CopyPieces(outRow + produced, inPacked + pos + 1, count);
             produced += count;
             pos += 1 + count;
         } else if (control > 128) {
             const uint32 count = 257 - control;
             if (produced + count > inRowBytes || pos + 2 > inPackedSize) break;
-            const __m128i value = _mm_set1_epi8(char(inPacked[pos + 1]));
-            for (uint32 i = 0; i < count; i += 16) Store16(to + i, value);
+            FillPieces(outRow + produced, inPacked[pos + 1], count);
             produced += count;
             pos += 2;
         } else {

@@ -30,6 +30,11 @@ inline constexpr uint32 kDecodeSlack = 16;
 // beyond it, are left undefined.
 DecodeResult DecodeRowWithSlack(const uint8* inPacked, uint32 inPackedSize, uint8* outRow, uint32 inRowBytes);
 
+// The most row bytes inPackedBytes packed bytes can produce: a 2-byte run packet yields at most 128.
+constexpr uint64 MostDecodedFrom(uint32 inPackedBytes) {
+    return uint64(inPackedBytes / 2) * 128;
+}
+
 // The most bytes PackRow can produce for a row of inRowBytes bytes: one control byte per 128-byte chunk.
 constexpr uint32 MaxPackedSize(uint32 inRowBytes) {
     return inRowBytes + (inRowBytes + 127) / 128;

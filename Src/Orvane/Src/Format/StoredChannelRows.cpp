@@ -5,19 +5,9 @@
 
 #include "Src/Orvane/Src/Format/PackBits.h"
 #include "Src/Orvane/Src/Format/StreamBounds.h"
+#include "Src/Orvane/Src/Image/TTiledPlane.h"
 #include "Src/Pellin/Isol/SReadStream.h"
 #include "Src/PowerPellin/LScratchBuffer.h"
-
-namespace {
-
-constexpr uint32 kBandRows = 64;
-
-// A 2-byte run packet yields at most 128 bytes.
-uint64 MostBytesFrom(uint32 inPackedCount) {
-    return uint64(inPackedCount / 2) * 128;
-}
-
-}  // namespace
 
 bool StoredChannelRows::Prepare(SReadStream& ioStream, uint64 inAt, uint32 inRows, uint32 inWidth,
                                 uint64 inLength, uint64& ioUnbacked) {
@@ -36,7 +26,7 @@ bool StoredChannelRows::Prepare(SReadStream& ioStream, uint64 inAt, uint32 inRow
         if (regular) StreamBounds::ReadLineCountTable(ioStream, inRows, mLineCounts);
         for (uint16 count : mLineCounts) {
             length += count;
-            ioUnbacked += inWidth - std::min<uint64>(inWidth, MostBytesFrom(count));
+            ioUnbacked += inWidth - std::min<uint64>(inWidth, PackBits::MostDecodedFrom(count));
             regular = regular && count < 2 * inWidth;
         }
     }
@@ -45,8 +35,9 @@ bool StoredChannelRows::Prepare(SReadStream& ioStream, uint64 inAt, uint32 inRow
 }
 
 uint32 StoredChannelRows::RingRows(uint32 inPhase) const {
-    const uint32 bands = (std::max(mRowsPerBatch + 1, kBandRows) + kBandRows - 1) / kBandRows;
-    return uint32(std::min<uint64>(uint64(bands) * kBandRows, uint64(inPhase) + mRows));
+    constexpr uint32 kBand = kTileSide;  // a row of the layers' tiles
+    const uint32 bands = (std::max(mRowsPerBatch + 1, kBand) + kBand - 1) / kBand;
+    return uint32(std::min<uint64>(uint64(bands) * kBand, uint64(inPhase) + mRows));
 }
 
 void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {

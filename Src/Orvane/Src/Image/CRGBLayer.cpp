@@ -88,25 +88,27 @@ void CRGBLayer::GetTile(const GRect& inRect, NativeQuad* outDestination, int32 i
     mPixels.GetTile(local, outDestination, inRowBytes, kPadValue, &kTransparentWhite);
 }
 
+// The index of the one tile that holds all of inLocal (pixel coordinates, inside the pixels), or -1.
+int32 CRGBLayer::TileHolding(const GRect& inLocal) const {
+    if (inLocal.Empty() || !mPixels.GetBounds().Contains(inLocal)) return -1;
+    const int32 index = mPixels.TileIndexOf(inLocal.TopLeft());
+    return index == mPixels.TileIndexOf(GPoint(inLocal.right - 1, inLocal.bottom - 1)) ? index : -1;
+}
+
 bool CRGBLayer::ViewStoredTile(const GRect& inRect, CNQConstTileProcessor& inProcessor) const {
     const GRect local = GRect(inRect).OffsetNegative(Placement());
-    if (local.Empty() || !mPixels.GetBounds().Contains(local)) return false;
-    const int32 index = mPixels.TileIndexOf(local.TopLeft());
-    const int32 last = mPixels.TileIndexOf(GPoint(local.right - 1, local.bottom - 1));
-    if (index != last || mPixels.TileIsConstant(index)) return false;
+    const int32 index = TileHolding(local);
+    if (index < 0 || mPixels.TileIsConstant(index)) return false;
     mPixels.ForEachPixelInArea(local, inProcessor, nullptr);
     return true;
 }
 
 bool CRGBLayer::IsTransparentOver(const GRect& inRect) const {
     const GRect local = GRect(inRect).OffsetNegative(Placement());
-    if (local.Empty()) return false;
-    if (!mPixels.GetBounds().Intersects(local)) return true;
-    if (!mPixels.GetBounds().Contains(local)) return false;
-    const int32 index = mPixels.TileIndexOf(local.TopLeft());
+    if (!local.Empty() && !mPixels.GetBounds().Intersects(local)) return true;
+    const int32 index = TileHolding(local);
     NativeQuad value;
-    return index == mPixels.TileIndexOf(GPoint(local.right - 1, local.bottom - 1)) &&
-           mPixels.GetTileConstant(index, value) && value.alpha == 0;
+    return index >= 0 && mPixels.GetTileConstant(index, value) && value.alpha == 0;
 }
 
 void CRGBLayer::SetTile(const GRect& inRect, const NativeQuad* inSource, int32 inRowBytes) {

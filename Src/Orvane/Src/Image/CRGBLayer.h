@@ -93,6 +93,7 @@ public:
     void ResizeTo(const GRect& inRect);
 
 private:
+    int32 TileHolding(const GRect& inLocal) const;
     CRGBLayer(const CRGBLayer& inOther);
 
     // Image offset of buffer coordinates: settings origin + position.
