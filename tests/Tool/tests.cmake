@@ -13,6 +13,7 @@ if(TARGET lumenar)
   # The commands and the pieces behind them.
   lumenar_test(readop_tool_tests
     Tool/CommandsTest.cpp
+    Tool/DeflateEncoderTest.cpp
     Tool/ToolPartsTest.cpp
   )
   target_link_libraries(readop_tool_tests PRIVATE lumenar_tool_core)

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "API/Platform/Platform.h"
+#include "tools/png/DeflateEncoder.h"
 
 namespace {
 
@@ -41,14 +42,11 @@ void FreePictureBytes(void* inBlock, size_t inBytes) {
 
 namespace {
 
-// The picture is filtered and compressed in one piece: every row gets the "up" filter (each byte minus
-// the byte above it), and the whole stream goes through libdeflate at level 2, which on these pictures
-// is both smaller and faster than its level 1. On the 4096 x 4096 benchmark picture this writes about
-// 1.05 times the bytes of libpng's defaults (zlib level 6, every filter tried per row) in a fifth of the
-// time (bench_summary --png-table lists the trials). The
-// filtered copy costs one more picture of memory while the file is written; the engine has given its
-// own memory back by then.
-constexpr int kDeflateLevel = 2;
+// Every row gets the "up" filter (each byte minus the byte above it) and the rows are compressed by the
+// tool's own encoder (DeflateEncoder.h) a few rows at a time, so no filtered copy of the picture is
+// held. On the 4096 x 4096 benchmark picture this writes about 1.1 times the bytes of libpng's defaults
+// (zlib level 6, every filter tried per row) in a twentieth of the time; bench_summary --png-table
+// lists the trials.
 constexpr size_t kIdatBytes = size_t(1) << 20;  // compressed data per IDAT chunk
 
 struct Rows {
@@ -74,44 +72,11 @@ bool WriteChunk(std::FILE* inFile, const char* inType, const uint8* inData, size
            std::fwrite(crc, 1, 4, inFile) == 4;
 }
 
-// The rows, each behind its filter byte; the first row's bytes above are taken as zero.
-PixelBytes UpFiltered(const Rows& inImage) {
-    const size_t rowBytes = size_t(inImage.width) * size_t(inImage.channels);
-    PixelBytes filtered((rowBytes + 1) * size_t(inImage.height));
-    for (size_t row = 0; row < size_t(inImage.height); ++row) {
-        uint8* out = filtered.data() + row * (rowBytes + 1);
-        const uint8* here = inImage.pixels + row * rowBytes;
-        out[0] = 2;  // up
-        if (row == 0) {
-            std::memcpy(out + 1, here, rowBytes);
-            continue;
-        }
-        const uint8* above = here - rowBytes;
-        for (size_t i = 0; i < rowBytes; ++i) out[1 + i] = uint8(here[i] - above[i]);
-    }
-    return filtered;
-}
-
-// The compressed picture, or empty when libdeflate cannot start.
-PixelBytes Compressed(const PixelBytes& inData) {
-    PixelBytes out;
-    libdeflate_compressor* compressor = libdeflate_alloc_compressor(kDeflateLevel);
-    if (compressor == nullptr) return out;
-    // Room for the worst case; only the pages written are ever touched.
-    out.resize(libdeflate_zlib_compress_bound(compressor, inData.size()));
-    out.resize(libdeflate_zlib_compress(compressor, inData.data(), inData.size(), out.data(), out.size()));
-    libdeflate_free_compressor(compressor);
-    return out;
-}
-
 // Signature, header, resolution and text, the data in IDAT chunks, the end. False with the reason in
 // outError.
 bool WriteRows(std::FILE* inFile, const Rows& inImage, const PngMetadata& inMetadata, std::string& outError) {
-    const PixelBytes compressed = Compressed(UpFiltered(inImage));
-    if (compressed.empty()) {
-        outError = "cannot compress the picture";
-        return false;
-    }
+    const PixelBytes compressed = DeflatePictureRows(
+        inImage.pixels, size_t(inImage.width) * size_t(inImage.channels), size_t(inImage.height));
     static const uint8 kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     uint8 header[13];
     PutBigEndian(header, uint32(inImage.width));

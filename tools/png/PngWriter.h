@@ -1,5 +1,5 @@
 // Writing 8-bit RGBA and grey images as PNG files: the chunks are laid out here, the picture data is
-// compressed by libdeflate. Every failure comes back as a message.
+// compressed by DeflateEncoder. Every failure comes back as a message.
 #pragma once
 
 #include <memory>
