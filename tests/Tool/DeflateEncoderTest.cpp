@@ -4,6 +4,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <functional>
+#include <queue>
 #include <random>
 #include <vector>
 
@@ -74,27 +76,49 @@ TEST(DeflateEncoder, ZlibReadsBackEveryKindOfPicture) {
         }
 }
 
+// The bits a Huffman code without a length limit spends on symbols occurring inCounts times: the sum of
+// the weights of the nodes merged.
+uint64 OptimalBits(const std::vector<uint32>& inCounts) {
+    std::priority_queue<uint64, std::vector<uint64>, std::greater<uint64>> lightest;
+    for (const uint32 count : inCounts)
+        if (count != 0) lightest.push(count);
+    uint64 bits = 0;
+    while (lightest.size() > 1) {
+        const uint64 first = lightest.top();
+        lightest.pop();
+        const uint64 merged = first + lightest.top();
+        lightest.pop();
+        bits += merged;
+        lightest.push(merged);
+    }
+    return bits;
+}
+
 TEST(HuffmanCode, IsCompleteWithinItsLimitAndFavoursFrequentSymbols) {
     struct Case {
         int symbols, mostBits;
         std::vector<uint32> counts;
+        bool limited;  // whether a limit (the length, or one bit at least) keeps the code from being optimal
     };
     std::vector<uint32> fibonacci = {1, 1};
     while (fibonacci.size() < 40) fibonacci.push_back(fibonacci.end()[-1] + fibonacci.end()[-2]);
-    std::vector<uint32> wide(kLiteralLengthSymbols);
     std::mt19937 random(7);
+    std::vector<uint32> wide(kLiteralLengthSymbols), mild(kLiteralLengthSymbols);
     for (uint32& count : wide) count = random() % 3 == 0 ? 0 : fibonacci[random() % 40];
+    for (uint32& count : mild) count = random() % 3 == 0 ? 0 : 1 + random() % 1000;
     const Case cases[] = {
-        {kDistanceSymbols, 15, std::vector<uint32>(fibonacci.begin(), fibonacci.begin() + kDistanceSymbols)},
-        {kCodeLengthSymbols, 7, std::vector<uint32>(fibonacci.begin() + 3, fibonacci.begin() + 22)},
-        {kLiteralLengthSymbols, 15, wide},
-        {kLiteralLengthSymbols, 15, std::vector<uint32>(kLiteralLengthSymbols, 9)},
-        {kDistanceSymbols, 15, std::vector<uint32>(kDistanceSymbols, 0)},
-        {kCodeLengthSymbols, 7, {0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {kDistanceSymbols, 15, std::vector<uint32>(fibonacci.begin(), fibonacci.begin() + kDistanceSymbols),
+         true},
+        {kCodeLengthSymbols, 7, std::vector<uint32>(fibonacci.begin() + 3, fibonacci.begin() + 22), true},
+        {kLiteralLengthSymbols, 15, wide, true},
+        {kLiteralLengthSymbols, 15, mild, false},
+        {kLiteralLengthSymbols, 15, std::vector<uint32>(kLiteralLengthSymbols, 9), false},
+        {kDistanceSymbols, 15, std::vector<uint32>(kDistanceSymbols, 0), false},
+        {kCodeLengthSymbols, 7, {0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true},
     };
     for (const Case& c : cases) {
         const HuffmanCode code(c.counts.data(), c.symbols, c.mostBits);
-        uint64 filled = 0;
+        uint64 filled = 0, bits = 0;
         int coded = 0;
         for (int s = 0; s < c.symbols; ++s) {
             const int length = code.Lengths()[s];
@@ -105,6 +129,7 @@ TEST(HuffmanCode, IsCompleteWithinItsLimitAndFavoursFrequentSymbols) {
             if (length == 0) continue;
             ++coded;
             filled += uint64(1) << (c.mostBits - length);
+            bits += uint64(c.counts[size_t(s)]) * uint64(length);
             for (int t = 0; t < c.symbols; ++t) {
                 if (c.counts[size_t(t)] > c.counts[size_t(s)]) {
                     EXPECT_LE(code.Lengths()[t], length) << "symbols " << t << " and " << s;
@@ -113,6 +138,9 @@ TEST(HuffmanCode, IsCompleteWithinItsLimitAndFavoursFrequentSymbols) {
         }
         EXPECT_EQ(filled, uint64(1) << c.mostBits) << c.symbols << " symbols";
         EXPECT_GE(coded, 2);
+        if (!c.limited) {
+            EXPECT_EQ(bits, OptimalBits(c.counts)) << c.symbols << " symbols";
+        }
     }
 }
 

@@ -221,10 +221,10 @@ void WriteBlock(BitWriter& ioBits, Block& ioBlock, bool inLast) {
     ioBits.Put(literals, Symbol{kEndOfBlock, 0, 0});
 }
 
-// Finds matches for the places of the data it is asked about: the places four back (the pixel before),
-// a row back, and the place last seen with the same four bytes are always tried; eight back and a row
-// back and a pixel either way as well when inThorough. Places are counted from the start of the stream;
-// the data held starts at place fBase.
+// Finds matches for the places of the stream it is asked about. Tried at each place: four and eight bytes
+// back (in RGBA rows the pixel before and the one before that), a row back (the byte above) and a row
+// and four bytes either way, and the place last seen with the same four bytes. Places are counted from
+// the start of the stream; the data held starts at place fBase.
 class MatchFinder {
 public:
     MatchFinder(size_t inRowBytes, size_t inBytes)

@@ -1,6 +1,6 @@
 // A zlib stream for filtered picture rows, made for speed rather than for the last byte: one greedy pass
-// that tries, at each place, the pixel before, the row above and one earlier place with the same four
-// bytes, and codes every block with Huffman codes of its own.
+// that tries, at each place, a few places nearby (the pixels before, the bytes above) and the last place
+// with the same four bytes, and codes every block with Huffman codes of its own.
 #pragma once
 
 #include <cstddef>
