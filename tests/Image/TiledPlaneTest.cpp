@@ -8,7 +8,7 @@
 // reads and writes and its search for pixels that are not transparent, the channel its inversion walk
 // and bounds searches. Beside the runs: the tile buffer's constant tiles, walks, huge bounds and the
 // expansion from channels. (Four channels woven in at once are compared with one at a time by the reader
-// suite.)
+// suite.) Beside them too: the row tests behind constant tiles and transparent bands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +24,7 @@
 
 #include "Src/Orvane/Src/Image/CChannel.h"
 #include "Src/Orvane/Src/Image/CNativeQuadTileBuffer.h"
+#include "Src/Orvane/Src/Image/ElementRows.h"
 #include "Src/Orvane/Src/Image/StChannelProcessors.h"
 #include "Src/Pellin/Isol/Exceptions.h"
 #include "tests/support/ReportCapture.h"
@@ -527,3 +528,31 @@ TEST(TileBufferCopies, ChannelsExpandToGreyOrThroughAColourTable) {
 }
 
 }  // namespace
+
+// The row tests the tiles rely on find a single differing byte wherever it sits (in the vector part of
+// a row or its tail, in the first row or the last) and nothing beside the area or in the other bytes.
+TEST(ElementRowTests, FindEveryDifferingByteAndNothingElse) {
+    for (const int32 width : {1, 15, 16, 17, 40, 64})
+        for (const int32 height : {1, 3}) {
+            const int32 rowBytes = width + 5;
+            std::vector<uint8> bytes(size_t(rowBytes * height), 0);
+            for (int32 y = 0; y < height; ++y) bytes[size_t(y * rowBytes + width)] = 9;  // beside the area
+            EXPECT_TRUE(BytesAreZero(bytes.data(), rowBytes, width, height)) << width << " x " << height;
+            for (int32 at = 0; at < width * height; ++at) {
+                uint8& byte = bytes[size_t(at / width * rowBytes + at % width)];
+                byte = 1;
+                EXPECT_FALSE(BytesAreZero(bytes.data(), rowBytes, width, height)) << width << ", at " << at;
+                byte = 0;
+            }
+            std::vector<NativeQuad> quads(size_t(width), NativeQuad{7, 7, 7, 200});
+            const uint8* elements = reinterpret_cast<const uint8*>(quads.data());
+            EXPECT_FALSE(ElementsHaveOtherByte(elements, width, 4, 3, 200)) << width;
+            for (int32 x = 0; x < width; ++x) {
+                quads[size_t(x)].red = 0;  // another byte of the quad
+                EXPECT_FALSE(ElementsHaveOtherByte(elements, width, 4, 3, 200)) << width << ", at " << x;
+                quads[size_t(x)].alpha = 201;
+                EXPECT_TRUE(ElementsHaveOtherByte(elements, width, 4, 3, 200)) << width << ", at " << x;
+                quads[size_t(x)] = NativeQuad{7, 7, 7, 200};
+            }
+        }
+}

@@ -178,21 +178,19 @@ void FillElements(uint8* outDst, int64 inDstRowBytes, int64 inDstColBytes, const
 }
 
 bool BytesAreZero(const uint8* inBytes, int64 inRowBytes, int64 inWidth, int64 inHeight) {
-    uint8 any = 0;
-#if defined(__SSE2__)
-    __m128i anyVector = _mm_setzero_si128();
-#endif
+    // Rows are tested as they end, so an area with content near its top costs a row or two.
     for (int64 y = 0; y < inHeight; ++y, inBytes += inRowBytes) {
+        uint8 any = 0;
         int64 x = 0;
 #if defined(__SSE2__)
+        __m128i anyVector = _mm_setzero_si128();
         for (; x + 16 <= inWidth; x += 16) anyVector = _mm_or_si128(anyVector, LoadBlock(inBytes + x));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(anyVector, _mm_setzero_si128())) != 0xFFFF) return false;
 #endif
         for (; x < inWidth; ++x) any |= inBytes[x];
+        if (any != 0) return false;
     }
-#if defined(__SSE2__)
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(anyVector, _mm_setzero_si128())) != 0xFFFF) return false;
-#endif
-    return any == 0;
+    return true;
 }
 
 bool ElementsHaveOtherByte(const uint8* inElements, int32 inCount, int32 inStride, int32 inByteOffset,

@@ -25,7 +25,7 @@ void CopyBytesOutOfQuads(const uint8* inQuads, int64 inSrcRowBytes, int32 inByte
 void InterleaveBytesIntoQuads(const uint8* const inBytes[4], int64 inSrcRowBytes, uint8* outQuads,
                               int64 inDstRowBytes, int64 inWidth, int64 inHeight);
 // Whether every byte of inHeight rows of inWidth bytes, inRowBytes apart, is zero; the rows are read
-// 16 bytes at a time and tested once at the end.
+// 16 bytes at a time and each is tested at its end.
 bool BytesAreZero(const uint8* inBytes, int64 inRowBytes, int64 inWidth, int64 inHeight);
 // Whether byte inByteOffset of any of inCount elements of inStride bytes from inElements differs from
 // inValue. Quads are read four at a time and the row is tested once at its end.
