@@ -170,8 +170,10 @@ std::vector<Symbol> RunLengthCoded(const uint8* inLengths, size_t inCount) {
         if (length == 0) {
             for (; run >= 11; run -= std::min<size_t>(run, 138))
                 out.push_back({18, 7, uint16(std::min<size_t>(run, 138) - 11)});
-            if (run >= 3) out.push_back({17, 3, uint16(run - 3)});
-            if (run >= 3) run = 0;
+            if (run >= 3) {
+                out.push_back({17, 3, uint16(run - 3)});
+                run = 0;
+            }
         } else {
             out.push_back({length, 0, 0});
             for (--run; run >= 3; run -= std::min<size_t>(run, 6))

@@ -45,7 +45,7 @@ namespace {
 // Every row gets the "up" filter (each byte minus the byte above it) and the rows are compressed by the
 // tool's own encoder (DeflateEncoder.h) a few rows at a time, so no filtered copy of the picture is
 // held. On the 4096 x 4096 benchmark picture this writes about 1.1 times the bytes of libpng's defaults
-// (zlib level 6, every filter tried per row) in a twentieth of the time; bench_summary --png-table
+// (zlib level 6, every filter tried per row) in a ninth of the time; bench_summary --png-table
 // lists the trials.
 constexpr size_t kIdatBytes = size_t(1) << 20;  // compressed data per IDAT chunk
 
