@@ -68,6 +68,11 @@ TEST(CompositePlanes, VectorPassesMatchTheirDefinitionsAtEveryWidth) {
         Rect masked = before, toBytes = before, fromBytes = before, expected = before, filled = before;
         MultiplyAlphaByBytes(before.bytes.data(), before.ByteRowBytes(), masked.quads.data(),
                              masked.RowBytes(), width, kHeight);
+        // The copying form writes the same rows into other pixels and leaves their padding alone.
+        const Rect other = RandomRect(width, random);
+        Rect copied = other;
+        MultiplyAlphaByBytes(before.bytes.data(), before.ByteRowBytes(), before.quads.data(),
+                             before.RowBytes(), copied.quads.data(), copied.RowBytes(), width, kHeight);
         CopyAlphaToBytes(before.quads.data(), before.RowBytes(), toBytes.bytes.data(), toBytes.ByteRowBytes(),
                          width, kHeight);
         CopyBytesToAlpha(before.bytes.data(), before.ByteRowBytes(), fromBytes.quads.data(),
@@ -83,6 +88,10 @@ TEST(CompositePlanes, VectorPassesMatchTheirDefinitionsAtEveryWidth) {
             }
         }
         EXPECT_EQ(masked.quads, expectMasked.quads) << "MultiplyAlphaByBytes, width " << width;
+        for (int32 y = 0; y < kHeight; ++y)
+            for (int32 x = 0; x < width + kPad; ++x)
+                ASSERT_EQ(copied.Q(x, y), x < width ? expectMasked.Q(x, y) : Rect(other).Q(x, y))
+                    << "MultiplyAlphaByBytes into other pixels, width " << width << " at " << x << ", " << y;
         EXPECT_EQ(toBytes.bytes, expectTo.bytes) << "CopyAlphaToBytes, width " << width;
         EXPECT_EQ(fromBytes.quads, expectFrom.quads) << "CopyBytesToAlpha, width " << width;
         EXPECT_EQ(filled.quads, expectFilled.quads) << "FillQuads, width " << width;

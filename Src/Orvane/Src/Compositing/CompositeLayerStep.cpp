@@ -165,19 +165,30 @@ void CompositeSubTile::AdjustmentStep(CLayer& inLayer) {
 
 namespace {
 
-// Tests and blends a layer's tile where it is stored, for a layer without effects or an enabled mask:
-// what the copy below would do, without the copy.
+// Tests and blends a layer's tile where it is stored, for a layer without effects: what the copy below
+// would do, without the copy. With a mask (read into the scratch mask already), the tile is copied once,
+// its alpha multiplied by the mask on the way, instead of copied and then multiplied. A tile whose alpha
+// is zero, before or after the mask, blends nothing.
 class StoredTileBlend : public CNQConstTileProcessor {
 public:
     StoredTileBlend(const GRect& inTile, NativeQuad* inTarget, int32 inTargetRowBytes, const CLayer& inLayer,
-                    bool inPreserve)
+                    bool inPreserve, const CompositeScratch* inMasked)
         : mTile(inTile),
           mTarget(inTarget),
           mTargetRowBytes(inTargetRowBytes),
           mLayer(inLayer),
-          mPreserve(inPreserve) {}
+          mPreserve(inPreserve),
+          mMasked(inMasked) {}
     bool Process(const GRect&, const NativeQuad* inPixels, int32 inRowBytes) override {
-        if (!AlphaIsZero(inPixels, inRowBytes, mTile.Width(), mTile.Height()))
+        const int32 width = mTile.Width(), height = mTile.Height();
+        if (mMasked != nullptr) {
+            const int32 rowBytes = mMasked->mWidth * int32(sizeof(NativeQuad));
+            MultiplyAlphaByBytes(mMasked->mMask, mMasked->mWidth, inPixels, inRowBytes, mMasked->mLayerTile,
+                                 rowBytes, width, height);
+            inPixels = mMasked->mLayerTile;
+            inRowBytes = rowBytes;
+        }
+        if (!AlphaIsZero(inPixels, inRowBytes, width, height))
             BlendTile(mTile, inPixels, inRowBytes, mTarget, mTargetRowBytes, mLayer.GetBlendMode(),
                       mLayer.GetOpacity(), mPreserve);
         return true;
@@ -189,6 +200,7 @@ private:
     int32 mTargetRowBytes;
     const CLayer& mLayer;
     bool mPreserve;
+    const CompositeScratch* mMasked;
 };
 
 }  // namespace
@@ -199,8 +211,11 @@ void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
         // Without effects a transparent tile changes nothing below, masked or not.
         const CRGBLayer& pixels = static_cast<const CRGBLayer&>(inLayer);
         if (pixels.IsTransparentOver(mTile)) return;
-        StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve);
-        if (!inLayer.HasEnabledLayerMask() && pixels.ViewStoredTile(mTile, blend)) return;
+        const bool masked = inLayer.HasEnabledLayerMask();
+        if (masked) ReadMask(inLayer);
+        StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve,
+                              masked ? &mScratch : nullptr);
+        if (pixels.ViewStoredTile(mTile, blend)) return;
     }
     if (!LayerWritesWholeRect(inLayer, mTile))
         FillQuads(mScratch.mLayerTile, mScratchRowBytes, mWidth, mHeight, kTransparentWhite);

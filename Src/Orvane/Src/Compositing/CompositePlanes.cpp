@@ -34,16 +34,18 @@ __m128i Mul8Lanes(__m128i x, __m128i y) {
     return _mm_mulhi_epu16(_mm_add_epi32(_mm_mullo_epi16(x, y), _mm_set1_epi32(128)), _mm_set1_epi32(257));
 }
 
-// The four quads at p with alpha = Mul8(factor lane, alpha).
-void ScaleAlphaOfFour(NativeQuad* p, __m128i inFactors) {
-    const __m128i q = LoadQuads(p);
+// The four quads at inFrom to outTo with alpha = Mul8(factor lane, alpha).
+void ScaleAlphaOfFour(const NativeQuad* inFrom, NativeQuad* outTo, __m128i inFactors) {
+    const __m128i q = LoadQuads(inFrom);
     const __m128i alpha = Mul8Lanes(_mm_srli_epi32(q, 24), inFactors);
-    StoreQuads(p, _mm_or_si128(_mm_and_si128(q, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24)));
+    StoreQuads(outTo, _mm_or_si128(_mm_and_si128(q, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24)));
 }
 #endif
 
-// alpha = Mul8(factor, alpha) along one row, the factor from inBytes (one per pixel) or inConstant.
-void ScaleAlphaRow(NativeQuad* ioRow, const uint8* inBytes, uint8 inConstant, int32 inWidth) {
+// One row from inFrom to outTo (the same row, or one that does not overlap it) with alpha = Mul8(factor,
+// alpha), the factor from inBytes (one per pixel) or inConstant.
+void ScaleAlphaRow(const NativeQuad* inFrom, NativeQuad* outTo, const uint8* inBytes, uint8 inConstant,
+                   int32 inWidth) {
     int32 x = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
@@ -54,11 +56,13 @@ void ScaleAlphaRow(NativeQuad* ioRow, const uint8* inBytes, uint8 inConstant, in
             std::memcpy(&word, inBytes + x, 4);
             factors = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
         }
-        ScaleAlphaOfFour(ioRow + x, factors);
+        ScaleAlphaOfFour(inFrom + x, outTo + x, factors);
     }
 #endif
-    for (; x < inWidth; ++x)
-        ioRow[x].alpha = Mul8(inBytes != nullptr ? inBytes[x] : inConstant, ioRow[x].alpha);
+    for (; x < inWidth; ++x) {
+        outTo[x] = inFrom[x];
+        outTo[x].alpha = Mul8(inBytes != nullptr ? inBytes[x] : inConstant, inFrom[x].alpha);
+    }
 }
 
 }  // namespace
@@ -108,8 +112,18 @@ void CopyBytesToAlpha(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* io
 
 void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                           int32 inWidth, int32 inHeight) {
-    for (int32 y = 0; y < inHeight; ++y)
-        ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), ByteRow(inBytes, inByteRowBytes, y), 0, inWidth);
+    MultiplyAlphaByBytes(inBytes, inByteRowBytes, ioPixels, inRowBytes, ioPixels, inRowBytes, inWidth,
+                         inHeight);
+}
+
+void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, const NativeQuad* inPixels,
+                          int32 inRowBytes, NativeQuad* outPixels, int32 inOutRowBytes, int32 inWidth,
+                          int32 inHeight) {
+    for (int32 y = 0; y < inHeight; ++y) {
+        const NativeQuad* from = QuadRow(inPixels, inRowBytes, y);
+        ScaleAlphaRow(from, QuadAt(outPixels, inOutRowBytes, 0, y), ByteRow(inBytes, inByteRowBytes, y), 0,
+                      inWidth);
+    }
 }
 
 void FillBytes(uint8* outBytes, int32 inRowBytes, int32 inWidth, int32 inHeight, uint8 inValue) {
@@ -132,5 +146,6 @@ void ScaleAlpha(NativeQuad* ioPixels, int32 inRowBytes, int32 inWidth, int32 inH
         return;
     }
     for (int32 y = 0; y < inHeight; ++y)
-        ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), nullptr, inOpacity, inWidth);
+        ScaleAlphaRow(QuadAt(ioPixels, inRowBytes, 0, y), QuadAt(ioPixels, inRowBytes, 0, y), nullptr,
+                      inOpacity, inWidth);
 }

@@ -24,9 +24,12 @@ void CopyAlphaToBytes(const NativeQuad* inPixels, int32 inRowBytes, uint8* outBy
                       int32 inWidth, int32 inHeight);
 void CopyBytesToAlpha(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                       int32 inWidth, int32 inHeight);
-// alpha = Mul8(byte, alpha).
+// alpha = Mul8(byte, alpha): in place, or while copying the pixels to outPixels.
 void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, NativeQuad* ioPixels, int32 inRowBytes,
                           int32 inWidth, int32 inHeight);
+void MultiplyAlphaByBytes(const uint8* inBytes, int32 inByteRowBytes, const NativeQuad* inPixels,
+                          int32 inRowBytes, NativeQuad* outPixels, int32 inOutRowBytes, int32 inWidth,
+                          int32 inHeight);
 void FillBytes(uint8* outBytes, int32 inRowBytes, int32 inWidth, int32 inHeight, uint8 inValue);
 // b = 255 - b.
 void InvertBytes(uint8* ioBytes, int32 inRowBytes, int32 inWidth, int32 inHeight);
