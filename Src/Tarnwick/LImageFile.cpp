@@ -74,10 +74,16 @@ void LImageFile::LoadImage(LProgressScope* inProgress) {
 
 void LImageFile::LoadAndFlatten(LProgressScope* inProgress) {
     TranslateToTWException([this, inProgress] {
-        // The codec may merge a plain stack while it decodes it, without holding every layer.
+        // The codec may merge a plain stack while it decodes it, without holding every layer; a load that
+        // fails leaves it as reading whole, for any later load.
         CFileFormat* codec = mFormat != nullptr ? mFormat->GetCodec() : nullptr;
         if (codec != nullptr) codec->SetMergeWhileReading(true);
-        LoadIfNeeded(inProgress);
+        try {
+            LoadIfNeeded(inProgress);
+        } catch (...) {
+            if (codec != nullptr) codec->SetMergeWhileReading(false);
+            throw;
+        }
         if (codec != nullptr) codec->SetMergeWhileReading(false);
         CImage* image = mContents->image.get();
         if (image != nullptr && image->GetLayerCount() >= 2) FlattenImage(*image, inProgress);

@@ -207,12 +207,14 @@ private:
 
 void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
     const bool preserve = mInGroup && &inLayer != mGroupBase;
+    bool maskRead = false;  // the scratch mask holds the layer's mask over the tile
     if (inLayer.GetLayerType() == eRGBLayer && !inLayer.GetEffects().HasEffects()) {
         // Without effects a transparent tile changes nothing below, masked or not.
         const CRGBLayer& pixels = static_cast<const CRGBLayer&>(inLayer);
         if (pixels.IsTransparentOver(mTile)) return;
         const bool masked = inLayer.HasEnabledLayerMask();
         if (masked) ReadMask(inLayer);
+        maskRead = masked;
         StoredTileBlend blend(mTile, mTarget, mTargetRowBytes, inLayer, preserve,
                               masked ? &mScratch : nullptr);
         if (pixels.ViewStoredTile(mTile, blend)) return;
@@ -231,7 +233,7 @@ void CompositeSubTile::PixelStep(CLayer& inLayer, bool inOuter) {
                          mHeight);
     }
     if (inLayer.HasEnabledLayerMask()) {
-        ReadMask(inLayer);
+        if (!maskRead) ReadMask(inLayer);
         MultiplyAlphaByBytes(mScratch.mMask, mScratch.mWidth, mScratch.mLayerTile, mScratchRowBytes, mWidth,
                              mHeight);
     }

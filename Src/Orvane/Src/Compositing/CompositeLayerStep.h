@@ -11,12 +11,12 @@
 class CImage;
 class CLayer;
 
-// The scratch planes of one composite call; every quad plane has row bytes mWidth x 4, every byte plane
-// row bytes mWidth.
 // Whether the layer's GetTile writes every pixel of inRect, so that the destination need not be cleared
 // first: a pixel layer does inside its bounds.
 bool LayerWritesWholeRect(const CLayer& inLayer, const GRect& inRect);
 
+// The scratch planes of one composite call; every quad plane has row bytes mWidth x 4, every byte plane
+// row bytes mWidth.
 struct CompositeScratch {
     int32 mWidth = 0;
     NativeQuad* mLayerTile = nullptr;  // S1: the layer's pixels
