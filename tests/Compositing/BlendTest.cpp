@@ -209,6 +209,16 @@ std::vector<NativeQuad> Pairs(bool inSource) {
     return quads;
 }
 
+std::vector<BlendInstructionSet> VectorSets() {
+    std::vector<BlendInstructionSet> sets;
+    for (BlendInstructionSet set : {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2,
+                                    BlendInstructionSet::kAvx512, BlendInstructionSet::kAvx512Vbmi})
+        if (int32(set) <= int32(SupportedBlendInstructionSet())) sets.push_back(set);
+    if (sets.size() < 3)
+        std::cout << "note: this processor runs only the first " << sets.size() << " vector sets\n";
+    return sets;
+}
+
 class BlendVectorTest : public testing::TestWithParam<uint32> {
 protected:
     static void SetUpTestSuite() { BuildByteTables(); }
@@ -230,12 +240,7 @@ TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
     std::vector<uint8> opacities = {0, 1, 77, 127, 128, 200, 254, 255};
     if (GetParam() == kBlendNormal)
         for (int32 o = 0; o < 256; ++o) opacities.push_back(uint8(o));
-    std::vector<BlendInstructionSet> sets;
-    for (BlendInstructionSet set : {BlendInstructionSet::kSse2, BlendInstructionSet::kAvx2,
-                                    BlendInstructionSet::kAvx512, BlendInstructionSet::kAvx512Vbmi})
-        if (int32(set) <= int32(SupportedBlendInstructionSet())) sets.push_back(set);
-    if (sets.size() < 3)
-        std::cout << "note: this processor runs only the first " << sets.size() << " vector sets\n";
+    const std::vector<BlendInstructionSet> sets = VectorSets();
     for (bool preserve : {false, true}) {
         for (uint8 opacity : opacities) {
             const std::vector<NativeQuad> expected = Blend(BlendInstructionSet::kScalar, opacity, preserve);
@@ -255,6 +260,44 @@ TEST_P(BlendVectorTest, EveryInstructionSetGivesTheScalarBytes) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, BlendVectorTest, testing::ValuesIn(kAllBlendModes),
                          testing::PrintToStringParamName());
+
+// Normal mode skips and copies whole vectors of clear or opaque coverage, tested once per run of vectors.
+// Rows of every width from blocks of eight pixels that are all clear, all opaque or mixed, so runs start
+// either way and change inside, and rows end in part-runs and part-vectors.
+TEST(BlendVectorNormal, RunsOfClearOpaqueAndMixedCoverageGiveTheScalarBytes) {
+    BuildByteTables();
+    std::mt19937 random(5);
+    const std::vector<BlendInstructionSet> sets = VectorSets();
+    for (int32 width = 1; width <= 200; width += 1 + width / 16) {
+        std::vector<NativeQuad> src(size_t(width) * 4), dst(src.size());
+        for (size_t i = 0; i < src.size(); ++i) {
+            const uint32 block = uint32(i) / 8 * 2654435761u % 3;  // 0 clear, 1 opaque, 2 mixed
+            const uint32 bits = random();
+            const uint8 alpha = block == 0 ? 0 : block == 1 ? 255 : uint8(bits >> 24);
+            src[i] = MakeNativeQuad(uint8(bits), uint8(bits >> 8), uint8(bits >> 16), alpha);
+            dst[i] = WordToNativeQuad(random());
+            if (i % 5 == 0) dst[i].alpha = uint8(i % 2 * 255);
+        }
+        const GRect rect(0, 0, width, 4);
+        for (bool preserve : {false, true}) {
+            for (uint8 opacity : {255, 200}) {
+                std::vector<NativeQuad> expected = dst;
+                SelectBlendInstructionSet(BlendInstructionSet::kScalar);
+                BlendTile(rect, src.data(), width * 4, expected.data(), width * 4, kBlendNormal, opacity,
+                          preserve);
+                for (BlendInstructionSet set : sets) {
+                    std::vector<NativeQuad> got = dst;
+                    SelectBlendInstructionSet(set);
+                    BlendTile(rect, src.data(), width * 4, got.data(), width * 4, kBlendNormal, opacity,
+                              preserve);
+                    EXPECT_TRUE(got == expected) << "width " << width << " set " << int32(set) << " opacity "
+                                                 << int(opacity) << " preserve " << preserve;
+                }
+            }
+        }
+    }
+    SelectBlendInstructionSet(SupportedBlendInstructionSet());
+}
 
 TEST(BlendInstructionSetTest, AskingForMoreThanTheProcessorHasGivesTheBestItHas) {
     const BlendInstructionSet best = SupportedBlendInstructionSet();

@@ -78,13 +78,15 @@ struct V128 {
     static T Pack16(T a, T b) { return _mm_packus_epi16(a, b); }
     static T Packs32(T a, T b) { return _mm_packs_epi32(a, b); }
     static bool AllSet(T a) { return _mm_movemask_epi8(a) == 0xFFFF; }
-    // m negated where the mask byte is 0 ((m ^ -1) - -1 = -m), then added.
-    static T AddWhereSetElseSub8(T d, T m, T mask) {
-        const T down = Eq8(mask, Zero());
+    static T AbsDiff8(T a, T b) { return Or(SubSat8(a, b), SubSat8(b, a)); }
+    // m negated where a < b ((m ^ -1) - -1 = -m), then added.
+    static T AddWhereNotBelow8(T d, T m, T a, T b) {
+        const T down = Eq8(SubSat8(a, b), Zero());
         return Add8(d, Sub8(Xor(m, down), down));
     }
     static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
     static bool AllZero(T a) { return _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())) == 0xFFFF; }
+    static T WhereNonZero32(T a, T b) { return AndNot(Eq32(b, Zero()), a); }
     static T MergeAlpha(T colours, T alpha) { return Select(Set32(int32(0xFF000000u)), alpha, colours); }
     static bool AllEqual32(T a, T b) { return AllSet(Eq32(a, b)); }
     static T Max32(T a, T b) { return Select(Lt32(a, b), b, a); }

@@ -14,6 +14,8 @@ struct V512 {
     using T = __m512i;
     static constexpr int32 kPixels = 16;
 
+    // Holds v in a register the compiler must treat as unknown, so it is not rebuilt inside a loop.
+    static void Pin(T& v) { __asm__("" : "+v"(v)); }
     static T Load(const NativeQuad* p) { return _mm512_loadu_si512(p); }
     static void Store(NativeQuad* p, T v) { _mm512_storeu_si512(p, v); }
     static T LoadBytesTo32(const uint8* p) {
@@ -58,14 +60,18 @@ struct V512 {
     static T Pack16(T a, T b) { return _mm512_packus_epi16(a, b); }
     static T Packs32(T a, T b) { return _mm512_packs_epi32(a, b); }
     static bool AllSet(T a) { return _mm512_movepi8_mask(a) == ~__mmask64(0); }
-    static T AddWhereSetElseSub8(T d, T m, T mask) {
-        const __mmask64 up = _mm512_test_epi8_mask(mask, mask);
-        return _mm512_mask_sub_epi8(_mm512_mask_add_epi8(d, up, d, m), ~up, d, m);
+    static T AbsDiff8(T a, T b) {
+        return _mm512_mask_sub_epi8(_mm512_sub_epi8(a, b), _mm512_cmplt_epu8_mask(a, b), b, a);
     }
+    static T AddWhereNotBelow8(T d, T m, T a, T b) {
+        return _mm512_mask_sub_epi8(_mm512_add_epi8(d, m), _mm512_cmplt_epu8_mask(a, b), d, m);
+    }
+    // Bits of alpha where the constant is set, else bits of colours (a bitwise select, 0xE4).
     static T MergeAlpha(T colours, T alpha) {
-        return _mm512_mask_blend_epi8(__mmask64(0x8888888888888888ull), colours, alpha);
+        return _mm512_ternarylogic_epi32(alpha, colours, _mm512_set1_epi32(int32(0xFF000000u)), 0xE4);
     }
     static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
+    static T WhereNonZero32(T a, T b) { return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(b, b), a); }
     static bool AllZero(T a) { return _mm512_test_epi32_mask(a, a) == 0; }
     static bool AllEqual32(T a, T b) { return _mm512_cmpeq_epi32_mask(a, b) == __mmask16(0xFFFF); }
     static T Max32(T a, T b) { return _mm512_max_epi32(a, b); }
@@ -89,6 +95,17 @@ struct V512 {
                 looked, _mm512_cmpeq_epi8_mask(high, _mm512_set1_epi8(int8(row))), entries, low);
         }
         return looked;
+    }
+    // (255x + y / 2) / y in single precision, rounded toward zero with exceptions suppressed: the
+    // quotient of the whole numbers is x * 255 / y + 1/2, which is at least 1 / (2y) short of the next
+    // whole number unless it is one, so truncating it gives floor(255x / y + 1/2) = Div8. A lane with
+    // y = 0 divides 0 by 0 and leaves 0x80000000.
+    static T Div8Rounded(T x, T y) {
+        const __m512 fy = _mm512_cvtepi32_ps(y);
+        const __m512 numerator = _mm512_fmadd_ps(_mm512_cvtepi32_ps(x), _mm512_set1_ps(255.0f),
+                                                 _mm512_mul_ps(fy, _mm512_set1_ps(0.5f)));
+        return _mm512_cvttps_epi32(
+            _mm512_div_round_ps(numerator, fy, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
     }
     static T DivFloor32(T a, T b) {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));

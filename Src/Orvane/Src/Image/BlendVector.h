@@ -1,7 +1,7 @@
 // Vector forms of the blend loops (internal to compositing), written once over an operations type V
-// and instantiated for SSE2 (BlendSse2.cpp) and AVX2 (BlendAvx2.cpp). Each produces exactly the bytes of
-// the scalar kernel of BlendKernels.h / BlendNormal.cpp; the scalar loop finishes the columns that do
-// not fill a whole vector.
+// and instantiated for SSE2 (BlendSse2.cpp), AVX2 (BlendAvx2.cpp) and AVX-512 (BlendAvx512*.cpp). Each
+// produces exactly the bytes of the scalar kernel of BlendKernels.h / BlendNormal.cpp; the scalar loop
+// finishes the columns that do not fill a whole vector.
 //
 // Layout: a vector holds V::kPixels quads. Per-pixel values (alphas, weights) sit in 32-bit lanes, one
 // pixel per lane; colour arithmetic runs in 16-bit lanes after unpacking the bytes against zero (Lo: the
@@ -13,8 +13,11 @@
 // (bytes to 16-bit lanes), Pack16, AllZero, Xor, SpreadLo/SpreadHi (a byte of each 32-bit lane into the
 // 16-bit lanes of its pixel), Spread16Lo/Spread16Hi (the same for 16-bit values), Srli16, Lookup32
 // (table[lane] for every 32-bit lane), LookupBytes (table[byte] for every byte), AllSet, AllEqual32,
-// AddWhereSetElseSub8 (d + m where the mask byte is not 0, else d - m), MergeAlpha, DivFloor32, and on
-// signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24).
+// AbsDiff8 (|a - b| on bytes), AddWhereNotBelow8 (d + m on the bytes where a >= b, else d - m), MergeAlpha,
+// DivFloor32,
+// WhereNonZero32 (a in the 32-bit lanes where b is not 0, else 0), and on
+// signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24). It
+// may also provide Pin (see MulConstants) and Div8Rounded (see Div8Quotient).
 #pragma once
 
 #include "Src/Orvane/Src/Image/BlendKernels.h"
@@ -60,10 +63,29 @@ struct TakesTable<Rule, decltype(void(Rule::kTable))> {
     static constexpr bool value = true;
 };
 
-// Mul8 on 16-bit lanes: (t + (t >> 8)) >> 8 with t = x * y + 128 equals the high half of t * 257.
+// The constants of Mul8 and of the byte mixes. A loop that makes them once before it and pins them
+// (where V can hold a value in a register, V::Pin) keeps the compiler from rebuilding them inside.
 template <class V>
-inline typename V::T Mul8(typename V::T x, typename V::T y) {
-    return V::Mulhi16(V::Add16(V::Mullo16(x, y), V::Set16(128)), V::Set16(257));
+struct MulConstants {
+    typename V::T round, scale, zero;
+
+    // Written out: a constructor the compiler makes for itself would miss the instruction set of the
+    // unit that includes this file.
+    MulConstants() : round(V::Set16(128)), scale(V::Set16(257)), zero(V::Zero()) {}
+    void Pin() {
+        if constexpr (requires { V::Pin(round); }) {
+            V::Pin(round);
+            V::Pin(scale);
+            V::Pin(zero);
+        }
+    }
+};
+
+// Mul8 on 16-bit lanes: (t + (t >> 8)) >> 8 with t = x * y + 128 equals the high half of t * 257. On
+// 32-bit lanes holding values below 256 it gives Mul8 too: the upper halves compute Mul8(0, 0) = 0.
+template <class V>
+inline typename V::T Mul8(typename V::T x, typename V::T y, const MulConstants<V>& c = {}) {
+    return V::Mulhi16(V::Add16(V::Mullo16(x, y), c.round), c.scale);
 }
 
 // Mul8 on 32-bit lanes holding values below 256 (the upper 16 bits stay 0).
@@ -75,15 +97,21 @@ inline typename V::T Mul8Lanes(typename V::T x, typename V::T y) {
 // Div8 on 32-bit lanes: floor((255x + y / 2) / max(y, 1)) where x < y or x = 0, else 255. The quotient
 // of numbers below 2^17 comes out of the single-precision division close enough that truncating it gives
 // the integer quotient (a fraction is never nearer than 1/255 to a whole number).
+// A V with Div8Rounded computes the same quotient its own way; where y = 0 (and so x = 0) it may leave
+// any value whose low byte is 0, which spreads as a weight of 0.
 template <class V>
 inline typename V::T Div8Quotient(typename V::T x, typename V::T y) {
-    const typename V::T numerator = V::Add32(V::Sub32(V::Slli32(x, 8), x), V::Srli32(y, 1));
-    return V::DivFloor32(numerator, V::Max16(y, V::Set32(1)));
+    if constexpr (requires { V::Div8Rounded(x, y); }) {
+        return V::Div8Rounded(x, y);
+    } else {
+        const typename V::T numerator = V::Add32(V::Sub32(V::Slli32(x, 8), x), V::Srli32(y, 1));
+        return V::DivFloor32(numerator, V::Max16(y, V::Set32(1)));
+    }
 }
 
 template <class V>
 inline typename V::T Div8Lanes(typename V::T x, typename V::T y) {
-    return V::Select(V::Or(V::Lt32(x, y), V::Eq32(x, V::Zero())), Div8Quotient<V>(x, y), V::Set32(255));
+    return V::AndNot(V::Eq32(x, V::Zero()), V::Select(V::Lt32(x, y), Div8Quotient<V>(x, y), V::Set32(255)));
 }
 
 // The value (below 256) of every 32-bit lane repeated in the four 16-bit lanes of its pixel, Lo and Hi
@@ -97,12 +125,12 @@ inline void Spread(typename V::T inLanes, typename V::T& outLo, typename V::T& o
 // d + Mul8Signed(w, s - d) on every byte, with w spread over 16-bit lanes. Since Mul8Signed(w, -x) is
 // -Mul8(w, x), the magnitude is multiplied once and added or taken off by the sign.
 template <class V>
-inline typename V::T MixBytes(typename V::T s, typename V::T d, typename V::T wLo, typename V::T wHi) {
-    const typename V::T up = V::SubSat8(s, d);
-    const typename V::T gap = V::Or(up, V::SubSat8(d, s));
-    const typename V::T zero = V::Zero();
-    const typename V::T m = V::Pack16(Mul8<V>(V::Lo8(gap, zero), wLo), Mul8<V>(V::Hi8(gap, zero), wHi));
-    return V::AddWhereSetElseSub8(d, m, up);
+inline typename V::T MixBytes(typename V::T s, typename V::T d, typename V::T wLo, typename V::T wHi,
+                              const MulConstants<V>& c = {}) {
+    const typename V::T gap = V::AbsDiff8(s, d);
+    const typename V::T m =
+        V::Pack16(Mul8<V>(V::Lo8(gap, c.zero), wLo, c), Mul8<V>(V::Hi8(gap, c.zero), wHi, c));
+    return V::AddWhereNotBelow8(d, m, s, d);
 }
 
 // The same on 16-bit lanes: d + Mul8Signed(w, p - d).
@@ -133,27 +161,72 @@ int32 ForEachVector(const BlendArgs& inArgs, Block inBlock) {
 // w = Div8(a, n) is a itself over an opaque destination, 255 over a transparent one and 0 when a is 0,
 // so skipped, copied and mixed pixels all come out of d.c += Mul8Signed(w, s.c - d.c) with alpha n.
 // Preserved transparency keeps d.a and leaves a transparent destination alone (w = 0).
+template <class V, bool kPreserve>
+inline void NormalMix(typename V::T s, typename V::T a, NativeQuad* at, typename V::T full,
+                      const MulConstants<V>& c) {
+    using T = typename V::T;
+    const T d = V::Load(at);
+    const T da = V::Srli32(d, 24);
+    const T n = V::Add32(Mul8<V>(V::Sub32(full, a), da, c), a);
+    T w = Div8Quotient<V>(a, n);  // a <= n, and a = n gives 255
+    if (kPreserve) w = V::WhereNonZero32(w, da);
+    T wLo, wHi;
+    Spread<V>(w, wLo, wHi);
+    V::Store(at, WithAlpha<V>(MixBytes<V>(s, d, wLo, wHi, c), kPreserve ? da : n));
+}
+
+// Vectors whose coverages are all 0 or all 255 are skipped or copied. Testing for that costs about a
+// tenth of a mix, so the test is made on the first vector of each run of four: a run that starts mixed
+// is mixed whole, which gives the same bytes.
 template <class V, bool kPreserve, bool kFull>
 int32 NormalLoop(const BlendArgs& inArgs) {
     using T = typename V::T;
-    const T opacity = V::Set32(inArgs.opacity);
-    return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
+    constexpr int32 kRun = 4 * V::kPixels;
+    MulConstants<V> c;
+    c.Pin();
+    T opacity = V::Set32(inArgs.opacity), full = V::Set32(255), one = V::Set32(1), ends = V::Set32(254);
+    if constexpr (requires { V::Pin(full); }) {
+        V::Pin(opacity);
+        V::Pin(full);
+        V::Pin(one);
+        V::Pin(ends);
+    }
+    const auto coverage = [&](T s) {
         const T sa = V::Srli32(s, 24);
-        const T a = kFull ? sa : Mul8Lanes<V>(sa, opacity);
+        return kFull ? sa : Mul8<V>(sa, opacity, c);
+    };
+    const auto tested = [&](const NativeQuad* s, NativeQuad* at) {
+        const T source = V::Load(s);
+        const T a = coverage(source);
         if (V::AllZero(a)) return;
-        if (!kPreserve && V::AllZero(V::Xor(a, V::Set32(255)))) {
-            V::Store(at, s);
+        if (!kPreserve && V::AllZero(V::Xor(a, full))) {
+            V::Store(at, source);
             return;
         }
-        const T d = V::Load(at);
-        const T da = V::Srli32(d, 24);
-        const T n = V::Add32(Mul8Lanes<V>(V::Sub32(V::Set32(255), a), da), a);
-        T w = Div8Quotient<V>(a, n);  // a <= n, and a = n gives 255
-        if (kPreserve) w = V::AndNot(V::Eq32(da, V::Zero()), w);
-        T wLo, wHi;
-        Spread<V>(w, wLo, wHi);
-        V::Store(at, WithAlpha<V>(MixBytes<V>(s, d, wLo, wHi), kPreserve ? da : n));
-    });
+        NormalMix<V, kPreserve>(source, a, at, full, c);
+    };
+    const int32 columns = inArgs.rect.Width() / V::kPixels * V::kPixels;
+    for (int32 row = 0; row < inArgs.rect.Height(); ++row) {
+        const NativeQuad* s = inArgs.SrcRow(row);
+        NativeQuad* d = inArgs.DstRow(row);
+        int32 column = 0;
+        for (; column + kRun <= columns; column += kRun) {
+            const T first = V::Load(s + column);
+            const T a = coverage(first);
+            // a + 1 has none of the bits of 254 only for a = 0 and a = 255.
+            if (V::AllZero(V::And(V::Add32(a, one), ends))) {
+                for (int32 k = 0; k < kRun; k += V::kPixels) tested(s + column + k, d + column + k);
+                continue;
+            }
+            NormalMix<V, kPreserve>(first, a, d + column, full, c);
+            for (int32 k = V::kPixels; k < kRun; k += V::kPixels) {
+                const T source = V::Load(s + column + k);
+                NormalMix<V, kPreserve>(source, coverage(source), d + column + k, full, c);
+            }
+        }
+        for (; column < columns; column += V::kPixels) tested(s + column, d + column);
+    }
+    return columns;
 }
 
 // Colour rules on 16-bit lanes, one per separable mode; a is the weight, s and d the components.
