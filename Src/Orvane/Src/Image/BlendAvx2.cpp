@@ -57,7 +57,6 @@ struct V256 {
             a, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8, 9, 8, 9, 8,
                                 9, 12, 13, 12, 13, 12, 13, 12, 13));
     }
-    static T Srli16(T a, int n) { return _mm256_srli_epi16(a, n); }
     static T Lookup32(const uint32* table, T indices) {
         return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), indices, 4);
     }
@@ -95,7 +94,6 @@ struct V256 {
     static bool AllZero(T a) { return _mm256_testz_si256(a, a) != 0; }
     static T WhereNonZero32(T a, T b) { return AndNot(Eq32(b, Zero()), a); }
     static T MergeAlpha(T colours, T alpha) { return Select(Set32(int32(0xFF000000u)), alpha, colours); }
-    static bool AllEqual32(T a, T b) { return AllSet(Eq32(a, b)); }
     static T Max32(T a, T b) { return _mm256_max_epi32(a, b); }
     static T Min32(T a, T b) { return _mm256_min_epi32(a, b); }
     static T Madd16(T a, T b) { return _mm256_madd_epi16(a, b); }

@@ -49,7 +49,6 @@ struct V128 {
         const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
         return _mm_unpackhi_epi32(pairs, pairs);
     }
-    static T Srli16(T a, int n) { return _mm_srli_epi16(a, n); }
     static T Lookup32(const uint32* table, T indices) {
         alignas(16) uint32 lanes[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(lanes), indices);
@@ -88,7 +87,6 @@ struct V128 {
     static bool AllZero(T a) { return _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())) == 0xFFFF; }
     static T WhereNonZero32(T a, T b) { return AndNot(Eq32(b, Zero()), a); }
     static T MergeAlpha(T colours, T alpha) { return Select(Set32(int32(0xFF000000u)), alpha, colours); }
-    static bool AllEqual32(T a, T b) { return AllSet(Eq32(a, b)); }
     static T Max32(T a, T b) { return Select(Lt32(a, b), b, a); }
     static T Min32(T a, T b) { return Select(Lt32(a, b), a, b); }
     static T Madd16(T a, T b) { return _mm_madd_epi16(a, b); }

@@ -28,10 +28,6 @@ struct V512 {
     static T AndNot(T a, T b) { return _mm512_andnot_si512(a, b); }
     static T Or(T a, T b) { return _mm512_or_si512(a, b); }
     static T Select(T m, T a, T b) { return _mm512_mask_blend_epi8(_mm512_movepi8_mask(m), b, a); }
-    static T Add8(T a, T b) { return _mm512_add_epi8(a, b); }
-    static T Sub8(T a, T b) { return _mm512_sub_epi8(a, b); }
-    static T SubSat8(T a, T b) { return _mm512_subs_epu8(a, b); }
-    static T Eq8(T a, T b) { return _mm512_movm_epi8(_mm512_cmpeq_epi8_mask(a, b)); }
     static T Add16(T a, T b) { return _mm512_add_epi16(a, b); }
     static T Sub16(T a, T b) { return _mm512_sub_epi16(a, b); }
     static T SubSat16(T a, T b) { return _mm512_subs_epu16(a, b); }
@@ -44,7 +40,6 @@ struct V512 {
     static T Spread16Hi(T a) { return _mm512_shuffle_epi8(a, Control(8, 9, 12, 13)); }
     static T SpreadLo(T a) { return _mm512_shuffle_epi8(a, Control(0, -1, 4, -1)); }
     static T SpreadHi(T a) { return _mm512_shuffle_epi8(a, Control(8, -1, 12, -1)); }
-    static T Srli16(T a, int n) { return _mm512_srli_epi16(a, unsigned(n)); }
     static T Lookup32(const uint32* table, T indices) { return _mm512_i32gather_epi32(indices, table, 4); }
     static T Slli16(T a, int n) { return _mm512_slli_epi16(a, unsigned(n)); }
     static T Add32(T a, T b) { return _mm512_add_epi32(a, b); }
@@ -73,7 +68,6 @@ struct V512 {
     static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
     static T WhereNonZero32(T a, T b) { return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(b, b), a); }
     static bool AllZero(T a) { return _mm512_test_epi32_mask(a, a) == 0; }
-    static bool AllEqual32(T a, T b) { return _mm512_cmpeq_epi32_mask(a, b) == __mmask16(0xFFFF); }
     static T Max32(T a, T b) { return _mm512_max_epi32(a, b); }
     static T Min32(T a, T b) { return _mm512_min_epi32(a, b); }
     static T Madd16(T a, T b) { return _mm512_madd_epi16(a, b); }

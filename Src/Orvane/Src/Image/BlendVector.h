@@ -8,16 +8,15 @@
 // first half of each 128-bit lane, Hi: the second), so every product below stays under 65536.
 //
 // V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor,
-// Select (mask ? a : b), Add8, Sub8, SubSat8, Eq8, Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16,
-// Lt16, Srli16, Slli16, Add32, Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8
-// (bytes to 16-bit lanes), Pack16, AllZero, Xor, SpreadLo/SpreadHi (a byte of each 32-bit lane into the
-// 16-bit lanes of its pixel), Spread16Lo/Spread16Hi (the same for 16-bit values), Srli16, Lookup32
-// (table[lane] for every 32-bit lane), LookupBytes (table[byte] for every byte), AllSet, AllEqual32,
-// AbsDiff8 (|a - b| on bytes), AddWhereNotBelow8 (d + m on the bytes where a >= b, else d - m), MergeAlpha,
-// DivFloor32,
-// WhereNonZero32 (a in the 32-bit lanes where b is not 0, else 0), and on
-// signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24). It
-// may also provide Pin (see MulConstants) and Div8Rounded (see Div8Quotient).
+// Select (mask ? a : b), Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16, Lt16, Slli16, Add32,
+// Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes),
+// Pack16, AllZero, AllSet, SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its
+// pixel), Spread16Lo/Spread16Hi (the same for 16-bit values), Lookup32 (table[lane] for every 32-bit
+// lane), LookupBytes (table[byte] for every byte), AbsDiff8 (|a - b| on bytes), AddWhereNotBelow8
+// (d + m on the bytes where a >= b, else d - m), MergeAlpha, DivFloor32, WhereNonZero32 (a in the 32-bit
+// lanes where b is not 0, else 0), and on signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32
+// (a * b / c truncated, |a * b| < 2^24). It may also provide Pin (see MulConstants) and Div8Rounded (see
+// Div8Quotient).
 #pragma once
 
 #include "Src/Orvane/Src/Image/BlendKernels.h"
