@@ -24,6 +24,7 @@ struct V256 {
     using T = __m256i;
     static constexpr int32 kPixels = 8;
 
+    // Holds v in a register the compiler must treat as unknown, so it is not rebuilt inside a loop.
     static void Pin(T& v) { __asm__("" : "+x"(v)); }
     static T Load(const NativeQuad* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
     static void Store(NativeQuad* p, T v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
