@@ -87,12 +87,6 @@ inline typename V::T Mul8(typename V::T x, typename V::T y, const MulConstants<V
     return V::Mulhi16(V::Add16(V::Mullo16(x, y), c.round), c.scale);
 }
 
-// Mul8 on 32-bit lanes holding values below 256 (the upper 16 bits stay 0).
-template <class V>
-inline typename V::T Mul8Lanes(typename V::T x, typename V::T y) {
-    return V::Mulhi16(V::Add32(V::Mullo16(x, y), V::Set32(128)), V::Set32(257));
-}
-
 // Div8 on 32-bit lanes: floor((255x + y / 2) / max(y, 1)) where x < y or x = 0, else 255. The quotient
 // of numbers below 2^17 comes out of the single-precision division close enough that truncating it gives
 // the integer quotient (a fraction is never nearer than 1/255 to a whole number).
@@ -423,7 +417,7 @@ int32 SeparableLoop(const BlendArgs& inArgs) {
     using T = typename V::T;
     const T opacity = V::Set32(inArgs.opacity);
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
-        const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
+        const T a = Mul8<V>(V::Srli32(s, 24), opacity);
         const T clear = V::Eq32(a, V::Zero());
         if (V::AllSet(clear)) return;
         const T d = V::Load(at);
@@ -452,9 +446,10 @@ int32 SeparableLoop(const BlendArgs& inArgs) {
         }
         T colours = V::Pack16(lo, hi);
         if constexpr (Rule::kCopyOntoTransparent) colours = V::Select(V::Eq32(da, zero), s, colours);
-        const T alpha = kPreserve ? da
-                                  : V::Sub32(V::Set32(255), Mul8Lanes<V>(V::Sub32(V::Set32(255), a),
-                                                                         V::Sub32(V::Set32(255), da)));
+        const T alpha =
+            kPreserve
+                ? da
+                : V::Sub32(V::Set32(255), Mul8<V>(V::Sub32(V::Set32(255), a), V::Sub32(V::Set32(255), da)));
         V::Store(at, V::Select(clear, d, WithAlpha<V>(colours, alpha)));
     });
 }
@@ -466,7 +461,7 @@ int32 ColorDodgeLoop(const BlendArgs& inArgs) {
     using T = typename V::T;
     const T opacity = V::Set32(inArgs.opacity);
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
-        const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
+        const T a = Mul8<V>(V::Srli32(s, 24), opacity);
         const T clear = V::Eq32(a, V::Zero());
         if (V::AllSet(clear)) return;
         const T d = V::Load(at);
@@ -478,9 +473,10 @@ int32 ColorDodgeLoop(const BlendArgs& inArgs) {
         Spread<V>(da, daLo, daHi);
         const T lo = Div16<V>(Mul8<V>(V::Lo8(d, zero), daLo), V::Sub16(full, Mul8<V>(V::Lo8(s, zero), aLo)));
         const T hi = Div16<V>(Mul8<V>(V::Hi8(d, zero), daHi), V::Sub16(full, Mul8<V>(V::Hi8(s, zero), aHi)));
-        const T alpha = kPreserve ? da
-                                  : V::Sub32(V::Set32(255), Mul8Lanes<V>(V::Sub32(V::Set32(255), a),
-                                                                         V::Sub32(V::Set32(255), da)));
+        const T alpha =
+            kPreserve
+                ? da
+                : V::Sub32(V::Set32(255), Mul8<V>(V::Sub32(V::Set32(255), a), V::Sub32(V::Set32(255), da)));
         V::Store(at, V::Select(clear, d, WithAlpha<V>(V::Pack16(lo, hi), alpha)));
     });
 }
@@ -491,10 +487,10 @@ int32 EraseLoop(const BlendArgs& inArgs) {
     using T = typename V::T;
     const T opacity = V::Set32(inArgs.opacity);
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
-        const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
+        const T a = Mul8<V>(V::Srli32(s, 24), opacity);
         if (V::AllSet(V::Eq32(a, V::Zero()))) return;
         const T d = V::Load(at);
-        V::Store(at, WithAlpha<V>(d, Mul8Lanes<V>(V::Sub32(V::Set32(255), a), V::Srli32(d, 24))));
+        V::Store(at, WithAlpha<V>(d, Mul8<V>(V::Sub32(V::Set32(255), a), V::Srli32(d, 24))));
     });
 }
 
@@ -512,7 +508,7 @@ int32 DissolveLoop(const BlendArgs& inArgs) {
             noiseRow = y & 127;
             for (int32 i = 0; i < 128 + V::kPixels; ++i) noise[i] = DissolveNoiseAt(i, y);
         }
-        const T a = Mul8Lanes<V>(V::Srli32(s, 24), opacity);
+        const T a = Mul8<V>(V::Srli32(s, 24), opacity);
         const T n = V::LoadBytesTo32(noise + (x & 127));
         // copy where a != 0 and n <= a, i.e. not (a == 0 or n > a); n > a is Min16(n, a) != n.
         const T keep = V::Or(V::Eq32(a, V::Zero()), V::AndNot(V::Eq32(V::Min16(n, a), n), V::Set32(-1)));
@@ -534,8 +530,8 @@ int32 BehindLoop(const BlendArgs& inArgs) {
         const T da = V::Srli32(d, 24);
         const T opaque = V::Eq32(da, full);
         if (V::AllSet(opaque)) return;
-        const T a = Mul8Lanes<V>(da, opacity);
-        const T n = V::Sub32(full, Mul8Lanes<V>(V::Sub32(full, a), V::Sub32(full, V::Srli32(s, 24))));
+        const T a = Mul8<V>(da, opacity);
+        const T n = V::Sub32(full, Mul8<V>(V::Sub32(full, a), V::Sub32(full, V::Srli32(s, 24))));
         T wLo, wHi;
         Spread<V>(Div8Quotient<V>(a, n), wLo, wHi);
         V::Store(at, V::Select(opaque, d, WithAlpha<V>(MixBytes<V>(d, s, wLo, wHi), kPreserve ? da : n)));

@@ -135,17 +135,17 @@ int32 NonSeparableLoop(const BlendArgs& inArgs) {
     const T full = V::Set32(255);
     return ForEachVector<V>(inArgs, [&](T s, NativeQuad* at, int32, int32) {
         const T sa = V::Srli32(s, 24);
-        const T a = Mul8Lanes<V>(sa, opacity);
+        const T a = Mul8<V>(sa, opacity);
         const T clear = V::Eq32(a, V::Zero());
         if (V::AllSet(clear)) return;
         const T d = V::Load(at);
         const T da = V::Srli32(d, 24);
         T wLo, wHi;
-        const T under = V::Sub32(full, Mul8Lanes<V>(V::Sub32(full, da), V::Sub32(full, sa)));
+        const T under = V::Sub32(full, Mul8<V>(V::Sub32(full, da), V::Sub32(full, sa)));
         Spread<V>(Div8Quotient<V>(da, under), wLo, wHi);
         const T laid = MixBytes<V>(d, s, wLo, wHi);
         const T result = Join<V>(Colours::template Result<V>(Split<V>(s), Split<V>(laid)));
-        const T n = V::Sub32(full, Mul8Lanes<V>(V::Sub32(full, a), V::Sub32(full, da)));
+        const T n = V::Sub32(full, Mul8<V>(V::Sub32(full, a), V::Sub32(full, da)));
         Spread<V>(Div8Quotient<V>(a, n), wLo, wHi);
         const T mixed = WithAlpha<V>(MixBytes<V>(result, laid, wLo, wHi), kPreserve ? da : n);
         V::Store(at, V::Select(clear, d, mixed));
