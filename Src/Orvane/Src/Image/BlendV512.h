@@ -61,9 +61,8 @@ struct V512 {
     static T AddWhereNotBelow8(T d, T m, T a, T b) {
         return _mm512_mask_sub_epi8(_mm512_add_epi8(d, m), _mm512_cmplt_epu8_mask(a, b), d, m);
     }
-    // Bits of alpha where the constant is set, else bits of colours (a bitwise select, 0xE4).
     static T MergeAlpha(T colours, T alpha) {
-        return _mm512_ternarylogic_epi32(alpha, colours, _mm512_set1_epi32(int32(0xFF000000u)), 0xE4);
+        return _mm512_mask_blend_epi8(__mmask64(0x8888888888888888ull), colours, alpha);
     }
     static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
     static T WhereNonZero32(T a, T b) { return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(b, b), a); }
