@@ -15,8 +15,8 @@
 // lane), LookupBytes (table[byte] for every byte), AbsDiff8 (|a - b| on bytes), AddWhereNotBelow8
 // (d + m on the bytes where a >= b, else d - m), MergeAlpha, DivFloor32, WhereNonZero32 (a in the 32-bit
 // lanes where b is not 0, else 0), and on signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32
-// (a * b / c truncated, |a * b| < 2^24). It may also provide Pin (see MulConstants) and Div8Rounded (see
-// Div8Quotient).
+// (a * b / c truncated, |a * b| < 2^24). It may also provide Pin (see MulConstants), Div8Rounded (see
+// Div8Quotient) and MixBytesByLanes.
 #pragma once
 
 #include "Src/Orvane/Src/Image/BlendKernels.h"
@@ -62,20 +62,22 @@ struct TakesTable<Rule, decltype(void(Rule::kTable))> {
     static constexpr bool value = true;
 };
 
-// The constants of Mul8 and of the byte mixes. A loop that makes them once before it and pins them
-// (where V can hold a value in a register, V::Pin) keeps the compiler from rebuilding them inside.
+// The constants of Mul8 and of the byte mixes (lowBytes: 255 in every 16-bit lane). A loop that makes them
+// once before it and pins them (where V can hold a value in a register, V::Pin) keeps the compiler from
+// rebuilding them inside.
 template <class V>
 struct MulConstants {
-    typename V::T round, scale, zero;
+    typename V::T round, scale, zero, lowBytes;
 
     // Written out: a constructor the compiler makes for itself would miss the instruction set of the
     // unit that includes this file.
-    MulConstants() : round(V::Set16(128)), scale(V::Set16(257)), zero(V::Zero()) {}
+    MulConstants() : round(V::Set16(128)), scale(V::Set16(257)), zero(V::Zero()), lowBytes(V::Set16(255)) {}
     void Pin() {
         if constexpr (requires { V::Pin(round); }) {
             V::Pin(round);
             V::Pin(scale);
             V::Pin(zero);
+            V::Pin(lowBytes);
         }
     }
 };
@@ -124,6 +126,19 @@ inline typename V::T MixBytes(typename V::T s, typename V::T d, typename V::T wL
     const typename V::T m =
         V::Pack16(Mul8<V>(V::Lo8(gap, c.zero), wLo, c), Mul8<V>(V::Hi8(gap, c.zero), wHi, c));
     return V::AddWhereNotBelow8(d, m, s, d);
+}
+
+// MixBytes with w on 32-bit lanes, one per pixel; a V with MixBytesByLanes does it its own way.
+template <class V>
+inline typename V::T MixBytesByLanes(typename V::T s, typename V::T d, typename V::T w,
+                                     const MulConstants<V>& c = {}) {
+    if constexpr (requires { V::MixBytesByLanes(s, d, w, c); }) {
+        return V::MixBytesByLanes(s, d, w, c);
+    } else {
+        typename V::T wLo, wHi;
+        Spread<V>(w, wLo, wHi);
+        return MixBytes<V>(s, d, wLo, wHi, c);
+    }
 }
 
 // The same on 16-bit lanes: d + Mul8Signed(w, p - d).
@@ -460,9 +475,8 @@ int32 BehindLoop(const BlendArgs& inArgs) {
         if (V::AllSet(opaque)) return;
         const T a = Mul8<V>(da, opacity);
         const T n = V::Sub32(full, Mul8<V>(V::Sub32(full, a), V::Sub32(full, V::Srli32(s, 24))));
-        T wLo, wHi;
-        Spread<V>(Div8Quotient<V>(a, n), wLo, wHi);
-        V::Store(at, V::Select(opaque, d, WithAlpha<V>(MixBytes<V>(d, s, wLo, wHi), kPreserve ? da : n)));
+        const T mixed = MixBytesByLanes<V>(d, s, Div8Quotient<V>(a, n));
+        V::Store(at, V::Select(opaque, d, WithAlpha<V>(mixed, kPreserve ? da : n)));
     });
 }
 

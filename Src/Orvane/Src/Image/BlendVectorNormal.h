@@ -17,9 +17,7 @@ inline void NormalMix(typename V::T s, typename V::T a, NativeQuad* at, typename
     const T n = V::Add32(Mul8<V>(V::Sub32(full, a), da, c), a);
     T w = Div8Quotient<V>(a, n);  // a <= n, and a = n gives 255
     if (kPreserve) w = V::WhereNonZero32(w, da);
-    T wLo, wHi;
-    Spread<V>(w, wLo, wHi);
-    V::Store(at, WithAlpha<V>(MixBytes<V>(s, d, wLo, wHi, c), kPreserve ? da : n));
+    V::Store(at, WithAlpha<V>(MixBytesByLanes<V>(s, d, w, c), kPreserve ? da : n));
 }
 
 // Vectors whose coverages are all 0 or all 255 are skipped or copied. Testing for that costs about a
