@@ -62,9 +62,15 @@ struct TakesTable<Rule, decltype(void(Rule::kTable))> {
     static constexpr bool value = true;
 };
 
+// Holds each value in a register the compiler must treat as unknown, where V can (V::Pin), so that a
+// constant made before a loop is not rebuilt inside it.
+template <class V, class... Values>
+inline void PinAll(Values&... ioValues) {
+    if constexpr ((requires { V::Pin(ioValues); } && ...)) (V::Pin(ioValues), ...);
+}
+
 // The constants of Mul8 and of the byte mixes (lowBytes: 255 in every 16-bit lane). A loop that makes them
-// once before it and pins them (where V can hold a value in a register, V::Pin) keeps the compiler from
-// rebuilding them inside.
+// once before it and pins them keeps the compiler from rebuilding them inside.
 template <class V>
 struct MulConstants {
     typename V::T round, scale, zero, lowBytes;
@@ -72,14 +78,7 @@ struct MulConstants {
     // Written out: a constructor the compiler makes for itself would miss the instruction set of the
     // unit that includes this file.
     MulConstants() : round(V::Set16(128)), scale(V::Set16(257)), zero(V::Zero()), lowBytes(V::Set16(255)) {}
-    void Pin() {
-        if constexpr (requires { V::Pin(round); }) {
-            V::Pin(round);
-            V::Pin(scale);
-            V::Pin(zero);
-            V::Pin(lowBytes);
-        }
-    }
+    void Pin() { PinAll<V>(round, scale, zero, lowBytes); }
 };
 
 // Mul8 on 16-bit lanes: (t + (t >> 8)) >> 8 with t = x * y + 128 equals the high half of t * 257. On

@@ -30,12 +30,7 @@ int32 NormalLoop(const BlendArgs& inArgs) {
     MulConstants<V> c;
     c.Pin();
     T opacity = V::Set32(inArgs.opacity), full = V::Set32(255), one = V::Set32(1), ends = V::Set32(254);
-    if constexpr (requires { V::Pin(full); }) {
-        V::Pin(opacity);
-        V::Pin(full);
-        V::Pin(one);
-        V::Pin(ends);
-    }
+    PinAll<V>(opacity, full, one, ends);
     const auto coverage = [&](T s) {
         const T sa = V::Srli32(s, 24);
         return kFull ? sa : Mul8<V>(sa, opacity, c);
