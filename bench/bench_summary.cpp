@@ -215,6 +215,16 @@ double Field(const std::string& inText, const std::string& inKey) {
     return at == std::string::npos ? -1.0 : std::atof(inText.c_str() + at + inKey.size());
 }
 
+// The smallest of the values after every occurrence of inKey.
+double SmallestField(const std::string& inText, const std::string& inKey) {
+    double smallest = -1.0;
+    for (size_t at = inText.find(inKey); at != std::string::npos; at = inText.find(inKey, at + 1)) {
+        const double value = std::atof(inText.c_str() + at + inKey.size());
+        if (smallest < 0 || value < smallest) smallest = value;
+    }
+    return smallest;
+}
+
 void ReadPathLines(const std::string& inTool, const std::string& inGenerator, int inSize, bool inPngTable) {
     char folder[] = "/tmp/lumenar-bench-XXXXXX";
     if (mkdtemp(folder) == nullptr) return;
@@ -244,11 +254,21 @@ void ReadPathLines(const std::string& inTool, const std::string& inGenerator, in
             text);
         rss = std::min(rss, Field(text, "rss ") / 1024.0);
     }
+    // Five reads in one process: each after the last one's memory went back to the system, which hands
+    // it out again before it has been returned to a virtual machine's host. What the read costs when
+    // fresh memory is cheap.
+    text.clear();
+    Run("cd " + dir + " && '" + inTool +
+            "' flatten --quiet --discard --timings bench.lmn bench.lmn bench.lmn bench.lmn bench.lmn 2>&1",
+        text);
+    const double again = SmallestField(text, "read in all ") / 1000.0;
     const double decoded = double(inSize) * inSize * 4 * 9;  // eight layers and the result
     const double floor = MemcpySeconds(decoded);
     const std::string doc = std::to_string(inSize) + "^2 x 8";
     gLines.push_back({"read through ENTRYPOINT, " + doc, Format("%.3f s", read), "memcpy layers+result",
                       Format("%.3f s", floor), read / floor, 4.0, true});
+    gLines.push_back({"read, best of 5 in one process", Format("%.3f s", again), "memcpy layers+result",
+                      Format("%.3f s", floor), again / floor, 0.0, true});
     const double touch = FirstTouchSeconds(decoded);
     gLines.push_back({"read against its fresh memory", Format("%.3f s", read), "first touch, same bytes",
                       Format("%.3f s", touch), read / touch, 0.0, true});
