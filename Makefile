@@ -91,8 +91,8 @@ build-fuzz:
 
 fuzz: build-fuzz
 	@set -e; cd $(FUZZ_BUILD); rm -rf findings; \
-	for t in $(FUZZ_TARGETS); do mkdir -p corpus/$$t findings/$$t; cp ../fuzz/seeds/$$t/* corpus/$$t/; done; \
-	./fuzz/fuzz_seeds ../examples/showcase.lmn corpus; \
+	for t in $(FUZZ_TARGETS); do mkdir -p corpus/$$t findings/$$t; cp $(CURDIR)/fuzz/seeds/$$t/* corpus/$$t/; done; \
+	./fuzz/fuzz_seeds $(CURDIR)/examples/showcase.lmn corpus; \
 	mkdir -p run; cd run; \
 	for t in $(FUZZ_TARGETS); do \
 	  case $$t in document|writer|layer_record) len=65536;; *) len=8192;; esac; \
