@@ -65,6 +65,7 @@ struct V256 {
     static T Slli16(T a, int n) { return _mm256_slli_epi16(a, n); }
     static T Add32(T a, T b) { return _mm256_add_epi32(a, b); }
     static T Sub32(T a, T b) { return _mm256_sub_epi32(a, b); }
+    static T Srli16(T a, int n) { return _mm256_srli_epi16(a, n); }
     static T Srli32(T a, int n) { return _mm256_srli_epi32(a, n); }
     static T Slli32(T a, int n) { return _mm256_slli_epi32(a, n); }
     static T Eq32(T a, T b) { return _mm256_cmpeq_epi32(a, b); }
@@ -73,6 +74,10 @@ struct V256 {
     static T Hi8(T a, T b) { return _mm256_unpackhi_epi8(a, b); }
     static T Lo16(T a, T b) { return _mm256_unpacklo_epi16(a, b); }
     static T Hi16(T a, T b) { return _mm256_unpackhi_epi16(a, b); }
+    static T SpreadHalves(T a) {
+        return _mm256_shuffle_epi8(a, _mm256_broadcastsi128_si256(_mm_setr_epi8(0, -1, 0, -1, 4, -1, 4, -1, 8,
+                                                                                -1, 8, -1, 12, -1, 12, -1)));
+    }
     static T SpreadLo(T a) {
         return _mm256_shuffle_epi8(
             a, _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 4, -1, 4, -1, 4, -1, 4, -1, 0, -1, 0, -1, 0, -1,

@@ -38,22 +38,15 @@ struct V512Vbmi : V512 {
         return _mm512_mask_blend_epi8(_mm512_movepi8_mask(x), low, high);
     }
 
-    // d + Mul8Signed(w, s - d) on every byte, w on 32-bit lanes. The even and the odd bytes of the gap go
-    // into 16-bit lanes of their own, so one spread of w (to both halves of its lane) serves both, and
-    // one permute weaves the products back into bytes.
-    static T MixBytesByLanes(T s, T d, T w, const BlendVector::MulConstants<V512Vbmi>& c) {
+    // Bytes from the low bytes of the 16-bit lanes of even (the even bytes) and of odd (the odd ones),
+    // in one permute.
+    static T WeaveBytes(T even, T odd) {
         static constexpr std::array<uint8, 64> kWeave = [] {
             std::array<uint8, 64> weave{};
             for (size_t i = 0; i < weave.size(); ++i) weave[i] = uint8((i & ~size_t(1)) | ((i & 1) << 6));
             return weave;
         }();
-        const T gap = AbsDiff8(s, d);
-        const T wide = _mm512_shuffle_epi8(w, _mm512_broadcast_i32x4(_mm_setr_epi8(
-                                                  0, -1, 0, -1, 4, -1, 4, -1, 8, -1, 8, -1, 12, -1, 12, -1)));
-        const T even = BlendVector::Mul8<V512Vbmi>(And(gap, c.lowBytes), wide, c);
-        const T odd = BlendVector::Mul8<V512Vbmi>(_mm512_srli_epi16(gap, 8), wide, c);
-        return AddWhereNotBelow8(d, _mm512_permutex2var_epi8(even, _mm512_loadu_si512(kWeave.data()), odd), s,
-                                 d);
+        return _mm512_permutex2var_epi8(even, _mm512_loadu_si512(kWeave.data()), odd);
     }
 };
 

@@ -58,6 +58,7 @@ struct V128 {
     static T Slli16(T a, int n) { return _mm_slli_epi16(a, n); }
     static T Add32(T a, T b) { return _mm_add_epi32(a, b); }
     static T Sub32(T a, T b) { return _mm_sub_epi32(a, b); }
+    static T Srli16(T a, int n) { return _mm_srli_epi16(a, n); }
     static T Srli32(T a, int n) { return _mm_srli_epi32(a, n); }
     static T Slli32(T a, int n) { return _mm_slli_epi32(a, n); }
     static T Eq32(T a, T b) { return _mm_cmpeq_epi32(a, b); }
@@ -66,6 +67,7 @@ struct V128 {
     static T Hi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
     static T Lo16(T a, T b) { return _mm_unpacklo_epi16(a, b); }
     static T Hi16(T a, T b) { return _mm_unpackhi_epi16(a, b); }
+    static T SpreadHalves(T a) { return _mm_or_si128(a, _mm_slli_epi32(a, 16)); }
     static T SpreadLo(T a) {
         const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
         return _mm_unpacklo_epi32(pairs, pairs);

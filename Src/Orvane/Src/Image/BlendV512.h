@@ -38,12 +38,17 @@ struct V512 {
     static T Lt16(T a, T b) { return _mm512_movm_epi16(_mm512_cmplt_epi16_mask(a, b)); }
     static T Spread16Lo(T a) { return _mm512_shuffle_epi8(a, Control(0, 1, 4, 5)); }
     static T Spread16Hi(T a) { return _mm512_shuffle_epi8(a, Control(8, 9, 12, 13)); }
+    static T SpreadHalves(T a) {
+        return _mm512_shuffle_epi8(a, _mm512_broadcast_i32x4(_mm_setr_epi8(0, -1, 0, -1, 4, -1, 4, -1, 8, -1,
+                                                                           8, -1, 12, -1, 12, -1)));
+    }
     static T SpreadLo(T a) { return _mm512_shuffle_epi8(a, Control(0, -1, 4, -1)); }
     static T SpreadHi(T a) { return _mm512_shuffle_epi8(a, Control(8, -1, 12, -1)); }
     static T Lookup32(const uint32* table, T indices) { return _mm512_i32gather_epi32(indices, table, 4); }
     static T Slli16(T a, int n) { return _mm512_slli_epi16(a, unsigned(n)); }
     static T Add32(T a, T b) { return _mm512_add_epi32(a, b); }
     static T Sub32(T a, T b) { return _mm512_sub_epi32(a, b); }
+    static T Srli16(T a, int n) { return _mm512_srli_epi16(a, unsigned(n)); }
     static T Srli32(T a, int n) { return _mm512_srli_epi32(a, unsigned(n)); }
     static T Slli32(T a, int n) { return _mm512_slli_epi32(a, unsigned(n)); }
     static T Eq32(T a, T b) { return _mm512_movm_epi32(_mm512_cmpeq_epi32_mask(a, b)); }

@@ -7,16 +7,16 @@
 // pixel per lane; colour arithmetic runs in 16-bit lanes after unpacking the bytes against zero (Lo: the
 // first half of each 128-bit lane, Hi: the second), so every product below stays under 65536.
 //
-// V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor,
-// Select (mask ? a : b), Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16, Lt16, Slli16, Add32,
-// Sub32, Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes),
-// Pack16, AllZero, AllSet, SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its
-// pixel), Spread16Lo/Spread16Hi (the same for 16-bit values), Lookup32 (table[lane] for every 32-bit
-// lane), LookupBytes (table[byte] for every byte), AbsDiff8 (|a - b| on bytes), AddWhereNotBelow8
-// (d + m on the bytes where a >= b, else d - m), MergeAlpha, DivFloor32, WhereNonZero32 (a in the 32-bit
-// lanes where b is not 0, else 0), and on signed 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32
-// (a * b / c truncated, |a * b| < 2^24). It may also provide Pin (see MulConstants), Div8Rounded (see
-// Div8Quotient) and MixBytesByLanes.
+// V provides, on its vector type T: Load, Store, Zero, Set32, Set16, And, AndNot (~a & b), Or, Xor, Select
+// (mask ? a : b), Add16, Sub16, SubSat16, Mullo16, Mulhi16, Min16, Max16, Lt16, Slli16, Srli16, Add32, Sub32,
+// Srli32, Slli32, Eq32, Lt32, Lo16/Hi16, Packs32, LoadBytesTo32, Lo8/Hi8 (bytes to 16-bit lanes), Pack16,
+// AllZero, AllSet, SpreadLo/SpreadHi (a byte of each 32-bit lane into the 16-bit lanes of its pixel),
+// SpreadHalves (the low byte of each 32-bit lane into both of its 16-bit lanes), Spread16Lo/Spread16Hi (the
+// same for 16-bit values), Lookup32 (table[lane] for every 32-bit lane), LookupBytes (table[byte] for every
+// byte), AbsDiff8 (|a - b| on bytes), AddWhereNotBelow8 (d + m on the bytes where a >= b, else d - m),
+// MergeAlpha, DivFloor32, WhereNonZero32 (a in the 32-bit lanes where b is not 0, else 0), and on signed
+// 32-bit lanes Max32, Min32, Madd16 and MulDivTrunc32 (a * b / c truncated, |a * b| < 2^24). It may also
+// provide Pin (see MulConstants), Div8Rounded (see Div8Quotient) and WeaveBytes.
 #pragma once
 
 #include "Src/Orvane/Src/Image/BlendKernels.h"
@@ -127,17 +127,28 @@ inline typename V::T MixBytes(typename V::T s, typename V::T d, typename V::T wL
     return V::AddWhereNotBelow8(d, m, s, d);
 }
 
-// MixBytes with w on 32-bit lanes, one per pixel; a V with MixBytesByLanes does it its own way.
+// Bytes from the low bytes of the 16-bit lanes of even (the even bytes) and of odd (the odd ones); a V
+// with WeaveBytes does it its own way.
+template <class V>
+inline typename V::T WeaveBytes(typename V::T even, typename V::T odd) {
+    if constexpr (requires { V::WeaveBytes(even, odd); })
+        return V::WeaveBytes(even, odd);
+    else
+        return V::Or(even, V::Slli16(odd, 8));
+}
+
+// MixBytes with w on 32-bit lanes, one per pixel. The even and the odd bytes of the gap go into 16-bit
+// lanes of their own, so one spread of w (to both halves of its lane) serves both; unpacking into Lo and
+// Hi halves would spread it twice and pack the products back.
 template <class V>
 inline typename V::T MixBytesByLanes(typename V::T s, typename V::T d, typename V::T w,
                                      const MulConstants<V>& c = {}) {
-    if constexpr (requires { V::MixBytesByLanes(s, d, w, c); }) {
-        return V::MixBytesByLanes(s, d, w, c);
-    } else {
-        typename V::T wLo, wHi;
-        Spread<V>(w, wLo, wHi);
-        return MixBytes<V>(s, d, wLo, wHi, c);
-    }
+    using T = typename V::T;
+    const T gap = V::AbsDiff8(s, d);
+    const T wide = V::SpreadHalves(w);
+    const T even = Mul8<V>(V::And(gap, c.lowBytes), wide, c);
+    const T odd = Mul8<V>(V::Srli16(gap, 8), wide, c);
+    return V::AddWhereNotBelow8(d, WeaveBytes<V>(even, odd), s, d);
 }
 
 // The same on 16-bit lanes: d + Mul8Signed(w, p - d).
