@@ -188,15 +188,26 @@ void LImageFile::MatteOverWhite(NativeQuad* ioPixels, uint32 inCount) {
         const __m128i matted = _mm_sub_epi16(full, _mm_mulhi_epu16(product, scale));
         return _mm_or_si128(_mm_and_si128(alphaLanes, inQuads), _mm_andnot_si128(alphaLanes, matted));
     };
-    // Opaque pixels keep their colour (Mul8(x, 255) = x): four of them are left as they are.
+    // Opaque pixels keep their colour (Mul8(x, 255) = x): four of them are left as they are, and so are
+    // sixteen, tested at once, as most of a flattened image is opaque.
     const __m128i opaque = _mm_set1_epi32(int32(0xFF000000u));
-    for (; i + 4 <= inCount; i += 4) {
+    const auto allOpaque = [&](__m128i inQuads) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(inQuads, opaque), opaque)) == 0xFFFF;
+    };
+    const auto matteFour = [&](__m128i* ioAt) {
+        const __m128i quads = _mm_loadu_si128(ioAt);
+        if (allOpaque(quads)) return;
+        _mm_storeu_si128(ioAt, _mm_packus_epi16(matte(_mm_unpacklo_epi8(quads, zero)),
+                                                matte(_mm_unpackhi_epi8(quads, zero))));
+    };
+    for (; i + 16 <= inCount; i += 16) {
         __m128i* at = reinterpret_cast<__m128i*>(ioPixels + i);
-        const __m128i quads = _mm_loadu_si128(at);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(quads, opaque), opaque)) == 0xFFFF) continue;
-        _mm_storeu_si128(at, _mm_packus_epi16(matte(_mm_unpacklo_epi8(quads, zero)),
-                                              matte(_mm_unpackhi_epi8(quads, zero))));
+        if (allOpaque(_mm_and_si128(_mm_and_si128(_mm_loadu_si128(at), _mm_loadu_si128(at + 1)),
+                                    _mm_and_si128(_mm_loadu_si128(at + 2), _mm_loadu_si128(at + 3)))))
+            continue;
+        for (int32 k = 0; k < 4; ++k) matteFour(at + k);
     }
+    for (; i + 4 <= inCount; i += 4) matteFour(reinterpret_cast<__m128i*>(ioPixels + i));
 #endif
     for (; i < inCount; ++i) {
         NativeQuad& pixel = ioPixels[i];

@@ -98,15 +98,16 @@ TEST_F(ImageFile, TheGlobalAngleComesFromResource1037WhenItHoldsFourBytes) {
     }
 }
 
-// Every colour and alpha against the rounded product c' = 255 - round((255 - c) x a / 255).
+// Every colour and alpha against the rounded product c' = 255 - round((255 - c) x a / 255). The opaque
+// pixels come first, so that after the first one the last four of a sixteen are the first not opaque.
 TEST(MatteOverWhite, MattesEveryColourAndAlphaAndKeepsAlpha) {
     std::vector<NativeQuad> pixels;
-    for (uint32 a = 0; a < 256; ++a)
+    for (uint32 k = 0; k < 256; ++k)
         for (uint32 c = 0; c < 256; ++c)
-            pixels.push_back(MakeNativeQuad(uint8(c), uint8(255 - c), uint8(c / 2), uint8(a)));
+            pixels.push_back(MakeNativeQuad(uint8(c), uint8(255 - c), uint8(c / 2), uint8(k + 255)));
     std::vector<NativeQuad> matted = pixels;
-    LImageFile::MatteOverWhite(matted.data(), 5);  // a run that leaves a pixel to the single-pixel loop
-    LImageFile::MatteOverWhite(matted.data() + 5, uint32(matted.size() - 5));
+    LImageFile::MatteOverWhite(matted.data(), 1);  // a run for the single-pixel loop alone
+    LImageFile::MatteOverWhite(matted.data() + 1, uint32(matted.size() - 1));
     auto expected = [](uint32 c, uint32 a) { return uint8(255 - ((255 - c) * a * 2 + 255) / 510); };
     for (size_t i = 0; i < pixels.size(); ++i) {
         const NativeQuad& in = pixels[i];
