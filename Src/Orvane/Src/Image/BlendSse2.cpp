@@ -42,11 +42,11 @@ struct V128 {
     static T Max16(T a, T b) { return _mm_max_epi16(a, b); }
     static T Lt16(T a, T b) { return _mm_cmplt_epi16(a, b); }
     static T Spread16Lo(T a) {
-        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        const T pairs = SpreadHalves(a);
         return _mm_unpacklo_epi32(pairs, pairs);
     }
     static T Spread16Hi(T a) {
-        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        const T pairs = SpreadHalves(a);
         return _mm_unpackhi_epi32(pairs, pairs);
     }
     static T Lookup32(const uint32* table, T indices) {
@@ -69,11 +69,11 @@ struct V128 {
     static T Hi16(T a, T b) { return _mm_unpackhi_epi16(a, b); }
     static T SpreadHalves(T a) { return _mm_or_si128(a, _mm_slli_epi32(a, 16)); }
     static T SpreadLo(T a) {
-        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        const T pairs = SpreadHalves(a);
         return _mm_unpacklo_epi32(pairs, pairs);
     }
     static T SpreadHi(T a) {
-        const T pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        const T pairs = SpreadHalves(a);
         return _mm_unpackhi_epi32(pairs, pairs);
     }
     static T Pack16(T a, T b) { return _mm_packus_epi16(a, b); }
