@@ -112,6 +112,30 @@ TEST_F(BandMerge, GivesThePictureAndTheRefusalsOfTheWholeRead) {
     EXPECT_GT(banded, kDocuments / 3);
 }
 
+// Rows that end short, every one of a channel, on rows wide enough that the row a batch back lies in the
+// band before for a band's first rows: each takes its last bytes from that row, while a layer above goes
+// through the same memory for its own rows.
+TEST_F(BandMerge, TakesTheEndOfAShortRowFromTheBandBefore) {
+    for (const int32 width : {1100, 4096}) {
+        Dice dice{uint32(width)};
+        LayerSpec low, high;
+        for (LayerSpec* layer : {&low, &high}) {
+            layer->right = width;
+            layer->bottom = 150;
+            for (int16 id : {kChannelAlpha, kChannelRed, kChannelGreen, kChannelBlue})
+                layer->channels.push_back(ChannelSpec::Pixels(id, dice.Plane(150, size_t(width))));
+        }
+        high.opacity = 128;
+        std::vector<ByteVector> rows;  // nine runs of 128 bytes: the ninth does not fit, the row ends short
+        for (uint8 y = 0; y < 150; ++y) rows.push_back(ByteVector(18, 0x81));
+        for (uint8 y = 0; y < 150; ++y)
+            for (size_t i = 1; i < 18; i += 2) rows[y][i] = uint8(y * 7 + i);
+        low.channels[1].packedRows = rows;
+        EXPECT_TRUE(ExpectSameRead(DocumentBuilder{uint32(width), 150}.AddLayer(low).AddLayer(high).Build(),
+                                   "width " + std::to_string(width)));
+    }
+}
+
 // What only reading whole refuses or reports: a mask that grows beyond the largest canvas as its rows
 // arrive (visible or not, whichever side of the canvas it lies on), and content beyond the 16-bit
 // coordinates of the raster target, which the whole merge reports part by part.

@@ -6,7 +6,8 @@
 // composites (pixel layers without effects, no adjustment layers) is instead decoded one row of tiles
 // of the canvas at a time: each visible layer gets the band's rows of its channels, the band is
 // composited, and the layers forget it again. Each channel keeps its own place in the file and its own
-// ring of decoded rows, so its rows come out exactly as the whole-layer read makes them: rows above the
+// ring of decoded rows (partly in memory shared with the other layers' channels, StoredChannelRows), so
+// its rows come out exactly as the whole-layer read makes them: rows above the
 // canvas are decoded too (a short row keeps bytes of earlier ones) and dropped, rows below it are not
 // needed. Only stacks where nothing can go wrong take this way, so a document is refused, or read, as
 // the other way does it.
@@ -54,23 +55,27 @@ public:
     StoredBands(SReadStream& ioStream, std::vector<BandLayer>& ioLayers)
         : mStream(ioStream), mLayers(ioLayers) {}
 
+    // Each layer's band is decoded and stored before the next layer's is decoded, so that the rings' shared
+    // memory can serve them all.
     void LoadBand(int32 inTop, int32 inBottom) override {
         for (BandLayer& entry : mLayers) {
             if (!entry.layer->GetVisible()) continue;
             const GRect& rect = entry.rect;
             const int32 top = std::max(inTop, rect.top), bottom = std::min(inBottom, rect.bottom);
             if (top < bottom) {
-                const uint8* planes[4];
-                for (size_t c = 0; c < 4; ++c)
-                    planes[entry.kinds[c]] = Rows(entry.channels[c], rect, top, bottom);
-                WritePixels(entry, planes, top, bottom);
+                for (size_t c = 0; c < 4; ++c) Rows(entry.channels[c], rect, top, bottom);
+                WritePixels(entry, top, bottom);
             }
             const GRect& mask = entry.maskRect;
             const int32 maskTop = std::max(inTop, mask.top), maskBottom = std::min(inBottom, mask.bottom);
             if (!mask.Empty() && maskTop < maskBottom) {
-                const uint8* rows = Rows(entry.channels[4], mask, maskTop, maskBottom);
-                entry.layer->SetLayerMaskTile(GRect(mask.left, maskTop, mask.right, maskBottom), rows,
-                                              int32(entry.channels[4].Stride()), 1);
+                const StoredChannelRows& channel = entry.channels[4];
+                Rows(entry.channels[4], mask, maskTop, maskBottom);
+                ForEachPiece(channel, mask, maskTop, maskBottom, [&](int32 inPieceTop, int32 inPieceBottom) {
+                    entry.layer->SetLayerMaskTile(GRect(mask.left, inPieceTop, mask.right, inPieceBottom),
+                                                  channel.Row(uint32(inPieceTop - mask.top)),
+                                                  int32(channel.Stride()), 1);
+                });
             }
         }
     }
@@ -88,25 +93,59 @@ public:
     }
 
 private:
-    // A layer whose tiles lie on the canvas's grid keeps a tile that is transparent in the band as it is,
-    // constant transparent white: the merge blends no transparent tile, whatever colours it holds.
-    static void WritePixels(BandLayer& ioEntry, const uint8* const inPlanes[4], int32 inTop, int32 inBottom) {
+    // Calls inVisit(top, bottom) for the pieces in which rows [inTop, inBottom) of a channel over inRect
+    // lie in its ring.
+    template <class Visit>
+    static void ForEachPiece(const StoredChannelRows& inChannel, const GRect& inRect, int32 inTop,
+                             int32 inBottom, Visit inVisit) {
+        for (int32 top = inTop; top < inBottom;) {
+            const int32 bottom = top + int32(inChannel.ContiguousRows(uint32(top - inRect.top),
+                                                                      uint32(inBottom - inRect.top)));
+            inVisit(top, bottom);
+            top = bottom;
+        }
+    }
+
+    // Whether a channel's rows [inTop, inBottom) over inRect are zero in columns [inLeft, inRight).
+    static bool Zero(const StoredChannelRows& inChannel, const GRect& inRect, int32 inTop, int32 inBottom,
+                     int32 inLeft, int32 inRight) {
+        bool zero = true;
+        ForEachPiece(inChannel, inRect, inTop, inBottom, [&](int32 inPieceTop, int32 inPieceBottom) {
+            zero =
+                zero && BytesAreZero(inChannel.Row(uint32(inPieceTop - inRect.top)) + (inLeft - inRect.left),
+                                     int32(inChannel.Stride()), inRight - inLeft, inPieceBottom - inPieceTop);
+        });
+        return zero;
+    }
+
+    // Stores the decoded rows [inTop, inBottom) of the layer's colour channels. A layer whose tiles lie on
+    // the canvas's grid keeps a tile that is transparent in the band as it is, constant transparent white:
+    // the merge blends no transparent tile, whatever colours it holds.
+    static void WritePixels(BandLayer& ioEntry, int32 inTop, int32 inBottom) {
         const GRect& rect = ioEntry.rect;
-        const int32 stride = int32(ioEntry.channels[0].Stride());
-        const GRect bounds = ioEntry.layer->GetBounds();
+        // The four channels share the rectangle, and so the pieces their rows lie in.
+        const StoredChannelRows* byKind[4];
+        for (size_t c = 0; c < 4; ++c) byKind[ioEntry.kinds[c]] = &ioEntry.channels[c];
+        const int32 split =
+            inTop + int32(byKind[0]->ContiguousRows(uint32(inTop - rect.top), uint32(inBottom - rect.top)));
         auto write = [&](int32 inLeft, int32 inRight) {
             if (inLeft >= inRight) return;
             const int32 offset = inLeft - rect.left;
-            const uint8* const planes[4] = {inPlanes[0] + offset, inPlanes[1] + offset, inPlanes[2] + offset,
-                                            inPlanes[3] + offset};
-            ioEntry.layer->SetChannels(GRect(inLeft, inTop, inRight, inBottom), planes, stride);
+            const uint8* planes[4];
+            const uint8* lower[4];
+            for (size_t k = 0; k < 4; ++k) {
+                planes[k] = byKind[k]->Row(uint32(inTop - rect.top)) + offset;
+                lower[k] = split < inBottom ? byKind[k]->Row(uint32(split - rect.top)) + offset : nullptr;
+            }
+            ioEntry.layer->SetChannels(GRect(inLeft, inTop, inRight, inBottom), planes,
+                                       int32(byKind[0]->Stride()), split, split < inBottom ? lower : nullptr);
         };
+        const GRect bounds = ioEntry.layer->GetBounds();
         if (((bounds.left | bounds.top) & kTileMask) != 0) return write(rect.left, rect.right);
         int32 pending = rect.left;  // the columns from here on still to be written
         for (int32 left = rect.left; left < rect.right;) {
             const int32 right = std::min(rect.right, (left & ~kTileMask) + kTileSide);
-            if (BytesAreZero(inPlanes[kChannelKindTransparency] + (left - rect.left), stride, right - left,
-                             inBottom - inTop)) {
+            if (Zero(*byKind[kChannelKindTransparency], rect, inTop, inBottom, left, right)) {
                 write(pending, left);
                 pending = right;
             }
@@ -115,15 +154,15 @@ private:
         write(pending, rect.right);
     }
 
-    // Rows [inTop, inBottom) of a channel over inRect, after any of its rows above inTop not yet decoded
-    // (those above the canvas), a 64-row band of the canvas at a time.
-    const uint8* Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {
+    // Decodes rows [inTop, inBottom) of a channel over inRect, after any of its rows above inTop not yet
+    // decoded (those above the canvas), a 64-row band of the canvas at a time.
+    void Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {
         for (int32 row = inRect.top + int32(ioChannel.Decoded()); row < inTop;) {
             const int32 end = std::min(inTop, (row & ~kTileMask) + kTileSide);
             ioChannel.Decode(mStream, uint32(row - inRect.top), uint32(end - inRect.top), mBytes);
             row = end;
         }
-        return ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top), mBytes);
+        ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top), mBytes);
     }
 
     SReadStream& mStream;
@@ -174,13 +213,18 @@ bool DescribeLayer(const LayerRecord& inRecord, CLayer* inLayer, const GRect& in
     return kinds == 15 && (channels == 4 || WithinLargestCanvas(inRecord.mMaskBounds.Union(inCanvas)));
 }
 
+// A layer's colour channel c decodes its band's shared rows into shared part c; the mask, decoded once
+// the colour rows are stored, into part 0.
+constexpr size_t kSharedParts = 4;
+
 // Reads every channel's code and table from inStart on; true when all of them decode without a fault.
-// outEnd is where the last channel ends, outRingBytes what the rings of the visible layers take.
+// outEnd is where the last channel ends; the rings of the visible layers take outRingBytes of their own
+// and share kSharedParts parts of outSharedBytes each.
 bool PrepareChannels(SReadStream& ioStream, const std::vector<LayerRecord>& inRecords,
                      std::vector<BandLayer>& ioLayers, uint64 inStart, uint64& ioUnbacked, uint64& outEnd,
-                     uint64& outRingBytes) {
+                     uint64& outRingBytes, uint64& outSharedBytes) {
     uint64 at = inStart;
-    uint64 ringBytes = 0;
+    uint64 ringBytes = 0, sharedBytes = 0;
     for (size_t i = 0; i < ioLayers.size(); ++i) {
         BandLayer& entry = ioLayers[i];
         for (size_t c = 0; c < inRecords[i].mChannels.size(); ++c) {
@@ -190,12 +234,15 @@ bool PrepareChannels(SReadStream& ioStream, const std::vector<LayerRecord>& inRe
                                            ioUnbacked))
                 return false;
             at += length;
-            if ((inRecords[i].mFlags & kRecordHidden) == 0)
-                ringBytes += entry.channels[c].RingBytes(PhaseOf(rect));
+            if ((inRecords[i].mFlags & kRecordHidden) == 0) {
+                ringBytes += entry.channels[c].RingBytes(PhaseOf(rect), true);
+                sharedBytes = std::max(sharedBytes, entry.channels[c].SharedBytes(PhaseOf(rect)));
+            }
         }
     }
     outEnd = at;
     outRingBytes = ringBytes;
+    outSharedBytes = sharedBytes;
     return true;
 }
 
@@ -243,16 +290,17 @@ bool CLumenarFormat::MergeLayerDataInBands(LProgressScope* inProgress) {
         !WithinRasterRange(area) || total >= StreamBounds::BytesLeft(stream))
         return false;
     const uint32 start = stream.GetPosition();
-    uint64 unbacked = mUnbackedRowBytes, end = start, ringBytes = 0;
-    if (!PrepareChannels(stream, mLayerRecords, layers, start, unbacked, end, ringBytes) ||
-        unbacked > kUnbackedRowByteLimit || ringBytes > kMostRingBytes) {
+    uint64 unbacked = mUnbackedRowBytes, end = start, ringBytes = 0, sharedBytes = 0;
+    if (!PrepareChannels(stream, mLayerRecords, layers, start, unbacked, end, ringBytes, sharedBytes) ||
+        unbacked > kUnbackedRowByteLimit || ringBytes + kSharedParts * sharedBytes > kMostRingBytes) {
         stream.SetPosition(start);
         return false;
     }
     mUnbackedRowBytes = unbacked;
 
-    RingBlock rings(ringBytes);
-    uint8* ring = rings.Base();
+    RingBlock rings(kSharedParts * sharedBytes + ringBytes);
+    uint8* const shared = rings.Base();
+    uint8* ring = shared + kSharedParts * sharedBytes;
     for (size_t i = 0; i < count; ++i) {
         LayerRecord& record = mLayerRecords[i];
         BandLayer& entry = layers[i];
@@ -261,8 +309,8 @@ bool CLumenarFormat::MergeLayerDataInBands(LProgressScope* inProgress) {
             record.mChannels[c].SetStoredCompression(entry.channels[c].GetCode());
             if (!entry.layer->GetVisible()) continue;
             const uint32 phase = PhaseOf(c < 4 ? entry.rect : entry.maskRect);
-            entry.channels[c].Allocate(phase, ring);
-            ring += entry.channels[c].RingBytes(phase);
+            entry.channels[c].Allocate(phase, ring, shared + (c % kSharedParts) * sharedBytes);
+            ring += entry.channels[c].RingBytes(phase, true);
         }
     }
     StoredBands bands(stream, layers);

@@ -40,12 +40,23 @@ uint32 StoredChannelRows::RingRows(uint32 inPhase) const {
     return uint32(std::min<uint64>(uint64(bands) * kBand, uint64(inPhase) + mRows));
 }
 
-void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing) {
+// A ring of one band whose rows reach into the next band: its slots are the rows' places in the band,
+// and only the last batch of them is read from the next band. A ring of a single band shares it all,
+// one of several bands none.
+uint32 StoredChannelRows::SharedRows(uint32 inPhase) const {
+    const uint32 rows = RingRows(inPhase);
+    if (uint64(inPhase) + mRows <= uint64(kTileSide)) return rows;
+    return rows == uint32(kTileSide) ? rows - mRowsPerBatch : 0;
+}
+
+void StoredChannelRows::Allocate(uint32 inPhase, uint8* inRing, uint8* inShared) {
     mPhase = inPhase;
     mNext = 0;
     mRingRows = RingRows(inPhase);
-    if (inRing == nullptr) {
-        mOwnRing.reset(new uint8[size_t(mRingRows) * Stride()]);
+    mSharedRows = inShared != nullptr ? SharedRows(inPhase) : 0;
+    mShared = inShared;
+    if (inRing == nullptr && mSharedRows < mRingRows) {
+        mOwnRing.reset(new uint8[size_t(mRingRows - mSharedRows) * Stride()]);
         inRing = mOwnRing.get();
     }
     mRing = inRing;
@@ -64,9 +75,8 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
     ioStream.ReadAt(uint32(mPosition), int32(bytes), ioBytes.data());
     mPosition += bytes;
     const uint8* from = ioBytes.data();
-    const size_t stride = Stride();
     for (uint32 i = inFirst; i < inEnd; ++i) {
-        uint8* slot = mRing + (i + mPhase) % mRingRows * stride;
+        uint8* slot = Slot((i + mPhase) % mRingRows);
         if (!packed) {
             std::memcpy(slot, from, mWidth);
             from += mWidth;
@@ -82,9 +92,13 @@ const uint8* StoredChannelRows::Decode(SReadStream& ioStream, uint32 inFirst, ui
         if (i < mRowsPerBatch)
             std::memset(slot + produced, 0, mWidth - produced);
         else
-            std::memcpy(slot + produced, mRing + (i - mRowsPerBatch + mPhase) % mRingRows * stride + produced,
-                        mWidth - produced);
+            std::memcpy(slot + produced, Row(i - mRowsPerBatch) + produced, mWidth - produced);
     }
     mNext = inEnd;
-    return mRing + (inFirst + mPhase) % mRingRows * stride;
+    return Row(inFirst);
+}
+
+uint32 StoredChannelRows::ContiguousRows(uint32 inFirst, uint32 inEnd) const {
+    const uint32 slot = (inFirst + mPhase) % mRingRows;
+    return slot < mSharedRows ? std::min(inEnd - inFirst, mSharedRows - slot) : inEnd - inFirst;
 }

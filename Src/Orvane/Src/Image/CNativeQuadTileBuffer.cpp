@@ -61,10 +61,14 @@ void CNativeQuadTileBuffer::SetChannel(const GRect& inRect, int32 inChannel, con
 }
 
 void CNativeQuadTileBuffer::SetChannels(const GRect& inRect, const uint8* const inChannels[4],
-                                        int32 inRowBytes) {
+                                        int32 inRowBytes, int32 inSplit, const uint8* const inLower[4]) {
     const uint8* bytes[4];
-    for (int32 c = 0; c < 4; ++c) bytes[ComponentOffset(c)] = inChannels[c];
-    WriteBytePlanes(inRect, bytes, inRowBytes);
+    const uint8* lower[4] = {};
+    for (int32 c = 0; c < 4; ++c) {
+        bytes[ComponentOffset(c)] = inChannels[c];
+        if (inLower != nullptr) lower[ComponentOffset(c)] = inLower[c];
+    }
+    WriteBytePlanes(inRect, bytes, inRowBytes, inSplit, inLower != nullptr ? lower : nullptr);
 }
 
 void CNativeQuadTileBuffer::CopyFromChannel(const CChannel& inChannel, const GRect& inSrcRect,

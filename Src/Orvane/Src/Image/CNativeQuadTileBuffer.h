@@ -64,8 +64,9 @@ public:
     void SetChannel(const GRect& inRect, int32 inChannel, const uint8* inPtr, int32 inRowBytes,
                     int32 inColBytes);
     // Writes all four components of each pixel of the rectangle ∩ bounds, component c from inChannels[c]
-    // (one byte per pixel, inRowBytes per row).
-    void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes);
+    // (one byte per pixel, inRowBytes per row); with inLower, rows from row inSplit on from those.
+    void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes,
+                     int32 inSplit = INT32_MAX, const uint8* const inLower[4] = nullptr);
 
     // Fills inDestRect from the channel's inSrcRect: red = green = blue = the channel byte, alpha 255.
     // The source must lie inside the channel and the sizes must agree (assertions).

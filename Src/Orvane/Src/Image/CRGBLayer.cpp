@@ -130,8 +130,11 @@ void CRGBLayer::SetChannel(const GRect& inRect, int32 inChannelIndex, const uint
     PixelsWritten(inRect);
 }
 
-void CRGBLayer::SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes) {
-    mPixels.SetChannels(GRect(inRect).OffsetNegative(Placement()), inChannels, inRowBytes);
+void CRGBLayer::SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes,
+                            int32 inSplit, const uint8* const inLower[4]) {
+    const GRect placed = GRect(inRect).OffsetNegative(Placement());
+    mPixels.SetChannels(placed, inChannels, inRowBytes,
+                        inLower != nullptr ? inSplit - (inRect.top - placed.top) : INT32_MAX, inLower);
     PixelsWritten(inRect);
 }
 

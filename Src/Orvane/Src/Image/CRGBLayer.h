@@ -78,7 +78,9 @@ public:
                     int32 inColumnBytes);
     // All four components of the rectangle's pixels at once, inChannels[c] holding component c (red 0,
     // green 1, blue 2, alpha 3) one byte per pixel, inRowBytes per row.
-    void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes);
+    // With inLower, rows from row inSplit on come from those channels (their first row being row inSplit).
+    void SetChannels(const GRect& inRect, const uint8* const inChannels[4], int32 inRowBytes,
+                     int32 inSplit = INT32_MAX, const uint8* const inLower[4] = nullptr);
     void FillRect(const GRect& inRect, NativeQuad inValue);
 
     // The pixel buffer itself (bounds start at (0, 0)).

@@ -528,23 +528,33 @@ void TTiledPlane<T>::WriteBytes(const GRect& inRect, const uint8* inPtr, int64 i
 }
 
 template <class T>
-void TTiledPlane<T>::WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes) {
+void TTiledPlane<T>::WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes,
+                                     int32 inSplit, const uint8* const inLower[]) {
     const GRect clipped = inRect.Intersection(mBounds);
     if (clipped.Empty()) return;
-    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
-        WriteLock lock(mTiles[size_t(inIndex)], CoversTile(inCell, inPart), FillsCell(inCell, inPart));
-        const int64 offset =
-            inRowBytes * (int64(inPart.top) - inRect.top) + (int64(inPart.left) - inRect.left);
-        uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
+    // Rows [inTop, inBottom) of the part at inTo, from planes whose first row is row inFirst.
+    auto write = [&](const uint8* const inPlanes[], int32 inFirst, const GRect& inPart, int32 inTop,
+                     int32 inBottom, uint8* inTo) {
+        if (inTop >= inBottom) return;
+        const int64 offset = inRowBytes * (int64(inTop) - inFirst) + (int64(inPart.left) - inRect.left);
+        uint8* to = inTo + int64(inTop - inPart.top) * kTileRowBytes;
         if constexpr (kElementBytes == 4) {
-            const uint8* const from[4] = {inBytes[0] + offset, inBytes[1] + offset, inBytes[2] + offset,
-                                          inBytes[3] + offset};
-            InterleaveBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inPart.Width(), inPart.Height());
+            const uint8* const from[4] = {inPlanes[0] + offset, inPlanes[1] + offset, inPlanes[2] + offset,
+                                          inPlanes[3] + offset};
+            InterleaveBytesIntoQuads(from, inRowBytes, to, kTileRowBytes, inPart.Width(), inBottom - inTop);
         } else {
             for (int32 k = 0; k < kElementBytes; ++k)
-                CopyElements(inBytes[k] + offset, inRowBytes, 1, to + k, kTileRowBytes, kElementBytes, 1,
-                             inPart.Width(), inPart.Height());
+                CopyElements(inPlanes[k] + offset, inRowBytes, 1, to + k, kTileRowBytes, kElementBytes, 1,
+                             inPart.Width(), inBottom - inTop);
         }
+    };
+    ForEachPart(clipped, [&](int32 inIndex, const GRect& inCell, const GRect& inPart) {
+        WriteLock lock(mTiles[size_t(inIndex)], CoversTile(inCell, inPart), FillsCell(inCell, inPart));
+        uint8* to = lock.Ptr() + TileOffset(inCell, inPart, kElementBytes);
+        const int32 split =
+            inLower != nullptr ? std::clamp(inSplit, inPart.top, inPart.bottom) : inPart.bottom;
+        write(inBytes, inRect.top, inPart, inPart.top, split, to);
+        if (inLower != nullptr) write(inLower, inSplit, inPart, split, inPart.bottom, to);
         return true;
     });
 }

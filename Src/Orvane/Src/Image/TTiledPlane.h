@@ -102,8 +102,10 @@ protected:
                     int32 inByteOffset, int32 inByteCount);
     // Writes every byte of every element of inRect ∩ bounds, byte k from the plane inBytes[k] (one byte
     // per pixel, inRowBytes per row, the first at inRect's top-left). Tiles a part covers are not filled
-    // with their old value first.
-    void WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes);
+    // with their old value first. With inLower, rows from row inSplit of the image on come from those
+    // planes instead (their first row being row inSplit).
+    void WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes,
+                         int32 inSplit = INT32_MAX, const uint8* const inLower[] = nullptr);
 
     // One visit of the tile walk: the part rectangle, the address of its first element inside the tile
     // and the tile's row bytes. Returning false stops the walk.
