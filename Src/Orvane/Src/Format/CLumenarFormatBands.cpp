@@ -69,13 +69,9 @@ public:
             const GRect& mask = entry.maskRect;
             const int32 maskTop = std::max(inTop, mask.top), maskBottom = std::min(inBottom, mask.bottom);
             if (!mask.Empty() && maskTop < maskBottom) {
-                const StoredChannelRows& channel = entry.channels[4];
-                Rows(entry.channels[4], mask, maskTop, maskBottom);
-                ForEachPiece(channel, mask, maskTop, maskBottom, [&](int32 inPieceTop, int32 inPieceBottom) {
-                    entry.layer->SetLayerMaskTile(GRect(mask.left, inPieceTop, mask.right, inPieceBottom),
-                                                  channel.Row(uint32(inPieceTop - mask.top)),
-                                                  int32(channel.Stride()), 1);
-                });
+                const uint8* rows = Rows(entry.channels[4], mask, maskTop, maskBottom);
+                entry.layer->SetLayerMaskTile(GRect(mask.left, maskTop, mask.right, maskBottom), rows,
+                                              int32(entry.channels[4].Stride()), 1);
             }
         }
     }
@@ -93,31 +89,6 @@ public:
     }
 
 private:
-    // Calls inVisit(top, bottom) for the pieces in which rows [inTop, inBottom) of a channel over inRect
-    // lie in its ring.
-    template <class Visit>
-    static void ForEachPiece(const StoredChannelRows& inChannel, const GRect& inRect, int32 inTop,
-                             int32 inBottom, Visit inVisit) {
-        for (int32 top = inTop; top < inBottom;) {
-            const int32 bottom = top + int32(inChannel.ContiguousRows(uint32(top - inRect.top),
-                                                                      uint32(inBottom - inRect.top)));
-            inVisit(top, bottom);
-            top = bottom;
-        }
-    }
-
-    // Whether a channel's rows [inTop, inBottom) over inRect are zero in columns [inLeft, inRight).
-    static bool Zero(const StoredChannelRows& inChannel, const GRect& inRect, int32 inTop, int32 inBottom,
-                     int32 inLeft, int32 inRight) {
-        bool zero = true;
-        ForEachPiece(inChannel, inRect, inTop, inBottom, [&](int32 inPieceTop, int32 inPieceBottom) {
-            zero =
-                zero && BytesAreZero(inChannel.Row(uint32(inPieceTop - inRect.top)) + (inLeft - inRect.left),
-                                     int32(inChannel.Stride()), inRight - inLeft, inPieceBottom - inPieceTop);
-        });
-        return zero;
-    }
-
     // Stores the decoded rows [inTop, inBottom) of the layer's colour channels. A layer whose tiles lie on
     // the canvas's grid keeps a tile that is transparent in the band as it is, constant transparent white:
     // the merge blends no transparent tile, whatever colours it holds.
@@ -140,12 +111,20 @@ private:
             ioEntry.layer->SetChannels(GRect(inLeft, inTop, inRight, inBottom), planes,
                                        int32(byKind[0]->Stride()), split, split < inBottom ? lower : nullptr);
         };
+        auto zero = [&](int32 inLeft, int32 inRight) {
+            const StoredChannelRows& alpha = *byKind[kChannelKindTransparency];
+            const int32 offset = inLeft - rect.left, stride = int32(alpha.Stride());
+            return BytesAreZero(alpha.Row(uint32(inTop - rect.top)) + offset, stride, inRight - inLeft,
+                                split - inTop) &&
+                   (split == inBottom || BytesAreZero(alpha.Row(uint32(split - rect.top)) + offset, stride,
+                                                      inRight - inLeft, inBottom - split));
+        };
         const GRect bounds = ioEntry.layer->GetBounds();
         if (((bounds.left | bounds.top) & kTileMask) != 0) return write(rect.left, rect.right);
         int32 pending = rect.left;  // the columns from here on still to be written
         for (int32 left = rect.left; left < rect.right;) {
             const int32 right = std::min(rect.right, (left & ~kTileMask) + kTileSide);
-            if (Zero(*byKind[kChannelKindTransparency], rect, inTop, inBottom, left, right)) {
+            if (zero(left, right)) {
                 write(pending, left);
                 pending = right;
             }
@@ -155,14 +134,14 @@ private:
     }
 
     // Decodes rows [inTop, inBottom) of a channel over inRect, after any of its rows above inTop not yet
-    // decoded (those above the canvas), a 64-row band of the canvas at a time.
-    void Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {
+    // decoded (those above the canvas), a 64-row band of the canvas at a time; returns row inTop.
+    const uint8* Rows(StoredChannelRows& ioChannel, const GRect& inRect, int32 inTop, int32 inBottom) {
         for (int32 row = inRect.top + int32(ioChannel.Decoded()); row < inTop;) {
             const int32 end = std::min(inTop, (row & ~kTileMask) + kTileSide);
             ioChannel.Decode(mStream, uint32(row - inRect.top), uint32(end - inRect.top), mBytes);
             row = end;
         }
-        ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top), mBytes);
+        return ioChannel.Decode(mStream, uint32(inTop - inRect.top), uint32(inBottom - inRect.top), mBytes);
     }
 
     SReadStream& mStream;
@@ -213,8 +192,8 @@ bool DescribeLayer(const LayerRecord& inRecord, CLayer* inLayer, const GRect& in
     return kinds == 15 && (channels == 4 || WithinLargestCanvas(inRecord.mMaskBounds.Union(inCanvas)));
 }
 
-// A layer's colour channel c decodes its band's shared rows into shared part c; the mask, decoded once
-// the colour rows are stored, into part 0.
+// A layer's colour channel c decodes its band's shared rows into shared part c. A mask keeps its whole
+// ring to itself: its band then lies in one piece, where a mask tile written in two would be filled first.
 constexpr size_t kSharedParts = 4;
 
 // Reads every channel's code and table from inStart on; true when all of them decode without a fault.
@@ -235,8 +214,9 @@ bool PrepareChannels(SReadStream& ioStream, const std::vector<LayerRecord>& inRe
                 return false;
             at += length;
             if ((inRecords[i].mFlags & kRecordHidden) == 0) {
-                ringBytes += entry.channels[c].RingBytes(PhaseOf(rect), true);
-                sharedBytes = std::max(sharedBytes, entry.channels[c].SharedBytes(PhaseOf(rect)));
+                ringBytes += entry.channels[c].RingBytes(PhaseOf(rect), c < kSharedParts);
+                if (c < kSharedParts)
+                    sharedBytes = std::max(sharedBytes, entry.channels[c].SharedBytes(PhaseOf(rect)));
             }
         }
     }
@@ -309,8 +289,8 @@ bool CLumenarFormat::MergeLayerDataInBands(LProgressScope* inProgress) {
             record.mChannels[c].SetStoredCompression(entry.channels[c].GetCode());
             if (!entry.layer->GetVisible()) continue;
             const uint32 phase = PhaseOf(c < 4 ? entry.rect : entry.maskRect);
-            entry.channels[c].Allocate(phase, ring, shared + (c % kSharedParts) * sharedBytes);
-            ring += entry.channels[c].RingBytes(phase, true);
+            entry.channels[c].Allocate(phase, ring, c < kSharedParts ? shared + c * sharedBytes : nullptr);
+            ring += entry.channels[c].RingBytes(phase, c < kSharedParts);
         }
     }
     StoredBands bands(stream, layers);
