@@ -102,8 +102,8 @@ protected:
                     int32 inByteOffset, int32 inByteCount);
     // Writes every byte of every element of inRect ∩ bounds, byte k from the plane inBytes[k] (one byte
     // per pixel, inRowBytes per row, the first at inRect's top-left). Tiles a part covers are not filled
-    // with their old value first. With inLower, rows from row inSplit of the image on come from those
-    // planes instead (their first row being row inSplit).
+    // with their old value first. With inLower, rows from row inSplit on come from those planes instead
+    // (their first row being row inSplit).
     void WriteBytePlanes(const GRect& inRect, const uint8* const inBytes[], int64 inRowBytes,
                          int32 inSplit = INT32_MAX, const uint8* const inLower[] = nullptr);
 
