@@ -114,25 +114,39 @@ TEST_F(BandMerge, GivesThePictureAndTheRefusalsOfTheWholeRead) {
 
 // Rows that end short, every one of a channel, on rows wide enough that the row a batch back lies in the
 // band before for a band's first rows: each takes its last bytes from that row, while a layer above goes
-// through the same memory for its own rows.
+// through the same memory for its own rows. The lower layer starts on a band, inside one, above the
+// canvas, or spans two bands in no more than 64 rows; the upper one covers the canvas or part of a band.
 TEST_F(BandMerge, TakesTheEndOfAShortRowFromTheBandBefore) {
-    for (const int32 width : {1100, 4096}) {
-        Dice dice{uint32(width)};
+    const struct {
+        int32 width, lowTop, lowBottom, highBottom;
+    } cases[] = {{1100, 0, 150, 150}, {4096, 0, 150, 150}, {1100, 10, 74, 40}, {1100, -90, 150, 150}};
+    for (const auto& c : cases) {
+        const std::string name =
+            "width " + std::to_string(c.width) + ", rows from " + std::to_string(c.lowTop);
+        Dice dice{uint32(c.width + c.lowTop)};
         LayerSpec low, high;
+        low.top = c.lowTop;
+        low.bottom = c.lowBottom;
+        high.bottom = c.highBottom;
         for (LayerSpec* layer : {&low, &high}) {
-            layer->right = width;
-            layer->bottom = 150;
+            layer->right = c.width;
             for (int16 id : {kChannelAlpha, kChannelRed, kChannelGreen, kChannelBlue})
-                layer->channels.push_back(ChannelSpec::Pixels(id, dice.Plane(150, size_t(width))));
+                layer->channels.push_back(
+                    ChannelSpec::Pixels(id, dice.Plane(size_t(layer->bottom - layer->top), size_t(c.width))));
         }
         high.opacity = 128;
-        std::vector<ByteVector> rows;  // nine runs of 128 bytes: the ninth does not fit, the row ends short
-        for (uint8 y = 0; y < 150; ++y) rows.push_back(ByteVector(18, 0x81));
-        for (uint8 y = 0; y < 150; ++y)
-            for (size_t i = 1; i < 18; i += 2) rows[y][i] = uint8(y * 7 + i);
+        // Runs of 127 bytes, then one of 128 that does not fit: the row ends short.
+        std::vector<ByteVector> rows;
+        for (int32 y = 0; y < c.lowBottom - c.lowTop; ++y) {
+            ByteVector row;
+            for (int32 k = 0; k < (c.width - 1) / 127; ++k) row.insert(row.end(), {0x82, uint8(y * 7 + k)});
+            row.insert(row.end(), {0x81, uint8(y * 3 + 1)});
+            rows.push_back(row);
+        }
         low.channels[1].packedRows = rows;
-        EXPECT_TRUE(ExpectSameRead(DocumentBuilder{uint32(width), 150}.AddLayer(low).AddLayer(high).Build(),
-                                   "width " + std::to_string(width)));
+        const ByteVector document =
+            DocumentBuilder{uint32(c.width), 150}.AddLayer(low).AddLayer(high).Build();
+        EXPECT_TRUE(ExpectSameRead(document, name)) << name;
     }
 }
 
