@@ -7,10 +7,9 @@
 // of the canvas at a time: each visible layer gets the band's rows of its channels, the band is
 // composited, and the layers forget it again. Each channel keeps its own place in the file and its own
 // ring of decoded rows (partly in memory shared with the other layers' channels, StoredChannelRows), so
-// its rows come out exactly as the whole-layer read makes them: rows above the
-// canvas are decoded too (a short row keeps bytes of earlier ones) and dropped, rows below it are not
-// needed. Only stacks where nothing can go wrong take this way, so a document is refused, or read, as
-// the other way does it.
+// its rows come out exactly as the whole-layer read makes them: rows above the canvas are decoded too (a
+// short row keeps bytes of earlier ones) and dropped, rows below it are not needed. Only stacks where nothing
+// can go wrong take this way, so a document is refused, or read, as the other way does it.
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -95,29 +94,32 @@ private:
     static void WritePixels(BandLayer& ioEntry, int32 inTop, int32 inBottom) {
         const GRect& rect = ioEntry.rect;
         // The four channels share the rectangle, and so the pieces their rows lie in.
-        const StoredChannelRows* byKind[4];
-        for (size_t c = 0; c < 4; ++c) byKind[ioEntry.kinds[c]] = &ioEntry.channels[c];
+        const StoredChannelRows& first = ioEntry.channels[0];
+        const int32 stride = int32(first.Stride());
         const int32 split =
-            inTop + int32(byKind[0]->ContiguousRows(uint32(inTop - rect.top), uint32(inBottom - rect.top)));
+            inTop + int32(first.ContiguousRows(uint32(inTop - rect.top), uint32(inBottom - rect.top)));
+        const bool twoPieces = split < inBottom;
+        const uint8* upper[4];  // by kind, at the rectangle's left
+        const uint8* lower[4];
+        for (size_t c = 0; c < 4; ++c) {
+            upper[ioEntry.kinds[c]] = ioEntry.channels[c].Row(uint32(inTop - rect.top));
+            lower[ioEntry.kinds[c]] = twoPieces ? ioEntry.channels[c].Row(uint32(split - rect.top)) : nullptr;
+        }
         auto write = [&](int32 inLeft, int32 inRight) {
             if (inLeft >= inRight) return;
             const int32 offset = inLeft - rect.left;
-            const uint8* planes[4];
-            const uint8* lower[4];
-            for (size_t k = 0; k < 4; ++k) {
-                planes[k] = byKind[k]->Row(uint32(inTop - rect.top)) + offset;
-                lower[k] = split < inBottom ? byKind[k]->Row(uint32(split - rect.top)) + offset : nullptr;
-            }
-            ioEntry.layer->SetChannels(GRect(inLeft, inTop, inRight, inBottom), planes,
-                                       int32(byKind[0]->Stride()), split, split < inBottom ? lower : nullptr);
+            const uint8* const planes[4] = {upper[0] + offset, upper[1] + offset, upper[2] + offset,
+                                            upper[3] + offset};
+            const uint8* rest[4] = {};
+            for (size_t k = 0; twoPieces && k < 4; ++k) rest[k] = lower[k] + offset;
+            ioEntry.layer->SetChannels(GRect(inLeft, inTop, inRight, inBottom), planes, stride, split,
+                                       twoPieces ? rest : nullptr);
         };
         auto zero = [&](int32 inLeft, int32 inRight) {
-            const StoredChannelRows& alpha = *byKind[kChannelKindTransparency];
-            const int32 offset = inLeft - rect.left, stride = int32(alpha.Stride());
-            return BytesAreZero(alpha.Row(uint32(inTop - rect.top)) + offset, stride, inRight - inLeft,
-                                split - inTop) &&
-                   (split == inBottom || BytesAreZero(alpha.Row(uint32(split - rect.top)) + offset, stride,
-                                                      inRight - inLeft, inBottom - split));
+            const int32 offset = inLeft - rect.left, width = inRight - inLeft;
+            return BytesAreZero(upper[kChannelKindTransparency] + offset, stride, width, split - inTop) &&
+                   (!twoPieces ||
+                    BytesAreZero(lower[kChannelKindTransparency] + offset, stride, width, inBottom - split));
         };
         const GRect bounds = ioEntry.layer->GetBounds();
         if (((bounds.left | bounds.top) & kTileMask) != 0) return write(rect.left, rect.right);
